@@ -1,0 +1,493 @@
+#include "app/Form1.h"
+
+#include "app/Layout.h"
+#include "output/PrintFilePath.h"
+#include "platform/MessageBox.h"
+#include "platform/Numeric.h"
+#include "platform/PictureBoxWidget.h"
+#include "platform/Settings.h"
+#include "symbologies/Code39.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace app {
+
+using platform::GetSetting;
+using platform::PictureBox;
+
+namespace {
+
+const QString kApp = QStringLiteral("Quorvane");
+const QString kSection = QStringLiteral("options");
+
+QString Get(const QString& key, const QString& def) { return GetSetting(kApp, kSection, key, def); }
+
+// "True"/"False" or any number (0 = false); nothing else converts.
+std::optional<bool> ToBool(const QString& v)
+{
+    const QString t = v.trimmed();
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    if (auto n = platform::ParseNumber(t))
+        return *n != 0;
+    return std::nullopt;
+}
+
+// A 16-bit integer, rounded as the conversion rounds; nothing else converts.
+std::optional<int> ToInt16(const QString& v)
+{
+    const auto n = platform::ParseNumber(v);
+    if (!n)
+        return std::nullopt;
+    const double r = platform::RoundHalfEven(*n);
+    if (r < -32768 || r > 32767)
+        return std::nullopt;
+    return static_cast<int>(r);
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent)
+    : QMainWindow(parent),
+      Picture1(240, 120, 6615, 855),
+      Picture2(6960, 6360, 6930, 900),
+      Picture4(8640, 4680, 6855, 1095),
+      Picture5(240, 120, 6615, 1095),
+      Picture8(8880, 4800, 6615, 1095),
+      Picture9(240, 0, 5055, 1095),
+      Picture10(720, 840, 3375, 1095)
+{
+    setWindowTitle(QStringLiteral("Quorvane - https://quorvane.example.org"));
+    for (PictureBox* hidden : {&Picture2, &Picture4, &Picture8})
+        hidden->SetVisible(false);
+    Picture5.SetVisible(false);
+    Picture10.SetVisible(false);
+    buildControls();
+    buildMenus();
+    connectHandlers();
+}
+
+Form1::~Form1()
+{
+    for (PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5, &Picture8, &Picture9, &Picture10})
+        box->OnChanged = nullptr;
+}
+
+void Form1::buildControls()
+{
+    auto* client = new QWidget(this);
+    client->setFixedSize(TwipsToPx(7425), TwipsToPx(6465));
+    client->setMinimumSize(0, 0);
+    client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setCentralWidget(client);
+
+    auto label = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
+        auto* lab = new QLabel(text, parent);
+        Place(lab, l, t, w, h);
+        return lab;
+    };
+    auto edit = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
+        auto* e = new QLineEdit(text, parent);
+        Place(e, l, t, w, h);
+        return e;
+    };
+    auto button = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
+        auto* b = new QPushButton(text, parent);
+        Place(b, l, t, w, h);
+        return b;
+    };
+    auto frame = [](QWidget* parent, const QString& title, double l, double t, double w, double h) {
+        auto* g = new QGroupBox(title, parent);
+        Place(g, l, t, w, h);
+        return g;
+    };
+    auto option = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
+        auto* o = new QRadioButton(text, parent);
+        o->setAutoExclusive(false); // exclusivity is ours, so no option at all can be selected
+        Place(o, l, t, w, h);
+        return o;
+    };
+    auto check = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
+        auto* c = new QCheckBox(text, parent);
+        Place(c, l, t, w, h);
+        return c;
+    };
+
+    Label1 = label(client, QStringLiteral("Enter Bar Code Text here:"), 120, 120, 6975, 255);
+    Text1 = edit(client, QStringLiteral("Enter Bar Code Text here"), 120, 360, 7215, 285);
+
+    Frame9 = new QFrame(client);
+    Place(Frame9, 120, 840, 7095, 1095);
+
+    auto surface = [this](PictureBox& box, QWidget* parent) {
+        auto* w = new platform::PictureBoxWidget(box, parent);
+        surfaceWidgets_.push_back(w);
+        return w;
+    };
+    surface(Picture9, Frame9);
+    surface(Picture5, Frame9);
+    surface(Picture1, Frame9);
+    surface(Picture10, client);
+
+    Frame8 = new QFrame(client);
+    Place(Frame8, 120, 2040, 7095, 495);
+    Command1 = button(Frame8, QStringLiteral("Bar Code"), 0, 120, 1095, 255);
+    Command2 = button(Frame8, QStringLiteral("Print"), 1200, 120, 1095, 255);
+    Command3 = button(Frame8, QStringLiteral("Open File"), 2400, 120, 1095, 255);
+    Command4 = button(Frame8, QStringLiteral("Print File"), 3600, 120, 1095, 255);
+    Command9 = button(Frame8, QStringLiteral("Copy Bar Code to Clipboard"), 4800, 120, 2295, 255);
+
+    FrameOptions = frame(client, QStringLiteral("Options"), 120, 2640, 7215, 3735);
+
+    FrameType = frame(FrameOptions, QStringLiteral("Bar Code Type"), 120, 240, 2535, 975);
+    Option2 = option(FrameType, QStringLiteral("Code 39"), 120, 240, 975, 195);
+    Option1 = option(FrameType, QStringLiteral("Code 128 B"), 1200, 240, 1215, 195);
+    Option8 = option(FrameType, QStringLiteral("UPC"), 120, 480, 735, 195);
+    Option9 = option(FrameType, QStringLiteral("EAN"), 1200, 480, 735, 195);
+    Option5 = option(FrameType, QStringLiteral("Code 2/5"), 480, 720, 975, 195);
+    Option4 = option(FrameType, QStringLiteral("Code 128-1"), 2280, 960, 1215, 195);
+    Option1->setChecked(true);
+
+    FrameTextOptions = frame(FrameOptions, QStringLiteral("Bar Code Text Options"), 2760, 240, 2295, 975);
+    Check2 = check(FrameTextOptions, QStringLiteral("Include Text in Bar Code"), 120, 360, 2055, 255);
+
+    FramePrinter = frame(FrameOptions, QStringLiteral("Printer Selection"), 5160, 240, 1935, 975);
+    Combo1 = new QComboBox(FramePrinter);
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Place(Combo1, 120, 360, 1695, 315);
+
+    FrameLinePattern = frame(FrameOptions, QStringLiteral("Line Pattern"), 120, 1320, 6975, 615);
+    Text4 = edit(FrameLinePattern, QString(), 120, 240, 4455, 285);
+    Check1 = check(FrameLinePattern, QStringLiteral("Include Text in Barcode"), 4800, 240, 2055, 255);
+
+    FrameFilePath = frame(FrameOptions, QStringLiteral("File Path"), 120, 2040, 4335, 615);
+    Text5 = edit(FrameFilePath, QString(), 120, 240, 3015, 285);
+    Command5 = button(FrameFilePath, QStringLiteral("Browse"), 3240, 240, 975, 255);
+
+    FrameSize = frame(FrameOptions, QStringLiteral("BarCode Size"), 4560, 2040, 2535, 615);
+    LabelFontSize = label(FrameSize, QStringLiteral("Font Size:"), 120, 240, 840, 255);
+    Text8 = edit(FrameSize, QStringLiteral("1.4"), 960, 240, 375, 285);
+    LabelHeight = label(FrameSize, QStringLiteral("Height:"), 1440, 240, 600, 255);
+    Text3 = edit(FrameSize, QStringLiteral("8"), 2040, 240, 375, 285);
+    LabelWidth = label(FrameSize, QStringLiteral("Width:"), 2640, 240, 480, 255);
+    Text9 = edit(FrameSize, QStringLiteral("800"), 3120, 240, 495, 285);
+
+    FrameIncrement = frame(FrameOptions, QStringLiteral("Increament Barcode"), 120, 2760, 3495, 615);
+    Label8 = label(FrameIncrement, QStringLiteral("From:                 To:"), 120, 240, 1455, 255);
+    Text21 = edit(FrameIncrement, QStringLiteral("100"), 600, 240, 615, 285);
+    Text22 = edit(FrameIncrement, QStringLiteral("500"), 1560, 240, 615, 285);
+    Command8 = button(FrameIncrement, QStringLiteral("Run It"), 2280, 240, 1095, 255);
+
+    FrameOffset = frame(client, QStringLiteral("Barcode OffSet"), 3840, 5400, 3375, 615);
+    LabelLeft = label(FrameOffset, QStringLiteral("Left:"), 120, 240, 360, 255);
+    Text14 = edit(FrameOffset, QStringLiteral("1"), 480, 240, 735, 285);
+    LabelTop = label(FrameOffset, QStringLiteral("Top:"), 1320, 240, 480, 255);
+    Text15 = edit(FrameOffset, QStringLiteral("1"), 1800, 240, 855, 285);
+
+    Text2 = new QPlainTextEdit(client);
+    Text2->setVisible(false);
+}
+
+void Form1::buildMenus()
+{
+    FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    FileOpen = FileMenu->addAction(QStringLiteral("File Open"));
+    Help1 = FileMenu->addAction(QStringLiteral("&Help"));
+    FileMenu->addSeparator();
+    Exit = FileMenu->addAction(QStringLiteral("E&xit"));
+
+    Editf = menuBar()->addMenu(QStringLiteral("&Edit"));
+    BarCodeTemp = Editf->addAction(QStringLiteral("&Bar Code"));
+    PrintTemp = Editf->addAction(QStringLiteral("&Print"));
+    OpenFileTemp = Editf->addAction(QStringLiteral("&Open File"));
+    PrintFileTemp = Editf->addAction(QStringLiteral("Print File"));
+    BarCodetoClipboard = Editf->addAction(QStringLiteral("Copy Bar Code to Clipboard"));
+
+    Options2 = menuBar()->addMenu(QStringLiteral("&Options"));
+    Settings = Options2->addAction(QStringLiteral("&Hide Settings"));
+
+    Help = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help2 = Help->addAction(QStringLiteral("&Help"));
+    About = Help->addAction(QStringLiteral("&About"));
+}
+
+void Form1::connectHandlers()
+{
+    connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+    connect(Text3, &QLineEdit::textChanged, this, [this] { Text3_Change(); });
+    connect(Text4, &QLineEdit::textChanged, this, [this] { Text4_Change(); });
+    connect(Text5, &QLineEdit::textChanged, this, [this] { Text5_Change(); });
+    connect(Text8, &QLineEdit::textChanged, this, [this] { Text8_Change(); });
+    connect(Text9, &QLineEdit::textChanged, this, [this] { Text9_Change(); });
+    connect(Text14, &QLineEdit::textChanged, this, [this] { Text14_Change(); });
+    connect(Text15, &QLineEdit::textChanged, this, [this] { Text15_Change(); });
+    connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
+    connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
+    for (QRadioButton* o : {Option1, Option2, Option4, Option5, Option8, Option9}) {
+        connect(o, &QRadioButton::toggled, this, [this, o](bool on) {
+            if (!on)
+                return;
+            for (QRadioButton* other : {Option1, Option2, Option4, Option5, Option8, Option9})
+                if (other != o)
+                    other->setChecked(false);
+            OptionClick();
+        });
+        // A click on the selected option keeps it selected, as in a group.
+        connect(o, &QRadioButton::clicked, this, [o](bool on) {
+            if (!on)
+                o->setChecked(true);
+        });
+    }
+    Combo1->installEventFilter(this);
+    if (Combo1->lineEdit())
+        Combo1->lineEdit()->installEventFilter(this);
+    // Picking a printer from the list stores it at once, so it is not lost
+    // when the window closes before the box loses the focus.
+    connect(Combo1, &QComboBox::textActivated, this, [this] { Combo1_Validate(); });
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { FileOpen_Click(); });
+    connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
+    connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+
+    connect(FileOpen, &QAction::triggered, this, [this] { FileOpen_Click(); });
+    connect(Help1, &QAction::triggered, this, [this] { Help2_Click(); });
+    connect(Exit, &QAction::triggered, this, [this] { Exit_Click(); });
+    connect(BarCodeTemp, &QAction::triggered, this, [this] { Command1_Click(); });
+    connect(PrintTemp, &QAction::triggered, this, [this] { Command2_Click(); });
+    connect(OpenFileTemp, &QAction::triggered, this, [this] { Command3_Click(); });
+    connect(PrintFileTemp, &QAction::triggered, this, [this] { Command4_Click(); });
+    connect(BarCodetoClipboard, &QAction::triggered, this, [this] { Command9_Click(); });
+    connect(Settings, &QAction::triggered, this, [this] { Settings_Click(); });
+    connect(Help2, &QAction::triggered, this, [this] { Help2_Click(); });
+    connect(About, &QAction::triggered, this, [this] { About_Click(); });
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && (watched == Combo1 || watched == Combo1->lineEdit()))
+        Combo1_Validate();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    Combo1_Validate(); // the printer text is kept even when the box still has the focus
+    QMainWindow::closeEvent(event);
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+// ---------------------------------------------------------------- start-up
+
+bool Form1::Form_Load(const QString& commandLine)
+{
+    StartupOptions();
+
+    FillPrinterList();
+    Combo1->setEditText(Get(QStringLiteral("c1opt"), QString()));
+
+    Text9->setText(Get(QStringLiteral("text9"), QStringLiteral("500")));
+
+    const QString path = commandLine.trimmed();
+    if (path.isEmpty())
+        return false;
+    output::PrintFilePath = path;
+    Text5->setText(path);
+    Command4_Click();
+    return true;
+}
+
+void Form1::StartupOptions()
+{
+    if (Get(QStringLiteral("show"), QString()) == QLatin1String("0"))
+        Settings_Click();
+
+    const std::pair<const char*, QRadioButton*> types[] = {
+        {"type1", Option1}, {"type2", Option2}, {"type4", Option4},
+        {"type5", Option5}, {"type8", Option8}, {"type9", Option9},
+    };
+    const char* typeDefaults[] = {"1", "0", "0", "0", "0", "0"};
+    for (std::size_t i = 0; i < std::size(types); ++i) {
+        const QString def = QString::fromLatin1(typeDefaults[i]);
+        const bool on = ToBool(Get(QString::fromLatin1(types[i].first), def)).value_or(*ToBool(def));
+        setOption(types[i].second, on);
+    }
+
+    Text4->setText(Get(QStringLiteral("line"), QString()));
+    Text5->setText(Get(QStringLiteral("file"), QString()));
+    Text8->setText(Get(QStringLiteral("text8"), QStringLiteral("1.4")));
+    Text3->setText(Get(QStringLiteral("font"), QStringLiteral("8")));
+
+    Check1->setChecked(ToInt16(Get(QStringLiteral("check1"), QStringLiteral("0"))).value_or(0) == 1);
+    Check2->setChecked(ToInt16(Get(QStringLiteral("check2"), QStringLiteral("0"))).value_or(0) == 1);
+
+    Text14->setText(Get(QStringLiteral("barcodeoffset14"), QStringLiteral("1")));
+    Text15->setText(Get(QStringLiteral("barcodeoffset15"), QStringLiteral("1")));
+}
+
+void Form1::setOption(QRadioButton* button, bool on)
+{
+    if (button->isChecked() != on)
+        button->setChecked(on); // selecting raises the option's click, which deselects the others
+}
+
+// ---------------------------------------------------------------- storing
+
+void Form1::store(const QString& key, const QString& value)
+{
+    if (platform::SaveSetting(kApp, kSection, key, value) || settingsErrorShown_)
+        return;
+    settingsErrorShown_ = true; // once per run: the program works on without storing
+    platform::ShowNotice(QStringLiteral("Your settings could not be saved: %1").arg(platform::SettingsError()));
+}
+
+void Form1::OptionClick()
+{
+    const std::pair<const char*, QRadioButton*> types[] = {
+        {"type1", Option1}, {"type2", Option2}, {"type4", Option4},
+        {"type5", Option5}, {"type8", Option8}, {"type9", Option9},
+    };
+    for (const auto& [key, button] : types)
+        store(QString::fromLatin1(key), button->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+void Form1::Text1_Change() { Command1_Click(); }
+void Form1::Text3_Change() { store(QStringLiteral("font"), Text3->text()); }
+void Form1::Text4_Change() { store(QStringLiteral("line"), Text4->text()); }
+void Form1::Text9_Change() { store(QStringLiteral("text9"), Text9->text()); }
+void Form1::Text14_Change() { store(QStringLiteral("barcodeoffset14"), Text14->text()); }
+void Form1::Text15_Change() { store(QStringLiteral("barcodeoffset15"), Text15->text()); }
+void Form1::Check1_Click() { store(QStringLiteral("check1"), Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0")); }
+void Form1::Check2_Click() { store(QStringLiteral("check2"), Check2->isChecked() ? QStringLiteral("1") : QStringLiteral("0")); }
+void Form1::Combo1_Validate() { store(QStringLiteral("c1opt"), Combo1->currentText()); }
+
+void Form1::Text5_Change()
+{
+    output::PrintFilePath = Text5->text();
+    store(QStringLiteral("file"), Text5->text());
+}
+
+void Form1::Text8_Change()
+{
+    store(QStringLiteral("text8"), Text8->text());
+    reSizeimage();
+}
+
+bool Form1::Check2Ticked() const { return Check2->isChecked(); }
+
+// ---------------------------------------------------------------- Generate
+
+void Form1::reSizeimage()
+{
+    Picture1.SetScaleMode(platform::ScaleMode::Pixels);
+    const double f = platform::NumberOr(Text8->text(), 1.4);
+    const double s = platform::NumberOr(Text3->text(), 8);
+    if (Picture1.ScaleHeight() > 0)
+        Picture1.SetHeight(40 * f / Picture1.ScaleHeight() * Picture1.Height());
+    Picture1.SetFontSize(s);
+    Command1_Click();
+}
+
+PictureBox& Form1::SelectedSurface()
+{
+    if (Option4->isChecked() || Option5->isChecked())
+        return Picture5;
+    if (Option8->isChecked())
+        return Picture9;
+    if (Option9->isChecked())
+        return Picture10;
+    return Picture1;
+}
+
+platform::PictureBoxWidget* Form1::WidgetOf(const PictureBox& box) const
+{
+    for (auto* w : surfaceWidgets_)
+        if (&w->box() == &box)
+            return w;
+    return nullptr;
+}
+
+void Form1::Command1_Click()
+{
+    Picture1.CurrentX = 0;
+
+    if (Option9->isChecked()) {
+        Picture10.SetVisible(true);
+        Picture10.Tag = Text1->text();
+    } else {
+        Picture10.Tag.clear();
+        Picture10.SetVisible(false);
+    }
+
+    for (PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5, &Picture9, &Picture10})
+        box->Cls();
+    Picture1.SetWidth(100);
+    Picture2.SetWidth(100);
+    for (PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5, &Picture9, &Picture10})
+        box->SetPicture(Picture8.Picture()); // the template never holds one: all are emptied
+    Picture5.SetVisible(false);
+    Picture1.SetVisible(true);
+
+    const QString text = Text1->text();
+    if (text.isEmpty())
+        return;
+
+    PictureBox* drawn = &Picture1;
+    if (Option1->isChecked()) {
+        QString copy = text;
+        symbologies::DrawCode39(copy, Picture1, Check2Ticked());
+        if (!RunCode128Engine()) {
+            Picture1.Cls();
+            return; // the engine's message was shown; no barcode to print
+        }
+    } else if (Option4->isChecked() || Option5->isChecked()) {
+        if (Option5->isChecked() && text.size() < 2)
+            return;
+        Picture5.SetVisible(true);
+        Picture1.SetVisible(false);
+        Picture5.Cls();
+        GenerateBarPattern(Option4->isChecked() ? QStringLiteral("128") : QStringLiteral("25"));
+        drawn = &Picture5;
+    } else if (Option8->isChecked()) {
+        RunUpcA();
+        drawn = &Picture9;
+    } else if (Option9->isChecked()) {
+        RunEan();
+        Picture2.SetPicture(Picture10.Image());
+        drawn = nullptr;
+    } else {
+        QString copy = text;
+        symbologies::DrawCode39(copy, Picture1, Check2Ticked());
+    }
+
+    if (drawn) {
+        Picture2.Cls();
+        Picture2.SetPicture(drawn->Image());
+    }
+    // The surfaces overlap; the one just drawn is brought to the front.
+    if (auto* w = WidgetOf(drawn ? *drawn : Picture10))
+        w->raise();
+}
+
+} // namespace app

@@ -1,0 +1,178 @@
+// The main window: every control through which the user configures a
+// barcode, start-up with the stored options, and Generate, the one place
+// that picks a symbology and calls its drawer.
+#pragma once
+
+#include "platform/PictureBox.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace platform {
+class PictureBoxWidget;
+}
+
+namespace app {
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: restores the options, fills the printer list, and with a
+    // non-blank command line prints that file. Returns true when the program
+    // should end now (a command-line batch ran) instead of showing the window.
+    bool Form_Load(const QString& commandLine);
+
+    // --- controls, named as the user documentation names them ---
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr; // barcode text; every change regenerates
+    QFrame* Frame9 = nullptr;   // holds the drawing surfaces
+    QFrame* Frame8 = nullptr;   // holds the buttons
+    QPushButton* Command1 = nullptr; // "Bar Code"
+    QPushButton* Command2 = nullptr; // "Print"
+    QPushButton* Command3 = nullptr; // "Open File"
+    QPushButton* Command4 = nullptr; // "Print File"
+    QPushButton* Command9 = nullptr; // "Copy Bar Code to Clipboard"
+    QGroupBox* FrameOptions = nullptr;
+    QGroupBox* FrameType = nullptr;        // "Bar Code Type"
+    QGroupBox* FrameTextOptions = nullptr; // "Bar Code Text Options"
+    QGroupBox* FramePrinter = nullptr;     // "Printer Selection"
+    QGroupBox* FrameLinePattern = nullptr; // "Line Pattern"
+    QGroupBox* FrameFilePath = nullptr;    // "File Path"
+    QGroupBox* FrameSize = nullptr;        // "BarCode Size"
+    QGroupBox* FrameIncrement = nullptr;   // "Increament Barcode"
+    QGroupBox* FrameOffset = nullptr;      // "Barcode OffSet"
+    QRadioButton* Option1 = nullptr; // "Code 128 B"
+    QRadioButton* Option2 = nullptr; // "Code 39"
+    QRadioButton* Option4 = nullptr; // "Code 128-1"
+    QRadioButton* Option5 = nullptr; // "Code 2/5"
+    QRadioButton* Option8 = nullptr; // "UPC"
+    QRadioButton* Option9 = nullptr; // "EAN"
+    QCheckBox* Check1 = nullptr; // "Include Text in Barcode" (batch line pattern)
+    QCheckBox* Check2 = nullptr; // "Include Text in Bar Code" (human-readable text)
+    QComboBox* Combo1 = nullptr; // printer name
+    QLineEdit* Text3 = nullptr;  // font size
+    QLineEdit* Text4 = nullptr;  // batch line pattern
+    QLineEdit* Text5 = nullptr;  // batch file path
+    QLineEdit* Text8 = nullptr;  // height factor
+    QLineEdit* Text9 = nullptr;  // stretch width
+    QLineEdit* Text14 = nullptr; // left print offset, cm
+    QLineEdit* Text15 = nullptr; // top print offset, cm
+    QLineEdit* Text21 = nullptr; // range From
+    QLineEdit* Text22 = nullptr; // range To
+    QPushButton* Command5 = nullptr; // "Browse"
+    QPushButton* Command8 = nullptr; // "Run It"
+    QPlainTextEdit* Text2 = nullptr; // holds the help text; never shown
+    QLabel* LabelFontSize = nullptr;
+    QLabel* LabelHeight = nullptr;
+    QLabel* LabelWidth = nullptr;
+    QLabel* LabelLeft = nullptr;
+    QLabel* LabelTop = nullptr;
+    QLabel* Label8 = nullptr; // "From: ... To:"
+
+    // Menus
+    QMenu* FileMenu = nullptr;
+    QMenu* Editf = nullptr;
+    QMenu* Options2 = nullptr;
+    QMenu* Help = nullptr;
+    QAction* FileOpen = nullptr;
+    QAction* Help1 = nullptr;
+    QAction* Exit = nullptr;
+    QAction* BarCodeTemp = nullptr;
+    QAction* PrintTemp = nullptr;
+    QAction* OpenFileTemp = nullptr;
+    QAction* PrintFileTemp = nullptr;
+    QAction* BarCodetoClipboard = nullptr;
+    QAction* Settings = nullptr;
+    QAction* Help2 = nullptr;
+    QAction* About = nullptr;
+
+    // Drawing surfaces
+    platform::PictureBox Picture1;  // Code 39 and Code 128 B
+    platform::PictureBox Picture2;  // hidden result holder: the last barcode
+    platform::PictureBox Picture4;  // hidden destination of the stretch step
+    platform::PictureBox Picture5;  // Code 128-1 and Code 2/5
+    platform::PictureBox Picture8;  // hidden template: never holds a picture
+    platform::PictureBox Picture9;  // UPC
+    platform::PictureBox Picture10; // EAN; its Tag carries the text
+
+    QString Command1Tag; // the UPC check digit of the last UPC drawing
+
+    // --- handlers and operations ---
+    void StartupOptions();
+    void OptionClick();
+    void reSizeimage();
+    void Command1_Click(); // Generate
+    void Text1_Change();
+    void Text3_Change();
+    void Text4_Change();
+    void Text5_Change();
+    void Text8_Change();
+    void Text9_Change();
+    void Text14_Change();
+    void Text15_Change();
+    void Check1_Click();
+    void Check2_Click();
+    void Combo1_Validate();
+    void Settings_Click();
+    void Form_Resize();
+    void Help2_Click();
+    void About_Click();
+    void Exit_Click();
+
+    // Output actions
+    void Command2_Click(); // Print
+    void Command3_Click(); // Open File
+    void Command4_Click(); // Print File
+    void Command8_Click(); // Run It
+    void Command9_Click(); // Copy to clipboard
+    void FileOpen_Click();
+
+    // Steps of Generate that belong to one symbology each
+    bool RunCode128Engine(); // false when the engine refused the text: nothing drawn
+    void GenerateBarPattern(const QString& type); // "Code 128-1" / "Code 2/5"
+    void RunUpcA();
+    void RunEan();
+
+    // Fills Combo1 with the installed printers' names.
+    void FillPrinterList();
+
+    bool Check2Ticked() const;
+
+    // The surface a Generate with the current option draws on.
+    platform::PictureBox& SelectedSurface();
+
+    // The widget that shows a surface, when it has one.
+    platform::PictureBoxWidget* WidgetOf(const platform::PictureBox& box) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectHandlers();
+    void store(const QString& key, const QString& value);
+    void setOption(QRadioButton* button, bool on);
+
+    std::vector<platform::PictureBoxWidget*> surfaceWidgets_; // owned by their Qt parents
+    bool settingsErrorShown_ = false;
+};
+
+} // namespace app

@@ -1,0 +1,19 @@
+// Placing widgets by twips, the unit of the window's design.
+#pragma once
+
+#include "platform/Units.h"
+
+#include <QWidget>
+#include <cmath>
+
+namespace app {
+
+inline int TwipsToPx(double twips) { return static_cast<int>(std::lround(platform::TwipsToPixels(twips))); }
+inline double PxToTwips(int px) { return platform::PixelsToTwips(px); }
+
+inline void Place(QWidget* w, double left, double top, double width, double height)
+{
+    w->setGeometry(TwipsToPx(left), TwipsToPx(top), TwipsToPx(width), TwipsToPx(height));
+}
+
+} // namespace app

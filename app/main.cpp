@@ -1,0 +1,36 @@
+// Quorvane: with no argument the main window opens; with a file path on
+// the command line the file is batch-printed and the program exits without
+// a window, reporting every problem on stderr. Exit status 0 means every
+// line printed as asked.
+#include "app/Form1.h"
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QStringList>
+
+int main(int argc, char* argv[])
+{
+    // The whole argument text is one path, blanks included.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString commandLine = args.join(QLatin1Char(' '));
+    const bool unattended = !commandLine.trimmed().isEmpty();
+
+    // An unattended run never shows a window, so it needs no display.
+    if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvane"));
+
+    platform::StderrSink stderrSink;
+    if (unattended)
+        platform::SetMessageSink(&stderrSink);
+
+    app::Form1 window;
+    if (window.Form_Load(commandLine))
+        return platform::MessagesShown() == 0 ? 0 : 1;
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,1 @@
+// The layout engine's units are added here.

@@ -1,0 +1,7 @@
+#include "output/PrintFilePath.h"
+
+namespace output {
+
+QString PrintFilePath;
+
+} // namespace output

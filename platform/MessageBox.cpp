@@ -1,0 +1,58 @@
+#include "platform/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+class DialogSink : public MessageSink {
+public:
+    void Show(const QString& text, const QString& title) override
+    {
+        if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            StderrSink().Show(text, title);
+            return;
+        }
+        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+        box.exec();
+    }
+};
+
+DialogSink g_dialogs;
+MessageSink* g_sink = &g_dialogs;
+int g_shown = 0;
+
+} // namespace
+
+QString AppTitle() { return QStringLiteral("Quorvane"); }
+
+void MsgBox(const QString& text, const QString& title)
+{
+    ++g_shown;
+    g_sink->Show(text, title);
+}
+
+void ShowNotice(const QString& text, const QString& title) { g_sink->Show(text, title); }
+
+MessageSink* SetMessageSink(MessageSink* sink)
+{
+    MessageSink* previous = g_sink;
+    g_sink = sink ? sink : &g_dialogs;
+    return previous;
+}
+
+int MessagesShown() { return g_shown; }
+void ResetMessageCount() { g_shown = 0; }
+
+void StderrSink::Show(const QString& text, const QString& title)
+{
+    QString flat = text;
+    flat.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const QByteArray line = (title + QStringLiteral(": ") + flat.split(QLatin1Char('\n')).join(QStringLiteral(" / "))).toLocal8Bit();
+    std::fprintf(stderr, "%s\n", line.constData());
+    std::fflush(stderr);
+}
+
+} // namespace platform

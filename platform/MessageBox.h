@@ -1,0 +1,65 @@
+// The one way the program shows a message. In the window a modal box with
+// an OK button; in an unattended run a line on stderr, never a wait; in
+// tests a recorder. Every message shown is counted, so an unattended run
+// can tell whether anything went wrong.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void Show(const QString& text, const QString& title) = 0;
+};
+
+// The title of boxes that name none of their own.
+QString AppTitle();
+
+// Shows a message through the current sink.
+void MsgBox(const QString& text, const QString& title = AppTitle());
+
+// Shows a message that reports no failure of the action at hand (a
+// confirmation, a warning about something else); not counted.
+void ShowNotice(const QString& text, const QString& title = AppTitle());
+
+// Installs a sink; returns the previous one. The default shows boxes.
+MessageSink* SetMessageSink(MessageSink* sink);
+
+// How many messages (not notices) have been shown since start or the last reset.
+int MessagesShown();
+void ResetMessageCount();
+
+// Writes "title: text" to stderr, one line per message line.
+class StderrSink : public MessageSink {
+public:
+    void Show(const QString& text, const QString& title) override;
+};
+
+// Keeps every message, for tests.
+class RecordingSink : public MessageSink {
+public:
+    void Show(const QString& text, const QString& title) override
+    {
+        texts.append(text);
+        titles.append(title);
+    }
+    QStringList texts;
+    QStringList titles;
+};
+
+// Installs a sink for the lifetime of the guard.
+class ScopedMessageSink {
+public:
+    explicit ScopedMessageSink(MessageSink* sink) : previous_(SetMessageSink(sink)) {}
+    ~ScopedMessageSink() { SetMessageSink(previous_); }
+    ScopedMessageSink(const ScopedMessageSink&) = delete;
+    ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
+
+private:
+    MessageSink* previous_;
+};
+
+} // namespace platform

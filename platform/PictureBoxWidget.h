@@ -1,0 +1,27 @@
+// Shows a PictureBox on screen: a sunken frame around the box's image,
+// placed and sized from the box's twips geometry and kept in step with it.
+#pragma once
+
+#include "platform/PictureBox.h"
+
+#include <QFrame>
+
+namespace platform {
+
+class PictureBoxWidget : public QFrame {
+    Q_OBJECT
+public:
+    PictureBoxWidget(PictureBox& box, QWidget* parent);
+
+    PictureBox& box() { return box_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void sync();
+
+    PictureBox& box_;
+};
+
+} // namespace platform

@@ -1,0 +1,25 @@
+#include "platform/RunTimeError.h"
+
+namespace platform {
+
+QString RunTimeErrorDescription(RunTimeError e)
+{
+    switch (e) {
+    case RunTimeError::Overflow: return QStringLiteral("Overflow");
+    case RunTimeError::SubscriptOutOfRange: return QStringLiteral("Subscript out of range");
+    case RunTimeError::TypeMismatch: return QStringLiteral("Type mismatch");
+    }
+    return {};
+}
+
+QString RunTimeErrorMessage(RunTimeError e)
+{
+    return QString::number(static_cast<int>(e)) + QLatin1Char('\n') + RunTimeErrorDescription(e);
+}
+
+RunTimeFault::RunTimeFault(RunTimeError e)
+    : std::runtime_error(RunTimeErrorDescription(e).toStdString()), error_(e)
+{
+}
+
+} // namespace platform

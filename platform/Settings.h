@@ -1,0 +1,28 @@
+// The per-user settings store: (application, section, key) -> text.
+// Names are compared without regard to letter case. Nothing is cached:
+// every read goes to the store and every write is on disk when it returns.
+//
+// On Linux each application is an INI file in the user's configuration
+// folder ($XDG_CONFIG_HOME, else ~/.config): quorvane/<application>.ini.
+// On Windows the entries live in the user's registry hive under
+// Software\Quorvane\<application>.
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+QString GetSetting(const QString& application, const QString& section, const QString& key,
+                   const QString& defaultValue = QString());
+
+// Returns false when the store could not be written; SettingsError() says why.
+bool SaveSetting(const QString& application, const QString& section, const QString& key,
+                 const QString& value);
+
+// The reason of the last failed write, empty after a good one.
+QString SettingsError();
+
+// Where the entries of an application are kept (a file path or registry key).
+QString SettingsLocation(const QString& application);
+
+} // namespace platform

@@ -1,0 +1,66 @@
+#include "tests/support/Decode.h"
+
+#include <QPainter>
+#include <ZXing/ReadBarcode.h>
+#include <algorithm>
+
+namespace testsupport {
+namespace {
+
+ZXing::DecodeHints Hints(ZXing::BarcodeFormats formats)
+{
+    ZXing::DecodeHints hints;
+    if (!formats.empty())
+        hints.setFormats(formats);
+    hints.setTryHarder(true);
+    hints.setTryRotate(false);
+    hints.setTryDownscale(false);
+    hints.setMaxNumberOfSymbols(255);
+    return hints;
+}
+
+Decoded ToDecoded(const ZXing::Result& r)
+{
+    Decoded d;
+    d.text = r.text();
+    d.format = r.format();
+    const auto& pos = r.position();
+    d.top = std::min({pos.topLeft().y, pos.topRight().y, pos.bottomLeft().y, pos.bottomRight().y});
+    d.left = std::min({pos.topLeft().x, pos.bottomLeft().x, pos.topRight().x, pos.bottomRight().x});
+    return d;
+}
+
+} // namespace
+
+QImage WithQuietZone(const QImage& image, int margin)
+{
+    QImage out(image.width() + 2 * margin, image.height() + 2 * margin, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter p(&out);
+    p.drawImage(margin, margin, image);
+    return out;
+}
+
+std::vector<Decoded> DecodeAll(const QImage& image, ZXing::BarcodeFormats formats)
+{
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    ZXing::ImageView view(gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
+                          static_cast<int>(gray.bytesPerLine()));
+    std::vector<Decoded> out;
+    for (const auto& r : ZXing::ReadBarcodes(view, Hints(formats)))
+        if (r.isValid())
+            out.push_back(ToDecoded(r));
+    std::sort(out.begin(), out.end(), [](const Decoded& a, const Decoded& b) { return a.top < b.top; });
+    return out;
+}
+
+Decoded DecodeOne(const QImage& image, ZXing::BarcodeFormats formats)
+{
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    ZXing::ImageView view(gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
+                          static_cast<int>(gray.bytesPerLine()));
+    const auto r = ZXing::ReadBarcode(view, Hints(formats));
+    return r.isValid() ? ToDecoded(r) : Decoded{};
+}
+
+} // namespace testsupport
