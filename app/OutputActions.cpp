@@ -7,7 +7,5 @@ void Form1::Command2_Click() {}
 void Form1::Command3_Click() { FileOpen_Click(); }
 void Form1::Command4_Click() {}
 void Form1::Command8_Click() {}
-void Form1::Command9_Click() {}
-void Form1::FileOpen_Click() {}
 
 } // namespace app

@@ -1,0 +1,7 @@
+#include "app/Form1.h"
+
+namespace app {
+
+void Form1::FileOpen_Click() {}
+
+} // namespace app
