@@ -1,0 +1,24 @@
+// A second process for settings tests:
+//   settings_probe get APP SECTION KEY       prints the stored value
+//   settings_probe set-and-die APP SECTION KEY VALUE
+//                                            stores the value, then is killed
+#include "platform/Settings.h"
+
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    if (a.size() >= 5 && a[1] == QLatin1String("get")) {
+        std::printf("%s", platform::GetSetting(a[2], a[3], a[4], QStringLiteral("<absent>")).toUtf8().constData());
+        return 0;
+    }
+    if (a.size() >= 6 && a[1] == QLatin1String("set-and-die")) {
+        platform::SaveSetting(a[2], a[3], a[4], a[5]);
+        std::raise(SIGKILL); // no clean shutdown: what was written must already be on disk
+    }
+    return 2;
+}
