@@ -67,7 +67,7 @@ Form1::Form1(QWidget* parent)
       Picture5(240, 120, 6615, 1095),
       Picture8(8880, 4800, 6615, 1095),
       Picture9(240, 0, 5055, 1095),
-      Picture10(720, 840, 3375, 1095)
+      Picture10(720, 840, 3600, 1095)
 {
     setWindowTitle(QStringLiteral("Quorvane - https://quorvane.example.org"));
     for (PictureBox* hidden : {&Picture2, &Picture4, &Picture8})

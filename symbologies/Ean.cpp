@@ -1,0 +1,172 @@
+#include "symbologies/Ean.h"
+
+#include "platform/MessageBox.h"
+#include "platform/Numeric.h"
+#include "platform/RunTimeError.h"
+#include "symbologies/Gs1CheckDigit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace symbologies {
+namespace {
+
+using platform::RunTimeError;
+using platform::RunTimeFault;
+
+constexpr double kBarTop = 5;    // Y where every line starts
+constexpr int kGuardExtra = 6;   // guards reach this much below the data bars
+constexpr int kStartX = 11;      // first module of the start guard
+constexpr double kLeftMarkX = 2; // "<" or the first EAN-13 digit
+constexpr double kSizeLimit = 32767; // sizes are 16-bit values
+
+// A size field's number; a non-numeric text is a type mismatch, a value no
+// 16-bit size can hold an overflow.
+double SizeOrFault(const QString& text)
+{
+    const auto v = platform::ParseNumber(text);
+    if (!v)
+        throw RunTimeFault(RunTimeError::TypeMismatch);
+    if (std::abs(*v) > kSizeLimit)
+        throw RunTimeFault(RunTimeError::Overflow);
+    return *v;
+}
+
+int DigitOrFault(QChar c)
+{
+    if (c.unicode() < u'0' || c.unicode() > u'9')
+        throw RunTimeFault(RunTimeError::TypeMismatch);
+    return c.unicode() - u'0';
+}
+
+std::string_view DigitModules(int kind, int firstDigit, int position, int digit)
+{
+    const int firstRight = kind == 8 ? 5 : 8;
+    const auto d = static_cast<std::size_t>(digit);
+    if (position >= firstRight)
+        return kEanSetC[d];
+    if (kind == 8)
+        return kEanSetA[d];
+    const char parity = kEanParity[static_cast<std::size_t>(firstDigit)][static_cast<std::size_t>(position - 2)];
+    return parity == '1' ? kEanSetB[d] : kEanSetA[d];
+}
+
+void DrawSymbol(platform::PictureBox& box, const QString& code, int kind, const QString& barLengthText,
+                const QString& fontSizeText)
+{
+    const int firstRight = kind == 8 ? 5 : 8;
+    box.Cls();
+    box.SetBackColor(platform::kWhite);
+    box.SetFontSize(SizeOrFault(fontSizeText));
+    box.DrawWidth = 2;
+
+    int x = kStartX;
+    int first = 0;
+    double bar = 0;
+    auto printAt = [&](double at, const QString& s) {
+        box.CurrentX = at;
+        box.CurrentY = bar;
+        box.Print(s);
+    };
+    for (int i = 1; i <= kind; ++i) {
+        const int d = DigitOrFault(code[i - 1]);
+        if (i == 1) {
+            bar = SizeOrFault(barLengthText);
+            DrawEanGuard(box, x, bar);
+            first = d;
+            printAt(kLeftMarkX, kind == 8 ? QStringLiteral("<") : QString::number(d));
+            if (kind == 13)
+                continue; // the first EAN-13 digit is carried by the parity of the left half
+        }
+        if (i == firstRight) {
+            ++x;
+            DrawEanGuard(box, x, bar);
+            ++x;
+        }
+        for (char m : DigitModules(kind, first, i, d)) {
+            if (m == '1')
+                DrawEanModule(box, x, bar, 0);
+            ++x;
+        }
+        printAt(x - 8, QString::number(d)); // one unit left of the digit's first module
+    }
+    if (kind == 8)
+        printAt(x + 8, QStringLiteral(">"));
+    DrawEanGuard(box, x, bar);
+}
+
+} // namespace
+
+QString EanTooLongMessage()
+{
+    return QStringLiteral("The EAN code is too long: enter at most %1 characters.").arg(kEanMaxTextLength);
+}
+
+int EanCheckDigit(const QString& digits)
+{
+    if (digits.size() != 7 && digits.size() != 12)
+        return 0;
+    std::vector<int> values;
+    for (QChar c : digits)
+        values.push_back(Gs1DigitValue(c));
+    return Gs1CheckDigit(values);
+}
+
+QString EanWithCheckDigit(const QString& digits)
+{
+    return digits + QString::number(EanCheckDigit(digits));
+}
+
+void DrawEanModule(platform::PictureBox& box, int x, double barLength, int extra)
+{
+    box.Line(x, kBarTop, x, barLength + extra);
+}
+
+void DrawEanGuard(platform::PictureBox& box, int& x, double barLength)
+{
+    DrawEanModule(box, x, barLength, kGuardExtra);
+    DrawEanModule(box, x + 2, barLength, kGuardExtra);
+    x += 3;
+}
+
+void DrawEan(platform::PictureBox& box, const QString& barLength, const QString& fontSize)
+{
+    const QString text = box.Tag;
+    if (text.size() <= 6)
+        return;
+    if (text.size() > kEanMaxTextLength) {
+        box.Cls();
+        platform::MsgBox(EanTooLongMessage());
+        return;
+    }
+    const int kind = text.size() <= 11 ? 8 : 13;
+    const QString code = EanWithCheckDigit(text.left(kind - 1));
+    box.Tag = code;
+    try {
+        DrawSymbol(box, code, kind, barLength, fontSize);
+    } catch (const platform::RunTimeFault& fault) {
+        platform::MsgBox(platform::RunTimeErrorMessage(fault.error()));
+    }
+}
+
+void FitEanScale(platform::PictureBox& box, const QString& barLength, const QString& fontSize)
+{
+    const double bar = std::clamp(platform::NumberOr(barLength, 8), -kSizeLimit, kSizeLimit);
+    box.SetScaleMode(platform::ScaleMode::Pixels);
+    box.SetFontSize(std::min(platform::NumberOr(fontSize, 1.4), kSizeLimit));
+    const double widthPx = box.ScaleWidth(), heightPx = box.ScaleHeight();
+    const double textPx = box.TextHeight(QStringLiteral("0"));
+
+    // Half a unit of margin above the first line and below the longest one.
+    const double top = std::min(kBarTop, bar) - 0.5;
+    const double bottom = std::max(kBarTop, bar + kGuardExtra) + 0.5;
+    double unitPx = heightPx / (bottom - top);
+    // The digit line starts at the bar length; make room for it below,
+    // unless the font is too large to share the box with the bars anyway.
+    if (textPx <= heightPx / 2 && bar > top)
+        unitPx = std::min(unitPx, (heightPx - textPx) / (bar - top));
+    box.SetUserScale(0, top, widthPx / kEanPixelsPerModule, heightPx / unitPx);
+}
+
+} // namespace symbologies
