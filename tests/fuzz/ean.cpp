@@ -1,0 +1,22 @@
+// DrawEan on an off-screen box with any text, bar length and font size,
+// the way Generate calls it.
+#include "symbologies/Ean.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzzsupport::Init();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    fuzzsupport::Reader in(data, size);
+    const QString barLength = in.Text(8);
+    const QString fontSize = in.Text(8);
+    platform::PictureBox box(720, 840, 3600, 1095);
+    box.Tag = in.Text(40);
+    symbologies::FitEanScale(box, barLength, fontSize);
+    symbologies::DrawEan(box, barLength, fontSize);
+    return 0;
+}

@@ -1,0 +1,21 @@
+// DrawUpcA on an off-screen box with any text.
+#include "symbologies/UpcA.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzzsupport::Init();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    fuzzsupport::Reader in(data, size);
+    const bool withText = in.Byte() & 1;
+    platform::PictureBox box(240, 0, 5055, 1095);
+    box.SetScaleMode(platform::ScaleMode::Twips);
+    const int check = symbologies::DrawUpcA(box, in.Text(40), withText);
+    if (check < 0 || check > 9)
+        __builtin_trap();
+    return 0;
+}
