@@ -27,6 +27,14 @@ struct CommandLineTest : ::testing::Test {
         platform::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QStringLiteral("line"), QStringLiteral("*"));
     }
 
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(work.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+
     ProgramRun quorvane(const QStringList& args)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -53,11 +61,7 @@ struct CommandLineTest : ::testing::Test {
 
 TEST_F(CommandLineTest, PathWithBlanksAround_PrintsExitsZeroAndStoresTheTrimmedPath)
 {
-    const QString path = work.filePath(QStringLiteral("my orders.txt"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("ORDER 17\r\n*A100\r\n");
-    f.close();
+    const QString path = writeFile(QStringLiteral("my orders.txt"), "ORDER 17\r\n*A100\r\n");
 
     const ProgramRun r = quorvane({QStringLiteral("  ") + path + QStringLiteral("  ")});
     ASSERT_TRUE(r.finished) << "the program did not end by itself";
@@ -85,11 +89,7 @@ TEST_F(CommandLineTest, MissingFile_MessageOnStderrAndNonZeroExit)
 
 TEST_F(CommandLineTest, QuotedPath_TheQuotesArePartOfThePath)
 {
-    const QString path = work.filePath(QStringLiteral("a.txt"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("*A1\r\n");
-    f.close();
+    const QString path = writeFile(QStringLiteral("a.txt"), "*A1\r\n");
     const ProgramRun r = quorvane({QLatin1Char('"') + path + QLatin1Char('"')});
     ASSERT_TRUE(r.finished);
     EXPECT_NE(r.exitCode, 0);

@@ -29,6 +29,14 @@ struct PrintTest : ::testing::Test {
         form.Form_Load(QString());
         form.Option2->setChecked(true); // Code 39
     }
+    // Installs the system's printers and makes their default current.
+    void install(const QStringList& names, const QString& defaultName)
+    {
+        printers.names = names;
+        printers.defaultName = defaultName;
+        platform::CurrentPrinter().ResetToDefault();
+        form.Text1->setText(QStringLiteral("A1"));
+    }
     int jobsSent() const { return static_cast<int>(printers.jobs.size() + sandbox.written.size()); }
 };
 
@@ -91,10 +99,7 @@ TEST_F(PrintTest, PrinterList_SystemPrintersInOrderThenTheBuiltInOneLast)
 
 TEST_F(PrintTest, Print_ChoosesThePrinterWhoseNameMatchesExactly_AndKeepsIt)
 {
-    printers.names = {QStringLiteral("Label-Printer"), QStringLiteral("label-printer")};
-    printers.defaultName = QStringLiteral("Label-Printer");
-    platform::CurrentPrinter().ResetToDefault();
-    form.Text1->setText(QStringLiteral("A1"));
+    install({QStringLiteral("Label-Printer"), QStringLiteral("label-printer")}, QStringLiteral("Label-Printer"));
 
     form.Combo1->setEditText(QStringLiteral("label-printer"));
     form.Command2_Click();
@@ -111,10 +116,7 @@ TEST_F(PrintTest, Print_ChoosesThePrinterWhoseNameMatchesExactly_AndKeepsIt)
 
 TEST_F(PrintTest, Print_UnknownNameGoesToTheSystemDefault)
 {
-    printers.names = {QStringLiteral("Office"), QStringLiteral("Labels")};
-    printers.defaultName = QStringLiteral("Labels");
-    platform::CurrentPrinter().ResetToDefault();
-    form.Text1->setText(QStringLiteral("A1"));
+    install({QStringLiteral("Office"), QStringLiteral("Labels")}, QStringLiteral("Labels"));
     form.Combo1->setEditText(QStringLiteral("Nowhere"));
     form.Command2_Click();
     ASSERT_EQ(printers.jobs.size(), 1u);
