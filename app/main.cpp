@@ -4,9 +4,11 @@
 // line printed as asked.
 #include "app/Form1.h"
 #include "platform/MessageBox.h"
+#include "platform/Printers.h"
 
 #include <QApplication>
 #include <QStringList>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -25,8 +27,14 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
 
     platform::StderrSink stderrSink;
-    if (unattended)
+    if (unattended) {
         platform::SetMessageSink(&stderrSink);
+        // The built-in PDF printer tells where each job went.
+        platform::SetPdfWrittenHandler([](const QString& path) {
+            std::fprintf(stdout, "%s\n", path.toLocal8Bit().constData());
+            std::fflush(stdout);
+        });
+    }
 
     app::Form1 window;
     if (window.Form_Load(commandLine))

@@ -1,0 +1,43 @@
+// Batch printing cost per code line: the listing of a file in which every
+// line is a code line, printed by the main window to the built-in PDF
+// printer. bench/batch_bench.sh measures the whole unattended program
+// (start-up, wall time, peak memory); this isolates the per-line work.
+#include "app/Form1.h"
+#include "platform/Printers.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BatchWith(benchmark::State& state, QRadioButton* app::Form1::*option)
+{
+    QTemporaryDir dir;
+    qputenv("QUORVANE_PDF_DIR", dir.filePath(QStringLiteral("pdf")).toLocal8Bit());
+    const QString path = dir.filePath(QStringLiteral("batch.txt"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    const int lines = static_cast<int>(state.range(0));
+    for (int i = 1; i <= lines; ++i)
+        file.write(QStringLiteral("*QV-%1\r\n").arg(i, 6, 10, QLatin1Char('0')).toLatin1());
+    file.close();
+
+    app::Form1 form;
+    form.Form_Load(QString());
+    (form.*option)->setChecked(true);
+    form.Text4->setText(QStringLiteral("*"));
+    form.Text5->setText(path);
+    form.Combo1->setEditText(platform::kPdfPrinterName);
+    for (auto _ : state)
+        form.Command4_Click();
+    state.SetItemsProcessed(state.iterations() * lines);
+}
+
+void BM_BatchPrint_Code39(benchmark::State& state) { BatchWith(state, &app::Form1::Option2); }
+BENCHMARK(BM_BatchPrint_Code39)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,92 @@
+#include "output/BatchPrint.h"
+
+#include "output/BatchFile.h"
+#include "platform/EventPump.h"
+#include "platform/MessageBox.h"
+#include "platform/Units.h"
+
+#include <QDir>
+
+namespace output {
+namespace {
+
+constexpr double kMmPerInch = platform::kCmPerInch * 10.0;
+
+double NaturalHeightMm(const QImage& picture) { return platform::PixelsToInches(picture.height()) * kMmPerInch; }
+
+// One blank and a line end: two text lines down, as the listing spaces a barcode.
+const QString kBlankLine = QStringLiteral(" \r\n");
+
+} // namespace
+
+QString TrimBlanks(const QString& text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+std::optional<QString> CodeOfLine(const QString& line, const QString& pattern, bool keepPattern)
+{
+    const QString t = TrimBlanks(line);
+    if (!t.startsWith(pattern, Qt::CaseSensitive))
+        return std::nullopt;
+    if (keepPattern)
+        return t;
+    return TrimBlanks(t.mid(pattern.size()));
+}
+
+bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor)
+{
+    const QString shownPath = QDir::toNativeSeparators(options.path);
+    BatchFileReader reader;
+    if (!reader.Open(options.path)) {
+        platform::MsgBox(QStringLiteral("Cannot open the file \"%1\": %2").arg(shownPath, reader.Error()));
+        return false;
+    }
+
+    printer.SetScaleMode(platform::PrinterScale::Millimeters);
+    QString line;
+    for (;;) {
+        platform::DoEvents();
+        if (!reader.ReadLine(line))
+            break;
+        const std::optional<QString> code = CodeOfLine(line, options.pattern, options.keepPattern);
+        QImage barcode;
+        if (code)
+            barcode = barcodeFor(*code);
+
+        // A line and its barcode stay together, and a barcode is never cut
+        // by the bottom of the page: when they don't fit in what is left of
+        // the page they start a new one.
+        const double needed = printer.TextHeight() + (code ? NaturalHeightMm(barcode) : 0);
+        if (printer.CurrentY() > 0 && printer.CurrentY() + needed > printer.ScaleHeight())
+            printer.NewPage();
+
+        printer.Print(line);
+        if (code) {
+            printer.PaintPicture(barcode, 0, printer.CurrentY());
+            printer.Print(kBlankLine);
+            printer.Print(kBlankLine);
+        }
+        if (printer.DocFailed())
+            break;
+    }
+    reader.Close();
+
+    if (!reader.Error().isEmpty()) {
+        printer.KillDoc(); // a listing cut short is not sent as if it were whole
+        platform::MsgBox(QStringLiteral("Cannot read the file \"%1\": %2").arg(shownPath, reader.Error()));
+        return false;
+    }
+    if (!printer.EndDoc()) {
+        platform::MsgBox(printer.Error());
+        return false;
+    }
+    return true;
+}
+
+} // namespace output

@@ -1,0 +1,42 @@
+// Batch printing: a text file printed as a listing on the current printer,
+// every line as text and every code line followed by its barcode.
+#pragma once
+
+#include "platform/Printers.h"
+
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace output {
+
+inline const QString kSelectAFile = QStringLiteral("Please Select a File to Print");
+
+// Removes leading and trailing blanks; only the space counts as a blank
+// here (a tab is an ordinary character).
+QString TrimBlanks(const QString& text);
+
+// The code a line carries, or nothing when it is not a code line. A code
+// line starts, after its blanks are trimmed, with the pattern (letter case
+// counts; an empty pattern matches every line). The code is the rest of
+// the trimmed line, trimmed again, or the whole trimmed line when
+// keepPattern is set.
+std::optional<QString> CodeOfLine(const QString& line, const QString& pattern, bool keepPattern);
+
+struct BatchOptions {
+    QString path;        // used as given, blanks included
+    QString pattern;     // the line pattern
+    bool keepPattern = false;
+};
+
+// Makes the barcode of one code and returns the picture to print under it.
+using BarcodeMaker = std::function<QImage(const QString& code)>;
+
+// Prints the file as one job on the printer. Problems (a file that can't be
+// opened or read, a failing printer) are shown as messages naming the file
+// or printer and the reason; nothing of a file that can't be opened is
+// printed. Returns true when every line printed as asked.
+bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor);
+
+} // namespace output

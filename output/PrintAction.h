@@ -1,0 +1,29 @@
+// Printing the current barcode: the checks that come before the page, and
+// the page itself, one picture at offsets in centimetres as one job.
+#pragma once
+
+#include "platform/Printers.h"
+
+#include <QImage>
+#include <QString>
+
+namespace output {
+
+inline const QString kOffsetNotNumeric = QStringLiteral("The Barcode Offset must be a numeric value");
+inline const QString kNothingToPrint = QStringLiteral("Please Generate Barocode to print");
+
+// The first check that stops a print, in the order they are made: the left
+// offset, then the top offset, then whether there is a barcode at all.
+enum class PrintCheck { Ok, LeftNotNumeric, TopNotNumeric, NoPicture };
+
+PrintCheck CheckPrint(const QString& leftText, const QString& topText, bool hasPicture);
+
+// An offset as printing uses it: the locale's number in single precision.
+double OffsetCm(const QString& text);
+
+// Prints the picture at its natural size with its top-left corner at
+// (leftCm, topCm) of the printable area, as one job on the printer.
+// False when the printer failed; its Error() says why.
+bool PrintPictureAt(platform::Printer& printer, const QImage& picture, double leftCm, double topCm);
+
+} // namespace output

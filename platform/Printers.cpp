@@ -1,0 +1,314 @@
+#include "platform/Printers.h"
+
+#include "platform/Units.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+
+namespace platform {
+namespace {
+
+// Qt's view of the system's printers: CUPS on Linux, the spooler on Windows.
+class SystemCatalog : public PrinterCatalog {
+public:
+    QStringList DeviceNames() const override { return QPrinterInfo::availablePrinterNames(); }
+    QString DefaultDeviceName() const override { return QPrinterInfo::defaultPrinterName(); }
+    bool Configure(QPrinter& printer, const QString& deviceName, QString& error) const override
+    {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(deviceName);
+        if (!printer.isValid() || printer.printerName() != deviceName) {
+            error = QStringLiteral("the printer is no longer installed");
+            return false;
+        }
+        return true;
+    }
+};
+
+SystemCatalog g_system;
+PrinterCatalog* g_catalog = &g_system;
+std::function<void(const QString&)> g_pdfWritten;
+
+// The printer font: a fixed-pitch face keeps the columns of a text listing.
+QFont PrinterFont()
+{
+    QFont f(QStringLiteral("DejaVu Sans Mono"));
+    f.setStyleHint(QFont::Monospace);
+    f.setPointSizeF(10);
+    return f;
+}
+
+// A new, empty file in the folder, named by the time; never overwrites.
+QString ReservePdfFile(const QString& folder, QString& error)
+{
+    if (!QDir().mkpath(folder)) {
+        error = QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
+        return {};
+    }
+    const QString stem = QStringLiteral("Quorvane-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1; n < 100000; ++n) {
+        const QString name = n == 1 ? stem + QStringLiteral(".pdf") : QStringLiteral("%1-%2.pdf").arg(stem).arg(n);
+        const QString path = QDir(folder).filePath(name);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return path;
+        if (!file.exists()) {
+            error = QStringLiteral("cannot write %1 (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
+            return {};
+        }
+    }
+    error = QStringLiteral("no free file name in %1").arg(QDir::toNativeSeparators(folder));
+    return {};
+}
+
+double InchesPerUnit(PrinterScale scale)
+{
+    switch (scale) {
+    case PrinterScale::Twips: return 1.0 / kTwipsPerInch;
+    case PrinterScale::Points: return 1.0 / 72.0;
+    case PrinterScale::Inches: return 1.0;
+    case PrinterScale::Millimeters: return 1.0 / (kCmPerInch * 10.0);
+    case PrinterScale::Centimeters: return 1.0 / kCmPerInch;
+    }
+    return 1.0;
+}
+
+} // namespace
+
+PrinterCatalog* SetPrinterCatalog(PrinterCatalog* catalog)
+{
+    PrinterCatalog* previous = g_catalog;
+    g_catalog = catalog ? catalog : &g_system;
+    CurrentPrinter().ResetToDefault();
+    return previous;
+}
+
+QStringList InstalledPrinters()
+{
+    QStringList names = g_catalog->DeviceNames();
+    names.append(kPdfPrinterName);
+    return names;
+}
+
+QString PdfFolder()
+{
+    const QString over = qEnvironmentVariable("QUORVANE_PDF_DIR");
+    if (!over.isEmpty())
+        return over;
+    QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (docs.isEmpty())
+        docs = QDir::homePath();
+    return QDir(docs).filePath(QStringLiteral("Quorvane"));
+}
+
+std::function<void(const QString&)> SetPdfWrittenHandler(std::function<void(const QString&)> handler)
+{
+    auto previous = std::move(g_pdfWritten);
+    g_pdfWritten = std::move(handler);
+    return previous;
+}
+
+// ------------------------------------------------------------------ Printer
+
+struct Printer::Doc {
+    QPrinter printer{QPrinter::HighResolution};
+    QPainter painter;
+    QString deviceName;
+    QString pdfPath; // the built-in printer's file
+    bool failed = false;
+    double dpi = 0;
+    double pageWidthInches = 0, pageHeightInches = 0;
+    double lineInches = 0, ascentInches = 0, charInches = 0;
+};
+
+Printer::Printer() = default;
+Printer::~Printer() { KillDoc(); }
+
+QString Printer::DeviceName() const
+{
+    if (deviceName_.isEmpty())
+        const_cast<Printer*>(this)->ResetToDefault();
+    return deviceName_;
+}
+
+void Printer::ResetToDefault()
+{
+    const QString def = g_catalog->DefaultDeviceName();
+    deviceName_ = !def.isEmpty() && g_catalog->DeviceNames().contains(def) ? def : kPdfPrinterName;
+}
+
+bool Printer::SelectByName(const QString& name)
+{
+    for (const QString& installed : InstalledPrinters()) {
+        if (installed == name) {
+            deviceName_ = installed;
+            return true;
+        }
+    }
+    return false;
+}
+
+double Printer::unitsPerInch() const { return 1.0 / InchesPerUnit(scale_); }
+
+void Printer::fail(Doc& doc, const QString& reason)
+{
+    if (doc.failed)
+        return;
+    doc.failed = true;
+    error_ = QStringLiteral("The printer \"%1\" failed: %2").arg(doc.deviceName, reason);
+}
+
+bool Printer::StartDoc() { return ensureDoc(); }
+bool Printer::InDoc() const { return doc_ != nullptr; }
+bool Printer::DocFailed() const { return doc_ && doc_->failed; }
+
+bool Printer::ensureDoc()
+{
+    if (doc_)
+        return !doc_->failed;
+    error_.clear();
+    doc_ = std::make_unique<Doc>();
+    Doc& d = *doc_;
+    d.deviceName = DeviceName();
+    d.printer.setDocName(QStringLiteral("Quorvane"));
+
+    QString reason;
+    const bool builtIn = d.deviceName == kPdfPrinterName && !g_catalog->DeviceNames().contains(d.deviceName);
+    if (builtIn) {
+        d.pdfPath = ReservePdfFile(PdfFolder(), reason);
+        if (d.pdfPath.isEmpty()) {
+            fail(d, reason);
+            return false;
+        }
+        d.printer.setOutputFormat(QPrinter::PdfFormat);
+        d.printer.setOutputFileName(d.pdfPath);
+        const bool imperial = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+        // A PDF has no unprintable edge: the printable area is the whole sheet.
+        d.printer.setPageLayout(QPageLayout(QPageSize(imperial ? QPageSize::Letter : QPageSize::A4),
+                                            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    } else if (!g_catalog->Configure(d.printer, d.deviceName, reason)) {
+        fail(d, reason);
+        return false;
+    }
+
+    if (!d.painter.begin(&d.printer)) {
+        fail(d, builtIn ? QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(d.pdfPath))
+                     : QStringLiteral("the print job could not be started"));
+        return false;
+    }
+    d.dpi = d.printer.resolution();
+    d.pageWidthInches = d.printer.width() / d.dpi;
+    d.pageHeightInches = d.printer.height() / d.dpi;
+    d.painter.setFont(QFont(PrinterFont(), &d.printer));
+    const QFontMetricsF fm = d.painter.fontMetrics();
+    d.lineInches = fm.lineSpacing() / d.dpi;
+    d.ascentInches = fm.ascent() / d.dpi;
+    d.charInches = std::max(fm.averageCharWidth(), 1.0) / d.dpi;
+    d.painter.setPen(Qt::black);
+    xInches_ = yInches_ = 0;
+    return true;
+}
+
+double Printer::ScaleWidth() { return ensureDoc() ? doc_->pageWidthInches * unitsPerInch() : 0; }
+double Printer::ScaleHeight() { return ensureDoc() ? doc_->pageHeightInches * unitsPerInch() : 0; }
+double Printer::TextHeight() { return ensureDoc() ? doc_->lineInches * unitsPerInch() : 0; }
+
+double Printer::CurrentX() const { return xInches_ * unitsPerInch(); }
+double Printer::CurrentY() const { return yInches_ * unitsPerInch(); }
+void Printer::SetCurrentX(double x) { xInches_ = x / unitsPerInch(); }
+void Printer::SetCurrentY(double y) { yInches_ = y / unitsPerInch(); }
+
+void Printer::PaintPicture(const QImage& picture, double x, double y)
+{
+    if (!ensureDoc() || picture.isNull())
+        return;
+    Doc& d = *doc_;
+    const double inchesPerUnit = InchesPerUnit(scale_);
+    const QRectF target(x * inchesPerUnit * d.dpi, y * inchesPerUnit * d.dpi,
+                        PixelsToInches(picture.width()) * d.dpi, PixelsToInches(picture.height()) * d.dpi);
+    d.painter.drawImage(target, picture);
+}
+
+void Printer::Print(const QString& text)
+{
+    if (!ensureDoc())
+        return;
+    const Doc& d = *doc_;
+    // Text past the right edge of the page is never seen; drawing it would
+    // only cost time on very long lines.
+    const qsizetype maxChars = static_cast<qsizetype>(2 * d.pageWidthInches / d.charInches) + 16;
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+        if (yInches_ > 0 && yInches_ + d.lineInches > d.pageHeightInches + 1e-9)
+            NewPage();
+        if (!doc_ || doc_->failed)
+            return;
+        if (!line.isEmpty())
+            doc_->painter.drawText(QPointF(xInches_ * d.dpi, (yInches_ + d.ascentInches) * d.dpi), line.left(maxChars));
+        xInches_ = 0;
+        yInches_ += d.lineInches;
+    }
+}
+
+void Printer::NewPage()
+{
+    if (!ensureDoc())
+        return;
+    if (!doc_->printer.newPage())
+        fail(*doc_, QStringLiteral("a new page could not be started"));
+    xInches_ = yInches_ = 0;
+}
+
+bool Printer::EndDoc()
+{
+    if (!doc_)
+        return true;
+    std::unique_ptr<Doc> doc = std::move(doc_);
+    xInches_ = yInches_ = 0;
+    if (doc->failed && doc->painter.isActive())
+        doc->printer.abort(); // a half-made job is not sent
+    if (doc->painter.isActive() && !doc->painter.end())
+        fail(*doc, QStringLiteral("the job could not be sent"));
+    if (doc->printer.printerState() == QPrinter::Error)
+        fail(*doc, QStringLiteral("the printer reported an error"));
+    if (!doc->pdfPath.isEmpty() && QFileInfo(doc->pdfPath).size() == 0)
+        fail(*doc, QStringLiteral("nothing was written to %1").arg(QDir::toNativeSeparators(doc->pdfPath)));
+    if (!doc->pdfPath.isEmpty()) {
+        if (doc->failed)
+            QFile::remove(doc->pdfPath);
+        else if (g_pdfWritten)
+            g_pdfWritten(doc->pdfPath);
+    }
+    return !doc->failed;
+}
+
+void Printer::KillDoc()
+{
+    if (!doc_)
+        return;
+    std::unique_ptr<Doc> doc = std::move(doc_);
+    xInches_ = yInches_ = 0;
+    if (doc->painter.isActive())
+        doc->printer.abort();
+    if (doc->painter.isActive())
+        doc->painter.end();
+    if (!doc->pdfPath.isEmpty())
+        QFile::remove(doc->pdfPath);
+}
+
+Printer& CurrentPrinter()
+{
+    static Printer printer;
+    return printer;
+}
+
+} // namespace platform

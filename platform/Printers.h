@@ -1,0 +1,130 @@
+// Printers: the installed printers by device name, the current printer, and
+// the printing surface of one document on it (unit of measure, pictures at
+// their natural size, lines of text that run on to a new page, the print
+// position, ending the document as one job). Next to the system's printers
+// there is always one built-in printer, "Print to PDF file", that writes
+// each job to a new PDF file, so printing works on any machine.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QPrinter;
+
+namespace platform {
+
+// The built-in printer's device name. It has blanks, so it can never equal
+// a CUPS queue name (the common queue "PDF" stays distinct).
+inline const QString kPdfPrinterName = QStringLiteral("Print to PDF file");
+
+// Where the system's printers come from: Qt's list (CUPS, the Windows
+// spooler) unless a test installs its own.
+class PrinterCatalog {
+public:
+    virtual ~PrinterCatalog() = default;
+    // Device names in the order the platform reports them.
+    virtual QStringList DeviceNames() const = 0;
+    // The system's default printer; empty when there is none.
+    virtual QString DefaultDeviceName() const = 0;
+    // Points a printer at the named installed printer; false with the
+    // reason when it can't.
+    virtual bool Configure(QPrinter& printer, const QString& deviceName, QString& error) const = 0;
+};
+
+// Installs a catalog (nullptr restores the system's) and makes its default
+// the current printer again. Returns the previous catalog.
+PrinterCatalog* SetPrinterCatalog(PrinterCatalog* catalog);
+
+// The system's printers in platform order, then the built-in PDF printer.
+QStringList InstalledPrinters();
+
+// The folder the built-in printer writes to: $QUORVANE_PDF_DIR, else a
+// "Quorvane" folder in the user's documents folder.
+QString PdfFolder();
+
+// Called with the path of every PDF file the built-in printer has written
+// (an unattended run prints it on stdout). Returns the previous handler.
+std::function<void(const QString&)> SetPdfWrittenHandler(std::function<void(const QString&)> handler);
+
+// Units of the print position and of the sizes a printer reports.
+enum class PrinterScale { Twips, Points, Inches, Millimeters, Centimeters };
+
+// The current printer and the document being printed on it. A document
+// begins with the first output and ends with EndDoc, which sends it as one
+// job. Positions are measured from the top-left corner of the printable
+// area, in the scale unit.
+class Printer {
+public:
+    Printer();
+    ~Printer();
+    Printer(const Printer&) = delete;
+    Printer& operator=(const Printer&) = delete;
+
+    QString DeviceName() const;
+    // Makes the first installed printer whose device name equals `name`
+    // exactly (case and blanks count) the current printer. False when no
+    // name matches; the current printer then stays.
+    bool SelectByName(const QString& name);
+    // Back to the catalog's default printer (the built-in one when the
+    // system has none).
+    void ResetToDefault();
+
+    PrinterScale ScaleMode() const { return scale_; }
+    void SetScaleMode(PrinterScale scale) { scale_ = scale; }
+
+    // Begins the document now; false when the printer can't start it (the
+    // reason is in Error()). Output calls begin it on their own.
+    bool StartDoc();
+    bool InDoc() const;
+    // True once the document in progress has failed; later output is dropped.
+    bool DocFailed() const;
+
+    // The printable area of the page, in scale units (begins the document).
+    double ScaleWidth();
+    double ScaleHeight();
+    // The height of one line of text in the printer font, in scale units.
+    double TextHeight();
+
+    double CurrentX() const;
+    double CurrentY() const;
+    void SetCurrentX(double x);
+    void SetCurrentY(double y);
+
+    // Draws a picture with its top-left corner at (x, y), at its natural
+    // size: each pixel is 1/96 inch, the resolution pictures are drawn at.
+    // Not scaled to the page and not clipped.
+    void PaintPicture(const QImage& picture, double x, double y);
+    // Prints text at the print position and moves to the start of the next
+    // line; a CR LF inside the text starts a new line too. A line that would
+    // run past the bottom of the page goes on a new page.
+    void Print(const QString& text);
+    void NewPage();
+
+    // Ends the document and sends it as one job. False when the document
+    // failed at any point; Error() says why. Without a document it does
+    // nothing and succeeds.
+    bool EndDoc();
+    // Drops the document without sending it.
+    void KillDoc();
+    QString Error() const { return error_; }
+
+private:
+    struct Doc;
+    double unitsPerInch() const;
+    bool ensureDoc();
+    void fail(Doc& doc, const QString& reason);
+
+    QString deviceName_;
+    PrinterScale scale_ = PrinterScale::Twips;
+    double xInches_ = 0, yInches_ = 0;
+    std::unique_ptr<Doc> doc_;
+    QString error_;
+};
+
+// The program's one current printer.
+Printer& CurrentPrinter();
+
+} // namespace platform

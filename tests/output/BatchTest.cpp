@@ -1,0 +1,273 @@
+#include "app/Form1.h"
+#include "output/BatchFile.h"
+#include "output/BatchPrint.h"
+#include "output/PrintFilePath.h"
+#include "platform/MessageBox.h"
+#include "symbologies/Code39.h"
+#include "tests/output/PrintSupport.h"
+#include "tests/support/Decode.h"
+#include "tests/support/TempConfig.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using platform::RecordingSink;
+using platform::ScopedMessageSink;
+using testsupport::FakePrinters;
+
+namespace {
+
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName();
+}
+
+QStringList ReadAll(const QString& path)
+{
+    output::BatchFileReader reader;
+    EXPECT_TRUE(reader.Open(path)) << reader.Error().toStdString();
+    QStringList lines;
+    QString line;
+    while (reader.ReadLine(line))
+        lines << line;
+    EXPECT_TRUE(reader.Error().isEmpty());
+    return lines;
+}
+
+} // namespace
+
+TEST(BatchFileReader, SplitsLinesAtEveryKindOfLineEnd)
+{
+    struct Row { QByteArray bytes; QStringList lines; const char* why; };
+    const Row rows[] = {
+        {"", {}, "empty file: no line"},
+        {"A\r\nB\r\n", {"A", "B"}, "CR LF, last line ended"},
+        {"A\r\nB", {"A", "B"}, "the last line needs no end"},
+        {"A\rB\rC", {"A", "B", "C"}, "CR alone"},
+        {"A\nB\n", {"A", "B"}, "LF alone"},
+        {"A\r\n\r\nB", {"A", "", "B"}, "an empty line is a line"},
+        {"\r\n", {""}, "one empty line"},
+        {"A\n\rB", {"A", "", "B"}, "LF then CR are two ends"},
+        {" \tX \r\n", {" \tX "}, "blanks and tabs are kept"},
+        {"\x80 caf\xe9", {QStringLiteral("\u20ac caf\u00e9")}, "Windows-1252"},
+    };
+    QTemporaryDir dir;
+    int n = 0;
+    for (const Row& r : rows)
+        EXPECT_EQ(ReadAll(WriteFile(dir, QString::number(n++), r.bytes)), r.lines) << r.why;
+}
+
+TEST(BatchFileReader, LinesLongerThanABlockAndCrLfAcrossBlocks)
+{
+    QTemporaryDir dir;
+    const QByteArray longLine(200000, 'x');
+    QByteArray split(65535, 'y'); // the CR is the block's last byte, its LF the next block's first
+    split += "\r\nZ";
+    EXPECT_EQ(ReadAll(WriteFile(dir, QStringLiteral("long"), longLine + "\r\nB")),
+              (QStringList{QString::fromLatin1(longLine), QStringLiteral("B")}));
+    EXPECT_EQ(ReadAll(WriteFile(dir, QStringLiteral("split"), split)),
+              (QStringList{QString(65535, QLatin1Char('y')), QStringLiteral("Z")}));
+}
+
+TEST(BatchFileReader, MissingFileOrFolder_ReportsWhy)
+{
+    QTemporaryDir dir;
+    output::BatchFileReader reader;
+    EXPECT_FALSE(reader.Open(dir.filePath(QStringLiteral("missing.txt"))));
+    EXPECT_FALSE(reader.Error().isEmpty());
+    EXPECT_FALSE(reader.Open(dir.path()));
+    EXPECT_FALSE(reader.Error().isEmpty());
+}
+
+TEST(BatchCodeLines, PatternMatchingAndTheCode)
+{
+    struct Row { const char* line; const char* pattern; bool keep; std::optional<QString> code; const char* why; };
+    const Row rows[] = {
+        {"*A100", "*", false, QStringLiteral("A100"), "pattern cut off"},
+        {"  *B200  ", "*", false, QStringLiteral("B200"), "blanks around are trimmed"},
+        {"* B300 ", "*", false, QStringLiteral("B300"), "the code is trimmed again"},
+        {"*", "*", false, QStringLiteral(""), "a lone pattern gives an empty code"},
+        {"  *B200  ", "*", true, QStringLiteral("*B200"), "Check1 keeps the pattern"},
+        {"ORDER 17", "*", false, std::nullopt, "no pattern, no code"},
+        {"AB12", "ab", false, std::nullopt, "letter case counts"},
+        {"ab12", "ab", false, QStringLiteral("12"), "same case matches"},
+        {"", "", false, QStringLiteral(""), "empty pattern matches an empty line"},
+        {" X ", "", false, QStringLiteral("X"), "empty pattern matches every line"},
+        {"\t*C1", "*", false, std::nullopt, "a tab is not a blank"},
+        {"*C1\t", "*", false, QStringLiteral("C1\t"), "a trailing tab stays"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(output::CodeOfLine(QString::fromLatin1(r.line), QString::fromLatin1(r.pattern), r.keep), r.code) << r.why;
+}
+
+namespace {
+
+struct ListingTest : ::testing::Test {
+    FakePrinters printers;
+    testsupport::PrintingSandbox sandbox{&printers};
+    RecordingSink messages;
+    ScopedMessageSink sink{&messages};
+    QTemporaryDir dir;
+    QStringList codes;
+
+    // Every barcode is a black block 300 x 60 pixels: its height on the page is known.
+    bool print(const QByteArray& bytes, const QString& pattern = QStringLiteral("*"))
+    {
+        const QString path = WriteFile(dir, QStringLiteral("in.txt"), bytes);
+        return output::PrintListing({path, pattern, false}, platform::CurrentPrinter(), [this](const QString& code) {
+            codes << code;
+            QImage block(300, 60, QImage::Format_RGB32);
+            block.fill(Qt::black);
+            return block;
+        });
+    }
+};
+
+} // namespace
+
+TEST_F(ListingTest, EmptyFile_PrintsNothing)
+{
+    EXPECT_TRUE(print(""));
+    EXPECT_TRUE(sandbox.written.isEmpty());
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(ListingTest, EmptyPattern_EveryLineEmptyOnesIncludedGetsABarcode)
+{
+    EXPECT_TRUE(print("X\r\n\r\n Y ", QString()));
+    EXPECT_EQ(codes, (QStringList{"X", "", "Y"}));
+    EXPECT_EQ(sandbox.written.size(), 1);
+}
+
+TEST_F(ListingTest, CrOnlyAndLfOnlyFiles_PrintEveryLine)
+{
+    EXPECT_TRUE(print("*A\r*B\rC"));
+    EXPECT_TRUE(print("*A\n*B\nC"));
+    EXPECT_EQ(codes, (QStringList{"A", "B", "A", "B"}));
+    EXPECT_EQ(sandbox.written.size(), 2);
+}
+
+TEST_F(ListingTest, ManyPages_NoBarcodeIsCutByThePageEdge)
+{
+    QByteArray text;
+    const int count = 60;
+    for (int i = 0; i < count; ++i)
+        text += "*" + QByteArray::number(i) + "\r\nnote\r\n";
+    ASSERT_TRUE(print(text));
+    ASSERT_EQ(sandbox.written.size(), 1);
+
+    const int dpi = 75;
+    const auto pages = testsupport::RenderPdf(sandbox.written[0], dpi);
+    ASSERT_GE(pages.size(), 3u);
+    // A column inside the blocks and right of the short text lines: every
+    // dark run there is one block, and each must be whole.
+    const int x = 250 * dpi / 96;
+    const double blockHeight = 60.0 * dpi / 96;
+    int blocks = 0;
+    for (const QImage& page : pages) {
+        int run = 0;
+        for (int y = 0; y <= page.height(); ++y) {
+            if (y < page.height() && testsupport::IsDark(page, x, y)) {
+                ++run;
+                continue;
+            }
+            if (run > 0) {
+                EXPECT_NEAR(run, blockHeight, 2.0) << "a block cut by the page edge";
+                ++blocks;
+            }
+            run = 0;
+        }
+    }
+    EXPECT_EQ(blocks, count);
+}
+
+TEST_F(ListingTest, MissingFile_MessageNamesTheFileAndNothingIsPrinted)
+{
+    const QString path = dir.filePath(QStringLiteral("no such file.txt"));
+    EXPECT_FALSE(output::PrintListing({path, QStringLiteral("*"), false}, platform::CurrentPrinter(),
+                                      [](const QString&) { return QImage(); }));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(path)) << messages.texts[0].toStdString();
+    EXPECT_TRUE(sandbox.written.isEmpty());
+}
+
+// Through the main window: the four-line order with Code 39.
+namespace {
+
+struct OrderTest : ::testing::Test {
+    testsupport::TempConfig config;
+    FakePrinters printers;
+    testsupport::PrintingSandbox sandbox{&printers};
+    RecordingSink messages;
+    ScopedMessageSink sink{&messages};
+    QTemporaryDir dir;
+    app::Form1 form;
+
+    void SetUp() override
+    {
+        form.Form_Load(QString());
+        form.Option2->setChecked(true);
+        form.Text4->setText(QStringLiteral("*"));
+        form.Text5->setText(WriteFile(dir, QStringLiteral("order.txt"), "ORDER 17\r\n*A100\r\n  *B200  \r\n*\r\n"));
+    }
+
+    QStringList run()
+    {
+        QStringList codes;
+        QObject::connect(form.Text1, &QLineEdit::textChanged, [&codes](const QString& t) { codes << t; });
+        form.Command4_Click();
+        return codes;
+    }
+};
+
+} // namespace
+
+TEST_F(OrderTest, Check1Unchecked_BarcodesOfTheCodesInFileOrder)
+{
+    form.Check1->setChecked(false);
+    EXPECT_EQ(run(), (QStringList{"A100", "B200", ""}));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(sandbox.written.size(), 1);
+    const auto pages = testsupport::RenderPdf(sandbox.written[0], 300);
+    ASSERT_EQ(pages.size(), 1u);
+    const auto found = testsupport::DecodeAll(pages[0], ZXing::BarcodeFormat::Code39);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0].text, "A100");
+    EXPECT_EQ(found[1].text, "B200");
+    EXPECT_EQ(form.Text1->text(), QString()); // the last code stays in the window
+}
+
+TEST_F(OrderTest, Check1Checked_TheCodesKeepThePattern)
+{
+    form.Check1->setChecked(true);
+    EXPECT_EQ(run(), (QStringList{"*A100", "*B200", "*"}));
+    ASSERT_EQ(sandbox.written.size(), 1);
+    EXPECT_EQ(form.Text1->text(), QStringLiteral("*"));
+}
+
+TEST_F(OrderTest, PrintingControlsAreDisabledWhileTheBatchRuns)
+{
+    bool sawDisabled = false;
+    platform::SetEventPump([&] {
+        sawDisabled = sawDisabled || (!form.Command2->isEnabled() && !form.Command4->isEnabled() &&
+                                      !form.Command8->isEnabled() && !form.PrintTemp->isEnabled() &&
+                                      !form.PrintFileTemp->isEnabled());
+    });
+    form.Command4_Click();
+    EXPECT_TRUE(sawDisabled);
+    EXPECT_TRUE(form.Command2->isEnabled() && form.Command4->isEnabled() && form.Command8->isEnabled());
+    EXPECT_TRUE(form.PrintTemp->isEnabled() && form.PrintFileTemp->isEnabled());
+}
+
+TEST_F(OrderTest, PathOfBlanksOnly_AsksForAFile)
+{
+    form.Text5->setText(QStringLiteral("   "));
+    form.Command4_Click();
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Please Select a File to Print")});
+    EXPECT_TRUE(sandbox.written.isEmpty());
+}

@@ -1,0 +1,120 @@
+// Test doubles for printing: a printer list injected through the platform
+// catalog whose queues write PDF files, a folder for the built-in PDF
+// printer, and rasterising a PDF with pdftoppm to decode what was printed.
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/Printers.h"
+
+#include <QDir>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QImage>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace testsupport {
+
+// Installed printers that exist only in the test: every job goes to a PDF
+// file named by its order and the printer it was sent to.
+class FakePrinters : public platform::PrinterCatalog {
+public:
+    struct Job {
+        QString printer;
+        QString pdf;
+    };
+
+    QStringList names;
+    QString defaultName;
+    QString refuse; // a printer that fails to start a job
+    mutable std::vector<Job> jobs;
+
+    QStringList DeviceNames() const override { return names; }
+    QString DefaultDeviceName() const override { return defaultName; }
+    bool Configure(QPrinter& printer, const QString& deviceName, QString& error) const override
+    {
+        if (deviceName == refuse) {
+            error = QStringLiteral("the printer is offline");
+            return false;
+        }
+        const QString pdf = dir.filePath(QStringLiteral("%1-%2.pdf").arg(jobs.size() + 1).arg(deviceName));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        jobs.push_back({deviceName, pdf});
+        return true;
+    }
+
+private:
+    QTemporaryDir tmp;
+    QDir dir{tmp.path()};
+};
+
+// Installs a printer list and a fresh folder for the built-in printer for
+// one test, and collects the files the built-in printer writes.
+class PrintingSandbox {
+public:
+    explicit PrintingSandbox(FakePrinters* printers)
+        : previousDir_(qgetenv("QUORVANE_PDF_DIR"))
+    {
+        qputenv("QUORVANE_PDF_DIR", pdfDir.path().toLocal8Bit());
+        previousCatalog_ = platform::SetPrinterCatalog(printers);
+        previousHandler_ = platform::SetPdfWrittenHandler([this](const QString& path) { written.append(path); });
+        platform::SetEventPump([] {});
+    }
+    ~PrintingSandbox()
+    {
+        platform::CurrentPrinter().KillDoc();
+        platform::SetEventPump({});
+        platform::SetPdfWrittenHandler(std::move(previousHandler_));
+        platform::SetPrinterCatalog(previousCatalog_);
+        qputenv("QUORVANE_PDF_DIR", previousDir_);
+    }
+    PrintingSandbox(const PrintingSandbox&) = delete;
+    PrintingSandbox& operator=(const PrintingSandbox&) = delete;
+
+    QTemporaryDir pdfDir;
+    QStringList written; // files of the built-in printer, in order
+
+private:
+    QByteArray previousDir_;
+    platform::PrinterCatalog* previousCatalog_ = nullptr;
+    std::function<void(const QString&)> previousHandler_;
+};
+
+// A clock that moves on by a fixed step every time it is read, so timed
+// waits end at once.
+class SteppingClock : public platform::Clock {
+public:
+    explicit SteppingClock(double step) : step_(step) { previous_ = platform::SetClock(this); }
+    ~SteppingClock() override { platform::SetClock(previous_); }
+    double Seconds() override { return now_ += step_; }
+
+private:
+    double step_;
+    double now_ = 1000;
+    platform::Clock* previous_ = nullptr;
+};
+
+// The pages of a PDF rendered at the given resolution.
+inline std::vector<QImage> RenderPdf(const QString& pdf, int dpi)
+{
+    QTemporaryDir out;
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
+                                          QStringLiteral("-png"), pdf, out.filePath(QStringLiteral("page"))});
+    p.waitForFinished(120000);
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    std::vector<QImage> pages;
+    QDir dir(out.path());
+    for (const QString& name : dir.entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name))
+        pages.push_back(QImage(dir.filePath(name)));
+    return pages;
+}
+
+inline bool IsDark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }
+
+} // namespace testsupport

@@ -1,0 +1,129 @@
+#include "app/Form1.h"
+#include "output/RangePrint.h"
+#include "platform/MessageBox.h"
+#include "tests/output/PrintSupport.h"
+#include "tests/support/Decode.h"
+#include "tests/support/TempConfig.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using platform::RecordingSink;
+using platform::ScopedMessageSink;
+
+namespace {
+
+struct RangeTest : ::testing::Test {
+    testsupport::TempConfig config;
+    testsupport::FakePrinters printers;
+    testsupport::PrintingSandbox sandbox{&printers};
+    testsupport::SteppingClock clock{0.25};
+    RecordingSink messages;
+    ScopedMessageSink sink{&messages};
+    app::Form1 form;
+
+    void SetUp() override
+    {
+        form.Form_Load(QString());
+        form.Option2->setChecked(true);
+    }
+
+    QStringList printedLabels()
+    {
+        QStringList labels;
+        for (const QString& pdf : sandbox.written) {
+            const auto pages = testsupport::RenderPdf(pdf, 300);
+            labels << (pages.empty() ? QString() : QString::fromStdString(testsupport::DecodeOne(pages[0], ZXing::BarcodeFormat::Code39).text));
+        }
+        return labels;
+    }
+};
+
+} // namespace
+
+TEST_F(RangeTest, LeadingZerosOnlyOnTheFirstLabel_AndFromEndsAtTo)
+{
+    form.Text1->setText(QStringLiteral("A-"));
+    form.Text21->setText(QStringLiteral("007"));
+    form.Text22->setText(QStringLiteral("10"));
+    form.Command8_Click();
+    EXPECT_EQ(printedLabels(), (QStringList{"A-007", "A-8", "A-9"}));
+    EXPECT_EQ(form.Text21->text(), QStringLiteral("10"));
+    EXPECT_EQ(form.Text1->text(), QStringLiteral("A-"));
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(RangeTest, FractionalFrom_StepsByOne)
+{
+    form.Text1->setText(QString());
+    form.Text21->setText(QStringLiteral("1.5"));
+    form.Text22->setText(QStringLiteral("3"));
+    form.Command8_Click();
+    EXPECT_EQ(printedLabels(), (QStringList{"1.5", "2.5"}));
+    EXPECT_EQ(form.Text21->text(), QStringLiteral("3.5"));
+}
+
+TEST_F(RangeTest, FromNotBelowTo_PrintsNothing)
+{
+    const std::pair<const char*, const char*> rows[] = {{"5", "5"}, {"6", "5"}};
+    for (const auto& [from, to] : rows) {
+        form.Text21->setText(QString::fromLatin1(from));
+        form.Text22->setText(QString::fromLatin1(to));
+        form.Command8_Click();
+        EXPECT_TRUE(sandbox.written.isEmpty()) << from << " to " << to;
+        EXPECT_EQ(form.Text21->text(), QString::fromLatin1(from));
+    }
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(RangeTest, FromOrToNotNumeric_MessageAndNothingPrinted)
+{
+    const std::pair<const char*, const char*> rows[] = {{"abc", "5"}, {"1", ""}};
+    for (const auto& [from, to] : rows) {
+        messages.texts.clear();
+        form.Text21->setText(QString::fromLatin1(from));
+        form.Text22->setText(QString::fromLatin1(to));
+        form.Command8_Click();
+        EXPECT_EQ(messages.texts, QStringList{QStringLiteral("From and To must be numbers")}) << from << " to " << to;
+    }
+    EXPECT_TRUE(sandbox.written.isEmpty());
+}
+
+TEST_F(RangeTest, ToChangedDuringTheRun_DecidesTheNextLabel)
+{
+    form.Text1->setText(QStringLiteral("L"));
+    form.Text21->setText(QStringLiteral("1"));
+    form.Text22->setText(QStringLiteral("100"));
+    bool disabledDuringRun = true;
+    platform::SetEventPump([&] {
+        disabledDuringRun = disabledDuringRun && !form.Command8->isEnabled() && !form.Command2->isEnabled() &&
+                            !form.Command4->isEnabled();
+        if (sandbox.written.size() == 2)
+            form.Text22->setText(QStringLiteral("3"));
+    });
+    form.Command8_Click();
+    EXPECT_EQ(sandbox.written.size(), 2);
+    EXPECT_EQ(form.Text21->text(), QStringLiteral("3"));
+    EXPECT_TRUE(disabledDuringRun);
+    EXPECT_TRUE(form.Command8->isEnabled());
+}
+
+TEST(RangePause, WaitsUntilTheClockHasMovedOn)
+{
+    testsupport::SteppingClock clock(0.1);
+    int rounds = 0;
+    platform::SetEventPump([&] { ++rounds; });
+    output::Pause(1);
+    platform::SetEventPump({});
+    EXPECT_GE(rounds, 9);
+    EXPECT_LE(rounds, 11);
+}
+
+TEST(RangeNumbers, NextFromIsTheShortestPlainForm)
+{
+    struct Row { double from; const char* next; };
+    const Row rows[] = {{7, "8"}, {1.5, "2.5"}, {99999, "100000"}, {-1, "0"}};
+    for (const Row& r : rows)
+        EXPECT_EQ(output::NextFrom(r.from), QString::fromLatin1(r.next));
+}
