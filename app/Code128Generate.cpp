@@ -4,6 +4,7 @@
 #include "code128engine/Code128Engine.h"
 #include "platform/Gdi.h"
 #include "platform/Numeric.h"
+#include "platform/Units.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -54,10 +55,21 @@ bool Form1::RunCode128Engine()
     r.TextColor = platform::RGB(0, 0, 0);
     r.FontName = QStringLiteral("MS Sans Serif");
 
-    std::int32_t code;
-    {
+    auto draw = [&] {
         platform::PictureBoxDC dc(Picture1);
-        code = code128engine::DrawCode128(r, &dc);
+        return code128engine::DrawCode128(r, &dc);
+    };
+    std::int32_t code = draw();
+    // Picture1 comes with the width of the Code 39 drawing of the text, in
+    // which characters Code 39 lacks take no room; rather than cut the
+    // symbol off, widen the box to the drawn area and draw again.
+    const std::int64_t needed = std::int64_t(r.Left) + r.TotalWidth + 2; // background right edge
+    if (code == code128engine::kCode128Ok && needed > Picture1.Raster().width()) {
+        Picture1.SetWidth(platform::PixelsToTwips(static_cast<double>(needed)));
+        Picture1.Cls();
+        r.TotalWidth = 0;
+        r.TotalHeight = 0;
+        code = draw();
     }
     if (code != code128engine::kCode128Ok) {
         // The message is shown and this Generate stops; the window stays.
