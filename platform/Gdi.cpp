@@ -497,8 +497,10 @@ void PictureBoxDC::Fill(const RECT& r, Rgb color)
         p.fillRect(QRect(left, top, right - left, bottom - top), QColor::fromRgb(px));
         return;
     }
+    uchar* bits = img.bits(); // one detach for the whole box, not one per row
+    const qsizetype stride = img.bytesPerLine();
     for (int y = top; y < bottom; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
         std::fill(row + left, row + right, px);
     }
 }

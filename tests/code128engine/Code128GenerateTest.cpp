@@ -171,3 +171,12 @@ TEST(Code128FontSize, FromText3)
     for (const auto& [text, size] : cases)
         EXPECT_EQ(app::FontSizeFromText(QString::fromLatin1(text)), size) << text;
 }
+
+TEST_F(Code128Generate, HugeFontSize_StillDrawsTheBars)
+{
+    form.Check2->setChecked(true);
+    form.Text3->setText(QStringLiteral("100000"));
+    Type(QStringLiteral("HUGE"));
+    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_EQ(Read().text(), "HUGE");
+}
