@@ -1,1 +1,0 @@
-// The layout engine's units are added here.

@@ -1,0 +1,182 @@
+#include "app/Code128Generate.h"
+#include "app/Form1.h"
+#include "code128engine/Code128Engine.h"
+#include "platform/MessageBox.h"
+#include "tests/support/Decode.h"
+#include "tests/support/TempConfig.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <ZXing/ReadBarcode.h>
+#include <gtest/gtest.h>
+
+using app::Form1;
+
+namespace {
+
+struct Code128Generate : ::testing::Test {
+    testsupport::TempConfig config;
+    platform::RecordingSink messages;
+    platform::ScopedMessageSink sink{&messages};
+    Form1 form;
+    void SetUp() override
+    {
+        form.Form_Load(QString());
+        form.Option1->setChecked(true);
+    }
+    // One Generate of the text: a change of Text1 runs it, else "Bar Code".
+    void Type(const QString& text)
+    {
+        if (form.Text1->text() == text)
+            form.Command1_Click();
+        else
+            form.Text1->setText(text);
+    }
+    ZXing::Result Read() const
+    {
+        const QImage img = testsupport::WithQuietZone(*form.Picture2.Picture())
+                               .convertToFormat(QImage::Format_Grayscale8);
+        ZXing::DecodeHints hints;
+        hints.setFormats(ZXing::BarcodeFormat::Code128);
+        hints.setTryHarder(true);
+        hints.setTryRotate(false);
+        return ZXing::ReadBarcode({img.constBits(), img.width(), img.height(), ZXing::ImageFormat::Lum,
+                                   static_cast<int>(img.bytesPerLine())},
+                                  hints);
+    }
+    static bool AllWhite(const QImage& img)
+    {
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != qRgb(255, 255, 255))
+                    return false;
+        return true;
+    }
+};
+
+const QString kMessage =
+    QStringLiteral("There was an Unknow Error please send an email to ") + QLatin1String(code128engine::kSupportAddress) + QLatin1Char(' ');
+
+} // namespace
+
+TEST_F(Code128Generate, PrintableAsciiOfEveryLengthUpTo60_ReadsBack_WithAndWithoutCaption)
+{
+    QString printable;
+    for (char16_t c = 32; c <= 126; ++c)
+        printable += QChar(c);
+    for (bool caption : {false, true}) {
+        form.Check2->setChecked(caption);
+        for (int n = 1; n <= 60; ++n) {
+            // Each length starts elsewhere in the printable range, so all of it is covered.
+            QString text;
+            for (int i = 0; i < n; ++i)
+                text += printable[(n * 7 + i) % printable.size()];
+            Type(text);
+            ASSERT_TRUE(form.Picture2.Picture().has_value()) << n;
+            EXPECT_EQ(*form.Picture2.Picture(), form.Picture1.Image());
+            const auto r = Read();
+            EXPECT_EQ(QString::fromStdString(r.text()), text) << "length " << n << (caption ? " with caption" : "");
+            const int bars = 11 * (n + 2) + 13;
+            if (caption)
+                EXPECT_GE(app::code128Request.TotalWidth, bars);
+            else
+                EXPECT_EQ(app::code128Request.TotalWidth, bars);
+            EXPECT_GE(form.Picture1.Image().width(), 2 + app::code128Request.TotalWidth + 2)
+                << "the box holds the whole drawn area, also where Code 39 lacks the characters";
+        }
+    }
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(Code128Generate, AbWithoutCaption_WritesTheDrawnSizeBack)
+{
+    form.Check2->setChecked(false);
+    Type(QStringLiteral("AB"));
+    EXPECT_EQ(app::code128Request.TotalWidth, 57);
+    EXPECT_EQ(app::code128Request.TotalHeight, 41);
+    EXPECT_EQ(form.Picture1.Image().pixel(2, 1), qRgb(0, 0, 0)) << "the start character's first bar";
+    EXPECT_EQ(form.Picture1.Image().pixel(2, 41), qRgb(255, 255, 255)) << "bars are 40 high";
+}
+
+TEST_F(Code128Generate, Fnc1First_ReadsAsGs1)
+{
+    Type(QString(QChar(185)) + QStringLiteral("0112345678901231"));
+    const auto r = Read();
+    ASSERT_TRUE(r.isValid());
+    EXPECT_EQ(r.symbologyIdentifier(), "]C1");
+    EXPECT_EQ(r.contentType(), ZXing::ContentType::GS1);
+    EXPECT_NE(r.text().find("12345678901231"), std::string::npos) << r.text();
+}
+
+TEST_F(Code128Generate, Character16_ReadsBackAsItself)
+{
+    Type(QStringLiteral("A") + QChar(16) + QStringLiteral("B"));
+    EXPECT_EQ(Read().text(), std::string("A\x10" "B"));
+}
+
+TEST_F(Code128Generate, TextBeyond321Characters_EncodesTheTrueCheck)
+{
+    const QString text(330, QLatin1Char('~')); // the largest products, 330 x 94
+    Type(text);
+    EXPECT_EQ(QString::fromStdString(Read().text()), text);
+}
+
+TEST_F(Code128Generate, RejectedCharacter_ShowsTheMessageOnce_DrawsNothing_AndTheWindowGoesOn)
+{
+    form.show();
+    const int counted = platform::MessagesShown();
+    Type(QStringLiteral("A\tB"));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(messages.texts[0], kMessage);
+    EXPECT_EQ(platform::MessagesShown(), counted + 1) << "an unattended run reports it in its exit status";
+    EXPECT_FALSE(form.Picture2.Picture().has_value());
+    EXPECT_TRUE(AllWhite(form.Picture1.Image()));
+    EXPECT_EQ(app::code128Request.TotalWidth, 0);
+
+    EXPECT_TRUE(form.isVisible());
+    Type(QStringLiteral("AB"));
+    EXPECT_EQ(Read().text(), "AB");
+    EXPECT_EQ(messages.texts.size(), 1);
+}
+
+TEST_F(Code128Generate, UnusableFontSize_TakesTheErrorPath)
+{
+    struct Case { const char* text; bool drawn; };
+    const Case cases[] = {
+        {"8", true},
+        {"8.5", true},          // rounds to 8
+        {"0", false},           // the engine refuses size 0
+        {"-4", false},
+        {"abc", false},         // not a number
+        {"", false},
+        {"3000000000", false},  // beyond 32 bits
+        {"1e300", false},
+    };
+    for (const auto& c : cases) {
+        messages.texts.clear();
+        form.Text3->setText(QString::fromLatin1(c.text));
+        Type(QStringLiteral("FONT"));
+        EXPECT_EQ(form.Picture2.Picture().has_value(), c.drawn) << c.text;
+        EXPECT_EQ(messages.texts.size(), c.drawn ? 0 : 1) << c.text;
+    }
+}
+
+TEST(Code128FontSize, FromText3)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"8", 8}, {" 12 ", 12}, {"8.5", 8}, {"9.5", 10}, {"-3", -3}, {"abc", 0}, {"", 0},
+        {"2147483647", 2147483647}, {"2147483648", 0}, {"-2147483649", 0},
+    };
+    for (const auto& [text, size] : cases)
+        EXPECT_EQ(app::FontSizeFromText(QString::fromLatin1(text)), size) << text;
+}
+
+TEST_F(Code128Generate, HugeFontSize_StillDrawsTheBars)
+{
+    form.Check2->setChecked(true);
+    form.Text3->setText(QStringLiteral("100000"));
+    Type(QStringLiteral("HUGE"));
+    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_EQ(Read().text(), "HUGE");
+}
