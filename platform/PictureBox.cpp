@@ -13,7 +13,7 @@ namespace {
 constexpr int kDotsPerMeter = 3780; // 96 dpi
 
 // Whole pixels, held to what a raster image can be.
-int PixelsOf(double twips) { return static_cast<int>(std::clamp(std::round(TwipsToPixels(twips)), 0.0, 32767.0)); }
+int PixelsOf(double twips) { return static_cast<int>(std::clamp(std::round(TwipsToPixels(twips)), 0.0, double(PictureBox::kMaxPixels))); }
 
 QImage BlankImage(int w, int h, Rgb back)
 {
