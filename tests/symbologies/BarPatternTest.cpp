@@ -62,38 +62,32 @@ TEST(BarPattern, PatternWidth_FollowsTheWidenedSpaces)
     EXPECT_EQ(symbologies::PatternWidth(QString(), 2), 0);
 }
 
-TEST(BarPattern, IncludeText_PrintsLeftAlignedFourUnitsBelowTheBars)
+TEST(BarPattern, Text_IsPrintedLeftAlignedFourUnitsBelowTheBars_OnlyWhenAsked)
 {
-    PictureBox box = MakeSurface();
-    box.SetFontSize(8);
-    QString text = QStringLiteral("HELLO");
-    DrawBarPattern(QStringLiteral("128"), text, box, 2, 14, 1, 20, true);
-    EXPECT_EQ(box.FontSize(), 16);
-    const QImage img = box.Image();
-    for (int y = 34; y < 38; ++y)
-        EXPECT_TRUE(RowIsBlank(img, y)) << "row " << y << " lies between the bars and the text";
-    int textTop = -1, textLeft = img.width();
-    for (int y = 38; y < img.height(); ++y)
-        for (int x : DarkColumns(img, y)) {
-            if (textTop < 0)
-                textTop = y;
-            textLeft = std::min(textLeft, x);
+    for (bool withText : {true, false}) {
+        PictureBox box = MakeSurface();
+        box.SetFontSize(9);
+        QString text = QStringLiteral("HELLO");
+        DrawBarPattern(QStringLiteral("128"), text, box, 2, 14, 1, 20, withText);
+        const QImage img = box.Image();
+        int textTop = -1, textLeft = img.width();
+        for (int y = 34; y < img.height(); ++y)
+            for (int x : DarkColumns(img, y)) {
+                if (textTop < 0)
+                    textTop = y;
+                textLeft = std::min(textLeft, x);
+            }
+        if (!withText) {
+            EXPECT_EQ(textTop, -1) << "nothing below the bars";
+            EXPECT_EQ(box.FontSize(), 9) << "the font size is left as it was";
+            continue;
         }
-    ASSERT_GE(textTop, 38) << "text is drawn";
-    EXPECT_LT(textTop, 38 + 8) << "text starts at y = 20 x 1.2 + 14";
-    EXPECT_LE(textLeft, 1 + 4) << "text starts at left, not centred";
-    EXPECT_NEAR(box.CurrentY, 38 + box.TextHeight(text), 1e-6);
-}
-
-TEST(BarPattern, WithoutText_DrawsNothingBelowTheBarsAndKeepsTheFontSize)
-{
-    PictureBox box = MakeSurface();
-    box.SetFontSize(9);
-    QString text = QStringLiteral("HELLO");
-    DrawBarPattern(QStringLiteral("128"), text, box, 2, 14, 1, 20, false);
-    EXPECT_EQ(box.FontSize(), 9);
-    for (int y = 34; y < box.Image().height(); ++y)
-        ASSERT_TRUE(RowIsBlank(box.Image(), y)) << "row " << y;
+        EXPECT_EQ(box.FontSize(), 16);
+        EXPECT_GE(textTop, 38) << "text starts at y = 20 x 1.2 + 14";
+        EXPECT_LT(textTop, 38 + 8);
+        EXPECT_LE(textLeft, 1 + 4) << "text starts at left, not centred";
+        EXPECT_NEAR(box.CurrentY, 38 + box.TextHeight(text), 1e-6);
+    }
 }
 
 TEST(BarPattern, Dispatch_ChangesTheTextAndPicksTheEncoder)
