@@ -13,7 +13,7 @@ namespace {
 constexpr int kDotsPerMeter = 3780; // 96 dpi
 
 // Whole pixels, held to what a raster image can be.
-int PixelsOf(double twips) { return static_cast<int>(std::clamp(std::round(TwipsToPixels(twips)), 0.0, 32767.0)); }
+int PixelsOf(double twips) { return static_cast<int>(std::clamp(std::round(TwipsToPixels(twips)), 0.0, double(PictureBox::kMaxPixels))); }
 
 QImage BlankImage(int w, int h, Rgb back)
 {
@@ -119,7 +119,12 @@ double PictureBox::ToPixelY(double y) const { return (y - scaleTop_) * PixelsPer
 
 void PictureBox::repaintBackground()
 {
-    image_.fill(ToQColor(backColor_));
+    // A raster shared with a snapshot would be copied only to be painted
+    // over; start a new one instead.
+    if (!image_.isDetached())
+        image_ = BlankImage(image_.width(), image_.height(), backColor_);
+    else
+        image_.fill(ToQColor(backColor_));
     if (picture_) {
         QPainter p(&image_);
         p.drawImage(0, 0, *picture_);

@@ -25,6 +25,9 @@ class PictureBox {
 public:
     PictureBox(double leftTwips, double topTwips, double widthTwips, double heightTwips);
 
+    // The widest and tallest raster a box holds; larger sizes are held to it.
+    static constexpr int kMaxPixels = 32767;
+
     // --- outer geometry, twips ---
     double Left() const { return left_; }
     double Top() const { return top_; }

@@ -1,0 +1,17 @@
+// Codabar as a bar pattern: the character A as start and stop, a one-module
+// gap after every character, no check character. Wide elements are two
+// modules.
+#pragma once
+
+#include <QString>
+
+namespace symbologies {
+
+// The pattern of the symbol of `text` (already upper case). Characters
+// other than 0-9 - $ : / . + A B C D are left out silently.
+QString CodabarPattern(const QString& text);
+
+// Writes CodabarPattern(text) into BarPattern.
+void EncodeCodabar(const QString& text);
+
+} // namespace symbologies
