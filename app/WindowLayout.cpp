@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPlainTextEdit>
+#include <QTimer>
 
 namespace app {
 
@@ -69,8 +70,14 @@ void Form1::Settings_Click()
     const bool hide = Settings->text() == QLatin1String("&Hide Settings");
     Settings->setText(hide ? QStringLiteral("&Show Settings") : QStringLiteral("&Hide Settings"));
     FrameOptions->setVisible(!hide);
-    const int frameExtra = frameGeometry().height() - geometry().height();
-    resize(width(), TwipsToPx(hide ? 3400 : 5850) - frameExtra);
+    // The height is the outer one, frame and title bar included.
+    const int outer = TwipsToPx(hide ? 3400 : 5850);
+    auto setOuterHeight = [this, outer] { resize(width(), outer - (frameGeometry().height() - geometry().height())); };
+    setOuterHeight();
+    // At start-up the frame is not known until the window is shown: set
+    // the height again once it is.
+    if (!isVisible())
+        QTimer::singleShot(0, this, setOuterHeight);
     store(QStringLiteral("show"), hide ? QStringLiteral("0") : QStringLiteral("1"));
 }
 
