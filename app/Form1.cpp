@@ -79,6 +79,7 @@ Form1::Form1(QWidget* parent)
     buildControls();
     buildMenus();
     connectHandlers();
+    FitCaptions(centralWidget(), {Option4, LabelWidth}); // those two lie mostly outside their frames
     // The design size is the client area; the menu bar comes on top of it.
     resize(TwipsToPx(7425), TwipsToPx(6465) + menuBar()->sizeHint().height());
 }

@@ -6,6 +6,12 @@
 #include "platform/MessageBox.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <algorithm>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
@@ -46,6 +52,67 @@ QString AboutText()
 ResizeWidths WidthsForWindow(double W, double frameOptionsLeft, double framePrinterLeft, double frameLinePatternLeft)
 {
     return {W - 350, W - frameOptionsLeft - 200, W - framePrinterLeft - 400, W - frameLinePatternLeft - 400};
+}
+
+int CaptionWidth(const QWidget* control)
+{
+    const QStyle* style = control->style();
+    const QFontMetrics fm = control->fontMetrics();
+    if (const auto* label = qobject_cast<const QLabel*>(control))
+        return fm.horizontalAdvance(label->text()) + 2 * label->margin() + 1;
+    if (const auto* check = qobject_cast<const QCheckBox*>(control))
+        return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check) +
+               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, check) +
+               fm.horizontalAdvance(check->text()) + 2;
+    if (const auto* radio = qobject_cast<const QRadioButton*>(control))
+        return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, radio) +
+               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, radio) +
+               fm.horizontalAdvance(radio->text()) + 2;
+    if (const auto* button = qobject_cast<const QPushButton*>(control))
+        return fm.horizontalAdvance(button->text()) + 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    return 0;
+}
+
+namespace {
+
+// The x up to which a control may grow: its container's inner edge, or the
+// next control to its right on the same line.
+int FreeRight(const QWidget* control)
+{
+    const QWidget* parent = control->parentWidget();
+    int right = parent->contentsRect().right() - 2;
+    const QRect me = control->geometry();
+    for (const QObject* o : parent->children()) {
+        const auto* sibling = qobject_cast<const QWidget*>(o);
+        if (!sibling || sibling == control || sibling->isWindow())
+            continue;
+        const QRect g = sibling->geometry();
+        if (g.left() >= me.right() && g.top() < me.bottom() && g.bottom() > me.top())
+            right = std::min(right, g.left() - 2);
+    }
+    return right;
+}
+
+} // namespace
+
+void FitCaptions(QWidget* root, std::initializer_list<const QWidget*> leave)
+{
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (std::find(leave.begin(), leave.end(), w) != leave.end() || CaptionWidth(w) <= w->width())
+            continue;
+        w->resize(std::max(w->width(), std::min(CaptionWidth(w), FreeRight(w) - w->x() + 1)), w->height());
+        QFont f = w->font();
+        for (int stretch : {QFont::SemiCondensed, QFont::Condensed}) {
+            if (CaptionWidth(w) <= w->width())
+                break;
+            f.setStretch(stretch);
+            w->setFont(f);
+        }
+        while (CaptionWidth(w) > w->width() && f.pointSizeF() > 7) {
+            f.setPointSizeF(f.pointSizeF() - 0.5);
+            w->setFont(f);
+        }
+    }
 }
 
 namespace {

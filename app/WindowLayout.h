@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
+
+class QWidget;
 
 namespace app {
 
@@ -23,5 +26,17 @@ struct ResizeWidths {
 };
 ResizeWidths WidthsForWindow(double outerWidth, double frameOptionsLeft, double framePrinterLeft,
                              double frameLinePatternLeft);
+
+// The width a control needs to show its caption whole, in pixels; 0 for
+// controls without a caption.
+int CaptionWidth(const QWidget* control);
+
+// The geometry in twips was laid out for a narrower face than most
+// platforms use, so some captions would be clipped. A control whose
+// caption does not fit takes the free room to its right inside its
+// container; when that is not enough, its face is condensed, and as a last
+// resort made smaller, down to 7 points. `leave` names controls that are
+// meant to be cut off by their frame.
+void FitCaptions(QWidget* root, std::initializer_list<const QWidget*> leave);
 
 } // namespace app

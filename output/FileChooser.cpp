@@ -172,6 +172,9 @@ Form2::Form2(std::function<void(const QString&)> onPathChanged, QWidget* parent)
     Command2 = new QPushButton(QStringLiteral("Cancel"), this);
     for (const QString& r : roots_)
         Drive1->addItem(r, r);
+    // Small icons, so the short folder list shows more than a few lines.
+    const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    Dir1->setIconSize(QSize(icon, icon));
 
     setTabOrder(Text2, File1);
     setTabOrder(File1, Dir1);
@@ -281,6 +284,7 @@ void Form2::fillDir1()
         ++depth;
     }
     Dir1->setCurrentRow(Dir1->count() - 1);
+    Dir1->scrollToItem(Dir1->currentItem());
     const QDir here(Clean(dir1Path_));
     for (const QFileInfo& sub : here.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
         auto* item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + sub.fileName(), Dir1);
