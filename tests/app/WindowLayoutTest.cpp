@@ -1,6 +1,7 @@
 #include "app/WindowLayout.h"
 
 #include "app/Form1.h"
+#include "output/FileChooser.h"
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
 #include "platform/Units.h"
@@ -12,6 +13,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <gtest/gtest.h>
@@ -188,4 +190,26 @@ TEST_F(WindowLayoutTest, EditMenuBarCode_GeneratesLikeTheButton)
     form.Text1->setText(QStringLiteral("MENU"));
     form.BarCodeTemp->trigger();
     EXPECT_TRUE(form.Picture2.Picture().has_value());
+}
+
+TEST_F(WindowLayoutTest, EveryCaptionFitsItsControl_ExceptThoseCutByTheirFrames)
+{
+    Form1 form;
+    for (QWidget* w : form.centralWidget()->findChildren<QWidget*>()) {
+        if (w == static_cast<QWidget*>(form.Option4) || w == static_cast<QWidget*>(form.LabelWidth)) // they lie mostly outside their frames by design
+            continue;
+        EXPECT_LE(app::CaptionWidth(w), w->width()) << w->metaObject()->className() << " "
+                                                     << w->property("text").toString().toStdString();
+    }
+}
+
+TEST_F(WindowLayoutTest, ClosingTheMainWindow_ClosesTheChooser)
+{
+    Form1 form;
+    form.Form_Load(QString());
+    Show(form);
+    form.FileOpen_Click();
+    ASSERT_TRUE(form.Chooser && form.Chooser->isVisible());
+    form.close();
+    EXPECT_FALSE(form.Chooser && form.Chooser->isVisible());
 }
