@@ -18,6 +18,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace output {
 namespace {
@@ -47,6 +48,15 @@ bool Contains(const QString& root, const QString& folder)
         return true;
     const QString prefix = r.endsWith(QLatin1Char('/')) ? r : r + QLatin1Char('/');
     return f.startsWith(prefix, kPathCase);
+}
+
+// The folder's full native path when it exists and can be listed.
+std::optional<QString> ExistingFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (folder.trimmed().isEmpty() || !info.isDir() || !info.isReadable())
+        return std::nullopt;
+    return QDir::toNativeSeparators(Clean(info.absoluteFilePath()));
 }
 
 int Px(double twips) { return static_cast<int>(std::lround(platform::TwipsToPixels(twips))); }
@@ -237,13 +247,12 @@ void Form2::Drive1_Change()
 
 bool Form2::SetDir1Path(const QString& folder)
 {
-    const QFileInfo info(folder);
-    if (folder.trimmed().isEmpty() || !info.isDir() || !info.isReadable())
+    const auto path = ExistingFolder(folder);
+    if (!path)
         return false;
-    const QString path = QDir::toNativeSeparators(Clean(info.absoluteFilePath()));
-    if (SameFolder(path, dir1Path_))
+    if (SameFolder(*path, dir1Path_))
         return true;
-    dir1Path_ = path;
+    dir1Path_ = *path;
     fillDir1();
     Dir1_Change();
     return true;
@@ -253,14 +262,13 @@ void Form2::Dir1_Change() { SetFile1Path(dir1Path_); }
 
 bool Form2::SetFile1Path(const QString& folder)
 {
-    const QFileInfo info(folder);
-    if (folder.trimmed().isEmpty() || !info.isDir() || !info.isReadable())
+    const auto path = ExistingFolder(folder);
+    if (!path)
         return false;
-    const QString path = QDir::toNativeSeparators(Clean(info.absoluteFilePath()));
-    if (SameFolder(path, file1Path_))
-        return true;
-    file1Path_ = path;
-    fillFile1();
+    if (!SameFolder(*path, file1Path_)) {
+        file1Path_ = *path;
+        fillFile1();
+    }
     return true;
 }
 

@@ -126,29 +126,33 @@ TEST_F(WindowLayoutTest, Narrowing_SkipsNegativeWidths_WithoutAnError)
 
 TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStart)
 {
+    // The caption is the state; the options area and the outer height follow it.
+    auto expectState = [](const Form1& form, bool shown) {
+        EXPECT_EQ(form.Settings->text(), shown ? QStringLiteral("&Hide Settings") : QStringLiteral("&Show Settings"));
+        EXPECT_EQ(form.FrameOptions->isVisible(), shown);
+    };
+    auto toggle = [](Form1& form) {
+        form.Settings->trigger();
+        QCoreApplication::processEvents();
+    };
     {
         Form1 form;
         form.Form_Load(QString());
         Show(form);
-        EXPECT_EQ(form.Settings->text(), QStringLiteral("&Hide Settings"));
-        form.Settings->trigger();
-        QCoreApplication::processEvents();
-        EXPECT_EQ(form.Settings->text(), QStringLiteral("&Show Settings"));
-        EXPECT_FALSE(form.FrameOptions->isVisible());
+        expectState(form, true);
+        toggle(form);
+        expectState(form, false);
         EXPECT_EQ(OuterHeight(form), Px(3400));
         EXPECT_EQ(StoredShow(), QStringLiteral("0"));
     }
     Form1 restarted;
     restarted.Form_Load(QString());
     Show(restarted);
-    EXPECT_EQ(restarted.Settings->text(), QStringLiteral("&Show Settings"));
-    EXPECT_FALSE(restarted.FrameOptions->isVisible());
+    expectState(restarted, false);
     EXPECT_EQ(OuterHeight(restarted), Px(3400));
 
-    restarted.Settings->trigger();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(restarted.Settings->text(), QStringLiteral("&Hide Settings"));
-    EXPECT_TRUE(restarted.FrameOptions->isVisible());
+    toggle(restarted);
+    expectState(restarted, true);
     EXPECT_EQ(OuterHeight(restarted), Px(5850));
     EXPECT_EQ(StoredShow(), QStringLiteral("1"));
 }
