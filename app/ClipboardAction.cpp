@@ -1,7 +1,37 @@
 #include "app/Form1.h"
 
+#include "platform/Clipboard.h"
+#include "platform/EventPump.h"
+#include "platform/MessageBox.h"
+
+#include <QPushButton>
+#include <QRadioButton>
+
 namespace app {
 
-void Form1::Command9_Click() {}
+// "Copy Bar Code to Clipboard": the barcode that Print would print, as a
+// picture other programs paste. The button stays disabled until the
+// confirmation is closed, so a second copy cannot start meanwhile.
+void Form1::Command9_Click()
+{
+    // EAN is taken from its surface, like Print does; every other
+    // symbology from the result holder that Generate filled.
+    const std::optional<QImage> picture =
+        Option9->isChecked() ? std::optional<QImage>(Picture10.Image()) : Picture2.Picture();
+    if (!picture) {
+        // Nothing was generated (or the text was empty): the clipboard
+        // keeps what it holds rather than being emptied for nothing.
+        platform::MsgBox(QStringLiteral("There is no barcode to copy. Please Generate a barcode first."));
+        return;
+    }
+
+    Command9->setEnabled(false);
+    platform::ClearClipboard();
+    platform::PlacePictureOnClipboard(*picture);
+    platform::DoEvents();
+    platform::ShowNotice(
+        QStringLiteral("Copy Complete, The barcode can be pasted in other windows applications now with Ctrl-V"));
+    Command9->setEnabled(true);
+}
 
 } // namespace app

@@ -1,6 +1,8 @@
 #include "app/Form1.h"
 
 #include "app/Layout.h"
+#include "app/WindowLayout.h"
+#include "output/FileChooser.h"
 #include "output/PrintFilePath.h"
 #include "platform/MessageBox.h"
 #include "platform/Numeric.h"
@@ -69,7 +71,7 @@ Form1::Form1(QWidget* parent)
       Picture9(240, 0, 5055, 1095),
       Picture10(720, 840, 3600, 1095)
 {
-    setWindowTitle(QStringLiteral("Quorvane - https://quorvane.example.org"));
+    setWindowTitle(QStringLiteral("Quorvane - ") + kWebAddress);
     for (PictureBox* hidden : {&Picture2, &Picture4, &Picture8})
         hidden->SetVisible(false);
     Picture5.SetVisible(false);
@@ -77,6 +79,9 @@ Form1::Form1(QWidget* parent)
     buildControls();
     buildMenus();
     connectHandlers();
+    FitCaptions(centralWidget(), {Option4, LabelWidth}); // those two lie mostly outside their frames
+    // The design size is the client area; the menu bar comes on top of it.
+    resize(TwipsToPx(7425), TwipsToPx(6465) + menuBar()->sizeHint().height());
 }
 
 Form1::~Form1()
@@ -87,6 +92,12 @@ Form1::~Form1()
 
 void Form1::buildControls()
 {
+    // The geometry below was laid out for an 8-point face; the platform's
+    // larger default would clip the captions.
+    QFont designFont = font();
+    designFont.setPointSizeF(8);
+    setFont(designFont);
+
     auto* client = new QWidget(this);
     client->setFixedSize(TwipsToPx(7425), TwipsToPx(6465));
     client->setMinimumSize(0, 0);
@@ -186,7 +197,8 @@ void Form1::buildControls()
     Text9 = edit(FrameSize, QStringLiteral("800"), 3120, 240, 495, 285);
 
     FrameIncrement = frame(FrameOptions, QStringLiteral("Increament Barcode"), 120, 2760, 3495, 615);
-    Label8 = label(FrameIncrement, QStringLiteral("From:                 To:"), 120, 240, 1455, 255);
+    Label8 = label(FrameIncrement, QStringLiteral("From:"), 120, 240, 480, 255);
+    LabelTo = label(FrameIncrement, QStringLiteral("To:"), 1260, 240, 300, 255);
     Text21 = edit(FrameIncrement, QStringLiteral("100"), 600, 240, 615, 285);
     Text22 = edit(FrameIncrement, QStringLiteral("500"), 1560, 240, 615, 285);
     Command8 = button(FrameIncrement, QStringLiteral("Run It"), 2280, 240, 1095, 255);
@@ -199,6 +211,7 @@ void Form1::buildControls()
 
     Text2 = new QPlainTextEdit(client);
     Text2->setVisible(false);
+    Text2->setPlainText(HelpText());
 }
 
 void Form1::buildMenus()
@@ -289,6 +302,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 void Form1::closeEvent(QCloseEvent* event)
 {
     Combo1_Validate(); // the printer text is kept even when the box still has the focus
+    Form_Unload();
     QMainWindow::closeEvent(event);
 }
 
@@ -384,6 +398,8 @@ void Form1::Combo1_Validate() { store(QStringLiteral("c1opt"), Combo1->currentTe
 
 void Form1::Text5_Change()
 {
+    if (Chooser && Chooser->isVisible())
+        Chooser->Text2->setText(Text5->text()); // the two path boxes show one text
     output::PrintFilePath = Text5->text();
     store(QStringLiteral("file"), Text5->text());
 }

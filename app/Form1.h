@@ -6,6 +6,7 @@
 #include "platform/PictureBox.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 class QAction;
@@ -22,6 +23,9 @@ class QRadioButton;
 
 namespace platform {
 class PictureBoxWidget;
+}
+namespace output {
+class Form2;
 }
 
 namespace app {
@@ -82,7 +86,8 @@ public:
     QLabel* LabelWidth = nullptr;
     QLabel* LabelLeft = nullptr;
     QLabel* LabelTop = nullptr;
-    QLabel* Label8 = nullptr; // "From: ... To:"
+    QLabel* Label8 = nullptr; // "From:"
+    QLabel* LabelTo = nullptr; // "To:"
 
     // Menus
     QMenu* FileMenu = nullptr;
@@ -112,6 +117,9 @@ public:
 
     QString Command1Tag; // the UPC check digit of the last UPC drawing
 
+    // The file chooser while it is open (it deletes itself when closed).
+    QPointer<output::Form2> Chooser;
+
     // --- handlers and operations ---
     void StartupOptions();
     void OptionClick();
@@ -133,6 +141,7 @@ public:
     void Help2_Click();
     void About_Click();
     void Exit_Click();
+    void Form_Unload(); // closing the main window closes every other window
 
     // Output actions
     void Command2_Click(); // Print

@@ -1,26 +1,188 @@
-#include "app/Form1.h"
+#include "app/WindowLayout.h"
 
+#include "app/Form1.h"
 #include "app/Layout.h"
+#include "output/FileChooser.h"
+#include "platform/MessageBox.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <algorithm>
 #include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QTimer>
 
 namespace app {
+
+QString HelpText(const QString& programFileName)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("Stavelon 2.1 Prints bar code found in specified text files. ") + crlf +
+           QStringLiteral("There are two ways to specify the text file.  ") + crlf +
+           QStringLiteral("One is to browser to the specified file.  This can be done by clicking File Open button, "
+                          "and selecting the file you ") + crlf +
+           QStringLiteral("would like print.  Then Click the Print file Button.  ") + crlf +
+           QStringLiteral("The second way to do it is by command line, The just specify the program  and a space "
+                          "and the path name to the ") + crlf +
+           QStringLiteral("file that you would like to print.  For Example \"") + programFileName +
+           QStringLiteral(" c:\\files\\order1.txt\"") + crlf;
+}
+
+QString HelpText()
+{
+    const QString path = QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
+    const QString name = QFileInfo(path).fileName();
+    return HelpText(name.isEmpty() ? QStringLiteral("quorvane") : name);
+}
+
+QString AboutText()
+{
+    return QStringLiteral("Quorvane 4.1 \r\n") +
+           QStringLiteral("Bar code generator and printer: Code 39, Code 128, Interleaved 2 of 5, UPC-A and EAN.\r\n") +
+           kWebAddress;
+}
+
+ResizeWidths WidthsForWindow(double W, double frameOptionsLeft, double framePrinterLeft, double frameLinePatternLeft)
+{
+    return {W - 350, W - frameOptionsLeft - 200, W - framePrinterLeft - 400, W - frameLinePatternLeft - 400};
+}
+
+int CaptionWidth(const QWidget* control)
+{
+    const QStyle* style = control->style();
+    const QFontMetrics fm = control->fontMetrics();
+    if (const auto* label = qobject_cast<const QLabel*>(control))
+        return fm.horizontalAdvance(label->text()) + 2 * label->margin() + 1;
+    if (const auto* check = qobject_cast<const QCheckBox*>(control))
+        return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, check) +
+               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, check) +
+               fm.horizontalAdvance(check->text()) + 2;
+    if (const auto* radio = qobject_cast<const QRadioButton*>(control))
+        return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, radio) +
+               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, radio) +
+               fm.horizontalAdvance(radio->text()) + 2;
+    if (const auto* button = qobject_cast<const QPushButton*>(control))
+        return fm.horizontalAdvance(button->text()) + 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    return 0;
+}
+
+namespace {
+
+// The x up to which a control may grow: its container's inner edge, or the
+// next control to its right on the same line.
+int FreeRight(const QWidget* control)
+{
+    const QWidget* parent = control->parentWidget();
+    int right = parent->contentsRect().right() - 2;
+    const QRect me = control->geometry();
+    for (const QObject* o : parent->children()) {
+        const auto* sibling = qobject_cast<const QWidget*>(o);
+        if (!sibling || sibling == control || sibling->isWindow())
+            continue;
+        const QRect g = sibling->geometry();
+        if (g.left() >= me.right() && g.top() < me.bottom() && g.bottom() > me.top())
+            right = std::min(right, g.left() - 2);
+    }
+    return right;
+}
+
+} // namespace
+
+void FitCaptions(QWidget* root, std::initializer_list<const QWidget*> leave)
+{
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (std::find(leave.begin(), leave.end(), w) != leave.end() || CaptionWidth(w) <= w->width())
+            continue;
+        w->resize(std::max(w->width(), std::min(CaptionWidth(w), FreeRight(w) - w->x() + 1)), w->height());
+        QFont f = w->font();
+        for (int stretch : {QFont::SemiCondensed, QFont::Condensed}) {
+            if (CaptionWidth(w) <= w->width())
+                break;
+            f.setStretch(stretch);
+            w->setFont(f);
+        }
+        while (CaptionWidth(w) > w->width() && f.pointSizeF() > 7) {
+            f.setPointSizeF(f.pointSizeF() - 0.5);
+            w->setFont(f);
+        }
+    }
+}
+
+namespace {
+
+// One width assignment of the resize rules: a negative width is refused
+// and the control keeps the width it has.
+bool SetWidthTwips(QWidget* w, double twips)
+{
+    if (!(twips >= 0))
+        return false;
+    w->resize(TwipsToPx(twips), w->height());
+    return true;
+}
+
+double WidthTwips(const QWidget* w) { return PxToTwips(w->width()); }
+double LeftTwips(const QWidget* w) { return PxToTwips(w->x()); }
+
+} // namespace
 
 void Form1::Settings_Click()
 {
     const bool hide = Settings->text() == QLatin1String("&Hide Settings");
     Settings->setText(hide ? QStringLiteral("&Show Settings") : QStringLiteral("&Hide Settings"));
     FrameOptions->setVisible(!hide);
-    const int frameExtra = frameGeometry().height() - geometry().height();
-    resize(width(), TwipsToPx(hide ? 3400 : 5850) - frameExtra);
+    // The height is the outer one, frame and title bar included.
+    const int outer = TwipsToPx(hide ? 3400 : 5850);
+    auto setOuterHeight = [this, outer] { resize(width(), outer - (frameGeometry().height() - geometry().height())); };
+    setOuterHeight();
+    // At start-up the frame is not known until the window is shown: set
+    // the height again once it is.
+    if (!isVisible())
+        QTimer::singleShot(0, this, setOuterHeight);
     store(QStringLiteral("show"), hide ? QStringLiteral("0") : QStringLiteral("1"));
 }
 
-void Form1::Form_Resize() {}
-void Form1::Help2_Click() {}
-void Form1::About_Click() {}
-void Form1::Exit_Click() { QApplication::closeAllWindows(); }
+void Form1::Form_Resize()
+{
+    const ResizeWidths to = WidthsForWindow(PxToTwips(frameGeometry().width()), LeftTwips(FrameOptions),
+                                            LeftTwips(FramePrinter), LeftTwips(FrameLinePattern));
+    // Each assignment on its own: one that is refused does not stop the rest.
+    SetWidthTwips(Frame9, to.Frame9);
+    SetWidthTwips(FrameOptions, to.FrameOptions);
+    SetWidthTwips(FramePrinter, to.FramePrinter);
+    SetWidthTwips(Combo1, WidthTwips(FramePrinter) - 250);
+    SetWidthTwips(FrameLinePattern, to.FrameLinePattern);
+    Picture8.SetWidth(WidthTwips(Frame9) - 200);
+    for (platform::PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5})
+        box->SetWidth(Picture8.Width());
+}
+
+void Form1::Help2_Click()
+{
+    // The text box keeps lines, not line ends; the box shows them CR LF ended.
+    QString text = Text2->toPlainText();
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    platform::MsgBox(text, kHelpAboutTitle);
+}
+
+void Form1::About_Click() { platform::MsgBox(AboutText(), kHelpAboutTitle); }
+
+void Form1::Exit_Click()
+{
+    Form_Unload();
+    QApplication::closeAllWindows(); // the last window closed ends the program
+}
+
+void Form1::Form_Unload()
+{
+    if (Chooser)
+        Chooser->close();
+}
 
 } // namespace app

@@ -1,0 +1,116 @@
+#include "app/Form1.h"
+#include "platform/MessageBox.h"
+#include "tests/support/Decode.h"
+#include "tests/support/TempConfig.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kCopyComplete =
+    QStringLiteral("Copy Complete, The barcode can be pasted in other windows applications now with Ctrl-V");
+
+// Records each message and whether the copy button was enabled while it showed.
+struct ButtonWatchingSink : platform::MessageSink {
+    explicit ButtonWatchingSink(QPushButton* b) : button(b) {}
+    void Show(const QString& text, const QString&) override
+    {
+        texts << text;
+        enabledWhileShown << button->isEnabled();
+    }
+    QPushButton* button;
+    QStringList texts;
+    QList<bool> enabledWhileShown;
+};
+
+QImage ClipboardPng()
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data ? QImage::fromData(data->data(QStringLiteral("image/png")), "PNG") : QImage();
+}
+
+QImage Rgb32(const QImage& i) { return i.convertToFormat(QImage::Format_RGB32); }
+
+struct ClipboardTest : ::testing::Test {
+    testsupport::TempConfig config;
+    app::Form1 form;
+    ButtonWatchingSink sink{form.Command9};
+    platform::ScopedMessageSink scoped{&sink};
+    void SetUp() override
+    {
+        form.Form_Load(QString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("earlier text"));
+    }
+};
+
+} // namespace
+
+TEST_F(ClipboardTest, Code39_ClipboardHoldsOnlyPicture2_AndTheButtonWaitsForTheMessage)
+{
+    form.Option2->setChecked(true);
+    form.Text1->setText(QStringLiteral("CLIP-39"));
+    ASSERT_TRUE(form.Picture2.Picture().has_value());
+
+    form.Command9_Click();
+
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_FALSE(data->hasText()) << "earlier text must be gone";
+    QStringList formats = data->formats();
+    formats.sort();
+    EXPECT_EQ(formats, (QStringList{QStringLiteral("image/bmp"), QStringLiteral("image/png")}));
+    EXPECT_EQ(Rgb32(ClipboardPng()), Rgb32(*form.Picture2.Picture()));
+    EXPECT_EQ(Rgb32(QImage::fromData(data->data(QStringLiteral("image/bmp")), "BMP")), Rgb32(*form.Picture2.Picture()));
+    EXPECT_EQ(testsupport::DecodeOne(testsupport::WithQuietZone(ClipboardPng()), ZXing::BarcodeFormat::Code39).text,
+              "CLIP-39");
+
+    EXPECT_EQ(sink.texts, QStringList{kCopyComplete});
+    EXPECT_EQ(sink.enabledWhileShown, QList<bool>{false});
+    EXPECT_TRUE(form.Command9->isEnabled());
+}
+
+TEST_F(ClipboardTest, MenuItem_SameResultAndMessageAsTheButton)
+{
+    form.Option2->setChecked(true);
+    form.Text1->setText(QStringLiteral("MENU"));
+    form.BarCodetoClipboard->trigger();
+    EXPECT_EQ(Rgb32(ClipboardPng()), Rgb32(*form.Picture2.Picture()));
+    EXPECT_EQ(sink.texts, QStringList{kCopyComplete});
+}
+
+TEST_F(ClipboardTest, Ean_CopiesThePictureOfPicture10_NotPicture2)
+{
+    form.Option9->setChecked(true);
+    form.Text1->setText(QStringLiteral("5901234123457"));
+    // Whatever the EAN surface shows is what is copied: mark it so it
+    // differs from anything the result holder could hold.
+    form.Picture10.SetScaleMode(platform::ScaleMode::Pixels);
+    form.Picture10.LineBoxFilled(3, 3, 20, 30, platform::RGB(255, 0, 0));
+    form.Picture2.SetPicture(QImage(5, 5, QImage::Format_RGB32));
+
+    form.Command9_Click();
+
+    EXPECT_EQ(Rgb32(ClipboardPng()), Rgb32(form.Picture10.Image()));
+    EXPECT_EQ(sink.texts, QStringList{kCopyComplete});
+}
+
+TEST_F(ClipboardTest, NoPicture_TellsTheUser_AndLeavesTheClipboardAlone)
+{
+    form.Option2->setChecked(true);
+    form.Text1->setText(QString()); // Generate with an empty text leaves no picture
+    ASSERT_FALSE(form.Picture2.Picture().has_value());
+
+    form.Command9_Click();
+
+    ASSERT_EQ(sink.texts.size(), 1);
+    EXPECT_TRUE(sink.texts[0].contains(QStringLiteral("no barcode to copy"))) << sink.texts[0].toStdString();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("earlier text"));
+    EXPECT_TRUE(form.Command9->isEnabled());
+}

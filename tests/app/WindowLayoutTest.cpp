@@ -1,0 +1,219 @@
+#include "app/WindowLayout.h"
+
+#include "app/Form1.h"
+#include "output/FileChooser.h"
+#include "platform/MessageBox.h"
+#include "platform/Settings.h"
+#include "platform/Units.h"
+#include "tests/support/Printers.h"
+#include "tests/support/TempConfig.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+#include <cmath>
+
+using app::Form1;
+
+namespace {
+
+int Px(double twips) { return static_cast<int>(std::lround(platform::TwipsToPixels(twips))); }
+double Tw(int px) { return platform::PixelsToTwips(px); }
+
+QString StoredShow() { return platform::GetSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QStringLiteral("show")); }
+
+struct WindowLayoutTest : ::testing::Test {
+    testsupport::TempConfig config;
+    platform::RecordingSink sink;
+    platform::ScopedMessageSink scoped{&sink};
+
+    static void Show(Form1& form)
+    {
+        form.show();
+        QCoreApplication::processEvents();
+    }
+    // Resizes so that the window's outer width is `px` pixels.
+    static void SetOuterWidth(Form1& form, int px)
+    {
+        const int frame = form.frameGeometry().width() - form.geometry().width();
+        form.resize(px - frame, form.height());
+        QCoreApplication::processEvents();
+    }
+    static int OuterHeight(const Form1& form) { return form.frameGeometry().height(); }
+};
+
+// The widths the resize rules set, in pixels, plus what must stay put.
+struct Snapshot {
+    int frame9, options, printer, combo, linePattern;
+    std::vector<QRect> fixed; // geometry with the width taken out
+    explicit Snapshot(const Form1& f)
+        : frame9(f.Frame9->width()), options(f.FrameOptions->width()), printer(f.FramePrinter->width()),
+          combo(f.Combo1->width()), linePattern(f.FrameLinePattern->width())
+    {
+        for (const QWidget* w : std::initializer_list<const QWidget*>{f.Frame9, f.FrameOptions, f.FramePrinter, f.Combo1,
+                                                                     f.FrameLinePattern, f.Text1, f.Frame8})
+            fixed.push_back(QRect(w->x(), w->y(), 0, w->height()));
+    }
+};
+
+} // namespace
+
+TEST_F(WindowLayoutTest, OpensAtItsDesignSize_WithItsTitle)
+{
+    Form1 form;
+    form.Form_Load(QString());
+    Show(form);
+    EXPECT_EQ(form.centralWidget()->size(), QSize(Px(7425), Px(6465)));
+    EXPECT_TRUE(form.windowTitle().startsWith(QStringLiteral("Quorvane - ")));
+}
+
+TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictureWidths)
+{
+    Form1 form;
+    form.Form_Load(QString());
+    Show(form);
+    form.Option2->setChecked(true);
+    form.Text1->setText(QStringLiteral("AB")); // Generate gives Picture1 a width of its own
+    const Snapshot before(form);
+    const int outer = form.frameGeometry().width();
+
+    const int grow = Px(1000);
+    SetOuterWidth(form, outer + grow);
+    ASSERT_EQ(form.frameGeometry().width(), outer + grow);
+
+    const Snapshot after(form);
+    EXPECT_EQ(after.frame9, before.frame9 + grow);
+    EXPECT_EQ(after.options, before.options + grow);
+    EXPECT_EQ(after.printer, before.printer + grow);
+    EXPECT_EQ(after.combo, before.combo + grow);
+    EXPECT_EQ(after.linePattern, before.linePattern + grow);
+    EXPECT_EQ(after.fixed, before.fixed) << "nothing moves and no height changes";
+
+    EXPECT_EQ(form.Frame9->width(), Px(Tw(outer + grow) - 350));
+    const double pictureWidth = platform::PixelsToTwips(std::round(platform::TwipsToPixels(Tw(form.Frame9->width()) - 200)));
+    for (const platform::PictureBox* box : {&form.Picture8, &form.Picture1, &form.Picture2, &form.Picture4, &form.Picture5})
+        EXPECT_DOUBLE_EQ(box->Width(), pictureWidth);
+}
+
+TEST_F(WindowLayoutTest, Narrowing_SkipsNegativeWidths_WithoutAnError)
+{
+    Form1 form;
+    form.Form_Load(QString());
+    Show(form);
+    const Snapshot before(form);
+
+    // 300 px = 4500 twips: the printer frame's rule (W - 5160 - 400) goes
+    // below zero and is skipped; the others still run.
+    SetOuterWidth(form, 300);
+    ASSERT_EQ(form.frameGeometry().width(), 300);
+    EXPECT_EQ(form.FramePrinter->width(), before.printer);
+    EXPECT_EQ(form.Frame9->width(), Px(4500 - 350));
+    EXPECT_EQ(form.FrameLinePattern->width(), Px(4500 - 120 - 400));
+
+    // Below 350 twips every frame rule fails; the pictures follow Frame9's kept width.
+    const int frame9 = form.Frame9->width();
+    SetOuterWidth(form, 20);
+    ASSERT_LT(Tw(form.frameGeometry().width()), 350);
+    EXPECT_EQ(form.Frame9->width(), frame9);
+    EXPECT_TRUE(sink.texts.isEmpty());
+}
+
+TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStart)
+{
+    // The caption is the state; the options area and the outer height follow it.
+    auto expectState = [](const Form1& form, bool shown) {
+        EXPECT_EQ(form.Settings->text(), shown ? QStringLiteral("&Hide Settings") : QStringLiteral("&Show Settings"));
+        EXPECT_EQ(form.FrameOptions->isVisible(), shown);
+    };
+    auto toggle = [](Form1& form) {
+        form.Settings->trigger();
+        QCoreApplication::processEvents();
+    };
+    {
+        Form1 form;
+        form.Form_Load(QString());
+        Show(form);
+        expectState(form, true);
+        toggle(form);
+        expectState(form, false);
+        EXPECT_EQ(OuterHeight(form), Px(3400));
+        EXPECT_EQ(StoredShow(), QStringLiteral("0"));
+    }
+    Form1 restarted;
+    restarted.Form_Load(QString());
+    Show(restarted);
+    expectState(restarted, false);
+    EXPECT_EQ(OuterHeight(restarted), Px(3400));
+
+    toggle(restarted);
+    expectState(restarted, true);
+    EXPECT_EQ(OuterHeight(restarted), Px(5850));
+    EXPECT_EQ(StoredShow(), QStringLiteral("1"));
+}
+
+TEST_F(WindowLayoutTest, BothHelpItems_ShowTheSixLineHelp_TitledWithTheVersion)
+{
+    Form1 form;
+    form.Help1->trigger();
+    form.Help2->trigger();
+    ASSERT_EQ(sink.texts.size(), 2);
+    EXPECT_EQ(sink.texts[0], sink.texts[1]);
+    EXPECT_EQ(sink.titles, (QStringList{QStringLiteral("Quorvane 4.1"), QStringLiteral("Quorvane 4.1")}));
+
+    const QString help = sink.texts[0];
+    EXPECT_EQ(help, app::HelpText());
+    EXPECT_EQ(help.count(QStringLiteral("\r\n")), 6);
+    EXPECT_TRUE(help.endsWith(QStringLiteral("\r\n")));
+    EXPECT_TRUE(help.startsWith(QStringLiteral("Stavelon 2.1 Prints bar code found in specified text files. \r\n")));
+    const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    EXPECT_TRUE(help.endsWith(QStringLiteral("For Example \"") + exe + QStringLiteral(" c:\\files\\order1.txt\"\r\n")))
+        << help.toStdString();
+}
+
+TEST_F(WindowLayoutTest, About_FirstLineIsTheVersion)
+{
+    Form1 form;
+    form.About->trigger();
+    ASSERT_EQ(sink.texts.size(), 1);
+    EXPECT_EQ(sink.titles[0], QStringLiteral("Quorvane 4.1"));
+    EXPECT_EQ(sink.texts[0].section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Quorvane 4.1 "));
+}
+
+TEST_F(WindowLayoutTest, EditMenuBarCode_GeneratesLikeTheButton)
+{
+    Form1 form;
+    form.Form_Load(QString());
+    form.Option2->setChecked(true);
+    const QSignalBlocker quiet(form.Text1);
+    form.Text1->setText(QStringLiteral("MENU"));
+    form.BarCodeTemp->trigger();
+    EXPECT_TRUE(form.Picture2.Picture().has_value());
+}
+
+TEST_F(WindowLayoutTest, EveryCaptionFitsItsControl_ExceptThoseCutByTheirFrames)
+{
+    Form1 form;
+    for (QWidget* w : form.centralWidget()->findChildren<QWidget*>()) {
+        if (w == static_cast<QWidget*>(form.Option4) || w == static_cast<QWidget*>(form.LabelWidth)) // they lie mostly outside their frames by design
+            continue;
+        EXPECT_LE(app::CaptionWidth(w), w->width()) << w->metaObject()->className() << " "
+                                                     << w->property("text").toString().toStdString();
+    }
+}
+
+TEST_F(WindowLayoutTest, ClosingTheMainWindow_ClosesTheChooser)
+{
+    Form1 form;
+    form.Form_Load(QString());
+    Show(form);
+    form.FileOpen_Click();
+    ASSERT_TRUE(form.Chooser && form.Chooser->isVisible());
+    form.close();
+    EXPECT_FALSE(form.Chooser && form.Chooser->isVisible());
+}
