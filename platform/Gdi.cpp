@@ -155,9 +155,16 @@ const GdiFont& FontIn(HDC dc)
     return *FontOf(StockHandle(SYSTEM_FONT));
 }
 
+// Device coordinates are 32-bit; sums of them are formed in 64 bits and
+// held to the 32-bit range, so no caller's values can overflow.
+int Clamp32(std::int64_t v)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
 int ExtentOf(HDC dc, const GdiFont& font, std::string_view line)
 {
-    return dc->Advance(font, line) + static_cast<int>(line.size()) * dc->charExtra;
+    return Clamp32(std::int64_t(dc->Advance(font, line)) + std::int64_t(line.size()) * dc->charExtra);
 }
 
 std::vector<std::string_view> Lines(std::string_view s)
@@ -397,13 +404,13 @@ int DrawTextA(HDC dc, const char* text, int count, RECT* rect, unsigned format)
     const GdiFont& font = FontIn(dc);
     const int lineHeight = dc->Metrics(font).tmHeight;
     const auto lines = Lines(s);
-    const int height = lineHeight * static_cast<int>(lines.size());
+    const int height = Clamp32(std::int64_t(lineHeight) * std::int64_t(lines.size()));
     if (format & DT_CALCRECT) {
         int widest = 0;
         for (auto line : lines)
             widest = std::max(widest, ExtentOf(dc, font, line));
-        rect->right = rect->left + widest;
-        rect->bottom = rect->top + height;
+        rect->right = Clamp32(std::int64_t(rect->left) + widest);
+        rect->bottom = Clamp32(std::int64_t(rect->top) + height);
         return height;
     }
     int y = rect->top;
@@ -413,10 +420,10 @@ int DrawTextA(HDC dc, const char* text, int count, RECT* rect, unsigned format)
         if (format & DT_CENTER)
             x = static_cast<int>((std::int64_t(rect->left) + rect->right - w) / 2);
         else if (format & DT_RIGHT)
-            x = rect->right - w;
+            x = Clamp32(std::int64_t(rect->right) - w);
         if (!line.empty())
             dc->TextLine(x, y, font, line);
-        y += lineHeight;
+        y = Clamp32(std::int64_t(y) + lineHeight);
     }
     return height;
 }

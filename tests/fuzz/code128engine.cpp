@@ -1,0 +1,63 @@
+// DrawCode128 with every field of the parameter record taken from the
+// input, drawing on a real picture box: any record gives a defined code,
+// and every GDI object a call creates is deleted again.
+#include "code128engine/Code128Engine.h"
+#include "platform/Gdi.h"
+#include "platform/PictureBox.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzzsupport::Init();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace code128engine;
+    fuzzsupport::Reader in(data, size);
+    Code128Params p;
+    // Small values are the interesting ones; one byte in four keeps all 32 bits.
+    auto num = [&in] {
+        const std::uint8_t mode = in.Byte();
+        return (mode & 3) == 0 ? in.Int32() : static_cast<std::int32_t>(static_cast<std::int8_t>(in.Byte()));
+    };
+    p.Symbology = num();
+    p.Alignment = num();
+    p.CaptionPosition = num();
+    p.FontSize = num();
+    p.FontStyle = num();
+    p.BarHeight = num();
+    p.Left = num();
+    p.Top = num();
+    p.ModuleWidth = num();
+    p.CaptionGap = num();
+    p.Reserved3 = num();
+    p.Reserved4 = num();
+    p.TotalWidth = num();
+    p.TotalHeight = num();
+    p.Rotation = num();
+    p.BarColor = num();
+    p.BackColor = num();
+    p.TextColor = num();
+    p.AddCheckCharacter = num();
+    p.Reserved1 = in.Text(8);
+    p.Reserved2 = in.Text(8);
+    p.FontName = in.Text(40);
+    p.Caption = in.Text(80);
+    p.Text = in.Text(120);
+
+    platform::PictureBox box(0, 0, 3000, 1500);
+    box.SetScaleMode(platform::ScaleMode::Pixels);
+    const int live = platform::LiveGdiObjects();
+    std::int32_t code = 0;
+    {
+        platform::PictureBoxDC dc(box);
+        code = DrawCode128(p, &dc);
+    }
+    const bool known = code == kCode128Ok || code == kBadModuleWidth || code == kBadBarHeight || code == kBadSymbology ||
+                       code == kBadFont || code == kBadAlignment || code == kBadCaptionPosition || code == kBadCharacter;
+    if (!known || platform::LiveGdiObjects() != live)
+        __builtin_trap();
+    return 0;
+}
