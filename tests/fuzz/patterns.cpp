@@ -1,0 +1,48 @@
+// The three pattern encoders and the renderer on any text and type: every
+// pattern is made of the digits 1..4, starts and ends with a bar where it
+// is complete, and the renderer draws it on an off-screen box.
+#include "symbologies/BarPattern.h"
+#include "symbologies/Codabar.h"
+#include "symbologies/Code128B.h"
+#include "symbologies/Interleaved25.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+namespace {
+
+void CheckPattern(const QString& p, bool complete)
+{
+    for (QChar c : p)
+        if (c < QLatin1Char('1') || c > QLatin1Char('4'))
+            __builtin_trap();
+    if (complete && p.size() % 2 == 0)
+        __builtin_trap(); // a complete symbol ends with a bar: odd length
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzzsupport::Init();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    fuzzsupport::Reader in(data, size);
+    const std::uint8_t which = in.Byte();
+    const short module = static_cast<short>(static_cast<std::int8_t>(in.Byte()));
+    const float barHeight = static_cast<float>(static_cast<std::int8_t>(in.Byte()));
+    const bool withText = in.Byte() & 1;
+    QString text = in.Text(60);
+
+    CheckPattern(symbologies::Code128BPattern(text), true);
+    CheckPattern(symbologies::CodabarPattern(text.toUpper()), true);
+    const auto i25 = symbologies::Interleaved25Pattern(text);
+    CheckPattern(i25.pattern, false);
+
+    static const char* types[] = {"128", "25", "Codit", "39"};
+    platform::PictureBox box(240, 120, 6615, 1095);
+    box.SetScaleMode(platform::ScaleMode::Pixels);
+    symbologies::DrawBarPattern(QString::fromLatin1(types[which % 4]), text, box, module, barHeight, 1.0f, 20.0f, withText);
+    return 0;
+}
