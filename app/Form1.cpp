@@ -81,7 +81,7 @@ Form1::Form1(QWidget* parent)
     connectHandlers();
     FitCaptions(centralWidget(), {Option4, LabelWidth}); // those two lie mostly outside their frames
     // The design size is the client area; the menu bar comes on top of it.
-    resize(TwipsToPx(7425), TwipsToPx(6465) + menuBar()->sizeHint().height());
+    resize(TwipsToPx(kClientWidthTwips), TwipsToPx(kClientHeightTwips) + menuBar()->sizeHint().height());
 }
 
 Form1::~Form1()
@@ -99,7 +99,7 @@ void Form1::buildControls()
     setFont(designFont);
 
     auto* client = new QWidget(this);
-    client->setFixedSize(TwipsToPx(7425), TwipsToPx(6465));
+    client->setFixedSize(TwipsToPx(kClientWidthTwips), TwipsToPx(kClientHeightTwips));
     client->setMinimumSize(0, 0);
     client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setCentralWidget(client);

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -137,9 +138,15 @@ void Form1::Settings_Click()
     const bool hide = Settings->text() == QLatin1String("&Hide Settings");
     Settings->setText(hide ? QStringLiteral("&Show Settings") : QStringLiteral("&Hide Settings"));
     FrameOptions->setVisible(!hide);
-    // The height is the outer one, frame and title bar included.
-    const int outer = TwipsToPx(hide ? 3400 : 5850);
-    auto setOuterHeight = [this, outer] { resize(width(), outer - (frameGeometry().height() - geometry().height())); };
+    // The height is the outer one, frame and title bar included. Shown, the
+    // window is at least tall enough for every setting: 5850 twips alone
+    // would cut off the range and offset boxes at the bottom.
+    auto setOuterHeight = [this, hide] {
+        const int frame = frameGeometry().height() - geometry().height();
+        const int full = frame + menuBar()->height() + TwipsToPx(kClientHeightTwips);
+        const int outer = hide ? TwipsToPx(3400) : std::max(TwipsToPx(5850), full);
+        resize(width(), outer - frame);
+    };
     setOuterHeight();
     // At start-up the frame is not known until the window is shown: set
     // the height again once it is.
@@ -168,10 +175,10 @@ void Form1::Help2_Click()
     // The text box keeps lines, not line ends; the box shows them CR LF ended.
     QString text = Text2->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    platform::MsgBox(text, kHelpAboutTitle);
+    platform::ShowNotice(text, kHelpAboutTitle);
 }
 
-void Form1::About_Click() { platform::MsgBox(AboutText(), kHelpAboutTitle); }
+void Form1::About_Click() { platform::ShowNotice(AboutText(), kHelpAboutTitle); }
 
 void Form1::Exit_Click()
 {

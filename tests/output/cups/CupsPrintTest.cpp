@@ -95,7 +95,14 @@ public:
         qputenv("CUPS_SERVER", socket_.toLocal8Bit());
         QElapsedTimer t;
         t.start();
-        while (started_ && t.elapsed() < 15000 && !RunTool(QStringLiteral("lpstat"), {QStringLiteral("-r")}))
+        // lpstat -r exits 0 either way; only its answer tells that the
+        // scheduler listens on our socket.
+        auto ready = [] {
+            QString said;
+            return RunTool(QStringLiteral("lpstat"), {QStringLiteral("-r")}, &said) &&
+                   said.contains(QLatin1String("scheduler is running"));
+        };
+        while (started_ && t.elapsed() < 15000 && !ready())
             QThread::msleep(100);
     }
     ~OwnCupsd()
