@@ -71,6 +71,10 @@ bool Form1::RunCode128Engine()
         r.TotalHeight = 0;
         code = draw();
     }
+    if (code == code128engine::kCode128Ok && needed > platform::PictureBox::kMaxPixels) {
+        ReportTooLong(Picture1);
+        return false;
+    }
     if (code != code128engine::kCode128Ok) {
         // The message is shown and this Generate stops; the window stays.
         code128engine::Code128ErrorMessage(code);

@@ -472,10 +472,10 @@ void Form1::Command1_Click()
     PictureBox* drawn = &Picture1;
     if (Option1->isChecked()) {
         QString copy = text;
-        symbologies::DrawCode39(copy, Picture1, Check2Ticked());
+        symbologies::DrawCode39(copy, Picture1, Check2Ticked()); // sizes Picture1 for the engine
         if (!RunCode128Engine()) {
             Picture1.Cls();
-            return; // the engine's message was shown; no barcode to print
+            return; // the reason was shown; no barcode to print
         }
     } else if (Option4->isChecked() || Option5->isChecked()) {
         if (Option5->isChecked() && text.size() < 2)
@@ -483,7 +483,8 @@ void Form1::Command1_Click()
         Picture5.SetVisible(true);
         Picture1.SetVisible(false);
         Picture5.Cls();
-        GenerateBarPattern(Option4->isChecked() ? QStringLiteral("128") : QStringLiteral("25"));
+        if (!GenerateBarPattern(Option4->isChecked() ? QStringLiteral("128") : QStringLiteral("25")))
+            return ReportTooLong(Picture5);
         drawn = &Picture5;
     } else if (Option8->isChecked()) {
         RunUpcA();
@@ -494,7 +495,8 @@ void Form1::Command1_Click()
         drawn = nullptr;
     } else {
         QString copy = text;
-        symbologies::DrawCode39(copy, Picture1, Check2Ticked());
+        if (symbologies::DrawCode39(copy, Picture1, Check2Ticked()) > Picture1.Raster().width())
+            return ReportTooLong(Picture1);
     }
 
     if (drawn) {
@@ -504,6 +506,12 @@ void Form1::Command1_Click()
     // The surfaces overlap; the one just drawn is brought to the front.
     if (auto* w = WidgetOf(drawn ? *drawn : Picture10))
         w->raise();
+}
+
+void Form1::ReportTooLong(PictureBox& surface)
+{
+    surface.Cls();
+    platform::MsgBox(kTooLongToDraw);
 }
 
 } // namespace app

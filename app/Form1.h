@@ -30,6 +30,9 @@ class Form2;
 
 namespace app {
 
+inline const QString kTooLongToDraw =
+    QStringLiteral("The bar code text is too long to draw as one barcode. Please shorten it.");
+
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -152,8 +155,12 @@ public:
     void FileOpen_Click();
 
     // Steps of Generate that belong to one symbology each
-    bool RunCode128Engine(); // false when the engine refused the text: nothing drawn
-    void GenerateBarPattern(const QString& type); // "Code 128-1" / "Code 2/5"
+    bool RunCode128Engine(); // false when nothing was drawn (the reason was shown)
+    bool GenerateBarPattern(const QString& type); // "Code 128-1" / "Code 2/5"; false: too wide to draw
+
+    // A symbol wider than the widest surface can't be drawn whole, and a
+    // cut barcode scans wrong or not at all: say so and draw nothing.
+    void ReportTooLong(platform::PictureBox& surface);
     void RunUpcA();
     void RunEan();
 

@@ -88,8 +88,10 @@ void Form1::Command2_Click()
     }
 
     const QImage picture = Option9->isChecked() ? Picture10.Image() : *Picture2.Picture();
-    if (!output::PrintPictureAt(printer, picture, output::OffsetCm(Text14->text()), output::OffsetCm(Text15->text())))
-        platform::MsgBox(printer.Error());
+    const QString failed =
+        output::PrintPictureAt(printer, picture, output::OffsetCm(Text14->text()), output::OffsetCm(Text15->text()));
+    if (!failed.isEmpty())
+        platform::MsgBox(failed);
 }
 
 void Form1::Command3_Click() { FileOpen_Click(); }
@@ -125,6 +127,10 @@ void Form1::Command8_Click()
         }
         if (!range->HasNext())
             return;
+        if (!range->CanStep()) {
+            platform::MsgBox(output::kRangeTooLarge);
+            return;
+        }
         platform::DoEvents();
         const QString prefix = Text1->text();
         const QString label = output::LabelText(prefix, Text21->text());

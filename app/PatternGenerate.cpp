@@ -57,17 +57,17 @@ std::optional<int> StretchWidthFrom(const QString& text9)
 
 // The right edge, in pixels, of what the renderer drew: the last bar or
 // the end of the text, whichever reaches further.
-int DrawnExtent(const PictureBox& box, const QString& text, bool withText)
+double DrawnExtent(const PictureBox& box, const QString& text, bool withText)
 {
     double right = kLeft + symbologies::PatternWidth(symbologies::BarPattern, kModule);
     if (withText)
         right = std::max(right, kLeft + box.TextWidth(text));
-    return static_cast<int>(std::clamp(std::ceil(box.ToPixelX(right)), 0.0, double(PictureBox::kMaxPixels)));
+    return std::max(0.0, std::ceil(box.ToPixelX(right)));
 }
 
 } // namespace
 
-void Form1::GenerateBarPattern(const QString& type)
+bool Form1::GenerateBarPattern(const QString& type)
 {
     Picture5.SetScaleMode(platform::ScaleMode::Pixels); // the renderer draws in pixels here
     QString text = Text1->text();
@@ -78,7 +78,10 @@ void Form1::GenerateBarPattern(const QString& type)
     // A symbol wider than the surface would be cut at its edge: widen the
     // surface and draw the same symbol again. A type that runs no encoder
     // redraws the last pattern, and `text` already is the text encoded.
-    const int extent = DrawnExtent(Picture5, text, withText);
+    const double drawn = DrawnExtent(Picture5, text, withText);
+    if (drawn > PictureBox::kMaxPixels)
+        return false;
+    const int extent = static_cast<int>(drawn);
     if (extent > platform::TwipsToPixels(Picture5.Width())) {
         Picture5.SetWidth(platform::PixelsToTwips(extent));
         Picture5.Cls();
@@ -87,7 +90,7 @@ void Form1::GenerateBarPattern(const QString& type)
 
     const auto asked = StretchWidthFrom(Text9->text());
     if (!asked)
-        return;
+        return true;
 
     // The whole drawing is scaled by Text9 / 800 (a drawing that fits in
     // 800 pixels comes out as the first 800 pixels scaled to Text9); rows
@@ -105,6 +108,7 @@ void Form1::GenerateBarPattern(const QString& type)
     Picture5.Cls();
     Picture5.SetPicture(Picture4.Image());
     Picture5.SetWidth(Picture8.Width());
+    return true;
 }
 
 } // namespace app

@@ -4,6 +4,7 @@
 // line printed as asked.
 #include "app/Form1.h"
 #include "platform/MessageBox.h"
+#include "platform/Termination.h"
 #include "platform/Printers.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ int main(int argc, char* argv[])
     platform::StderrSink stderrSink;
     if (unattended) {
         platform::SetMessageSink(&stderrSink);
+        platform::InstallTerminationHandler(); // a stopped run drops its job and exits non-zero
         // The built-in PDF printer tells where each job went.
         platform::SetPdfWrittenHandler([](const QString& path) {
             std::fprintf(stdout, "%s\n", path.toLocal8Bit().constData());

@@ -3,6 +3,7 @@
 #include "output/BatchFile.h"
 #include "platform/EventPump.h"
 #include "platform/MessageBox.h"
+#include "platform/Termination.h"
 #include "platform/Units.h"
 
 #include <QDir>
@@ -52,6 +53,13 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
     QString line;
     for (;;) {
         platform::DoEvents();
+        if (platform::TerminationRequested()) {
+            printer.KillDoc();
+            platform::MsgBox(QStringLiteral("Printing of \"%1\" was stopped before the end of the file; "
+                                            "nothing was sent to the printer.")
+                                 .arg(shownPath));
+            return false;
+        }
         if (!reader.ReadLine(line))
             break;
         const std::optional<QString> code = CodeOfLine(line, options.pattern, options.keepPattern);

@@ -1,6 +1,9 @@
 #include "output/PrintAction.h"
 
 #include "platform/Numeric.h"
+#include "platform/Units.h"
+
+#include <cmath>
 
 namespace output {
 
@@ -20,11 +23,26 @@ double OffsetCm(const QString& text)
     return static_cast<float>(platform::NumberOr(text, 0));
 }
 
-bool PrintPictureAt(platform::Printer& printer, const QImage& picture, double leftCm, double topCm)
+QString PrintPictureAt(platform::Printer& printer, const QImage& picture, double leftCm, double topCm)
 {
     printer.SetScaleMode(platform::PrinterScale::Centimeters);
+    // An offset that puts the whole barcode off the page (a typo such as
+    // 250 for 2.5, or a value too large for a number) would send a blank
+    // page; nothing is sent instead.
+    const double pageWidth = printer.ScaleWidth(), pageHeight = printer.ScaleHeight();
+    const double widthCm = platform::PixelsToInches(picture.width()) * platform::kCmPerInch;
+    const double heightCm = platform::PixelsToInches(picture.height()) * platform::kCmPerInch;
+    if (printer.DocFailed()) {
+        printer.EndDoc();
+        return printer.Error();
+    }
+    if (!std::isfinite(leftCm) || !std::isfinite(topCm) || leftCm >= pageWidth || topCm >= pageHeight ||
+        leftCm + widthCm <= 0 || topCm + heightCm <= 0) {
+        printer.KillDoc();
+        return kOutsideThePage;
+    }
     printer.PaintPicture(picture, leftCm, topCm);
-    return printer.EndDoc();
+    return printer.EndDoc() ? QString() : printer.Error();
 }
 
 } // namespace output

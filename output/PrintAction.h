@@ -21,9 +21,13 @@ PrintCheck CheckPrint(const QString& leftText, const QString& topText, bool hasP
 // An offset as printing uses it: the locale's number in single precision.
 double OffsetCm(const QString& text);
 
+inline const QString kOutsideThePage =
+    QStringLiteral("The barcode would be printed outside the page: check the Left and Top offsets (in cm).");
+
 // Prints the picture at its natural size with its top-left corner at
 // (leftCm, topCm) of the printable area, as one job on the printer.
-// False when the printer failed; its Error() says why.
-bool PrintPictureAt(platform::Printer& printer, const QImage& picture, double leftCm, double topCm);
+// Returns why nothing was printed (the printer failed, or no part of the
+// picture would land on the page), or an empty text when the job went out.
+QString PrintPictureAt(platform::Printer& printer, const QImage& picture, double leftCm, double topCm);
 
 } // namespace output

@@ -8,11 +8,16 @@
 namespace output {
 
 inline const QString kRangeNotNumeric = QStringLiteral("From and To must be numbers");
+inline const QString kRangeTooLarge =
+    QStringLiteral("From is too large a number to count up by one; no more labels are printed.");
 
 struct RangeBounds {
     double from = 0;
     double to = 0;
     bool HasNext() const { return from < to; }
+    // Whether adding one changes From: beyond 2^53 it does not, and the run
+    // would print the same label for ever.
+    bool CanStep() const { return from + 1 != from; }
 };
 
 // From and To as numbers; nothing when either is not numeric.

@@ -13,7 +13,10 @@ namespace {
 constexpr int kDotsPerMeter = 3780; // 96 dpi
 
 // Whole pixels, held to what a raster image can be.
-int PixelsOf(double twips) { return static_cast<int>(std::clamp(std::round(TwipsToPixels(twips)), 0.0, double(PictureBox::kMaxPixels))); }
+int PixelsOf(double twips, int most = PictureBox::kMaxPixels)
+{
+    return static_cast<int>(std::clamp(std::round(TwipsToPixels(twips)), 0.0, double(most)));
+}
 
 QImage BlankImage(int w, int h, Rgb back)
 {
@@ -31,7 +34,7 @@ int FirstCovered(double edge) { return static_cast<int>(std::ceil(edge - 0.5)); 
 
 PictureBox::PictureBox(double leftTwips, double topTwips, double widthTwips, double heightTwips)
     : left_(leftTwips), top_(topTwips), width_(PixelsToTwips(PixelsOf(widthTwips))),
-      height_(PixelsToTwips(PixelsOf(heightTwips)))
+      height_(PixelsToTwips(PixelsOf(heightTwips, kMaxHeightPixels)))
 {
     font_.setFamily(QStringLiteral("Sans Serif"));
     font_.setStyleHint(QFont::SansSerif);
@@ -57,7 +60,7 @@ bool PictureBox::SetHeight(double twips)
 {
     if (!(twips >= 0) || !std::isfinite(twips))
         return false;
-    height_ = PixelsToTwips(PixelsOf(twips));
+    height_ = PixelsToTwips(PixelsOf(twips, kMaxHeightPixels));
 
     resizeRaster();
     return true;

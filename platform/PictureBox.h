@@ -25,8 +25,11 @@ class PictureBox {
 public:
     PictureBox(double leftTwips, double topTwips, double widthTwips, double heightTwips);
 
-    // The widest and tallest raster a box holds; larger sizes are held to it.
+    // The widest raster a box holds; larger widths are held to it.
     static constexpr int kMaxPixels = 32767;
+    // Bars taller than this (21 inches at 96 dpi) serve no label; holding
+    // heights to it keeps a box at most 256 MB however wide it grows.
+    static constexpr int kMaxHeightPixels = 2048;
 
     // --- outer geometry, twips ---
     double Left() const { return left_; }

@@ -27,11 +27,11 @@ std::array<std::string_view, 91> Code39Table()
     return t;
 }
 
-void DrawCode39(QString& text, platform::PictureBox& box, bool includeText)
+double DrawCode39(QString& text, platform::PictureBox& box, bool includeText)
 {
     if (text.isEmpty()) {
         box.Cls();
-        return;
+        return 0;
     }
     const auto table = Code39Table();
     text = text.toUpper();
@@ -83,6 +83,7 @@ void DrawCode39(QString& text, platform::PictureBox& box, bool includeText)
         box.CurrentY = bottom + 0.25 * th;
         box.Print(text);
     }
+    return x + m;
 }
 
 } // namespace symbologies

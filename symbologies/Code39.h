@@ -17,7 +17,9 @@ namespace symbologies {
 // entry draws nothing.
 std::array<std::string_view, 91> Code39Table();
 
-// `text` is upper-cased in place. Leaves the box in pixel scale.
-void DrawCode39(QString& text, platform::PictureBox& box, bool includeText);
+// `text` is upper-cased in place. Leaves the box in pixel scale. Returns
+// the right edge of the symbol in pixels (0 for an empty text), which can
+// lie beyond the box when the box could not be made wide enough.
+double DrawCode39(QString& text, platform::PictureBox& box, bool includeText);
 
 } // namespace symbologies

@@ -128,8 +128,9 @@ TEST(Startup, TypeValues_ConversionAndPrecedence)
         auto f = Start();
         QRadioButton* want = c.expected ? (*f).*c.expected : nullptr;
         EXPECT_EQ(Selected(*f), want) << c.why;
-        if (want == f->Option4)
+        if (want == f->Option4) {
             EXPECT_EQ(Stored("type1"), "False") << "the winner's click writes the final states back";
+        }
     }
 }
 

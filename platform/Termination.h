@@ -1,0 +1,14 @@
+// A request to end the program (SIGTERM, SIGINT, SIGHUP) turned into a flag
+// that long actions check between steps, so an unattended run stops at a
+// clean point: the job in progress is dropped, nothing half-written is left,
+// and the settings store is never cut off in the middle of a write.
+#pragma once
+
+namespace platform {
+
+// Installs the handlers; from then on the signals only raise the flag.
+void InstallTerminationHandler();
+
+bool TerminationRequested();
+
+} // namespace platform
