@@ -271,3 +271,45 @@ TEST_F(OrderTest, PathOfBlanksOnly_AsksForAFile)
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Please Select a File to Print")});
     EXPECT_TRUE(sandbox.written.isEmpty());
 }
+
+// Every symbology prints in a listing and scans from the printed page.
+TEST_F(OrderTest, EverySymbology_PrintsScannableBarcodes)
+{
+    struct Row {
+        QRadioButton* app::Form1::*option;
+        QByteArray file;
+        ZXing::BarcodeFormats format;
+        std::vector<std::string> expected;
+    };
+    const Row rows[] = {
+        {&app::Form1::Option1, "*QV-0001\r\n*Label 2\r\n", ZXing::BarcodeFormat::Code128, {"QV-0001", "Label 2"}},
+        {&app::Form1::Option2, "*QV-0001\r\n*LABEL 2\r\n", ZXing::BarcodeFormat::Code39, {"QV-0001", "LABEL 2"}},
+        {&app::Form1::Option4, "*QV-0001\r\n", ZXing::BarcodeFormat::Code128, {"QV-0001"}},
+        {&app::Form1::Option5, "*123456\r\n*98765432\r\n", ZXing::BarcodeFormat::ITF, {"123456", "98765432"}},
+        {&app::Form1::Option8, "*03600029145\r\n", ZXing::BarcodeFormat::UPCA, {"036000291452"}},
+        {&app::Form1::Option9, "*400638133393\r\n*1234567\r\n", ZXing::BarcodeFormat::EAN13 | ZXing::BarcodeFormat::EAN8,
+         {"4006381333931", "12345670"}},
+    };
+    form.Text9->setText(QStringLiteral("800")); // the pattern symbologies at their drawn width
+    for (const Row& r : rows) {
+        SCOPED_TRACE((form.*r.option)->text().toStdString());
+        (form.*r.option)->setChecked(true);
+        // EAN reads these boxes as bar length and font size; the others as
+        // font size and height factor.
+        const bool ean = r.option == &app::Form1::Option9;
+        form.Text3->setText(ean ? QStringLiteral("40") : QStringLiteral("8"));
+        form.Text8->setText(ean ? QStringLiteral("8") : QStringLiteral("1.4"));
+        sandbox.written.clear();
+        form.Text1->clear();
+        form.Text5->setText(WriteFile(dir, QStringLiteral("codes.txt"), r.file));
+        form.Command4_Click();
+        ASSERT_EQ(sandbox.written.size(), 1);
+        const auto pages = testsupport::RenderPdf(sandbox.written[0], 300);
+        ASSERT_EQ(pages.size(), 1u);
+        std::vector<std::string> read;
+        for (const auto& d : testsupport::DecodeAll(pages[0], r.format))
+            read.push_back(d.text);
+        EXPECT_EQ(read, r.expected);
+    }
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+}
