@@ -29,6 +29,15 @@ using platform::PictureBox;
 
 namespace {
 
+// Option buttons exclude each other by our own rule, so that no option at
+// all can be selected (a stored state the window must show).
+QRadioButton* MakeOption(QWidget* parent, const QString& text, double l, double t, double w, double h)
+{
+    auto* o = Make<QRadioButton>(parent, text, l, t, w, h);
+    o->setAutoExclusive(false);
+    return o;
+}
+
 const QString kApp = QStringLiteral("Quorvane");
 const QString kSection = QStringLiteral("options");
 
@@ -104,40 +113,8 @@ void Form1::buildControls()
     client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setCentralWidget(client);
 
-    auto label = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
-        auto* lab = new QLabel(text, parent);
-        Place(lab, l, t, w, h);
-        return lab;
-    };
-    auto edit = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
-        auto* e = new QLineEdit(text, parent);
-        Place(e, l, t, w, h);
-        return e;
-    };
-    auto button = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
-        auto* b = new QPushButton(text, parent);
-        Place(b, l, t, w, h);
-        return b;
-    };
-    auto frame = [](QWidget* parent, const QString& title, double l, double t, double w, double h) {
-        auto* g = new QGroupBox(title, parent);
-        Place(g, l, t, w, h);
-        return g;
-    };
-    auto option = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
-        auto* o = new QRadioButton(text, parent);
-        o->setAutoExclusive(false); // exclusivity is ours, so no option at all can be selected
-        Place(o, l, t, w, h);
-        return o;
-    };
-    auto check = [](QWidget* parent, const QString& text, double l, double t, double w, double h) {
-        auto* c = new QCheckBox(text, parent);
-        Place(c, l, t, w, h);
-        return c;
-    };
-
-    Label1 = label(client, QStringLiteral("Enter Bar Code Text here:"), 120, 120, 6975, 255);
-    Text1 = edit(client, QStringLiteral("Enter Bar Code Text here"), 120, 360, 7215, 285);
+    Label1 = Make<QLabel>(client, QStringLiteral("Enter Bar Code Text here:"), 120, 120, 6975, 255);
+    Text1 = Make<QLineEdit>(client, QStringLiteral("Enter Bar Code Text here"), 120, 360, 7215, 285);
 
     Frame9 = new QFrame(client);
     Place(Frame9, 120, 840, 7095, 1095);
@@ -154,60 +131,60 @@ void Form1::buildControls()
 
     Frame8 = new QFrame(client);
     Place(Frame8, 120, 2040, 7095, 495);
-    Command1 = button(Frame8, QStringLiteral("Bar Code"), 0, 120, 1095, 255);
-    Command2 = button(Frame8, QStringLiteral("Print"), 1200, 120, 1095, 255);
-    Command3 = button(Frame8, QStringLiteral("Open File"), 2400, 120, 1095, 255);
-    Command4 = button(Frame8, QStringLiteral("Print File"), 3600, 120, 1095, 255);
-    Command9 = button(Frame8, QStringLiteral("Copy Bar Code to Clipboard"), 4800, 120, 2295, 255);
+    Command1 = Make<QPushButton>(Frame8, QStringLiteral("Bar Code"), 0, 120, 1095, 255);
+    Command2 = Make<QPushButton>(Frame8, QStringLiteral("Print"), 1200, 120, 1095, 255);
+    Command3 = Make<QPushButton>(Frame8, QStringLiteral("Open File"), 2400, 120, 1095, 255);
+    Command4 = Make<QPushButton>(Frame8, QStringLiteral("Print File"), 3600, 120, 1095, 255);
+    Command9 = Make<QPushButton>(Frame8, QStringLiteral("Copy Bar Code to Clipboard"), 4800, 120, 2295, 255);
 
-    FrameOptions = frame(client, QStringLiteral("Options"), 120, 2640, 7215, 3735);
+    FrameOptions = Make<QGroupBox>(client, QStringLiteral("Options"), 120, 2640, 7215, 3735);
 
-    FrameType = frame(FrameOptions, QStringLiteral("Bar Code Type"), 120, 240, 2535, 975);
-    Option2 = option(FrameType, QStringLiteral("Code 39"), 120, 240, 975, 195);
-    Option1 = option(FrameType, QStringLiteral("Code 128 B"), 1200, 240, 1215, 195);
-    Option8 = option(FrameType, QStringLiteral("UPC"), 120, 480, 735, 195);
-    Option9 = option(FrameType, QStringLiteral("EAN"), 1200, 480, 735, 195);
-    Option5 = option(FrameType, QStringLiteral("Code 2/5"), 480, 720, 975, 195);
-    Option4 = option(FrameType, QStringLiteral("Code 128-1"), 2280, 960, 1215, 195);
+    FrameType = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Type"), 120, 240, 2535, 975);
+    Option2 = MakeOption(FrameType, QStringLiteral("Code 39"), 120, 240, 975, 195);
+    Option1 = MakeOption(FrameType, QStringLiteral("Code 128 B"), 1200, 240, 1215, 195);
+    Option8 = MakeOption(FrameType, QStringLiteral("UPC"), 120, 480, 735, 195);
+    Option9 = MakeOption(FrameType, QStringLiteral("EAN"), 1200, 480, 735, 195);
+    Option5 = MakeOption(FrameType, QStringLiteral("Code 2/5"), 480, 720, 975, 195);
+    Option4 = MakeOption(FrameType, QStringLiteral("Code 128-1"), 2280, 960, 1215, 195);
     Option1->setChecked(true);
 
-    FrameTextOptions = frame(FrameOptions, QStringLiteral("Bar Code Text Options"), 2760, 240, 2295, 975);
-    Check2 = check(FrameTextOptions, QStringLiteral("Include Text in Bar Code"), 120, 360, 2055, 255);
+    FrameTextOptions = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Text Options"), 2760, 240, 2295, 975);
+    Check2 = Make<QCheckBox>(FrameTextOptions, QStringLiteral("Include Text in Bar Code"), 120, 360, 2055, 255);
 
-    FramePrinter = frame(FrameOptions, QStringLiteral("Printer Selection"), 5160, 240, 1935, 975);
+    FramePrinter = Make<QGroupBox>(FrameOptions, QStringLiteral("Printer Selection"), 5160, 240, 1935, 975);
     Combo1 = new QComboBox(FramePrinter);
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Place(Combo1, 120, 360, 1695, 315);
 
-    FrameLinePattern = frame(FrameOptions, QStringLiteral("Line Pattern"), 120, 1320, 6975, 615);
-    Text4 = edit(FrameLinePattern, QString(), 120, 240, 4455, 285);
-    Check1 = check(FrameLinePattern, QStringLiteral("Include Text in Barcode"), 4800, 240, 2055, 255);
+    FrameLinePattern = Make<QGroupBox>(FrameOptions, QStringLiteral("Line Pattern"), 120, 1320, 6975, 615);
+    Text4 = Make<QLineEdit>(FrameLinePattern, QString(), 120, 240, 4455, 285);
+    Check1 = Make<QCheckBox>(FrameLinePattern, QStringLiteral("Include Text in Barcode"), 4800, 240, 2055, 255);
 
-    FrameFilePath = frame(FrameOptions, QStringLiteral("File Path"), 120, 2040, 4335, 615);
-    Text5 = edit(FrameFilePath, QString(), 120, 240, 3015, 285);
-    Command5 = button(FrameFilePath, QStringLiteral("Browse"), 3240, 240, 975, 255);
+    FrameFilePath = Make<QGroupBox>(FrameOptions, QStringLiteral("File Path"), 120, 2040, 4335, 615);
+    Text5 = Make<QLineEdit>(FrameFilePath, QString(), 120, 240, 3015, 285);
+    Command5 = Make<QPushButton>(FrameFilePath, QStringLiteral("Browse"), 3240, 240, 975, 255);
 
-    FrameSize = frame(FrameOptions, QStringLiteral("BarCode Size"), 4560, 2040, 2535, 615);
-    LabelFontSize = label(FrameSize, QStringLiteral("Font Size:"), 120, 240, 840, 255);
-    Text8 = edit(FrameSize, QStringLiteral("1.4"), 960, 240, 375, 285);
-    LabelHeight = label(FrameSize, QStringLiteral("Height:"), 1440, 240, 600, 255);
-    Text3 = edit(FrameSize, QStringLiteral("8"), 2040, 240, 375, 285);
-    LabelWidth = label(FrameSize, QStringLiteral("Width:"), 2640, 240, 480, 255);
-    Text9 = edit(FrameSize, QStringLiteral("800"), 3120, 240, 495, 285);
+    FrameSize = Make<QGroupBox>(FrameOptions, QStringLiteral("BarCode Size"), 4560, 2040, 2535, 615);
+    LabelFontSize = Make<QLabel>(FrameSize, QStringLiteral("Font Size:"), 120, 240, 840, 255);
+    Text8 = Make<QLineEdit>(FrameSize, QStringLiteral("1.4"), 960, 240, 375, 285);
+    LabelHeight = Make<QLabel>(FrameSize, QStringLiteral("Height:"), 1440, 240, 600, 255);
+    Text3 = Make<QLineEdit>(FrameSize, QStringLiteral("8"), 2040, 240, 375, 285);
+    LabelWidth = Make<QLabel>(FrameSize, QStringLiteral("Width:"), 2640, 240, 480, 255);
+    Text9 = Make<QLineEdit>(FrameSize, QStringLiteral("800"), 3120, 240, 495, 285);
 
-    FrameIncrement = frame(FrameOptions, QStringLiteral("Increament Barcode"), 120, 2760, 3495, 615);
-    Label8 = label(FrameIncrement, QStringLiteral("From:"), 120, 240, 480, 255);
-    LabelTo = label(FrameIncrement, QStringLiteral("To:"), 1260, 240, 300, 255);
-    Text21 = edit(FrameIncrement, QStringLiteral("100"), 600, 240, 615, 285);
-    Text22 = edit(FrameIncrement, QStringLiteral("500"), 1560, 240, 615, 285);
-    Command8 = button(FrameIncrement, QStringLiteral("Run It"), 2280, 240, 1095, 255);
+    FrameIncrement = Make<QGroupBox>(FrameOptions, QStringLiteral("Increament Barcode"), 120, 2760, 3495, 615);
+    Label8 = Make<QLabel>(FrameIncrement, QStringLiteral("From:"), 120, 240, 480, 255);
+    LabelTo = Make<QLabel>(FrameIncrement, QStringLiteral("To:"), 1260, 240, 300, 255);
+    Text21 = Make<QLineEdit>(FrameIncrement, QStringLiteral("100"), 600, 240, 615, 285);
+    Text22 = Make<QLineEdit>(FrameIncrement, QStringLiteral("500"), 1560, 240, 615, 285);
+    Command8 = Make<QPushButton>(FrameIncrement, QStringLiteral("Run It"), 2280, 240, 1095, 255);
 
-    FrameOffset = frame(client, QStringLiteral("Barcode OffSet"), 3840, 5400, 3375, 615);
-    LabelLeft = label(FrameOffset, QStringLiteral("Left:"), 120, 240, 360, 255);
-    Text14 = edit(FrameOffset, QStringLiteral("1"), 480, 240, 735, 285);
-    LabelTop = label(FrameOffset, QStringLiteral("Top:"), 1320, 240, 480, 255);
-    Text15 = edit(FrameOffset, QStringLiteral("1"), 1800, 240, 855, 285);
+    FrameOffset = Make<QGroupBox>(client, QStringLiteral("Barcode OffSet"), 3840, 5400, 3375, 615);
+    LabelLeft = Make<QLabel>(FrameOffset, QStringLiteral("Left:"), 120, 240, 360, 255);
+    Text14 = Make<QLineEdit>(FrameOffset, QStringLiteral("1"), 480, 240, 735, 285);
+    LabelTop = Make<QLabel>(FrameOffset, QStringLiteral("Top:"), 1320, 240, 480, 255);
+    Text15 = Make<QLineEdit>(FrameOffset, QStringLiteral("1"), 1800, 240, 855, 285);
 
     Text2 = new QPlainTextEdit(client);
     Text2->setVisible(false);

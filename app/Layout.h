@@ -3,6 +3,7 @@
 
 #include "platform/Units.h"
 
+#include <QString>
 #include <QWidget>
 #include <cmath>
 
@@ -18,6 +19,15 @@ inline double PxToTwips(int px) { return platform::PixelsToTwips(px); }
 inline void Place(QWidget* w, double left, double top, double width, double height)
 {
     w->setGeometry(TwipsToPx(left), TwipsToPx(top), TwipsToPx(width), TwipsToPx(height));
+}
+
+// A captioned control (label, box, button, frame) at twips geometry.
+template <class Widget>
+Widget* Make(QWidget* parent, const QString& text, double left, double top, double width, double height)
+{
+    auto* w = new Widget(text, parent);
+    Place(w, left, top, width, height);
+    return w;
 }
 
 } // namespace app
