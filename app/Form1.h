@@ -189,6 +189,7 @@ private:
 
     std::vector<platform::PictureBoxWidget*> surfaceWidgets_; // owned by their Qt parents
     bool settingsErrorShown_ = false;
+    bool loading_ = false; // StartupOptions is restoring the stored options
 };
 
 } // namespace app

@@ -44,7 +44,7 @@ MessageSink* SetMessageSink(MessageSink* sink)
 }
 
 int MessagesShown() { return g_shown; }
-void ResetMessageCount() { g_shown = 0; }
+void ResetMessageCount(int count) { g_shown = count; }
 
 void StderrSink::Show(const QString& text, const QString& title)
 {

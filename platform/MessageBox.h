@@ -30,7 +30,7 @@ MessageSink* SetMessageSink(MessageSink* sink);
 
 // How many messages (not notices) have been shown since start or the last reset.
 int MessagesShown();
-void ResetMessageCount();
+void ResetMessageCount(int count = 0);
 
 // Writes "title: text" to stderr, one line per message line.
 class StderrSink : public MessageSink {

@@ -232,3 +232,30 @@ TEST(Startup, ControlsChangedFromCodeRaiseTheirHandlerOnlyWhenTheValueDiffers)
     f->Text1->setText("OTHER");
     EXPECT_TRUE(f->Picture2.Picture().has_value());
 }
+
+// A stored height factor regenerates during start-up on the design-time
+// text; what a drawer says about that text nobody typed is not shown.
+TEST(Startup, RegeneratingTheDesignTimeText_ShowsNoMessage)
+{
+    struct Case { const char* typeKey; const char* why; };
+    const Case cases[] = {
+        {"type9", "EAN: the 24-character text is too long"},
+        {"type5", "Interleaved 2 of 5: the text is not digits"},
+    };
+    for (const auto& c : cases) {
+        testsupport::TempConfig config;
+        for (const char* k : {"type1", "type2", "type4", "type5", "type8", "type9"})
+            Store(k, qstrcmp(k, c.typeKey) == 0 ? "True" : "False");
+        Store("text8", "10");
+        platform::RecordingSink sink;
+        platform::ScopedMessageSink scoped(&sink);
+        const int before = platform::MessagesShown();
+        auto f = Start();
+        EXPECT_TRUE(sink.texts.isEmpty()) << c.why << ": " << sink.texts.join("|").toStdString();
+        EXPECT_EQ(platform::MessagesShown(), before) << c.why;
+        f->Text1->setText("12A4"); // a text the user types is reported as always
+        if (qstrcmp(c.typeKey, "type5") == 0) {
+            EXPECT_EQ(sink.texts.size(), 1) << c.why;
+        }
+    }
+}
