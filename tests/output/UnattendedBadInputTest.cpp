@@ -143,8 +143,13 @@ TEST_F(UnattendedBadInputTest, StoppedHalfway_DropsTheJob_KeepsTheSettings_AndTh
         big += "*L" + QByteArray::number(i) + "\r\n";
     const QString path = writeFile(QStringLiteral("big.txt"), big);
 
-    const ProgramRun stopped = quorvane({path}, 60000, [](QProcess& p) {
-        QThread::msleep(700); // well into the file
+    const ProgramRun stopped = quorvane({path}, 60000, [this](QProcess& p) {
+        // Once the job's file exists the run is printing lines: stop it then.
+        QElapsedTimer t;
+        t.start();
+        while (PdfCount() == 0 && t.elapsed() < 30000 && p.state() == QProcess::Running)
+            QThread::msleep(20);
+        QThread::msleep(200);
         ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
     });
     ASSERT_TRUE(stopped.finished) << "the run did not stop";
