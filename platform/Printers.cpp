@@ -168,8 +168,6 @@ void Printer::fail(Doc& doc, const QString& reason)
     error_ = QStringLiteral("The printer \"%1\" failed: %2").arg(doc.deviceName, reason);
 }
 
-bool Printer::StartDoc() { return ensureDoc(); }
-bool Printer::InDoc() const { return doc_ != nullptr; }
 bool Printer::DocFailed() const { return doc_ && doc_->failed; }
 
 bool Printer::ensureDoc()
@@ -225,8 +223,6 @@ double Printer::TextHeight() { return ensureDoc() ? doc_->lineInches * unitsPerI
 
 double Printer::CurrentX() const { return xInches_ * unitsPerInch(); }
 double Printer::CurrentY() const { return yInches_ * unitsPerInch(); }
-void Printer::SetCurrentX(double x) { xInches_ = x / unitsPerInch(); }
-void Printer::SetCurrentY(double y) { yInches_ = y / unitsPerInch(); }
 
 void Printer::PaintPicture(const QImage& picture, double x, double y)
 {

@@ -75,10 +75,6 @@ public:
     PrinterScale ScaleMode() const { return scale_; }
     void SetScaleMode(PrinterScale scale) { scale_ = scale; }
 
-    // Begins the document now; false when the printer can't start it (the
-    // reason is in Error()). Output calls begin it on their own.
-    bool StartDoc();
-    bool InDoc() const;
     // True once the document in progress has failed; later output is dropped.
     bool DocFailed() const;
 
@@ -90,8 +86,6 @@ public:
 
     double CurrentX() const;
     double CurrentY() const;
-    void SetCurrentX(double x);
-    void SetCurrentY(double y);
 
     // Draws a picture with its top-left corner at (x, y), at its natural
     // size: each pixel is 1/96 inch, the resolution pictures are drawn at.
