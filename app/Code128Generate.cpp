@@ -64,7 +64,7 @@ bool Form1::RunCode128Engine()
     // which characters Code 39 lacks take no room; rather than cut the
     // symbol off, widen the box to the drawn area and draw again.
     const std::int64_t needed = std::int64_t(r.Left) + r.TotalWidth + 2; // background right edge
-    if (code == code128engine::kCode128Ok && needed > Picture1.Raster().width()) {
+    if (code == code128engine::kCode128Ok && needed > Picture1.PixelWidth()) {
         Picture1.SetWidth(platform::PixelsToTwips(static_cast<double>(needed)));
         Picture1.Cls();
         r.TotalWidth = 0;
@@ -75,6 +75,7 @@ bool Form1::RunCode128Engine()
         ReportTooLong(Picture1);
         return false;
     }
+    Picture1.SetModule(r.ModuleWidth); // the engine draws in pixels here
     if (code != code128engine::kCode128Ok) {
         // The message is shown and this Generate stops; the window stays.
         code128engine::Code128ErrorMessage(code);

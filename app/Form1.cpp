@@ -482,17 +482,17 @@ void Form1::Command1_Click()
         drawn = &Picture9;
     } else if (Option9->isChecked()) {
         RunEan();
-        Picture2.SetPicture(Picture10.Image());
+        Picture2.SetPictureFrom(Picture10);
         drawn = nullptr;
     } else {
         QString copy = text;
-        if (symbologies::DrawCode39(copy, Picture1, Check2Ticked()) > Picture1.Raster().width())
+        if (symbologies::DrawCode39(copy, Picture1, Check2Ticked()) > Picture1.PixelWidth())
             return ReportTooLong(Picture1);
     }
 
     if (drawn) {
         Picture2.Cls();
-        Picture2.SetPicture(drawn->Image());
+        Picture2.SetPictureFrom(*drawn);
     }
     // The surfaces overlap; the one just drawn is brought to the front.
     if (auto* w = WidgetOf(drawn ? *drawn : Picture10))

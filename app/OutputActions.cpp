@@ -87,9 +87,9 @@ void Form1::Command2_Click()
         break;
     }
 
-    const QImage picture = Option9->isChecked() ? Picture10.Image() : *Picture2.Picture();
+    const platform::Drawing& barcode = Option9->isChecked() ? Picture10.CurrentDrawing() : Picture2.PictureDrawing();
     const QString failed =
-        output::PrintPictureAt(printer, picture, output::OffsetCm(Text14->text()), output::OffsetCm(Text15->text()));
+        output::PrintDrawingAt(printer, barcode, output::OffsetCm(Text14->text()), output::OffsetCm(Text15->text()));
     if (!failed.isEmpty())
         platform::MsgBox(failed);
 }
@@ -110,9 +110,9 @@ void Form1::Command4_Click()
     output::PrintListing(options, printer, [this](const QString& code) {
         Text1->setText(code); // a change regenerates; an equal text keeps the barcode drawn for it
         platform::DoEvents();
-        Picture2.SetPicture(SelectedSurface().Image());
+        Picture2.SetPictureFrom(SelectedSurface());
         platform::DoEvents();
-        return *Picture2.Picture();
+        return Picture2.PictureDrawing();
     });
 }
 

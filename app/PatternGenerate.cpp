@@ -105,8 +105,11 @@ bool Form1::GenerateBarPattern(const QString& type)
     Picture4.SetWidth(surfaceTwips);
     platform::StretchColumns(Picture5.Image(), source, Picture4.Raster(), units, kUnscaledWidth);
     Picture4.RasterChanged();
+    // The printer gets the same stretch as shapes, not as the pixels.
+    platform::Drawing stretched = Picture5.CurrentDrawing().ScaledX(double(units) / kUnscaledWidth);
+    stretched.size = Picture4.Image().size();
     Picture5.Cls();
-    Picture5.SetPicture(Picture4.Image());
+    Picture5.SetPicture(Picture4.Image(), std::move(stretched));
     Picture5.SetWidth(Picture8.Width());
     return true;
 }

@@ -11,10 +11,6 @@
 namespace output {
 namespace {
 
-constexpr double kMmPerInch = platform::kCmPerInch * 10.0;
-
-double NaturalHeightMm(const QImage& picture) { return platform::PixelsToInches(picture.height()) * kMmPerInch; }
-
 // One blank and a line end: two text lines down, as the listing spaces a barcode.
 const QString kBlankLine = QStringLiteral(" \r\n");
 
@@ -63,22 +59,27 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
         if (!reader.ReadLine(line))
             break;
         const std::optional<QString> code = CodeOfLine(line, options.pattern, options.keepPattern);
-        QImage barcode;
+        platform::Drawing barcode;
         if (code)
             barcode = barcodeFor(*code);
+        const double barcodeHeight = code ? printer.DrawingHeight(barcode) : 0;
 
         // A line and its barcode stay together, and a barcode is never cut
         // by the bottom of the page: when they don't fit in what is left of
         // the page they start a new one.
-        const double needed = printer.TextHeight() + (code ? NaturalHeightMm(barcode) : 0);
+        const double needed = printer.TextHeight() + barcodeHeight;
         if (printer.CurrentY() > 0 && printer.CurrentY() + needed > printer.ScaleHeight())
             printer.NewPage();
 
         printer.Print(line);
         if (code) {
-            printer.PaintPicture(barcode, 0, printer.CurrentY());
+            const double top = printer.CurrentY();
+            printer.PaintDrawing(barcode, 0, top);
             printer.Print(kBlankLine);
             printer.Print(kBlankLine);
+            // A barcode taller than those lines keeps one line of space below
+            // it, so the next line never runs into it.
+            printer.MoveDownTo(top + barcodeHeight + printer.TextHeight());
         }
         if (printer.DocFailed())
             break;

@@ -4,7 +4,6 @@
 
 #include "platform/Printers.h"
 
-#include <QImage>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -30,8 +29,8 @@ struct BatchOptions {
     bool keepPattern = false;
 };
 
-// Makes the barcode of one code and returns the picture to print under it.
-using BarcodeMaker = std::function<QImage(const QString& code)>;
+// Makes the barcode of one code and returns the drawing to print under it.
+using BarcodeMaker = std::function<platform::Drawing(const QString& code)>;
 
 // Prints the file as one job on the printer. Problems (a file that can't be
 // opened or read, a failing printer) are shown as messages naming the file

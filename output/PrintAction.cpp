@@ -23,15 +23,15 @@ double OffsetCm(const QString& text)
     return static_cast<float>(platform::NumberOr(text, 0));
 }
 
-QString PrintPictureAt(platform::Printer& printer, const QImage& picture, double leftCm, double topCm)
+QString PrintDrawingAt(platform::Printer& printer, const platform::Drawing& drawing, double leftCm, double topCm)
 {
     printer.SetScaleMode(platform::PrinterScale::Centimeters);
     // An offset that puts the whole barcode off the page (a typo such as
     // 250 for 2.5, or a value too large for a number) would send a blank
     // page; nothing is sent instead.
     const double pageWidth = printer.ScaleWidth(), pageHeight = printer.ScaleHeight();
-    const double widthCm = platform::PixelsToInches(picture.width()) * platform::kCmPerInch;
-    const double heightCm = platform::PixelsToInches(picture.height()) * platform::kCmPerInch;
+    const double widthCm = printer.DrawingWidth(drawing);
+    const double heightCm = printer.DrawingHeight(drawing);
     if (printer.DocFailed()) {
         printer.EndDoc();
         return printer.Error();
@@ -41,7 +41,7 @@ QString PrintPictureAt(platform::Printer& printer, const QImage& picture, double
         printer.KillDoc();
         return kOutsideThePage;
     }
-    printer.PaintPicture(picture, leftCm, topCm);
+    printer.PaintDrawing(drawing, leftCm, topCm);
     return printer.EndDoc() ? QString() : printer.Error();
 }
 

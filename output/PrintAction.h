@@ -4,7 +4,6 @@
 
 #include "platform/Printers.h"
 
-#include <QImage>
 #include <QString>
 
 namespace output {
@@ -24,10 +23,10 @@ double OffsetCm(const QString& text);
 inline const QString kOutsideThePage =
     QStringLiteral("The barcode would be printed outside the page: check the Left and Top offsets (in cm).");
 
-// Prints the picture at its natural size with its top-left corner at
+// Prints the drawing at its natural size with its top-left corner at
 // (leftCm, topCm) of the printable area, as one job on the printer.
 // Returns why nothing was printed (the printer failed, or no part of the
-// picture would land on the page), or an empty text when the job went out.
-QString PrintPictureAt(platform::Printer& printer, const QImage& picture, double leftCm, double topCm);
+// drawing would land on the page), or an empty text when the job went out.
+QString PrintDrawingAt(platform::Printer& printer, const platform::Drawing& drawing, double leftCm, double topCm);
 
 } // namespace output

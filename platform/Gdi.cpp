@@ -1,13 +1,14 @@
 #include "platform/Gdi.h"
 
 #include "platform/Cp1252.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 #include "platform/Units.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHash>
 #include <QPainter>
+#include <QTransform>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -442,28 +443,22 @@ QByteArray AnsiBytes(const QString& text)
     return out;
 }
 
-// ---------------------------------------------------------------- picture box
+// ---------------------------------------------------------------- surface
 
-PictureBoxDC::PictureBoxDC(PictureBox& box) : box_(box) {}
+SurfaceDC::SurfaceDC(Surface& surface) : surface_(surface) {}
 
-PictureBoxDC::~PictureBoxDC()
-{
-    if (changed_)
-        box_.RasterChanged();
-}
-
-int PictureBoxDC::Caps(int index) const
+int SurfaceDC::Caps(int index) const
 {
     switch (index) {
     case LOGPIXELSX:
     case LOGPIXELSY: return static_cast<int>(kSurfaceDpi);
-    case HORZRES: return box_.Raster().width();
-    case VERTRES: return box_.Raster().height();
+    case HORZRES: return surface_.PixelWidth();
+    case VERTRES: return surface_.PixelHeight();
     default: return 0;
     }
 }
 
-TEXTMETRICA PictureBoxDC::Metrics(const GdiFont& font)
+TEXTMETRICA SurfaceDC::Metrics(const GdiFont& font)
 {
     const QFontMetrics fm(font.font);
     TEXTMETRICA tm;
@@ -483,54 +478,41 @@ TEXTMETRICA PictureBoxDC::Metrics(const GdiFont& font)
     return tm;
 }
 
-int PictureBoxDC::Advance(const GdiFont& font, std::string_view text)
+int SurfaceDC::Advance(const GdiFont& font, std::string_view text)
 {
     if (text.empty())
         return 0;
     return QFontMetrics(font.font).horizontalAdvance(FromCp1252(QByteArrayView(text.data(), static_cast<qsizetype>(text.size()))));
 }
 
-void PictureBoxDC::Fill(const RECT& r, Rgb color)
+void SurfaceDC::Fill(const RECT& r, Rgb color)
 {
-    QImage& img = box_.Raster();
-    const int left = std::max(r.left, 0), top = std::max(r.top, 0);
-    const int right = std::min(r.right, img.width()), bottom = std::min(r.bottom, img.height());
-    if (left >= right || top >= bottom)
+    if (r.left >= r.right || r.top >= r.bottom)
         return;
-    changed_ = true;
-    const QRgb px = ToQColor(color).rgb();
-    if (img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_ARGB32) {
-        QPainter p(&img);
-        p.fillRect(QRect(left, top, right - left, bottom - top), QColor::fromRgb(px));
-        return;
-    }
-    uchar* bits = img.bits(); // one detach for the whole box, not one per row
-    const qsizetype stride = img.bytesPerLine();
-    for (int y = top; y < bottom; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
-        std::fill(row + left, row + right, px);
-    }
+    surface_.FillPixels(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)), color);
 }
 
-void PictureBoxDC::TextLine(int x, int y, const GdiFont& font, std::string_view text)
+void SurfaceDC::TextLine(int x, int y, const GdiFont& font, std::string_view text)
 {
-    QImage& img = box_.Raster();
-    const QString s = FromCp1252(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    QFont f = font.font;
+    DrawOp op;
+    op.text = FromCp1252(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    op.font = font.font;
+    op.pixelSize = font.font.pixelSize();
+    op.spacing = charExtra;
+    op.color = textColor;
+    QFont measured = font.font;
     if (charExtra != 0)
-        f.setLetterSpacing(QFont::AbsoluteSpacing, charExtra);
-    const QFontMetrics fm(f);
-    QPainter p(&img);
-    p.setFont(f);
-    p.translate(x, y);
+        measured.setLetterSpacing(QFont::AbsoluteSpacing, charExtra);
+    const QFontMetrics fm(measured);
     const int escapement = font.logFont.lfEscapement % 3600;
-    if (escapement != 0)
-        p.rotate(-escapement / 10.0); // counter-clockwise, about the cell's top-left corner
-    if (bkMode == OPAQUE)
-        p.fillRect(QRect(0, 0, fm.horizontalAdvance(s), fm.ascent() + fm.descent()), ToQColor(bkColor));
-    p.setPen(ToQColor(textColor));
-    p.drawText(QPoint(0, fm.ascent()), s);
-    changed_ = true;
+    op.rotation = escapement / 10.0; // counter-clockwise, about the cell's top-left corner
+    QTransform turn;
+    turn.rotate(-op.rotation);
+    op.baseline = QPointF(x, y) + turn.map(QPointF(0, fm.ascent()));
+    if (bkMode == OPAQUE && escapement == 0)
+        Fill({x, y, Clamp32(std::int64_t(x) + fm.horizontalAdvance(op.text)), Clamp32(std::int64_t(y) + fm.ascent() + fm.descent())},
+             bkColor);
+    surface_.DrawTextPixels(op);
 }
 
 } // namespace platform

@@ -1,7 +1,7 @@
 // A GDI-style drawing layer: handles for fonts, brushes and pens, stock
 // objects, and device contexts that draw with the selected objects. The
 // layout engine draws only through these functions, so one drawing routine
-// serves a picture box (PictureBoxDC) and a recording fake in tests.
+// serves any drawing surface (SurfaceDC) and a recording fake in tests.
 //
 // Coordinates are device units; on a picture box one unit is one pixel of
 // its raster. Text passed to the "A" functions is Windows-1252 bytes.
@@ -24,7 +24,7 @@ class QPainter;
 
 namespace platform {
 
-class PictureBox;
+class Surface;
 class DeviceContext;
 
 // A handle to a font, brush or pen; Null (0) is no object.
@@ -175,11 +175,12 @@ public:
     virtual void Trace(const GdiCall&) {}
 };
 
-// The device context of a picture box: draws into its raster.
-class PictureBoxDC : public DeviceContext {
+// The device context of a drawing surface: what is drawn lands on the
+// surface as it would on a picture box (its raster, when it has one, and
+// its vector drawing).
+class SurfaceDC : public DeviceContext {
 public:
-    explicit PictureBoxDC(PictureBox& box);
-    ~PictureBoxDC() override; // tells the box that its raster changed
+    explicit SurfaceDC(Surface& surface);
 
     int Caps(int index) const override;
     TEXTMETRICA Metrics(const GdiFont& font) override;
@@ -188,9 +189,9 @@ public:
     void TextLine(int x, int y, const GdiFont& font, std::string_view text) override;
 
 private:
-    PictureBox& box_;
-    bool changed_ = false;
+    Surface& surface_;
 };
+using PictureBoxDC = SurfaceDC;
 
 // --- the functions, with the platform's names and meanings ---
 HFONT CreateFontIndirectA(const LOGFONTA* logFont);

@@ -1,5 +1,6 @@
 #include "platform/Printers.h"
 
+#include "platform/PdfFile.h"
 #include "platform/Units.h"
 
 #include <QDateTime>
@@ -11,6 +12,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -48,28 +50,19 @@ QFont PrinterFont()
     return f;
 }
 
-// A new, empty file in the folder, named by the time; never overwrites.
-QString ReservePdfFile(const QString& folder, QString& error)
+// The name of a job's PDF, from the time the job began.
+QString PdfStem()
 {
-    if (!QDir().mkpath(folder)) {
-        error = QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
-        return {};
-    }
-    const QString stem = QStringLiteral("Quorvane-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int n = 1; n < 100000; ++n) {
-        const QString name = n == 1 ? stem + QStringLiteral(".pdf") : QStringLiteral("%1-%2.pdf").arg(stem).arg(n);
-        const QString path = QDir(folder).filePath(name);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return path;
-        if (!file.exists()) {
-            error = QStringLiteral("cannot write %1 (%2)").arg(QDir::toNativeSeparators(path), file.errorString());
-            return {};
-        }
-    }
-    error = QStringLiteral("no free file name in %1").arg(QDir::toNativeSeparators(folder));
-    return {};
+    return QStringLiteral("Quorvane-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
+
+QPageSize PdfPageSize()
+{
+    const bool imperial = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    return QPageSize(imperial ? QPageSize::Letter : QPageSize::A4);
+}
+
+constexpr int kPdfResolution = 1200;
 
 double InchesPerUnit(PrinterScale scale)
 {
@@ -121,14 +114,22 @@ std::function<void(const QString&)> SetPdfWrittenHandler(std::function<void(cons
 // ------------------------------------------------------------------ Printer
 
 struct Printer::Doc {
-    QPrinter printer{QPrinter::HighResolution};
+    std::unique_ptr<QPrinter> printer; // a system printer
+    PdfFile pdfFile;                   // the built-in printer's file while it is written
+    std::unique_ptr<QPdfWriter> pdf;   // the built-in printer
+    QString pdfStem;
     QPainter painter;
     QString deviceName;
-    QString pdfPath; // the built-in printer's file
     bool failed = false;
     double dpi = 0;
+    DeviceGrid grid;
     double pageWidthInches = 0, pageHeightInches = 0;
     double lineInches = 0, ascentInches = 0, charInches = 0;
+
+    QPagedPaintDevice* device() const
+    {
+        return pdf ? static_cast<QPagedPaintDevice*>(pdf.get()) : static_cast<QPagedPaintDevice*>(printer.get());
+    }
 };
 
 Printer::Printer() = default;
@@ -178,36 +179,42 @@ bool Printer::ensureDoc()
     doc_ = std::make_unique<Doc>();
     Doc& d = *doc_;
     d.deviceName = DeviceName();
-    d.printer.setDocName(QStringLiteral("Quorvane"));
 
     QString reason;
     const bool builtIn = d.deviceName == kPdfPrinterName && !g_catalog->DeviceNames().contains(d.deviceName);
     if (builtIn) {
-        d.pdfPath = ReservePdfFile(PdfFolder(), reason);
-        if (d.pdfPath.isEmpty()) {
+        if (!d.pdfFile.Create(PdfFolder(), reason)) {
             fail(d, reason);
             return false;
         }
-        d.printer.setOutputFormat(QPrinter::PdfFormat);
-        d.printer.setOutputFileName(d.pdfPath);
-        const bool imperial = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
-        // A PDF has no unprintable edge: the printable area is the whole sheet.
-        d.printer.setPageLayout(QPageLayout(QPageSize(imperial ? QPageSize::Letter : QPageSize::A4),
-                                            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    } else if (!g_catalog->Configure(d.printer, d.deviceName, reason)) {
-        fail(d, reason);
-        return false;
+        d.pdfStem = PdfStem();
+        d.pdf = std::make_unique<QPdfWriter>(d.pdfFile.Device());
+        d.pdf->setTitle(QStringLiteral("Quorvane"));
+        d.pdf->setCreator(QStringLiteral("Quorvane"));
+        d.pdf->setResolution(kPdfResolution);
+        d.pdf->setPageLayout(QPageLayout(PdfPageSize(), QPageLayout::Portrait,
+                                         QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
+                                         QPageLayout::Millimeter));
+    } else {
+        d.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        d.printer->setDocName(QStringLiteral("Quorvane"));
+        if (!g_catalog->Configure(*d.printer, d.deviceName, reason)) {
+            fail(d, reason);
+            return false;
+        }
     }
 
-    if (!d.painter.begin(&d.printer)) {
-        fail(d, builtIn ? QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(d.pdfPath))
+    if (!d.painter.begin(d.device())) {
+        fail(d, builtIn ? QStringLiteral("cannot write in %1").arg(QDir::toNativeSeparators(PdfFolder()))
                      : QStringLiteral("the print job could not be started"));
         return false;
     }
-    d.dpi = d.printer.resolution();
-    d.pageWidthInches = d.printer.width() / d.dpi;
-    d.pageHeightInches = d.printer.height() / d.dpi;
-    d.painter.setFont(QFont(PrinterFont(), &d.printer));
+    d.dpi = d.device()->logicalDpiX();
+    // A printer's dots are its resolution; a PDF's are the grid it is made for.
+    d.grid = DeviceGrid{d.dpi, builtIn ? kPdfGridDpi : d.dpi};
+    d.pageWidthInches = d.device()->width() / d.dpi;
+    d.pageHeightInches = d.device()->height() / d.dpi;
+    d.painter.setFont(QFont(PrinterFont(), d.device()));
     const QFontMetricsF fm = d.painter.fontMetrics();
     d.lineInches = fm.lineSpacing() / d.dpi;
     d.ascentInches = fm.ascent() / d.dpi;
@@ -224,15 +231,30 @@ double Printer::TextHeight() { return ensureDoc() ? doc_->lineInches * unitsPerI
 double Printer::CurrentX() const { return xInches_ * unitsPerInch(); }
 double Printer::CurrentY() const { return yInches_ * unitsPerInch(); }
 
-void Printer::PaintPicture(const QImage& picture, double x, double y)
+void Printer::MoveDownTo(double y)
 {
-    if (!ensureDoc() || picture.isNull())
+    const double inches = y * InchesPerUnit(scale_);
+    if (inches > yInches_)
+        yInches_ = inches;
+}
+
+void Printer::PaintDrawing(const Drawing& drawing, double x, double y)
+{
+    if (!ensureDoc() || drawing.IsEmpty())
         return;
     Doc& d = *doc_;
     const double inchesPerUnit = InchesPerUnit(scale_);
-    const QRectF target(x * inchesPerUnit * d.dpi, y * inchesPerUnit * d.dpi,
-                        PixelsToInches(picture.width()) * d.dpi, PixelsToInches(picture.height()) * d.dpi);
-    d.painter.drawImage(target, picture);
+    Replay(drawing, d.painter, QPointF(x * inchesPerUnit * d.dpi, y * inchesPerUnit * d.dpi), d.grid);
+}
+
+double Printer::DrawingWidth(const Drawing& drawing)
+{
+    return ensureDoc() ? ReplayedSize(drawing, doc_->grid).width() / doc_->dpi * unitsPerInch() : 0;
+}
+
+double Printer::DrawingHeight(const Drawing& drawing)
+{
+    return ensureDoc() ? ReplayedSize(drawing, doc_->grid).height() / doc_->dpi * unitsPerInch() : 0;
 }
 
 void Printer::Print(const QString& text)
@@ -259,8 +281,11 @@ void Printer::NewPage()
 {
     if (!ensureDoc())
         return;
-    if (!doc_->printer.newPage())
+    if (!doc_->device()->newPage())
         fail(*doc_, QStringLiteral("a new page could not be started"));
+    else if (doc_->pdf && !doc_->pdfFile.WriteError().isEmpty())
+        fail(*doc_, QStringLiteral("cannot write in %1 (%2)")
+                        .arg(QDir::toNativeSeparators(PdfFolder()), doc_->pdfFile.WriteError()));
     xInches_ = yInches_ = 0;
 }
 
@@ -270,19 +295,22 @@ bool Printer::EndDoc()
         return true;
     std::unique_ptr<Doc> doc = std::move(doc_);
     xInches_ = yInches_ = 0;
-    if (doc->failed && doc->painter.isActive())
-        doc->printer.abort(); // a half-made job is not sent
+    if (doc->failed && doc->printer && doc->painter.isActive())
+        doc->printer->abort(); // a half-made job is not sent
     if (doc->painter.isActive() && !doc->painter.end())
         fail(*doc, QStringLiteral("the job could not be sent"));
-    if (doc->printer.printerState() == QPrinter::Error)
+    if (doc->printer && doc->printer->printerState() == QPrinter::Error)
         fail(*doc, QStringLiteral("the printer reported an error"));
-    if (!doc->pdfPath.isEmpty() && QFileInfo(doc->pdfPath).size() == 0)
-        fail(*doc, QStringLiteral("nothing was written to %1").arg(QDir::toNativeSeparators(doc->pdfPath)));
-    if (!doc->pdfPath.isEmpty()) {
-        if (doc->failed)
-            QFile::remove(doc->pdfPath);
-        else if (g_pdfWritten)
-            g_pdfWritten(doc->pdfPath);
+    if (doc->pdf) {
+        // The file gets its name only when it is whole; a failed job leaves none.
+        QString reason;
+        const QString path = doc->failed ? QString() : doc->pdfFile.Commit(doc->pdfStem, reason);
+        if (path.isEmpty()) {
+            fail(*doc, reason);
+            doc->pdfFile.Discard();
+        } else if (g_pdfWritten) {
+            g_pdfWritten(path);
+        }
     }
     return !doc->failed;
 }
@@ -293,12 +321,11 @@ void Printer::KillDoc()
         return;
     std::unique_ptr<Doc> doc = std::move(doc_);
     xInches_ = yInches_ = 0;
-    if (doc->painter.isActive())
-        doc->printer.abort();
+    if (doc->printer && doc->painter.isActive())
+        doc->printer->abort();
     if (doc->painter.isActive())
         doc->painter.end();
-    if (!doc->pdfPath.isEmpty())
-        QFile::remove(doc->pdfPath);
+    doc->pdfFile.Discard();
 }
 
 Printer& CurrentPrinter()

@@ -6,7 +6,8 @@
 // each job to a new PDF file, so printing works on any machine.
 #pragma once
 
-#include <QImage>
+#include "platform/Drawing.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -19,6 +20,15 @@ namespace platform {
 // The built-in printer's device name. It has blanks, so it can never equal
 // a CUPS queue name (the common queue "PDF" stays distinct).
 inline const QString kPdfPrinterName = QStringLiteral("Print to PDF file");
+
+// The built-in printer's page: A4 (Letter in US locales) with the printable
+// area of a typical office printer, so a PDF looks like what a printer
+// will print and prints whole on one.
+inline constexpr double kPdfMarginMm = 6.35;
+// A PDF has no dots of its own and meets printers of 203, 300, 600 and 1200
+// dpi later: shapes are placed on a grid of 1/100 inch, whole dots at 300,
+// 600 and 1200 dpi and within 2 % of whole dots at 203 dpi.
+inline constexpr double kPdfGridDpi = 100;
 
 // Where the system's printers come from: Qt's list (CUPS, the Windows
 // spooler) unless a test installs its own.
@@ -86,11 +96,17 @@ public:
 
     double CurrentX() const;
     double CurrentY() const;
+    // Moves the print position down to y (never up); the next line starts there.
+    void MoveDownTo(double y);
 
-    // Draws a picture with its top-left corner at (x, y), at its natural
-    // size: each pixel is 1/96 inch, the resolution pictures are drawn at.
+    // Draws a drawing with its top-left corner at (x, y), at its natural
+    // size (a drawing pixel is 1/96 inch), moved to the nearest whole number
+    // of the printer's dots per module so that every bar and space is sharp.
     // Not scaled to the page and not clipped.
-    void PaintPicture(const QImage& picture, double x, double y);
+    void PaintDrawing(const Drawing& drawing, double x, double y);
+    // The size a drawing takes on the page, in scale units (begins the document).
+    double DrawingWidth(const Drawing& drawing);
+    double DrawingHeight(const Drawing& drawing);
     // Prints text at the print position and moves to the start of the next
     // line; a CR LF inside the text starts a new line too. A line that would
     // run past the bottom of the page goes on a new page.

@@ -60,7 +60,7 @@ double PatternWidth(const QString& pattern, short module)
     return reach;
 }
 
-void DrawBarPattern(const QString& type, QString& text, platform::PictureBox& surface, short module,
+void DrawBarPattern(const QString& type, QString& text, platform::Surface& surface, short module,
                     float barHeight, float left, float top, bool includeText)
 {
     Encode(type, text);
@@ -70,6 +70,7 @@ void DrawBarPattern(const QString& type, QString& text, platform::PictureBox& su
     if (!std::isfinite(barHeight) || !std::isfinite(left) || !std::isfinite(top))
         return;
 
+    surface.SetModule(module, left);
     float x = left;
     for (qsizetype i = 0; i < BarPattern.size(); ++i) {
         const float w = ElementWidth(BarPattern[i], module);

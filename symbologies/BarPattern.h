@@ -7,7 +7,7 @@
 // spaces. Every pattern starts and ends with a bar.
 #pragma once
 
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QString>
 #include <string_view>
@@ -26,7 +26,7 @@ extern QString BarPattern;
 // runs no encoder and draws the previous pattern again. `text` may be
 // changed as said; the changed text is encoded and printed. Geometry is in
 // the surface's scale units; the surface is neither cleared nor resized.
-void DrawBarPattern(const QString& type, QString& text, platform::PictureBox& surface, short module,
+void DrawBarPattern(const QString& type, QString& text, platform::Surface& surface, short module,
                     float barHeight, float left, float top, bool includeText);
 
 // Appends a piece of pattern held as ASCII digits.

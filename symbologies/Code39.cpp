@@ -27,7 +27,7 @@ std::array<std::string_view, 91> Code39Table()
     return t;
 }
 
-double DrawCode39(QString& text, platform::PictureBox& box, bool includeText)
+double DrawCode39(QString& text, platform::Surface& box, bool includeText)
 {
     if (text.isEmpty()) {
         box.Cls();
@@ -38,10 +38,11 @@ double DrawCode39(QString& text, platform::PictureBox& box, bool includeText)
 
     box.SetScaleMode(platform::ScaleMode::Pixels);
     box.Cls();
-    box.SetPicture(std::nullopt);
+    box.ClearPicture();
 
     // Module from the box height: halves go to the even neighbour, at least 1.
     const double m = std::max(1.0, platform::RoundHalfEven(box.ScaleHeight() / 40.0));
+    box.SetModule(m, box.ScaleLeft());
     const double th = box.TextHeight(text);
     const double tw = box.TextWidth(text);
 

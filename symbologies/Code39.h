@@ -3,7 +3,7 @@
 // the bars when asked. No check character is added.
 #pragma once
 
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QString>
 #include <array>
@@ -20,6 +20,6 @@ std::array<std::string_view, 91> Code39Table();
 // `text` is upper-cased in place. Leaves the box in pixel scale. Returns
 // the right edge of the symbol in pixels (0 for an empty text), which can
 // lie beyond the box when the box could not be made wide enough.
-double DrawCode39(QString& text, platform::PictureBox& box, bool includeText);
+double DrawCode39(QString& text, platform::Surface& box, bool includeText);
 
 } // namespace symbologies

@@ -52,7 +52,7 @@ std::string_view DigitModules(int kind, int firstDigit, int position, int digit)
     return parity == '1' ? kEanSetB[d] : kEanSetA[d];
 }
 
-void DrawSymbol(platform::PictureBox& box, const QString& code, int kind, const QString& barLengthText,
+void DrawSymbol(platform::Surface& box, const QString& code, int kind, const QString& barLengthText,
                 const QString& fontSizeText)
 {
     const int firstRight = kind == 8 ? 5 : 8;
@@ -60,6 +60,7 @@ void DrawSymbol(platform::PictureBox& box, const QString& code, int kind, const 
     box.SetBackColor(platform::kWhite);
     box.SetFontSize(SizeOrFault(fontSizeText));
     box.DrawWidth = 2;
+    box.SetModule(1, kStartX);
 
     int x = kStartX;
     int first = 0;
@@ -118,19 +119,19 @@ QString EanWithCheckDigit(const QString& digits)
     return digits + QString::number(EanCheckDigit(digits));
 }
 
-void DrawEanModule(platform::PictureBox& box, int x, double barLength, int extra)
+void DrawEanModule(platform::Surface& box, int x, double barLength, int extra)
 {
     box.Line(x, kBarTop, x, barLength + extra);
 }
 
-void DrawEanGuard(platform::PictureBox& box, int& x, double barLength)
+void DrawEanGuard(platform::Surface& box, int& x, double barLength)
 {
     DrawEanModule(box, x, barLength, kGuardExtra);
     DrawEanModule(box, x + 2, barLength, kGuardExtra);
     x += 3;
 }
 
-void DrawEan(platform::PictureBox& box, const QString& barLength, const QString& fontSize)
+void DrawEan(platform::Surface& box, const QString& barLength, const QString& fontSize)
 {
     const QString text = box.Tag;
     if (text.size() <= 6)
@@ -150,7 +151,7 @@ void DrawEan(platform::PictureBox& box, const QString& barLength, const QString&
     }
 }
 
-void FitEanScale(platform::PictureBox& box, const QString& barLength, const QString& fontSize)
+void FitEanScale(platform::Surface& box, const QString& barLength, const QString& fontSize)
 {
     const double bar = std::clamp(platform::NumberOr(barLength, 8), -kSizeLimit, kSizeLimit);
     box.SetScaleMode(platform::ScaleMode::Pixels);

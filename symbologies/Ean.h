@@ -3,7 +3,7 @@
 // line, guard bars longer than the data bars and each digit under its bars.
 #pragma once
 
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QString>
 #include <array>
@@ -52,9 +52,9 @@ QString EanWithCheckDigit(const QString& digits);
 
 // One line DrawWidth wide at x from Y 5 down to Y barLength + extra, in
 // the box's foreground colour; extra is 0 for data modules, 6 for guards.
-void DrawEanModule(platform::PictureBox& box, int x, double barLength, int extra);
+void DrawEanModule(platform::Surface& box, int x, double barLength, int extra);
 // The dark modules at x and x + 2, long; x moves past the three modules.
-void DrawEanGuard(platform::PictureBox& box, int& x, double barLength);
+void DrawEanGuard(platform::Surface& box, int& x, double barLength);
 
 // Draws the symbol of box.Tag: 7 to 11 characters give EAN-8 of the first
 // 7, 12 to 20 EAN-13 of the first 12, and a typed check digit is replaced
@@ -62,13 +62,13 @@ void DrawEanGuard(platform::PictureBox& box, int& x, double barLength);
 // draw nothing. `barLength` and `fontSize` are the texts of the size
 // fields. A run-time error (a non-digit, a non-numeric or huge size) shows
 // its number and description and keeps what was drawn.
-void DrawEan(platform::PictureBox& box, const QString& barLength, const QString& fontSize);
+void DrawEan(platform::Surface& box, const QString& barLength, const QString& fontSize);
 
 // Gives the box the scale DrawEan draws in: two pixels per module, so the
 // two-pixel lines of neighbouring dark modules join into solid bars, and a
 // vertical scale that fits the bars, the guards and the digit line into the
 // box for the given bar length and font size.
-void FitEanScale(platform::PictureBox& box, const QString& barLength, const QString& fontSize);
+void FitEanScale(platform::Surface& box, const QString& barLength, const QString& fontSize);
 inline constexpr int kEanPixelsPerModule = 2;
 
 } // namespace symbologies

@@ -46,13 +46,14 @@ std::vector<UpcAElement> UpcALayout(const QString& twelveDigits)
     return out;
 }
 
-int DrawUpcA(platform::PictureBox& box, const QString& text, bool includeText)
+int DrawUpcA(platform::Surface& box, const QString& text, bool includeText)
 {
     const QString code = text.trimmed();
     const int check = UpcACheckDigit(code);
     const bool drawable = IsUpcACode(code);
 
     if (drawable) {
+        box.SetModule(kUpcALinesPerModule);
         const QString full = code + QString::number(check);
         for (const UpcAElement& e : UpcALayout(full)) {
             const platform::Rgb colour = e.bar ? platform::kBlack : platform::kWhite;
@@ -68,7 +69,7 @@ int DrawUpcA(platform::PictureBox& box, const QString& text, bool includeText)
     else if (includeText)
         box.Print(code + QString::number(check));
 
-    box.SetPicture(box.Image());
+    box.KeepImageAsPicture();
     return check;
 }
 

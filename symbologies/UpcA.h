@@ -2,7 +2,7 @@
 // picture box in twips element by element as runs of one-twip lines.
 #pragma once
 
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QString>
 #include <array>
@@ -75,6 +75,6 @@ std::vector<UpcAElement> UpcALayout(const QString& twelveDigits);
 // is 11 digits, prints the 12 digits under it when `includeText`, or else
 // prints only "Code is not 11 Digits"; then keeps the drawing as the box's
 // picture. Returns the check digit, which is computed for every text.
-int DrawUpcA(platform::PictureBox& box, const QString& text, bool includeText);
+int DrawUpcA(platform::Surface& box, const QString& text, bool includeText);
 
 } // namespace symbologies

@@ -1,5 +1,6 @@
 // Generate for "Code 128-1" and "Code 2/5": drawing on Picture5, the
 // stretch to Text9, and what a decoder reads from Picture2 afterwards.
+#include "platform/PictureBox.h"
 #include "app/Form1.h"
 #include "platform/MessageBox.h"
 #include "platform/StretchCopy.h"

@@ -1,3 +1,4 @@
+#include "platform/PictureBox.h"
 #include "app/WindowLayout.h"
 
 #include "app/Form1.h"

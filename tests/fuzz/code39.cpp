@@ -1,4 +1,5 @@
 // DrawCode39 on an off-screen box with any text and box height.
+#include "platform/PictureBox.h"
 #include "symbologies/Code39.h"
 #include "tests/fuzz/FuzzSupport.h"
 

@@ -1,5 +1,6 @@
 // DrawEan on an off-screen box with any text, bar length and font size,
 // the way Generate calls it.
+#include "platform/PictureBox.h"
 #include "symbologies/Ean.h"
 #include "tests/fuzz/FuzzSupport.h"
 

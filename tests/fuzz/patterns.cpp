@@ -1,6 +1,7 @@
 // The three pattern encoders and the renderer on any text and type: every
 // pattern is made of the digits 1..4, starts and ends with a bar where it
 // is complete, and the renderer draws it on an off-screen box.
+#include "platform/PictureBox.h"
 #include "symbologies/BarPattern.h"
 #include "symbologies/Codabar.h"
 #include "symbologies/Code128B.h"

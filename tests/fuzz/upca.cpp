@@ -1,4 +1,5 @@
 // DrawUpcA on an off-screen box with any text.
+#include "platform/PictureBox.h"
 #include "symbologies/UpcA.h"
 #include "tests/fuzz/FuzzSupport.h"
 

@@ -121,8 +121,9 @@ struct ListingTest : ::testing::Test {
         const QString path = WriteFile(dir, QStringLiteral("in.txt"), bytes);
         return output::PrintListing({path, pattern, false}, platform::CurrentPrinter(), [this](const QString& code) {
             codes << code;
-            QImage block(300, 60, QImage::Format_RGB32);
-            block.fill(Qt::black);
+            platform::Drawing block;
+            block.size = QSize(300, 60);
+            block.AddFill(QRect(0, 0, 300, 60), platform::kBlack);
             return block;
         });
     }
@@ -190,7 +191,7 @@ TEST_F(ListingTest, MissingFile_MessageNamesTheFileAndNothingIsPrinted)
 {
     const QString path = dir.filePath(QStringLiteral("no such file.txt"));
     EXPECT_FALSE(output::PrintListing({path, QStringLiteral("*"), false}, platform::CurrentPrinter(),
-                                      [](const QString&) { return QImage(); }));
+                                      [](const QString&) { return platform::Drawing(); }));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(path)) << messages.texts[0].toStdString();
     EXPECT_TRUE(sandbox.written.isEmpty());

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QImage>
+#include <QImageReader>
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <vector>
@@ -30,6 +31,7 @@ public:
     QStringList names;
     QString defaultName;
     QString refuse; // a printer that fails to start a job
+    int resolution = 0; // dots per inch of the printers; 0: Qt's own
     mutable std::vector<Job> jobs;
 
     QStringList DeviceNames() const override { return names; }
@@ -43,6 +45,8 @@ public:
         const QString pdf = dir.filePath(QStringLiteral("%1-%2.pdf").arg(jobs.size() + 1).arg(deviceName));
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
+        if (resolution > 0)
+            printer.setResolution(resolution);
         printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         jobs.push_back({deviceName, pdf});
         return true;
@@ -99,15 +103,26 @@ private:
     platform::Clock* previous_ = nullptr;
 };
 
-// The pages of a PDF rendered at the given resolution.
-inline std::vector<QImage> RenderPdf(const QString& pdf, int dpi)
+// The two renderers a printed page meets: poppler (PDF viewers) and
+// ghostscript (the one behind CUPS).
+enum class Renderer { Poppler, Ghostscript };
+
+// The pages of a PDF rendered at the given resolution, grey.
+inline std::vector<QImage> RenderPdf(const QString& pdf, int dpi, Renderer renderer = Renderer::Poppler)
 {
     QTemporaryDir out;
     QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
-                                          QStringLiteral("-png"), pdf, out.filePath(QStringLiteral("page"))});
+    if (renderer == Renderer::Poppler)
+        p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
+                                              QStringLiteral("-png"), pdf, out.filePath(QStringLiteral("page"))});
+    else
+        p.start(QStringLiteral("gs"), {QStringLiteral("-q"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
+                                        QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pnggray"),
+                                        QStringLiteral("-r%1").arg(dpi), QStringLiteral("-dTextAlphaBits=4"),
+                                        QStringLiteral("-o"), out.filePath(QStringLiteral("page-%03d.png")), pdf});
     p.waitForFinished(120000);
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    QImageReader::setAllocationLimit(0); // a page at 600 dpi is larger than Qt's default limit
     std::vector<QImage> pages;
     QDir dir(out.path());
     for (const QString& name : dir.entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name))
@@ -115,6 +130,36 @@ inline std::vector<QImage> RenderPdf(const QString& pdf, int dpi)
     return pages;
 }
 
+// The raster images a PDF holds (`pdfimages -list`), one line each.
+inline QStringList PdfImages(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    p.waitForFinished(60000);
+    QStringList lines = QString::fromLocal8Bit(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return lines.mid(2); // after the two header lines
+}
+
 inline bool IsDark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }
+
+// The widths of the dark and light runs along row y from the first dark
+// pixel at or right of x, up to a light run of `quiet` pixels (the quiet
+// zone after the symbol, not included).
+inline std::vector<int> RunsFrom(const QImage& img, int x, int y, int quiet)
+{
+    std::vector<int> runs;
+    while (x < img.width() && !IsDark(img, x, y))
+        ++x;
+    while (x < img.width()) {
+        const bool dark = IsDark(img, x, y);
+        int n = 0;
+        while (x < img.width() && IsDark(img, x, y) == dark && (dark || n < quiet))
+            ++x, ++n;
+        if (!dark && n >= quiet)
+            break;
+        runs.push_back(n);
+    }
+    return runs;
+}
 
 } // namespace testsupport

@@ -191,8 +191,10 @@ TEST_F(PrintTest, Print_Code39AtOffsets_LandsWhereAskedOnThePageAndScans)
                 break;
             }
     ASSERT_GE(firstBarX, 0);
-    const double expectedX = 2.5 / 2.54 * 300 + firstBarX * 300.0 / 96;
-    const double expectedY = firstBarY * 300.0 / 96;
+    // Offsets count from the printable area; a pixel is 1/100 inch on the PDF's grid.
+    const double margin = platform::kPdfMarginMm / 25.4 * 300;
+    const double expectedX = margin + 2.5 / 2.54 * 300 + firstBarX * 3;
+    const double expectedY = margin + firstBarY * 3;
 
     int pageX = -1;
     const int probeY = static_cast<int>(expectedY) + 20;

@@ -47,6 +47,11 @@ struct UnattendedBadInputTest : ::testing::Test, testsupport::UnattendedRun {
         Store("line", QStringLiteral("*"));
     }
     int PdfCount() const { return static_cast<int>(QDir(pdfDir).entryList({QStringLiteral("*.pdf")}, QDir::Files).size()); }
+    // Every file in the PDF folder, a job's hidden temporary file included.
+    int FileCount() const
+    {
+        return static_cast<int>(QDir(pdfDir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size());
+    }
 };
 
 } // namespace
@@ -147,7 +152,7 @@ TEST_F(UnattendedBadInputTest, StoppedHalfway_DropsTheJob_KeepsTheSettings_AndTh
         // Once the job's file exists the run is printing lines: stop it then.
         QElapsedTimer t;
         t.start();
-        while (PdfCount() == 0 && t.elapsed() < 30000 && p.state() == QProcess::Running)
+        while (FileCount() == 0 && t.elapsed() < 30000 && p.state() == QProcess::Running)
             QThread::msleep(20);
         QThread::msleep(200);
         ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
@@ -155,7 +160,7 @@ TEST_F(UnattendedBadInputTest, StoppedHalfway_DropsTheJob_KeepsTheSettings_AndTh
     ASSERT_TRUE(stopped.finished) << "the run did not stop";
     EXPECT_NE(stopped.exitCode, 0);
     EXPECT_TRUE(stopped.err.contains(QLatin1String("stopped"))) << stopped.err.toStdString();
-    EXPECT_EQ(PdfCount(), 0) << "no half-written job is left";
+    EXPECT_EQ(FileCount(), 0) << "no half-written job is left, not even its temporary file";
     EXPECT_EQ(platform::GetSetting("Quorvane", "options", "text9"), QStringLiteral("640"));
     EXPECT_EQ(platform::GetSetting("Quorvane", "options", "file"), path);
 

@@ -1,6 +1,8 @@
 #include "tests/support/Decode.h"
 
 #include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <ZXing/ReadBarcode.h>
 #include <algorithm>
 
@@ -51,6 +53,22 @@ std::vector<Decoded> DecodeAll(const QImage& image, ZXing::BarcodeFormats format
         if (r.isValid())
             out.push_back(ToDecoded(r));
     std::sort(out.begin(), out.end(), [](const Decoded& a, const Decoded& b) { return a.top < b.top; });
+    return out;
+}
+
+std::vector<std::string> ZbarDecodeAll(const QImage& image)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("image.png"));
+    image.save(png);
+    QProcess p;
+    p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
+    p.waitForFinished(60000);
+    std::vector<std::string> out;
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+        if (!line.isEmpty())
+            out.push_back(line.toStdString());
+    std::sort(out.begin(), out.end());
     return out;
 }
 

@@ -23,6 +23,10 @@ Decoded DecodeOne(const QImage& image, ZXing::BarcodeFormats formats = ZXing::Ba
 // Every barcode found, top to bottom.
 std::vector<Decoded> DecodeAll(const QImage& image, ZXing::BarcodeFormats formats = ZXing::BarcodeFormats{});
 
+// Every barcode zbar (zbarimg, the second reader) finds, as its text,
+// sorted; formats are not told apart.
+std::vector<std::string> ZbarDecodeAll(const QImage& image);
+
 // Adds a white margin around an image, as a quiet zone for the reader.
 QImage WithQuietZone(const QImage& image, int margin = 40);
 

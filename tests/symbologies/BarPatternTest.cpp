@@ -1,5 +1,6 @@
 // The renderer: dispatch, geometry of bars and text, and Codabar read back
 // by an independent decoder.
+#include "platform/PictureBox.h"
 #include "platform/MessageBox.h"
 #include "symbologies/BarPattern.h"
 #include "symbologies/Codabar.h"

@@ -1,3 +1,4 @@
+#include "platform/PictureBox.h"
 #include "symbologies/Code39.h"
 #include "tests/support/Decode.h"
 

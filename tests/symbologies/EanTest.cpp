@@ -1,3 +1,4 @@
+#include "platform/PictureBox.h"
 #include "platform/MessageBox.h"
 #include "platform/Numeric.h"
 #include "symbologies/Ean.h"

@@ -1,3 +1,4 @@
+#include "platform/PictureBox.h"
 #include "symbologies/UpcA.h"
 #include "tests/support/Decode.h"
 #include "tests/symbologies/ReferenceModules.h"

@@ -1,0 +1,218 @@
+#include "platform/Drawing.h"
+
+#include "platform/Units.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace platform {
+namespace {
+
+constexpr int kDotsPerMeter96 = 3780; // 96 dpi
+
+// Where drawing pixels land on the device: edges of boxes on whole dots,
+// text and lines at the plain scale.
+struct Mapping {
+    std::function<double(double)> edgeX, edgeY;
+    double scale = 1;     // device units per drawing pixel
+    QPointF origin;       // device position of drawing pixel (0, 0)
+};
+
+QFont DeviceFont(const DrawOp& op, double scale, const QPaintDevice* device)
+{
+    QFont f = op.font;
+    const double dpi = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : kSurfaceDpi;
+    f.setPointSizeF(std::max(op.pixelSize * scale * 72.0 / dpi, 0.01));
+    if (op.spacing != 0)
+        f.setLetterSpacing(QFont::AbsoluteSpacing, op.spacing * scale);
+    return f;
+}
+
+void PaintOne(const DrawOp& op, QPainter& painter, const Mapping& m)
+{
+    switch (op.kind) {
+    case DrawOp::Kind::Fill:
+    case DrawOp::Kind::Image: {
+        const double l = m.edgeX(op.box.x()), r = m.edgeX(op.box.x() + op.box.width());
+        const double t = m.edgeY(op.box.y()), b = m.edgeY(op.box.y() + op.box.height());
+        const QRectF target(l, t, r - l, b - t);
+        if (op.kind == DrawOp::Kind::Fill)
+            painter.fillRect(target, ToQColor(op.color));
+        else
+            painter.drawImage(target, op.image);
+        break;
+    }
+    case DrawOp::Kind::Line: {
+        painter.save();
+        painter.setPen(QPen(ToQColor(op.color), op.width * m.scale));
+        painter.drawLine(QLineF(m.origin + op.line.p1() * m.scale, m.origin + op.line.p2() * m.scale));
+        painter.restore();
+        break;
+    }
+    case DrawOp::Kind::Text: {
+        painter.save();
+        painter.setFont(DeviceFont(op, m.scale, painter.device()));
+        painter.setPen(ToQColor(op.color));
+        painter.translate(m.origin + op.baseline * m.scale);
+        if (op.rotation != 0)
+            painter.rotate(-op.rotation);
+        painter.drawText(QPointF(0, 0), op.text);
+        painter.restore();
+        break;
+    }
+    }
+}
+
+Mapping OnePixelPerPixel()
+{
+    Mapping m;
+    m.edgeX = m.edgeY = [](double v) { return v; };
+    return m;
+}
+
+void PaintOps(const Drawing& d, QPainter& painter, const Mapping& m)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    for (const DrawOp& op : d.Ops())
+        PaintOne(op, painter, m);
+    painter.restore();
+}
+
+} // namespace
+
+void Drawing::AddFill(const QRect& pixels, Rgb color)
+{
+    if (pixels.isEmpty())
+        return;
+    if (!ops_.empty()) {
+        DrawOp& last = ops_.back();
+        if (last.kind == DrawOp::Kind::Fill && last.color == color && last.box.top() == pixels.top() &&
+            last.box.bottom() == pixels.bottom() && pixels.left() <= last.box.left() + last.box.width() &&
+            last.box.left() <= pixels.left() + pixels.width()) {
+            last.box = last.box.united(pixels);
+            return;
+        }
+    }
+    DrawOp op;
+    op.kind = DrawOp::Kind::Fill;
+    op.box = pixels;
+    op.color = color;
+    ops_.push_back(std::move(op));
+}
+
+void Drawing::AddLine(const QLineF& line, double width, Rgb color)
+{
+    DrawOp op;
+    op.kind = DrawOp::Kind::Line;
+    op.line = line;
+    op.width = width;
+    op.color = color;
+    ops_.push_back(std::move(op));
+}
+
+void Drawing::AddText(const DrawOp& text)
+{
+    if (text.text.isEmpty())
+        return;
+    ops_.push_back(text);
+    ops_.back().kind = DrawOp::Kind::Text;
+}
+
+void Drawing::AddImage(const QImage& image, const QPoint& at)
+{
+    if (image.isNull())
+        return;
+    DrawOp op;
+    op.kind = DrawOp::Kind::Image;
+    op.box = QRect(at, image.size());
+    op.image = image;
+    ops_.push_back(std::move(op));
+}
+
+void Drawing::Append(const Drawing& other)
+{
+    ops_.insert(ops_.end(), other.ops_.begin(), other.ops_.end());
+}
+
+Drawing Drawing::ScaledX(double factor) const
+{
+    Drawing out;
+    out.size = QSize(static_cast<int>(std::ceil(size.width() * factor)), size.height());
+    out.module = module * factor;
+    out.moduleOrigin = moduleOrigin * factor;
+    auto x = [factor](double v) { return static_cast<int>(std::lround(v * factor)); };
+    for (DrawOp op : ops_) {
+        switch (op.kind) {
+        case DrawOp::Kind::Fill: {
+            const int l = x(op.box.x()), r = x(op.box.x() + op.box.width());
+            if (r > l)
+                out.AddFill(QRect(l, op.box.y(), r - l, op.box.height()), op.color);
+            continue;
+        }
+        case DrawOp::Kind::Line:
+            op.line = QLineF(op.line.x1() * factor, op.line.y1(), op.line.x2() * factor, op.line.y2());
+            break;
+        case DrawOp::Kind::Text:
+            op.baseline.setX(op.baseline.x() * factor);
+            break;
+        case DrawOp::Kind::Image:
+            op.box.moveLeft(x(op.box.x()));
+            break;
+        }
+        out.ops_.push_back(std::move(op));
+    }
+    return out;
+}
+
+void Drawing::Paint(QPainter& painter) const { PaintOps(*this, painter, OnePixelPerPixel()); }
+
+void PaintOp(QPainter& painter, const DrawOp& op) { PaintOne(op, painter, OnePixelPerPixel()); }
+
+QImage Drawing::ToImage() const
+{
+    QImage img(std::max(size.width(), 1), std::max(size.height(), 1), QImage::Format_RGB32);
+    img.setDotsPerMeterX(kDotsPerMeter96);
+    img.setDotsPerMeterY(kDotsPerMeter96);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    Paint(p);
+    return img;
+}
+
+double DeviceGrid::UnitsPerPixel(double module) const
+{
+    if (!(module > 0))
+        module = 1;
+    const double dots = std::max(1.0, std::round(module * gridDpi / kSurfaceDpi));
+    return dots * Dot() / module;
+}
+
+QSizeF ReplayedSize(const Drawing& drawing, const DeviceGrid& grid)
+{
+    const double s = grid.UnitsPerPixel(drawing.module);
+    return QSizeF(drawing.size.width() * s, drawing.size.height() * s);
+}
+
+void Replay(const Drawing& drawing, QPainter& painter, QPointF topLeft, const DeviceGrid& grid)
+{
+    const double dot = grid.Dot();
+    const double s = grid.UnitsPerPixel(drawing.module);
+    const double perPixel = s / dot; // dots per drawing pixel
+    // The corner on a whole dot; every box edge a whole number of dots from
+    // it, counted from where a module starts, so equal widths stay equal.
+    const double ox = std::round(topLeft.x() / dot), oy = std::round(topLeft.y() / dot);
+    const double x0 = drawing.moduleOrigin;
+    const double x0Dots = std::round(x0 * perPixel);
+    Mapping m;
+    m.scale = s;
+    m.origin = QPointF(ox * dot, oy * dot);
+    m.edgeX = [=](double x) { return (ox + x0Dots + std::round((x - x0) * perPixel)) * dot; };
+    m.edgeY = [=](double y) { return (oy + std::round(y * perPixel)) * dot; };
+    PaintOps(drawing, painter, m);
+}
+
+} // namespace platform

@@ -1,0 +1,97 @@
+// A drawing as vector shapes: filled boxes, lines, text and pictures in the
+// pixel coordinates of the surface it was drawn on (1/96 inch), replayable
+// on any QPainter device. On the screen it is painted one pixel per pixel;
+// on a printer or a file it is scaled so that every module of a barcode is
+// a whole number of the device's dots, the same number for every module.
+#pragma once
+
+#include "platform/Color.h"
+
+#include <QFont>
+#include <QImage>
+#include <QLineF>
+#include <QPointF>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <vector>
+
+class QPainter;
+
+namespace platform {
+
+struct DrawOp {
+    enum class Kind { Fill, Line, Text, Image };
+    Kind kind = Kind::Fill;
+    Rgb color = kBlack;
+    QRect box;         // Fill: the pixels covered; Image: where the picture goes
+    QLineF line;       // Line: centre line, pixel coordinates
+    double width = 1;  // Line: pen width in pixels
+    QPointF baseline;  // Text: left end of the baseline
+    QFont font;        // Text: family and style; the size is pixelSize below
+    double pixelSize = 0;   // Text: the em height in pixels
+    double spacing = 0;     // Text: extra pixels after every character
+    double rotation = 0;    // Text: degrees, counter-clockwise about the baseline's left end
+    QString text;      // Text
+    QImage image;      // Image: a picture that has no drawing of its own
+};
+
+class Drawing {
+public:
+    // The pixel size of the surface the drawing was made on.
+    QSize size;
+    // Width of one module in pixels, and an x where a module starts: the
+    // unit that must land on whole device dots. 1 and 0 when not set.
+    double module = 1;
+    double moduleOrigin = 0;
+
+    const std::vector<DrawOp>& Ops() const { return ops_; }
+    bool IsEmpty() const { return ops_.empty(); }
+    void Clear() { ops_.clear(); }
+
+    // A box that continues the last one (same colour and rows, touching or
+    // overlapping) extends it, so runs of lines become one shape.
+    void AddFill(const QRect& pixels, Rgb color);
+    void AddLine(const QLineF& line, double width, Rgb color);
+    void AddText(const DrawOp& text);
+    void AddImage(const QImage& image, const QPoint& at);
+    // Every op of the other drawing, after this one's.
+    void Append(const Drawing& other);
+
+    // Every op with its x scaled by `factor` (text and pictures keep their
+    // size): the drawing stretched to another width.
+    Drawing ScaledX(double factor) const;
+
+    // Paints the drawing one pixel per pixel, as a picture box shows it.
+    void Paint(QPainter& painter) const;
+    // The drawing as a picture of its own size on white, at 96 dpi.
+    QImage ToImage() const;
+
+private:
+    std::vector<DrawOp> ops_;
+};
+
+// Paints one op one pixel per pixel.
+void PaintOp(QPainter& painter, const DrawOp& op);
+
+// How a drawing lands on a device: device units per drawing pixel, and the
+// device's grid of dots. `dot` is the size of one dot in device units (1 on
+// a printer; 12 on a 1200-unit PDF page whose dots are 1/100 inch).
+struct DeviceGrid {
+    double deviceDpi = 96; // device units per inch
+    double gridDpi = 96;   // dots per inch the shapes are placed on
+
+    double Dot() const { return deviceDpi / gridDpi; }
+    // Device units per drawing pixel for a drawing whose module is `module`
+    // pixels: the nearest whole number of dots per module (at least one).
+    double UnitsPerPixel(double module) const;
+};
+
+// Replays the drawing with its top-left corner at `topLeft` (device units,
+// moved onto the grid), every edge of a box on a whole dot.
+void Replay(const Drawing& drawing, QPainter& painter, QPointF topLeft, const DeviceGrid& grid);
+
+// The drawing's size on the device, in device units.
+QSizeF ReplayedSize(const Drawing& drawing, const DeviceGrid& grid);
+
+} // namespace platform
