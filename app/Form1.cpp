@@ -462,8 +462,13 @@ void Form1::Command1_Click()
 
     PictureBox* drawn = &Picture1;
     if (Option1->isChecked()) {
+        // The Code 39 drawing of the text sizes Picture1 for the engine, which
+        // clears it: drawn on a surface that only records, and its size kept.
         QString copy = text;
-        symbologies::DrawCode39(copy, Picture1, Check2Ticked()); // sizes Picture1 for the engine
+        platform::Surface sizing = Picture1;
+        symbologies::DrawCode39(copy, sizing, Check2Ticked());
+        Picture1.SetScaleMode(platform::ScaleMode::Pixels);
+        Picture1.SetWidth(sizing.Width());
         if (!RunCode128Engine()) {
             Picture1.Cls();
             return; // the reason was shown; no barcode to print

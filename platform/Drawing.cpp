@@ -77,8 +77,32 @@ void PaintOps(const Drawing& d, QPainter& painter, const Mapping& m)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    for (const DrawOp& op : d.Ops())
+    painter.setPen(Qt::NoPen);
+    // Runs of boxes of one colour (the bars of a symbol) go to the device
+    // in one call.
+    std::vector<QRectF> run;
+    Rgb runColor = kWhite;
+    auto flush = [&] {
+        if (run.empty())
+            return;
+        painter.setBrush(ToQColor(runColor));
+        painter.drawRects(run.data(), static_cast<int>(run.size()));
+        run.clear();
+    };
+    for (const DrawOp& op : d.Ops()) {
+        if (op.kind == DrawOp::Kind::Fill) {
+            if (!run.empty() && op.color != runColor)
+                flush();
+            runColor = op.color;
+            const double l = m.edgeX(op.box.x()), r = m.edgeX(op.box.x() + op.box.width());
+            const double t = m.edgeY(op.box.y()), b = m.edgeY(op.box.y() + op.box.height());
+            run.emplace_back(l, t, r - l, b - t);
+            continue;
+        }
+        flush();
         PaintOne(op, painter, m);
+    }
+    flush();
     painter.restore();
 }
 

@@ -50,6 +50,13 @@ void PictureBox::rasterResized()
 
 void PictureBox::rasterCleared()
 {
+    if (blank_ && !picture_ && image_.pixel(0, 0) == ToQColor(BackColor()).rgb())
+        return; // already what a clear makes
+    blank_ = !picture_;
+    if (picture_ && picture_->size() == image_.size() && picture_->format() == image_.format()) {
+        image_ = *picture_; // the picture covers the whole box: share it until the next drawing
+        return;
+    }
     // A raster shared with a snapshot would be copied only to be painted
     // over; start a new one instead.
     if (!image_.isDetached())
@@ -85,6 +92,7 @@ void PictureBox::KeepImageAsPicture()
 
 void PictureBox::rasterFill(const QRect& r, Rgb color)
 {
+    blank_ = false;
     const QRgb fill = ToQColor(color).rgb();
     uchar* bits = image_.bits(); // one detach for the whole box, not one per row
     const qsizetype stride = image_.bytesPerLine();
@@ -96,6 +104,7 @@ void PictureBox::rasterFill(const QRect& r, Rgb color)
 
 void PictureBox::rasterLine(const QLineF& line, int width, Rgb color)
 {
+    blank_ = false;
     QPainter p(&image_);
     p.setPen(QPen(ToQColor(color), width));
     p.drawLine(line);
@@ -103,6 +112,7 @@ void PictureBox::rasterLine(const QLineF& line, int width, Rgb color)
 
 void PictureBox::rasterText(const DrawOp& text)
 {
+    blank_ = false;
     QPainter p(&image_);
     PaintOp(p, text);
 }

@@ -35,7 +35,11 @@ public:
     // A snapshot of what the box shows now (background plus drawing).
     QImage Image() const { return image_; }
     // The live raster, for code that fills it from outside.
-    QImage& Raster() { return image_; }
+    QImage& Raster()
+    {
+        blank_ = false;
+        return image_;
+    }
     // Call after drawing into Raster() from outside.
     void RasterChanged() { changed(); }
 
@@ -56,6 +60,7 @@ protected:
 private:
     std::optional<QImage> picture_;
     QImage image_;
+    bool blank_ = true; // the raster holds only the background colour
     bool visible_ = true;
 };
 

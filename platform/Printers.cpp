@@ -270,7 +270,7 @@ void Printer::Print(const QString& text)
             NewPage();
         if (!doc_ || doc_->failed)
             return;
-        if (!line.isEmpty())
+        if (!line.trimmed().isEmpty()) // blanks leave no mark
             doc_->painter.drawText(QPointF(xInches_ * d.dpi, (yInches_ + d.ascentInches) * d.dpi), line.left(maxChars));
         xInches_ = 0;
         yInches_ += d.lineInches;

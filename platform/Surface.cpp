@@ -123,6 +123,7 @@ double Surface::ToPixelY(double y) const { return (y - scaleTop_) * PixelsPerUni
 
 void Surface::restart()
 {
+    ink_ = hasPicture_ ? QRect(0, 0, pixelWidth_, pixelHeight_) : QRect();
     drawing_ = Drawing();
     drawing_.size = QSize(pixelWidth_, pixelHeight_);
     if (backColor_ != kWhite)
@@ -180,6 +181,10 @@ void Surface::FillPixels(const QRect& pixels, Rgb color)
     const QRect r = pixels.intersected(QRect(0, 0, pixelWidth_, pixelHeight_));
     if (r.isEmpty())
         return;
+    if (color == backColor_ && !ink_.intersects(r))
+        return;
+    if (color != backColor_)
+        ink_ = ink_.united(r);
     drawing_.AddFill(r, color);
     rasterFill(r, color);
     changed();
@@ -191,6 +196,7 @@ void Surface::DrawTextPixels(const DrawOp& text)
         return;
     DrawOp op = text;
     op.kind = DrawOp::Kind::Text;
+    ink_ = QRect(0, 0, pixelWidth_, pixelHeight_); // glyphs reach beyond any box worth computing
     drawing_.AddText(op);
     rasterText(op);
     changed();
@@ -244,6 +250,7 @@ void Surface::Line(double x1, double y1, double x2, double y2, std::optional<Rgb
         FillPixels(QRect(QPoint(l, t), QPoint(r - 1, b - 1)), c);
     } else {
         const QLineF line(px1, py1, px2, py2);
+        ink_ = QRect(0, 0, pixelWidth_, pixelHeight_);
         drawing_.AddLine(line, w, c);
         rasterLine(line, w, c);
         changed();

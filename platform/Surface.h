@@ -145,6 +145,10 @@ private:
     Drawing drawing_;
     Drawing pictureDrawing_;
     bool hasPicture_ = false;
+    // Where anything but the background was drawn since the last clear: a
+    // box of the background colour outside it changes nothing and is left
+    // out (Code 39 paints every space white on a white box).
+    QRect ink_;
 };
 
 } // namespace platform
