@@ -1,9 +1,11 @@
 // Generate for "Code 128-1" and "Code 2/5": the bar-pattern renderer draws
-// on Picture5, then the drawing is stretched to the width asked in Text9.
+// on Picture5 at the whole-pixel module widths that come nearest the width
+// asked in Text9.
+#include "app/PatternGenerate.h"
+
 #include "app/Form1.h"
 
 #include "platform/Numeric.h"
-#include "platform/StretchCopy.h"
 #include "platform/Units.h"
 #include "symbologies/BarPattern.h"
 
@@ -17,7 +19,6 @@ namespace {
 
 using platform::PictureBox;
 
-constexpr short kModule = 2;
 constexpr float kLeft = 1;
 constexpr float kTop = 20;
 constexpr double kBarHeightPerFactor = 10;   // Text8 1.4 gives bars 14 pixels high
@@ -25,7 +26,7 @@ constexpr double kDefaultHeightFactor = 1.4; // as the resize step falls back to
 // Far beyond any surface; a larger height would only overflow the geometry.
 constexpr double kMaxBarHeight = 1e6;
 
-// The drawing as Text9 "800" shows it; other widths scale it by Text9 / 800.
+// Text9 asks for the width of the drawing that "800" shows, scaled by Text9 / 800.
 constexpr int kUnscaledWidth = 800;
 // The surfaces of the stretch are made at least this wide.
 constexpr double kStretchSurfaceTwips = 20000;
@@ -55,11 +56,26 @@ std::optional<int> StretchWidthFrom(const QString& text9)
     return static_cast<int>(n);
 }
 
+// The drawing Text9 "800" shows: two pixels a module, spaces drawn 1.3
+// times as wide. Text9 scales its width; the symbol is drawn anew at the
+// whole-pixel module widths that come nearest, since a scaled picture of
+// it loses its narrow spaces (narrower) or repeats columns (wider).
+constexpr double kReferenceModule = 2;
+constexpr double kReferenceSpaceFactor = 1.3;
+
+symbologies::ModuleWidths WidthsFor(const QString& pattern, const QString& text9)
+{
+    const symbologies::PatternModules m = symbologies::CountModules(pattern);
+    const double reference = kReferenceModule * (m.bars + kReferenceSpaceFactor * m.spaces);
+    const double scale = double(StretchWidthFrom(text9).value_or(kUnscaledWidth)) / kUnscaledWidth;
+    return symbologies::NearestModuleWidths(m, reference * scale);
+}
+
 // The right edge, in pixels, of what the renderer drew: the last bar or
 // the end of the text, whichever reaches further.
-double DrawnExtent(const PictureBox& box, const QString& text, bool withText)
+double DrawnExtent(const platform::Surface& box, const QString& text, symbologies::ModuleWidths widths, bool withText)
 {
-    double right = kLeft + symbologies::PatternWidth(symbologies::BarPattern, kModule);
+    double right = kLeft + symbologies::PatternWidth(symbologies::BarPattern, widths);
     if (withText)
         right = std::max(right, kLeft + box.TextWidth(text));
     return std::max(0.0, std::ceil(box.ToPixelX(right)));
@@ -67,50 +83,38 @@ double DrawnExtent(const PictureBox& box, const QString& text, bool withText)
 
 } // namespace
 
-bool Form1::GenerateBarPattern(const QString& type)
+bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, platform::Surface& surface)
 {
-    Picture5.SetScaleMode(platform::ScaleMode::Pixels); // the renderer draws in pixels here
-    QString text = Text1->text();
-    const float barHeight = BarHeightFrom(Text8->text());
-    const bool withText = Check2Ticked();
-    symbologies::DrawBarPattern(type, text, Picture5, kModule, barHeight, kLeft, kTop, withText);
+    surface.SetScaleMode(platform::ScaleMode::Pixels); // the renderer draws in pixels here
+    symbologies::EncodePattern(type, text);
+    const symbologies::ModuleWidths widths = WidthsFor(symbologies::BarPattern, sizes.text9);
+    const float barHeight = BarHeightFrom(sizes.text8);
 
-    // A symbol wider than the surface would be cut at its edge: widen the
-    // surface and draw the same symbol again. A type that runs no encoder
-    // redraws the last pattern, and `text` already is the text encoded.
-    const double drawn = DrawnExtent(Picture5, text, withText);
+    // A width asked of Text9 makes the surface at least 20000 twips wide,
+    // as the stretch always has; a symbol wider than the surface widens it
+    // further rather than be cut at its edge.
+    if (StretchWidthFrom(sizes.text9))
+        surface.SetWidth(std::max(kStretchSurfaceTwips, surface.Width()));
+    const double drawn = DrawnExtent(surface, text, widths, sizes.withText);
     if (drawn > PictureBox::kMaxPixels)
         return false;
-    const int extent = static_cast<int>(drawn);
-    if (extent > platform::TwipsToPixels(Picture5.Width())) {
-        Picture5.SetWidth(platform::PixelsToTwips(extent));
-        Picture5.Cls();
-        symbologies::DrawBarPattern(QString(), text, Picture5, kModule, barHeight, kLeft, kTop, withText);
+    if (drawn > platform::TwipsToPixels(surface.Width()))
+        surface.SetWidth(platform::PixelsToTwips(drawn));
+    surface.Cls();
+    // The pattern is encoded: a type that runs no encoder draws it.
+    symbologies::DrawBarPattern(QString(), text, surface, widths, barHeight, kLeft, kTop, sizes.withText);
+    return true;
+}
+
+bool Form1::GenerateBarPattern(const QString& type)
+{
+    QString text = Text1->text();
+    if (!DrawPatternSymbol(type, text, {Text8->text(), Text9->text(), Check2Ticked()}, Picture5))
+        return false;
+    if (StretchWidthFrom(Text9->text())) {
+        Picture8.SetWidth(Picture5.Width());
+        Picture4.SetWidth(Picture5.Width());
     }
-
-    const auto asked = StretchWidthFrom(Text9->text());
-    if (!asked)
-        return true;
-
-    // The whole drawing is scaled by Text9 / 800 (a drawing that fits in
-    // 800 pixels comes out as the first 800 pixels scaled to Text9); rows
-    // stay 1:1. The factor is held down so the result fits the widest surface.
-    const int source = std::max(kUnscaledWidth, extent);
-    const int units = std::min(*asked, static_cast<int>(qint64(PictureBox::kMaxPixels) * kUnscaledWidth / source));
-    const int scaled = static_cast<int>((qint64(source) * units + kUnscaledWidth - 1) / kUnscaledWidth);
-    const double surfaceTwips = std::max(kStretchSurfaceTwips, platform::PixelsToTwips(scaled));
-
-    Picture5.SetWidth(std::max(surfaceTwips, Picture5.Width()));
-    Picture8.SetWidth(surfaceTwips);
-    Picture4.SetWidth(surfaceTwips);
-    platform::StretchColumns(Picture5.Image(), source, Picture4.Raster(), units, kUnscaledWidth);
-    Picture4.RasterChanged();
-    // The printer gets the same stretch as shapes, not as the pixels.
-    platform::Drawing stretched = Picture5.CurrentDrawing().ScaledX(double(units) / kUnscaledWidth);
-    stretched.size = Picture4.Image().size();
-    Picture5.Cls();
-    Picture5.SetPicture(Picture4.Image(), std::move(stretched));
-    Picture5.SetWidth(Picture8.Width());
     return true;
 }
 

@@ -162,36 +162,6 @@ void Drawing::Append(const Drawing& other)
     ops_.insert(ops_.end(), other.ops_.begin(), other.ops_.end());
 }
 
-Drawing Drawing::ScaledX(double factor) const
-{
-    Drawing out;
-    out.size = QSize(static_cast<int>(std::ceil(size.width() * factor)), size.height());
-    out.module = module * factor;
-    out.moduleOrigin = moduleOrigin * factor;
-    auto x = [factor](double v) { return static_cast<int>(std::lround(v * factor)); };
-    for (DrawOp op : ops_) {
-        switch (op.kind) {
-        case DrawOp::Kind::Fill: {
-            const int l = x(op.box.x()), r = x(op.box.x() + op.box.width());
-            if (r > l)
-                out.AddFill(QRect(l, op.box.y(), r - l, op.box.height()), op.color);
-            continue;
-        }
-        case DrawOp::Kind::Line:
-            op.line = QLineF(op.line.x1() * factor, op.line.y1(), op.line.x2() * factor, op.line.y2());
-            break;
-        case DrawOp::Kind::Text:
-            op.baseline.setX(op.baseline.x() * factor);
-            break;
-        case DrawOp::Kind::Image:
-            op.box.moveLeft(x(op.box.x()));
-            break;
-        }
-        out.ops_.push_back(std::move(op));
-    }
-    return out;
-}
-
 void Drawing::Paint(QPainter& painter) const { PaintOps(*this, painter, OnePixelPerPixel()); }
 
 void PaintOp(QPainter& painter, const DrawOp& op) { PaintOne(op, painter, OnePixelPerPixel()); }

@@ -58,10 +58,6 @@ public:
     // Every op of the other drawing, after this one's.
     void Append(const Drawing& other);
 
-    // Every op with its x scaled by `factor` (text and pictures keep their
-    // size): the drawing stretched to another width.
-    Drawing ScaledX(double factor) const;
-
     // Paints the drawing one pixel per pixel, as a picture box shows it.
     void Paint(QPainter& painter) const;
     // The drawing as a picture of its own size on white, at 96 dpi.

@@ -4,6 +4,7 @@
 #include "symbologies/Codabar.h"
 #include "symbologies/Interleaved25.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace symbologies {
@@ -12,28 +13,25 @@ QString BarPattern;
 
 namespace {
 
-// Spaces are drawn 1.3 times their nominal width on purpose: the widened
-// gaps print and scan better than the nominal ones at two pixels a module.
-constexpr double kSpaceFactor = 1.3;
-
 constexpr float kTextSize = 16;
 constexpr double kTextGapFactor = 1.2; // the text starts at top x 1.2 below the bars
 
 // Element i (from 0) of a pattern is a bar when i is even.
 inline bool IsBar(qsizetype i) { return i % 2 == 0; }
 
-inline float ElementWidth(QChar digit, short module)
+inline int Modules(QChar digit) { return digit.unicode() - u'0'; }
+
+inline int ElementWidth(qsizetype i, QChar digit, ModuleWidths widths)
 {
-    return static_cast<float>(digit.unicode() - u'0') * static_cast<float>(module);
+    return Modules(digit) * (IsBar(i) ? widths.bar : widths.space);
 }
 
-// The running position is a single float, as the element widths are.
-inline float Advance(float x, float w, bool bar)
-{
-    return bar ? x + w : static_cast<float>(x + kSpaceFactor * w);
-}
+// Spaces one unit wider than bars are read from this bar width on.
+constexpr int kWiderSpacesFrom = 3;
 
-void Encode(const QString& type, QString& text)
+} // namespace
+
+void EncodePattern(const QString& type, QString& text)
 {
     if (type == u"128") {
         EncodeCode128B(text);
@@ -47,36 +45,61 @@ void Encode(const QString& type, QString& text)
     }
 }
 
-} // namespace
-
-double PatternWidth(const QString& pattern, short module)
+PatternModules CountModules(const QString& pattern)
 {
-    float x = 0, reach = 0;
-    for (qsizetype i = 0; i < pattern.size(); ++i) {
-        x = Advance(x, ElementWidth(pattern[i], module), IsBar(i));
-        if (IsBar(i))
-            reach = x;
-    }
-    return reach;
+    PatternModules m;
+    for (qsizetype i = 0; i < pattern.size(); ++i)
+        (IsBar(i) ? m.bars : m.spaces) += Modules(pattern[i]);
+    return m;
 }
 
-void DrawBarPattern(const QString& type, QString& text, platform::Surface& surface, short module,
+double PatternWidth(const QString& pattern, ModuleWidths widths)
+{
+    // The last element is a bar, so the drawing reaches the end of the pattern.
+    const PatternModules m = CountModules(pattern);
+    return double(m.bars) * widths.bar + double(m.spaces) * widths.space;
+}
+
+ModuleWidths NearestModuleWidths(PatternModules modules, double target)
+{
+    const double bars = modules.bars, spaces = modules.spaces;
+    auto width = [&](ModuleWidths w) { return bars * w.bar + spaces * w.space; };
+    ModuleWidths best{1, 1};
+    if (!(target > 0) || bars + spaces <= 0)
+        return best;
+    // Wide enough a range of bar widths to hold the nearest; capped so that
+    // an absurd target can't loop for long.
+    const int most = static_cast<int>(std::min(target / (bars + spaces) + 2, 1e6));
+    for (int b = 1; b <= most; ++b) {
+        for (ModuleWidths w : {ModuleWidths{b, b}, ModuleWidths{b, b + 1}}) {
+            if (w.space > w.bar && b < kWiderSpacesFrom)
+                continue;
+            if (std::abs(width(w) - target) < std::abs(width(best) - target))
+                best = w;
+        }
+    }
+    return best;
+}
+
+void DrawBarPattern(const QString& type, QString& text, platform::Surface& surface, ModuleWidths widths,
                     float barHeight, float left, float top, bool includeText)
 {
-    Encode(type, text);
+    EncodePattern(type, text);
 
     // Geometry that is not a number would draw nothing sensible; the surface
     // is left as it is.
-    if (!std::isfinite(barHeight) || !std::isfinite(left) || !std::isfinite(top))
+    if (!std::isfinite(barHeight) || !std::isfinite(left) || !std::isfinite(top) || widths.bar < 1 || widths.space < 1)
         return;
 
-    surface.SetModule(module, left);
-    float x = left;
+    // Printing puts a module on whole dots; with spaces wider than bars the
+    // common unit is one pixel of the surface.
+    surface.SetModule(widths.bar == widths.space ? widths.bar : 1, left);
+    double x = left;
     for (qsizetype i = 0; i < BarPattern.size(); ++i) {
-        const float w = ElementWidth(BarPattern[i], module);
+        const int w = ElementWidth(i, BarPattern[i], widths);
         if (IsBar(i))
             surface.LineBoxFilled(x, top, x + w, top + barHeight, platform::kBlack);
-        x = Advance(x, w, IsBar(i));
+        x += w;
     }
 
     if (includeText) {

@@ -21,12 +21,27 @@ namespace symbologies {
 // empty and lives for the whole run.
 extern QString BarPattern;
 
-// Types: "128" Code 128 B, "25" Interleaved 2 of 5 (an odd-length text gets
-// "0" appended), "Codit" Codabar (the text is upper-cased). Any other type
-// runs no encoder and draws the previous pattern again. `text` may be
-// changed as said; the changed text is encoded and printed. Geometry is in
-// the surface's scale units; the surface is neither cleared nor resized.
-void DrawBarPattern(const QString& type, QString& text, platform::Surface& surface, short module,
+// Widths of one module in the surface's units: of a bar and of a space.
+// Whole numbers, so that every element of a symbol is a whole number of
+// pixels and elements of equal module counts are equally wide.
+struct ModuleWidths {
+    int bar = 2;
+    int space = 2;
+    friend bool operator==(const ModuleWidths&, const ModuleWidths&) = default;
+};
+
+// Runs the encoder of a type on `text` and leaves its pattern in
+// BarPattern. Types: "128" Code 128 B, "25" Interleaved 2 of 5 (an
+// odd-length text gets "0" appended), "Codit" Codabar (the text is
+// upper-cased). Any other type runs no encoder, so BarPattern keeps the
+// previous pattern. `text` may be changed as said.
+void EncodePattern(const QString& type, QString& text);
+
+// Encodes as EncodePattern does, then draws BarPattern: one filled box per
+// bar, `widths` a module, and the (possibly changed) text left-aligned
+// under the bars when asked. Geometry is in the surface's scale units; the
+// surface is neither cleared nor resized.
+void DrawBarPattern(const QString& type, QString& text, platform::Surface& surface, ModuleWidths widths,
                     float barHeight, float left, float top, bool includeText);
 
 // Appends a piece of pattern held as ASCII digits.
@@ -36,8 +51,21 @@ inline void AppendPattern(QString& pattern, std::string_view piece)
         pattern += QLatin1Char(c);
 }
 
-// How far the drawing of a pattern reaches right of its left edge: the sum
-// of the bar widths and the widened spaces, as the renderer advances.
-double PatternWidth(const QString& pattern, short module);
+// How many modules the bars and the spaces of a pattern take.
+struct PatternModules {
+    int bars = 0;
+    int spaces = 0;
+};
+PatternModules CountModules(const QString& pattern);
+
+// How far the drawing of a pattern reaches right of its left edge.
+double PatternWidth(const QString& pattern, ModuleWidths widths);
+
+// The module widths whose symbol comes nearest `target` units wide: bars
+// and spaces equally wide, or, from three units a module on, spaces one
+// unit wider (a third more at most, which both zxing-cpp and zbar read;
+// half as wide again, at two and three, most symbols do not). Never under
+// one unit a module, however small the target.
+ModuleWidths NearestModuleWidths(PatternModules modules, double target);
 
 } // namespace symbologies

@@ -44,6 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const char* types[] = {"128", "25", "Codit", "39"};
     platform::PictureBox box(240, 120, 6615, 1095);
     box.SetScaleMode(platform::ScaleMode::Pixels);
-    symbologies::DrawBarPattern(QString::fromLatin1(types[which % 4]), text, box, module, barHeight, 1.0f, 20.0f, withText);
+    symbologies::DrawBarPattern(QString::fromLatin1(types[which % 4]), text, box, {module, module}, barHeight, 1.0f, 20.0f, withText);
     return 0;
 }

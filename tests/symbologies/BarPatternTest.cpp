@@ -39,28 +39,53 @@ bool RowIsBlank(const QImage& img, int y) { return DarkColumns(img, y).empty(); 
 
 } // namespace
 
-TEST(BarPattern, StartAndStopOfInterleaved25_DrawTheDocumentedBars)
+TEST(BarPattern, StartAndStopOfInterleaved25_EveryElementWholePixels)
 {
-    // Bars at 1 (2 wide), 5.6 (2), 10.2 (6), 18.8 (2): spaces are 1.3 times
-    // their nominal width. A pixel is covered when its centre lies inside.
-    PictureBox box = MakeSurface();
-    BarPattern = QStringLiteral("1111311");
-    QString text = QStringLiteral("x");
-    DrawBarPattern(QStringLiteral("other"), text, box, 2, 14, 1, 20, false);
-    const QImage img = box.Image();
-    const std::vector<int> bars = {1, 2, 6, 7, 10, 11, 12, 13, 14, 15, 19, 20};
-    for (int y = 20; y < 34; ++y)
-        EXPECT_EQ(DarkColumns(img, y), bars) << "row " << y;
-    EXPECT_TRUE(RowIsBlank(img, 19));
-    EXPECT_TRUE(RowIsBlank(img, 34));
+    // "1111" "311" from x = 1: bars of 2, 2, 6 and 2 pixels with 2-pixel
+    // spaces; with 3-pixel spaces the bars move on by one pixel a space.
+    struct Case {
+        symbologies::ModuleWidths widths;
+        std::vector<int> bars;
+    };
+    const Case cases[] = {
+        {{2, 2}, {1, 2, 5, 6, 9, 10, 11, 12, 13, 14, 17, 18}},
+        {{2, 3}, {1, 2, 6, 7, 11, 12, 13, 14, 15, 16, 20, 21}},
+    };
+    for (const Case& c : cases) {
+        PictureBox box = MakeSurface();
+        BarPattern = QStringLiteral("1111311");
+        QString text = QStringLiteral("x");
+        DrawBarPattern(QStringLiteral("other"), text, box, c.widths, 14, 1, 20, false);
+        const QImage img = box.Image();
+        for (int y = 20; y < 34; ++y)
+            EXPECT_EQ(DarkColumns(img, y), c.bars) << "row " << y << ", spaces " << c.widths.space;
+        EXPECT_TRUE(RowIsBlank(img, 19));
+        EXPECT_TRUE(RowIsBlank(img, 34));
+    }
 }
 
-TEST(BarPattern, PatternWidth_FollowsTheWidenedSpaces)
+TEST(BarPattern, NearestModuleWidths_WholePixelsNearTheTarget)
 {
-    // Start B "211214" at module 2: the next piece begins 26.2 further on.
-    EXPECT_NEAR(symbologies::PatternWidth(QStringLiteral("2112141"), 2), 26.2 + 2, 1e-4);
-    EXPECT_NEAR(symbologies::PatternWidth(QStringLiteral("1111311"), 2), 20.8 - 1, 1e-4);
-    EXPECT_EQ(symbologies::PatternWidth(QString(), 2), 0);
+    // 56 modules of bars and 56 of spaces, as "QV-0001" in Code 128.
+    const symbologies::PatternModules m{56, 56};
+    struct Case {
+        double target;
+        symbologies::ModuleWidths widths;
+        const char* why;
+    };
+    const Case cases[] = {
+        {0, {1, 1}, "never under one pixel a module"},
+        {50, {1, 1}, "too narrow a target gives the narrowest symbol"},
+        {230, {2, 2}, "2 pixels a module"},
+        {280, {2, 2}, "3-pixel spaces at 2-pixel bars would not read, though they hit the target"},
+        {392, {3, 4}, "spaces a third wider from 3 pixels on"},
+        {340, {3, 3}, "nearest"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(symbologies::NearestModuleWidths(m, c.target), c.widths) << c.why;
+    }
+    EXPECT_EQ(symbologies::PatternWidth(QStringLiteral("2112141"), {2, 3}), 5 * 2 + 7 * 3);
+    EXPECT_EQ(symbologies::PatternWidth(QString(), {2, 2}), 0);
 }
 
 TEST(BarPattern, Text_IsPrintedLeftAlignedFourUnitsBelowTheBars_OnlyWhenAsked)
@@ -69,7 +94,7 @@ TEST(BarPattern, Text_IsPrintedLeftAlignedFourUnitsBelowTheBars_OnlyWhenAsked)
         PictureBox box = MakeSurface();
         box.SetFontSize(9);
         QString text = QStringLiteral("HELLO");
-        DrawBarPattern(QStringLiteral("128"), text, box, 2, 14, 1, 20, withText);
+        DrawBarPattern(QStringLiteral("128"), text, box, {2, 2}, 14, 1, 20, withText);
         const QImage img = box.Image();
         int textTop = -1, textLeft = img.width();
         for (int y = 34; y < img.height(); ++y)
@@ -115,7 +140,7 @@ TEST(BarPattern, Dispatch_ChangesTheTextAndPicksTheEncoder)
         BarPattern = previous;
         PictureBox box = MakeSurface();
         QString text = c.text;
-        DrawBarPattern(c.type, text, box, 2, 14, 1, 20, true);
+        DrawBarPattern(c.type, text, box, {2, 2}, 14, 1, 20, true);
         EXPECT_EQ(text, c.changed) << c.reason;
         EXPECT_EQ(BarPattern, c.pattern) << c.reason;
     }
@@ -127,7 +152,7 @@ TEST(BarPattern, BeforeAnyEncoder_AnotherTypeDrawsNoBars)
     BarPattern.clear();
     PictureBox box = MakeSurface();
     QString text = QStringLiteral("39");
-    DrawBarPattern(QStringLiteral("39"), text, box, 2, 14, 1, 20, false);
+    DrawBarPattern(QStringLiteral("39"), text, box, {2, 2}, 14, 1, 20, false);
     for (int y = 0; y < box.Image().height(); ++y)
         ASSERT_TRUE(RowIsBlank(box.Image(), y));
 }
@@ -138,7 +163,7 @@ TEST(BarPattern, Interleaved25Failure_DrawsThePartialPattern)
     platform::ScopedMessageSink guard(&sink);
     PictureBox box = MakeSurface();
     QString text = QStringLiteral("12A4");
-    DrawBarPattern(QStringLiteral("25"), text, box, 2, 14, 1, 20, false);
+    DrawBarPattern(QStringLiteral("25"), text, box, {2, 2}, 14, 1, 20, false);
     ASSERT_EQ(sink.texts.size(), 1);
     // Start and the pair 12: seven bars.
     const auto cols = DarkColumns(box.Image(), 25);
@@ -156,7 +181,7 @@ TEST(BarPattern, Codabar_RoundTripThroughTheRenderer)
         for (bool withText : {false, true}) {
             PictureBox box = MakeSurface(1200);
             QString text = QString::fromLatin1(t);
-            DrawBarPattern(QStringLiteral("Codit"), text, box, 2, 14, 1, 20, withText);
+            DrawBarPattern(QStringLiteral("Codit"), text, box, {2, 2}, 14, 1, 20, withText);
             const auto d = testsupport::DecodeOne(testsupport::WithQuietZone(box.Image()), ZXing::BarcodeFormat::Codabar);
             QString expected = text;
             expected.remove(QLatin1Char('X')); // left out of the symbol, still printed

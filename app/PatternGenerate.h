@@ -1,0 +1,25 @@
+// The "Code 128-1" and "Code 2/5" step of Generate, and Codabar through
+// the same renderer: a bar-pattern symbol drawn at the whole-pixel module
+// widths that bring it nearest the width asked in Text9.
+#pragma once
+
+#include "platform/Surface.h"
+
+#include <QString>
+
+namespace app {
+
+// The size fields as the pattern symbols read them.
+struct PatternSizes {
+    QString text8;  // height factor: bars are 10 times it (1.4 when not a number)
+    QString text9;  // width: the "800" drawing scaled by Text9 / 800
+    bool withText = false;
+};
+
+// Encodes `text` with the renderer's type ("128", "25", "Codit"; `text`
+// changes as the type says) and draws it on the surface, in pixel scale,
+// from (1, 20), the surface widened to hold it. False, with nothing drawn,
+// when the symbol is wider than the widest surface.
+bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, platform::Surface& surface);
+
+} // namespace app
