@@ -18,6 +18,7 @@ void Form1::Command9_Click()
     // symbology from the result holder that Generate filled.
     const std::optional<QImage> picture =
         Option9->isChecked() ? std::optional<QImage>(Picture10.Image()) : Picture2.Picture();
+    const platform::Drawing& drawing = Option9->isChecked() ? Picture10.CurrentDrawing() : Picture2.PictureDrawing();
     if (!picture) {
         // Nothing was generated (or the text was empty): the clipboard
         // keeps what it holds rather than being emptied for nothing.
@@ -27,7 +28,8 @@ void Form1::Command9_Click()
 
     Command9->setEnabled(false);
     platform::ClearClipboard();
-    platform::PlacePictureOnClipboard(*picture);
+    // Pasted next to other content, a symbol needs white of its own to scan.
+    platform::PlacePictureOnClipboard(platform::WithQuietZones(*picture, platform::QuietZonePixels(drawing)));
     platform::DoEvents();
     platform::ShowNotice(
         QStringLiteral("Copy Complete, The barcode can be pasted in other windows applications now with Ctrl-V"));

@@ -314,8 +314,12 @@ bool Form1::Form_Load(const QString& commandLine)
     Text9->setText(Get(QStringLiteral("text9"), QStringLiteral("500")));
 
     const QString path = commandLine.trimmed();
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        // The design-time text is selected, so the first key typed replaces it.
+        Text1->setFocus();
+        Text1->selectAll();
         return false;
+    }
     output::PrintFilePath = path;
     Text5->setText(path);
     Command4_Click();

@@ -101,8 +101,7 @@ bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& s
     if (drawn > platform::TwipsToPixels(surface.Width()))
         surface.SetWidth(platform::PixelsToTwips(drawn));
     surface.Cls();
-    // The pattern is encoded: a type that runs no encoder draws it.
-    symbologies::DrawBarPattern(QString(), text, surface, widths, barHeight, kLeft, kTop, sizes.withText);
+    symbologies::DrawPattern(surface, {widths, barHeight, sizes.withText, type == u"25"}, kLeft, kTop, text);
     return true;
 }
 

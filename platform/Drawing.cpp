@@ -177,6 +177,24 @@ QImage Drawing::ToImage() const
     return img;
 }
 
+int QuietZonePixels(const Drawing& drawing)
+{
+    constexpr double kQuietModules = 10;
+    const double module = drawing.module > 0 ? drawing.module : 1;
+    return static_cast<int>(std::ceil(std::min(kQuietModules * module, 1000.0)));
+}
+
+QImage WithQuietZones(const QImage& picture, int pixels)
+{
+    QImage out(picture.width() + 2 * pixels, picture.height(), QImage::Format_RGB32);
+    out.setDotsPerMeterX(kDotsPerMeter96);
+    out.setDotsPerMeterY(kDotsPerMeter96);
+    out.fill(Qt::white);
+    QPainter p(&out);
+    p.drawImage(pixels, 0, picture);
+    return out;
+}
+
 double DeviceGrid::UnitsPerPixel(double module) const
 {
     if (!(module > 0))

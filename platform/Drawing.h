@@ -67,6 +67,12 @@ private:
     std::vector<DrawOp> ops_;
 };
 
+// A reader needs white of at least ten modules on both sides of a symbol;
+// the screen and the clipboard add that much, in pixels, left and right.
+int QuietZonePixels(const Drawing& drawing);
+// The picture with `pixels` of white added on its left and right.
+QImage WithQuietZones(const QImage& picture, int pixels);
+
 // Paints one op one pixel per pixel.
 void PaintOp(QPainter& painter, const DrawOp& op);
 

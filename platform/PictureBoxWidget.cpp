@@ -21,8 +21,9 @@ PictureBoxWidget::PictureBoxWidget(PictureBox& box, QWidget* parent) : QFrame(pa
 void PictureBoxWidget::sync()
 {
     const int fw = frameWidth();
-    const QRect want(Px(box_.Left()) - fw, Px(box_.Top()) - fw, box_.Raster().width() + 2 * fw,
-                     box_.Raster().height() + 2 * fw);
+    quiet_ = QuietZonePixels(box_.CurrentDrawing());
+    const QRect want(Px(box_.Left()) - fw, Px(box_.Top()) - fw, box_.Image().width() + 2 * (fw + quiet_),
+                     box_.Image().height() + 2 * fw);
     if (geometry() != want)
         setGeometry(want);
     if (isVisibleTo(parentWidget()) != box_.Visible())
@@ -34,7 +35,9 @@ void PictureBoxWidget::paintEvent(QPaintEvent* event)
 {
     QFrame::paintEvent(event);
     QPainter p(this);
-    p.drawImage(frameWidth(), frameWidth(), box_.Raster());
+    // The symbol with white of ten modules on both sides, as a reader needs.
+    p.fillRect(contentsRect(), Qt::white);
+    p.drawImage(frameWidth() + quiet_, frameWidth(), box_.Image());
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
-// Shows a PictureBox on screen: a sunken frame around the box's image,
-// placed and sized from the box's twips geometry and kept in step with it.
+// Shows a PictureBox on screen: a sunken frame around the box's image and
+// a quiet zone of white on both sides of it, placed and sized from the
+// box's twips geometry and kept in step with it.
 #pragma once
 
 #include "platform/PictureBox.h"
@@ -22,6 +23,7 @@ private:
     void sync();
 
     PictureBox& box_;
+    int quiet_ = 0; // white pixels shown left and right of the box's image
 };
 
 } // namespace platform

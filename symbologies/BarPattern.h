@@ -37,10 +37,22 @@ struct ModuleWidths {
 // previous pattern. `text` may be changed as said.
 void EncodePattern(const QString& type, QString& text);
 
+// How a pattern is drawn.
+struct PatternStyle {
+    ModuleWidths widths;
+    float barHeight = 14;
+    bool includeText = false;
+    bool bearers = false; // bars across the top and the bottom (Interleaved 2 of 5)
+};
+
+// Draws BarPattern from (left, top): one filled box per bar, and the text
+// left-aligned under the bars when the style asks for it.
+void DrawPattern(platform::Surface& surface, const PatternStyle& style, float left, float top, const QString& text);
+
 // Encodes as EncodePattern does, then draws BarPattern: one filled box per
 // bar, `widths` a module, and the (possibly changed) text left-aligned
-// under the bars when asked. Geometry is in the surface's scale units; the
-// surface is neither cleared nor resized.
+// under the bars when asked; Interleaved 2 of 5 with bearer bars. Geometry
+// is in the surface's scale units; the surface is neither cleared nor resized.
 void DrawBarPattern(const QString& type, QString& text, platform::Surface& surface, ModuleWidths widths,
                     float barHeight, float left, float top, bool includeText);
 

@@ -59,6 +59,10 @@ TEST(Startup, EmptyStore_GivesTheDefaults)
     EXPECT_EQ(f->Text1->text(), "Enter Bar Code Text here");
     EXPECT_FALSE(f->Picture2.Picture().has_value()) << "nothing is drawn until the text changes";
     EXPECT_EQ(Stored("text9"), "500") << "the first start stores the default stretch width";
+
+    // The design-time text is selected: what is typed first replaces it.
+    f->Text1->insert(QStringLiteral("ABC"));
+    EXPECT_EQ(f->Text1->text(), "ABC");
 }
 
 TEST(Startup, ARestartRestoresEveryKey)

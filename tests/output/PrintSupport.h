@@ -107,14 +107,19 @@ private:
 // ghostscript (the one behind CUPS).
 enum class Renderer { Poppler, Ghostscript };
 
-// The pages of a PDF rendered at the given resolution, grey.
-inline std::vector<QImage> RenderPdf(const QString& pdf, int dpi, Renderer renderer = Renderer::Poppler)
+// The pages of a PDF rendered at the given resolution, grey; with poppler,
+// only the top `inches` of each page when that is given.
+inline std::vector<QImage> RenderPdf(const QString& pdf, int dpi, Renderer renderer = Renderer::Poppler, double inches = 0)
 {
     QTemporaryDir out;
     QProcess p;
+    QStringList crop;
+    if (inches > 0)
+        crop = {QStringLiteral("-x"), QStringLiteral("0"), QStringLiteral("-y"), QStringLiteral("0"), QStringLiteral("-W"),
+                QString::number(9 * dpi), QStringLiteral("-H"), QString::number(static_cast<int>(inches * dpi))};
     if (renderer == Renderer::Poppler)
-        p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
-                                              QStringLiteral("-png"), pdf, out.filePath(QStringLiteral("page"))});
+        p.start(QStringLiteral("pdftoppm"), QStringList{QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray")}
+                                                 + crop + QStringList{QStringLiteral("-png"), pdf, out.filePath(QStringLiteral("page"))});
     else
         p.start(QStringLiteral("gs"), {QStringLiteral("-q"), QStringLiteral("-dNOPAUSE"), QStringLiteral("-dBATCH"),
                                         QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pnggray"),

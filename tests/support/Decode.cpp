@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <ZXing/ReadBarcode.h>
 #include <algorithm>
@@ -62,12 +63,17 @@ std::vector<std::string> ZbarDecodeAll(const QImage& image)
     const QString png = dir.filePath(QStringLiteral("image.png"));
     image.save(png);
     QProcess p;
-    p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
+    p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--xml"), png});
     p.waitForFinished(60000);
     std::vector<std::string> out;
-    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
-        if (!line.isEmpty())
-            out.push_back(line.toStdString());
+    const QString xml = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression symbol(QStringLiteral("quality='(\\d+)'[^>]*><data><!\\[CDATA\\[(.*?)\\]\\]></data>"),
+                                           QRegularExpression::DotMatchesEverythingOption);
+    for (auto it = symbol.globalMatch(xml); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(1).toInt() >= 2)
+            out.push_back(m.captured(2).toStdString());
+    }
     std::sort(out.begin(), out.end());
     return out;
 }

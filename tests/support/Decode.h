@@ -24,7 +24,9 @@ Decoded DecodeOne(const QImage& image, ZXing::BarcodeFormats formats = ZXing::Ba
 std::vector<Decoded> DecodeAll(const QImage& image, ZXing::BarcodeFormats formats = ZXing::BarcodeFormats{});
 
 // Every barcode zbar (zbarimg, the second reader) finds, as its text,
-// sorted; formats are not told apart.
+// sorted; formats are not told apart. Like a scanner's redundancy check, a
+// read counts when two scan lines agree on it (zbar's quality): zbar also
+// lists what one line alone glimpsed.
 std::vector<std::string> ZbarDecodeAll(const QImage& image);
 
 // Adds a white margin around an image, as a quiet zone for the reader.
