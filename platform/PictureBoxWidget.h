@@ -1,5 +1,8 @@
 // Shows a PictureBox on screen: a sunken frame around the box's image,
 // placed and sized from the box's twips geometry and kept in step with it.
+// A box that shows nothing (one colour all over) is not drawn at all: the
+// surfaces overlap, and empty white boxes peeking out from under each other
+// look broken.
 #pragma once
 
 #include "platform/PictureBox.h"
