@@ -216,7 +216,8 @@ void Form1::Command4_Click()
                     return !platform::TerminationRequested();
                 }).value_or(-1);
     }
-    Progress->setText(output::ListingProgress(1, lines));
+    if (lines != 0) // an empty file prints nothing: no "line 1 of 0"
+        Progress->setText(output::ListingProgress(1, lines));
 
     PdfWatch pdf;
     qint64 printed = 0;
