@@ -8,12 +8,15 @@
 #include "platform/Numeric.h"
 #include "platform/PictureBoxWidget.h"
 #include "platform/Settings.h"
+#include "platform/Termination.h"
 #include "symbologies/Code39.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +24,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
+#include <QUrl>
 
 namespace app {
 
@@ -87,10 +92,13 @@ Form1::Form1(QWidget* parent)
     Picture10.SetVisible(false);
     buildControls();
     buildMenus();
+    buildStatusLine();
     connectHandlers();
     FitCaptions(centralWidget(), {Option4, LabelWidth}); // those two lie mostly outside their frames
-    // The design size is the client area; the menu bar comes on top of it.
-    resize(TwipsToPx(kClientWidthTwips), TwipsToPx(kClientHeightTwips) + menuBar()->sizeHint().height());
+    // The design size is the controls' area; the menu bar and the status
+    // line come on top of it.
+    resize(TwipsToPx(kClientWidthTwips), height());
+    SetCentralHeight(TwipsToPx(kClientHeightTwips));
 }
 
 Form1::~Form1()
@@ -214,6 +222,55 @@ void Form1::buildMenus()
     About = Help->addAction(QStringLiteral("&About"));
 }
 
+void Form1::buildStatusLine()
+{
+    // Every widget here may be squeezed: a long path must never widen the window.
+    JobStatus = new QLabel(statusBar());
+    JobStatus->setTextFormat(Qt::PlainText);
+    JobStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    JobStatus->installEventFilter(this); // elided again on every resize
+    JobLinks = new QLabel(statusBar());
+    JobLinks->setTextFormat(Qt::RichText);
+    JobLinks->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    Progress = new QLabel(statusBar());
+    StopButton = new QPushButton(QStringLiteral("Stop"), statusBar());
+    StopButton->setShortcut(Qt::Key_Escape);
+    StopButton->setToolTip(QStringLiteral("Stop the run (Esc): a file's job is dropped, labels end after the current one"));
+    StopButton->hide();
+    statusBar()->setSizeGripEnabled(false);
+    // A line above it, so an empty status line does not read as a blank band.
+    statusBar()->setStyleSheet(QStringLiteral("QStatusBar { border-top: 1px solid palette(mid); }"));
+    statusBar()->addWidget(JobStatus, 1);
+    statusBar()->addWidget(JobLinks);
+    statusBar()->addPermanentWidget(Progress);
+    statusBar()->addPermanentWidget(StopButton);
+    connect(JobLinks, &QLabel::linkActivated, this, [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+}
+
+void Form1::ShowJobStatus(const QString& text, const QString& pdfPath)
+{
+    jobText_ = text;
+    JobStatus->setToolTip(text);
+    elideJobStatus();
+    if (pdfPath.isEmpty()) {
+        JobLinks->clear();
+        JobLinks->hide();
+        return;
+    }
+    auto link = [](const QString& path, const QString& caption) {
+        return QStringLiteral("<a href=\"%1\">%2</a>")
+            .arg(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toHtmlEscaped(), caption);
+    };
+    JobLinks->setText(link(pdfPath, QStringLiteral("Open")) + QStringLiteral(" &nbsp; ") +
+                      link(QFileInfo(pdfPath).absolutePath(), QStringLiteral("Show folder")));
+    JobLinks->show();
+}
+
+void Form1::elideJobStatus()
+{
+    JobStatus->setText(JobStatus->fontMetrics().elidedText(jobText_, Qt::ElideMiddle, JobStatus->width()));
+}
+
 void Form1::connectHandlers()
 {
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
@@ -255,6 +312,7 @@ void Form1::connectHandlers()
     connect(Command5, &QPushButton::clicked, this, [this] { FileOpen_Click(); });
     connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
     connect(Command9, &QPushButton::clicked, this, [this] { Command9_Click(); });
+    connect(StopButton, &QPushButton::clicked, this, [this] { Stop_Click(); });
 
     connect(FileOpen, &QAction::triggered, this, [this] { FileOpen_Click(); });
     connect(Help1, &QAction::triggered, this, [this] { Help2_Click(); });
@@ -271,14 +329,25 @@ void Form1::connectHandlers()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && (watched == Combo1 || watched == Combo1->lineEdit()))
+    if (event->type() == QEvent::FocusOut && (watched == Combo1 || watched == Combo1->lineEdit())) {
         Combo1_Validate();
+        Combo1->lineEdit()->setCursorPosition(0); // a name longer than the box shows its start
+    }
+    if (event->type() == QEvent::Resize && watched == JobStatus)
+        elideJobStatus();
     return QMainWindow::eventFilter(watched, event);
 }
 
 void Form1::closeEvent(QCloseEvent* event)
 {
     Combo1_Validate(); // the printer text is kept even when the box still has the focus
+    // Closing ends the program: a run in progress stops as a signal would
+    // stop it (a listing is dropped, a range ends after its current label),
+    // and the program ends as soon as the run's handler has returned.
+    if (Running()) {
+        exiting_ = true;
+        platform::RequestStop();
+    }
     Form_Unload();
     QMainWindow::closeEvent(event);
 }
@@ -310,6 +379,7 @@ bool Form1::Form_Load(const QString& commandLine)
 
     FillPrinterList();
     Combo1->setEditText(Get(QStringLiteral("c1opt"), QString()));
+    Combo1->lineEdit()->setCursorPosition(0);
 
     Text9->setText(Get(QStringLiteral("text9"), QStringLiteral("500")));
 

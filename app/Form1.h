@@ -92,6 +92,14 @@ public:
     QLabel* Label8 = nullptr; // "From:"
     QLabel* LabelTo = nullptr; // "To:"
 
+    // The status line under the controls: where the last job went (with
+    // links that open the PDF or its folder), and while a batch or range
+    // run prints, its progress and a Stop button.
+    QLabel* JobStatus = nullptr;
+    QLabel* JobLinks = nullptr;
+    QLabel* Progress = nullptr;
+    QPushButton* StopButton = nullptr;
+
     // Menus
     QMenu* FileMenu = nullptr;
     QMenu* Editf = nullptr;
@@ -141,6 +149,8 @@ public:
     void Combo1_Validate();
     void Settings_Click();
     void Form_Resize();
+    // Makes the controls' area below the menu bar `px` high.
+    void SetCentralHeight(int px);
     void Help2_Click();
     void About_Click();
     void Exit_Click();
@@ -153,6 +163,18 @@ public:
     void Command8_Click(); // Run It
     void Command9_Click(); // Copy to clipboard
     void FileOpen_Click();
+    void Stop_Click(); // ends the run in progress as a signal would
+
+    // A batch or range run is printing (its handler is on the stack).
+    bool Running() const { return runs_ > 0; }
+    void RunStarted();
+    void RunEnded();
+
+    // Says in the status line where a job went; a PDF gets links to open it
+    // and its folder. An empty text clears the line.
+    void ShowJobStatus(const QString& text, const QString& pdfPath = QString());
+    // Combo1 says, greyed, which printer an empty choice prints on.
+    void ShowCurrentPrinter();
 
     // Steps of Generate that belong to one symbology each
     bool RunCode128Engine(); // false when nothing was drawn (the reason was shown)
@@ -188,7 +210,13 @@ private:
     void setOption(QRadioButton* button, bool on);
 
     std::vector<platform::PictureBoxWidget*> surfaceWidgets_; // owned by their Qt parents
+    void buildStatusLine();
+    void elideJobStatus();
+
     bool settingsErrorShown_ = false;
+    int runs_ = 0;
+    bool exiting_ = false; // closed during a run: everything still running stops
+    QString jobText_; // the status line's whole text; the label shows it elided
     bool loading_ = false; // StartupOptions is restoring the stored options
 };
 

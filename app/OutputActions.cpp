@@ -3,22 +3,29 @@
 // the controls.
 #include "app/Form1.h"
 
+#include "app/WindowLayout.h"
+
 #include "output/BatchPrint.h"
 #include "output/PrintAction.h"
 #include "output/PrintFilePath.h"
 #include "output/RangePrint.h"
+#include "output/RunProgress.h"
 #include "platform/EventPump.h"
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
+#include "platform/Termination.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <array>
+#include <functional>
 
 namespace app {
 namespace {
@@ -26,10 +33,12 @@ namespace {
 // While a batch or range run is going on, the controls that start printing
 // are disabled: the run processes window events between its steps, and a
 // second run started meanwhile would mix its pages and labels into it.
+// The Stop button and the progress show instead.
 class PrintingBusy {
 public:
     explicit PrintingBusy(Form1& form)
-        : controls_{form.Command2, form.Command4, form.Command8}, actions_{form.PrintTemp, form.PrintFileTemp}
+        : form_(form), controls_{form.Command2, form.Command4, form.Command8},
+          actions_{form.PrintTemp, form.PrintFileTemp}
     {
         for (std::size_t i = 0; i < controls_.size(); ++i) {
             controlWas_[i] = controls_[i]->isEnabled();
@@ -39,9 +48,11 @@ public:
             actionWas_[i] = actions_[i]->isEnabled();
             actions_[i]->setEnabled(false);
         }
+        form_.RunStarted();
     }
     ~PrintingBusy()
     {
+        form_.RunEnded();
         for (std::size_t i = 0; i < controls_.size(); ++i)
             controls_[i]->setEnabled(controlWas_[i]);
         for (std::size_t i = 0; i < actions_.size(); ++i)
@@ -51,18 +62,98 @@ public:
     PrintingBusy& operator=(const PrintingBusy&) = delete;
 
 private:
+    Form1& form_;
     std::array<QPushButton*, 3> controls_;
     std::array<QAction*, 2> actions_;
     std::array<bool, 3> controlWas_{};
     std::array<bool, 2> actionWas_{};
 };
 
+// Once a run was stopped, by Stop or by ending the program, what it says
+// about that goes to stderr: nobody should have to click away a box about
+// a run they ended themselves; the status line tells what happened.
+class StoppedRunMessages : public platform::MessageSink {
+public:
+    StoppedRunMessages() : previous_(platform::SetMessageSink(this)) {}
+    ~StoppedRunMessages() override { platform::SetMessageSink(previous_); }
+    StoppedRunMessages(const StoppedRunMessages&) = delete;
+    StoppedRunMessages& operator=(const StoppedRunMessages&) = delete;
+
+    void Show(const QString& text, const QString& title) override
+    {
+        if (platform::TerminationRequested())
+            platform::StderrSink().Show(text, title);
+        else
+            previous_->Show(text, title);
+    }
+
+private:
+    platform::MessageSink* previous_;
+};
+
+// Learns which file the built-in printer wrote for the jobs of one action.
+// The handler installed before (an unattended run's, a test's) still hears
+// of every file.
+class PdfWatch {
+public:
+    PdfWatch()
+    {
+        previous_ = platform::SetPdfWrittenHandler([this](const QString& path) {
+            written = path;
+            if (previous_)
+                previous_(path);
+        });
+    }
+    ~PdfWatch() { platform::SetPdfWrittenHandler(std::move(previous_)); }
+    PdfWatch(const PdfWatch&) = delete;
+    PdfWatch& operator=(const PdfWatch&) = delete;
+
+    QString written; // the last file written, empty when none
+
+private:
+    std::function<void(const QString&)> previous_;
+};
+
 } // namespace
+
+void Form1::RunStarted()
+{
+    ++runs_;
+    ShowJobStatus(QString()); // the line tells of this run's jobs from now on
+    Progress->clear();
+    StopButton->show();
+}
+
+void Form1::RunEnded()
+{
+    if (--runs_ > 0)
+        return;
+    StopButton->hide();
+    // A run that was stopped does not stop the next one; when the program
+    // is ending, everything still running stops too.
+    if (!exiting_)
+        platform::ClearStopRequest();
+}
+
+void Form1::Stop_Click()
+{
+    if (Running())
+        platform::RequestStop();
+}
+
+void Form1::ShowCurrentPrinter()
+{
+    const QString name = platform::CurrentPrinter().DeviceName();
+    Combo1->lineEdit()->setPlaceholderText(name);
+    Combo1->setToolTip(QStringLiteral("Empty: the jobs go to %1").arg(name));
+    FitComboText(Combo1);
+}
 
 void Form1::FillPrinterList()
 {
     Combo1->clear();
     Combo1->addItems(platform::InstalledPrinters());
+    ShowCurrentPrinter();
 }
 
 void Form1::Command2_Click()
@@ -88,10 +179,16 @@ void Form1::Command2_Click()
     }
 
     const platform::Drawing& barcode = Option9->isChecked() ? Picture10.CurrentDrawing() : Picture2.PictureDrawing();
+    PdfWatch pdf;
     const QString failed =
         output::PrintDrawingAt(printer, barcode, output::OffsetCm(Text14->text()), output::OffsetCm(Text15->text()));
-    if (!failed.isEmpty())
+    ShowCurrentPrinter();
+    if (!failed.isEmpty()) {
+        ShowJobStatus(QString());
         platform::MsgBox(failed);
+        return;
+    }
+    ShowJobStatus(output::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
 }
 
 void Form1::Command3_Click() { FileOpen_Click(); }
@@ -103,24 +200,63 @@ void Form1::Command4_Click()
         return;
     }
     PrintingBusy busy(*this);
+    StoppedRunMessages stopped;
     platform::Printer& printer = platform::CurrentPrinter();
     printer.SelectByName(Combo1->currentText());
+    ShowCurrentPrinter();
 
+    // The lines are counted first so the progress can say "of M"; an
+    // unattended run, which shows no progress, skips that.
     const output::BatchOptions options{output::PrintFilePath, Text4->text(), Check1->isChecked()};
-    output::PrintListing(options, printer, [this](const QString& code) {
-        Text1->setText(code); // a change regenerates; an equal text keeps the barcode drawn for it
-        platform::DoEvents();
-        Picture2.SetPictureFrom(SelectedSurface());
-        platform::DoEvents();
-        return Picture2.PictureDrawing();
-    });
+    qint64 lines = -1;
+    if (isVisible()) {
+        Progress->setText(QStringLiteral("Counting the lines..."));
+        lines = output::CountLines(options.path, [] {
+                    platform::DoEvents();
+                    return !platform::TerminationRequested();
+                }).value_or(-1);
+    }
+    if (lines != 0) // an empty file prints nothing: no "line 1 of 0"
+        Progress->setText(output::ListingProgress(1, lines));
+
+    PdfWatch pdf;
+    qint64 printed = 0;
+    const bool done = output::PrintListing(
+        options, printer,
+        [this](const QString& code) {
+            Text1->setText(code); // a change regenerates; an equal text keeps the barcode drawn for it
+            platform::DoEvents();
+            Picture2.SetPictureFrom(SelectedSurface());
+            platform::DoEvents();
+            return Picture2.PictureDrawing();
+        },
+        [this, &printed, lines](qint64 n) {
+            printed = n;
+            Progress->setText(output::ListingProgress(lines < 0 ? n + 1 : std::min(n + 1, lines), lines));
+        });
+    Progress->clear();
+    if (!done && platform::TerminationRequested())
+        ShowJobStatus(output::ListingStopped(printed, lines));
+    else if (!done)
+        ShowJobStatus(QString()); // a message said why
+    else if (printed == 0)
+        ShowJobStatus(QStringLiteral("Nothing was printed: the file has no lines."));
+    else
+        ShowJobStatus(output::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
 }
 
 void Form1::Command8_Click()
 {
     PrintingBusy busy(*this);
-    for (;;) {
+    StoppedRunMessages stopped;
+    for (qint64 printed = 0;; ++printed) {
         const auto range = output::ReadRange(Text21->text(), Text22->text());
+        // Stop and Exit end the run after the label in progress.
+        if (platform::TerminationRequested()) {
+            if (range)
+                Progress->setText(output::RangeStopped(printed, printed + output::LabelsLeft(range->from, range->to)));
+            return;
+        }
         if (!range) {
             platform::MsgBox(output::kRangeNotNumeric);
             return;
@@ -131,6 +267,8 @@ void Form1::Command8_Click()
             platform::MsgBox(output::kRangeTooLarge);
             return;
         }
+        // To is read afresh for every label, so the count may change on the way.
+        Progress->setText(output::LabelProgress(printed + 1, printed + output::LabelsLeft(range->from, range->to)));
         platform::DoEvents();
         const QString prefix = Text1->text();
         const QString label = output::LabelText(prefix, Text21->text());

@@ -3,22 +3,26 @@
 #include "app/Form1.h"
 #include "app/Layout.h"
 #include "output/FileChooser.h"
+#include "platform/DesignFrame.h"
 #include "platform/MessageBox.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <algorithm>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QStyleOptionComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPlainTextEdit>
-#include <QTimer>
 
 namespace app {
 
@@ -48,6 +52,11 @@ QString AboutText()
     return QStringLiteral("Quorvane 4.1 \r\n") +
            QStringLiteral("Bar code generator and printer: Code 39, Code 128, Interleaved 2 of 5, UPC-A and EAN.\r\n") +
            kWebAddress;
+}
+
+int CentralHeightForOuter(double outerTwips)
+{
+    return TwipsToPx(outerTwips - platform::kDesignTitleAndBordersTwips - platform::kDesignMenuBarTwips);
 }
 
 ResizeWidths WidthsForWindow(double W, double frameOptionsLeft, double framePrinterLeft, double frameLinePatternLeft)
@@ -118,6 +127,51 @@ void FitCaptions(QWidget* root, std::initializer_list<const QWidget*> leave)
 
 namespace {
 
+// The width of the text field of an editable combo box, less the line
+// edit's own margins and cursor.
+int TextRoom(const QComboBox* combo)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = true;
+    option.frame = combo->hasFrame();
+    const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+    return field.width() - 5;
+}
+
+} // namespace
+
+void FitComboText(QComboBox* combo)
+{
+    QStringList texts{combo->lineEdit() ? combo->lineEdit()->placeholderText() : QString()};
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    auto widest = [&] {
+        const QFontMetrics fm(combo->font());
+        int w = 0;
+        for (const QString& t : texts)
+            w = std::max(w, fm.horizontalAdvance(t));
+        return w;
+    };
+    QFont f = combo->parentWidget()->font();
+    combo->setFont(f);
+    const int room = TextRoom(combo);
+    for (int stretch : {QFont::SemiCondensed, QFont::Condensed}) {
+        if (widest() <= room)
+            break;
+        f.setStretch(stretch);
+        combo->setFont(f);
+    }
+    while (widest() > room && f.pointSizeF() > 7) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+        combo->setFont(f);
+    }
+    // The drop-down list is not held to the box's width: it shows every name whole.
+    combo->view()->setMinimumWidth(widest() + 4 * combo->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 16);
+}
+
+namespace {
+
 // One width assignment of the resize rules: a negative width is refused
 // and the control keeps the width it has.
 bool SetWidthTwips(QWidget* w, double twips)
@@ -138,32 +192,32 @@ void Form1::Settings_Click()
     const bool hide = Settings->text() == QLatin1String("&Hide Settings");
     Settings->setText(hide ? QStringLiteral("&Show Settings") : QStringLiteral("&Hide Settings"));
     FrameOptions->setVisible(!hide);
-    // The height is the outer one, frame and title bar included. Shown, the
-    // window is at least tall enough for every setting: 5850 twips alone
-    // would cut off the range and offset boxes at the bottom.
-    auto setOuterHeight = [this, hide] {
-        const int frame = frameGeometry().height() - geometry().height();
-        const int full = frame + menuBar()->height() + TwipsToPx(kClientHeightTwips);
-        const int outer = hide ? TwipsToPx(3400) : std::max(TwipsToPx(5850), full);
-        resize(width(), outer - frame);
-    };
-    setOuterHeight();
-    // At start-up the frame is not known until the window is shown: set
-    // the height again once it is.
-    if (!isVisible())
-        QTimer::singleShot(0, this, setOuterHeight);
+    // Shown, the window is at least tall enough for every setting: 5850
+    // twips alone would cut off the range and offset boxes at the bottom.
+    const int height = CentralHeightForOuter(hide ? 3400 : 5850);
+    SetCentralHeight(hide ? height : std::max(height, TwipsToPx(kClientHeightTwips)));
     store(QStringLiteral("show"), hide ? QStringLiteral("0") : QStringLiteral("1"));
+}
+
+void Form1::SetCentralHeight(int px)
+{
+    // The menu and status bars take what they need; the controls' area
+    // gets exactly `px`, whatever frame the window manager adds around it.
+    layout()->activate();
+    resize(width(), px + height() - centralWidget()->height());
 }
 
 void Form1::Form_Resize()
 {
-    const ResizeWidths to = WidthsForWindow(PxToTwips(frameGeometry().width()), LeftTwips(FrameOptions),
-                                            LeftTwips(FramePrinter), LeftTwips(FrameLinePattern));
+    const double outerWidth = PxToTwips(width()) + platform::kDesignBordersWidthTwips;
+    const ResizeWidths to =
+        WidthsForWindow(outerWidth, LeftTwips(FrameOptions), LeftTwips(FramePrinter), LeftTwips(FrameLinePattern));
     // Each assignment on its own: one that is refused does not stop the rest.
     SetWidthTwips(Frame9, to.Frame9);
     SetWidthTwips(FrameOptions, to.FrameOptions);
     SetWidthTwips(FramePrinter, to.FramePrinter);
     SetWidthTwips(Combo1, WidthTwips(FramePrinter) - 250);
+    FitComboText(Combo1);
     SetWidthTwips(FrameLinePattern, to.FrameLinePattern);
     Picture8.SetWidth(WidthTwips(Frame9) - 200);
     for (platform::PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5})

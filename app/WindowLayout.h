@@ -5,6 +5,7 @@
 #include <QString>
 #include <initializer_list>
 
+class QComboBox;
 class QWidget;
 
 namespace app {
@@ -18,6 +19,10 @@ QString HelpText(const QString& programFileName);
 QString HelpText(); // with the running program's file name
 
 QString AboutText();
+
+// The height in pixels of the main window's controls area (below the menu
+// bar, above the status line) for an outer height in twips.
+int CentralHeightForOuter(double outerTwips);
 
 // Widths (twips) the main window's resize rules give, from the window's
 // outer width W and the lefts of the controls they depend on.
@@ -38,5 +43,10 @@ int CaptionWidth(const QWidget* control);
 // resort made smaller, down to 7 points. `leave` names controls that are
 // meant to be cut off by their frame.
 void FitCaptions(QWidget* root, std::initializer_list<const QWidget*> leave);
+
+// The same for an editable combo box and the names it lists and its
+// placeholder: condensed, then smaller down to 7 points, until the longest
+// fits its text field. Its drop-down list is made wide enough for all.
+void FitComboText(QComboBox* combo);
 
 } // namespace app

@@ -36,7 +36,8 @@ std::optional<QString> CodeOfLine(const QString& line, const QString& pattern, b
     return TrimBlanks(t.mid(pattern.size()));
 }
 
-bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor)
+bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,
+                  const LinePrinted& linePrinted)
 {
     const QString shownPath = QDir::toNativeSeparators(options.path);
     BatchFileReader reader;
@@ -47,7 +48,7 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
 
     printer.SetScaleMode(platform::PrinterScale::Millimeters);
     QString line;
-    for (;;) {
+    for (qint64 printed = 0;; ) {
         platform::DoEvents();
         if (platform::TerminationRequested()) {
             printer.KillDoc();
@@ -83,6 +84,8 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
         }
         if (printer.DocFailed())
             break;
+        if (linePrinted)
+            linePrinted(++printed);
     }
     reader.Close();
 

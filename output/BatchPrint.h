@@ -32,10 +32,16 @@ struct BatchOptions {
 // Makes the barcode of one code and returns the drawing to print under it.
 using BarcodeMaker = std::function<platform::Drawing(const QString& code)>;
 
+// Called after every line printed, with the number of lines printed so far.
+using LinePrinted = std::function<void(qint64 lines)>;
+
 // Prints the file as one job on the printer. Problems (a file that can't be
 // opened or read, a failing printer) are shown as messages naming the file
 // or printer and the reason; nothing of a file that can't be opened is
 // printed. Returns true when every line printed as asked.
-bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor);
+// A stop request (platform::TerminationRequested) drops the job at the next
+// line.
+bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,
+                  const LinePrinted& linePrinted = {});
 
 } // namespace output

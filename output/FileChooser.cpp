@@ -1,6 +1,7 @@
 #include "output/FileChooser.h"
 
 #include "output/PrintFilePath.h"
+#include "platform/DesignFrame.h"
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
 #include "platform/Units.h"
@@ -345,8 +346,12 @@ void Form2::Command2_Click() { close(); }
 
 void Form2::Form_Resize()
 {
-    const QRect outer = frameGeometry();
-    ApplyChooserResize(geometry_, Twips(outer.width()), Twips(outer.height()));
+    // The outer size from the client size and the frame of the design, not
+    // the window manager's frame: that is not known before the window is
+    // on screen, and sizes computed from it would differ with and without
+    // a window manager.
+    ApplyChooserResize(geometry_, Twips(width()) + platform::kDesignBordersWidthTwips,
+                       Twips(height()) + platform::kDesignTitleAndBordersTwips);
     place();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/Numeric.h"
+#include "platform/Termination.h"
 
 #include <chrono>
 #include <thread>
@@ -26,7 +27,7 @@ void Pause(int seconds)
 {
     platform::Clock& clock = platform::CurrentClock();
     const double start = clock.Seconds();
-    while (clock.Seconds() - start < seconds) {
+    while (clock.Seconds() - start < seconds && !platform::TerminationRequested()) {
         platform::DoEvents();
         // A short rest between rounds keeps the wait from taking a whole core.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

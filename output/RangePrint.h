@@ -30,7 +30,8 @@ QString LabelText(const QString& prefix, const QString& fromText);
 QString NextFrom(double from);
 
 // Processes pending window events until the given whole number of seconds
-// has passed on the steady clock.
+// has passed on the steady clock, or until a stop is requested: a stopped
+// run should not sit out its pauses.
 void Pause(int seconds);
 
 } // namespace output

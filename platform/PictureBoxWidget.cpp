@@ -8,6 +8,21 @@
 namespace platform {
 namespace {
 int Px(double twips) { return static_cast<int>(std::lround(TwipsToPixels(twips))); }
+
+// True when every pixel has the colour of the first one.
+bool OneColour(const QImage& image)
+{
+    if (image.isNull() || image.depth() != 32)
+        return image.isNull();
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (row[x] != first)
+                return false;
+    }
+    return true;
+}
 } // namespace
 
 PictureBoxWidget::PictureBoxWidget(PictureBox& box, QWidget* parent) : QFrame(parent), box_(box)
@@ -33,6 +48,10 @@ void PictureBoxWidget::sync()
 
 void PictureBoxWidget::paintEvent(QPaintEvent* event)
 {
+    // Checked here rather than on every change: a drawer changes the box
+    // once per bar, the screen is painted once.
+    if (OneColour(box_.Image()))
+        return;
     QFrame::paintEvent(event);
     QPainter p(this);
     // The symbol with white of ten modules on both sides, as a reader needs.

@@ -1,6 +1,8 @@
 // Shows a PictureBox on screen: a sunken frame around the box's image and
 // a quiet zone of white on both sides of it, placed and sized from the
-// box's twips geometry and kept in step with it.
+// box's twips geometry and kept in step with it. A box that shows nothing
+// (one colour all over) is not drawn at all: the surfaces overlap, and
+// empty white boxes peeking out from under each other look broken.
 #pragma once
 
 #include "platform/PictureBox.h"

@@ -32,4 +32,7 @@ void InstallTerminationHandler()
 
 bool TerminationRequested() { return g_requested != 0; }
 
+void RequestStop() { g_requested = 1; }
+void ClearStopRequest() { g_requested = 0; }
+
 } // namespace platform

@@ -11,4 +11,10 @@ void InstallTerminationHandler();
 
 bool TerminationRequested();
 
+// Raises the same flag from inside the program: the window's Stop and Exit
+// end a run as a signal ends an unattended one.
+void RequestStop();
+// Lowers the flag again, before the window starts a new run.
+void ClearStopRequest();
+
 } // namespace platform

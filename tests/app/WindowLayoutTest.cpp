@@ -5,6 +5,7 @@
 #include "output/FileChooser.h"
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
+#include "platform/DesignFrame.h"
 #include "platform/Units.h"
 #include "tests/support/Printers.h"
 #include "tests/support/TempConfig.h"
@@ -40,14 +41,15 @@ struct WindowLayoutTest : ::testing::Test {
         form.show();
         QCoreApplication::processEvents();
     }
-    // Resizes so that the window's outer width is `px` pixels.
-    static void SetOuterWidth(Form1& form, int px)
+    // Resizes the window to a client width of `px` pixels. The rules count
+    // the design's borders on top of it, never the window manager's.
+    static void SetClientWidth(Form1& form, int px)
     {
-        const int frame = form.frameGeometry().width() - form.geometry().width();
-        form.resize(px - frame, form.height());
+        form.resize(px, form.height());
         QCoreApplication::processEvents();
     }
-    static int OuterHeight(const Form1& form) { return form.frameGeometry().height(); }
+    static double OuterWidthTwips(const Form1& form) { return Tw(form.width()) + platform::kDesignBordersWidthTwips; }
+    static int ControlsHeight(const Form1& form) { return form.centralWidget()->height(); }
 };
 
 // The widths the resize rules set, in pixels, plus what must stay put.
@@ -83,11 +85,11 @@ TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictur
     form.Option2->setChecked(true);
     form.Text1->setText(QStringLiteral("AB")); // Generate gives Picture1 a width of its own
     const Snapshot before(form);
-    const int outer = form.frameGeometry().width();
+    const int width = form.width();
 
     const int grow = Px(1000);
-    SetOuterWidth(form, outer + grow);
-    ASSERT_EQ(form.frameGeometry().width(), outer + grow);
+    SetClientWidth(form, width + grow);
+    ASSERT_EQ(form.width(), width + grow);
 
     const Snapshot after(form);
     EXPECT_EQ(after.frame9, before.frame9 + grow);
@@ -97,7 +99,7 @@ TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictur
     EXPECT_EQ(after.linePattern, before.linePattern + grow);
     EXPECT_EQ(after.fixed, before.fixed) << "nothing moves and no height changes";
 
-    EXPECT_EQ(form.Frame9->width(), Px(Tw(outer + grow) - 350));
+    EXPECT_EQ(form.Frame9->width(), Px(OuterWidthTwips(form) - 350));
     const double pictureWidth = platform::PixelsToTwips(std::round(platform::TwipsToPixels(Tw(form.Frame9->width()) - 200)));
     for (const platform::PictureBox* box : {&form.Picture8, &form.Picture1, &form.Picture2, &form.Picture4, &form.Picture5})
         EXPECT_DOUBLE_EQ(box->Width(), pictureWidth);
@@ -110,18 +112,18 @@ TEST_F(WindowLayoutTest, Narrowing_SkipsNegativeWidths_WithoutAnError)
     Show(form);
     const Snapshot before(form);
 
-    // 300 px = 4500 twips: the printer frame's rule (W - 5160 - 400) goes
-    // below zero and is skipped; the others still run.
-    SetOuterWidth(form, 300);
-    ASSERT_EQ(form.frameGeometry().width(), 300);
+    // 296 px = 4440 twips, 4500 with the borders: the printer frame's rule
+    // (W - 5160 - 400) goes below zero and is skipped; the others still run.
+    SetClientWidth(form, 296);
+    ASSERT_EQ(OuterWidthTwips(form), 4500);
     EXPECT_EQ(form.FramePrinter->width(), before.printer);
     EXPECT_EQ(form.Frame9->width(), Px(4500 - 350));
     EXPECT_EQ(form.FrameLinePattern->width(), Px(4500 - 120 - 400));
 
     // Below 350 twips every frame rule fails; the pictures follow Frame9's kept width.
     const int frame9 = form.Frame9->width();
-    SetOuterWidth(form, 20);
-    ASSERT_LT(Tw(form.frameGeometry().width()), 350);
+    SetClientWidth(form, 16);
+    ASSERT_LT(OuterWidthTwips(form), 350);
     EXPECT_EQ(form.Frame9->width(), frame9);
     EXPECT_TRUE(sink.texts.isEmpty());
 }
@@ -144,20 +146,21 @@ TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStar
         expectState(form, true);
         toggle(form);
         expectState(form, false);
-        EXPECT_EQ(OuterHeight(form), Px(3400));
+        // 3400 outer, less the design's title bar, borders and menu bar: the
+        // controls' area ends where the settings begin.
+        EXPECT_EQ(ControlsHeight(form), Px(2640));
         EXPECT_EQ(StoredShow(), QStringLiteral("0"));
     }
     Form1 restarted;
     restarted.Form_Load(QString());
     Show(restarted);
     expectState(restarted, false);
-    EXPECT_EQ(OuterHeight(restarted), Px(3400));
+    EXPECT_EQ(ControlsHeight(restarted), Px(2640));
 
     toggle(restarted);
     expectState(restarted, true);
-    // Shown again, every setting fits: at least 5850, and the whole design height.
-    EXPECT_GE(OuterHeight(restarted), Px(5850));
-    EXPECT_GE(restarted.geometry().height(), restarted.menuBar()->height() + Px(6465));
+    // Shown again, every setting fits: the whole design height (5850 outer would cut some off).
+    EXPECT_EQ(ControlsHeight(restarted), Px(6465));
     EXPECT_EQ(StoredShow(), QStringLiteral("1"));
 }
 

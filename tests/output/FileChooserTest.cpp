@@ -1,4 +1,5 @@
 #include "output/FileChooser.h"
+#include "platform/DesignFrame.h"
 
 #include "app/Form1.h"
 #include "output/PrintFilePath.h"
@@ -56,13 +57,15 @@ void ClickFile(output::Form2& chooser, const QString& name)
 
 int Px(double twips) { return static_cast<int>(std::lround(platform::TwipsToPixels(twips))); }
 
-// Resizes a window so that its outer size (frame included) is as given in twips.
+// Resizes a window so that its outer size is as given in twips: its client
+// size plus the frame of the design (never the window manager's, which is
+// not known before the window is on screen).
 void ResizeOuter(QWidget& w, double widthTwips, double heightTwips)
 {
-    const QSize frame = w.frameGeometry().size() - w.geometry().size();
-    w.resize(Px(widthTwips) - frame.width(), Px(heightTwips) - frame.height());
+    w.resize(Px(widthTwips - platform::kDesignBordersWidthTwips), Px(heightTwips - platform::kDesignTitleAndBordersTwips));
     QCoreApplication::processEvents();
-    ASSERT_EQ(w.frameGeometry().size(), QSize(Px(widthTwips), Px(heightTwips)));
+    ASSERT_EQ(w.size(), QSize(Px(widthTwips) - Px(platform::kDesignBordersWidthTwips),
+                              Px(heightTwips) - Px(platform::kDesignTitleAndBordersTwips)));
 }
 
 // A main window with an empty store, a folder of files, and the program
@@ -325,20 +328,20 @@ TEST_F(FileChooserTest, DeletedStoredFolder_OpensOnTheDrivesCurrentFolder_Withou
 TEST_F(FileChooserTest, Resizing_AtAndBelow1750_ChangesOnlyWidthsAndFileListLeft)
 {
     output::Form2& chooser = Open();
-    ResizeOuter(chooser, 6000, 1740);
+    ResizeOuter(chooser, 6000, 1750);
     const ChooserGeometry& g = chooser.Geometry();
     EXPECT_DOUBLE_EQ(g.Dir1.width(), 3000);
     EXPECT_DOUBLE_EQ(g.File1.left(), 3200);
     const double dir1Height = g.Dir1.height(), buttonsTop = g.Command1.top();
 
-    ResizeOuter(chooser, 6000, 1500);
+    ResizeOuter(chooser, 6000, 1495);
     EXPECT_DOUBLE_EQ(g.Dir1.height(), dir1Height);
     EXPECT_DOUBLE_EQ(g.Command1.top(), buttonsTop);
 
-    ResizeOuter(chooser, 6000, 3000);
-    EXPECT_DOUBLE_EQ(g.Dir1.height(), 3000 - 1750);
-    EXPECT_EQ(chooser.Dir1->height(), Px(1250)) << "the widgets follow the geometry";
-    EXPECT_EQ(chooser.Command2->y(), Px(840 + 1250 + 200));
+    ResizeOuter(chooser, 6000, 3010);
+    EXPECT_DOUBLE_EQ(g.Dir1.height(), 3010 - 1750);
+    EXPECT_EQ(chooser.Dir1->height(), Px(1260)) << "the widgets follow the geometry";
+    EXPECT_EQ(chooser.Command2->y(), Px(840 + 1260 + 200));
 }
 
 TEST_F(FileChooserTest, ExitClosesTheChooserToo)

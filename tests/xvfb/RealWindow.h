@@ -1,0 +1,242 @@
+// The real program on its own Xvfb display, optionally under a window
+// manager (openbox), driven with xdotool and looked at with screenshots.
+// The fixture starts and stops everything it uses; every wait polls with a
+// deadline.
+#pragma once
+
+#include "platform/Units.h"
+#include "tests/support/TempConfig.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+
+#ifndef QUORVANE_EXE
+#error "QUORVANE_EXE names the program under test"
+#endif
+
+namespace xvfbtest {
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out;
+};
+
+// Runs a helper to its end, or kills it at the deadline.
+inline ToolRun Exec(const QString& program, const QStringList& args, const QProcessEnvironment& env, int timeoutMs = 5000)
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    ToolRun r;
+    if (!p.waitForStarted(timeoutMs))
+        return r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished(1000);
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    return r;
+}
+
+// Polls until `done` holds or the deadline passes.
+inline bool WaitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (done())
+            return true;
+        QThread::msleep(100);
+    }
+    return done();
+}
+
+inline int Px(double twips) { return static_cast<int>(std::lround(platform::TwipsToPixels(twips))); }
+
+// Stops a process the fixture started: politely, then for good.
+inline void Stop(QProcess& p)
+{
+    if (p.state() == QProcess::NotRunning)
+        return;
+    p.terminate();
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+}
+
+class RealWindow : public ::testing::Test {
+protected:
+    static bool Installed(std::initializer_list<const char*> tools)
+    {
+        for (const char* tool : tools)
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                return false;
+        return true;
+    }
+
+    // Starts Xvfb (it picks a free display and writes its number to stdout)
+    // and, when asked, a window manager on it.
+    void StartDisplay(bool windowManager)
+    {
+        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                             QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                             QStringLiteral("tcp")});
+        ASSERT_TRUE(xvfb_.waitForStarted(5000));
+        QByteArray number;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                xvfb_.waitForReadyRead(100);
+                number += xvfb_.readAllStandardOutput();
+                return number.contains('\n');
+            },
+            10000))
+            << "Xvfb did not report its display";
+        display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert(QStringLiteral("DISPLAY"), display_);
+        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
+        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        env_.insert(QStringLiteral("QUORVANE_PDF_DIR"), pdfs_.path());
+        env_.insert(QStringLiteral("CUPS_SERVER"), runtime_.filePath(QStringLiteral("no-cupsd.sock"))); // no system printers
+
+        if (windowManager)
+            StartWindowManager();
+    }
+
+    // openbox on the display; it owns the window-manager selection once it
+    // manages windows. (Started on a display that has had clients, it
+    // sometimes hangs before that: start it first.)
+    void StartWindowManager()
+    {
+        wm_.setProcessEnvironment(env_);
+        wm_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        ASSERT_TRUE(wm_.waitForStarted(5000));
+        ToolRun check;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                check = Tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+                return check.out.contains("window id");
+            },
+            10000))
+            << "openbox did not start: " << check.exitCode << " " << check.out.toStdString() << " "
+            << wm_.readAllStandardError().toStdString();
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* p : {&app_, &wm_, &xvfb_})
+            Stop(*p);
+    }
+
+    void StartProgram(const QStringList& args = {})
+    {
+        app_.setProcessEnvironment(env_);
+        app_.start(QStringLiteral(QUORVANE_EXE), args);
+        ASSERT_TRUE(app_.waitForStarted(5000));
+    }
+
+    ToolRun Tool(const QString& program, const QStringList& args, int timeoutMs = 5000)
+    {
+        return Exec(program, args, env_, timeoutMs);
+    }
+
+    // The first mapped window whose name matches, or empty.
+    QString FindWindow(const QString& namePattern)
+    {
+        const ToolRun r = Tool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), namePattern});
+        const QList<QByteArray> ids = r.out.trimmed().split('\n');
+        return r.exitCode == 0 && !ids.isEmpty() ? QString::fromLatin1(ids.first().trimmed()) : QString();
+    }
+
+    QString WaitForWindow(const QString& namePattern, int timeoutMs = 15000)
+    {
+        QString window;
+        WaitFor([&] { return !(window = FindWindow(namePattern)).isEmpty(); }, timeoutMs);
+        return window;
+    }
+
+    QImage Screenshot(const QString& window)
+    {
+        const QString file = shots_.filePath(QStringLiteral("window.png"));
+        QFile::remove(file);
+        Tool(QStringLiteral("import"), {QStringLiteral("-window"), window, file}, 10000);
+        return QImage(file);
+    }
+
+    // The size of the window's own area (frame, title bar excluded).
+    QSize WindowSize(const QString& window)
+    {
+        const ToolRun r = Tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+        QSize size;
+        for (const QByteArray& line : r.out.split('\n')) {
+            if (line.startsWith("WIDTH="))
+                size.setWidth(line.mid(6).toInt());
+            if (line.startsWith("HEIGHT="))
+                size.setHeight(line.mid(7).toInt());
+        }
+        return size;
+    }
+
+    void Focus(const QString& window)
+    {
+        if (wm_.state() == QProcess::Running) // only a window manager activates windows
+            Tool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        Tool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    }
+
+    void Keys(const QString& window, const QStringList& keys)
+    {
+        Focus(window);
+        for (const QString& k : keys) {
+            Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
+            QThread::msleep(300); // a menu opens
+        }
+    }
+
+    void Click(const QString& window, QPoint at)
+    {
+        Tool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(at.x()),
+                                         QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    // Where the main window's controls area begins, below the menu bar: the
+    // top edge of the text box (design top 360 twips), found in a column
+    // right of the menus' captions.
+    int ControlsTop(const QString& window)
+    {
+        const QImage shot = Screenshot(window);
+        const int x = Px(5000);
+        for (int y = 0; y < shot.height(); ++y)
+            if (qGray(shot.pixel(x, y)) < 180)
+                return y - Px(360);
+        return -1;
+    }
+
+    // A point of the controls area given in design twips.
+    QPoint At(int controlsTop, double leftTwips, double topTwips) { return QPoint(Px(leftTwips), controlsTop + Px(topTwips)); }
+
+    testsupport::TempConfig config_;
+    QTemporaryDir runtime_;
+    QTemporaryDir shots_;
+    QTemporaryDir pdfs_;
+    QProcess xvfb_;
+    QProcess wm_;
+    QProcess app_;
+    QString display_;
+    QProcessEnvironment env_;
+};
+
+} // namespace xvfbtest
