@@ -36,7 +36,9 @@ using BarcodeMaker = std::function<QImage(const QString& code)>;
 // Prints the file as one job on the printer. Problems (a file that can't be
 // opened or read, a failing printer) are shown as messages naming the file
 // or printer and the reason; nothing of a file that can't be opened is
-// printed. Returns true when every line printed as asked.
+// printed. A line longer than the reader's limit prints its start and no
+// barcode, and a message names it. Returns true when every line printed as
+// asked.
 bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor);
 
 } // namespace output

@@ -62,8 +62,10 @@ TEST_F(UnattendedBadInputTest, BatchFiles_EndByThemselvesWithAnHonestExitStatus)
          "NUL and accented letters are outside Code 128 B: one message per line"},
         {"nul-and-high-39", "type2", QByteArray("*AB\0CD\r\n*\xe9t\xe9\r\n", 14), false, "", 1,
          "Code 39 skips them silently, as it skips every character it lacks"},
-        {"one-50MB-line", "type2", QByteArray("*") + QByteArray(50 * 1024 * 1024, 'A'), true, "too long", 1,
+        {"one-900KB-line", "type2", QByteArray("*") + QByteArray(900 * 1024, 'A'), true, "too long", 1,
          "a code far too long for one barcode is refused, not printed cut"},
+        {"one-3MB-line", "type2", QByteArray("*") + QByteArray(3 * 1024 * 1024, 'A') + "\r\n*OK", true,
+         "Line 1 of", 1, "a line past the line limit prints its start, no barcode, and is named"},
         {"empty", "type2", QByteArray(), false, "", 0, "an empty file prints nothing and is no error"},
     };
     for (const auto& c : cases) {
