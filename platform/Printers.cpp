@@ -1,5 +1,6 @@
 #include "platform/Printers.h"
 
+#include "platform/HomeFolder.h"
 #include "platform/Units.h"
 
 #include <QDateTime>
@@ -51,6 +52,10 @@ QFont PrinterFont()
 // A new, empty file in the folder, named by the time; never overwrites.
 QString ReservePdfFile(const QString& folder, QString& error)
 {
+    if (folder.isEmpty()) {
+        error = QStringLiteral("no folder for PDF files: %1").arg(HomeFolder().problem);
+        return {};
+    }
     if (!QDir().mkpath(folder)) {
         error = QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
         return {};
@@ -105,9 +110,13 @@ QString PdfFolder()
     const QString over = qEnvironmentVariable("QUORVANE_PDF_DIR");
     if (!over.isEmpty())
         return over;
+    // Without a home folder the documents folder would be /Documents.
+    const Folder home = HomeFolder();
+    if (home.path.isEmpty())
+        return {};
     QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (docs.isEmpty())
-        docs = QDir::homePath();
+        docs = home.path;
     return QDir(docs).filePath(QStringLiteral("Quorvane"));
 }
 
