@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <limits>
+
 namespace app {
 
 using platform::GetSetting;
@@ -86,6 +88,11 @@ Form1::Form1(QWidget* parent)
     Picture5.SetVisible(false);
     Picture10.SetVisible(false);
     buildControls();
+    // Stored values come back whole: a text box's default limit of 32767
+    // characters would cut a longer one at start-up, and the cut text would
+    // be stored back.
+    for (QLineEdit* box : {Text3, Text4, Text5, Text8, Text9, Text14, Text15, Combo1->lineEdit()})
+        box->setMaxLength(std::numeric_limits<int>::max());
     buildMenus();
     connectHandlers();
     FitCaptions(centralWidget(), {Option4, LabelWidth}); // those two lie mostly outside their frames
