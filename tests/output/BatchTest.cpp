@@ -3,6 +3,7 @@
 #include "output/BatchPrint.h"
 #include "output/PrintFilePath.h"
 #include "platform/MessageBox.h"
+#include "platform/TextCodec.h"
 #include "symbologies/Code39.h"
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
@@ -358,6 +359,22 @@ TEST_F(OrderTest, PrintingControlsAreDisabledWhileTheBatchRuns)
     EXPECT_TRUE(sawDisabled);
     EXPECT_TRUE(form.Command2->isEnabled() && form.Command4->isEnabled() && form.Command8->isEnabled());
     EXPECT_TRUE(form.PrintTemp->isEnabled() && form.PrintFileTemp->isEnabled());
+}
+
+TEST_F(OrderTest, FileNameThatIsNotUtf8_PrintsAndOpensAgainAtTheNextStart)
+{
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xe9.txt";
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "*A1\r\n", 5), 5);
+    ::close(fd);
+    form.Text5->setText(platform::FromLocalBytes(name));
+    form.Command4_Click();
+    app::Form1 next;
+    next.Form_Load(QString());
+    next.Command4_Click();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(sandbox.written.size(), 2);
 }
 
 TEST_F(OrderTest, PathOfBlanksOnly_AsksForAFile)
