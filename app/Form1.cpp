@@ -27,6 +27,8 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include <limits>
+
 namespace app {
 
 using platform::GetSetting;
@@ -91,6 +93,11 @@ Form1::Form1(QWidget* parent)
     Picture5.SetVisible(false);
     Picture10.SetVisible(false);
     buildControls();
+    // Stored values come back whole: a text box's default limit of 32767
+    // characters would cut a longer one at start-up, and the cut text would
+    // be stored back.
+    for (QLineEdit* box : {Text3, Text4, Text5, Text8, Text9, Text14, Text15, Combo1->lineEdit()})
+        box->setMaxLength(std::numeric_limits<int>::max());
     buildMenus();
     buildStatusLine();
     connectHandlers();

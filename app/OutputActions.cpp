@@ -14,6 +14,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
 #include "platform/Termination.h"
+#include "symbologies/UpcA.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -86,6 +87,13 @@ public:
         else
             previous_->Show(text, title);
     }
+    void ShowFailure(const QString& text, const QString& title) override
+    {
+        if (platform::TerminationRequested())
+            platform::StderrSink().ShowFailure(text, title);
+        else
+            previous_->ShowFailure(text, title);
+    }
 
 private:
     platform::MessageSink* previous_;
@@ -113,6 +121,30 @@ public:
 private:
     std::function<void(const QString&)> previous_;
 };
+
+// A code as a message shows it: a very long one by its start.
+QString Shortened(const QString& code)
+{
+    constexpr qsizetype kShown = 60;
+    return code.size() <= kShown ? code : code.left(kShown) + QStringLiteral("...");
+}
+
+// Why the selected symbology drew no barcode for a code, or empty when it
+// drew one. In the window these cases show as they do on typing (UPC's
+// message inside its picture, an empty surface); in a batch they are lines
+// that did not print as asked. An empty code draws nothing by design.
+QString NoBarcodeReason(const Form1& form, const QString& code)
+{
+    if (code.isEmpty())
+        return {};
+    if (form.Option8->isChecked() && !symbologies::IsUpcACode(code))
+        return symbologies::kUpcANot11Digits;
+    if (form.Option5->isChecked() && code.size() < 2)
+        return QStringLiteral("Code 2/5 needs at least 2 characters");
+    if (form.Option9->isChecked() && code.size() < 7)
+        return QStringLiteral("EAN needs at least 7 characters");
+    return {};
+}
 
 } // namespace
 
@@ -225,6 +257,8 @@ void Form1::Command4_Click()
         options, printer,
         [this](const QString& code) {
             Text1->setText(code); // a change regenerates; an equal text keeps the barcode drawn for it
+            if (const QString reason = NoBarcodeReason(*this, code); !reason.isEmpty())
+                platform::ReportFailure(QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(code), reason));
             platform::DoEvents();
             Picture2.SetPictureFrom(SelectedSurface());
             platform::DoEvents();

@@ -7,12 +7,32 @@
 #include "platform/Units.h"
 
 #include <QDir>
+#include <QList>
+#include <QStringList>
+#include <algorithm>
 
 namespace output {
 namespace {
 
 // One blank and a line end: two text lines down, as the listing spaces a barcode.
 const QString kBlankLine = QStringLiteral(" \r\n");
+
+// Names the lines that were too long to print whole: the first few by
+// number, the rest by count.
+QString CutLinesMessage(const QString& shownPath, const QList<qint64>& lines)
+{
+    constexpr qsizetype kNamed = 10;
+    QStringList numbers;
+    for (qsizetype i = 0; i < std::min(lines.size(), kNamed); ++i)
+        numbers << QString::number(lines[i]);
+    QString which = numbers.join(QStringLiteral(", "));
+    if (lines.size() > kNamed)
+        which += QStringLiteral(" and %1 more").arg(lines.size() - kNamed);
+    return QStringLiteral("%1 %2 of \"%3\" %4 longer than %5 MiB: only the start was printed, without a barcode.")
+        .arg(lines.size() == 1 ? QStringLiteral("Line") : QStringLiteral("Lines"), which, shownPath,
+             lines.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"))
+        .arg(BatchFileReader::kMaxLineBytes / (1024 * 1024));
+}
 
 } // namespace
 
@@ -48,8 +68,11 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
 
     printer.SetScaleMode(platform::PrinterScale::Millimeters);
     QString line;
-    for (qint64 printed = 0;; ) {
+    QList<qint64> cutLines;
+    for (qint64 printed = 0;;) {
         platform::DoEvents();
+        // A stop asked for while the reader waits for a slow writer ends the wait.
+        const bool gotLine = !platform::TerminationRequested() && reader.ReadLine(line);
         if (platform::TerminationRequested()) {
             printer.KillDoc();
             platform::MsgBox(QStringLiteral("Printing of \"%1\" was stopped before the end of the file; "
@@ -57,9 +80,14 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
                                  .arg(shownPath));
             return false;
         }
-        if (!reader.ReadLine(line))
+        if (!gotLine)
             break;
-        const std::optional<QString> code = CodeOfLine(line, options.pattern, options.keepPattern);
+        // A cut line's code is not the code the file holds: no barcode.
+        std::optional<QString> code;
+        if (reader.LineWasCut())
+            cutLines.append(reader.LineNumber());
+        else
+            code = CodeOfLine(line, options.pattern, options.keepPattern);
         platform::Drawing barcode;
         if (code)
             barcode = barcodeFor(*code);
@@ -96,6 +124,10 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
     }
     if (!printer.EndDoc()) {
         platform::MsgBox(printer.Error());
+        return false;
+    }
+    if (!cutLines.isEmpty()) {
+        platform::MsgBox(CutLinesMessage(shownPath, cutLines));
         return false;
     }
     return true;

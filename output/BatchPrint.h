@@ -38,9 +38,10 @@ using LinePrinted = std::function<void(qint64 lines)>;
 // Prints the file as one job on the printer. Problems (a file that can't be
 // opened or read, a failing printer) are shown as messages naming the file
 // or printer and the reason; nothing of a file that can't be opened is
-// printed. Returns true when every line printed as asked.
-// A stop request (platform::TerminationRequested) drops the job at the next
-// line.
+// printed. A line longer than the reader's limit prints its start and no
+// barcode, and a message names it. Returns true when every line printed as
+// asked. A stop request (platform::TerminationRequested) drops the job at
+// the next line.
 bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,
                   const LinePrinted& linePrinted = {});
 

@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace output {
@@ -176,6 +177,7 @@ Form2::Form2(std::function<void(const QString&)> onPathChanged, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
 
     Text2 = new QLineEdit(this);
+    Text2->setMaxLength(std::numeric_limits<int>::max()); // a stored path comes back whole, however long
     Drive1 = new QComboBox(this);
     Dir1 = new QListWidget(this);
     File1 = new QListWidget(this);

@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/TextCodec.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -36,6 +38,12 @@ void MsgBox(const QString& text, const QString& title)
 
 void ShowNotice(const QString& text, const QString& title) { g_sink->Show(text, title); }
 
+void ReportFailure(const QString& text, const QString& title)
+{
+    ++g_shown;
+    g_sink->ShowFailure(text, title);
+}
+
 MessageSink* SetMessageSink(MessageSink* sink)
 {
     MessageSink* previous = g_sink;
@@ -50,7 +58,8 @@ void StderrSink::Show(const QString& text, const QString& title)
 {
     QString flat = text;
     flat.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const QByteArray line = (title + QStringLiteral(": ") + flat.split(QLatin1Char('\n')).join(QStringLiteral(" / "))).toLocal8Bit();
+    // File names in the text come out as the bytes they are on disk.
+    const QByteArray line = ToLocalBytes(title + QStringLiteral(": ") + flat.split(QLatin1Char('\n')).join(QStringLiteral(" / ")));
     std::fprintf(stderr, "%s\n", line.constData());
     std::fflush(stderr);
 }

@@ -13,6 +13,8 @@ class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void Show(const QString& text, const QString& title) = 0;
+    // A failure the window shows in its own way; by default not shown again.
+    virtual void ShowFailure(const QString& text, const QString& title) { (void)text, (void)title; }
 };
 
 // The title of boxes that name none of their own.
@@ -25,6 +27,11 @@ void MsgBox(const QString& text, const QString& title = AppTitle());
 // confirmation, a warning about something else); not counted.
 void ShowNotice(const QString& text, const QString& title = AppTitle());
 
+// Reports a failure that the window already shows in its own way (the UPC
+// drawer's message inside its picture, an empty surface): counted like a
+// message, and shown only where nothing else shows it (stderr).
+void ReportFailure(const QString& text, const QString& title = AppTitle());
+
 // Installs a sink; returns the previous one. The default shows boxes.
 MessageSink* SetMessageSink(MessageSink* sink);
 
@@ -36,6 +43,7 @@ void ResetMessageCount(int count = 0);
 class StderrSink : public MessageSink {
 public:
     void Show(const QString& text, const QString& title) override;
+    void ShowFailure(const QString& text, const QString& title) override { Show(text, title); }
 };
 
 // Keeps every message, for tests.
@@ -46,8 +54,10 @@ public:
         texts.append(text);
         titles.append(title);
     }
+    void ShowFailure(const QString& text, const QString&) override { failures.append(text); }
     QStringList texts;
     QStringList titles;
+    QStringList failures; // reported through ReportFailure
 };
 
 // Installs a sink for the lifetime of the guard.

@@ -1,5 +1,6 @@
 #include "platform/Printers.h"
 
+#include "platform/HomeFolder.h"
 #include "platform/PdfFile.h"
 #include "platform/Units.h"
 
@@ -98,9 +99,13 @@ QString PdfFolder()
     const QString over = qEnvironmentVariable("QUORVANE_PDF_DIR");
     if (!over.isEmpty())
         return over;
+    // Without a home folder the documents folder would be /Documents.
+    const Folder home = HomeFolder();
+    if (home.path.isEmpty())
+        return {};
     QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (docs.isEmpty())
-        docs = QDir::homePath();
+        docs = home.path;
     return QDir(docs).filePath(QStringLiteral("Quorvane"));
 }
 
@@ -183,7 +188,10 @@ bool Printer::ensureDoc()
     QString reason;
     const bool builtIn = d.deviceName == kPdfPrinterName && !g_catalog->DeviceNames().contains(d.deviceName);
     if (builtIn) {
-        if (!d.pdfFile.Create(PdfFolder(), reason)) {
+        const QString folder = PdfFolder();
+        if (folder.isEmpty())
+            reason = QStringLiteral("no folder for PDF files: %1").arg(HomeFolder().problem);
+        if (folder.isEmpty() || !d.pdfFile.Create(folder, reason)) {
             fail(d, reason);
             return false;
         }

@@ -52,7 +52,8 @@ PrinterCatalog* SetPrinterCatalog(PrinterCatalog* catalog);
 QStringList InstalledPrinters();
 
 // The folder the built-in printer writes to: $QUORVANE_PDF_DIR, else a
-// "Quorvane" folder in the user's documents folder.
+// "Quorvane" folder in the user's documents folder; empty when there is no
+// home folder.
 QString PdfFolder();
 
 // Called with the path of every PDF file the built-in printer has written

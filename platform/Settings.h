@@ -4,6 +4,8 @@
 //
 // On Linux each application is an INI file in the user's configuration
 // folder ($XDG_CONFIG_HOME, else ~/.config): quorvane/<application>.ini.
+// Section and key names are found in whatever case the file spells them,
+// and a write replaces the entry in its stored spelling.
 // On Windows the entries live in the user's registry hive under
 // Software\Quorvane\<application>.
 #pragma once
@@ -24,5 +26,9 @@ QString SettingsError();
 
 // Where the entries of an application are kept (a file path or registry key).
 QString SettingsLocation(const QString& application);
+
+// Why the store can't be used at all (no home folder), or empty. Reads
+// then give the defaults and writes fail with this reason.
+QString SettingsProblem();
 
 } // namespace platform

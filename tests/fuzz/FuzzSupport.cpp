@@ -59,4 +59,11 @@ QString Reader::Rest()
     return s;
 }
 
+QByteArray Reader::RestBytes()
+{
+    QByteArray bytes(reinterpret_cast<const char*>(data_), static_cast<qsizetype>(size_));
+    size_ = 0;
+    return bytes;
+}
+
 } // namespace fuzzsupport

@@ -3,6 +3,7 @@
 // bytes into the texts and numbers the program takes.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +23,8 @@ public:
     QString Text(int maxChars = 64);
     // What is left, as Windows-1252.
     QString Rest();
+    // What is left, as bytes.
+    QByteArray RestBytes();
 
 private:
     const std::uint8_t* data_;

@@ -3,6 +3,7 @@
 #include "output/BatchPrint.h"
 #include "output/PrintFilePath.h"
 #include "platform/MessageBox.h"
+#include "platform/TextCodec.h"
 #include "symbologies/Code39.h"
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
@@ -12,6 +13,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QThread>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using platform::RecordingSink;
 using platform::ScopedMessageSink;
@@ -74,6 +80,94 @@ TEST(BatchFileReader, LinesLongerThanABlockAndCrLfAcrossBlocks)
               (QStringList{QString(65535, QLatin1Char('y')), QStringLiteral("Z")}));
 }
 
+namespace {
+
+QByteArray Utf16(const QString& text, bool bigEndian)
+{
+    QByteArray out(bigEndian ? "\xFE\xFF" : "\xFF\xFE");
+    for (QChar c : text) {
+        const char lo = static_cast<char>(c.unicode() & 0xFF), hi = static_cast<char>(c.unicode() >> 8);
+        out.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(BatchFileReader, EncodingsByTheirMarkOrByTheFirstLineOutsideAscii)
+{
+    using Enc = output::BatchFileReader::Encoding;
+    const QString cafe = QStringLiteral("Caf\u00e9 cr\u00e8me 5\u20ac");
+    const QString text = QStringLiteral("*A1\r\n") + cafe + QStringLiteral("\r\n");
+    struct Row { QByteArray bytes; QStringList lines; Enc encoding; const char* why; };
+    const Row rows[] = {
+        {text.toUtf8(), {"*A1", cafe}, Enc::Utf8, "UTF-8 without a mark"},
+        {"\xEF\xBB\xBF" + text.toUtf8(), {"*A1", cafe}, Enc::Utf8, "the mark is not part of the first line"},
+        {Utf16(text, false), {"*A1", cafe}, Enc::Utf16LE, "UTF-16 little endian"},
+        {Utf16(text, true), {"*A1", cafe}, Enc::Utf16BE, "UTF-16 big endian"},
+        {Utf16(QStringLiteral("A\rB"), false) + "X", {"A", "B"}, Enc::Utf16LE, "a byte left over at the end is dropped"},
+        {"*A1\r\nCaf\xe9 cr\xe8me 5\x80\r\n", {"*A1", cafe}, Enc::Cp1252, "Windows-1252 as before"},
+        {"x\r\nCaf\xc3\xa9\r\nd\xe9j\xc3\xa0", {"x", "Caf\u00e9", "d\u00e9j\u00e0"}, Enc::Utf8,
+         "a byte that is not UTF-8 in a UTF-8 file reads as Windows-1252"},
+        {"\xEF\xBB", {"\u00ef\u00bb"}, Enc::Cp1252, "too short for a mark"},
+        {"plain\r\n", {"plain"}, Enc::Undecided, "ASCII decides nothing"},
+    };
+    QTemporaryDir dir;
+    int n = 0;
+    for (const Row& r : rows) {
+        output::BatchFileReader reader;
+        ASSERT_TRUE(reader.Open(WriteFile(dir, QString::number(n++), r.bytes)));
+        QStringList lines;
+        QString line;
+        while (reader.ReadLine(line))
+            lines << line;
+        EXPECT_EQ(lines, r.lines) << r.why;
+        EXPECT_EQ(reader.TextEncoding(), r.encoding) << r.why;
+    }
+}
+
+TEST(BatchFileReader, LineOverTheLimit_KeepsItsStartAndSaysSo)
+{
+    constexpr qsizetype limit = output::BatchFileReader::kMaxLineBytes;
+    QTemporaryDir dir;
+    // A UTF-8 character straddles the limit: the cut drops it whole.
+    QByteArray big = QByteArray(limit - 1, 'a') + "\xe2\x82\xac" + QByteArray(3 * limit, 'b');
+    const QString path = WriteFile(dir, QStringLiteral("big"), "x\xc3\xa9\r\n" + big + "\r\nlast");
+    output::BatchFileReader reader;
+    ASSERT_TRUE(reader.Open(path));
+    QString line;
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_FALSE(reader.LineWasCut());
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_TRUE(reader.LineWasCut());
+    EXPECT_EQ(reader.LineNumber(), 2);
+    EXPECT_EQ(line, QString(limit - 1, QLatin1Char('a')));
+    ASSERT_TRUE(reader.ReadLine(line));
+    EXPECT_FALSE(reader.LineWasCut());
+    EXPECT_EQ(line, QStringLiteral("last"));
+    EXPECT_EQ(reader.LineNumber(), 3);
+}
+
+// A FIFO hands the reader a few bytes at a time: a mark, a UTF-16 unit or a
+// CR LF may arrive in two reads.
+TEST(BatchFileReader, FifoWrittenInSmallPieces_ReadsAsTheFile)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QByteArray bytes = Utf16(QStringLiteral("*A\u00e9\r\nB\rC\r\n"), true);
+    std::thread writer([&] {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+        for (qsizetype i = 0; i < bytes.size(); i += 3) {
+            (void)!::write(fd, bytes.constData() + i, static_cast<size_t>(std::min<qsizetype>(3, bytes.size() - i)));
+            QThread::msleep(2);
+        }
+        ::close(fd);
+    });
+    EXPECT_EQ(ReadAll(fifo), (QStringList{QStringLiteral("*A\u00e9"), "B", "C"}));
+    writer.join();
+}
+
 TEST(BatchFileReader, MissingFileOrFolder_ReportsWhy)
 {
     QTemporaryDir dir;
@@ -82,6 +176,9 @@ TEST(BatchFileReader, MissingFileOrFolder_ReportsWhy)
     EXPECT_FALSE(reader.Error().isEmpty());
     EXPECT_FALSE(reader.Open(dir.path()));
     EXPECT_FALSE(reader.Error().isEmpty());
+    // A device never ends and holds no text.
+    EXPECT_FALSE(reader.Open(QStringLiteral("/dev/zero")));
+    EXPECT_EQ(reader.Error(), QStringLiteral("it is a device, not a file"));
 }
 
 TEST(BatchCodeLines, PatternMatchingAndTheCode)
@@ -263,6 +360,22 @@ TEST_F(OrderTest, PrintingControlsAreDisabledWhileTheBatchRuns)
     EXPECT_TRUE(sawDisabled);
     EXPECT_TRUE(form.Command2->isEnabled() && form.Command4->isEnabled() && form.Command8->isEnabled());
     EXPECT_TRUE(form.PrintTemp->isEnabled() && form.PrintFileTemp->isEnabled());
+}
+
+TEST_F(OrderTest, FileNameThatIsNotUtf8_PrintsAndOpensAgainAtTheNextStart)
+{
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xe9.txt";
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "*A1\r\n", 5), 5);
+    ::close(fd);
+    form.Text5->setText(platform::FromLocalBytes(name));
+    form.Command4_Click();
+    app::Form1 next;
+    next.Form_Load(QString());
+    next.Command4_Click();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(sandbox.written.size(), 2);
 }
 
 TEST_F(OrderTest, PathOfBlanksOnly_AsksForAFile)

@@ -3,7 +3,10 @@
 // exactly when something did not print as asked, and leaves the settings
 // store usable for the next run.
 #include "platform/Settings.h"
+#include "platform/TextCodec.h"
+#include "tests/output/PrintSupport.h"
 #include "tests/output/UnattendedRun.h"
+#include "tests/support/Decode.h"
 #include "tests/support/Printers.h"
 #include "tests/support/TempConfig.h"
 
@@ -13,8 +16,12 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using testsupport::ProgramRun;
+using testsupport::RunOptions;
 
 namespace {
 
@@ -67,8 +74,10 @@ TEST_F(UnattendedBadInputTest, BatchFiles_EndByThemselvesWithAnHonestExitStatus)
          "NUL and accented letters are outside Code 128 B: one message per line"},
         {"nul-and-high-39", "type2", QByteArray("*AB\0CD\r\n*\xe9t\xe9\r\n", 14), false, "", 1,
          "Code 39 skips them silently, as it skips every character it lacks"},
-        {"one-50MB-line", "type2", QByteArray("*") + QByteArray(50 * 1024 * 1024, 'A'), true, "too long", 1,
+        {"one-900KB-line", "type2", QByteArray("*") + QByteArray(900 * 1024, 'A'), true, "too long", 1,
          "a code far too long for one barcode is refused, not printed cut"},
+        {"one-3MB-line", "type2", QByteArray("*") + QByteArray(3 * 1024 * 1024, 'A') + "\r\n*OK", true,
+         "Line 1 of", 1, "a line past the line limit prints its start, no barcode, and is named"},
         {"empty", "type2", QByteArray(), false, "", 0, "an empty file prints nothing and is no error"},
     };
     for (const auto& c : cases) {
@@ -168,4 +177,233 @@ TEST_F(UnattendedBadInputTest, StoppedHalfway_DropsTheJob_KeepsTheSettings_AndTh
     ASSERT_TRUE(next.finished);
     EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
     EXPECT_EQ(PdfCount(), 1);
+}
+
+namespace {
+
+QByteArray Utf16File(bool bigEndian)
+{
+    QByteArray out = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+    for (QChar c : QStringLiteral("*A1\r\nCaf\u00e9 cr\u00e8me 5\u20ac\r\n")) {
+        const char lo = static_cast<char>(c.unicode() & 0xFF), hi = static_cast<char>(c.unicode() >> 8);
+        out.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+    }
+    return out;
+}
+
+const QByteArray kCafeUtf8 = QStringLiteral("*A1\r\nCaf\u00e9 cr\u00e8me 5\u20ac\r\n").toUtf8();
+
+QString PdfText(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// A shell command that writes a batch file into the FIFO "$0".
+QProcess* StartFifoWriter(const QString& fifo, const char* script)
+{
+    auto* writer = new QProcess;
+    writer->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromLatin1(script), fifo});
+    writer->waitForStarted(10000);
+    return writer;
+}
+
+void EndWriter(QProcess* writer)
+{
+    if (!writer)
+        return;
+    writer->kill(); // only the writer this test started
+    writer->waitForFinished(5000);
+    delete writer;
+}
+
+QString MakeFifo(const QTemporaryDir& dir)
+{
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QFile::remove(fifo);
+    EXPECT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    return fifo;
+}
+
+struct HostileInput {
+    const char* name;
+    QByteArray file = "*A1\r\n";       // the batch file
+    QByteArray fileName = "in.txt";     // any bytes
+    const char* fifoWriter = nullptr;   // a shell command writing the file into the FIFO "$0" instead
+    const char* path = nullptr;         // a path given as it is, instead of the file
+    const char* symbology = "type2";
+    const char* ini = nullptr;          // the settings file as written by hand, instead of the stored options
+    std::pair<const char*, QString> stored = {nullptr, {}};
+    QStringList unset = {};
+    const char* stdoutTo = nullptr;
+    int exit = 0;
+    const char* stderrHas = "";         // "" for no message
+    int pdfs = 1;
+    const char* printed = "";           // text the page shows
+    const char* barcode = "A1";         // the Code 39 barcode read from the page ("" none checked)
+    const char* why = "";
+};
+
+} // namespace
+
+// Each input runs the real program with its peak memory measured: whatever
+// comes in, memory stays near that of a one-line file.
+TEST_F(UnattendedBadInputTest, HostileInputs_ExitStatusMessageAndMemory)
+{
+    const HostileInput cases[] = {
+        {.name = "/dev/zero", .path = "/dev/zero", .exit = 1, .stderrHas = "it is a device, not a file", .pdfs = 0,
+         .barcode = "", .why = "never ends and holds no text: refused at once"},
+        {.name = "FIFO with a writer", .fifoWriter = "printf '*A1\\r\\nnote\\r\\n' > \"$0\"", .printed = "note",
+         .why = "read as it arrives, to the writer's end"},
+        {.name = "200 MB line", .fifoWriter = "{ printf '*'; head -c 209715200 /dev/zero | tr '\\0' X; printf '\\r\\n*A1\\r\\n'; } > \"$0\"",
+         .exit = 1, .stderrHas = "Line 1 of", .printed = "XXXXXXXX",
+         .why = "its start is printed, the rest streams past, the next line prints whole"},
+        {.name = "UTF-8", .file = kCafeUtf8, .printed = "Caf\u00e9 cr\u00e8me 5\u20ac", .why = "not Windows-1252 mojibake"},
+        {.name = "UTF-8 with a mark", .file = "\xEF\xBB\xBF" + kCafeUtf8, .printed = "Caf\u00e9 cr\u00e8me 5\u20ac",
+         .why = "the mark is not part of the first line, which stays a code line"},
+        {.name = "UTF-16 LE", .file = Utf16File(false), .printed = "Caf\u00e9 cr\u00e8me 5\u20ac", .why = "by its mark"},
+        {.name = "UTF-16 BE", .file = Utf16File(true), .printed = "Caf\u00e9 cr\u00e8me 5\u20ac", .why = "by its mark"},
+        {.name = "file name not UTF-8", .fileName = "caf\xe9.txt", .why = "opened by its bytes, and stored so"},
+        {.name = "[Options] in mixed case", .file = "x\r\n#A1\r\n",
+         .ini = "[Options]\r\nType1=False\r\nType2=True\r\nLine=#\r\n", .why = "Code 39 and the pattern # as written"},
+        {.name = "100,000-character pattern", .file = QByteArray(100000, 'P') + "A1\r\n",
+         .stored = {"line", QString(100000, QLatin1Char('P'))}, .why = "the whole stored pattern, not its first 32767"},
+        {.name = "UPC with a bad code", .file = "*03600029145\r\n*123\r\n", .symbology = "type8", .exit = 1,
+         .stderrHas = "Code is not 11 Digits", .barcode = "", .why = "UPC says so in its picture; the run fails too"},
+        {.name = "stdout to /dev/full", .stdoutTo = "/dev/full", .exit = 1, .stderrHas = "standard output",
+         .why = "the PDF is written, but nobody learns where"},
+        {.name = "HOME unset", .unset = {"HOME", "XDG_CONFIG_HOME", "QUORVANE_PDF_DIR"}, .exit = 1,
+         .stderrHas = "HOME is not set", .pdfs = 0, .barcode = "", .why = "never /.config or /Documents"},
+    };
+    const bool rootFoldersBefore = QFileInfo::exists(QStringLiteral("/.config/quorvane")) ||
+                                   QFileInfo::exists(QStringLiteral("/Documents/Quorvane"));
+
+    Select("type2");
+    RunOptions baseline;
+    baseline.args = {writeFile(QStringLiteral("one.txt"), "*A1\r\n")};
+    baseline.measurePeak = true;
+    const long baseKiB = run(baseline).peakKiB;
+    ASSERT_GT(baseKiB, 0) << "/usr/bin/time is missing (scripts/deps)";
+
+    for (const HostileInput& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + ": " + c.why);
+        testsupport::TempConfig fresh;
+        Select(c.symbology);
+        if (c.stored.first)
+            Store(c.stored.first, c.stored.second);
+        if (c.ini) {
+            QFile ini(fresh.iniFile());
+            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+            ini.write(c.ini);
+        }
+        for (const QString& f : QDir(pdfDir).entryList(QDir::Files))
+            QFile::remove(QDir(pdfDir).filePath(f));
+
+        RunOptions o;
+        o.measurePeak = true;
+        o.unset = c.unset;
+        if (c.stdoutTo)
+            o.stdoutFile = QString::fromLatin1(c.stdoutTo);
+        QProcess* writer = nullptr;
+        QByteArray pathBytes;
+        if (c.path) {
+            pathBytes = c.path;
+        } else if (c.fifoWriter) {
+            pathBytes = QFile::encodeName(MakeFifo(work));
+            writer = StartFifoWriter(QFile::decodeName(pathBytes), c.fifoWriter);
+        } else {
+            pathBytes = QFile::encodeName(work.path()) + '/' + c.fileName;
+            QFile::remove(QFile::decodeName(pathBytes));
+            const int fd = ::open(pathBytes.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::write(fd, c.file.constData(), static_cast<size_t>(c.file.size())), c.file.size());
+            ::close(fd);
+        }
+        o.rawPath = pathBytes;
+        const ProgramRun r = run(o);
+        EndWriter(writer);
+
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, c.exit) << r.err.left(2000).toStdString();
+        if (*c.stderrHas)
+            EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.stderrHas))) << r.err.left(2000).toStdString();
+        else
+            EXPECT_FALSE(r.err.contains(QLatin1String("Quorvane:"))) << r.err.left(2000).toStdString();
+        EXPECT_LT(r.peakKiB - baseKiB, 64 * 1024) << "peak " << r.peakKiB << " KiB, a one-line file " << baseKiB;
+        const QStringList made = QDir(pdfDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        ASSERT_EQ(made.size(), c.pdfs);
+        if (c.pdfs == 1) {
+            const QString pdf = QDir(pdfDir).filePath(made[0]);
+            EXPECT_TRUE(PdfText(pdf).contains(QString::fromUtf8(c.printed))) << PdfText(pdf).left(300).toStdString();
+            if (*c.barcode) {
+                const auto pages = testsupport::RenderPdf(pdf, 300);
+                ASSERT_FALSE(pages.empty());
+                EXPECT_EQ(testsupport::DecodeOne(pages[0], ZXing::BarcodeFormat::Code39).text, c.barcode);
+            }
+        }
+        if (c.exit == 0) { // the path is stored so that it opens again
+            EXPECT_EQ(platform::ToLocalBytes(platform::GetSetting("Quorvane", "options", "file")), pathBytes);
+        }
+        if (c.stored.first) {
+            EXPECT_EQ(platform::GetSetting("Quorvane", "options", c.stored.first), c.stored.second) << "stored back whole";
+        }
+    }
+    if (!rootFoldersBefore) {
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/.config/quorvane")));
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/Documents/Quorvane")));
+    }
+}
+
+namespace {
+
+// True once the process has the file open.
+bool HasOpen(qint64 pid, const QString& path)
+{
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString& fd : fds.entryList(QDir::System | QDir::Files))
+        if (QFile::symLinkTarget(fds.filePath(fd)) == path)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// A signal ends the run wherever it waits or reads: the job is dropped,
+// the run says so and exits 1. Without the stop each of these would run or
+// wait for ever.
+TEST_F(UnattendedBadInputTest, Signals_StopTheRunWhileBlockedOrInsideALongLine)
+{
+    struct State { const char* name; const char* writer; };
+    const State states[] = {
+        {"a FIFO no writer has opened", nullptr},
+        {"inside a line that never ends", "{ printf '*'; exec cat /dev/zero; } > \"$0\""},
+        {"a writer that stops writing after one line", "{ printf '*A1\\r\\n'; exec sleep 120; } > \"$0\""},
+    };
+    Select("type2");
+    for (const State& s : states) {
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            SCOPED_TRACE(std::string(s.name) + ", signal " + std::to_string(sig));
+            const QString fifo = MakeFifo(work);
+            QProcess* writer = s.writer ? StartFifoWriter(fifo, s.writer) : nullptr;
+            RunOptions o;
+            o.args = {fifo};
+            o.timeoutMs = 5000; // from the signal on: a stop is at once, the rest is room for a busy machine
+            o.whileRunning = [&](QProcess& p) {
+                QElapsedTimer t;
+                t.start();
+                while (!HasOpen(p.processId(), fifo) && t.elapsed() < 30000 && p.state() == QProcess::Running)
+                    QThread::msleep(20);
+                QThread::msleep(300); // reading, or waiting, by now
+                ::kill(static_cast<pid_t>(p.processId()), sig);
+            };
+            const ProgramRun r = run(o);
+            EndWriter(writer);
+            ASSERT_TRUE(r.finished) << "the run did not stop";
+            EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(QLatin1String("was stopped"))) << r.err.toStdString();
+            EXPECT_EQ(PdfCount(), 0);
+        }
+    }
 }

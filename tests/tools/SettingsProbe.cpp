@@ -1,8 +1,9 @@
 // A second process for settings tests:
-//   settings_probe get APP SECTION KEY       prints the stored value
+//   settings_probe get APP SECTION KEY       prints the stored value as the system's bytes
 //   settings_probe set-and-die APP SECTION KEY VALUE
 //                                            stores the value, then is killed
 #include "platform/Settings.h"
+#include "platform/TextCodec.h"
 
 #include <QCoreApplication>
 #include <csignal>
@@ -13,7 +14,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList a = app.arguments();
     if (a.size() >= 5 && a[1] == QLatin1String("get")) {
-        std::printf("%s", platform::GetSetting(a[2], a[3], a[4], QStringLiteral("<absent>")).toUtf8().constData());
+        const QByteArray value = platform::ToLocalBytes(platform::GetSetting(a[2], a[3], a[4], QStringLiteral("<absent>")));
+        std::fwrite(value.constData(), 1, static_cast<size_t>(value.size()), stdout);
         return 0;
     }
     if (a.size() >= 6 && a[1] == QLatin1String("set-and-die")) {

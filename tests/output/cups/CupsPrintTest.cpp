@@ -14,6 +14,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -157,8 +158,10 @@ TEST(CupsPrinting, QueueListedByName_PrintsAndTheQueuesPdfScans)
                         &out))
         << out.toStdString();
 
+    // cups-pdf names a file by the job's title and overwrites an older file
+    // of that name: the job's file is the one written after it was sent.
     const QString pdfFolder = CupsPdfOutputFolder();
-    const QStringList before = PdfsIn(pdfFolder);
+    const QDateTime sent = QDateTime::currentDateTime().addSecs(-1);
 
     testsupport::TempConfig config;
     platform::SetPrinterCatalog(nullptr); // the system's printers, now those of our cupsd
@@ -186,7 +189,7 @@ TEST(CupsPrinting, QueueListedByName_PrintsAndTheQueuesPdfScans)
     while (made.isEmpty() && t.elapsed() < 90000) {
         QThread::msleep(200);
         for (const QString& f : PdfsIn(pdfFolder))
-            if (!before.contains(f) && QFileInfo(f).size() > 0)
+            if (QFileInfo(f).lastModified() >= sent && QFileInfo(f).size() > 0)
                 made << f;
     }
     ASSERT_EQ(made.size(), 1) << "no PDF from the queue in " << pdfFolder.toStdString() << "\n" << cups.ErrorLog().toStdString();

@@ -1,0 +1,38 @@
+#include "platform/HomeFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace platform {
+
+Folder HomeFolder()
+{
+#ifdef Q_OS_WIN
+    return {QDir::homePath(), {}};
+#else
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty())
+        return {{}, QStringLiteral("there is no home folder (HOME is not set)")};
+    if (!QDir::isAbsolutePath(home) || !QFileInfo(home).isDir())
+        return {{}, QStringLiteral("the home folder \"%1\" (HOME) does not exist").arg(home)};
+    return {home, {}};
+#endif
+}
+
+Folder ConfigFolder()
+{
+#ifdef Q_OS_WIN
+    return {QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), {}};
+#else
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (QDir::isAbsolutePath(xdg))
+        return {xdg, {}};
+    const Folder home = HomeFolder();
+    if (home.path.isEmpty())
+        return home;
+    return {QDir(home.path).filePath(QStringLiteral(".config")), {}};
+#endif
+}
+
+} // namespace platform

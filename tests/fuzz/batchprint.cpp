@@ -1,0 +1,84 @@
+// The listing loop on arbitrary files with a printer that works, one that
+// refuses the job, and one whose output can't be written (/dev/full):
+// the loop ends, says why whenever it reports a failure, reports none
+// when it says all printed, and leaves no job open.
+#include "output/BatchPrint.h"
+#include "platform/EventPump.h"
+#include "platform/MessageBox.h"
+#include "platform/Printers.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+namespace {
+
+class FlakyPrinters : public platform::PrinterCatalog {
+public:
+    QStringList DeviceNames() const override { return {QStringLiteral("Good"), QStringLiteral("Refuses"), QStringLiteral("Full")}; }
+    QString DefaultDeviceName() const override { return QStringLiteral("Good"); }
+    bool Configure(QPrinter& printer, const QString& deviceName, QString& error) const override
+    {
+        if (deviceName == QLatin1String("Refuses")) {
+            error = QStringLiteral("the printer is offline");
+            return false;
+        }
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(deviceName == QLatin1String("Full") ? QStringLiteral("/dev/full") : out.filePath(QStringLiteral("job.pdf")));
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        return true;
+    }
+
+private:
+    QTemporaryDir out;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzzsupport::Init();
+    platform::SetEventPump([] {});
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static FlakyPrinters printers;
+    static QTemporaryDir dir;
+    platform::SetPrinterCatalog(&printers);
+
+    fuzzsupport::Reader in(data, size);
+    const QStringList names = printers.DeviceNames();
+    const QString printer = names[in.Byte() % names.size()];
+    const QString pattern = in.Text(3);
+    const bool keep = in.Byte() & 1;
+    const int width = in.Byte(), height = in.Byte(); // 0: the maker returns no picture
+    const QString path = dir.filePath(QStringLiteral("batch.txt"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return 0;
+        f.write(in.RestBytes());
+    }
+
+    platform::RecordingSink messages;
+    platform::ScopedMessageSink sink(&messages);
+    platform::Printer& current = platform::CurrentPrinter();
+    current.SelectByName(printer);
+    const bool printed = output::PrintListing({path, pattern, keep}, current, [&](const QString&) {
+        QImage picture;
+        if (width && height) {
+            picture = QImage(width, height, QImage::Format_RGB32);
+            picture.fill(Qt::black);
+        }
+        return picture;
+    });
+    if (printed != messages.texts.isEmpty())
+        __builtin_trap(); // a failure without a reason, or a reason for a success
+    if (current.DocFailed() || !current.EndDoc())
+        __builtin_trap(); // the job was left open
+    return 0;
+}

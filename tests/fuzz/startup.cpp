@@ -1,0 +1,82 @@
+// Start-up with arbitrary stored options, some far longer than a text box
+// holds by default: every text comes back into its box unchanged, the
+// conversions of the option and check values never fail, and what start-up
+// writes back is what was stored.
+#include "app/Form1.h"
+#include "platform/Settings.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <optional>
+
+namespace {
+
+const QString kApp = QStringLiteral("Quorvane");
+const QString kSection = QStringLiteral("options");
+
+// A value, or nothing for a key left out; now and then a long one.
+std::optional<QString> Value(fuzzsupport::Reader& in)
+{
+    const std::uint8_t how = in.Byte();
+    if (how % 4 == 0)
+        return std::nullopt;
+    QString v = in.Text(16);
+    if (how % 4 == 3)
+        v = v.repeated(1 + in.Byte() * 20); // up to some 80,000 characters
+    return v;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzzsupport::Init();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    QFile::remove(platform::SettingsLocation(kApp));
+    fuzzsupport::Reader in(data, size);
+    for (const char* key : {"show", "type1", "type2", "type4", "type5", "type8", "type9", "check1", "check2"})
+        if (const auto v = Value(in))
+            platform::SaveSetting(kApp, kSection, QString::fromLatin1(key), *v);
+
+    struct Text { const char* key; QLineEdit* app::Form1::*box; const char* def; };
+    const Text texts[] = {
+        {"line", &app::Form1::Text4, ""}, {"file", &app::Form1::Text5, ""}, {"text8", &app::Form1::Text8, "1.4"},
+        {"font", &app::Form1::Text3, "8"}, {"barcodeoffset14", &app::Form1::Text14, "1"},
+        {"barcodeoffset15", &app::Form1::Text15, "1"}, {"text9", &app::Form1::Text9, "500"}, {"c1opt", nullptr, ""},
+    };
+    QStringList expected;
+    for (const Text& t : texts) {
+        // What the store gives back (a lone surrogate can't be written as
+        // UTF-8 and reads as U+FFFD) is what start-up must show.
+        const QString key = QString::fromLatin1(t.key);
+        const auto v = Value(in);
+        if (v)
+            platform::SaveSetting(kApp, kSection, key, *v);
+        expected << (v ? platform::GetSetting(kApp, kSection, key) : QString::fromLatin1(t.def));
+    }
+
+    app::Form1 form;
+    form.Form_Load(QString());
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        const QString shown = texts[i].box ? (form.*texts[i].box)->text() : form.Combo1->currentText();
+        if (shown != expected[i])
+            __builtin_trap(); // a stored text did not come back as it was
+        const QString stored = platform::GetSetting(kApp, kSection, QString::fromLatin1(texts[i].key), expected[i]);
+        if (stored != expected[i] && texts[i].box)
+            __builtin_trap(); // start-up stored back something else
+    }
+    int selected = 0;
+    for (QRadioButton* o : {form.Option1, form.Option2, form.Option4, form.Option5, form.Option8, form.Option9})
+        selected += o->isChecked();
+    if (selected > 1)
+        __builtin_trap();
+    return 0;
+}
