@@ -24,6 +24,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <QStatusBar>
 #include <QUrl>
 
@@ -133,15 +136,24 @@ void Form1::buildControls()
 
     Frame9 = new QFrame(client);
     Place(Frame9, 120, 840, 7095, 1095);
+    // A symbol wider (or taller) than the frame is not cut off: the
+    // surfaces sit in an area that scrolls.
+    DrawingArea = new QScrollArea(Frame9);
+    DrawingArea->setFrameShape(QFrame::NoFrame);
+    DrawingArea->setWidget(new QWidget);
+    auto* frameLayout = new QVBoxLayout(Frame9);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    frameLayout->addWidget(DrawingArea);
+    QWidget* drawings = DrawingArea->widget();
 
     auto surface = [this](PictureBox& box, QWidget* parent) {
         auto* w = new platform::PictureBoxWidget(box, parent);
         surfaceWidgets_.push_back(w);
         return w;
     };
-    surface(Picture9, Frame9);
-    surface(Picture5, Frame9);
-    surface(Picture1, Frame9);
+    surface(Picture9, drawings);
+    surface(Picture5, drawings);
+    surface(Picture1, drawings);
     surface(Picture10, client);
 
     Frame8 = new QFrame(client);
@@ -583,12 +595,41 @@ void Form1::Command1_Click()
     // The surfaces overlap; the one just drawn is brought to the front.
     if (auto* w = WidgetOf(drawn ? *drawn : Picture10))
         w->raise();
+    FitDrawingArea(true);
 }
 
 void Form1::ReportTooLong(PictureBox& surface)
 {
     surface.Cls();
     platform::MsgBox(kTooLongToDraw);
+}
+
+void Form1::FitDrawingArea(bool growWindow)
+{
+    // What the surfaces show: their symbols with the white around them.
+    // Boxes are wider than that (the stretch makes Picture5 1333 pixels
+    // wide whatever it holds); the area scrolls only for what is drawn.
+    QWidget* drawings = DrawingArea->widget();
+    QRect shown;
+    for (const platform::PictureBoxWidget* w : surfaceWidgets_) {
+        if (w->parentWidget() != drawings || !w->isVisible())
+            continue;
+        const QRect ink = w->box().CurrentDrawing().Bounds();
+        if (!ink.isEmpty())
+            shown |= ink.translated(w->x() + w->ImageLeft(), w->y() + w->frameWidth())
+                         .adjusted(-w->QuietZone(), 0, w->QuietZone(), 0);
+    }
+    const QSize view = DrawingArea->viewport()->size();
+    drawings->resize(std::max(view.width(), shown.right() + 1), std::max(view.height(), shown.bottom() + 1));
+    // A symbol wider than the frame widens the window, as far as the
+    // screen allows; beyond that the area scrolls.
+    const int missing = shown.right() + 1 - view.width();
+    if (!growWindow || missing <= 0 || !isVisible() || isMaximized() || isFullScreen() || !screen())
+        return;
+    const int most = screen()->availableGeometry().width() - (frameGeometry().width() - width());
+    const int wanted = std::min(width() + missing, most);
+    if (wanted > width())
+        resize(wanted, height());
 }
 
 } // namespace app

@@ -20,6 +20,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 namespace platform {
 class PictureBoxWidget;
@@ -48,6 +49,7 @@ public:
     QLabel* Label1 = nullptr;
     QLineEdit* Text1 = nullptr; // barcode text; every change regenerates
     QFrame* Frame9 = nullptr;   // holds the drawing surfaces
+    QScrollArea* DrawingArea = nullptr; // scrolls the surfaces inside Frame9
     QFrame* Frame8 = nullptr;   // holds the buttons
     QPushButton* Command1 = nullptr; // "Bar Code"
     QPushButton* Command2 = nullptr; // "Print"
@@ -185,6 +187,10 @@ public:
     void ReportTooLong(platform::PictureBox& surface);
     void RunUpcA();
     void RunEan();
+
+    // Sizes the scrolled area to the surfaces it shows, and widens the
+    // window (up to the screen) for a symbol wider than it.
+    void FitDrawingArea(bool growWindow = false);
 
     // Fills Combo1 with the installed printers' names.
     void FillPrinterList();

@@ -222,6 +222,8 @@ void Form1::Form_Resize()
     Picture8.SetWidth(WidthTwips(Frame9) - 200);
     for (platform::PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5})
         box->SetWidth(Picture8.Width());
+    if (DrawingArea)
+        FitDrawingArea();
 }
 
 void Form1::Help2_Click()

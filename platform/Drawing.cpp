@@ -2,6 +2,7 @@
 
 #include "platform/Units.h"
 
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
@@ -155,6 +156,29 @@ void Drawing::AddImage(const QImage& image, const QPoint& at)
     op.box = QRect(at, image.size());
     op.image = image;
     ops_.push_back(std::move(op));
+}
+
+QRect Drawing::Bounds() const
+{
+    QRectF r;
+    for (const DrawOp& op : ops_) {
+        switch (op.kind) {
+        case DrawOp::Kind::Fill:
+        case DrawOp::Kind::Image: r |= QRectF(op.box); break;
+        case DrawOp::Kind::Line:
+            r |= QRectF(op.line.p1(), op.line.p2()).normalized().adjusted(-op.width, -op.width, op.width, op.width);
+            break;
+        case DrawOp::Kind::Text: {
+            QFont f = op.font;
+            f.setPixelSize(std::max(1, static_cast<int>(std::lround(op.pixelSize))));
+            const QFontMetricsF fm(f);
+            const double w = fm.horizontalAdvance(op.text) + op.spacing * op.text.size();
+            r |= QRectF(op.baseline.x(), op.baseline.y() - fm.ascent(), w, fm.height());
+            break;
+        }
+        }
+    }
+    return r.toAlignedRect();
 }
 
 void Drawing::Append(const Drawing& other)

@@ -55,6 +55,9 @@ public:
     void AddLine(const QLineF& line, double width, Rgb color);
     void AddText(const DrawOp& text);
     void AddImage(const QImage& image, const QPoint& at);
+    // The pixels anything was drawn on (text by its advance), empty when none.
+    QRect Bounds() const;
+
     // Every op of the other drawing, after this one's.
     void Append(const Drawing& other);
 

@@ -17,6 +17,10 @@ public:
     PictureBoxWidget(PictureBox& box, QWidget* parent);
 
     PictureBox& box() { return box_; }
+    const PictureBox& box() const { return box_; }
+    // Where the box's image starts inside the widget, and the white shown on either side of it.
+    int ImageLeft() const { return frameWidth() + quiet_; }
+    int QuietZone() const { return quiet_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
