@@ -1,13 +1,10 @@
 #include "app/Code128Generate.h"
 
-#include "app/Form1.h"
 #include "code128engine/Code128Engine.h"
 #include "platform/Gdi.h"
 #include "platform/Numeric.h"
 #include "platform/Units.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
 #include <limits>
 
 namespace app {
@@ -25,9 +22,9 @@ std::int32_t FontSizeFromText(const QString& text)
     return static_cast<std::int32_t>(r);
 }
 
-bool Form1::RunCode128Engine()
+platform::MaybeFailure RunCode128Engine(const SymbolRequest& request, platform::Surface& picture1)
 {
-    Picture1.Cls();
+    picture1.Cls();
 
     auto& r = code128Request;
     r.BackColor = platform::RGB(255, 255, 255);
@@ -46,17 +43,17 @@ bool Form1::RunCode128Engine()
     r.Top = 1;
     r.CaptionPosition = 1;
     r.ModuleWidth = 1;
-    r.FontSize = FontSizeFromText(Text3->text());
+    r.FontSize = FontSizeFromText(request.text3);
     r.Reserved1.clear();
-    r.Caption = Check2->isChecked() ? Text1->text() : QString();
+    r.Caption = request.withText ? request.text : QString();
     r.Reserved2.clear();
-    r.Text = Text1->text();
+    r.Text = request.text;
     r.Symbology = code128engine::kCode128Symbology;
     r.TextColor = platform::RGB(0, 0, 0);
     r.FontName = QStringLiteral("MS Sans Serif");
 
     auto draw = [&] {
-        platform::PictureBoxDC dc(Picture1);
+        platform::SurfaceDC dc(picture1);
         return code128engine::DrawCode128(r, &dc);
     };
     std::int32_t code = draw();
@@ -64,24 +61,23 @@ bool Form1::RunCode128Engine()
     // which characters Code 39 lacks take no room; rather than cut the
     // symbol off, widen the box to the drawn area and draw again.
     const std::int64_t needed = std::int64_t(r.Left) + r.TotalWidth + 2; // background right edge
-    if (code == code128engine::kCode128Ok && needed > Picture1.PixelWidth()) {
-        Picture1.SetWidth(platform::PixelsToTwips(static_cast<double>(needed)));
-        Picture1.Cls();
+    if (code == code128engine::kCode128Ok && needed > picture1.PixelWidth()) {
+        picture1.SetWidth(platform::PixelsToTwips(static_cast<double>(needed)));
+        picture1.Cls();
         r.TotalWidth = 0;
         r.TotalHeight = 0;
         code = draw();
     }
-    if (code == code128engine::kCode128Ok && needed > platform::PictureBox::kMaxPixels) {
-        ReportTooLong(Picture1);
-        return false;
+    if (code == code128engine::kCode128Ok && needed > platform::Surface::kMaxPixels) {
+        picture1.Cls();
+        return platform::Failure{platform::kTooLongToDraw, kTooLongToDraw};
     }
-    Picture1.SetModule(r.ModuleWidth); // the engine draws in pixels here
+    picture1.SetModule(r.ModuleWidth); // the engine draws in pixels here
     if (code != code128engine::kCode128Ok) {
-        // The message is shown and this Generate stops; the window stays.
-        code128engine::Code128ErrorMessage(code);
-        return false;
+        picture1.Cls();
+        return platform::Failure{code, code128engine::Code128ErrorMessage(code)};
     }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace app

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/Layout.h"
+#include "app/PatternGenerate.h"
 #include "app/WindowLayout.h"
 #include "output/FileChooser.h"
 #include "output/PrintFilePath.h"
@@ -302,13 +303,14 @@ void Form1::connectHandlers()
     connect(Text15, &QLineEdit::textChanged, this, [this] { Text15_Change(); });
     connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
     connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
-    for (QRadioButton* o : {Option1, Option2, Option4, Option5, Option8, Option9}) {
+    for (const OptionRow& row : OptionRows()) {
+        QRadioButton* o = this->*row.option;
         connect(o, &QRadioButton::toggled, this, [this, o](bool on) {
             if (!on)
                 return;
-            for (QRadioButton* other : {Option1, Option2, Option4, Option5, Option8, Option9})
-                if (other != o)
-                    other->setChecked(false);
+            for (const OptionRow& other : OptionRows())
+                if (this->*other.option != o)
+                    (this->*other.option)->setChecked(false);
             OptionClick();
         });
         // A click on the selected option keeps it selected, as in a group.
@@ -388,12 +390,9 @@ bool Form1::Form_Load(const QString& commandLine)
     {
         platform::RecordingSink startupMessages;
         platform::ScopedMessageSink quiet(&startupMessages);
-        const int shown = platform::MessagesShown();
         loading_ = true;
         StartupOptions();
         loading_ = false;
-        if (platform::MessagesShown() != shown)
-            platform::ResetMessageCount(shown);
     }
 
     FillPrinterList();
@@ -411,7 +410,7 @@ bool Form1::Form_Load(const QString& commandLine)
     }
     output::PrintFilePath = path;
     Text5->setText(path);
-    Command4_Click();
+    batchSucceeded_ = Command4_Click();
     return true;
 }
 
@@ -420,15 +419,10 @@ void Form1::StartupOptions()
     if (Get(QStringLiteral("show"), QString()) == QLatin1String("0"))
         Settings_Click();
 
-    const std::pair<const char*, QRadioButton*> types[] = {
-        {"type1", Option1}, {"type2", Option2}, {"type4", Option4},
-        {"type5", Option5}, {"type8", Option8}, {"type9", Option9},
-    };
-    const char* typeDefaults[] = {"1", "0", "0", "0", "0", "0"};
-    for (std::size_t i = 0; i < std::size(types); ++i) {
-        const QString def = QString::fromLatin1(typeDefaults[i]);
-        const bool on = ToBool(Get(QString::fromLatin1(types[i].first), def)).value_or(*ToBool(def));
-        setOption(types[i].second, on);
+    for (const OptionRow& row : OptionRows()) {
+        const QString def = QString::fromLatin1(row.defaultValue);
+        const bool on = ToBool(Get(QString::fromLatin1(row.key), def)).value_or(*ToBool(def));
+        setOption(this->*row.option, on);
     }
 
     Text4->setText(Get(QStringLiteral("line"), QString()));
@@ -462,12 +456,8 @@ void Form1::store(const QString& key, const QString& value)
 
 void Form1::OptionClick()
 {
-    const std::pair<const char*, QRadioButton*> types[] = {
-        {"type1", Option1}, {"type2", Option2}, {"type4", Option4},
-        {"type5", Option5}, {"type8", Option8}, {"type9", Option9},
-    };
-    for (const auto& [key, button] : types)
-        store(QString::fromLatin1(key), button->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    for (const OptionRow& row : OptionRows())
+        store(QString::fromLatin1(row.key), (this->*row.option)->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 void Form1::Text1_Change() { Command1_Click(); }
@@ -494,30 +484,56 @@ void Form1::Text8_Change()
     reSizeimage();
 }
 
-bool Form1::Check2Ticked() const { return Check2->isChecked(); }
-
 // ---------------------------------------------------------------- Generate
 
 void Form1::reSizeimage()
 {
-    Picture1.SetScaleMode(platform::ScaleMode::Pixels);
-    const double f = platform::NumberOr(Text8->text(), 1.4);
-    const double s = platform::NumberOr(Text3->text(), 8);
-    if (Picture1.ScaleHeight() > 0)
-        Picture1.SetHeight(40 * f / Picture1.ScaleHeight() * Picture1.Height());
-    Picture1.SetFontSize(s);
+    SizePicture1(Picture1, Text8->text(), Text3->text());
     Command1_Click();
 }
 
-PictureBox& Form1::SelectedSurface()
+std::span<const Form1::OptionRow> Form1::OptionRows()
 {
-    if (Option4->isChecked() || Option5->isChecked())
-        return Picture5;
-    if (Option8->isChecked())
-        return Picture9;
-    if (Option9->isChecked())
-        return Picture10;
-    return Picture1;
+    // In the order the store restores them: when more than one stored
+    // value is true, the last wins.
+    static const OptionRow rows[] = {
+        {&Form1::Option1, "type1", "1", Symbology::Code128B, &Form1::Picture1, false},
+        {&Form1::Option2, "type2", "0", Symbology::Code39, &Form1::Picture1, false},
+        {&Form1::Option4, "type4", "0", Symbology::Code128_1, &Form1::Picture5, false},
+        {&Form1::Option5, "type5", "0", Symbology::Code25, &Form1::Picture5, false},
+        {&Form1::Option8, "type8", "0", Symbology::UpcA, &Form1::Picture9, false},
+        {&Form1::Option9, "type9", "0", Symbology::Ean, &Form1::Picture10, true},
+    };
+    return rows;
+}
+
+const Form1::OptionRow& Form1::SelectedRow() const
+{
+    for (const OptionRow& row : OptionRows())
+        if ((this->*row.option)->isChecked())
+            return row;
+    return OptionRows()[1]; // "Code 39" when no option is selected
+}
+
+SymbolRequest Form1::ReadRequest() const
+{
+    return {SelectedRow().symbology, Text1->text(), Text8->text(), Text3->text(), Text9->text(), Check2->isChecked()};
+}
+
+PictureBox& Form1::SelectedSurface() { return this->*SelectedRow().surface; }
+
+const platform::Drawing& Form1::BarcodeToPrint() const
+{
+    const OptionRow& row = SelectedRow();
+    return row.printFromSurface ? (this->*row.surface).CurrentDrawing() : Picture2.PictureDrawing();
+}
+
+std::optional<QImage> Form1::PictureToCopy() const
+{
+    const OptionRow& row = SelectedRow();
+    if (row.printFromSurface)
+        return (this->*row.surface).Image();
+    return Picture2.Picture();
 }
 
 platform::PictureBoxWidget* Form1::WidgetOf(const PictureBox& box) const
@@ -531,8 +547,10 @@ platform::PictureBoxWidget* Form1::WidgetOf(const PictureBox& box) const
 void Form1::Command1_Click()
 {
     Picture1.CurrentX = 0;
+    const OptionRow& row = SelectedRow();
+    const bool ean = row.printFromSurface; // its surface shows on its own and carries the text in its Tag
 
-    if (Option9->isChecked()) {
+    if (ean) {
         Picture10.SetVisible(true);
         Picture10.Tag = Text1->text();
     } else {
@@ -548,60 +566,42 @@ void Form1::Command1_Click()
         box->SetPicture(Picture8.Picture()); // the template never holds one: all are emptied
     Picture5.SetVisible(false);
     Picture1.SetVisible(true);
+    lastFailure_.reset();
 
-    const QString text = Text1->text();
-    if (text.isEmpty())
+    const SymbolRequest request = ReadRequest();
+    if (request.text.isEmpty())
         return;
 
-    PictureBox* drawn = &Picture1;
-    if (Option1->isChecked()) {
-        // The Code 39 drawing of the text sizes Picture1 for the engine, which
-        // clears it: drawn on a surface that only records, and its size kept.
-        QString copy = text;
-        platform::Surface sizing = Picture1;
-        symbologies::DrawCode39(copy, sizing, Check2Ticked());
-        Picture1.SetScaleMode(platform::ScaleMode::Pixels);
-        Picture1.SetWidth(sizing.Width());
-        if (!RunCode128Engine()) {
-            Picture1.Cls();
-            return; // the reason was shown; no barcode to print
-        }
-    } else if (Option4->isChecked() || Option5->isChecked()) {
-        if (Option5->isChecked() && text.size() < 2)
-            return;
+    PictureBox& surface = this->*row.surface;
+    const bool patterns = &surface == &Picture5;
+    if (patterns && !(request.symbology == Symbology::Code25 && request.text.size() < 2)) {
         Picture5.SetVisible(true);
         Picture1.SetVisible(false);
         Picture5.Cls();
-        if (!GenerateBarPattern(Option4->isChecked() ? QStringLiteral("128") : QStringLiteral("25")))
-            return ReportTooLong(Picture5);
-        drawn = &Picture5;
-    } else if (Option8->isChecked()) {
-        RunUpcA();
-        drawn = &Picture9;
-    } else if (Option9->isChecked()) {
-        RunEan();
-        Picture2.SetPictureFrom(Picture10);
-        drawn = nullptr;
-    } else {
-        QString copy = text;
-        if (symbologies::DrawCode39(copy, Picture1, Check2Ticked()) > Picture1.PixelWidth())
-            return ReportTooLong(Picture1);
     }
+    GenerateSurfaces surfaces{Picture1, Picture5, Picture9, Picture10};
+    const Generated generated = GenerateOn(request, surfaces);
+    lastFailure_ = generated.failure;
+    if (request.symbology == Symbology::UpcA)
+        Command1Tag = generated.tag;
+    if (patterns && AsksForStretch(request.text9)) {
+        // The surfaces of the width step are as wide as Picture5.
+        Picture8.SetWidth(Picture5.Width());
+        Picture4.SetWidth(Picture5.Width());
+    }
+    // The window shows what went wrong once; what its surfaces show by
+    // themselves (UPC's message, an empty box) needs no box.
+    if (generated.failure && !generated.failure->inPicture)
+        platform::MsgBox(generated.failure->text);
+    if (!generated.surface)
+        return; // nothing to print
 
-    if (drawn) {
-        Picture2.Cls();
-        Picture2.SetPictureFrom(*drawn);
-    }
+    Picture2.Cls();
+    Picture2.SetPictureFrom(surface);
     // The surfaces overlap; the one just drawn is brought to the front.
-    if (auto* w = WidgetOf(drawn ? *drawn : Picture10))
+    if (auto* w = WidgetOf(surface))
         w->raise();
     FitDrawingArea(true);
-}
-
-void Form1::ReportTooLong(PictureBox& surface)
-{
-    surface.Cls();
-    platform::MsgBox(kTooLongToDraw);
 }
 
 void Form1::FitDrawingArea(bool growWindow)

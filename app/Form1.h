@@ -3,11 +3,14 @@
 // that picks a symbology and calls its drawer.
 #pragma once
 
+#include "app/Generate.h"
 #include "platform/PictureBox.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <optional>
+#include <span>
 
 class QAction;
 class QCheckBox;
@@ -31,9 +34,6 @@ class Form2;
 
 namespace app {
 
-inline const QString kTooLongToDraw =
-    QStringLiteral("The bar code text is too long to draw as one barcode. Please shorten it.");
-
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -44,6 +44,8 @@ public:
     // non-blank command line prints that file. Returns true when the program
     // should end now (a command-line batch ran) instead of showing the window.
     bool Form_Load(const QString& commandLine);
+    // After a command-line batch: whether every line printed as asked.
+    bool BatchSucceeded() const { return batchSucceeded_; }
 
     // --- controls, named as the user documentation names them ---
     QLabel* Label1 = nullptr;
@@ -161,7 +163,7 @@ public:
     // Output actions
     void Command2_Click(); // Print
     void Command3_Click(); // Open File
-    void Command4_Click(); // Print File
+    bool Command4_Click(); // Print File; true when every line printed as asked
     void Command8_Click(); // Run It
     void Command9_Click(); // Copy to clipboard
     void FileOpen_Click();
@@ -178,15 +180,27 @@ public:
     // Combo1 says, greyed, which printer an empty choice prints on.
     void ShowCurrentPrinter();
 
-    // Steps of Generate that belong to one symbology each
-    bool RunCode128Engine(); // false when nothing was drawn (the reason was shown)
-    bool GenerateBarPattern(const QString& type); // "Code 128-1" / "Code 2/5"; false: too wide to draw
+    // One row per option of "Bar Code Type": its control, its settings key
+    // and default, the symbology it selects, and the surface that symbology
+    // draws on. Printing and the clipboard take the barcode from Picture2,
+    // except where `printFromSurface` says the surface itself.
+    struct OptionRow {
+        QRadioButton* Form1::*option;
+        const char* key;
+        const char* defaultValue;
+        Symbology symbology;
+        platform::PictureBox Form1::*surface;
+        bool printFromSurface;
+    };
+    static std::span<const OptionRow> OptionRows();
+    // The row of the selected option; "Code 39" when none is selected.
+    const OptionRow& SelectedRow() const;
 
-    // A symbol wider than the widest surface can't be drawn whole, and a
-    // cut barcode scans wrong or not at all: say so and draw nothing.
-    void ReportTooLong(platform::PictureBox& surface);
-    void RunUpcA();
-    void RunEan();
+    // The controls read once into what Generate draws.
+    SymbolRequest ReadRequest() const;
+    // Why the last Generate drew no barcode, or nothing when it drew one.
+    const platform::MaybeFailure& LastFailure() const { return lastFailure_; }
+
 
     // Sizes the scrolled area to the surfaces it shows, and widens the
     // window (up to the screen) for a symbol wider than it.
@@ -195,10 +209,12 @@ public:
     // Fills Combo1 with the installed printers' names.
     void FillPrinterList();
 
-    bool Check2Ticked() const;
-
     // The surface a Generate with the current option draws on.
     platform::PictureBox& SelectedSurface();
+    // The barcode that Print and the clipboard take: Picture2's picture, or
+    // for EAN the current drawing of its surface.
+    const platform::Drawing& BarcodeToPrint() const;
+    std::optional<QImage> PictureToCopy() const;
 
     // The widget that shows a surface, when it has one.
     platform::PictureBoxWidget* WidgetOf(const platform::PictureBox& box) const;
@@ -216,6 +232,8 @@ private:
     void setOption(QRadioButton* button, bool on);
 
     std::vector<platform::PictureBoxWidget*> surfaceWidgets_; // owned by their Qt parents
+    platform::MaybeFailure lastFailure_;
+    bool batchSucceeded_ = false;
     void buildStatusLine();
     void elideJobStatus();
 

@@ -14,7 +14,6 @@
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
 #include "platform/Termination.h"
-#include "symbologies/UpcA.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -122,30 +121,6 @@ private:
     std::function<void(const QString&)> previous_;
 };
 
-// A code as a message shows it: a very long one by its start.
-QString Shortened(const QString& code)
-{
-    constexpr qsizetype kShown = 60;
-    return code.size() <= kShown ? code : code.left(kShown) + QStringLiteral("...");
-}
-
-// Why the selected symbology drew no barcode for a code, or empty when it
-// drew one. In the window these cases show as they do on typing (UPC's
-// message inside its picture, an empty surface); in a batch they are lines
-// that did not print as asked. An empty code draws nothing by design.
-QString NoBarcodeReason(const Form1& form, const QString& code)
-{
-    if (code.isEmpty())
-        return {};
-    if (form.Option8->isChecked() && !symbologies::IsUpcACode(code))
-        return symbologies::kUpcANot11Digits;
-    if (form.Option5->isChecked() && code.size() < 2)
-        return QStringLiteral("Code 2/5 needs at least 2 characters");
-    if (form.Option9->isChecked() && code.size() < 7)
-        return QStringLiteral("EAN needs at least 7 characters");
-    return {};
-}
-
 } // namespace
 
 void Form1::RunStarted()
@@ -210,7 +185,7 @@ void Form1::Command2_Click()
         break;
     }
 
-    const platform::Drawing& barcode = Option9->isChecked() ? Picture10.CurrentDrawing() : Picture2.PictureDrawing();
+    const platform::Drawing& barcode = BarcodeToPrint();
     PdfWatch pdf;
     const QString failed =
         output::PrintDrawingAt(printer, barcode, output::OffsetCm(Text14->text()), output::OffsetCm(Text15->text()));
@@ -225,11 +200,11 @@ void Form1::Command2_Click()
 
 void Form1::Command3_Click() { FileOpen_Click(); }
 
-void Form1::Command4_Click()
+bool Form1::Command4_Click()
 {
     if (output::TrimBlanks(output::PrintFilePath).isEmpty()) {
         platform::MsgBox(output::kSelectAFile);
-        return;
+        return false;
     }
     PrintingBusy busy(*this);
     StoppedRunMessages stopped;
@@ -253,30 +228,29 @@ void Form1::Command4_Click()
 
     PdfWatch pdf;
     qint64 printed = 0;
-    const bool done = output::PrintListing(
+    const output::ListingResult result = output::PrintListing(
         options, printer,
         [this](const QString& code) {
             Text1->setText(code); // a change regenerates; an equal text keeps the barcode drawn for it
-            if (const QString reason = NoBarcodeReason(*this, code); !reason.isEmpty())
-                platform::ReportFailure(QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(code), reason));
             platform::DoEvents();
             Picture2.SetPictureFrom(SelectedSurface());
             platform::DoEvents();
-            return Picture2.PictureDrawing();
+            return output::Barcode{Picture2.PictureDrawing(), LastFailure()};
         },
         [this, &printed, lines](qint64 n) {
             printed = n;
             Progress->setText(output::ListingProgress(lines < 0 ? n + 1 : std::min(n + 1, lines), lines));
         });
     Progress->clear();
-    if (!done && platform::TerminationRequested())
+    if (!result.sent && platform::TerminationRequested())
         ShowJobStatus(output::ListingStopped(printed, lines));
-    else if (!done)
+    else if (!result.sent)
         ShowJobStatus(QString()); // a message said why
     else if (printed == 0)
         ShowJobStatus(QStringLiteral("Nothing was printed: the file has no lines."));
     else
         ShowJobStatus(output::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
+    return result.AllAsAsked();
 }
 
 void Form1::Command8_Click()

@@ -3,13 +3,11 @@
 // asked in Text9.
 #include "app/PatternGenerate.h"
 
-#include "app/Form1.h"
 
 #include "platform/Numeric.h"
 #include "platform/Units.h"
 #include "symbologies/BarPattern.h"
 
-#include <QLineEdit>
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -17,7 +15,7 @@
 namespace app {
 namespace {
 
-using platform::PictureBox;
+using platform::Surface;
 
 constexpr float kLeft = 1;
 constexpr float kTop = 20;
@@ -50,7 +48,7 @@ std::optional<int> StretchWidthFrom(const QString& text9)
     if (!v || std::isnan(*v) || *v == kUnscaledWidth)
         return std::nullopt;
     // Wider than the widest surface can't be shown anyway.
-    const double n = platform::RoundHalfEven(std::min(*v, double(PictureBox::kMaxPixels)));
+    const double n = platform::RoundHalfEven(std::min(*v, double(Surface::kMaxPixels)));
     if (!(n >= 1))
         return std::nullopt;
     return static_cast<int>(n);
@@ -83,10 +81,15 @@ double DrawnExtent(const platform::Surface& box, const QString& text, symbologie
 
 } // namespace
 
-bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, platform::Surface& surface)
+bool AsksForStretch(const QString& text9) { return StretchWidthFrom(text9).has_value(); }
+
+bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, platform::Surface& surface,
+                       platform::MaybeFailure* failure)
 {
     surface.SetScaleMode(platform::ScaleMode::Pixels); // the renderer draws in pixels here
-    symbologies::EncodePattern(type, text);
+    auto encoded = symbologies::EncodePattern(type, text);
+    if (failure)
+        *failure = std::move(encoded);
     const symbologies::ModuleWidths widths = WidthsFor(symbologies::BarPattern, sizes.text9);
     const float barHeight = BarHeightFrom(sizes.text8);
 
@@ -96,24 +99,12 @@ bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& s
     if (StretchWidthFrom(sizes.text9))
         surface.SetWidth(std::max(kStretchSurfaceTwips, surface.Width()));
     const double drawn = DrawnExtent(surface, text, widths, sizes.withText);
-    if (drawn > PictureBox::kMaxPixels)
+    if (drawn > Surface::kMaxPixels)
         return false;
     if (drawn > platform::TwipsToPixels(surface.Width()))
         surface.SetWidth(platform::PixelsToTwips(drawn));
     surface.Cls();
     symbologies::DrawPattern(surface, {widths, barHeight, sizes.withText, type == u"25"}, kLeft, kTop, text);
-    return true;
-}
-
-bool Form1::GenerateBarPattern(const QString& type)
-{
-    QString text = Text1->text();
-    if (!DrawPatternSymbol(type, text, {Text8->text(), Text9->text(), Check2Ticked()}, Picture5))
-        return false;
-    if (StretchWidthFrom(Text9->text())) {
-        Picture8.SetWidth(Picture5.Width());
-        Picture4.SetWidth(Picture5.Width());
-    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 // widths that bring it nearest the width asked in Text9.
 #pragma once
 
+#include "platform/Failure.h"
 #include "platform/Surface.h"
 
 #include <QString>
@@ -16,10 +17,16 @@ struct PatternSizes {
     bool withText = false;
 };
 
+// Whether Text9 asks for a width other than the "800" drawing's.
+bool AsksForStretch(const QString& text9);
+
 // Encodes `text` with the renderer's type ("128", "25", "Codit"; `text`
 // changes as the type says) and draws it on the surface, in pixel scale,
 // from (1, 20), the surface widened to hold it. False, with nothing drawn,
 // when the symbol is wider than the widest surface.
-bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, platform::Surface& surface);
+// An encoder that fails part-way (Interleaved 2 of 5) draws what it built
+// and says why in `failure`.
+bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, platform::Surface& surface,
+                       platform::MaybeFailure* failure = nullptr);
 
 } // namespace app

@@ -17,6 +17,8 @@
 
 namespace {
 
+bool g_pathsTold = true; // every PDF's path reached stdout
+
 // The PDF's path on stdout is how a script learns where its job went: a
 // path that could not be written there (a full disk, a closed stdout) is a
 // failed run.
@@ -25,9 +27,11 @@ void TellPdfWritten(const QString& path)
     const QByteArray line = platform::ToLocalBytes(path) + '\n';
     errno = 0;
     const bool written = std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout) == static_cast<size_t>(line.size());
-    if (std::fflush(stdout) != 0 || !written)
+    if (std::fflush(stdout) != 0 || !written) {
+        g_pathsTold = false;
         platform::MsgBox(QStringLiteral("The PDF file %1 was written, but its path could not be written to the standard output: %2")
                              .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
 }
 
 } // namespace
@@ -65,7 +69,7 @@ int main(int argc, char* argv[])
 
     app::Form1 window;
     if (window.Form_Load(commandLine))
-        return platform::MessagesShown() == 0 ? 0 : 1;
+        return window.BatchSucceeded() && g_pathsTold ? 0 : 1;
     window.show();
     return QApplication::exec();
 }

@@ -1,7 +1,6 @@
 #include "code128engine/Code128Engine.h"
 
 #include "code128engine/Code128Encoding.h"
-#include "platform/MessageBox.h"
 #include "platform/Numeric.h"
 
 #include <algorithm>
@@ -219,9 +218,8 @@ std::int32_t DrawCode128(Code128Params& params, HDC dc)
 
 QString Code128ErrorMessage(std::int32_t)
 {
-    MsgBox(QStringLiteral("There was an Unknow Error please send an email to ") + QLatin1String(kSupportAddress)
-           + QLatin1Char(' '));
-    return {};
+    return QStringLiteral("There was an Unknow Error please send an email to ") + QLatin1String(kSupportAddress) +
+           QLatin1Char(' ');
 }
 
 } // namespace code128engine

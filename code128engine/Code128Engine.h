@@ -29,7 +29,7 @@ Code128Extent MeasureCode128(const Code128Params& params, platform::HDC dc);
 // left as it was. Every GDI object created is deleted before returning.
 std::int32_t DrawCode128(Code128Params& params, platform::HDC dc);
 
-// Shows the one message for every engine error and returns an empty text.
+// The one message for every engine error, whatever the code; the caller shows it.
 QString Code128ErrorMessage(std::int32_t code);
 
 // The address the error message asks the user to write to.

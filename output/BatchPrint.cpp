@@ -34,6 +34,13 @@ QString CutLinesMessage(const QString& shownPath, const QList<qint64>& lines)
         .arg(BatchFileReader::kMaxLineBytes / (1024 * 1024));
 }
 
+// A code as a message shows it: a very long one by its start.
+QString Shortened(const QString& code)
+{
+    constexpr qsizetype kShown = 60;
+    return code.size() <= kShown ? code : code.left(kShown) + QStringLiteral("...");
+}
+
 } // namespace
 
 QString TrimBlanks(const QString& text)
@@ -56,19 +63,20 @@ std::optional<QString> CodeOfLine(const QString& line, const QString& pattern, b
     return TrimBlanks(t.mid(pattern.size()));
 }
 
-bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,
-                  const LinePrinted& linePrinted)
+ListingResult PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,
+                           const LinePrinted& linePrinted)
 {
     const QString shownPath = QDir::toNativeSeparators(options.path);
     BatchFileReader reader;
     if (!reader.Open(options.path)) {
         platform::MsgBox(QStringLiteral("Cannot open the file \"%1\": %2").arg(shownPath, reader.Error()));
-        return false;
+        return {};
     }
 
     printer.SetScaleMode(platform::PrinterScale::Millimeters);
     QString line;
     QList<qint64> cutLines;
+    ListingResult result;
     for (qint64 printed = 0;;) {
         platform::DoEvents();
         // A stop asked for while the reader waits for a slow writer ends the wait.
@@ -78,7 +86,7 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
             platform::MsgBox(QStringLiteral("Printing of \"%1\" was stopped before the end of the file; "
                                             "nothing was sent to the printer.")
                                  .arg(shownPath));
-            return false;
+            return {};
         }
         if (!gotLine)
             break;
@@ -88,10 +96,15 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
             cutLines.append(reader.LineNumber());
         else
             code = CodeOfLine(line, options.pattern, options.keepPattern);
-        platform::Drawing barcode;
+        Barcode barcode;
         if (code)
             barcode = barcodeFor(*code);
-        const double barcodeHeight = code ? printer.DrawingHeight(barcode) : 0;
+        if (barcode.failure) {
+            ++result.linesNotAsAsked;
+            if (barcode.failure->inPicture)
+                platform::ReportFailure(QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(*code), barcode.failure->text));
+        }
+        const double barcodeHeight = code ? printer.DrawingHeight(barcode.drawing) : 0;
 
         // A line and its barcode stay together, and a barcode is never cut
         // by the bottom of the page: when they don't fit in what is left of
@@ -103,7 +116,7 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
         printer.Print(line);
         if (code) {
             const double top = printer.CurrentY();
-            printer.PaintDrawing(barcode, 0, top);
+            printer.PaintDrawing(barcode.drawing, 0, top);
             printer.Print(kBlankLine);
             printer.Print(kBlankLine);
             // A barcode taller than those lines keeps one line of space below
@@ -120,17 +133,18 @@ bool PrintListing(const BatchOptions& options, platform::Printer& printer, const
     if (!reader.Error().isEmpty()) {
         printer.KillDoc(); // a listing cut short is not sent as if it were whole
         platform::MsgBox(QStringLiteral("Cannot read the file \"%1\": %2").arg(shownPath, reader.Error()));
-        return false;
+        return {};
     }
     if (!printer.EndDoc()) {
         platform::MsgBox(printer.Error());
-        return false;
+        return {};
     }
+    result.sent = true;
     if (!cutLines.isEmpty()) {
         platform::MsgBox(CutLinesMessage(shownPath, cutLines));
-        return false;
+        result.linesNotAsAsked += cutLines.size();
     }
-    return true;
+    return result;
 }
 
 } // namespace output

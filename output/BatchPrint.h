@@ -2,6 +2,7 @@
 // every line as text and every code line followed by its barcode.
 #pragma once
 
+#include "platform/Failure.h"
 #include "platform/Printers.h"
 
 #include <QString>
@@ -29,8 +30,21 @@ struct BatchOptions {
     bool keepPattern = false;
 };
 
-// Makes the barcode of one code and returns the drawing to print under it.
-using BarcodeMaker = std::function<platform::Drawing(const QString& code)>;
+// The barcode of one code: the drawing to print under it, and why it is
+// not the code's barcode when it isn't.
+struct Barcode {
+    platform::Drawing drawing;
+    platform::MaybeFailure failure;
+};
+using BarcodeMaker = std::function<Barcode(const QString& code)>;
+
+// What became of a listing.
+struct ListingResult {
+    bool sent = false;           // the job went to the printer
+    qint64 linesNotAsAsked = 0;  // code lines without their barcode, lines cut at the limit
+    bool AllAsAsked() const { return sent && linesNotAsAsked == 0; }
+    explicit operator bool() const { return AllAsAsked(); }
+};
 
 // Called after every line printed, with the number of lines printed so far.
 using LinePrinted = std::function<void(qint64 lines)>;
@@ -39,10 +53,12 @@ using LinePrinted = std::function<void(qint64 lines)>;
 // opened or read, a failing printer) are shown as messages naming the file
 // or printer and the reason; nothing of a file that can't be opened is
 // printed. A line longer than the reader's limit prints its start and no
-// barcode, and a message names it. Returns true when every line printed as
-// asked. A stop request (platform::TerminationRequested) drops the job at
-// the next line.
-bool PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,
-                  const LinePrinted& linePrinted = {});
+// barcode, and a message names it. A barcode that failed is counted; one
+// whose failure the window shows in its own way (UPC's message in its
+// picture) is reported here, the others were shown by whoever made them.
+// A stop request (platform::TerminationRequested) drops the job at the
+// next line.
+ListingResult PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,
+                           const LinePrinted& linePrinted = {});
 
 } // namespace output

@@ -24,7 +24,6 @@ public:
 
 DialogSink g_dialogs;
 MessageSink* g_sink = &g_dialogs;
-int g_shown = 0;
 
 } // namespace
 
@@ -32,7 +31,6 @@ QString AppTitle() { return QStringLiteral("Quorvane"); }
 
 void MsgBox(const QString& text, const QString& title)
 {
-    ++g_shown;
     g_sink->Show(text, title);
 }
 
@@ -40,7 +38,6 @@ void ShowNotice(const QString& text, const QString& title) { g_sink->Show(text, 
 
 void ReportFailure(const QString& text, const QString& title)
 {
-    ++g_shown;
     g_sink->ShowFailure(text, title);
 }
 
@@ -51,8 +48,6 @@ MessageSink* SetMessageSink(MessageSink* sink)
     return previous;
 }
 
-int MessagesShown() { return g_shown; }
-void ResetMessageCount(int count) { g_shown = count; }
 
 void StderrSink::Show(const QString& text, const QString& title)
 {

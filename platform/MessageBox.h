@@ -1,7 +1,7 @@
 // The one way the program shows a message. In the window a modal box with
 // an OK button; in an unattended run a line on stderr, never a wait; in
-// tests a recorder. Every message shown is counted, so an unattended run
-// can tell whether anything went wrong.
+// tests a recorder. What went wrong is told here; whether an action
+// succeeded comes from its result, not from the messages it showed.
 #pragma once
 
 #include <QString>
@@ -28,16 +28,12 @@ void MsgBox(const QString& text, const QString& title = AppTitle());
 void ShowNotice(const QString& text, const QString& title = AppTitle());
 
 // Reports a failure that the window already shows in its own way (the UPC
-// drawer's message inside its picture, an empty surface): counted like a
-// message, and shown only where nothing else shows it (stderr).
+// drawer's message inside its picture, an empty surface): shown only where
+// nothing else shows it (stderr).
 void ReportFailure(const QString& text, const QString& title = AppTitle());
 
 // Installs a sink; returns the previous one. The default shows boxes.
 MessageSink* SetMessageSink(MessageSink* sink);
-
-// How many messages (not notices) have been shown since start or the last reset.
-int MessagesShown();
-void ResetMessageCount(int count = 0);
 
 // Writes "title: text" to stderr, one line per message line.
 class StderrSink : public MessageSink {

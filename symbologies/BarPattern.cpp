@@ -42,18 +42,19 @@ constexpr int kBearerBar = 2;
 
 } // namespace
 
-void EncodePattern(const QString& type, QString& text)
+platform::MaybeFailure EncodePattern(const QString& type, QString& text)
 {
     if (type == u"128") {
         EncodeCode128B(text);
     } else if (type == u"25") {
         if (text.size() % 2 != 0)
             text += QLatin1Char('0');
-        EncodeInterleaved25(text);
+        return EncodeInterleaved25(text);
     } else if (type == u"Codit") {
         text = text.toUpper();
         EncodeCodabar(text);
     }
+    return std::nullopt;
 }
 
 PatternModules CountModules(const QString& pattern)
@@ -126,11 +127,12 @@ void DrawPattern(platform::Surface& surface, const PatternStyle& style, float le
     }
 }
 
-void DrawBarPattern(const QString& type, QString& text, platform::Surface& surface, ModuleWidths widths,
-                    float barHeight, float left, float top, bool includeText)
+platform::MaybeFailure DrawBarPattern(const QString& type, QString& text, platform::Surface& surface,
+                                     ModuleWidths widths, float barHeight, float left, float top, bool includeText)
 {
-    EncodePattern(type, text);
+    auto failure = EncodePattern(type, text);
     DrawPattern(surface, {widths, barHeight, includeText, type == u"25"}, left, top, text);
+    return failure;
 }
 
 } // namespace symbologies

@@ -7,6 +7,7 @@
 // spaces. Every pattern starts and ends with a bar.
 #pragma once
 
+#include "platform/Failure.h"
 #include "platform/Surface.h"
 
 #include <QString>
@@ -34,8 +35,9 @@ struct ModuleWidths {
 // BarPattern. Types: "128" Code 128 B, "25" Interleaved 2 of 5 (an
 // odd-length text gets "0" appended), "Codit" Codabar (the text is
 // upper-cased). Any other type runs no encoder, so BarPattern keeps the
-// previous pattern. `text` may be changed as said.
-void EncodePattern(const QString& type, QString& text);
+// previous pattern. `text` may be changed as said. An encoder that fails
+// part-way (Interleaved 2 of 5) leaves what it built and says why.
+platform::MaybeFailure EncodePattern(const QString& type, QString& text);
 
 // How a pattern is drawn.
 struct PatternStyle {
@@ -53,8 +55,8 @@ void DrawPattern(platform::Surface& surface, const PatternStyle& style, float le
 // bar, `widths` a module, and the (possibly changed) text left-aligned
 // under the bars when asked; Interleaved 2 of 5 with bearer bars. Geometry
 // is in the surface's scale units; the surface is neither cleared nor resized.
-void DrawBarPattern(const QString& type, QString& text, platform::Surface& surface, ModuleWidths widths,
-                    float barHeight, float left, float top, bool includeText);
+platform::MaybeFailure DrawBarPattern(const QString& type, QString& text, platform::Surface& surface,
+                                     ModuleWidths widths, float barHeight, float left, float top, bool includeText);
 
 // Appends a piece of pattern held as ASCII digits.
 inline void AppendPattern(QString& pattern, std::string_view piece)

@@ -1,6 +1,5 @@
 #include "symbologies/Ean.h"
 
-#include "platform/MessageBox.h"
 #include "platform/Numeric.h"
 #include "platform/RunTimeError.h"
 #include "symbologies/Gs1CheckDigit.h"
@@ -131,15 +130,14 @@ void DrawEanGuard(platform::Surface& box, int& x, double barLength)
     x += 3;
 }
 
-void DrawEan(platform::Surface& box, const QString& barLength, const QString& fontSize)
+platform::MaybeFailure DrawEan(platform::Surface& box, const QString& barLength, const QString& fontSize)
 {
     const QString text = box.Tag;
     if (text.size() <= 6)
-        return;
+        return std::nullopt;
     if (text.size() > kEanMaxTextLength) {
         box.Cls();
-        platform::MsgBox(EanTooLongMessage());
-        return;
+        return platform::Failure{platform::kNotDrawable, EanTooLongMessage()};
     }
     const int kind = text.size() <= 11 ? 8 : 13;
     const QString code = EanWithCheckDigit(text.left(kind - 1));
@@ -147,8 +145,9 @@ void DrawEan(platform::Surface& box, const QString& barLength, const QString& fo
     try {
         DrawSymbol(box, code, kind, barLength, fontSize);
     } catch (const platform::RunTimeFault& fault) {
-        platform::MsgBox(platform::RunTimeErrorMessage(fault.error()));
+        return platform::Failure{static_cast<int>(fault.error()), platform::RunTimeErrorMessage(fault.error())};
     }
+    return std::nullopt;
 }
 
 void FitEanScale(platform::Surface& box, const QString& barLength, const QString& fontSize)

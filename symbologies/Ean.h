@@ -3,6 +3,7 @@
 // line, guard bars longer than the data bars and each digit under its bars.
 #pragma once
 
+#include "platform/Failure.h"
 #include "platform/Surface.h"
 
 #include <QString>
@@ -60,9 +61,10 @@ void DrawEanGuard(platform::Surface& box, int& x, double barLength);
 // 7, 12 to 20 EAN-13 of the first 12, and a typed check digit is replaced
 // by the computed one; box.Tag becomes the full code. Up to 6 characters
 // draw nothing. `barLength` and `fontSize` are the texts of the size
-// fields. A run-time error (a non-digit, a non-numeric or huge size) shows
-// its number and description and keeps what was drawn.
-void DrawEan(platform::Surface& box, const QString& barLength, const QString& fontSize);
+// fields. A run-time error (a non-digit, a non-numeric or huge size) comes
+// back as its number and description, and what was drawn stays; a text
+// over 20 characters draws nothing and says so.
+platform::MaybeFailure DrawEan(platform::Surface& box, const QString& barLength, const QString& fontSize);
 
 // Gives the box the scale DrawEan draws in: two pixels per module, so the
 // two-pixel lines of neighbouring dark modules join into solid bars, and a

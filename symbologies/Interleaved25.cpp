@@ -1,6 +1,5 @@
 #include "symbologies/Interleaved25.h"
 
-#include "platform/MessageBox.h"
 #include "symbologies/BarPattern.h"
 
 #include <array>
@@ -71,12 +70,13 @@ Interleaved25Result Interleaved25Pattern(const QString& text)
     return result;
 }
 
-void EncodeInterleaved25(const QString& text)
+platform::MaybeFailure EncodeInterleaved25(const QString& text)
 {
     auto result = Interleaved25Pattern(text);
     BarPattern = std::move(result.pattern);
-    if (result.error)
-        platform::MsgBox(platform::RunTimeErrorMessage(*result.error));
+    if (!result.error)
+        return std::nullopt;
+    return platform::Failure{static_cast<int>(*result.error), platform::RunTimeErrorMessage(*result.error)};
 }
 
 } // namespace symbologies

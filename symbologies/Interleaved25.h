@@ -3,6 +3,7 @@
 // check digit. Wide elements are three modules.
 #pragma once
 
+#include "platform/Failure.h"
 #include "platform/RunTimeError.h"
 
 #include <QString>
@@ -25,8 +26,8 @@ inline constexpr int kInterleaved25MaxLength = 21;
 // range" when its pair is reached (a digit beyond the 21st fails at once).
 Interleaved25Result Interleaved25Pattern(const QString& text);
 
-// Writes the pattern into BarPattern; a failure is shown as "9", a line
+// Writes the pattern into BarPattern. A failure comes back as "9", a line
 // break and its description, and the partial pattern stays.
-void EncodeInterleaved25(const QString& text);
+platform::MaybeFailure EncodeInterleaved25(const QString& text);
 
 } // namespace symbologies

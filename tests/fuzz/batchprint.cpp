@@ -68,12 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::ScopedMessageSink sink(&messages);
     platform::Printer& current = platform::CurrentPrinter();
     current.SelectByName(printer);
-    const bool printed = output::PrintListing({path, pattern, keep}, current, [&](const QString&) {
-        platform::Drawing barcode;
-        barcode.size = QSize(width, height);
-        barcode.AddFill(QRect(0, 0, width, height), platform::kBlack);
+    const bool printed = static_cast<bool>(output::PrintListing({path, pattern, keep}, current, [&](const QString&) {
+        output::Barcode barcode;
+        barcode.drawing.size = QSize(width, height);
+        barcode.drawing.AddFill(QRect(0, 0, width, height), platform::kBlack);
         return barcode;
-    });
+    }));
     if (printed != messages.texts.isEmpty())
         __builtin_trap(); // a failure without a reason, or a reason for a success
     if (current.DocFailed() || !current.EndDoc())

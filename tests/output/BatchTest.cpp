@@ -216,13 +216,14 @@ struct ListingTest : ::testing::Test {
     bool print(const QByteArray& bytes, const QString& pattern = QStringLiteral("*"))
     {
         const QString path = WriteFile(dir, QStringLiteral("in.txt"), bytes);
-        return output::PrintListing({path, pattern, false}, platform::CurrentPrinter(), [this](const QString& code) {
-            codes << code;
-            platform::Drawing block;
-            block.size = QSize(300, 60);
-            block.AddFill(QRect(0, 0, 300, 60), platform::kBlack);
-            return block;
-        });
+        return static_cast<bool>(
+            output::PrintListing({path, pattern, false}, platform::CurrentPrinter(), [this](const QString& code) {
+                codes << code;
+                output::Barcode block;
+                block.drawing.size = QSize(300, 60);
+                block.drawing.AddFill(QRect(0, 0, 300, 60), platform::kBlack);
+                return block;
+            }));
     }
 };
 
@@ -288,7 +289,7 @@ TEST_F(ListingTest, MissingFile_MessageNamesTheFileAndNothingIsPrinted)
 {
     const QString path = dir.filePath(QStringLiteral("no such file.txt"));
     EXPECT_FALSE(output::PrintListing({path, QStringLiteral("*"), false}, platform::CurrentPrinter(),
-                                      [](const QString&) { return platform::Drawing(); }));
+                                      [](const QString&) { return output::Barcode(); }));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(path)) << messages.texts[0].toStdString();
     EXPECT_TRUE(sandbox.written.isEmpty());

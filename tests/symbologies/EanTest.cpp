@@ -27,12 +27,12 @@ Drawn Draw(const QString& tag, const QString& barLength = QStringLiteral("8"),
 {
     PictureBox box(720, 840, 3600, 1095);
     box.Tag = tag;
-    platform::RecordingSink sink;
-    platform::ScopedMessageSink scoped(&sink);
     symbologies::FitEanScale(box, barLength, fontSize);
-    symbologies::DrawEan(box, barLength, fontSize);
+    QStringList reported; // what the drawer says went wrong
+    if (const auto failure = symbologies::DrawEan(box, barLength, fontSize))
+        reported << failure->text;
     const double bar = platform::NumberOr(barLength, 8);
-    return {box.Image(), box.Tag, sink.texts, box.ToPixelY((5 + bar) / 2), box.ToPixelY(bar + 3), box.ToPixelY(bar)};
+    return {box.Image(), box.Tag, reported, box.ToPixelY((5 + bar) / 2), box.ToPixelY(bar + 3), box.ToPixelY(bar)};
 }
 
 bool Dark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }

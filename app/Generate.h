@@ -1,0 +1,89 @@
+// Generate without a window: a value that says what to draw (symbology,
+// text, sizes, width, caption) turned into a drawing. The window reads its
+// controls into that value once and draws on its own picture boxes; the
+// printer, the exports and the command line draw on surfaces that only
+// record. One table row per symbology says how it is drawn.
+#pragma once
+
+#include "platform/Failure.h"
+#include "platform/Surface.h"
+
+#include <QString>
+#include <optional>
+#include <span>
+
+namespace app {
+
+inline const QString kTooLongToDraw =
+    QStringLiteral("The bar code text is too long to draw as one barcode. Please shorten it.");
+
+enum class Symbology { Code128B, Code39, Code128_1, Code25, UpcA, Ean, Codabar };
+
+// What one Generate draws, as the window's controls say it.
+struct SymbolRequest {
+    Symbology symbology = Symbology::Code128B;
+    QString text;
+    QString text8 = QStringLiteral("1.4"); // height factor (EAN: the font size)
+    QString text3 = QStringLiteral("8");   // font size (EAN: the bar length)
+    QString text9 = QStringLiteral("500"); // width of the pattern symbols
+    bool withText = false;                 // the human-readable text with the bars
+};
+
+// The surfaces Generate draws on, named as the window's picture boxes.
+struct GenerateSurfaces {
+    platform::Surface& picture1;  // Code 39 and Code 128 B
+    platform::Surface& picture5;  // Code 128-1, Code 2/5 and Codabar
+    platform::Surface& picture9;  // UPC
+    platform::Surface& picture10; // EAN
+};
+
+// Where each surface sits in the window and how big it is, in twips.
+struct SurfaceGeometry {
+    double left, top, width, height;
+};
+inline constexpr SurfaceGeometry kPicture1Geometry{240, 120, 6615, 855};
+inline constexpr SurfaceGeometry kPicture5Geometry{240, 120, 6615, 1095};
+inline constexpr SurfaceGeometry kPicture9Geometry{240, 0, 5055, 1095};
+inline constexpr SurfaceGeometry kPicture10Geometry{720, 840, 3600, 1095};
+
+struct Generated {
+    // What was drawn on; none when nothing was (an empty text, a text too
+    // long, an engine error). A failure can come with a drawing: the part of
+    // a symbol an encoder built, or UPC's message in its picture.
+    platform::Surface* surface = nullptr;
+    platform::MaybeFailure failure;
+    QString tag; // UPC: the check digit; EAN: the full code with its check digit
+};
+
+// One symbology: how the window and the command line name it, and its step.
+struct SymbologyRow {
+    Symbology symbology;
+    const char* name;    // on the command line
+    const char* caption; // the option's caption in the window
+    Generated (*draw)(const SymbolRequest&, GenerateSurfaces&);
+};
+std::span<const SymbologyRow> Symbologies();
+const SymbologyRow& RowOf(Symbology symbology);
+std::optional<Symbology> SymbologyNamed(const QString& name);
+
+// Draws the request on the surface its symbology uses, which the caller has
+// cleared. Nothing is shown: a failure comes back.
+Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces);
+
+// Picture1 for a height factor and a font size: an inner height of 40 x the
+// factor (1.4 and 8 for texts that are not numbers). Code 39 and Code 128 B
+// size it from the request every time, so the same value always draws the
+// same symbol, whatever the fields held when the height last changed.
+void SizePicture1(platform::Surface& picture1, const QString& text8, const QString& text3);
+
+struct Symbol {
+    platform::Drawing drawing; // empty when nothing was drawn
+    platform::MaybeFailure failure;
+    QString tag;
+};
+
+// Generate with no window: fresh surfaces of the window's design, and the
+// drawing of the one drawn on.
+Symbol GenerateSymbol(const SymbolRequest& request);
+
+} // namespace app
