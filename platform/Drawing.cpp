@@ -240,14 +240,15 @@ void Replay(const Drawing& drawing, QPainter& painter, QPointF topLeft, const De
     const double perPixel = s / dot; // dots per drawing pixel
     // The corner on a whole dot; every box edge a whole number of dots from
     // it, counted from where a module starts, so equal widths stay equal.
-    const double ox = std::round(topLeft.x() / dot), oy = std::round(topLeft.y() / dot);
+    const QPointF g = grid.origin;
+    const double ox = std::round((topLeft.x() - g.x()) / dot), oy = std::round((topLeft.y() - g.y()) / dot);
     const double x0 = drawing.moduleOrigin;
     const double x0Dots = std::round(x0 * perPixel);
     Mapping m;
     m.scale = s;
-    m.origin = QPointF(ox * dot, oy * dot);
-    m.edgeX = [=](double x) { return (ox + x0Dots + std::round((x - x0) * perPixel)) * dot; };
-    m.edgeY = [=](double y) { return (oy + std::round(y * perPixel)) * dot; };
+    m.origin = g + QPointF(ox * dot, oy * dot);
+    m.edgeX = [=](double x) { return g.x() + (ox + x0Dots + std::round((x - x0) * perPixel)) * dot; };
+    m.edgeY = [=](double y) { return g.y() + (oy + std::round(y * perPixel)) * dot; };
     PaintOps(drawing, painter, m);
 }
 

@@ -85,6 +85,7 @@ void PaintOp(QPainter& painter, const DrawOp& op);
 struct DeviceGrid {
     double deviceDpi = 96; // device units per inch
     double gridDpi = 96;   // dots per inch the shapes are placed on
+    QPointF origin;        // a point of the grid, in device units (the corner of the sheet)
 
     double Dot() const { return deviceDpi / gridDpi; }
     // Device units per drawing pixel for a drawing whose module is `module`

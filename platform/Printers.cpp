@@ -2,6 +2,7 @@
 
 #include "platform/HomeFolder.h"
 #include "platform/PdfFile.h"
+#include "platform/PrinterResolution.h"
 #include "platform/Units.h"
 
 #include <QDateTime>
@@ -34,6 +35,10 @@ public:
             error = QStringLiteral("the printer is no longer installed");
             return false;
         }
+        // Drawn at the printer's own dots, not at Qt's 1200 that the
+        // printer would scale down.
+        if (const auto dpi = PrinterResolution(deviceName))
+            printer.setResolution(*dpi);
         return true;
     }
 };
@@ -218,8 +223,12 @@ bool Printer::ensureDoc()
         return false;
     }
     d.dpi = d.device()->logicalDpiX();
-    // A printer's dots are its resolution; a PDF's are the grid it is made for.
-    d.grid = DeviceGrid{d.dpi, builtIn ? kPdfGridDpi : d.dpi};
+    // A printer's dots are its resolution; a PDF's are the grid it is made
+    // for. Either grid starts at the corner of the sheet, which lies outside
+    // the printable area the painter starts at.
+    d.grid = DeviceGrid{d.dpi, builtIn ? kPdfGridDpi : d.dpi, {}};
+    d.grid.origin = builtIn ? -d.pdf->pageLayout().paintRectPixels(kPdfResolution).topLeft()
+                            : -d.printer->pageRect(QPrinter::DevicePixel).topLeft();
     d.pageWidthInches = d.device()->width() / d.dpi;
     d.pageHeightInches = d.device()->height() / d.dpi;
     d.painter.setFont(QFont(PrinterFont(), d.device()));

@@ -57,7 +57,7 @@ struct SymbologyRow {
 // run: the module lands on whole dots and equal widths stay equal.
 void ExpectWholeModules(const QImage& page, const testsupport::Decoded& d, int dpi)
 {
-    const auto runs = testsupport::RunsFrom(page, d.left, d.top + 2, dpi / 10);
+    const auto runs = testsupport::RunsFrom(page, d.left, d.Middle(), dpi / 10);
     ASSERT_GT(runs.size(), 20u);
     const int module = *std::min_element(runs.begin(), runs.end());
     for (int r : runs)
@@ -143,7 +143,7 @@ TEST_F(SharpPrintTest, SystemPrinterAt203Dpi_ModulesAreWholeDots)
     const auto d = testsupport::DecodeOne(pages[0], ZXing::BarcodeFormat::Code128);
     EXPECT_EQ(d.text, "QV-0001");
     ExpectWholeModules(pages[0], d, 203);
-    const auto runs = testsupport::RunsFrom(pages[0], d.left, d.top + 2, 20);
+    const auto runs = testsupport::RunsFrom(pages[0], d.left, d.Middle(), 20);
     EXPECT_EQ(*std::min_element(runs.begin(), runs.end()), 2) << "a 1/96-inch module is 2 dots at 203 dpi";
 }
 

@@ -30,6 +30,7 @@ Decoded ToDecoded(const ZXing::Result& r)
     const auto& pos = r.position();
     d.top = std::min({pos.topLeft().y, pos.topRight().y, pos.bottomLeft().y, pos.bottomRight().y});
     d.left = std::min({pos.topLeft().x, pos.bottomLeft().x, pos.topRight().x, pos.bottomRight().x});
+    d.bottom = std::max({pos.topLeft().y, pos.topRight().y, pos.bottomLeft().y, pos.bottomRight().y});
     return d;
 }
 

@@ -15,6 +15,8 @@ struct Decoded {
     ZXing::BarcodeFormat format = ZXing::BarcodeFormat::None;
     int top = 0;  // y of the symbol's first scan line found
     int left = 0; // x of the symbol's left edge
+    int bottom = 0; // y of the last scan line found
+    int Middle() const { return (top + bottom) / 2; }
 };
 
 // The first barcode of the given formats found in the image, text empty when none.

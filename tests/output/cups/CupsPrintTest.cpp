@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
+#include <algorithm>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -139,9 +140,29 @@ private:
     QByteArray previousServer_;
 };
 
+// A copy of the cups-pdf driver whose printer prints at `dpi`, as a label
+// printer's driver says its resolution.
+QString DriverAt(const QTemporaryDir& dir, int dpi)
+{
+    QFile in(QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"));
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray ppd = in.readAll();
+    const QByteArray res = QByteArray::number(dpi) + "dpi";
+    ppd.replace("*DefaultResolution: 300dpi", "*DefaultResolution: " + res);
+    ppd.replace("*Resolution 300dpi/300 DPI:", "*Resolution " + res + "/" + QByteArray::number(dpi) +
+                                                   " DPI: \"<</HWResolution[" + QByteArray::number(dpi) + " " +
+                                                   QByteArray::number(dpi) + "]>>setpagedevice\"\n*Resolution 300dpi/300 DPI:");
+    QFile out(dir.filePath(QStringLiteral("label-%1.ppd").arg(dpi)));
+    if (!out.open(QIODevice::WriteOnly))
+        return {};
+    out.write(ppd);
+    return out.fileName();
+}
+
 } // namespace
 
-TEST(CupsPrinting, QueueListedByName_PrintsAndTheQueuesPdfScans)
+TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "cupsd and the cups-pdf backend need root";
@@ -151,17 +172,20 @@ TEST(CupsPrinting, QueueListedByName_PrintsAndTheQueuesPdfScans)
 
     OwnCupsd cups;
     ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
-    QString out;
-    ASSERT_TRUE(RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), kQueue, QStringLiteral("-E"), QStringLiteral("-v"),
-                                                    QStringLiteral("cups-pdf:/"), QStringLiteral("-P"),
-                                                    QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd")},
-                        &out))
-        << out.toStdString();
-
-    // cups-pdf names a file by the job's title and overwrites an older file
-    // of that name: the job's file is the one written after it was sent.
-    const QString pdfFolder = CupsPdfOutputFolder();
-    const QDateTime sent = QDateTime::currentDateTime().addSecs(-1);
+    QTemporaryDir drivers;
+    // An office printer's driver (300 dpi) and a label printer's (203 dpi).
+    struct Queue {
+        QString name;
+        int dpi;
+    };
+    const Queue queues[] = {{kQueue, 300}, {QStringLiteral("Label203"), 203}};
+    for (const Queue& q : queues) {
+        QString out;
+        ASSERT_TRUE(RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), q.name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                                        QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), DriverAt(drivers, q.dpi)},
+                            &out))
+            << out.toStdString();
+    }
 
     testsupport::TempConfig config;
     platform::SetPrinterCatalog(nullptr); // the system's printers, now those of our cupsd
@@ -173,30 +197,56 @@ TEST(CupsPrinting, QueueListedByName_PrintsAndTheQueuesPdfScans)
     QStringList listed;
     for (int i = 0; i < form.Combo1->count(); ++i)
         listed << form.Combo1->itemText(i);
-    EXPECT_EQ(listed, (QStringList{kQueue, platform::kPdfPrinterName}));
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("Label203"), platform::kPdfPrinterName, kQueue}));
 
-    form.Option2->setChecked(true);
-    form.Text1->setText(QStringLiteral("CUPS-42"));
-    form.Combo1->setEditText(kQueue);
-    form.Command2_Click();
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(platform::CurrentPrinter().DeviceName(), kQueue);
+    const QString pdfFolder = CupsPdfOutputFolder();
+    struct Job {
+        QRadioButton* app::Form1::*option;
+        const char* text;
+        ZXing::BarcodeFormat format;
+    };
+    const Job jobs[] = {{&app::Form1::Option2, "CUPS-42", ZXing::BarcodeFormat::Code39},
+                        {&app::Form1::Option1, "Label 203", ZXing::BarcodeFormat::Code128}};
+    for (const Queue& q : queues) {
+        for (const Job& j : jobs) {
+            SCOPED_TRACE(q.name.toStdString() + ": " + j.text);
+            // cups-pdf names a file by the job's title and overwrites an
+            // older file of that name: the job's file is the one written
+            // after it was sent.
+            const QDateTime sent = QDateTime::currentDateTime().addSecs(-1);
+            (form.*j.option)->setChecked(true);
+            form.Text1->setText(QString::fromLatin1(j.text));
+            form.Combo1->setEditText(q.name);
+            form.Command2_Click();
+            EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+            EXPECT_EQ(platform::CurrentPrinter().DeviceName(), q.name);
 
-    // cups-pdf writes the job when the queue has run it.
-    QStringList made;
-    QElapsedTimer t;
-    t.start();
-    while (made.isEmpty() && t.elapsed() < 90000) {
-        QThread::msleep(200);
-        for (const QString& f : PdfsIn(pdfFolder))
-            if (QFileInfo(f).lastModified() >= sent && QFileInfo(f).size() > 0)
-                made << f;
+            // cups-pdf writes the job when the queue has run it.
+            QStringList made;
+            QElapsedTimer t;
+            t.start();
+            while (made.isEmpty() && t.elapsed() < 90000) {
+                QThread::msleep(200);
+                for (const QString& f : PdfsIn(pdfFolder))
+                    if (QFileInfo(f).lastModified() >= sent && QFileInfo(f).size() > 0)
+                        made << f;
+            }
+            ASSERT_EQ(made.size(), 1) << "no PDF from the queue in " << pdfFolder.toStdString() << "\n"
+                                      << cups.ErrorLog().toStdString();
+            QThread::msleep(500); // let the backend finish writing
+            const auto pages = testsupport::RenderPdf(made[0], q.dpi);
+            for (const QString& f : made)
+                QFile::remove(f);
+            ASSERT_EQ(pages.size(), 1u);
+            const auto d = testsupport::DecodeOne(pages[0], j.format);
+            EXPECT_EQ(d.text, j.text);
+            // At the printer's own resolution every bar and space is whole dots.
+            const auto runs = testsupport::RunsFrom(pages[0], d.left, d.Middle(), q.dpi / 10);
+            ASSERT_GT(runs.size(), 20u);
+            const int module = *std::min_element(runs.begin(), runs.end());
+            for (int r : runs)
+                EXPECT_EQ(r % module, 0) << "a run of " << r << " dots, module " << module;
+        }
     }
-    ASSERT_EQ(made.size(), 1) << "no PDF from the queue in " << pdfFolder.toStdString() << "\n" << cups.ErrorLog().toStdString();
-    QThread::msleep(500); // let the backend finish writing
-    const auto pages = testsupport::RenderPdf(made[0], 300);
-    for (const QString& f : made)
-        QFile::remove(f);
-    ASSERT_EQ(pages.size(), 1u);
-    EXPECT_EQ(testsupport::DecodeOne(pages[0], ZXing::BarcodeFormat::Code39).text, "CUPS-42");
 }
