@@ -2,7 +2,34 @@
 
 #include "symbologies/Gs1CheckDigit.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace symbologies {
+
+namespace {
+
+// An element is 15n + 1 vertical lines one unit apart. Where a unit is at
+// most a pixel, they cover every pixel column from the first line's to the
+// last's: those are filled at once (a symbol is some 1,400 lines).
+void DrawElement(platform::Surface& box, const UpcAElement& e, platform::Rgb colour)
+{
+    const double perUnit = box.PixelsPerUnitX();
+    if (box.DrawWidth != 1 || !(perUnit > 0 && perUnit <= 1)) {
+        for (int i = 0; i < e.lines; ++i)
+            box.Line(e.x + i, kUpcATop, e.x + i, kUpcATop + kUpcABarLength, colour);
+        return;
+    }
+    const int first = static_cast<int>(std::floor(box.ToPixelX(e.x)));
+    const int last = static_cast<int>(std::floor(box.ToPixelX(e.x + e.lines - 1)));
+    const int top = static_cast<int>(std::floor(box.ToPixelY(kUpcATop)));
+    const int bottom = std::max(top + 1, static_cast<int>(std::floor(box.ToPixelY(kUpcATop + kUpcABarLength))));
+    box.FillPixels(QRect(first, top, last - first + 1, bottom - top), colour);
+    box.CurrentX = e.x + e.lines - 1; // where the last line ends, as Line leaves it
+    box.CurrentY = kUpcATop + kUpcABarLength;
+}
+
+} // namespace
 
 int UpcACheckDigit(const QString& codeText)
 {
@@ -55,11 +82,8 @@ int DrawUpcA(platform::Surface& box, const QString& text, bool includeText)
     if (drawable) {
         box.SetModule(kUpcALinesPerModule);
         const QString full = code + QString::number(check);
-        for (const UpcAElement& e : UpcALayout(full)) {
-            const platform::Rgb colour = e.bar ? platform::kBlack : platform::kWhite;
-            for (int i = 0; i < e.lines; ++i)
-                box.Line(e.x + i, kUpcATop, e.x + i, kUpcATop + kUpcABarLength, colour);
-        }
+        for (const UpcAElement& e : UpcALayout(full))
+            DrawElement(box, e, e.bar ? platform::kBlack : platform::kWhite);
     }
 
     box.CurrentX = kUpcATextX;
