@@ -1,5 +1,6 @@
 #include "output/Export.h"
 
+#include "output/MonoPng.h"
 #include "platform/AtomicFile.h"
 #include "platform/Color.h"
 #include "platform/Printers.h"
@@ -11,6 +12,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <charconv>
 #include <cmath>
 
 namespace output {
@@ -21,9 +23,6 @@ using platform::Drawing;
 
 // Device units per inch of an exported PDF page.
 constexpr int kPdfResolution = 1200;
-// zlib level for PNG files: a barcode is long runs of one value, which
-// the fastest level already packs nearly as small as the default one.
-constexpr int kPngQuality = 90; // Qt's PNG writer: quality q is zlib level (100 - q) * 9 / 91
 
 QString Shown(const QString& path) { return platform::ShownPath(path); }
 
@@ -59,26 +58,24 @@ PngLayout LayoutPng(const Drawing& d, const ExportOptions& o)
     return l;
 }
 
-// Grey drawings (every barcode the program draws) are written as 8-bit
-// grey, a third of the bytes of colour.
-bool IsGrey(const Drawing& d)
-{
-    for (const DrawOp& op : d.Ops()) {
-        const QColor c = platform::ToQColor(op.color);
-        if (op.kind == DrawOp::Kind::Image || c.red() != c.green() || c.green() != c.blue())
-            return false;
-    }
-    return true;
-}
 
 // --- SVG ---
+
+// Numbers go straight into the document: a batch writes thousands of
+// files, and a temporary text per number was most of an SVG's cost.
+void Int(QByteArray& out, qint64 v)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    out.append(digits, end - digits);
+}
 
 void Number(QByteArray& out, double v)
 {
     // Whole numbers as such, others to a thousandth of a pixel.
     const double r = std::round(v * 1000) / 1000;
     if (r == std::floor(r) && std::abs(r) < 1e15) {
-        out += QByteArray::number(static_cast<qint64>(r));
+        Int(out, static_cast<qint64>(r));
         return;
     }
     QByteArray n = QByteArray::number(r, 'f', 3);
@@ -194,9 +191,17 @@ public:
             open_ = true;
             color_ = color;
         }
-        out_ += 'M' + QByteArray::number(box.x() + dx_) + ' ' + QByteArray::number(box.y()) + 'h' +
-                QByteArray::number(box.width()) + 'v' + QByteArray::number(box.height()) + 'h' +
-                QByteArray::number(-box.width()) + 'z';
+        out_ += 'M';
+        Int(out_, box.x() + dx_);
+        out_ += ' ';
+        Int(out_, box.y());
+        out_ += 'h';
+        Int(out_, box.width());
+        out_ += 'v';
+        Int(out_, box.height());
+        out_ += 'h';
+        Int(out_, -box.width());
+        out_ += 'z';
     }
     void Flush()
     {
@@ -227,10 +232,25 @@ QString TempSuffix(ExportFormat format)
     return QStringLiteral(".pdf.part");
 }
 
-bool WritePng(const QImage& image, QIODevice& device)
+// Black-and-white drawings (every barcode the program draws) become
+// black-and-white files, like the dots of a label printer, one bit per
+// pixel; a drawing in other colours, or with a picture in it, goes
+// through Qt's writer as it is.
+bool IsBlackAndWhite(const Drawing& d)
 {
+    for (const DrawOp& op : d.Ops())
+        if (op.kind == DrawOp::Kind::Image || (op.color != platform::kBlack && op.color != platform::kWhite))
+            return false;
+    return true;
+}
+
+bool WritePng(const Drawing& drawing, const QImage& image, QIODevice& device)
+{
+    if (IsBlackAndWhite(drawing)) {
+        const QByteArray png = MonoPng(image, image.dotsPerMeterX());
+        return !png.isEmpty() && device.write(png) == png.size();
+    }
     QImageWriter writer(&device, "png");
-    writer.setQuality(kPngQuality);
     return writer.write(image);
 }
 
@@ -256,7 +276,7 @@ QImage ExportImage(const Drawing& drawing, const ExportOptions& options)
     const PngLayout l = LayoutPng(drawing, options);
     if (l.size.isEmpty())
         return {};
-    QImage image(l.size, IsGrey(drawing) ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+    QImage image(l.size, QImage::Format_RGB32);
     const int dotsPerMeter = static_cast<int>(std::lround(std::max(options.dpi, 1) / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
@@ -346,7 +366,7 @@ ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QStr
     bool written = true;
     switch (format) {
     case ExportFormat::Png:
-        written = WritePng(image, device);
+        written = WritePng(drawing, image, device);
         break;
     case ExportFormat::Svg: {
         const QByteArray svg = ExportSvg(drawing);

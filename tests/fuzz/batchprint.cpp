@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString printer = names[in.Byte() % names.size()];
     const QString pattern = in.Text(3);
     const bool keep = in.Byte() & 1;
-    const int width = in.Byte(), height = in.Byte(); // 0: the maker returns no picture
+    const int width = in.Byte(), height = in.Byte(); // 0: the maker returns an empty drawing
     const QString path = dir.filePath(QStringLiteral("batch.txt"));
     {
         QFile f(path);
@@ -69,12 +69,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::Printer& current = platform::CurrentPrinter();
     current.SelectByName(printer);
     const bool printed = output::PrintListing({path, pattern, keep}, current, [&](const QString&) {
-        QImage picture;
+        platform::Drawing drawing;
         if (width && height) {
-            picture = QImage(width, height, QImage::Format_RGB32);
-            picture.fill(Qt::black);
+            drawing.size = QSize(width, height);
+            drawing.AddFill(QRect(0, 0, width, height), platform::kBlack);
         }
-        return picture;
+        return drawing;
     });
     if (printed != messages.texts.isEmpty())
         __builtin_trap(); // a failure without a reason, or a reason for a success

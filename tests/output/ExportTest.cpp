@@ -135,11 +135,16 @@ TEST(Export, Png_EveryModuleOnTheSameWholeNumberOfPixels)
         {ScanSymbology::UpcA, "03600029145", 600, 0, 6, "UPC-A's 15-twip module at 600 dpi"},
         {ScanSymbology::Code25, "123456", 300, 1, 1, "one pixel per module when asked"},
     };
+    QTemporaryDir dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        const platform::Drawing d = DrawSymbol(c.symbology, QString::fromLatin1(c.text), false);
-        const QImage png = output::ExportImage(d, {c.dpi, c.moduleDots});
+        const platform::Drawing d = DrawSymbol(c.symbology, QString::fromLatin1(c.text), true);
+        const QString path = dir.filePath(QStringLiteral("code.png"));
+        ASSERT_FALSE(output::ExportDrawing(d, path, {c.dpi, c.moduleDots}));
+        const QImage png(path);
         ASSERT_FALSE(png.isNull());
+        EXPECT_EQ(png.depth(), 1) << "black and white, one bit per pixel";
+        EXPECT_EQ(png.size(), output::ExportImage(d, {c.dpi, c.moduleDots}).size());
         EXPECT_EQ(png.dotsPerMeterX(), qRound(c.dpi / 0.0254)) << "the file says its resolution";
         // The row through the most bars: through the data, not only the guards.
         int left = 0, right = 0;
