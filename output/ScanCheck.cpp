@@ -25,7 +25,7 @@ QString Code128EngineRead(const QString& text)
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c == kFnc4 && i + 1 < text.size())
+        if (c == kFnc4 && i + 1 < text.size() && text[i + 1].unicode() < 128)
             out += QChar(text[++i].unicode() + 128);
         else if (c != kFnc1 && c != kFnc2 && c != kFnc3 && c != kFnc4)
             out += text[i];
