@@ -161,18 +161,25 @@ QString Value(const Parsed& p, const char* name)
     return it == p.values.end() ? QString() : it->second;
 }
 
+// What a subcommand's options already decide: a wrong option, or --help.
+std::optional<Command> ErrorOrHelp(const Parsed& p)
+{
+    if (!p.error.isEmpty())
+        return Failed(p.error);
+    if (!p.help)
+        return std::nullopt;
+    Command c;
+    c.kind = Command::Help;
+    return c;
+}
+
 Command ParseExport(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("export"), args,
                                  {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots"},
                                  {"--text-below", "--verify"});
-    if (!p.error.isEmpty())
-        return Failed(p.error);
-    if (p.help) {
-        Command c;
-        c.kind = Command::Help;
-        return c;
-    }
+    if (const std::optional<Command> done = ErrorOrHelp(p))
+        return *done;
     if (!p.positional.isEmpty())
         return Failed(QStringLiteral("unexpected argument %1 for export").arg(Quoted(p.positional.front())));
 
@@ -224,13 +231,8 @@ Command ParseExport(const QStringList& args)
 Command ParsePrint(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print"), args, {"--printer"}, {});
-    if (!p.error.isEmpty())
-        return Failed(p.error);
-    if (p.help) {
-        Command c;
-        c.kind = Command::Help;
-        return c;
-    }
+    if (const std::optional<Command> done = ErrorOrHelp(p))
+        return *done;
     if (p.positional.isEmpty() || p.positional.front().isEmpty())
         return Failed(QStringLiteral("print needs the FILE to print"));
     if (p.positional.size() > 1)

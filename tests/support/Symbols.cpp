@@ -7,6 +7,7 @@
 #include "symbologies/Code39.h"
 #include "symbologies/Ean.h"
 #include "symbologies/UpcA.h"
+#include "tests/code128engine/Code128Fixture.h"
 
 namespace testsupport {
 namespace {
@@ -16,21 +17,7 @@ using output::ScanSymbology;
 // The engine's record as Generate fills it for "Code 128 B".
 platform::Drawing DrawCode128Engine(const QString& text, bool withText)
 {
-    code128engine::Code128Params r;
-    r.Text = text;
-    r.Caption = withText ? text : QString();
-    r.FontName = QStringLiteral("MS Sans Serif");
-    r.Symbology = code128engine::kCode128Symbology;
-    r.Alignment = r.CaptionPosition = 1;
-    r.FontSize = 8;
-    r.BarHeight = 40;
-    r.Left = 2;
-    r.Top = 1;
-    r.ModuleWidth = 1;
-    r.CaptionGap = 4;
-    r.Reserved3 = r.Reserved4 = 1;
-    r.BackColor = 0xFFFFFF;
-    r.AddCheckCharacter = 1;
+    code128engine::Code128Params r = GenerateRecord(text, withText ? text : QString());
     platform::Surface box(240, 120, platform::PixelsToTwips(platform::Surface::kMaxPixels), 855);
     box.SetScaleMode(platform::ScaleMode::Pixels);
     platform::SurfaceDC dc(box);
