@@ -83,9 +83,13 @@ void PaintOp(QPainter& painter, const DrawOp& op);
 // device's grid of dots. `dot` is the size of one dot in device units (1 on
 // a printer; 12 on a 1200-unit PDF page whose dots are 1/100 inch).
 struct DeviceGrid {
-    double deviceDpi = 96; // device units per inch
-    double gridDpi = 96;   // dots per inch the shapes are placed on
-    QPointF origin;        // a point of the grid, in device units (the corner of the sheet)
+    DeviceGrid(double device = 96, double grid = 96, QPointF gridOrigin = {})
+        : deviceDpi(device), gridDpi(grid), origin(gridOrigin)
+    {
+    }
+    double deviceDpi; // device units per inch
+    double gridDpi;   // dots per inch the shapes are placed on
+    QPointF origin;   // a point of the grid, in device units (the corner of the sheet)
 
     double Dot() const { return deviceDpi / gridDpi; }
     // Device units per drawing pixel for a drawing whose module is `module`

@@ -7,7 +7,8 @@
 // job in that folder removes.
 #pragma once
 
-#include <QFile>
+#include "platform/AtomicFile.h"
+
 #include <QString>
 
 namespace platform {
@@ -22,7 +23,7 @@ public:
     // Creates the temporary file in the folder (made when missing). False
     // with the reason when it can't.
     bool Create(const QString& folder, QString& error);
-    QIODevice* Device() { return &file_; }
+    QIODevice* Device() { return file_.Device(); }
     // An error writing so far, or empty.
     QString WriteError() const;
 
@@ -38,8 +39,7 @@ public:
 
 private:
     QString folder_;
-    QString tempPath_;
-    QFile file_;
+    AtomicFile file_;
 };
 
 } // namespace platform

@@ -1,0 +1,336 @@
+#include "app/CommandLine.h"
+
+#include "app/WindowLayout.h"
+#include "output/BatchExport.h"
+#include "output/Export.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <optional>
+#include <tuple>
+#include <utility>
+
+namespace app {
+namespace {
+
+using output::ScanSymbology;
+
+constexpr std::array<std::pair<const char*, ScanSymbology>, 7> kTypes{{
+    {"code128b", ScanSymbology::Code128B},
+    {"code39", ScanSymbology::Code39},
+    {"code128-1", ScanSymbology::Code128_1},
+    {"code25", ScanSymbology::Code25},
+    {"codabar", ScanSymbology::Codabar},
+    {"upca", ScanSymbology::UpcA},
+    {"ean", ScanSymbology::Ean},
+}};
+
+constexpr int kMinDpi = 10, kMaxDpi = 4800;
+constexpr int kMinModuleDots = 1, kMaxModuleDots = 100;
+
+const QString kDashes = QStringLiteral("--");
+
+Command Failed(const QString& error)
+{
+    Command c;
+    c.kind = Command::Error;
+    c.error = error;
+    return c;
+}
+
+// The options of a subcommand as they come: a name with its value (from
+// "--name value" or "--name=value"), a flag, or a plain argument.
+class Options {
+public:
+    explicit Options(QStringList args) : args_(std::move(args)) {}
+
+    bool AtEnd() const { return i_ >= args_.size(); }
+    // The next argument; an option when it starts with "-" and is more
+    // than that, unless a "--" alone came before it. The value of
+    // "--name=value" is `attached`.
+    QString Next(bool& isOption, QString& attached, bool& hasAttached)
+    {
+        QString arg = args_[i_++];
+        if (!plain_ && arg == kDashes) {
+            plain_ = true;
+            if (AtEnd()) {
+                isOption = false;
+                return QString();
+            }
+            arg = args_[i_++];
+        }
+        isOption = !plain_ && arg.size() > 1 && arg.startsWith(QLatin1Char('-'));
+        hasAttached = false;
+        if (isOption && arg.startsWith(kDashes)) {
+            const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            if (eq > 0) {
+                attached = arg.mid(eq + 1);
+                hasAttached = true;
+                arg.truncate(eq);
+            }
+        }
+        return arg;
+    }
+    // The argument after an option that takes a value, whatever it starts
+    // with (a text may start with dashes); none at the end.
+    std::optional<QString> Value()
+    {
+        if (AtEnd())
+            return std::nullopt;
+        return args_[i_++];
+    }
+
+private:
+    QStringList args_;
+    qsizetype i_ = 0;
+    bool plain_ = false;
+};
+
+// A whole number in [low, high] written as digits only.
+std::optional<int> WholeNumber(const QString& text, int low, int high)
+{
+    if (text.isEmpty() || text.size() > 9)
+        return std::nullopt;
+    for (QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    const int n = text.toInt();
+    if (n < low || n > high)
+        return std::nullopt;
+    return n;
+}
+
+QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
+
+// Reads the value options and flags of one subcommand. The table lists
+// the value options; every value is required and not empty, and no option
+// may be given twice.
+struct Parsed {
+    QStringList positional;
+    std::map<QString, QString> values;
+    QStringList flags;
+    bool help = false;
+    QString error;
+};
+
+Parsed ReadOptions(const QString& subcommand, const QStringList& args, const QStringList& valueOptions,
+                   const QStringList& flagOptions)
+{
+    Parsed p;
+    Options options(args);
+    while (!options.AtEnd() && p.error.isEmpty()) {
+        bool isOption = false, hasAttached = false;
+        QString attached;
+        const QString arg = options.Next(isOption, attached, hasAttached);
+        if (!isOption) {
+            p.positional << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--help")) {
+            p.help = true;
+            continue;
+        }
+        const bool takesValue = valueOptions.contains(arg);
+        if (!takesValue && !flagOptions.contains(arg)) {
+            p.error = QStringLiteral("unknown option %1 for %2").arg(arg, subcommand);
+            break;
+        }
+        if (p.values.count(arg) || p.flags.contains(arg)) {
+            p.error = QStringLiteral("%1 is given twice").arg(arg);
+            break;
+        }
+        if (!takesValue) {
+            if (hasAttached)
+                p.error = QStringLiteral("%1 takes no value").arg(arg);
+            p.flags << arg;
+            continue;
+        }
+        const std::optional<QString> value = hasAttached ? std::optional<QString>(attached) : options.Value();
+        if (!value || value->isEmpty())
+            p.error = QStringLiteral("%1 needs a value").arg(arg);
+        else
+            p.values[arg] = *value;
+    }
+    return p;
+}
+
+QString Value(const Parsed& p, const char* name)
+{
+    const auto it = p.values.find(QString::fromLatin1(name));
+    return it == p.values.end() ? QString() : it->second;
+}
+
+// What a subcommand's options already decide: a wrong option, or --help.
+std::optional<Command> ErrorOrHelp(const Parsed& p)
+{
+    if (!p.error.isEmpty())
+        return Failed(p.error);
+    if (!p.help)
+        return std::nullopt;
+    Command c;
+    c.kind = Command::Help;
+    return c;
+}
+
+Command ParseExport(const QStringList& args)
+{
+    const Parsed p = ReadOptions(QStringLiteral("export"), args,
+                                 {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots"},
+                                 {"--text-below", "--verify"});
+    if (const std::optional<Command> done = ErrorOrHelp(p))
+        return *done;
+    if (!p.positional.isEmpty())
+        return Failed(QStringLiteral("unexpected argument %1 for export").arg(Quoted(p.positional.front())));
+
+    Command c;
+    c.kind = Command::Export;
+    c.type = Value(p, "--type").toLower();
+    c.text = Value(p, "--text");
+    c.batch = Value(p, "--batch");
+    c.output = Value(p, "--output");
+    c.textBelow = p.flags.contains(QStringLiteral("--text-below"));
+    c.verify = p.flags.contains(QStringLiteral("--verify"));
+
+    const QString types = ExportTypeNames().join(QStringLiteral(", "));
+    if (c.type.isEmpty())
+        return Failed(QStringLiteral("export needs --type: one of %1").arg(types));
+    const auto type = std::find_if(kTypes.begin(), kTypes.end(), [&](const auto& t) { return c.type == QLatin1String(t.first); });
+    if (type == kTypes.end())
+        return Failed(QStringLiteral("unknown type %1: use one of %2").arg(Quoted(Value(p, "--type")), types));
+    c.symbology = type->second;
+    if (c.text.isEmpty() == c.batch.isEmpty())
+        return Failed(c.text.isEmpty() ? QStringLiteral("export needs --text TEXT or --batch LINES")
+                                       : QStringLiteral("export takes --text or --batch, not both"));
+    if (c.output.isEmpty())
+        return Failed(QStringLiteral("export needs --output FILE.png, FILE.svg or FILE.pdf"));
+    const std::optional<output::ExportFormat> format = output::ExportFormatOf(c.output);
+    if (!format)
+        return Failed(QStringLiteral("--output %1 does not end in .png, .svg or .pdf").arg(Quoted(c.output)));
+    if (!c.batch.isEmpty())
+        if (const output::ExportResult bad = output::CheckBatchPattern(c.output))
+            return Failed(QStringLiteral("with --batch, --output %1 needs ~ in the file name where the line number goes "
+                                         "(~~~~~ for 00001, 00002, ...)")
+                              .arg(Quoted(c.output)));
+
+    for (const auto& [name, low, high, target] :
+         {std::tuple{"--dpi", kMinDpi, kMaxDpi, &c.dpi}, std::tuple{"--module-dots", kMinModuleDots, kMaxModuleDots, &c.moduleDots}}) {
+        const QString given = Value(p, name);
+        if (given.isEmpty())
+            continue;
+        if (*format != output::ExportFormat::Png)
+            return Failed(QStringLiteral("%1 applies to PNG files only; SVG and PDF are drawn as shapes").arg(QLatin1String(name)));
+        const std::optional<int> n = WholeNumber(given, low, high);
+        if (!n)
+            return Failed(QStringLiteral("%1 needs a whole number from %2 to %3, not %4").arg(QLatin1String(name)).arg(low).arg(high).arg(Quoted(given)));
+        *target = *n;
+    }
+    return c;
+}
+
+Command ParsePrint(const QStringList& args)
+{
+    const Parsed p = ReadOptions(QStringLiteral("print"), args, {"--printer"}, {});
+    if (const std::optional<Command> done = ErrorOrHelp(p))
+        return *done;
+    if (p.positional.isEmpty() || p.positional.front().isEmpty())
+        return Failed(QStringLiteral("print needs the FILE to print"));
+    if (p.positional.size() > 1)
+        return Failed(QStringLiteral("print takes one FILE, not %1 and %2; quote a path that holds blanks")
+                          .arg(Quoted(p.positional[0]), Quoted(p.positional[1])));
+    Command c;
+    c.kind = Command::Print;
+    c.file = p.positional.front();
+    c.printer = Value(p, "--printer");
+    return c;
+}
+
+} // namespace
+
+const QStringList& ExportTypeNames()
+{
+    static const QStringList names = [] {
+        QStringList n;
+        for (const auto& t : kTypes)
+            n << QLatin1String(t.first);
+        return n;
+    }();
+    return names;
+}
+
+Command ParseCommandLine(const QStringList& arguments)
+{
+    const QString whole = arguments.join(QLatin1Char(' ')).trimmed();
+    if (whole.isEmpty())
+        return Command{};
+    const QString& first = arguments.front();
+    if (first == QLatin1String("export"))
+        return ParseExport(arguments.mid(1));
+    if (first == QLatin1String("print"))
+        return ParsePrint(arguments.mid(1));
+    if (first == QLatin1String("--help") || first == QLatin1String("--version")) {
+        if (arguments.size() > 1)
+            return Failed(QStringLiteral("%1 takes nothing after it").arg(first));
+        Command c;
+        c.kind = first == QLatin1String("--help") ? Command::Help : Command::Version;
+        return c;
+    }
+    Command c;
+    c.kind = Command::Print;
+    if (first == kDashes) {
+        // What follows is the path, whatever it starts with.
+        c.file = arguments.mid(1).join(QLatin1Char(' ')).trimmed();
+        if (c.file.isEmpty())
+            return Failed(QStringLiteral("-- needs the FILE to print after it"));
+        return c;
+    }
+    if (first.startsWith(kDashes))
+        return Failed(QStringLiteral("unknown option %1 (a file of that name is ./%1)").arg(first));
+    c.file = whole;
+    return c;
+}
+
+QString CommandLineUsage()
+{
+    return QStringLiteral("Usage: quorvane [FILE | print FILE | export --type TYPE --text TEXT --output FILE | --help | --version]; "
+                          "quorvane --help tells more.");
+}
+
+QString CommandLineHelp()
+{
+    return QStringLiteral(
+               "Usage:\n"
+               "  quorvane                 open the window\n"
+               "  quorvane FILE            batch-print FILE with the stored options and exit\n"
+               "  quorvane print FILE [--printer NAME]\n"
+               "                           the same, on the printer NAME\n"
+               "  quorvane export --type TYPE --text TEXT --output FILE [options]\n"
+               "                           save one barcode as a PNG, SVG or PDF file\n"
+               "  quorvane export --type TYPE --batch LINES --output 'DIR/~~~~~.svg' [options]\n"
+               "                           save one barcode per line of the file LINES, numbered\n"
+               "                           as the ~ show: 00001.svg, 00002.svg, ...\n"
+               "  quorvane --help | --version\n"
+               "\n"
+               "TYPE is one of: %1\n"
+               "\n"
+               "Options of export:\n"
+               "  --dpi N           resolution of a PNG file, %2 to %3 (300 when not given)\n"
+               "  --module-dots N   pixels per module of a PNG file, %4 to %5, instead of the\n"
+               "                    whole number nearest to the module's size at --dpi\n"
+               "  --text-below      print the text under the bars\n"
+               "  --verify          read every barcode back; one that does not scan as its\n"
+               "                    text fails the export and is not written\n"
+               "\n"
+               "A file whose name starts with -- is written ./--NAME, or after --.\n"
+               "Errors go to the standard error; the exit status is 0 only when everything\n"
+               "asked for was done.\n")
+        .arg(ExportTypeNames().join(QStringLiteral(", ")))
+        .arg(kMinDpi)
+        .arg(kMaxDpi)
+        .arg(kMinModuleDots)
+        .arg(kMaxModuleDots);
+}
+
+QString VersionText() { return kHelpAboutTitle; }
+
+} // namespace app

@@ -1,0 +1,63 @@
+// The program's command line as a value: what to do, and with what. This
+// only reads the arguments; main carries the command out.
+//
+//   quorvane                         the window
+//   quorvane FILE                    batch-print FILE with the stored options
+//   quorvane print FILE [--printer NAME]
+//   quorvane export --type TYPE (--text TEXT | --batch LINES) --output FILE
+//                   [--dpi N] [--module-dots N] [--text-below] [--verify]
+//   quorvane --help | --version
+//
+// Any other command line keeps its old meaning: all of it, joined by
+// blanks and trimmed, is the path of a file to batch-print, so scripts
+// that pass a path with blanks unquoted keep working. Only a first
+// argument that starts with "--" is an option; Qt's own options such as
+// -platform are file names like any other. A file whose name starts with
+// "--" is written ./--name, or after "--".
+#pragma once
+
+#include "output/ScanCheck.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace app {
+
+struct Command {
+    enum Kind { Window, Help, Version, Export, Print, Error };
+    Kind kind = Window;
+
+    // Export: one barcode of `text`, or one per line of the file `batch`,
+    // written to `output` (in a batch, its ~ become the line number).
+    QString type; // as given on the command line, in lower case
+    output::ScanSymbology symbology = output::ScanSymbology::Code128B;
+    QString text;
+    QString batch;
+    QString output;
+    int dpi = 300;       // PNG only
+    int moduleDots = 0;  // PNG only; 0: the nearest whole number at dpi
+    bool textBelow = false;
+    bool verify = false; // read every barcode back; one that doesn't scan as its text fails
+
+    // Print: the file to batch-print, and the printer (empty: the stored one).
+    QString file;
+    QString printer;
+
+    // Error: what is wrong, in one line naming the argument.
+    QString error;
+};
+
+// The arguments after the program's name, decoded (platform::FromLocalBytes).
+Command ParseCommandLine(const QStringList& arguments);
+
+// The names --type takes, in the order help lists them.
+const QStringList& ExportTypeNames();
+
+// One line to show after an error: the forms, and where to learn more.
+QString CommandLineUsage();
+// The text of --help.
+QString CommandLineHelp();
+// The text of --version.
+QString VersionText();
+
+} // namespace app

@@ -1,0 +1,134 @@
+#include "output/BatchExport.h"
+
+#include "output/BatchFile.h"
+#include "platform/AtomicFile.h"
+
+#include <QFileInfo>
+
+namespace output {
+namespace {
+
+QString Shown(const QString& path) { return platform::ShownPath(path); }
+
+// Where the last run of "~" of the file name starts and how long it is;
+// length 0 when there is none.
+std::pair<qsizetype, qsizetype> NumberRun(const QString& pattern)
+{
+    const qsizetype nameStart = std::max(pattern.lastIndexOf(QLatin1Char('/')), pattern.lastIndexOf(QLatin1Char('\\'))) + 1;
+    const qsizetype end = pattern.lastIndexOf(QLatin1Char('~'));
+    if (end < nameStart)
+        return {0, 0};
+    qsizetype start = end;
+    while (start > nameStart && pattern[start - 1] == QLatin1Char('~'))
+        --start;
+    return {start, end + 1 - start};
+}
+
+ExportFailure Failure(ExportFailure::Code code, QString text) { return ExportFailure{code, std::move(text)}; }
+
+} // namespace
+
+ExportResult CheckBatchPattern(const QString& pattern)
+{
+    if (!ExportFormatOf(pattern))
+        return Failure(ExportFailure::BadName,
+                       QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(pattern)));
+    if (NumberRun(pattern).second == 0)
+        return Failure(ExportFailure::BadName,
+                       QStringLiteral("The file name %1 has no ~ where the line number goes (~~~~~ for 00001, 00002, ...).")
+                           .arg(Shown(pattern)));
+    return std::nullopt;
+}
+
+QString BatchOutputPath(const QString& pattern, qint64 number)
+{
+    const auto [start, length] = NumberRun(pattern);
+    const QString digits = QString::number(number);
+    if (length == 0 || digits.size() > length || number < 0)
+        return {};
+    return pattern.left(start) + digits.rightJustified(length, QLatin1Char('0')) + pattern.mid(start + length);
+}
+
+BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, const QString& pattern,
+                              const ExportOptions& options, const BatchExportEvents& events)
+{
+    BatchExportReport report;
+    if ((report.failure = CheckBatchPattern(pattern)))
+        return report;
+    const ExportFormat format = *ExportFormatOf(pattern);
+    BatchFileReader lines;
+    if (!lines.Open(linesPath)) {
+        report.failure = Failure(ExportFailure::CannotRead, QStringLiteral("Cannot read %1: %2.").arg(Shown(linesPath), lines.Error()));
+        return report;
+    }
+    const QString folder = QFileInfo(pattern).absolutePath();
+    platform::AtomicFile::RemoveAbandoned(folder, QStringLiteral(".part"));
+
+    auto lineFailed = [&](qint64 number, const ExportFailure& f) {
+        ++report.failedLines;
+        if (events.lineFailed)
+            events.lineFailed(number, f);
+    };
+    QString line;
+    while (lines.ReadLine(line)) {
+        const qint64 number = lines.LineNumber();
+        if (line.isEmpty())
+            continue;
+        const QString path = BatchOutputPath(pattern, number);
+        if (path.isEmpty()) {
+            report.failure = Failure(ExportFailure::TooManyLines,
+                                     QStringLiteral("Line %1 of %2 has no file name: the ~ of %3 count up to %4 lines.")
+                                         .arg(number)
+                                         .arg(Shown(linesPath), Shown(pattern))
+                                         .arg(QString(NumberRun(pattern).second, QLatin1Char('9'))));
+            return report;
+        }
+        if (lines.LineWasCut()) {
+            lineFailed(number, Failure(ExportFailure::LineFailed,
+                                       QStringLiteral("Line %1 is longer than %2 bytes; no barcode was saved for it.")
+                                           .arg(number)
+                                           .arg(BatchFileReader::kMaxLineBytes)));
+            continue;
+        }
+        platform::Drawing drawing;
+        if (ExportResult f = draw(line, drawing)) {
+            lineFailed(number, *f);
+            continue;
+        }
+        if (ExportResult f = WriteExport(drawing, format, path, options, false)) {
+            if (f->code == ExportFailure::CannotWrite) { // so would every file after it
+                report.failure = f;
+                return report;
+            }
+            lineFailed(number, *f);
+            continue;
+        }
+        ++report.written;
+        if (events.written)
+            events.written(path);
+    }
+    if (lines.Stopped()) {
+        report.failure = Failure(ExportFailure::Stopped, QStringLiteral("Stopped after line %1.").arg(lines.LineNumber()));
+        return report;
+    }
+    if (!lines.Error().isEmpty()) {
+        report.failure = Failure(ExportFailure::CannotRead, QStringLiteral("Cannot read %1 after line %2: %3.")
+                                                               .arg(Shown(linesPath))
+                                                               .arg(lines.LineNumber())
+                                                               .arg(lines.Error()));
+        return report;
+    }
+    if (report.written > 0) {
+        if (const QString reason = platform::AtomicFile::SyncFileSystem(folder); !reason.isEmpty()) {
+            report.failure = Failure(ExportFailure::CannotWrite, QStringLiteral("Cannot write the files in %1: %2.").arg(Shown(folder), reason));
+            return report;
+        }
+    }
+    if (report.failedLines > 0)
+        report.failure = Failure(ExportFailure::LineFailed, QStringLiteral("%1 of the lines of %2 gave no barcode file.")
+                                                               .arg(report.failedLines)
+                                                               .arg(Shown(linesPath)));
+    return report;
+}
+
+} // namespace output

@@ -1,0 +1,400 @@
+#include "output/Export.h"
+
+#include "output/MonoPng.h"
+#include "platform/AtomicFile.h"
+#include "platform/Color.h"
+#include "platform/Printers.h"
+#include "platform/Units.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <charconv>
+#include <cmath>
+
+namespace output {
+namespace {
+
+using platform::DrawOp;
+using platform::Drawing;
+
+// Device units per inch of an exported PDF page.
+constexpr int kPdfResolution = 1200;
+
+QString Shown(const QString& path) { return platform::ShownPath(path); }
+
+ExportFailure Failure(ExportFailure::Code code, QString text) { return ExportFailure{code, std::move(text)}; }
+
+// Where the drawing lands on the PNG: device pixels per drawing pixel, the
+// quiet zone on either side and the picture's size.
+struct PngLayout {
+    platform::DeviceGrid grid;
+    double scale = 1;
+    int quiet = 0;
+    QSize size;
+};
+
+PngLayout LayoutPng(const Drawing& d, const ExportOptions& o)
+{
+    PngLayout l;
+    const double module = d.module > 0 ? d.module : 1;
+    if (o.moduleDots > 0) {
+        // A grid whose nearest whole number of dots per module is exactly moduleDots.
+        const double dpi = o.moduleDots * platform::kSurfaceDpi / module;
+        l.grid = platform::DeviceGrid{dpi, dpi};
+    } else {
+        l.grid = platform::DeviceGrid{double(std::max(o.dpi, 1)), double(std::max(o.dpi, 1))};
+    }
+    l.scale = l.grid.UnitsPerPixel(module);
+    l.quiet = static_cast<int>(std::lround(platform::QuietZonePixels(d) * l.scale));
+    const double w = std::ceil(d.size.width() * l.scale) + 2.0 * l.quiet;
+    const double h = std::ceil(d.size.height() * l.scale);
+    if (w > kMaxExportPixels || h > kMaxExportPixels)
+        return l; // size stays empty: too large
+    l.size = QSize(std::max(static_cast<int>(w), 1), std::max(static_cast<int>(h), 1));
+    return l;
+}
+
+
+// --- SVG ---
+
+// Numbers go straight into the document: a batch writes thousands of
+// files, and a temporary text per number was most of an SVG's cost.
+void Int(QByteArray& out, qint64 v)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    out.append(digits, end - digits);
+}
+
+void Number(QByteArray& out, double v)
+{
+    // Whole numbers as such, others to a thousandth of a pixel.
+    const double r = std::round(v * 1000) / 1000;
+    if (r == std::floor(r) && std::abs(r) < 1e15) {
+        Int(out, static_cast<qint64>(r));
+        return;
+    }
+    QByteArray n = QByteArray::number(r, 'f', 3);
+    while (n.endsWith('0'))
+        n.chop(1);
+    out += n;
+}
+
+QByteArray Colour(platform::Rgb rgb) { return platform::ToQColor(rgb).name().toLatin1(); }
+
+// Text as XML character data: markup escaped, and every character XML
+// can't hold (control characters, unpaired surrogates such as the bytes of
+// a name that is not UTF-8) as U+FFFD.
+QByteArray XmlText(const QString& text)
+{
+    QString clean;
+    clean.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            clean += c;
+            clean += text[++i];
+            continue;
+        }
+        const char16_t u = c.unicode();
+        const bool allowed = u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u < 0xD800) || (u >= 0xE000 && u <= 0xFFFD);
+        if (!allowed)
+            clean += QChar(QChar::ReplacementCharacter);
+        else if (u == '&')
+            clean += QStringLiteral("&amp;");
+        else if (u == '<')
+            clean += QStringLiteral("&lt;");
+        else if (u == '>')
+            clean += QStringLiteral("&gt;");
+        else if (u == '"')
+            clean += QStringLiteral("&quot;");
+        else
+            clean += c;
+    }
+    return clean.toUtf8();
+}
+
+void SvgText(QByteArray& out, const DrawOp& op, int dx)
+{
+    const double x = op.baseline.x() + dx, y = op.baseline.y();
+    out += "<text x=\"";
+    Number(out, x);
+    out += "\" y=\"";
+    Number(out, y);
+    out += "\" font-family=\"" + XmlText(op.font.family()) + ", sans-serif\" font-size=\"";
+    Number(out, op.pixelSize);
+    out += '"';
+    if (op.font.bold())
+        out += " font-weight=\"bold\"";
+    if (op.font.italic())
+        out += " font-style=\"italic\"";
+    if (op.font.underline())
+        out += " text-decoration=\"underline\"";
+    if (op.spacing != 0) {
+        out += " letter-spacing=\"";
+        Number(out, op.spacing);
+        out += '"';
+    }
+    if (op.rotation != 0) {
+        out += " transform=\"rotate(";
+        Number(out, -op.rotation);
+        out += ' ';
+        Number(out, x);
+        out += ' ';
+        Number(out, y);
+        out += ")\"";
+    }
+    out += " fill=\"" + Colour(op.color) + "\" xml:space=\"preserve\">" + XmlText(op.text) + "</text>\n";
+}
+
+void SvgLine(QByteArray& out, const DrawOp& op, int dx)
+{
+    out += "<line x1=\"";
+    Number(out, op.line.x1() + dx);
+    out += "\" y1=\"";
+    Number(out, op.line.y1());
+    out += "\" x2=\"";
+    Number(out, op.line.x2() + dx);
+    out += "\" y2=\"";
+    Number(out, op.line.y2());
+    out += "\" stroke=\"" + Colour(op.color) + "\" stroke-width=\"";
+    Number(out, op.width);
+    out += "\" stroke-linecap=\"square\"/>\n";
+}
+
+void SvgImage(QByteArray& out, const DrawOp& op, int dx)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    op.image.save(&buffer, "PNG");
+    out += "<image x=\"" + QByteArray::number(op.box.x() + dx) + "\" y=\"" + QByteArray::number(op.box.y()) +
+           "\" width=\"" + QByteArray::number(op.box.width()) + "\" height=\"" + QByteArray::number(op.box.height()) +
+           "\" preserveAspectRatio=\"none\" xlink:href=\"data:image/png;base64," + png.toBase64() + "\"/>\n";
+}
+
+// Boxes of one colour that follow each other become one path of
+// rectangles, as the printer gets them in one call.
+class SvgBoxes {
+public:
+    SvgBoxes(QByteArray& out, int dx) : out_(out), dx_(dx) {}
+    void Add(const QRect& box, platform::Rgb color)
+    {
+        if (open_ && color != color_)
+            Flush();
+        if (!open_) {
+            out_ += "<path fill=\"" + Colour(color) + "\" d=\"";
+            open_ = true;
+            color_ = color;
+        }
+        out_ += 'M';
+        Int(out_, box.x() + dx_);
+        out_ += ' ';
+        Int(out_, box.y());
+        out_ += 'h';
+        Int(out_, box.width());
+        out_ += 'v';
+        Int(out_, box.height());
+        out_ += 'h';
+        Int(out_, -box.width());
+        out_ += 'z';
+    }
+    void Flush()
+    {
+        if (open_)
+            out_ += "\"/>\n";
+        open_ = false;
+    }
+
+private:
+    QByteArray& out_;
+    int dx_;
+    bool open_ = false;
+    platform::Rgb color_ = platform::kBlack;
+};
+
+// --- writing ---
+
+QString TempSuffix(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::Png:
+        return QStringLiteral(".png.part");
+    case ExportFormat::Svg:
+        return QStringLiteral(".svg.part");
+    case ExportFormat::Pdf:
+        break;
+    }
+    return QStringLiteral(".pdf.part");
+}
+
+// Black-and-white drawings (every barcode the program draws) become
+// black-and-white files, like the dots of a label printer, one bit per
+// pixel; a drawing in other colours, or with a picture in it, goes
+// through Qt's writer as it is.
+bool IsBlackAndWhite(const Drawing& d)
+{
+    for (const DrawOp& op : d.Ops())
+        if (op.kind == DrawOp::Kind::Image || (op.color != platform::kBlack && op.color != platform::kWhite))
+            return false;
+    return true;
+}
+
+bool WritePng(const Drawing& drawing, const QImage& image, QIODevice& device)
+{
+    if (IsBlackAndWhite(drawing)) {
+        const QByteArray png = MonoPng(image, image.dotsPerMeterX());
+        return !png.isEmpty() && device.write(png) == png.size();
+    }
+    QImageWriter writer(&device, "png");
+    return writer.write(image);
+}
+
+// The temporary names of every export end in this, whatever the format.
+const QString kAnyExportTemp = QStringLiteral(".part");
+
+} // namespace
+
+std::optional<ExportFormat> ExportFormatOf(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("png"))
+        return ExportFormat::Png;
+    if (suffix == QLatin1String("svg"))
+        return ExportFormat::Svg;
+    if (suffix == QLatin1String("pdf"))
+        return ExportFormat::Pdf;
+    return std::nullopt;
+}
+
+QImage ExportImage(const Drawing& drawing, const ExportOptions& options)
+{
+    const PngLayout l = LayoutPng(drawing, options);
+    if (l.size.isEmpty())
+        return {};
+    QImage image(l.size, QImage::Format_RGB32);
+    const int dotsPerMeter = static_cast<int>(std::lround(std::max(options.dpi, 1) / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    platform::Replay(drawing, painter, QPointF(l.quiet, 0), l.grid);
+    return image;
+}
+
+QByteArray ExportSvg(const Drawing& drawing)
+{
+    const int quiet = platform::QuietZonePixels(drawing);
+    const QByteArray w = QByteArray::number(drawing.size.width() + 2 * quiet);
+    const QByteArray h = QByteArray::number(drawing.size.height());
+    QByteArray out;
+    out.reserve(4096);
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"" +
+           w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h + "\" shape-rendering=\"crispEdges\">\n";
+    out += "<rect width=\"" + w + "\" height=\"" + h + "\" fill=\"#ffffff\"/>\n";
+    SvgBoxes boxes(out, quiet);
+    for (const DrawOp& op : drawing.Ops()) {
+        if (op.kind == DrawOp::Kind::Fill) {
+            boxes.Add(op.box, op.color);
+            continue;
+        }
+        boxes.Flush();
+        if (op.kind == DrawOp::Kind::Text)
+            SvgText(out, op, quiet);
+        else if (op.kind == DrawOp::Kind::Line)
+            SvgLine(out, op, quiet);
+        else
+            SvgImage(out, op, quiet);
+    }
+    boxes.Flush();
+    out += "</svg>\n";
+    return out;
+}
+
+bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
+{
+    const platform::DeviceGrid grid{double(kPdfResolution), platform::kPdfGridDpi};
+    const double scale = grid.UnitsPerPixel(drawing.module);
+    // The quiet zone in whole grid dots, so the symbol starts on one.
+    const double quiet = std::ceil(platform::QuietZonePixels(drawing) * scale / grid.Dot()) * grid.Dot();
+    const QSizeF symbol = platform::ReplayedSize(drawing, grid);
+    // Whole points: the page size a PDF states.
+    const double widthPt = std::ceil((symbol.width() + 2 * quiet) * 72.0 / kPdfResolution);
+    const double heightPt = std::ceil(std::max(symbol.height(), 1.0) * 72.0 / kPdfResolution);
+
+    QPdfWriter pdf(&device);
+    pdf.setTitle(QStringLiteral("Quorvane"));
+    pdf.setCreator(QStringLiteral("Quorvane"));
+    pdf.setResolution(kPdfResolution);
+    pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(widthPt, heightPt), QPageSize::Point, QString(), QPageSize::ExactMatch),
+                                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    platform::Replay(drawing, painter, QPointF(quiet, 0), grid);
+    return painter.end();
+}
+
+ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
+                         bool durable)
+{
+    if (drawing.IsEmpty())
+        return Failure(ExportFailure::NothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
+    QImage image;
+    if (format == ExportFormat::Png) {
+        image = ExportImage(drawing, options);
+        if (image.isNull())
+            return Failure(ExportFailure::TooLarge,
+                           QStringLiteral("The picture for %1 would be more than %2 pixels wide or high; choose a lower "
+                                          "resolution.")
+                               .arg(Shown(path))
+                               .arg(kMaxExportPixels));
+    }
+    auto cannot = [&](const QString& reason) {
+        return Failure(ExportFailure::CannotWrite, QStringLiteral("Cannot write %1: %2.").arg(Shown(path), reason));
+    };
+    platform::AtomicFile file;
+    QString reason;
+    if (!file.Create(QFileInfo(path).absolutePath(), TempSuffix(format), reason))
+        return cannot(reason);
+    QIODevice& device = *file.Device();
+    bool written = true;
+    switch (format) {
+    case ExportFormat::Png:
+        written = WritePng(drawing, image, device);
+        break;
+    case ExportFormat::Svg: {
+        const QByteArray svg = ExportSvg(drawing);
+        written = device.write(svg) == svg.size();
+        break;
+    }
+    case ExportFormat::Pdf:
+        written = WriteExportPdf(drawing, device);
+        break;
+    }
+    if (!written || !(reason = file.WriteError()).isEmpty() || !(reason = file.Flush()).isEmpty() ||
+        (durable && !(reason = file.Sync()).isEmpty())) {
+        file.Discard();
+        return cannot(reason.isEmpty() ? QStringLiteral("the file could not be written") : reason);
+    }
+    if (!file.ReplaceAs(path, reason))
+        return cannot(reason);
+    return std::nullopt;
+}
+
+ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options)
+{
+    const std::optional<ExportFormat> format = ExportFormatOf(path);
+    if (!format)
+        return Failure(ExportFailure::BadName,
+                       QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(path)));
+    platform::AtomicFile::RemoveAbandoned(QFileInfo(path).absolutePath(), kAnyExportTemp);
+    return WriteExport(drawing, *format, path, options, true);
+}
+
+} // namespace output

@@ -1,0 +1,80 @@
+// Saving one barcode drawing as a file: PNG at a chosen resolution with
+// every module on whole pixels, SVG and PDF as vector shapes with the text
+// as text. Every format adds the quiet zones a reader needs, ten modules
+// of white left and right.
+//
+// A file appears under its name only when it is whole (written to a hidden
+// temporary file beside it, then renamed): an existing file of that name is
+// replaced, a symlink of that name is replaced itself and never written
+// through, and a failure leaves nothing behind. Failures come back as a
+// value; nothing is shown.
+#pragma once
+
+#include "platform/Drawing.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <optional>
+
+class QIODevice;
+
+namespace output {
+
+enum class ExportFormat { Png, Svg, Pdf };
+
+// What went wrong: a code for the caller, a text for the user that names
+// the file and the reason.
+struct ExportFailure {
+    enum Code {
+        BadName = 1,   // the output name says no format, or no place for a number
+        NothingToDraw, // the drawing is empty
+        TooLarge,      // the picture would be too many pixels
+        CannotWrite,   // the folder or the file can't be written
+        CannotRead,    // the lines file can't be read
+        LineFailed,    // one or more lines drew no barcode
+        TooManyLines,  // more lines than the number in the name can count
+        Stopped,       // a stop was asked for
+    };
+    Code code = CannotWrite;
+    QString text;
+};
+using ExportResult = std::optional<ExportFailure>;
+
+struct ExportOptions {
+    // PNG: pixels per inch, recorded in the file. A module gets the whole
+    // number of pixels nearest to its size at this resolution (at least 1).
+    int dpi = 300;
+    // PNG: pixels per module instead; 0 leaves it to `dpi`.
+    int moduleDots = 0;
+};
+
+// The widest and tallest PNG written.
+inline constexpr int kMaxExportPixels = 32767;
+
+// The format the extension of the path names: .png, .svg or .pdf, in any case.
+std::optional<ExportFormat> ExportFormatOf(const QString& path);
+
+// The PNG's picture: the drawing replayed with its quiet zones, every box
+// edge on a whole pixel. Null when it would be larger than kMaxExportPixels
+// on a side.
+QImage ExportImage(const platform::Drawing& drawing, const ExportOptions& options);
+// The SVG document. Its unit is the drawing's pixel, 1/96 inch, the unit
+// of CSS and SVG: every box is a rectangle with whole-number edges, so
+// equal modules stay equal.
+QByteArray ExportSvg(const platform::Drawing& drawing);
+// Writes the PDF, one page the size of the symbol and its quiet zones,
+// the modules on the 1/100-inch grid of the built-in PDF printer. False
+// when the device could not be written.
+bool WriteExportPdf(const platform::Drawing& drawing, QIODevice& device);
+
+// Writes the drawing to `path` in the format its extension names.
+ExportResult ExportDrawing(const platform::Drawing& drawing, const QString& path, const ExportOptions& options = {});
+
+// For writing many files: the same steps, with the choice of making each
+// file durable on disk before it gets its name (`durable`), or leaving
+// that to one AtomicFile::SyncFileSystem at the end.
+ExportResult WriteExport(const platform::Drawing& drawing, ExportFormat format, const QString& path,
+                         const ExportOptions& options, bool durable);
+
+} // namespace output

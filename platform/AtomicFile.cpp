@@ -1,0 +1,236 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/TextCodec.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace platform {
+namespace {
+
+const QString kTempPrefix = QStringLiteral(".Quorvane-");
+
+// The pid in the name tells RemoveAbandoned whose file it is.
+QString TempName(const QString& suffix)
+{
+    return kTempPrefix + QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-') +
+           QString::number(QRandomGenerator::global()->generate(), 36) + suffix;
+}
+
+#ifdef Q_OS_UNIX
+QString Reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+// File names by their bytes, so a name that is not UTF-8 is written and
+// removed as given.
+QByteArray Native(const QString& path) { return ToLocalBytes(path); }
+
+// The pid a temporary file's name carries, or 0.
+qint64 OwnerOf(const QString& name)
+{
+    const QString middle = name.mid(kTempPrefix.size());
+    return middle.section(QLatin1Char('-'), 0, 0).toLongLong();
+}
+
+bool Alive(qint64 pid) { return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
+#endif
+
+} // namespace
+
+QString ShownPath(const QString& path) { return QDir::toNativeSeparators(path); }
+
+AtomicFile::~AtomicFile() { Discard(); }
+
+bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& reason)
+{
+    Discard();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = QDir(folder).filePath(TempName(suffix));
+#ifdef Q_OS_UNIX
+        const int fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            reason = Reason(errno);
+            return false;
+        }
+        ::flock(fd, LOCK_EX | LOCK_NB); // held until the file is closed: the job is alive
+        if (!file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            ::unlink(Native(path).constData());
+            reason = file_.errorString();
+            return false;
+        }
+#else
+        file_.setFileName(path);
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (file_.exists())
+                continue;
+            reason = file_.errorString();
+            return false;
+        }
+#endif
+        tempPath_ = path;
+        return true;
+    }
+    reason = QStringLiteral("no free file name");
+    return false;
+}
+
+QString AtomicFile::WriteError() const
+{
+    return file_.error() == QFileDevice::NoError ? QString() : file_.errorString();
+}
+
+QString AtomicFile::Flush()
+{
+    if (tempPath_.isEmpty())
+        return QStringLiteral("the file was never created");
+    if (file_.flush() && file_.error() == QFileDevice::NoError && file_.size() > 0)
+        return {};
+    return file_.error() != QFileDevice::NoError ? file_.errorString() : QStringLiteral("nothing was written");
+}
+
+QString AtomicFile::Sync()
+{
+#ifdef Q_OS_UNIX
+    if (::fsync(file_.handle()) != 0)
+        return Reason(errno);
+#endif
+    return {};
+}
+
+bool AtomicFile::ReplaceAs(const QString& target, QString& reason)
+{
+    file_.close();
+#ifdef Q_OS_UNIX
+    // rename() puts the new file in place of whatever has the name in one
+    // step, and replaces a symlink itself rather than what it points to.
+    struct stat st;
+    if (::lstat(Native(target).constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::chmod(Native(tempPath_).constData(), st.st_mode & 07777);
+    if (::rename(Native(tempPath_).constData(), Native(target).constData()) == 0) {
+        forget();
+        return true;
+    }
+    reason = Reason(errno);
+#else
+    QFile::remove(target);
+    if (QFile::rename(tempPath_, target)) {
+        forget();
+        return true;
+    }
+    reason = QStringLiteral("it can't be replaced");
+#endif
+    Discard();
+    return false;
+}
+
+AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
+{
+    file_.close();
+#ifdef Q_OS_UNIX
+    // A hard link never replaces what is there, a symlink included.
+    if (::link(Native(tempPath_).constData(), Native(target).constData()) == 0) {
+        ::unlink(Native(tempPath_).constData());
+        forget();
+        return Naming::Named;
+    }
+    if (errno == EEXIST)
+        return Naming::Taken;
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+        reason = Reason(errno);
+        Discard();
+        return Naming::Failed;
+    }
+    // A file system without hard links: rename when the name is free.
+    struct stat st;
+    if (::lstat(Native(target).constData(), &st) == 0)
+        return Naming::Taken;
+    if (::rename(Native(tempPath_).constData(), Native(target).constData()) == 0) {
+        forget();
+        return Naming::Named;
+    }
+    reason = Reason(errno);
+#else
+    if (QFileInfo::exists(target))
+        return Naming::Taken;
+    if (QFile::rename(tempPath_, target)) {
+        forget();
+        return Naming::Named;
+    }
+    reason = QStringLiteral("it can't be renamed");
+#endif
+    Discard();
+    return Naming::Failed;
+}
+
+void AtomicFile::forget() { tempPath_.clear(); }
+
+void AtomicFile::Discard()
+{
+    file_.close();
+    if (!tempPath_.isEmpty()) {
+#ifdef Q_OS_UNIX
+        ::unlink(Native(tempPath_).constData());
+#else
+        QFile::remove(tempPath_);
+#endif
+    }
+    tempPath_.clear();
+}
+
+void AtomicFile::RemoveAbandoned(const QString& folder, const QString& suffix)
+{
+    const QStringList temps =
+        QDir(folder).entryList({kTempPrefix + QStringLiteral("*") + suffix}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : temps) {
+        const QString path = QDir(folder).filePath(name);
+#ifdef Q_OS_UNIX
+        // The owner holds a lock for as long as it writes; a free lock and a
+        // process that is gone mean the job ended without finishing.
+        if (Alive(OwnerOf(name)))
+            continue;
+        const int fd = ::open(Native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(Native(path).constData());
+        ::close(fd);
+#else
+        QFile::remove(path); // fails while another job has it open
+#endif
+    }
+}
+
+QString AtomicFile::SyncFileSystem(const QString& folder)
+{
+#ifdef Q_OS_LINUX
+    const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return Reason(errno);
+    const int done = ::syncfs(fd);
+    const int err = errno;
+    ::close(fd);
+    return done == 0 ? QString() : Reason(err);
+#elif defined(Q_OS_UNIX)
+    Q_UNUSED(folder);
+    ::sync();
+    return {};
+#else
+    Q_UNUSED(folder);
+    return {};
+#endif
+}
+
+} // namespace platform

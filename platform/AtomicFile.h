@@ -1,0 +1,66 @@
+// A file that appears under its final name only when it is whole. It is
+// written to a hidden temporary file in the target folder, created
+// exclusively (never through a symlink) and locked while it is written;
+// then it is flushed and gets its final name in one step, either replacing
+// what has that name (a file, or a symlink itself, never what a link points
+// to) or only when the name is free. A run that ends in the middle (a
+// stop, a crash, a kill) leaves only the temporary file, which
+// RemoveAbandoned removes the next time a job writes in that folder.
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+namespace platform {
+
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Creates the temporary file in an existing folder; its name ends in
+    // `suffix`. False with the reason when it can't.
+    bool Create(const QString& folder, const QString& suffix, QString& reason);
+    QIODevice* Device() { return &file_; }
+    bool IsCreated() const { return !tempPath_.isEmpty(); }
+    // An error writing so far, or empty.
+    QString WriteError() const;
+
+    // Writes out what is buffered. The reason when writing failed or when
+    // nothing was written (an empty file is never a whole one), else empty.
+    QString Flush();
+    // Makes the contents durable on disk; the reason when that failed.
+    QString Sync();
+
+    // Gives the flushed file the name `target`, replacing a file or a
+    // symlink of that name; a file replaced keeps its permissions. False
+    // with the reason, and the temporary file removed, when it can't.
+    bool ReplaceAs(const QString& target, QString& reason);
+    // Gives the flushed file the name `target` only when nothing has that
+    // name (a symlink, even a dangling one, counts).
+    enum class Naming { Named, Taken, Failed };
+    Naming ClaimAs(const QString& target, QString& reason);
+    // Removes the temporary file.
+    void Discard();
+
+    // Removes the temporary files ending in `suffix` in the folder that no
+    // running job owns.
+    static void RemoveAbandoned(const QString& folder, const QString& suffix);
+    // Makes every file written in the folder's file system durable: one
+    // call at the end of many files instead of one per file. The reason
+    // when that failed, else empty.
+    static QString SyncFileSystem(const QString& folder);
+
+private:
+    void forget(); // the file has its final name: nothing to discard
+
+    QString tempPath_;
+    QFile file_;
+};
+
+// A path as the system shows it.
+QString ShownPath(const QString& path);
+
+} // namespace platform

@@ -1,0 +1,124 @@
+// The command line read into a value: each form, and every error naming
+// what is wrong.
+#include "app/CommandLine.h"
+#include "platform/TextCodec.h"
+#include "tests/support/Printers.h"
+
+#include <gtest/gtest.h>
+
+using app::Command;
+using app::ParseCommandLine;
+
+namespace {
+
+QStringList Args(std::initializer_list<const char*> args)
+{
+    QStringList out;
+    for (const char* a : args)
+        out << QString::fromUtf8(a);
+    return out;
+}
+
+} // namespace
+
+TEST(CommandLineParse, TheFormsThatRunSomething)
+{
+    struct Case {
+        std::initializer_list<const char*> args;
+        Command::Kind kind;
+        const char* file; // Print
+        const char* why;
+    };
+    const Case cases[] = {
+        {{}, Command::Window, "", "no arguments: the window"},
+        {{"  ", ""}, Command::Window, "", "only blanks: the window, as before"},
+        {{"--help"}, Command::Help, "", ""},
+        {{"--version"}, Command::Version, "", ""},
+        {{"export", "--help"}, Command::Help, "", "help from inside a subcommand"},
+        {{"orders.txt"}, Command::Print, "orders.txt", "the old form"},
+        {{" my", "orders.txt "}, Command::Print, "my orders.txt", "joined by blanks and trimmed, as before"},
+        {{"-platform"}, Command::Print, "-platform", "Qt's options are file names"},
+        {{"-style", "fusion"}, Command::Print, "-style fusion", "Qt's options are file names"},
+        {{"./--odd-name"}, Command::Print, "./--odd-name", "a name starting with dashes, written with ./"},
+        {{"--", "--odd-name"}, Command::Print, "--odd-name", "or after --"},
+        {{"print", "a b.txt"}, Command::Print, "a b.txt", ""},
+        {{"print", "--", "--x.txt"}, Command::Print, "--x.txt", ""},
+        {{"print something"}, Command::Print, "print something", "one argument with a blank is a path"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const Command cmd = ParseCommandLine(Args(c.args));
+        EXPECT_EQ(cmd.kind, c.kind) << cmd.error.toStdString();
+        EXPECT_EQ(cmd.file, QString::fromUtf8(c.file));
+        EXPECT_TRUE(cmd.printer.isEmpty());
+    }
+    const Command named = ParseCommandLine(Args({"print", "a.txt", "--printer", "Label Printer"}));
+    EXPECT_EQ(named.printer, "Label Printer");
+    const QString notUtf8 = platform::FromLocalBytes("caf\xE9.txt");
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("print"), notUtf8}).file, notUtf8) << "kept by its bytes";
+}
+
+TEST(CommandLineParse, Export_ValuesAndDefaults)
+{
+    const Command one = ParseCommandLine(Args({"export", "--type", "CODE39", "--text", "--5", "--output=a.PNG"}));
+    ASSERT_EQ(one.kind, Command::Export) << one.error.toStdString();
+    EXPECT_EQ(one.type, "code39");
+    EXPECT_EQ(one.symbology, output::ScanSymbology::Code39);
+    EXPECT_EQ(one.text, "--5") << "a text may start with dashes";
+    EXPECT_EQ(one.output, "a.PNG");
+    EXPECT_EQ(one.dpi, 300);
+    EXPECT_EQ(one.moduleDots, 0);
+    EXPECT_FALSE(one.textBelow || one.verify);
+
+    const Command batch = ParseCommandLine(Args({"export", "--verify", "--type=ean", "--batch", "l.txt", "--output",
+                                                 "out/~~~~~.png", "--dpi", "600", "--module-dots", "3", "--text-below"}));
+    ASSERT_EQ(batch.kind, Command::Export) << batch.error.toStdString();
+    EXPECT_EQ(batch.symbology, output::ScanSymbology::Ean);
+    EXPECT_EQ(batch.batch, "l.txt");
+    EXPECT_EQ(batch.dpi, 600);
+    EXPECT_EQ(batch.moduleDots, 3);
+    EXPECT_TRUE(batch.textBelow && batch.verify);
+
+    for (const QString& type : app::ExportTypeNames())
+        EXPECT_EQ(ParseCommandLine({"export", "--type", type, "--text", "1", "--output", "x.svg"}).kind, Command::Export);
+}
+
+TEST(CommandLineParse, Errors_NameWhatIsWrong)
+{
+    struct Case {
+        std::initializer_list<const char*> args;
+        const char* error; // a part of the message
+    };
+    const Case cases[] = {
+        {{"--odd-name"}, "unknown option --odd-name (a file of that name is ./--odd-name)"},
+        {{"--help", "me"}, "--help takes nothing after it"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "--colour", "red"}, "unknown option --colour for export"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "-x"}, "unknown option -x for export"},
+        {{"export", "--type", "code39", "--text", "A", "--output"}, "--output needs a value"},
+        {{"export", "--type", "code39", "--text=", "--output", "a.png"}, "--text needs a value"},
+        {{"export", "--type", "code39", "--type", "ean"}, "--type is given twice"},
+        {{"export", "--verify=yes"}, "--verify takes no value"},
+        {{"export", "--text", "A", "--output", "a.png"}, "export needs --type: one of code128b, code39, code128-1, code25, codabar, upca, ean"},
+        {{"export", "--type", "qr", "--text", "A", "--output", "a.png"}, "unknown type \"qr\""},
+        {{"export", "--type", "code39", "--output", "a.png"}, "export needs --text TEXT or --batch LINES"},
+        {{"export", "--type", "code39", "--text", "A", "--batch", "l.txt", "--output", "~.png"}, "not both"},
+        {{"export", "--type", "code39", "--text", "A"}, "export needs --output"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.jpg"}, "--output \"a.jpg\" does not end in .png, .svg or .pdf"},
+        {{"export", "--type", "code39", "--batch", "l.txt", "--output", "a.png"}, "needs ~ in the file name"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "--dpi", "3OO"}, "--dpi needs a whole number from 10 to 4800, not \"3OO\""},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "--dpi", "9"}, "--dpi needs a whole number"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "--module-dots", "-1"}, "--module-dots needs a whole number from 1 to 100"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.svg", "--dpi", "300"}, "--dpi applies to PNG files only"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "extra"}, "unexpected argument \"extra\" for export"},
+        {{"print"}, "print needs the FILE"},
+        {{"print", "a", "b"}, "print takes one FILE"},
+        {{"print", "a", "--printer"}, "--printer needs a value"},
+        {{"--"}, "-- needs the FILE"},
+    };
+    for (const Case& c : cases) {
+        const Command cmd = ParseCommandLine(Args(c.args));
+        SCOPED_TRACE(c.error);
+        EXPECT_EQ(cmd.kind, Command::Error);
+        EXPECT_TRUE(cmd.error.contains(QString::fromUtf8(c.error))) << cmd.error.toStdString();
+    }
+}

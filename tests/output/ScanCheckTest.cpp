@@ -1,0 +1,129 @@
+// The scan check reads what every symbology draws, tells a symbol that
+// doesn't scan from one that reads another text, and is safe on a worker
+// thread and on any image.
+#include "output/ScanCheck.h"
+#include "tests/support/Printers.h"
+#include "tests/support/Symbols.h"
+
+#include <QPainter>
+#include <future>
+#include <gtest/gtest.h>
+
+using output::ScanResult;
+using output::ScanSymbology;
+using testsupport::DrawSymbol;
+
+namespace {
+
+struct Case {
+    ScanSymbology symbology;
+    const char* text;
+    const char* expected;
+    const char* why;
+};
+
+// Where each expected text comes from: what a reader gives back for the
+// symbol the drawer makes of the text.
+const Case kEverySymbology[] = {
+    {ScanSymbology::Code128B, "Label 2", "Label 2", "the engine's text as typed"},
+    {ScanSymbology::Code128B, "\xB9" "0101", "0101", "FNC1 first marks GS1 and is not read as text"},
+    {ScanSymbology::Code128B, "A\xB9" "B\xBC" "A", "AB\xC1", "zxing-cpp leaves a later FNC1 out; FNC4 adds 128"},
+    {ScanSymbology::Code39, "qv-0001", "QV-0001", "Code 39 draws capitals"},
+    {ScanSymbology::Code128_1, "a~Z 9", "a~Z 9", "code set B as typed"},
+    {ScanSymbology::Code25, "12345", "123450", "an odd length gets a 0 at the end"},
+    {ScanSymbology::Codabar, "12-34$", "12-34$", "the A start and stop are not read"},
+    {ScanSymbology::UpcA, " 03600029145 ", "036000291452", "trimmed, check digit 2 (the worked example)"},
+    {ScanSymbology::Ean, "400638133393", "4006381333931", "EAN-13 with its check digit"},
+    {ScanSymbology::Ean, "4006381333930", "4006381333931", "a typed check digit is replaced"},
+    {ScanSymbology::Ean, "1234567", "12345670", "seven digits make EAN-8"},
+};
+
+} // namespace
+
+TEST(ScanCheck, WhatEverySymbologyDraws_Scans)
+{
+    for (const Case& c : kEverySymbology) {
+        for (bool withText : {false, true}) {
+            const QString text = QString::fromLatin1(c.text);
+            SCOPED_TRACE(std::string(c.why) + (withText ? ", text below" : ""));
+            const platform::Drawing drawing = DrawSymbol(c.symbology, text, withText);
+            ASSERT_FALSE(drawing.IsEmpty());
+            const ScanResult r = output::ScanCheck(drawing, c.symbology, text);
+            EXPECT_EQ(r.expected, QString::fromLatin1(c.expected));
+            EXPECT_TRUE(r.Scans()) << r.Text().toStdString();
+            EXPECT_EQ(r.Text(), "scans");
+        }
+    }
+}
+
+TEST(ScanCheck, ABarErased_DoesNotScan)
+{
+    for (const Case& c : kEverySymbology) {
+        const QString text = QString::fromLatin1(c.text);
+        SCOPED_TRACE(c.why);
+        // The first bar of the start pattern (or guard) gone.
+        const platform::Drawing broken = testsupport::WithoutBar(DrawSymbol(c.symbology, text, false), 0);
+        const ScanResult r = output::ScanCheck(broken, c.symbology, text);
+        EXPECT_FALSE(r.Scans());
+        EXPECT_TRUE(r.Text().startsWith("does not scan")) << r.Text().toStdString();
+    }
+}
+
+TEST(ScanCheck, ASymbolThatReadsAnotherText_IsWrongText)
+{
+    struct Wrong {
+        ScanSymbology symbology;
+        const char* text;
+        const char* read;
+        const char* why;
+    };
+    const Wrong cases[] = {
+        {ScanSymbology::Code39, "A#B", "AB", "Code 39 has no # and leaves it out of the bars"},
+        {ScanSymbology::Code128_1, "A\xE9" "B", "AB", "code set B has no e acute"},
+        {ScanSymbology::Codabar, "1X2", "12", "Codabar has no X"},
+    };
+    for (const Wrong& c : cases) {
+        SCOPED_TRACE(c.why);
+        const QString text = QString::fromLatin1(c.text);
+        const ScanResult r = output::ScanCheck(DrawSymbol(c.symbology, text, true), c.symbology, text);
+        EXPECT_EQ(r.verdict, ScanResult::Verdict::WrongText);
+        EXPECT_EQ(r.read, QString::fromLatin1(c.read));
+        EXPECT_EQ(r.Text(), QStringLiteral("does not scan: it reads \"%1\", not \"%2\"").arg(r.read, text));
+    }
+}
+
+TEST(ScanCheck, NothingDrawn_DoesNotScan)
+{
+    EXPECT_EQ(output::ScanCheck(platform::Drawing(), ScanSymbology::Code39, "A").verdict, ScanResult::Verdict::DoesNotScan);
+    EXPECT_EQ(output::ExpectedScan(ScanSymbology::Ean, "123456").format, output::ScanExpectation::Format::None)
+        << "six digits draw no EAN symbol";
+}
+
+TEST(ScanCheck, OnWorkerThreads_GivesTheSameVerdicts)
+{
+    // As the window runs it: drawn on the main thread, read on workers.
+    std::vector<std::future<ScanResult>> runs;
+    for (const Case& c : kEverySymbology) {
+        const QString text = QString::fromLatin1(c.text);
+        runs.push_back(std::async(std::launch::async, [c, text, d = DrawSymbol(c.symbology, text, true)] {
+            return output::ScanCheck(d, c.symbology, text);
+        }));
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        EXPECT_TRUE(runs[i].get().Scans()) << kEverySymbology[i].why;
+}
+
+TEST(ScanCheck, AnImageOfManyEqualSymbols_IsReadWithoutStoppingTheProgram)
+{
+    // The reader of the packaged zxing-cpp asserts when it compares two
+    // symbols of one text found in one image; handed one at a time it can't.
+    const platform::Drawing d = DrawSymbol(ScanSymbology::Code128_1, "SAME", false);
+    const QImage one = platform::WithQuietZones(d.ToImage(), platform::QuietZonePixels(d));
+    QImage many(one.width() * 2, one.height() * 4, QImage::Format_RGB32);
+    many.fill(Qt::white);
+    QPainter p(&many);
+    for (int i = 0; i < 8; ++i)
+        p.drawImage((i % 2) * one.width(), (i / 2) * one.height(), one);
+    p.end();
+    EXPECT_TRUE(output::ScanImage(many, output::ExpectedScan(ScanSymbology::Code128_1, "SAME")).Scans());
+}

@@ -1,0 +1,102 @@
+#include "tests/support/Symbols.h"
+
+#include "app/PatternGenerate.h"
+#include "code128engine/Code128Engine.h"
+#include "platform/Gdi.h"
+#include "platform/Units.h"
+#include "symbologies/Code39.h"
+#include "symbologies/Ean.h"
+#include "symbologies/UpcA.h"
+#include "tests/code128engine/Code128Fixture.h"
+
+namespace testsupport {
+namespace {
+
+using output::ScanSymbology;
+
+// The engine's record as Generate fills it for "Code 128 B".
+platform::Drawing DrawCode128Engine(const QString& text, bool withText)
+{
+    code128engine::Code128Params r = GenerateRecord(text, withText ? text : QString());
+    platform::Surface box(240, 120, platform::PixelsToTwips(platform::Surface::kMaxPixels), 855);
+    box.SetScaleMode(platform::ScaleMode::Pixels);
+    platform::SurfaceDC dc(box);
+    if (code128engine::DrawCode128(r, &dc) != code128engine::kCode128Ok)
+        return {};
+    // Drawn again on a box as wide as the symbol, as Generate leaves it.
+    box.SetWidth(platform::PixelsToTwips(r.Left + r.TotalWidth + 2));
+    box.Cls();
+    code128engine::DrawCode128(r, &dc);
+    box.SetModule(r.ModuleWidth);
+    return box.CurrentDrawing();
+}
+
+platform::Drawing DrawPattern(const char* type, const QString& text, bool withText)
+{
+    platform::Surface box(240, 120, 6615, 1095);
+    QString t = text;
+    if (!app::DrawPatternSymbol(QString::fromLatin1(type), t, {QStringLiteral("1.4"), QString(), withText}, box))
+        return {};
+    return box.CurrentDrawing();
+}
+
+} // namespace
+
+platform::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool withText)
+{
+    switch (symbology) {
+    case ScanSymbology::Code128B:
+        return DrawCode128Engine(text, withText);
+    case ScanSymbology::Code39: {
+        platform::Surface box(240, 120, 6615, 855);
+        QString t = text;
+        symbologies::DrawCode39(t, box, withText);
+        return box.CurrentDrawing();
+    }
+    case ScanSymbology::Code128_1:
+        return DrawPattern("128", text, withText);
+    case ScanSymbology::Code25:
+        return DrawPattern("25", text, withText);
+    case ScanSymbology::Codabar:
+        return DrawPattern("Codit", text, withText);
+    case ScanSymbology::UpcA: {
+        platform::Surface box(240, 0, 5055, 1095);
+        box.SetScaleMode(platform::ScaleMode::Twips);
+        symbologies::DrawUpcA(box, text, withText);
+        return box.CurrentDrawing();
+    }
+    case ScanSymbology::Ean: {
+        platform::Surface box(720, 840, 3600, 1095);
+        box.Tag = text;
+        symbologies::FitEanScale(box, QStringLiteral("8"), QStringLiteral("1.4"));
+        symbologies::DrawEan(box, QStringLiteral("8"), QStringLiteral("1.4"));
+        return box.CurrentDrawing();
+    }
+    }
+    return {};
+}
+
+platform::Drawing WithoutBar(const platform::Drawing& drawing, int n)
+{
+    platform::Drawing out;
+    out.size = drawing.size;
+    out.module = drawing.module;
+    out.moduleOrigin = drawing.moduleOrigin;
+    int bar = 0;
+    for (const platform::DrawOp& op : drawing.Ops()) {
+        const bool isBar = op.kind == platform::DrawOp::Kind::Fill && op.color != platform::kWhite;
+        if (isBar && bar++ == n)
+            continue;
+        if (op.kind == platform::DrawOp::Kind::Fill)
+            out.AddFill(op.box, op.color);
+        else if (op.kind == platform::DrawOp::Kind::Text)
+            out.AddText(op);
+        else if (op.kind == platform::DrawOp::Kind::Line)
+            out.AddLine(op.line, op.width, op.color);
+        else
+            out.AddImage(op.image, op.box.topLeft());
+    }
+    return out;
+}
+
+} // namespace testsupport

@@ -1,0 +1,19 @@
+// Drawings of every symbology as Generate makes them, without a window:
+// each drawer on a recording surface shaped like the window's picture box
+// for it, with the window's default sizes.
+#pragma once
+
+#include "output/ScanCheck.h"
+#include "platform/Drawing.h"
+
+#include <QString>
+
+namespace testsupport {
+
+// The drawing of `text`; empty when the symbology draws nothing for it.
+platform::Drawing DrawSymbol(output::ScanSymbology symbology, const QString& text, bool withText);
+
+// The drawing without its n-th filled box that is not white: a bar gone.
+platform::Drawing WithoutBar(const platform::Drawing& drawing, int n);
+
+} // namespace testsupport
