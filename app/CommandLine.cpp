@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "app/Generate.h"
+
 #include "app/WindowLayout.h"
 #include "output/BatchExport.h"
 #include "output/Export.h"
@@ -15,16 +17,6 @@ namespace app {
 namespace {
 
 using output::ScanSymbology;
-
-constexpr std::array<std::pair<const char*, ScanSymbology>, 7> kTypes{{
-    {"code128b", ScanSymbology::Code128B},
-    {"code39", ScanSymbology::Code39},
-    {"code128-1", ScanSymbology::Code128_1},
-    {"code25", ScanSymbology::Code25},
-    {"codabar", ScanSymbology::Codabar},
-    {"upca", ScanSymbology::UpcA},
-    {"ean", ScanSymbology::Ean},
-}};
 
 constexpr int kMinDpi = 10, kMaxDpi = 4800;
 constexpr int kMinModuleDots = 1, kMaxModuleDots = 100;
@@ -195,10 +187,10 @@ Command ParseExport(const QStringList& args)
     const QString types = ExportTypeNames().join(QStringLiteral(", "));
     if (c.type.isEmpty())
         return Failed(QStringLiteral("export needs --type: one of %1").arg(types));
-    const auto type = std::find_if(kTypes.begin(), kTypes.end(), [&](const auto& t) { return c.type == QLatin1String(t.first); });
-    if (type == kTypes.end())
+    const std::optional<Symbology> type = SymbologyNamed(c.type);
+    if (!type)
         return Failed(QStringLiteral("unknown type %1: use one of %2").arg(Quoted(Value(p, "--type")), types));
-    c.symbology = type->second;
+    c.symbology = *type;
     if (c.text.isEmpty() == c.batch.isEmpty())
         return Failed(c.text.isEmpty() ? QStringLiteral("export needs --text TEXT or --batch LINES")
                                        : QStringLiteral("export takes --text or --batch, not both"));
@@ -251,8 +243,8 @@ const QStringList& ExportTypeNames()
 {
     static const QStringList names = [] {
         QStringList n;
-        for (const auto& t : kTypes)
-            n << QLatin1String(t.first);
+        for (const SymbologyRow& row : Symbologies())
+            n << QLatin1String(row.name);
         return n;
     }();
     return names;

@@ -30,7 +30,7 @@ struct Command {
     // Export: one barcode of `text`, or one per line of the file `batch`,
     // written to `output` (in a batch, its ~ become the line number).
     QString type; // as given on the command line, in lower case
-    output::ScanSymbology symbology = output::ScanSymbology::Code128B;
+    symbologies::Symbology symbology = symbologies::Symbology::Code128B;
     QString text;
     QString batch;
     QString output;

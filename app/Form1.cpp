@@ -2,12 +2,15 @@
 
 #include "app/Layout.h"
 #include "app/PatternGenerate.h"
+#include "app/ExportCommand.h"
+#include "output/ScanCheck.h"
 #include "app/WindowLayout.h"
 #include "output/FileChooser.h"
 #include "output/PrintFilePath.h"
 #include "platform/MessageBox.h"
 #include "platform/Numeric.h"
 #include "platform/PictureBoxWidget.h"
+#include "platform/Printers.h"
 #include "platform/Settings.h"
 #include "platform/Termination.h"
 #include "symbologies/Code39.h"
@@ -25,7 +28,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QKeySequence>
+#include <QPointer>
 #include <QScreen>
+#include <QThreadPool>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <QStatusBar>
@@ -157,6 +166,13 @@ void Form1::buildControls()
     surface(Picture1, drawings);
     surface(Picture10, client);
 
+    // Whether the symbol shown reads back as its text: below the drawing.
+    ScanStatus = new QLabel(client);
+    Place(ScanStatus, 360, 1935, 6855, 180);
+    QFont small = ScanStatus->font();
+    small.setPointSizeF(7);
+    ScanStatus->setFont(small);
+
     Frame8 = new QFrame(client);
     Place(Frame8, 120, 2040, 7095, 495);
     Command1 = Make<QPushButton>(Frame8, QStringLiteral("Bar Code"), 0, 120, 1095, 255);
@@ -223,6 +239,8 @@ void Form1::buildMenus()
 {
     FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     FileOpen = FileMenu->addAction(QStringLiteral("File Open"));
+    SaveAs = FileMenu->addAction(QStringLiteral("Save Bar Code As\u2026"));
+    SaveAs->setShortcut(QKeySequence::SaveAs);
     Help1 = FileMenu->addAction(QStringLiteral("&Help"));
     FileMenu->addSeparator();
     Exit = FileMenu->addAction(QStringLiteral("E&xit"));
@@ -336,6 +354,7 @@ void Form1::connectHandlers()
     connect(StopButton, &QPushButton::clicked, this, [this] { Stop_Click(); });
 
     connect(FileOpen, &QAction::triggered, this, [this] { FileOpen_Click(); });
+    connect(SaveAs, &QAction::triggered, this, [this] { SaveAs_Click(); });
     connect(Help1, &QAction::triggered, this, [this] { Help2_Click(); });
     connect(Exit, &QAction::triggered, this, [this] { Exit_Click(); });
     connect(BarCodeTemp, &QAction::triggered, this, [this] { Command1_Click(); });
@@ -381,7 +400,7 @@ void Form1::resizeEvent(QResizeEvent* event)
 
 // ---------------------------------------------------------------- start-up
 
-bool Form1::Form_Load(const QString& commandLine)
+bool Form1::Form_Load(const QString& commandLine, const QString& printer)
 {
     // A stored height factor regenerates during start-up, on the design-time
     // text that nobody typed. What a drawer would say about that text (EAN:
@@ -410,6 +429,15 @@ bool Form1::Form_Load(const QString& commandLine)
     }
     output::PrintFilePath = path;
     Text5->setText(path);
+    if (!printer.isEmpty()) {
+        if (!platform::InstalledPrinters().contains(printer)) {
+            platform::MsgBox(QStringLiteral("There is no printer named \"%1\"; nothing was printed. The printers are: %2.")
+                                 .arg(printer, platform::InstalledPrinters().join(QStringLiteral(", "))));
+            batchSucceeded_ = false;
+            return true;
+        }
+        Combo1->setEditText(printer); // for this run; the stored choice stays
+    }
     batchSucceeded_ = Command4_Click();
     return true;
 }
@@ -567,6 +595,8 @@ void Form1::Command1_Click()
     Picture5.SetVisible(false);
     Picture1.SetVisible(true);
     lastFailure_.reset();
+    ++scanGeneration_; // a check still running is for a symbol no longer shown
+    ScanStatus->clear();
 
     const SymbolRequest request = ReadRequest();
     if (request.text.isEmpty())
@@ -598,6 +628,7 @@ void Form1::Command1_Click()
 
     Picture2.Cls();
     Picture2.SetPictureFrom(surface);
+    CheckScan(request);
     // The surfaces overlap; the one just drawn is brought to the front.
     if (auto* w = WidgetOf(surface))
         w->raise();
@@ -630,6 +661,55 @@ void Form1::FitDrawingArea(bool growWindow)
     const int wanted = std::min(width() + missing, most);
     if (wanted > width())
         resize(wanted, height());
+}
+
+void Form1::CheckScan(const SymbolRequest& request)
+{
+    // Read back off the typing path: the drawing is shown first, a worker
+    // reads it, and the line under it says what it found.
+    if (!isVisible() || Running())
+        return;
+    const platform::Drawing drawing = BarcodeToPrint().Cropped();
+    const int generation = scanGeneration_;
+    QPointer<Form1> self(this);
+    QThreadPool::globalInstance()->start([self, drawing, request, generation] {
+        const output::ScanResult scan = output::ScanCheck(drawing, request.symbology, request.text);
+        QMetaObject::invokeMethod(qApp, [self, scan, generation] {
+            if (self && self->scanGeneration_ == generation)
+                self->ShowScan(scan);
+        });
+    });
+}
+
+void Form1::ShowScan(const output::ScanResult& scan)
+{
+    ScanStatus->setStyleSheet(scan.Scans() ? QStringLiteral("color: #1a7f37;") : QStringLiteral("color: #c62828;"));
+    ScanStatus->setText((scan.Scans() ? QStringLiteral("\u2714 ") : QStringLiteral("\u2716 ")) + scan.Text());
+}
+
+void Form1::SaveAs_Click()
+{
+    const SymbolRequest request = ReadRequest();
+    const SymbolFile file = DrawForFile(request, false);
+    if (file.failure) {
+        platform::MsgBox(QStringLiteral("There is no barcode to save: %1").arg(file.failure->text));
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save Bar Code As"), QString(),
+        QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+    if (!path.isEmpty())
+        SaveBarcode(file.drawing, path);
+}
+
+bool Form1::SaveBarcode(const platform::Drawing& drawing, const QString& path)
+{
+    if (const output::ExportResult failed = output::ExportDrawing(drawing, path)) {
+        platform::MsgBox(failed->text);
+        return false;
+    }
+    ShowJobStatus(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)), path);
+    return true;
 }
 
 } // namespace app

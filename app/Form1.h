@@ -30,6 +30,7 @@ class PictureBoxWidget;
 }
 namespace output {
 class Form2;
+struct ScanResult;
 }
 
 namespace app {
@@ -43,7 +44,8 @@ public:
     // Start-up: restores the options, fills the printer list, and with a
     // non-blank command line prints that file. Returns true when the program
     // should end now (a command-line batch ran) instead of showing the window.
-    bool Form_Load(const QString& commandLine);
+    // `printer` names the printer for that batch instead of the stored one.
+    bool Form_Load(const QString& commandLine, const QString& printer = QString());
     // After a command-line batch: whether every line printed as asked.
     bool BatchSucceeded() const { return batchSucceeded_; }
 
@@ -99,6 +101,7 @@ public:
     // The status line under the controls: where the last job went (with
     // links that open the PDF or its folder), and while a batch or range
     // run prints, its progress and a Stop button.
+    QLabel* ScanStatus = nullptr; // "scans" or "does not scan", under the drawing
     QLabel* JobStatus = nullptr;
     QLabel* JobLinks = nullptr;
     QLabel* Progress = nullptr;
@@ -110,6 +113,7 @@ public:
     QMenu* Options2 = nullptr;
     QMenu* Help = nullptr;
     QAction* FileOpen = nullptr;
+    QAction* SaveAs = nullptr; // "Save Bar Code As..."
     QAction* Help1 = nullptr;
     QAction* Exit = nullptr;
     QAction* BarCodeTemp = nullptr;
@@ -167,6 +171,9 @@ public:
     void Command8_Click(); // Run It
     void Command9_Click(); // Copy to clipboard
     void FileOpen_Click();
+    // Saves the barcode shown as PNG, SVG or PDF, the file named in a dialog.
+    void SaveAs_Click();
+    bool SaveBarcode(const platform::Drawing& drawing, const QString& path);
     void Stop_Click(); // ends the run in progress as a signal would
 
     // A batch or range run is printing (its handler is on the stack).
@@ -233,6 +240,9 @@ private:
 
     std::vector<platform::PictureBoxWidget*> surfaceWidgets_; // owned by their Qt parents
     platform::MaybeFailure lastFailure_;
+    int scanGeneration_ = 0; // counts Generates; a scan check answers only for the latest
+    void CheckScan(const SymbolRequest& request);
+    void ShowScan(const output::ScanResult& scan);
     bool batchSucceeded_ = false;
     void buildStatusLine();
     void elideJobStatus();

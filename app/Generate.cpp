@@ -93,9 +93,9 @@ constexpr std::array kRows{
     SymbologyRow{Symbology::Code39, "code39", "Code 39", Code39},
     SymbologyRow{Symbology::Code128_1, "code128-1", "Code 128-1", Code128_1},
     SymbologyRow{Symbology::Code25, "code25", "Code 2/5", Code25},
+    SymbologyRow{Symbology::Codabar, "codabar", "Codabar", Codabar},
     SymbologyRow{Symbology::UpcA, "upca", "UPC", UpcA},
     SymbologyRow{Symbology::Ean, "ean", "EAN", Ean},
-    SymbologyRow{Symbology::Codabar, "codabar", "Codabar", Codabar},
 };
 
 } // namespace

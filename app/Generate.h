@@ -7,6 +7,7 @@
 
 #include "platform/Failure.h"
 #include "platform/Surface.h"
+#include "symbologies/Symbology.h"
 
 #include <QString>
 #include <optional>
@@ -17,7 +18,7 @@ namespace app {
 inline const QString kTooLongToDraw =
     QStringLiteral("The bar code text is too long to draw as one barcode. Please shorten it.");
 
-enum class Symbology { Code128B, Code39, Code128_1, Code25, UpcA, Ean, Codabar };
+using symbologies::Symbology;
 
 // What one Generate draws, as the window's controls say it.
 struct SymbolRequest {

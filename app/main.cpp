@@ -1,7 +1,10 @@
-// Quorvane: with no argument the main window opens; with a file path on
-// the command line the file is batch-printed and the program exits without
-// a window, reporting every problem on stderr. Exit status 0 means every
-// line printed as asked.
+// Quorvane: with no argument the main window opens; with a file path the
+// file is batch-printed and the program exits without a window, reporting
+// every problem on stderr; `quorvane export ...` writes barcodes as files
+// and `quorvane --help` tells the rest. Exit status 0 means everything was
+// done as asked, 1 that something was not, 2 a command line it can't read.
+#include "app/CommandLine.h"
+#include "app/ExportCommand.h"
 #include "app/Form1.h"
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
@@ -34,29 +37,55 @@ void TellPdfWritten(const QString& path)
     }
 }
 
+// Help and version go to stdout; a usage error to stderr.
+int Say(std::FILE* to, const QString& text, int status)
+{
+    const QByteArray bytes = platform::ToLocalBytes(text) + '\n';
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), to) == static_cast<size_t>(bytes.size());
+    return std::fflush(to) == 0 && written ? status : std::max(status, 1);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    // The whole argument text is one path, blanks included. Its bytes are
-    // kept as they are, so a file name that is not UTF-8 still opens.
+    // Every argument as its bytes say, so a file name that is not UTF-8
+    // still opens.
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << platform::FromLocalBytes(argv[i]);
-    const QString commandLine = args.join(QLatin1Char(' '));
-    const bool unattended = !commandLine.trimmed().isEmpty();
+    const app::Command command = app::ParseCommandLine(args);
+    switch (command.kind) {
+    case app::Command::Help: return Say(stdout, app::CommandLineHelp(), 0);
+    case app::Command::Version: return Say(stdout, app::VersionText(), 0);
+    case app::Command::Error:
+        return Say(stderr, QStringLiteral("quorvane: %1\n%2").arg(command.error, app::CommandLineUsage()), 2);
+    case app::Command::Window:
+    case app::Command::Export:
+    case app::Command::Print: break;
+    }
+    const bool unattended = command.kind != app::Command::Window;
 
     // An unattended run never shows a window, so it needs no display.
     if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    QApplication app(argc, argv);
+    // Qt's own options (-platform, -style, ...) are never taken from the
+    // command line: they are file names like any other there.
+    static int qtArgc = 1;
+    static char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
 
     platform::StderrSink stderrSink;
     if (unattended) {
         platform::SetMessageSink(&stderrSink);
-        platform::InstallTerminationHandler(); // a stopped run drops its job and exits non-zero
+        platform::InstallTerminationHandler(); // a stopped run drops its work and exits non-zero
+    }
+    if (command.kind == app::Command::Export)
+        return app::RunExport(command);
+
+    if (unattended) {
         // The built-in PDF printer tells where each job went.
         platform::SetPdfWrittenHandler(TellPdfWritten);
         // Without the stored options the file would print with the defaults,
@@ -68,7 +97,7 @@ int main(int argc, char* argv[])
     }
 
     app::Form1 window;
-    if (window.Form_Load(commandLine))
+    if (window.Form_Load(command.file, command.printer))
         return window.BatchSucceeded() && g_pathsTold ? 0 : 1;
     window.show();
     return QApplication::exec();

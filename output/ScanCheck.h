@@ -9,14 +9,14 @@
 #pragma once
 
 #include "platform/Drawing.h"
+#include "symbologies/Symbology.h"
 
 #include <QImage>
 #include <QString>
 
 namespace output {
 
-// The symbologies a barcode can be drawn in.
-enum class ScanSymbology { Code128B, Code39, Code128_1, Code25, Codabar, UpcA, Ean };
+using ScanSymbology = symbologies::Symbology;
 
 // What a reader should read, and in which format, for a symbol drawn from
 // `text`.

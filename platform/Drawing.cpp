@@ -181,6 +181,23 @@ QRect Drawing::Bounds() const
     return r.toAlignedRect();
 }
 
+Drawing Drawing::Cropped() const
+{
+    const QRect bounds = Bounds();
+    Drawing out = *this;
+    if (bounds.isEmpty())
+        return out;
+    const QPoint shift = -bounds.topLeft();
+    out.size = bounds.size();
+    out.moduleOrigin += shift.x();
+    for (DrawOp& op : out.ops_) {
+        op.box.translate(shift);
+        op.line.translate(shift);
+        op.baseline += shift;
+    }
+    return out;
+}
+
 void Drawing::Append(const Drawing& other)
 {
     ops_.insert(ops_.end(), other.ops_.begin(), other.ops_.end());

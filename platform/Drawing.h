@@ -58,6 +58,10 @@ public:
     // The pixels anything was drawn on (text by its advance), empty when none.
     QRect Bounds() const;
 
+    // The drawing cut to its bounds: what was drawn, with (0, 0) at its
+    // top-left corner and nothing of the surface's empty rest.
+    Drawing Cropped() const;
+
     // Every op of the other drawing, after this one's.
     void Append(const Drawing& other);
 

@@ -1,12 +1,18 @@
 // Generate without a window: the drawing the window shows, from the same
 // value, and what went wrong as a value the caller shows.
 #include "app/Form1.h"
+#include "app/ExportCommand.h"
 #include "app/Generate.h"
 #include "platform/MessageBox.h"
+#include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
+#include <QThreadPool>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
@@ -103,4 +109,40 @@ TEST(GenerateSymbol, Failures_ComeBackWithTheirNumberAndText_AndNothingIsShown)
         EXPECT_EQ(!symbol.drawing.IsEmpty(), c.drawn) << c.why;
     }
     EXPECT_TRUE(messages.texts.isEmpty()) << "library code shows nothing: " << messages.texts.join('|').toStdString();
+}
+
+// The window says under the drawing whether the symbol reads back, once a
+// worker has read it, and saves what it shows.
+TEST(GenerateSymbol, TheWindowTellsWhetherItScans_AndSavesWhatItShows)
+{
+    testsupport::TempConfig config;
+    platform::RecordingSink messages;
+    platform::ScopedMessageSink sink(&messages);
+    app::Form1 form;
+    form.Form_Load(QString());
+    form.show();
+    struct Case {
+        QRadioButton* app::Form1::*option;
+        const char* text;
+        const char* status;
+    };
+    const Case cases[] = {
+        {&app::Form1::Option2, "QV-42", "scans"},
+        {&app::Form1::Option5, "1234", "does not scan"}, // four digits of Interleaved 2 of 5: too short for readers
+    };
+    for (const Case& c : cases) {
+        (form.*c.option)->setChecked(true);
+        form.Text1->setText(QString::fromLatin1(c.text));
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(form.ScanStatus->text().endsWith(QString::fromLatin1(c.status))) << form.ScanStatus->text().toStdString();
+    }
+
+    QTemporaryDir dir;
+    form.Option2->setChecked(true);
+    form.Text1->setText(QStringLiteral("SAVED"));
+    const QString path = dir.filePath(QStringLiteral("saved.png"));
+    ASSERT_TRUE(form.SaveBarcode(app::DrawForFile(form.ReadRequest(), false).drawing, path));
+    EXPECT_EQ(testsupport::DecodeOne(QImage(path), ZXing::BarcodeFormat::Code39).text, "SAVED");
+    EXPECT_TRUE(form.JobStatus->text().contains(QStringLiteral("saved.png")));
 }

@@ -29,6 +29,7 @@ struct RunOptions {
     QString stdoutFile;       // stdout goes to this file instead of being read
     int timeoutMs = 60000;
     std::function<void(QProcess&)> whileRunning; // gets the started process (to signal it)
+    QString workingDirectory;                    // empty: the test's own
 };
 
 struct UnattendedRun {
@@ -51,12 +52,13 @@ struct UnattendedRun {
 
     // Runs the program; `whileRunning` gets the started process (to signal it).
     ProgramRun quorvane(const QStringList& args, int timeoutMs = 60000,
-                        const std::function<void(QProcess&)>& whileRunning = {})
+                        const std::function<void(QProcess&)>& whileRunning = {}, const QString& workingDirectory = {})
     {
         RunOptions o;
         o.args = args;
         o.timeoutMs = timeoutMs;
         o.whileRunning = whileRunning;
+        o.workingDirectory = workingDirectory;
         return run(o);
     }
 
@@ -95,6 +97,8 @@ struct UnattendedRun {
 
         QProcess p;
         p.setProcessEnvironment(env);
+        if (!o.workingDirectory.isEmpty())
+            p.setWorkingDirectory(o.workingDirectory);
         if (!o.stdoutFile.isEmpty())
             p.setStandardOutputFile(o.stdoutFile);
         p.start(program, args);

@@ -1,0 +1,30 @@
+// Saving barcodes as files, from the window's "Save Bar Code As..." and
+// from the command line's export: the symbol drawn without a window, cut
+// to what was drawn, checked that it scans when asked, and written whole.
+#pragma once
+
+#include "app/CommandLine.h"
+#include "app/Generate.h"
+#include "output/Export.h"
+
+namespace app {
+
+// The drawing of a request as a file holds it, or why there is none: a
+// text the symbology can't draw, or (when `verify`) a symbol that does not
+// read back as the text.
+struct SymbolFile {
+    platform::Drawing drawing;
+    platform::MaybeFailure failure;
+};
+SymbolFile DrawForFile(const SymbolRequest& request, bool verify);
+
+// The request an export makes of a text: the symbology's natural size
+// (Text9 "800"), the design's height and font size, the text below when asked.
+SymbolRequest ExportRequest(Symbology symbology, const QString& text, bool textBelow);
+
+// Carries out `quorvane export ...`: writes the file (or one per line),
+// tells every problem on stderr, and returns the exit status: 0 when every
+// file was written as asked, 1 otherwise.
+int RunExport(const Command& command);
+
+} // namespace app
