@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,6 +46,17 @@ int Say(std::FILE* to, const QString& text, int status)
     return std::fflush(to) == 0 && written ? status : std::max(status, 1);
 }
 
+QtMessageHandler g_qtMessages = nullptr;
+
+// A script reads stderr for what went wrong: Qt's remark that it chose a
+// runtime folder of its own (no session, as under cron) is not that.
+void QtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    g_qtMessages(type, context, text);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -69,6 +81,8 @@ int main(int argc, char* argv[])
     // An unattended run never shows a window, so it needs no display.
     if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (unattended)
+        g_qtMessages = qInstallMessageHandler(QtMessage);
 
     // Qt's own options (-platform, -style, ...) are never taken from the
     // command line: they are file names like any other there.
