@@ -22,12 +22,9 @@ Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
 {
     SizePicture1(s.picture1, r.text8, r.text3);
     // The Code 39 drawing of the text sizes Picture1 for the engine, which
-    // clears it at once: drawn on a surface that only records, and its size kept.
+    // clears it at once: the sizing without the drawing.
     QString copy = r.text;
-    platform::Surface sizing = s.picture1;
-    symbologies::DrawCode39(copy, sizing, r.withText);
-    s.picture1.SetScaleMode(platform::ScaleMode::Pixels);
-    s.picture1.SetWidth(sizing.Width());
+    symbologies::SizeCode39(copy, s.picture1, r.withText);
     auto failure = RunCode128Engine(r, s.picture1);
     return {failure ? nullptr : &s.picture1, failure, {}}; // an engine error draws nothing
 }

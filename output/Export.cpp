@@ -125,30 +125,30 @@ void SvgText(QByteArray& out, const DrawOp& op, int dx)
     Number(out, x);
     out += "\" y=\"";
     Number(out, y);
-    out += "\" font-family=\"" + XmlText(op.font.family()) + ", sans-serif\" font-size=\"";
-    Number(out, op.pixelSize);
+    out += "\" font-family=\"" + XmlText(op.text->font.family()) + ", sans-serif\" font-size=\"";
+    Number(out, op.text->pixelSize);
     out += '"';
-    if (op.font.bold())
+    if (op.text->font.bold())
         out += " font-weight=\"bold\"";
-    if (op.font.italic())
+    if (op.text->font.italic())
         out += " font-style=\"italic\"";
-    if (op.font.underline())
+    if (op.text->font.underline())
         out += " text-decoration=\"underline\"";
-    if (op.spacing != 0) {
+    if (op.text->spacing != 0) {
         out += " letter-spacing=\"";
-        Number(out, op.spacing);
+        Number(out, op.text->spacing);
         out += '"';
     }
-    if (op.rotation != 0) {
+    if (op.text->rotation != 0) {
         out += " transform=\"rotate(";
-        Number(out, -op.rotation);
+        Number(out, -op.text->rotation);
         out += ' ';
         Number(out, x);
         out += ' ';
         Number(out, y);
         out += ")\"";
     }
-    out += " fill=\"" + Colour(op.color) + "\" xml:space=\"preserve\">" + XmlText(op.text) + "</text>\n";
+    out += " fill=\"" + Colour(op.color) + "\" xml:space=\"preserve\">" + XmlText(op.text->text) + "</text>\n";
 }
 
 void SvgLine(QByteArray& out, const DrawOp& op, int dx)

@@ -2,7 +2,6 @@
 
 #include "platform/Units.h"
 
-#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
@@ -24,11 +23,12 @@ struct Mapping {
 
 QFont DeviceFont(const DrawOp& op, double scale, const QPaintDevice* device)
 {
-    QFont f = op.font;
+    const DrawText& t = *op.text;
+    QFont f = t.font;
     const double dpi = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : kSurfaceDpi;
-    f.setPointSizeF(std::max(op.pixelSize * scale * 72.0 / dpi, 0.01));
-    if (op.spacing != 0)
-        f.setLetterSpacing(QFont::AbsoluteSpacing, op.spacing * scale);
+    f.setPointSizeF(std::max(t.pixelSize * scale * 72.0 / dpi, 0.01));
+    if (t.spacing != 0)
+        f.setLetterSpacing(QFont::AbsoluteSpacing, t.spacing * scale);
     return f;
 }
 
@@ -58,9 +58,9 @@ void PaintOne(const DrawOp& op, QPainter& painter, const Mapping& m)
         painter.setFont(DeviceFont(op, m.scale, painter.device()));
         painter.setPen(ToQColor(op.color));
         painter.translate(m.origin + op.baseline * m.scale);
-        if (op.rotation != 0)
-            painter.rotate(-op.rotation);
-        painter.drawText(QPointF(0, 0), op.text);
+        if (op.text->rotation != 0)
+            painter.rotate(-op.text->rotation);
+        painter.drawText(QPointF(0, 0), op.text->text);
         painter.restore();
         break;
     }
@@ -83,11 +83,21 @@ void PaintOps(const Drawing& d, QPainter& painter, const Mapping& m)
     // in one call.
     std::vector<QRectF> run;
     Rgb runColor = kWhite;
+    // On a picture the boxes have whole-pixel edges: filled as whole-pixel
+    // rectangles they take Qt's fast path, not the rasteriser's.
+    const bool raster = painter.device() && painter.device()->devType() == QInternal::Image &&
+                        painter.transform().type() == QTransform::TxNone;
     auto flush = [&] {
         if (run.empty())
             return;
-        painter.setBrush(ToQColor(runColor));
-        painter.drawRects(run.data(), static_cast<int>(run.size()));
+        const QColor colour = ToQColor(runColor);
+        if (raster) {
+            for (const QRectF& r : run)
+                painter.fillRect(r.toAlignedRect(), colour);
+        } else {
+            painter.setBrush(colour);
+            painter.drawRects(run.data(), static_cast<int>(run.size()));
+        }
         run.clear();
     };
     for (const DrawOp& op : d.Ops()) {
@@ -122,6 +132,8 @@ void Drawing::AddFill(const QRect& pixels, Rgb color)
             return;
         }
     }
+    if (ops_.capacity() == 0)
+        ops_.reserve(64); // a symbol is tens of boxes
     DrawOp op;
     op.kind = DrawOp::Kind::Fill;
     op.box = pixels;
@@ -141,7 +153,7 @@ void Drawing::AddLine(const QLineF& line, double width, Rgb color)
 
 void Drawing::AddText(const DrawOp& text)
 {
-    if (text.text.isEmpty())
+    if (!text.text || text.text->text.isEmpty())
         return;
     ops_.push_back(text);
     ops_.back().kind = DrawOp::Kind::Text;
@@ -169,11 +181,10 @@ QRect Drawing::Bounds() const
             r |= QRectF(op.line.p1(), op.line.p2()).normalized().adjusted(-op.width, -op.width, op.width, op.width);
             break;
         case DrawOp::Kind::Text: {
-            QFont f = op.font;
-            f.setPixelSize(std::max(1, static_cast<int>(std::lround(op.pixelSize))));
-            const QFontMetricsF fm(f);
-            const double w = fm.horizontalAdvance(op.text) + op.spacing * op.text.size();
-            r |= QRectF(op.baseline.x(), op.baseline.y() - fm.ascent(), w, fm.height());
+            // From the baseline up and down by the em height: the glyphs lie
+            // within, and no font needs to be looked up again.
+            const DrawText& t = *op.text;
+            r |= QRectF(op.baseline.x(), op.baseline.y() - t.pixelSize, std::max(t.advance, 0.0), 1.4 * t.pixelSize);
             break;
         }
         }

@@ -14,11 +14,22 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <memory>
 #include <vector>
 
 class QPainter;
 
 namespace platform {
+
+// The text of a Text op, apart from the op: a drawing is mostly boxes.
+struct DrawText {
+    QFont font;             // family and style; the size is pixelSize below
+    double pixelSize = 0;   // the em height in pixels
+    double spacing = 0;     // extra pixels after every character
+    double rotation = 0;    // degrees, counter-clockwise about the baseline's left end
+    double advance = 0;     // how far the text reaches along its baseline, in pixels
+    QString text;
+};
 
 struct DrawOp {
     enum class Kind { Fill, Line, Text, Image };
@@ -28,11 +39,7 @@ struct DrawOp {
     QLineF line;       // Line: centre line, pixel coordinates
     double width = 1;  // Line: pen width in pixels
     QPointF baseline;  // Text: left end of the baseline
-    QFont font;        // Text: family and style; the size is pixelSize below
-    double pixelSize = 0;   // Text: the em height in pixels
-    double spacing = 0;     // Text: extra pixels after every character
-    double rotation = 0;    // Text: degrees, counter-clockwise about the baseline's left end
-    QString text;      // Text
+    std::shared_ptr<const DrawText> text; // Text
     QImage image;      // Image: a picture that has no drawing of its own
 };
 

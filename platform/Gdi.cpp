@@ -231,7 +231,17 @@ HFONT CreateFontIndirectA(const LOGFONTA* logFont)
         return HGDIOBJ::Null;
     LOGFONTA lf = *logFont;
     lf.lfFaceName[LF_FACESIZE - 1] = '\0';
-    return Table().Add(GdiFont{lf, QtFontFor(lf)});
+    // The same logical font again (every Generate makes the caption's)
+    // shares the face Qt found for it last time.
+    static thread_local std::vector<GdiFont> recent;
+    for (const GdiFont& f : recent)
+        if (std::memcmp(&f.logFont, &lf, sizeof lf) == 0)
+            return Table().Add(f);
+    GdiFont made{lf, QtFontFor(lf)};
+    if (recent.size() >= 16)
+        recent.erase(recent.begin());
+    recent.push_back(made);
+    return Table().Add(made);
 }
 
 HBRUSH CreateSolidBrush(Rgb color) { return Table().Add(GdiBrush{false, color & 0xFFFFFF}); }
@@ -494,24 +504,27 @@ void SurfaceDC::Fill(const RECT& r, Rgb color)
 
 void SurfaceDC::TextLine(int x, int y, const GdiFont& font, std::string_view text)
 {
-    DrawOp op;
-    op.text = FromCp1252(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    op.font = font.font;
-    op.pixelSize = font.font.pixelSize();
-    op.spacing = charExtra;
-    op.color = textColor;
+    auto t = std::make_shared<DrawText>();
+    t->text = FromCp1252(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    t->font = font.font;
+    t->pixelSize = font.font.pixelSize();
+    t->spacing = charExtra;
     QFont measured = font.font;
     if (charExtra != 0)
         measured.setLetterSpacing(QFont::AbsoluteSpacing, charExtra);
     const QFontMetrics fm(measured);
+    t->advance = fm.horizontalAdvance(t->text);
     const int escapement = font.logFont.lfEscapement % 3600;
-    op.rotation = escapement / 10.0; // counter-clockwise, about the cell's top-left corner
+    t->rotation = escapement / 10.0; // counter-clockwise, about the cell's top-left corner
     QTransform turn;
-    turn.rotate(-op.rotation);
+    turn.rotate(-t->rotation);
+    DrawOp op;
+    op.color = textColor;
     op.baseline = QPointF(x, y) + turn.map(QPointF(0, fm.ascent()));
     if (bkMode == OPAQUE && escapement == 0)
-        Fill({x, y, Clamp32(std::int64_t(x) + fm.horizontalAdvance(op.text)), Clamp32(std::int64_t(y) + fm.ascent() + fm.descent())},
+        Fill({x, y, Clamp32(std::int64_t(x) + static_cast<std::int64_t>(t->advance)), Clamp32(std::int64_t(y) + fm.ascent() + fm.descent())},
              bkColor);
+    op.text = std::move(t);
     surface_.DrawTextPixels(op);
 }
 

@@ -5,6 +5,8 @@
 #include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -42,9 +44,16 @@ Surface::Surface(double leftTwips, double topTwips, double widthTwips, double he
     : left_(leftTwips), top_(topTwips), width_(PixelsToTwips(PixelsOf(widthTwips, kMaxPixels))),
       height_(PixelsToTwips(PixelsOf(heightTwips, kMaxHeightPixels)))
 {
-    font_.setFamily(QStringLiteral("Sans Serif"));
-    font_.setStyleHint(QFont::SansSerif);
-    font_.setPointSizeF(8);
+    // Every surface starts with one shared font: Qt finds the face once for
+    // all copies, not once per surface (a Generate without a window makes
+    // four).
+    static thread_local const QFont defaultFont = [] {
+        QFont f(QStringLiteral("Sans Serif"));
+        f.setStyleHint(QFont::SansSerif);
+        f.setPointSizeF(8);
+        return f;
+    }();
+    font_ = defaultFont;
     pixelWidth_ = std::max(PixelsOf(width_, kMaxPixels), 1);
     pixelHeight_ = std::max(PixelsOf(height_, kMaxHeightPixels), 1);
     drawing_.size = QSize(pixelWidth_, pixelHeight_);
@@ -192,7 +201,7 @@ void Surface::FillPixels(const QRect& pixels, Rgb color)
 
 void Surface::DrawTextPixels(const DrawOp& text)
 {
-    if (text.text.isEmpty())
+    if (!text.text || text.text->text.isEmpty())
         return;
     DrawOp op = text;
     op.kind = DrawOp::Kind::Text;
@@ -259,42 +268,60 @@ void Surface::Line(double x1, double y1, double x2, double y2, std::optional<Rgb
     CurrentY = y2;
 }
 
-QFontMetricsF Surface::metrics() const { return QFontMetricsF(font_, &MetricsProbe()); }
+const Surface::FontMeasures& Surface::measures() const
+{
+    // Measured once per size: each new measure makes Qt find the face again
+    // for the probe's resolution, which cost more than the drawing. A
+    // surface's font changes only in size (its family and style are every
+    // surface's), so the size is the key.
+    static thread_local std::vector<FontMeasures> known;
+    const double size = font_.pointSizeF();
+    for (const FontMeasures& m : known)
+        if (m.size == size)
+            return m;
+    if (known.size() >= 32)
+        known.clear();
+    const QFontMetricsF fm(font_, &MetricsProbe());
+    known.push_back({size, fm, fm.height(), fm.ascent()});
+    return known.back();
+}
 
 void Surface::SetFontSize(double points)
 {
-    if (points > 0 && std::isfinite(points))
+    if (points > 0 && std::isfinite(points) && std::min(points, 2048.0) != font_.pointSizeF())
         font_.setPointSizeF(std::min(points, 2048.0));
 }
 
 double Surface::TextWidth(const QString& text) const
 {
-    const double px = metrics().horizontalAdvance(text);
+    const double px = measures().metrics.horizontalAdvance(text);
     return PixelsPerUnitX() > 0 ? px / PixelsPerUnitX() : 0;
 }
 
 double Surface::TextHeight(const QString& text) const
 {
     const int lines = std::max<qsizetype>(1, text.count(QLatin1Char('\n')) + 1);
-    const double px = metrics().height() * lines;
+    const double px = measures().height * lines;
     return PixelsPerUnitY() > 0 ? px / PixelsPerUnitY() : 0;
 }
 
 void Surface::Print(const QString& text)
 {
-    const QFontMetricsF fm = metrics();
+    const FontMeasures& fm = measures();
     DrawOp op;
-    op.font = font_;
-    op.pixelSize = PointsToPixels(font_.pointSizeF());
     op.color = ForeColor;
     const double x = ToPixelX(CurrentX);
     double y = ToPixelY(CurrentY);
     for (const QString& line : text.split(QLatin1Char('\n'))) {
-        op.text = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
-        op.baseline = QPointF(x, y + fm.ascent());
-        if (!op.text.isEmpty())
-            DrawTextPixels(op);
-        y += fm.height();
+        auto t = std::make_shared<DrawText>();
+        t->font = font_;
+        t->pixelSize = PointsToPixels(font_.pointSizeF());
+        t->text = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
+        t->advance = fm.metrics.horizontalAdvance(t->text);
+        op.baseline = QPointF(x, y + fm.ascent);
+        op.text = std::move(t);
+        DrawTextPixels(op);
+        y += fm.height;
     }
     CurrentX = scaleLeft_;
     CurrentY += TextHeight(text);

@@ -129,7 +129,12 @@ protected:
     virtual void changed() {}
 
     void setPictureDrawing(Drawing drawing, bool hasPicture);
-    QFontMetricsF metrics() const;
+    struct FontMeasures {
+        double size;
+        QFontMetricsF metrics;
+        double height, ascent;
+    };
+    const FontMeasures& measures() const;
 
 private:
     void resized();

@@ -27,56 +27,81 @@ std::array<std::string_view, 91> Code39Table()
     return t;
 }
 
+namespace {
+
+// The elements of the symbol of s (start and stop included) as the table
+// gives them, left to right: `element(bar, modules)` for each. A character
+// the table lacks, or one above code 90, gives none.
+template <class Element>
+void ForEachElement(const QString& s, Element element)
+{
+    static const auto table = Code39Table();
+    for (QChar ch : s) {
+        int code = ch.unicode();
+        if (code > 90)
+            code = 0;
+        for (char c : table[static_cast<std::size_t>(code)]) {
+            element(false, 1); // every bar follows a narrow space; a blank is one more
+            if (c != ' ')
+                element(true, c == '2' ? 2 : 1);
+        }
+    }
+    element(false, 1); // trailing space
+}
+
+// Steps shared by drawing and sizing: pixel scale, cleared, no picture,
+// the module from the box height (halves go to the even neighbour, at
+// least 1), and the first width: room for 16.5 modules per character, in
+// outer units by the box's own ratio.
+double Prepare(const QString& s, platform::Surface& box)
+{
+    box.SetScaleMode(platform::ScaleMode::Pixels);
+    box.Cls();
+    box.ClearPicture();
+    const double m = std::max(1.0, platform::RoundHalfEven(box.ScaleHeight() / 40.0));
+    box.SetWidth(s.size() * 1.1 * (15 * m) * box.Width() / box.ScaleWidth());
+    return m;
+}
+
+} // namespace
+
+double SizeCode39(QString& text, platform::Surface& box, bool includeText)
+{
+    if (text.isEmpty()) {
+        box.Cls();
+        return 0;
+    }
+    text = text.toUpper();
+    const QString s = QChar(1) + text + QChar(2);
+    const double m = Prepare(s, box);
+    double x = box.ScaleLeft();
+    ForEachElement(s, [&](bool, int modules) { x += modules * m; });
+    if (includeText)
+        box.SetWidth((x + m) * box.Width() / box.ScaleWidth());
+    return x + m;
+}
+
 double DrawCode39(QString& text, platform::Surface& box, bool includeText)
 {
     if (text.isEmpty()) {
         box.Cls();
         return 0;
     }
-    const auto table = Code39Table();
     text = text.toUpper();
-
-    box.SetScaleMode(platform::ScaleMode::Pixels);
-    box.Cls();
-    box.ClearPicture();
-
-    // Module from the box height: halves go to the even neighbour, at least 1.
-    const double m = std::max(1.0, platform::RoundHalfEven(box.ScaleHeight() / 40.0));
+    const QString s = QChar(1) + text + QChar(2);
+    const double m = Prepare(s, box);
     box.SetModule(m, box.ScaleLeft());
     const double th = box.TextHeight(text);
     const double tw = box.TextWidth(text);
-
-    const QString s = QChar(1) + text + QChar(2);
     const double top = box.ScaleTop();
     // The bars always leave 1.5 text heights free at the bottom.
     const double bottom = box.ScaleTop() + box.ScaleHeight() - 1.5 * th;
 
-    // Room for 16.5 modules per character, in outer units by the box's own ratio.
-    box.SetWidth(s.size() * 1.1 * (15 * m) * box.Width() / box.ScaleWidth());
-
     double x = box.ScaleLeft();
-    auto space = [&](double w) {
-        box.LineBoxFilled(x, top, x + w, bottom, kWhite);
-        x += w;
-    };
-    auto bar = [&](double w) {
-        box.LineBoxFilled(x, top, x + w, bottom, kBlack);
-        x += w;
-    };
-    for (QChar ch : s) {
-        int code = ch.unicode();
-        if (code > 90)
-            code = 0;
-        for (char c : table[static_cast<std::size_t>(code)]) {
-            if (c == ' ') {
-                space(m);
-            } else {
-                space(m);
-                bar(c == '2' ? 2 * m : m);
-            }
-        }
-    }
-    space(m); // trailing space
+    ForEachElement(s, [&](bool bar, int modules) {
+        box.LineBoxFilled(x, top, x + modules * m, bottom, bar ? kBlack : kWhite);
+        x += modules * m;
+    });
 
     if (includeText) {
         box.SetWidth((x + m) * box.Width() / box.ScaleWidth());

@@ -22,4 +22,9 @@ std::array<std::string_view, 91> Code39Table();
 // lie beyond the box when the box could not be made wide enough.
 double DrawCode39(QString& text, platform::Surface& box, bool includeText);
 
+// What DrawCode39 does to the box (pixel scale, cleared, sized for the
+// text) without drawing: the Code 128 B step sizes Picture1 so. Returns the
+// same right edge.
+double SizeCode39(QString& text, platform::Surface& box, bool includeText);
+
 } // namespace symbologies
