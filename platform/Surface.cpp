@@ -317,7 +317,8 @@ void Surface::Print(const QString& text)
         t->font = font_;
         t->pixelSize = PointsToPixels(font_.pointSizeF());
         t->text = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
-        t->advance = fm.metrics.horizontalAdvance(t->text);
+        // One character (EAN prints its digits one by one) needs no shaping.
+        t->advance = t->text.size() == 1 ? fm.metrics.horizontalAdvance(t->text[0]) : fm.metrics.horizontalAdvance(t->text);
         op.baseline = QPointF(x, y + fm.ascent);
         op.text = std::move(t);
         DrawTextPixels(op);
