@@ -3,6 +3,7 @@
 #include "platform/Numeric.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace symbologies {
 
@@ -49,33 +50,42 @@ void ForEachElement(const QString& s, Element element)
     element(false, 1); // trailing space
 }
 
-// Steps shared by drawing and sizing: pixel scale, cleared, no picture,
-// the module from the box height (halves go to the even neighbour, at
-// least 1), and the first width: room for 16.5 modules per character, in
-// outer units by the box's own ratio.
-double Prepare(const QString& s, platform::Surface& box)
+struct Symbol {
+    QString s;  // the text between start and stop
+    double m;   // the module, in pixels
+};
+
+// Steps shared by drawing and sizing. An empty text only clears the box.
+// Otherwise the text is upper-cased, and the box goes to pixel scale,
+// cleared, without picture; the module comes from the box height (halves
+// go to the even neighbour, at least 1), and the first width gives every
+// character room for 16.5 modules, in outer units by the box's own ratio.
+std::optional<Symbol> Prepare(QString& text, platform::Surface& box)
 {
+    if (text.isEmpty()) {
+        box.Cls();
+        return std::nullopt;
+    }
+    text = text.toUpper();
+    const QString s = QChar(1) + text + QChar(2);
     box.SetScaleMode(platform::ScaleMode::Pixels);
     box.Cls();
     box.ClearPicture();
     const double m = std::max(1.0, platform::RoundHalfEven(box.ScaleHeight() / 40.0));
     box.SetWidth(s.size() * 1.1 * (15 * m) * box.Width() / box.ScaleWidth());
-    return m;
+    return Symbol{s, m};
 }
 
 } // namespace
 
 double SizeCode39(QString& text, platform::Surface& box, bool includeText)
 {
-    if (text.isEmpty()) {
-        box.Cls();
+    const auto symbol = Prepare(text, box);
+    if (!symbol)
         return 0;
-    }
-    text = text.toUpper();
-    const QString s = QChar(1) + text + QChar(2);
-    const double m = Prepare(s, box);
+    const double m = symbol->m;
     double x = box.ScaleLeft();
-    ForEachElement(s, [&](bool, int modules) { x += modules * m; });
+    ForEachElement(symbol->s, [&](bool, int modules) { x += modules * m; });
     if (includeText)
         box.SetWidth((x + m) * box.Width() / box.ScaleWidth());
     return x + m;
@@ -83,13 +93,10 @@ double SizeCode39(QString& text, platform::Surface& box, bool includeText)
 
 double DrawCode39(QString& text, platform::Surface& box, bool includeText)
 {
-    if (text.isEmpty()) {
-        box.Cls();
+    const auto symbol = Prepare(text, box);
+    if (!symbol)
         return 0;
-    }
-    text = text.toUpper();
-    const QString s = QChar(1) + text + QChar(2);
-    const double m = Prepare(s, box);
+    const double m = symbol->m;
     box.SetModule(m, box.ScaleLeft());
     const double th = box.TextHeight(text);
     const double tw = box.TextWidth(text);
@@ -98,7 +105,7 @@ double DrawCode39(QString& text, platform::Surface& box, bool includeText)
     const double bottom = box.ScaleTop() + box.ScaleHeight() - 1.5 * th;
 
     double x = box.ScaleLeft();
-    ForEachElement(s, [&](bool bar, int modules) {
+    ForEachElement(symbol->s, [&](bool bar, int modules) {
         box.LineBoxFilled(x, top, x + modules * m, bottom, bar ? kBlack : kWhite);
         x += modules * m;
     });

@@ -18,20 +18,24 @@ protected:
             GTEST_SKIP() << "the X tools are not installed";
         StartDisplay(false);
     }
+
+    // The program with Code 39 selected (it starts with the stored choice): its window.
+    QString StartWithCode39()
+    {
+        const QString options = QStringLiteral("options");
+        for (const char* key : {"type1", "type4", "type5", "type8", "type9"})
+            platform::SaveSetting(QStringLiteral("Quorvane"), options, QString::fromLatin1(key), QStringLiteral("False"));
+        platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("type2"), QStringLiteral("True"));
+        StartProgram();
+        return WaitForWindow(QStringLiteral("^Quorvane - "));
+    }
 };
 
 } // namespace
 
 TEST_F(RealWindowTest, TypedCode39_ShowsInTheWindow_AndTheCopyButtonPutsItOnTheClipboard)
 {
-    // Code 39 selected: the program starts with the stored choice.
-    const QString options = QStringLiteral("options");
-    for (const char* key : {"type1", "type4", "type5", "type8", "type9"})
-        platform::SaveSetting(QStringLiteral("Quorvane"), options, QString::fromLatin1(key), QStringLiteral("False"));
-    platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("type2"), QStringLiteral("True"));
-
-    StartProgram();
-    const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
+    const QString window = StartWithCode39();
     ASSERT_FALSE(window.isEmpty()) << "the main window did not appear";
     Focus(window);
 
@@ -93,13 +97,7 @@ TEST_F(RealWindowTest, TypedCode39_ShowsInTheWindow_AndTheCopyButtonPutsItOnTheC
 // window widens for it. What is typed first replaces the design-time text.
 TEST_F(RealWindowTest, LongSymbol_IsSeenWhole_AndTypingReplacesTheDesignTimeText)
 {
-    const QString options = QStringLiteral("options");
-    for (const char* key : {"type1", "type4", "type5", "type8", "type9"})
-        platform::SaveSetting(QStringLiteral("Quorvane"), options, QString::fromLatin1(key), QStringLiteral("False"));
-    platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("type2"), QStringLiteral("True"));
-
-    StartProgram();
-    const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
+    const QString window = StartWithCode39();
     ASSERT_FALSE(window.isEmpty()) << "the main window did not appear";
     const QSize before = WindowSize(window);
     Focus(window);
