@@ -34,14 +34,6 @@ public:
 
     // A snapshot of what the box shows now (background plus drawing).
     QImage Image() const { return image_; }
-    // The live raster, for code that fills it from outside.
-    QImage& Raster()
-    {
-        blank_ = false;
-        return image_;
-    }
-    // Call after drawing into Raster() from outside.
-    void RasterChanged() { changed(); }
 
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);

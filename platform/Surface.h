@@ -103,7 +103,6 @@ public:
     const Drawing& CurrentDrawing() const { return drawing_; }
     // The drawing of the persistent picture (empty when there is none).
     const Drawing& PictureDrawing() const { return pictureDrawing_; }
-    bool HasPicture() const { return hasPicture_; }
     // Removes the persistent picture (the drawing on top is cleared).
     virtual void ClearPicture();
     // Makes what the surface shows now its persistent picture.
