@@ -32,13 +32,26 @@ constexpr int kWiderSpacesFrom = 3;
 // Interleaved 2 of 5 has no check character: a scan line that enters or
 // leaves the symbol through its top or bottom edge can read a part of it
 // as a shorter symbol. Bearer bars across the top and the bottom of the
-// bars break such a line. Measured on 270 printed symbols turned 2 to 3
-// degrees: without bearers zxing-cpp and zbar each returned a short read
-// for about one symbol in three at 3 and 4 pixels a module; with bars of
-// two pixels zxing-cpp returned none and zbar, counting reads two scan
-// lines agree on, 4 in 1,080 tries. Taller bars only add scan lines that
-// cross an edge, and made it worse.
+// bars break such a line for a reader that thresholds the picture
+// (zxing-cpp: short reads of turned symbols went from one in three to none).
 constexpr int kBearerBar = 2;
+
+// A reader that finds edges by the slope of the brightness (zbar) does not
+// see the bearer: a slightly turned scan line crosses the edge between a
+// space and the bearer so slowly that the space seems to run on through
+// the bearer into the white beyond, which reads as the quiet zone after a
+// stop pattern. A tooth from the bearer into the middle of every space of
+// three pixels and more splits the space where the line leaves it, and the
+// split space is no character. Measured on printed pages turned 1 to 3.5
+// degrees, rasterised at 600 dpi: zbar's short reads went from 56 in 777
+// reads (Text9 500 to 800) and 83 in 440 (1000 to 1600) to none in 957.
+constexpr int kTooth = 1;
+
+// The middle third of a space, at least a pixel wide.
+int ToothWidth(int space)
+{
+    return std::max(1, static_cast<int>(std::lround(space / 3.0)));
+}
 
 } // namespace
 
@@ -117,6 +130,18 @@ void DrawPattern(platform::Surface& surface, const PatternStyle& style, float le
         const double bearer = kBearerBar / std::max(surface.PixelsPerUnitY(), 1e-9);
         surface.LineBoxFilled(left, top - bearer, x, top, platform::kBlack);
         surface.LineBoxFilled(left, top + style.barHeight, x, top + style.barHeight + bearer, platform::kBlack);
+        const double tooth = kTooth / std::max(surface.PixelsPerUnitY(), 1e-9);
+        double spaceLeft = left;
+        for (qsizetype i = 0; i < BarPattern.size(); ++i) {
+            const int w = ElementWidth(i, BarPattern[i], widths);
+            if (!IsBar(i) && w >= 3) {
+                const int t = ToothWidth(w);
+                const double tx = spaceLeft + (w - t) / 2;
+                surface.LineBoxFilled(tx, top, tx + t, top + tooth, platform::kBlack);
+                surface.LineBoxFilled(tx, top + style.barHeight - tooth, tx + t, top + style.barHeight, platform::kBlack);
+            }
+            spaceLeft += w;
+        }
     }
 
     if (style.includeText) {

@@ -44,7 +44,7 @@ struct PatternStyle {
     ModuleWidths widths;
     float barHeight = 14;
     bool includeText = false;
-    bool bearers = false; // bars across the top and the bottom (Interleaved 2 of 5)
+    bool bearers = false; // bars across the top and the bottom, with teeth into the spaces (Interleaved 2 of 5)
 };
 
 // Draws BarPattern from (left, top): one filled box per bar, and the text

@@ -210,21 +210,15 @@ TEST_F(ScanEverywhereTest, PatternSymbols_ReadFromWindowClipboardAndPage_AtEvery
                     EXPECT_TRUE(valid.count(t)) << "zxing-cpp read \"" << t << "\" at " << dpi << " dpi";
                 for (const auto& t : zbar)
                     EXPECT_TRUE(valid.count(t)) << "zbar read \"" << t << "\" at " << dpi << " dpi";
-                if (dpi != 300)
-                    continue;
                 // A page laid slightly askew may read or not, but never as another text.
-                for (double degrees : {2.5, -2.5}) {
+                for (double degrees : {2.0, -3.0}) {
                     const QImage turned = Turned(pages[0], degrees);
                     for (const auto& d : testsupport::DecodeAll(turned, s.format))
-                        EXPECT_TRUE(valid.count(d.text)) << "zxing-cpp read \"" << d.text << "\" turned " << degrees;
-                    // Bearer bars keep zbar from short reads of turned
-                    // Interleaved 2 of 5 symbols but for a rare one at 3 and
-                    // more pixels a module (4 in 1,080 tries, measured).
-                    if (s.kind == Kind::Code25 && QByteArray(width).toInt() >= 1000)
-                        continue;
+                        EXPECT_TRUE(valid.count(d.text))
+                            << "zxing-cpp read \"" << d.text << "\" at " << dpi << " dpi turned " << degrees;
                     for (const std::string& z : testsupport::ZbarDecodeAll(turned)) {
                         const std::string t = s.kind == Kind::Codabar ? WithoutStartStop(z) : z;
-                        EXPECT_TRUE(valid.count(t)) << "zbar read \"" << t << "\" turned " << degrees;
+                        EXPECT_TRUE(valid.count(t)) << "zbar read \"" << t << "\" at " << dpi << " dpi turned " << degrees;
                     }
                 }
             }
