@@ -98,12 +98,7 @@ QImage Turned(const QImage& page, double degrees)
     return out;
 }
 
-struct ScanEverywhereTest : ::testing::Test {
-    testsupport::TempConfig config;
-    testsupport::FakePrinters printers;
-    testsupport::PrintingSandbox sandbox{&printers};
-    platform::RecordingSink messages;
-    platform::ScopedMessageSink sink{&messages};
+struct ScanEverywhereTest : testsupport::PrintingTest {
     app::Form1 form;
     QTemporaryDir dir;
 

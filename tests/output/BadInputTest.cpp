@@ -17,13 +17,8 @@ using app::Form1;
 
 namespace {
 
-struct BadInputTest : ::testing::Test {
-    testsupport::TempConfig config;
-    testsupport::FakePrinters printers;
-    testsupport::PrintingSandbox sandbox{&printers};
+struct BadInputTest : testsupport::PrintingTest {
     testsupport::SteppingClock clock{0.5};
-    platform::RecordingSink messages;
-    platform::ScopedMessageSink sink{&messages};
     Form1 form;
 
     void SetUp() override { form.Form_Load(QString()); }

@@ -204,11 +204,7 @@ TEST(BatchCodeLines, PatternMatchingAndTheCode)
 
 namespace {
 
-struct ListingTest : ::testing::Test {
-    FakePrinters printers;
-    testsupport::PrintingSandbox sandbox{&printers};
-    RecordingSink messages;
-    ScopedMessageSink sink{&messages};
+struct ListingTest : testsupport::PrintingTest {
     QTemporaryDir dir;
     QStringList codes;
 
@@ -298,12 +294,7 @@ TEST_F(ListingTest, MissingFile_MessageNamesTheFileAndNothingIsPrinted)
 // Through the main window: the four-line order with Code 39.
 namespace {
 
-struct OrderTest : ::testing::Test {
-    testsupport::TempConfig config;
-    FakePrinters printers;
-    testsupport::PrintingSandbox sandbox{&printers};
-    RecordingSink messages;
-    ScopedMessageSink sink{&messages};
+struct OrderTest : testsupport::PrintingTest {
     QTemporaryDir dir;
     app::Form1 form;
 

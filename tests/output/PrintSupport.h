@@ -5,7 +5,9 @@
 
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "platform/MessageBox.h"
 #include "platform/Printers.h"
+#include "tests/support/TempConfig.h"
 
 #include <QDir>
 #include <QPrinter>
@@ -101,6 +103,16 @@ private:
     double step_;
     double now_ = 1000;
     platform::Clock* previous_ = nullptr;
+};
+
+// What every printing test starts from: its own settings folder, the fake
+// printers, and the messages recorded instead of shown.
+struct PrintingTest : ::testing::Test {
+    TempConfig config;
+    FakePrinters printers;
+    PrintingSandbox sandbox{&printers};
+    platform::RecordingSink messages;
+    platform::ScopedMessageSink sink{&messages};
 };
 
 // The two renderers a printed page meets: poppler (PDF viewers) and

@@ -16,12 +16,7 @@ using testsupport::FakePrinters;
 
 namespace {
 
-struct PrintTest : ::testing::Test {
-    testsupport::TempConfig config;
-    FakePrinters printers;
-    testsupport::PrintingSandbox sandbox{&printers};
-    RecordingSink messages;
-    ScopedMessageSink sink{&messages};
+struct PrintTest : testsupport::PrintingTest {
     app::Form1 form;
 
     void SetUp() override

@@ -14,13 +14,8 @@ using platform::ScopedMessageSink;
 
 namespace {
 
-struct RangeTest : ::testing::Test {
-    testsupport::TempConfig config;
-    testsupport::FakePrinters printers;
-    testsupport::PrintingSandbox sandbox{&printers};
+struct RangeTest : testsupport::PrintingTest {
     testsupport::SteppingClock clock{0.25};
-    RecordingSink messages;
-    ScopedMessageSink sink{&messages};
     app::Form1 form;
 
     void SetUp() override

@@ -29,13 +29,8 @@ const Destination kDestinations[] = {
     {"Office", {QStringLiteral("Office")}, "Sent to Office"},
 };
 
-struct RunStatusTest : ::testing::Test {
-    testsupport::TempConfig config;
-    testsupport::FakePrinters printers;
-    testsupport::PrintingSandbox sandbox{&printers};
+struct RunStatusTest : testsupport::PrintingTest {
     testsupport::SteppingClock clock{0.25};
-    platform::RecordingSink messages;
-    platform::ScopedMessageSink sink{&messages};
     QTemporaryDir dir;
     app::Form1 form;
     QStringList progress; // every progress text seen while the run processed events

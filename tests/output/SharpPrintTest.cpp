@@ -15,12 +15,7 @@ using testsupport::Renderer;
 
 namespace {
 
-struct SharpPrintTest : ::testing::Test {
-    testsupport::TempConfig config;
-    testsupport::FakePrinters printers;
-    testsupport::PrintingSandbox sandbox{&printers};
-    platform::RecordingSink messages;
-    platform::ScopedMessageSink sink{&messages};
+struct SharpPrintTest : testsupport::PrintingTest {
     QTemporaryDir dir;
     app::Form1 form;
 
