@@ -1,0 +1,19 @@
+// A drawing as lines of text, every shape and text with its coordinates,
+// for tables that hold what was drawn against what is drawn now.
+#pragma once
+
+#include "platform/Drawing.h"
+#include "platform/Failure.h"
+
+#include <QStringList>
+
+namespace testsupport {
+
+// A text on one line of a table: line ends and backslashes escaped.
+QString Escaped(QString text);
+
+QStringList SerializeDrawing(const platform::Drawing& drawing);
+// The drawing, then the failure and the tag that came with it.
+QStringList SerializeSymbol(const platform::Drawing& drawing, const platform::MaybeFailure& failure, const QString& tag);
+
+} // namespace testsupport
