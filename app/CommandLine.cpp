@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/Generate.h"
+#include "app/SymbologyTable.h"
 
 #include "app/WindowLayout.h"
 #include "output/BatchExport.h"
@@ -15,8 +15,6 @@
 
 namespace app {
 namespace {
-
-using output::ScanSymbology;
 
 constexpr int kMinDpi = 10, kMaxDpi = 4800;
 constexpr int kMinModuleDots = 1, kMaxModuleDots = 100;
@@ -239,16 +237,33 @@ Command ParsePrint(const QStringList& args)
 
 } // namespace
 
-const QStringList& ExportTypeNames()
+QStringList ExportTypeNames()
 {
-    static const QStringList names = [] {
-        QStringList n;
-        for (const SymbologyRow& row : Symbologies())
-            n << QLatin1String(row.name);
-        return n;
-    }();
+    QStringList names;
+    for (const SymbologyRow& row : Symbologies())
+        names << QLatin1String(row.name);
     return names;
 }
+
+namespace {
+
+// The --type names with the captions the window shows, a few to a line.
+QString TypeList()
+{
+    QStringList lines, line;
+    for (const SymbologyRow& row : Symbologies()) {
+        line << QStringLiteral("%1 (%2)").arg(QLatin1String(row.name), QString::fromUtf8(row.caption));
+        if (line.size() == 3) {
+            lines << line.join(QStringLiteral(", "));
+            line.clear();
+        }
+    }
+    if (!line.isEmpty())
+        lines << line.join(QStringLiteral(", "));
+    return lines.join(QStringLiteral(",\n  "));
+}
+
+} // namespace
 
 Command ParseCommandLine(const QStringList& arguments)
 {
@@ -303,7 +318,7 @@ QString CommandLineHelp()
                "                           as the ~ show: 00001.svg, 00002.svg, ...\n"
                "  quorvane --help | --version\n"
                "\n"
-               "TYPE is one of: %1\n"
+               "TYPE is one of:\n  %1\n"
                "\n"
                "Options of export:\n"
                "  --dpi N           resolution of a PNG file, %2 to %3 (300 when not given)\n"
@@ -316,7 +331,7 @@ QString CommandLineHelp()
                "A file whose name starts with -- is written ./--NAME, or after --.\n"
                "Errors go to the standard error; the exit status is 0 only when everything\n"
                "asked for was done.\n")
-        .arg(ExportTypeNames().join(QStringLiteral(", ")))
+        .arg(TypeList())
         .arg(kMinDpi)
         .arg(kMaxDpi)
         .arg(kMinModuleDots)

@@ -16,7 +16,7 @@
 // "--" is written ./--name, or after "--".
 #pragma once
 
-#include "output/ScanCheck.h"
+#include "symbologies/Symbology.h"
 
 #include <QString>
 #include <QStringList>
@@ -51,7 +51,7 @@ struct Command {
 Command ParseCommandLine(const QStringList& arguments);
 
 // The names --type takes, in the order help lists them.
-const QStringList& ExportTypeNames();
+QStringList ExportTypeNames();
 
 // One line to show after an error: the forms, and where to learn more.
 QString CommandLineUsage();

@@ -1,6 +1,7 @@
 #include "app/ExportCommand.h"
 
 #include "output/BatchExport.h"
+#include "app/SymbologyTable.h"
 #include "output/ScanCheck.h"
 #include "platform/TextCodec.h"
 
@@ -48,7 +49,7 @@ SymbolFile DrawForFile(const SymbolRequest& request, bool verify)
         return {{}, platform::Failure{platform::kNotDrawable, QStringLiteral("no %1 barcode of an empty text").arg(caption)}};
     platform::Drawing drawing = symbol.drawing.Cropped();
     if (verify) {
-        const output::ScanResult scan = output::ScanCheck(drawing, request.symbology, request.text);
+        const output::ScanResult scan = output::ScanCheck(drawing, ExpectedScan(request.symbology, request.text));
         if (!scan.Scans())
             return {{},
                     platform::Failure{platform::kDoesNotScan,

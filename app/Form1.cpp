@@ -2,6 +2,7 @@
 
 #include "app/Layout.h"
 #include "app/PatternGenerate.h"
+#include "app/StoredOptions.h"
 #include "app/ExportCommand.h"
 #include "output/ScanCheck.h"
 #include "app/WindowLayout.h"
@@ -44,7 +45,6 @@
 
 namespace app {
 
-using platform::GetSetting;
 using platform::PictureBox;
 
 namespace {
@@ -56,36 +56,6 @@ QRadioButton* MakeOption(QWidget* parent, const QString& text, double l, double 
     auto* o = Make<QRadioButton>(parent, text, l, t, w, h);
     o->setAutoExclusive(false);
     return o;
-}
-
-const QString kApp = QStringLiteral("Quorvane");
-const QString kSection = QStringLiteral("options");
-
-QString Get(const QString& key, const QString& def) { return GetSetting(kApp, kSection, key, def); }
-
-// "True"/"False" or any number (0 = false); nothing else converts.
-std::optional<bool> ToBool(const QString& v)
-{
-    const QString t = v.trimmed();
-    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    if (auto n = platform::ParseNumber(t))
-        return *n != 0;
-    return std::nullopt;
-}
-
-// A 16-bit integer, rounded as the conversion rounds; nothing else converts.
-std::optional<int> ToInt16(const QString& v)
-{
-    const auto n = platform::ParseNumber(v);
-    if (!n)
-        return std::nullopt;
-    const double r = platform::RoundHalfEven(*n);
-    if (r < -32768 || r > 32767)
-        return std::nullopt;
-    return static_cast<int>(r);
 }
 
 } // namespace
@@ -184,13 +154,23 @@ void Form1::buildControls()
     FrameOptions = Make<QGroupBox>(client, QStringLiteral("Options"), 120, 2640, 7215, 3735);
 
     FrameType = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Type"), 120, 240, 2535, 975);
-    Option2 = MakeOption(FrameType, QStringLiteral("Code 39"), 120, 240, 975, 195);
-    Option1 = MakeOption(FrameType, QStringLiteral("Code 128 B"), 1200, 240, 1215, 195);
-    Option8 = MakeOption(FrameType, QStringLiteral("UPC"), 120, 480, 735, 195);
-    Option9 = MakeOption(FrameType, QStringLiteral("EAN"), 1200, 480, 735, 195);
-    Option5 = MakeOption(FrameType, QStringLiteral("Code 2/5"), 480, 720, 975, 195);
-    Option4 = MakeOption(FrameType, QStringLiteral("Code 128-1"), 2280, 960, 1215, 195);
-    Option1->setChecked(true);
+    for (const SymbologyRow& row : Symbologies()) {
+        const OptionButton& b = row.option;
+        if (!b.control)
+            continue;
+        QRadioButton* o = MakeOption(FrameType, QString::fromUtf8(row.caption), b.left, b.top, b.width, b.height);
+        o->setObjectName(QLatin1String(b.control));
+        o->setChecked(*StoredBool(QLatin1String(b.defaultValue)));
+        optionRows_.push_back({o, row.symbology});
+    }
+    // The window's named controls, as the rest of the window and its tests know them.
+    auto named = [this](const char* name) { return FrameType->findChild<QRadioButton*>(QLatin1String(name)); };
+    Option1 = named("Option1");
+    Option2 = named("Option2");
+    Option4 = named("Option4");
+    Option5 = named("Option5");
+    Option8 = named("Option8");
+    Option9 = named("Option9");
 
     FrameTextOptions = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Text Options"), 2760, 240, 2295, 975);
     Check2 = Make<QCheckBox>(FrameTextOptions, QStringLiteral("Include Text in Bar Code"), 120, 360, 2055, 255);
@@ -322,13 +302,13 @@ void Form1::connectHandlers()
     connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
     connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
     for (const OptionRow& row : OptionRows()) {
-        QRadioButton* o = this->*row.option;
+        QRadioButton* o = row.button;
         connect(o, &QRadioButton::toggled, this, [this, o](bool on) {
             if (!on)
                 return;
             for (const OptionRow& other : OptionRows())
-                if (this->*other.option != o)
-                    (this->*other.option)->setChecked(false);
+                if (other.button != o)
+                    other.button->setChecked(false);
             OptionClick();
         });
         // A click on the selected option keeps it selected, as in a group.
@@ -400,69 +380,49 @@ void Form1::resizeEvent(QResizeEvent* event)
 
 // ---------------------------------------------------------------- start-up
 
-bool Form1::Form_Load(const QString& commandLine, const QString& printer)
+void Form1::Form_Load()
 {
+    const StoredOptions stored = ReadStoredOptions();
     // A stored height factor regenerates during start-up, on the design-time
     // text that nobody typed. What a drawer would say about that text (EAN:
-    // too long; Interleaved 2 of 5: not digits) is not shown, and does not
-    // count against an unattended run.
+    // too long; Interleaved 2 of 5: not digits) is not shown.
     {
         platform::RecordingSink startupMessages;
         platform::ScopedMessageSink quiet(&startupMessages);
         loading_ = true;
-        StartupOptions();
+        StartupOptions(stored);
         loading_ = false;
     }
 
     FillPrinterList();
-    Combo1->setEditText(Get(QStringLiteral("c1opt"), QString()));
+    Combo1->setEditText(stored.printer);
     Combo1->lineEdit()->setCursorPosition(0);
 
-    Text9->setText(Get(QStringLiteral("text9"), QStringLiteral("500")));
+    Text9->setText(stored.text9);
 
-    const QString path = commandLine.trimmed();
-    if (path.isEmpty()) {
-        // The design-time text is selected, so the first key typed replaces it.
-        Text1->setFocus();
-        Text1->selectAll();
-        return false;
-    }
-    output::PrintFilePath = path;
-    Text5->setText(path);
-    if (!printer.isEmpty()) {
-        if (!platform::InstalledPrinters().contains(printer)) {
-            platform::MsgBox(QStringLiteral("There is no printer named \"%1\"; nothing was printed. The printers are: %2.")
-                                 .arg(printer, platform::InstalledPrinters().join(QStringLiteral(", "))));
-            batchSucceeded_ = false;
-            return true;
-        }
-        Combo1->setEditText(printer); // for this run; the stored choice stays
-    }
-    batchSucceeded_ = Command4_Click();
-    return true;
+    // The design-time text is selected, so the first key typed replaces it.
+    Text1->setFocus();
+    Text1->selectAll();
 }
 
-void Form1::StartupOptions()
+void Form1::StartupOptions(const StoredOptions& stored)
 {
-    if (Get(QStringLiteral("show"), QString()) == QLatin1String("0"))
+    if (!stored.showSettings)
         Settings_Click();
 
-    for (const OptionRow& row : OptionRows()) {
-        const QString def = QString::fromLatin1(row.defaultValue);
-        const bool on = ToBool(Get(QString::fromLatin1(row.key), def)).value_or(*ToBool(def));
-        setOption(this->*row.option, on);
-    }
+    for (const OptionRow& row : OptionRows())
+        setOption(row.button, stored.selected == row.symbology);
 
-    Text4->setText(Get(QStringLiteral("line"), QString()));
-    Text5->setText(Get(QStringLiteral("file"), QString()));
-    Text8->setText(Get(QStringLiteral("text8"), QStringLiteral("1.4")));
-    Text3->setText(Get(QStringLiteral("font"), QStringLiteral("8")));
+    Text4->setText(stored.linePattern);
+    Text5->setText(stored.file);
+    Text8->setText(stored.text8);
+    Text3->setText(stored.font);
 
-    Check1->setChecked(ToInt16(Get(QStringLiteral("check1"), QStringLiteral("0"))).value_or(0) == 1);
-    Check2->setChecked(ToInt16(Get(QStringLiteral("check2"), QStringLiteral("0"))).value_or(0) == 1);
+    Check1->setChecked(stored.keepPattern);
+    Check2->setChecked(stored.textWithBars);
 
-    Text14->setText(Get(QStringLiteral("barcodeoffset14"), QStringLiteral("1")));
-    Text15->setText(Get(QStringLiteral("barcodeoffset15"), QStringLiteral("1")));
+    Text14->setText(stored.left);
+    Text15->setText(stored.top);
 }
 
 void Form1::setOption(QRadioButton* button, bool on)
@@ -476,7 +436,7 @@ void Form1::setOption(QRadioButton* button, bool on)
 void Form1::store(const QString& key, const QString& value)
 {
     // A failed write is told once, after start-up (whose messages are not shown).
-    if (platform::SaveSetting(kApp, kSection, key, value) || settingsErrorShown_ || loading_)
+    if (StoreOption(key, value) || settingsErrorShown_ || loading_)
         return;
     settingsErrorShown_ = true; // once per run: the program works on without storing
     platform::ShowNotice(QStringLiteral("Your settings could not be saved: %1").arg(platform::SettingsError()));
@@ -485,7 +445,8 @@ void Form1::store(const QString& key, const QString& value)
 void Form1::OptionClick()
 {
     for (const OptionRow& row : OptionRows())
-        store(QString::fromLatin1(row.key), (this->*row.option)->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+        store(QString::fromLatin1(RowOf(row.symbology).option.key),
+              row.button->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 void Form1::Text1_Change() { Command1_Click(); }
@@ -520,47 +481,45 @@ void Form1::reSizeimage()
     Command1_Click();
 }
 
-std::span<const Form1::OptionRow> Form1::OptionRows()
-{
-    // In the order the store restores them: when more than one stored
-    // value is true, the last wins.
-    static const OptionRow rows[] = {
-        {&Form1::Option1, "type1", "1", Symbology::Code128B, &Form1::Picture1, false},
-        {&Form1::Option2, "type2", "0", Symbology::Code39, &Form1::Picture1, false},
-        {&Form1::Option4, "type4", "0", Symbology::Code128_1, &Form1::Picture5, false},
-        {&Form1::Option5, "type5", "0", Symbology::Code25, &Form1::Picture5, false},
-        {&Form1::Option8, "type8", "0", Symbology::UpcA, &Form1::Picture9, false},
-        {&Form1::Option9, "type9", "0", Symbology::Ean, &Form1::Picture10, true},
-    };
-    return rows;
-}
-
-const Form1::OptionRow& Form1::SelectedRow() const
+const SymbologyRow& Form1::SelectedRow() const
 {
     for (const OptionRow& row : OptionRows())
-        if ((this->*row.option)->isChecked())
-            return row;
-    return OptionRows()[1]; // "Code 39" when no option is selected
+        if (row.button->isChecked())
+            return RowOf(row.symbology);
+    return RowOf(Symbology::Code39); // what Generate draws when no option is selected
 }
+
+PictureBox& Form1::SurfaceOf(SurfaceId id)
+{
+    switch (id) {
+    case SurfaceId::Picture1: return Picture1;
+    case SurfaceId::Picture5: return Picture5;
+    case SurfaceId::Picture9: return Picture9;
+    case SurfaceId::Picture10: return Picture10;
+    }
+    return Picture1;
+}
+
+const PictureBox& Form1::SurfaceOf(SurfaceId id) const { return const_cast<Form1*>(this)->SurfaceOf(id); }
 
 SymbolRequest Form1::ReadRequest() const
 {
     return {SelectedRow().symbology, Text1->text(), Text8->text(), Text3->text(), Text9->text(), Check2->isChecked()};
 }
 
-PictureBox& Form1::SelectedSurface() { return this->*SelectedRow().surface; }
+PictureBox& Form1::SelectedSurface() { return SurfaceOf(SelectedRow().surface); }
 
 const platform::Drawing& Form1::BarcodeToPrint() const
 {
-    const OptionRow& row = SelectedRow();
-    return row.printFromSurface ? (this->*row.surface).CurrentDrawing() : Picture2.PictureDrawing();
+    const SymbologyRow& row = SelectedRow();
+    return row.printFromSurface ? SurfaceOf(row.surface).CurrentDrawing() : Picture2.PictureDrawing();
 }
 
 std::optional<QImage> Form1::PictureToCopy() const
 {
-    const OptionRow& row = SelectedRow();
+    const SymbologyRow& row = SelectedRow();
     if (row.printFromSurface)
-        return (this->*row.surface).Image();
+        return SurfaceOf(row.surface).Image();
     return Picture2.Picture();
 }
 
@@ -575,7 +534,7 @@ platform::PictureBoxWidget* Form1::WidgetOf(const PictureBox& box) const
 void Form1::Command1_Click()
 {
     Picture1.CurrentX = 0;
-    const OptionRow& row = SelectedRow();
+    const SymbologyRow& row = SelectedRow();
     const bool ean = row.printFromSurface; // its surface shows on its own and carries the text in its Tag
 
     if (ean) {
@@ -602,7 +561,7 @@ void Form1::Command1_Click()
     if (request.text.isEmpty())
         return;
 
-    PictureBox& surface = this->*row.surface;
+    PictureBox& surface = SurfaceOf(row.surface);
     const bool patterns = &surface == &Picture5;
     if (patterns && !(request.symbology == Symbology::Code25 && request.text.size() < 2)) {
         Picture5.SetVisible(true);
@@ -621,7 +580,9 @@ void Form1::Command1_Click()
     }
     // The window shows what went wrong once; what its surfaces show by
     // themselves (UPC's message, an empty box) needs no box.
-    if (generated.failure && !generated.failure->inPicture)
+    // During a run the window only shows what is printed, and the run
+    // tells of failures itself.
+    if (generated.failure && !generated.failure->inPicture && !Running())
         platform::MsgBox(generated.failure->text);
     if (!generated.surface)
         return; // nothing to print
@@ -673,7 +634,7 @@ void Form1::CheckScan(const SymbolRequest& request)
     const int generation = scanGeneration_;
     QPointer<Form1> self(this);
     QThreadPool::globalInstance()->start([self, drawing, request, generation] {
-        const output::ScanResult scan = output::ScanCheck(drawing, request.symbology, request.text);
+        const output::ScanResult scan = output::ScanCheck(drawing, ExpectedScan(request.symbology, request.text));
         QMetaObject::invokeMethod(qApp, [self, scan, generation] {
             if (self && self->scanGeneration_ == generation)
                 self->ShowScan(scan);

@@ -3,14 +3,14 @@
 // that picks a symbology and calls its drawer.
 #pragma once
 
-#include "app/Generate.h"
+#include "app/SymbologyTable.h"
 #include "platform/PictureBox.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
 #include <optional>
-#include <span>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -35,19 +35,16 @@ struct ScanResult;
 
 namespace app {
 
+struct StoredOptions;
+
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
     explicit Form1(QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Start-up: restores the options, fills the printer list, and with a
-    // non-blank command line prints that file. Returns true when the program
-    // should end now (a command-line batch ran) instead of showing the window.
-    // `printer` names the printer for that batch instead of the stored one.
-    bool Form_Load(const QString& commandLine, const QString& printer = QString());
-    // After a command-line batch: whether every line printed as asked.
-    bool BatchSucceeded() const { return batchSucceeded_; }
+    // Start-up: restores the stored options and fills the printer list.
+    void Form_Load();
 
     // --- controls, named as the user documentation names them ---
     QLabel* Label1 = nullptr;
@@ -140,7 +137,7 @@ public:
     QPointer<output::Form2> Chooser;
 
     // --- handlers and operations ---
-    void StartupOptions();
+    void StartupOptions(const StoredOptions& stored);
     void OptionClick();
     void reSizeimage();
     void Command1_Click(); // Generate
@@ -166,6 +163,9 @@ public:
 
     // Output actions
     void Command2_Click(); // Print
+    // Prints a barcode at the offsets on the printer chosen; `hasPicture`
+    // false: there is nothing to print, and a message says so.
+    void PrintBarcode(const platform::Drawing& barcode, bool hasPicture);
     void Command3_Click(); // Open File
     bool Command4_Click(); // Print File; true when every line printed as asked
     void Command8_Click(); // Run It
@@ -187,21 +187,18 @@ public:
     // Combo1 says, greyed, which printer an empty choice prints on.
     void ShowCurrentPrinter();
 
-    // One row per option of "Bar Code Type": its control, its settings key
-    // and default, the symbology it selects, and the surface that symbology
-    // draws on. Printing and the clipboard take the barcode from Picture2,
-    // except where `printFromSurface` says the surface itself.
+    // The option buttons of "Bar Code Type", one per symbology row that
+    // has one, in the table's order, with the symbology each selects.
     struct OptionRow {
-        QRadioButton* Form1::*option;
-        const char* key;
-        const char* defaultValue;
+        QRadioButton* button;
         Symbology symbology;
-        platform::PictureBox Form1::*surface;
-        bool printFromSurface;
     };
-    static std::span<const OptionRow> OptionRows();
+    const std::vector<OptionRow>& OptionRows() const { return optionRows_; }
     // The row of the selected option; "Code 39" when none is selected.
-    const OptionRow& SelectedRow() const;
+    const SymbologyRow& SelectedRow() const;
+    // The picture box a symbology draws on.
+    platform::PictureBox& SurfaceOf(SurfaceId id);
+    const platform::PictureBox& SurfaceOf(SurfaceId id) const;
 
     // The controls read once into what Generate draws.
     SymbolRequest ReadRequest() const;
@@ -239,11 +236,11 @@ private:
     void setOption(QRadioButton* button, bool on);
 
     std::vector<platform::PictureBoxWidget*> surfaceWidgets_; // owned by their Qt parents
+    std::vector<OptionRow> optionRows_;
     platform::MaybeFailure lastFailure_;
     int scanGeneration_ = 0; // counts Generates; a scan check answers only for the latest
     void CheckScan(const SymbolRequest& request);
     void ShowScan(const output::ScanResult& scan);
-    bool batchSucceeded_ = false;
     void buildStatusLine();
     void elideJobStatus();
 

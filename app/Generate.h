@@ -11,7 +11,6 @@
 
 #include <QString>
 #include <optional>
-#include <span>
 
 namespace app {
 
@@ -38,6 +37,9 @@ struct GenerateSurfaces {
     platform::Surface& picture10; // EAN
 };
 
+// The picture box of the window a symbology draws on.
+enum class SurfaceId { Picture1, Picture5, Picture9, Picture10 };
+
 // Where each surface sits in the window and how big it is, in twips.
 struct SurfaceGeometry {
     double left, top, width, height;
@@ -56,17 +58,6 @@ struct Generated {
     QString tag; // UPC: the check digit; EAN: the full code with its check digit
 };
 
-// One symbology: how the window and the command line name it, and its step.
-struct SymbologyRow {
-    Symbology symbology;
-    const char* name;    // on the command line
-    const char* caption; // the option's caption in the window
-    Generated (*draw)(const SymbolRequest&, GenerateSurfaces&);
-};
-std::span<const SymbologyRow> Symbologies();
-const SymbologyRow& RowOf(Symbology symbology);
-std::optional<Symbology> SymbologyNamed(const QString& name);
-
 // Draws the request on the surface its symbology uses, which the caller has
 // cleared. Nothing is shown: a failure comes back.
 Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces);
@@ -78,9 +69,15 @@ Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces);
 void SizePicture1(platform::Surface& picture1, const QString& text8, const QString& text3);
 
 struct Symbol {
-    platform::Drawing drawing; // empty when nothing was drawn
+    // What the symbology's surface holds: the symbol, or no shapes at all
+    // when nothing was drawn (the surface's size still says how much room
+    // the symbol would have taken in a listing).
+    platform::Drawing drawing;
     platform::MaybeFailure failure;
     QString tag;
+    // The symbology drew on its surface; a failure may still leave it blank
+    // (EAN under 7 characters) or holding a message (UPC).
+    bool drawn = false;
 };
 
 // Generate with no window: fresh surfaces of the window's design, and the

@@ -3,6 +3,7 @@
 // the controls.
 #include "app/Form1.h"
 
+#include "app/PrintJobs.h"
 #include "app/WindowLayout.h"
 
 #include "output/BatchPrint.h"
@@ -163,13 +164,15 @@ void Form1::FillPrinterList()
     ShowCurrentPrinter();
 }
 
-void Form1::Command2_Click()
+void Form1::Command2_Click() { PrintBarcode(BarcodeToPrint(), Picture2.Picture().has_value()); }
+
+void Form1::PrintBarcode(const platform::Drawing& barcode, bool hasPicture)
 {
     platform::Printer& printer = platform::CurrentPrinter();
     printer.SelectByName(Combo1->currentText());
     printer.SetScaleMode(platform::PrinterScale::Centimeters);
 
-    switch (output::CheckPrint(Text14->text(), Text15->text(), Picture2.Picture().has_value())) {
+    switch (output::CheckPrint(Text14->text(), Text15->text(), hasPicture)) {
     case output::PrintCheck::LeftNotNumeric:
         platform::MsgBox(output::kOffsetNotNumeric);
         Text14->setText(QStringLiteral("1"));
@@ -185,7 +188,6 @@ void Form1::Command2_Click()
         break;
     }
 
-    const platform::Drawing& barcode = BarcodeToPrint();
     PdfWatch pdf;
     const QString failed =
         output::PrintDrawingAt(printer, barcode, output::OffsetCm(Text14->text()), output::OffsetCm(Text15->text()));
@@ -228,14 +230,15 @@ bool Form1::Command4_Click()
 
     PdfWatch pdf;
     qint64 printed = 0;
+    const SymbolRequest request = ReadRequest();
     const output::ListingResult result = output::PrintListing(
         options, printer,
-        [this](const QString& code) {
-            Text1->setText(code); // a change regenerates; an equal text keeps the barcode drawn for it
+        [this, &request](const QString& code) {
+            // The window shows the code being printed; the barcode printed
+            // is drawn apart from it, from the options read at the start.
+            Text1->setText(code);
             platform::DoEvents();
-            Picture2.SetPictureFrom(SelectedSurface());
-            platform::DoEvents();
-            return output::Barcode{Picture2.PictureDrawing(), LastFailure()};
+            return ListingBarcode(request, code);
         },
         [this, &printed, lines](qint64 n) {
             printed = n;
@@ -280,12 +283,15 @@ void Form1::Command8_Click()
         platform::DoEvents();
         const QString prefix = Text1->text();
         const QString label = output::LabelText(prefix, Text21->text());
-        if (Text1->text() == label)
-            Command1_Click();
-        else
-            Text1->setText(label); // the change regenerates
+        Text1->setText(label); // the window shows the label being printed
         output::Pause(1);
-        Command2_Click();
+        // The label printed is drawn apart from what the window shows.
+        SymbolRequest request = ReadRequest();
+        request.text = label;
+        const Symbol symbol = GenerateSymbol(request);
+        if (symbol.failure && !symbol.failure->inPicture)
+            platform::MsgBox(symbol.failure->text);
+        PrintBarcode(symbol.drawing, symbol.drawn);
         output::Pause(1);
         Text1->setText(prefix);
         Text21->setText(output::NextFrom(range->from));

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/ExportCommand.h"
 #include "app/Form1.h"
+#include "app/PrintJobs.h"
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
 #include "platform/Settings.h"
@@ -108,11 +109,12 @@ int main(int argc, char* argv[])
             platform::MsgBox(QStringLiteral("The settings can't be read: %1. Nothing was printed.").arg(problem));
             return 1;
         }
+        // No window: the file prints straight from the stored options.
+        return app::PrintFileUnattended(command.file.trimmed(), command.printer) && g_pathsTold ? 0 : 1;
     }
 
     app::Form1 window;
-    if (window.Form_Load(command.file, command.printer))
-        return window.BatchSucceeded() && g_pathsTold ? 0 : 1;
+    window.Form_Load();
     window.show();
     return QApplication::exec();
 }

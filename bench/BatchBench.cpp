@@ -27,7 +27,7 @@ void BatchWith(benchmark::State& state, QRadioButton* app::Form1::*option)
     file.close();
 
     app::Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     (form.*option)->setChecked(true);
     form.Text4->setText(QStringLiteral("*"));
     form.Text5->setText(path);

@@ -12,7 +12,7 @@ namespace {
 void BM_Generate_Code128B_WithCaption(benchmark::State& state)
 {
     app::Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     form.Option1->setChecked(true);
     form.Check2->setChecked(true);
     form.Text1->blockSignals(true);

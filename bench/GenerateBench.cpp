@@ -14,7 +14,7 @@ namespace {
 void GenerateWith(benchmark::State& state, QRadioButton* app::Form1::*option)
 {
     app::Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     (form.*option)->setChecked(true);
     form.Text1->blockSignals(true);
     form.Text1->setText(QStringLiteral("QUORVANE-2026-ABC123")); // 20 characters

@@ -1,7 +1,7 @@
 // Generate without a window, as the exports and the command line run it:
 // a value in, a drawing out, for every symbology. 20 characters of text
 // (12 digits for EAN-13, 11 for UPC-A), with the text under the bars.
-#include "app/Generate.h"
+#include "app/SymbologyTable.h"
 
 #include <benchmark/benchmark.h>
 

@@ -11,7 +11,7 @@ namespace {
 void BM_Generate_Code128_1_Text9_500(benchmark::State& state)
 {
     app::Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     form.Option4->setChecked(true);
     form.Text9->setText(QStringLiteral("500"));
     form.Text1->blockSignals(true);

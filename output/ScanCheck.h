@@ -9,23 +9,20 @@
 #pragma once
 
 #include "platform/Drawing.h"
-#include "symbologies/Symbology.h"
 
 #include <QImage>
 #include <QString>
 
 namespace output {
 
-using ScanSymbology = symbologies::Symbology;
-
-// What a reader should read, and in which format, for a symbol drawn from
-// `text`.
+// What a reader should read from a symbol, and in which format: the
+// reader's own name of it ("Code128", "ITF", "EAN-13", ...), so that a
+// symbology of a format the reader knows needs nothing here. No format:
+// the text draws no symbol.
 struct ScanExpectation {
-    enum class Format { None, Code128, Code39, Itf, Codabar, UpcA, Ean8, Ean13 };
-    Format format = Format::None; // None: the text draws no symbol
+    QString format;
     QString text;
 };
-ScanExpectation ExpectedScan(ScanSymbology symbology, const QString& text);
 
 struct ScanResult {
     enum class Verdict { Scans, DoesNotScan, WrongText };
@@ -38,8 +35,8 @@ struct ScanResult {
     QString Text() const;
 };
 
-// Reads the drawing of a symbol drawn from `text` and compares.
-ScanResult ScanCheck(const platform::Drawing& drawing, ScanSymbology symbology, const QString& text);
+// Reads the drawing of a symbol and compares with what it should read as.
+ScanResult ScanCheck(const platform::Drawing& drawing, const ScanExpectation& expected);
 
 // Reads an image that holds one symbol and compares with the expectation.
 // Any image is safe to hand it, whatever it holds.

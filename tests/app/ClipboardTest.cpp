@@ -49,7 +49,7 @@ struct ClipboardTest : ::testing::Test {
     platform::ScopedMessageSink scoped{&sink};
     void SetUp() override
     {
-        form.Form_Load(QString());
+        form.Form_Load();
         QGuiApplication::clipboard()->setText(QStringLiteral("earlier text"));
     }
 };

@@ -63,7 +63,7 @@ TEST(CommandLineParse, Export_ValuesAndDefaults)
     const Command one = ParseCommandLine(Args({"export", "--type", "CODE39", "--text", "--5", "--output=a.PNG"}));
     ASSERT_EQ(one.kind, Command::Export) << one.error.toStdString();
     EXPECT_EQ(one.type, "code39");
-    EXPECT_EQ(one.symbology, output::ScanSymbology::Code39);
+    EXPECT_EQ(one.symbology, symbologies::Symbology::Code39);
     EXPECT_EQ(one.text, "--5") << "a text may start with dashes";
     EXPECT_EQ(one.output, "a.PNG");
     EXPECT_EQ(one.dpi, 300);
@@ -73,7 +73,7 @@ TEST(CommandLineParse, Export_ValuesAndDefaults)
     const Command batch = ParseCommandLine(Args({"export", "--verify", "--type=ean", "--batch", "l.txt", "--output",
                                                  "out/~~~~~.png", "--dpi", "600", "--module-dots", "3", "--text-below"}));
     ASSERT_EQ(batch.kind, Command::Export) << batch.error.toStdString();
-    EXPECT_EQ(batch.symbology, output::ScanSymbology::Ean);
+    EXPECT_EQ(batch.symbology, symbologies::Symbology::Ean);
     EXPECT_EQ(batch.batch, "l.txt");
     EXPECT_EQ(batch.dpi, 600);
     EXPECT_EQ(batch.moduleDots, 3);

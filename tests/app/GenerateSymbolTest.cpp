@@ -24,7 +24,7 @@ TEST(GenerateSymbol, DrawsWhatTheWindowShows_ForEveryOption)
     platform::RecordingSink messages;
     platform::ScopedMessageSink sink(&messages);
     app::Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     struct Case {
         const char* text;
         const char* text8;
@@ -38,10 +38,10 @@ TEST(GenerateSymbol, DrawsWhatTheWindowShows_ForEveryOption)
         {"03600029145", "1.4", "8", "800", true},
         {"400638133393", "8", "40", "", false},
     };
-    for (const auto& row : app::Form1::OptionRows()) {
+    for (const auto& row : form.OptionRows()) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(app::RowOf(row.symbology).caption) + ": " + c.text);
-            (form.*row.option)->setChecked(true);
+            row.button->setChecked(true);
             form.Text8->setText(QString::fromLatin1(c.text8));
             form.Text3->setText(QString::fromLatin1(c.text3));
             form.Text9->setText(QString::fromLatin1(c.text9));
@@ -119,7 +119,7 @@ TEST(GenerateSymbol, TheWindowTellsWhetherItScans_AndSavesWhatItShows)
     platform::RecordingSink messages;
     platform::ScopedMessageSink sink(&messages);
     app::Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     form.show();
     struct Case {
         QRadioButton* app::Form1::*option;

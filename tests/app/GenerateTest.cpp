@@ -14,7 +14,7 @@ namespace {
 struct GenerateTest : ::testing::Test {
     testsupport::TempConfig config;
     Form1 form;
-    void SetUp() override { form.Form_Load(QString()); }
+    void SetUp() override { form.Form_Load(); }
 };
 
 } // namespace

@@ -5,7 +5,7 @@
 //
 // QUORVANE_REGENERATE_GOLDEN=1 writes the table anew from what is drawn now
 // (for a new symbology's rows, or a change meant to alter drawings).
-#include "app/Generate.h"
+#include "app/SymbologyTable.h"
 #include "tests/support/Golden.h"
 
 #include <QFile>

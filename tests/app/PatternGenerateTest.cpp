@@ -20,7 +20,7 @@ namespace {
 struct PatternGenerateTest : ::testing::Test {
     testsupport::TempConfig config;
     Form1 form;
-    void SetUp() override { form.Form_Load(QString()); }
+    void SetUp() override { form.Form_Load(); }
 
     // Generates `text` with the option and width given; what Picture2 holds.
     QImage Generate(QRadioButton* option, const QString& width, const QString& text)

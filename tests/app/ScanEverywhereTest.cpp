@@ -102,7 +102,7 @@ struct ScanEverywhereTest : testsupport::PrintingTest {
     app::Form1 form;
     QTemporaryDir dir;
 
-    void SetUp() override { form.Form_Load(QString()); }
+    void SetUp() override { form.Form_Load(); }
 
     QImage ClipboardPicture()
     {

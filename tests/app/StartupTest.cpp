@@ -28,7 +28,7 @@ void Store(const char* key, const QString& value) { platform::SaveSetting("Quorv
 std::unique_ptr<Form1> Start()
 {
     auto form = std::make_unique<Form1>();
-    form->Form_Load(QString());
+    form->Form_Load();
     return form;
 }
 

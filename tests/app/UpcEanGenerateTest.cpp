@@ -18,7 +18,7 @@ struct UpcEanGenerateTest : ::testing::Test {
     platform::RecordingSink messages;
     platform::ScopedMessageSink scoped{&messages};
     Form1 form;
-    void SetUp() override { form.Form_Load(QString()); }
+    void SetUp() override { form.Form_Load(); }
 
     std::string DecodedPicture2(ZXing::BarcodeFormat format)
     {

@@ -71,7 +71,7 @@ struct Snapshot {
 TEST_F(WindowLayoutTest, OpensAtItsDesignSize_WithItsTitle)
 {
     Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     Show(form);
     EXPECT_EQ(form.centralWidget()->size(), QSize(Px(7425), Px(6465)));
     EXPECT_TRUE(form.windowTitle().startsWith(QStringLiteral("Quorvane - ")));
@@ -80,7 +80,7 @@ TEST_F(WindowLayoutTest, OpensAtItsDesignSize_WithItsTitle)
 TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictureWidths)
 {
     Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     Show(form);
     form.Option2->setChecked(true);
     form.Text1->setText(QStringLiteral("AB")); // Generate gives Picture1 a width of its own
@@ -108,7 +108,7 @@ TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictur
 TEST_F(WindowLayoutTest, Narrowing_SkipsNegativeWidths_WithoutAnError)
 {
     Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     Show(form);
     const Snapshot before(form);
 
@@ -141,7 +141,7 @@ TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStar
     };
     {
         Form1 form;
-        form.Form_Load(QString());
+        form.Form_Load();
         Show(form);
         expectState(form, true);
         toggle(form);
@@ -152,7 +152,7 @@ TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStar
         EXPECT_EQ(StoredShow(), QStringLiteral("0"));
     }
     Form1 restarted;
-    restarted.Form_Load(QString());
+    restarted.Form_Load();
     Show(restarted);
     expectState(restarted, false);
     EXPECT_EQ(ControlsHeight(restarted), Px(2640));
@@ -195,7 +195,7 @@ TEST_F(WindowLayoutTest, About_FirstLineIsTheVersion)
 TEST_F(WindowLayoutTest, EditMenuBarCode_GeneratesLikeTheButton)
 {
     Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     form.Option2->setChecked(true);
     const QSignalBlocker quiet(form.Text1);
     form.Text1->setText(QStringLiteral("MENU"));
@@ -217,7 +217,7 @@ TEST_F(WindowLayoutTest, EveryCaptionFitsItsControl_ExceptThoseCutByTheirFrames)
 TEST_F(WindowLayoutTest, ClosingTheMainWindow_ClosesTheChooser)
 {
     Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     Show(form);
     form.FileOpen_Click();
     ASSERT_TRUE(form.Chooser && form.Chooser->isVisible());

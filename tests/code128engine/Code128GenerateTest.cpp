@@ -22,7 +22,7 @@ struct Code128Generate : ::testing::Test {
     Form1 form;
     void SetUp() override
     {
-        form.Form_Load(QString());
+        form.Form_Load();
         form.Option1->setChecked(true);
     }
     // One Generate of the text: a change of Text1 runs it, else "Bar Code".

@@ -4,6 +4,7 @@
 // pixels flipped. No input may take the program down, and a verdict of
 // "scans" always means the text read is the one expected.
 #include "app/PatternGenerate.h"
+#include "app/SymbologyTable.h"
 #include "output/ScanCheck.h"
 #include "platform/Surface.h"
 #include "symbologies/Code39.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-using output::ScanSymbology;
+using ScanSymbology = symbologies::Symbology;
 
 constexpr ScanSymbology kSymbologies[] = {ScanSymbology::Code128_1, ScanSymbology::Code25, ScanSymbology::Codabar,
                                           ScanSymbology::Code39,    ScanSymbology::Code128B, ScanSymbology::UpcA,
@@ -56,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t mode = in.Byte();
     const ScanSymbology symbology = kSymbologies[in.Byte() % std::size(kSymbologies)];
     const QString text = in.Text(24);
-    const output::ScanExpectation expected = output::ExpectedScan(symbology, text);
+    const output::ScanExpectation expected = app::ExpectedScan(symbology, text);
 
     if (mode & 1) {
         // Raw grey pixels, up to 1024 wide.
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The symbol of the text, read alone, then copied into a grid of up to
     // four by four with some pixels flipped.
     const platform::Drawing drawing = Draw(symbology, text);
-    Check(output::ScanCheck(drawing, symbology, text));
+    Check(output::ScanCheck(drawing, app::ExpectedScan(symbology, text)));
     const QImage one = platform::WithQuietZones(drawing.ToImage(), platform::QuietZonePixels(drawing));
     const int across = 1 + in.Byte() % 4, down = 1 + in.Byte() % 4;
     QImage grid(one.width() * across, one.height() * down, QImage::Format_Grayscale8);

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     app::Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
     for (std::size_t i = 0; i < std::size(texts); ++i) {
         const QString shown = texts[i].box ? (form.*texts[i].box)->text() : form.Combo1->currentText();
         if (shown != expected[i])

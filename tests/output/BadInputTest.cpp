@@ -21,7 +21,7 @@ struct BadInputTest : testsupport::PrintingTest {
     testsupport::SteppingClock clock{0.5};
     Form1 form;
 
-    void SetUp() override { form.Form_Load(QString()); }
+    void SetUp() override { form.Form_Load(); }
 
     int jobs() const { return static_cast<int>(printers.jobs.size() + sandbox.written.size()); }
     QString said() const { return messages.texts.join(QStringLiteral(" | ")); }

@@ -300,7 +300,7 @@ struct OrderTest : testsupport::PrintingTest {
 
     void SetUp() override
     {
-        form.Form_Load(QString());
+        form.Form_Load();
         form.Option2->setChecked(true);
         form.Text4->setText(QStringLiteral("*"));
         form.Text5->setText(WriteFile(dir, QStringLiteral("order.txt"), "ORDER 17\r\n*A100\r\n  *B200  \r\n*\r\n"));
@@ -364,7 +364,7 @@ TEST_F(OrderTest, FileNameThatIsNotUtf8_PrintsAndOpensAgainAtTheNextStart)
     form.Text5->setText(platform::FromLocalBytes(name));
     form.Command4_Click();
     app::Form1 next;
-    next.Form_Load(QString());
+    next.Form_Load();
     next.Command4_Click();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(sandbox.written.size(), 2);

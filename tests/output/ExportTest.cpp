@@ -19,7 +19,7 @@
 #include <sys/stat.h>
 
 using output::ExportFailure;
-using output::ScanSymbology;
+using ScanSymbology = symbologies::Symbology;
 using testsupport::DrawSymbol;
 
 namespace {

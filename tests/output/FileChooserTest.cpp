@@ -86,7 +86,7 @@ struct FileChooserTest : ::testing::Test {
         QDir(files.path()).mkdir(QStringLiteral("sub"));
         Touch(files.filePath(QStringLiteral("sub/inner.txt")));
         QDir::setCurrent(files.path());
-        form.Form_Load(QString());
+        form.Form_Load();
     }
     void TearDown() override
     {

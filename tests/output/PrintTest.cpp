@@ -21,7 +21,7 @@ struct PrintTest : testsupport::PrintingTest {
 
     void SetUp() override
     {
-        form.Form_Load(QString());
+        form.Form_Load();
         form.Option2->setChecked(true); // Code 39
     }
     // Installs the system's printers and makes their default current.

@@ -20,7 +20,7 @@ struct RangeTest : testsupport::PrintingTest {
 
     void SetUp() override
     {
-        form.Form_Load(QString());
+        form.Form_Load();
         form.Option2->setChecked(true);
     }
 

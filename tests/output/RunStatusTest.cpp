@@ -37,7 +37,7 @@ struct RunStatusTest : testsupport::PrintingTest {
 
     void SetUp() override
     {
-        form.Form_Load(QString());
+        form.Form_Load();
         form.Option2->setChecked(true);
         form.Text4->setText(QStringLiteral("*"));
         form.show(); // the line count is only made for a window someone sees

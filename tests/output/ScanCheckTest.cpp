@@ -1,6 +1,7 @@
 // The scan check reads what every symbology draws, tells a symbol that
 // doesn't scan from one that reads another text, and is safe on a worker
 // thread and on any image.
+#include "app/SymbologyTable.h"
 #include "output/ScanCheck.h"
 #include "tests/support/Printers.h"
 #include "tests/support/Symbols.h"
@@ -10,7 +11,7 @@
 #include <gtest/gtest.h>
 
 using output::ScanResult;
-using output::ScanSymbology;
+using ScanSymbology = symbologies::Symbology;
 using testsupport::DrawSymbol;
 
 namespace {
@@ -48,7 +49,7 @@ TEST(ScanCheck, WhatEverySymbologyDraws_Scans)
             SCOPED_TRACE(std::string(c.why) + (withText ? ", text below" : ""));
             const platform::Drawing drawing = DrawSymbol(c.symbology, text, withText);
             ASSERT_FALSE(drawing.IsEmpty());
-            const ScanResult r = output::ScanCheck(drawing, c.symbology, text);
+            const ScanResult r = output::ScanCheck(drawing, app::ExpectedScan(c.symbology, text));
             EXPECT_EQ(r.expected, QString::fromLatin1(c.expected));
             EXPECT_TRUE(r.Scans()) << r.Text().toStdString();
             EXPECT_EQ(r.Text(), "scans");
@@ -63,7 +64,7 @@ TEST(ScanCheck, ABarErased_DoesNotScan)
         SCOPED_TRACE(c.why);
         // The first bar of the start pattern (or guard) gone.
         const platform::Drawing broken = testsupport::WithoutBar(DrawSymbol(c.symbology, text, false), 0);
-        const ScanResult r = output::ScanCheck(broken, c.symbology, text);
+        const ScanResult r = output::ScanCheck(broken, app::ExpectedScan(c.symbology, text));
         EXPECT_FALSE(r.Scans());
         EXPECT_TRUE(r.Text().startsWith("does not scan")) << r.Text().toStdString();
     }
@@ -85,7 +86,7 @@ TEST(ScanCheck, ASymbolThatReadsAnotherText_IsWrongText)
     for (const Wrong& c : cases) {
         SCOPED_TRACE(c.why);
         const QString text = QString::fromLatin1(c.text);
-        const ScanResult r = output::ScanCheck(DrawSymbol(c.symbology, text, true), c.symbology, text);
+        const ScanResult r = output::ScanCheck(DrawSymbol(c.symbology, text, true), app::ExpectedScan(c.symbology, text));
         EXPECT_EQ(r.verdict, ScanResult::Verdict::WrongText);
         EXPECT_EQ(r.read, QString::fromLatin1(c.read));
         EXPECT_EQ(r.Text(), QStringLiteral("does not scan: it reads \"%1\", not \"%2\"").arg(r.read, text));
@@ -94,8 +95,8 @@ TEST(ScanCheck, ASymbolThatReadsAnotherText_IsWrongText)
 
 TEST(ScanCheck, NothingDrawn_DoesNotScan)
 {
-    EXPECT_EQ(output::ScanCheck(platform::Drawing(), ScanSymbology::Code39, "A").verdict, ScanResult::Verdict::DoesNotScan);
-    EXPECT_EQ(output::ExpectedScan(ScanSymbology::Ean, "123456").format, output::ScanExpectation::Format::None)
+    EXPECT_EQ(output::ScanCheck(platform::Drawing(), app::ExpectedScan(ScanSymbology::Code39, "A")).verdict, ScanResult::Verdict::DoesNotScan);
+    EXPECT_EQ(app::ExpectedScan(ScanSymbology::Ean, "123456").format, QString())
         << "six digits draw no EAN symbol";
 }
 
@@ -106,7 +107,7 @@ TEST(ScanCheck, OnWorkerThreads_GivesTheSameVerdicts)
     for (const Case& c : kEverySymbology) {
         const QString text = QString::fromLatin1(c.text);
         runs.push_back(std::async(std::launch::async, [c, text, d = DrawSymbol(c.symbology, text, true)] {
-            return output::ScanCheck(d, c.symbology, text);
+            return output::ScanCheck(d, app::ExpectedScan(c.symbology, text));
         }));
     }
     for (std::size_t i = 0; i < runs.size(); ++i)
@@ -125,5 +126,5 @@ TEST(ScanCheck, AnImageOfManyEqualSymbols_IsReadWithoutStoppingTheProgram)
     for (int i = 0; i < 8; ++i)
         p.drawImage((i % 2) * one.width(), (i / 2) * one.height(), one);
     p.end();
-    EXPECT_TRUE(output::ScanImage(many, output::ExpectedScan(ScanSymbology::Code128_1, "SAME")).Scans());
+    EXPECT_TRUE(output::ScanImage(many, app::ExpectedScan(ScanSymbology::Code128_1, "SAME")).Scans());
 }

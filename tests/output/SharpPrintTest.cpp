@@ -21,7 +21,7 @@ struct SharpPrintTest : testsupport::PrintingTest {
 
     void SetUp() override
     {
-        form.Form_Load(QString());
+        form.Form_Load();
         form.Text4->setText(QStringLiteral("*"));
     }
 

@@ -12,7 +12,7 @@
 namespace testsupport {
 namespace {
 
-using output::ScanSymbology;
+using ScanSymbology = symbologies::Symbology;
 
 // The engine's record as Generate fills it for "Code 128 B".
 platform::Drawing DrawCode128Engine(const QString& text, bool withText)

@@ -3,7 +3,8 @@
 // for it, with the window's default sizes.
 #pragma once
 
-#include "output/ScanCheck.h"
+#include "symbologies/Symbology.h"
+#include <QString>
 #include "platform/Drawing.h"
 
 #include <QString>
@@ -11,7 +12,7 @@
 namespace testsupport {
 
 // The drawing of `text`; empty when the symbology draws nothing for it.
-platform::Drawing DrawSymbol(output::ScanSymbology symbology, const QString& text, bool withText);
+platform::Drawing DrawSymbol(symbologies::Symbology symbology, const QString& text, bool withText);
 
 // The drawing without its n-th filled box that is not white: a bar gone.
 platform::Drawing WithoutBar(const platform::Drawing& drawing, int n);

@@ -192,7 +192,7 @@ TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
     platform::RecordingSink messages;
     platform::ScopedMessageSink sink(&messages);
     app::Form1 form;
-    form.Form_Load(QString());
+    form.Form_Load();
 
     QStringList listed;
     for (int i = 0; i < form.Combo1->count(); ++i)

@@ -1,0 +1,79 @@
+#include "app/StoredOptions.h"
+
+#include "app/SymbologyTable.h"
+#include "platform/Numeric.h"
+#include "platform/Settings.h"
+
+namespace app {
+
+QString StoredOption(const QString& key, const QString& def)
+{
+    return platform::GetSetting(kOptionsApp, kOptionsSection, key, def);
+}
+
+bool StoreOption(const QString& key, const QString& value)
+{
+    return platform::SaveSetting(kOptionsApp, kOptionsSection, key, value);
+}
+
+std::optional<bool> StoredBool(const QString& value)
+{
+    const QString t = value.trimmed();
+    if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    if (auto n = platform::ParseNumber(t))
+        return *n != 0;
+    return std::nullopt;
+}
+
+std::optional<int> StoredInt16(const QString& value)
+{
+    const auto n = platform::ParseNumber(value);
+    if (!n)
+        return std::nullopt;
+    const double r = platform::RoundHalfEven(*n);
+    if (r < -32768 || r > 32767)
+        return std::nullopt;
+    return static_cast<int>(r);
+}
+
+SymbolRequest StoredOptions::Request(const QString& text) const
+{
+    return {selected.value_or(Symbology::Code39), text, text8, font, text9, textWithBars};
+}
+
+StoredOptions ReadStoredOptions()
+{
+    StoredOptions o;
+    // From the window's own state before anything is restored...
+    for (const SymbologyRow& row : Symbologies())
+        if (row.option.control && *StoredBool(QString::fromLatin1(row.option.defaultValue)))
+            o.selected = row.symbology;
+    // ...through every stored option state in turn.
+    for (const SymbologyRow& row : Symbologies()) {
+        const OptionButton& b = row.option;
+        if (!b.control)
+            continue;
+        const QString def = QString::fromLatin1(b.defaultValue);
+        if (StoredBool(StoredOption(QString::fromLatin1(b.key), def)).value_or(*StoredBool(def)))
+            o.selected = row.symbology;
+        else if (o.selected == row.symbology)
+            o.selected.reset();
+    }
+    o.showSettings = StoredOption(QStringLiteral("show"), QString()) != QLatin1String("0");
+    o.linePattern = StoredOption(QStringLiteral("line"), QString());
+    o.file = StoredOption(QStringLiteral("file"), QString());
+    o.text8 = StoredOption(QStringLiteral("text8"), o.text8);
+    o.font = StoredOption(QStringLiteral("font"), o.font);
+    o.keepPattern = StoredInt16(StoredOption(QStringLiteral("check1"), QStringLiteral("0"))).value_or(0) == 1;
+    o.textWithBars = StoredInt16(StoredOption(QStringLiteral("check2"), QStringLiteral("0"))).value_or(0) == 1;
+    o.left = StoredOption(QStringLiteral("barcodeoffset14"), o.left);
+    o.top = StoredOption(QStringLiteral("barcodeoffset15"), o.top);
+    o.printer = StoredOption(QStringLiteral("c1opt"), QString());
+    o.text9 = StoredOption(QStringLiteral("text9"), o.text9);
+    return o;
+}
+
+} // namespace app

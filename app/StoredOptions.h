@@ -1,0 +1,49 @@
+// The options the window stores, read without a window: what the window
+// restores at start and what an unattended run prints with. One place
+// knows the keys and the values a store without them gives.
+#pragma once
+
+#include "app/Generate.h"
+
+#include <QString>
+#include <optional>
+
+namespace app {
+
+inline const QString kOptionsApp = QStringLiteral("Quorvane");
+inline const QString kOptionsSection = QStringLiteral("options");
+
+// The stored value of a key of the window's options, or `def`.
+QString StoredOption(const QString& key, const QString& def);
+// Stores a value; false when the store could not be written.
+bool StoreOption(const QString& key, const QString& value);
+
+// "True"/"False" or any number (0 = false); nothing else converts.
+std::optional<bool> StoredBool(const QString& value);
+// A 16-bit integer, rounded as the conversion rounds; nothing else converts.
+std::optional<int> StoredInt16(const QString& value);
+
+struct StoredOptions {
+    // The option selected: the stored option states applied in the table's
+    // order, each selected one deselecting the others. None when none is
+    // left selected (Generate then draws Code 39).
+    std::optional<Symbology> selected;
+    QString text8 = QStringLiteral("1.4"); // "Height" factor (EAN: font size)
+    QString font = QStringLiteral("8");    // "Font Size" (EAN: bar length)
+    QString text9 = QStringLiteral("500"); // "Width"
+    bool textWithBars = false;             // "Include Text in Bar Code"
+    QString linePattern;                   // "Line Pattern"
+    bool keepPattern = false;              // "Include Text in Barcode" of the line pattern
+    QString file;                          // "File Path"
+    QString printer;                       // the printer chosen by name; empty: the current one
+    QString left = QStringLiteral("1");    // "Barcode OffSet", cm
+    QString top = QStringLiteral("1");
+    bool showSettings = true;
+
+    // What Generate draws for `text` with these options.
+    SymbolRequest Request(const QString& text) const;
+};
+
+StoredOptions ReadStoredOptions();
+
+} // namespace app

@@ -1,0 +1,193 @@
+#include "app/SymbologyTable.h"
+
+#include "app/Code128Generate.h"
+#include "app/PatternGenerate.h"
+#include "symbologies/Code39.h"
+#include "symbologies/Ean.h"
+#include "symbologies/UpcA.h"
+
+#include <array>
+#include <vector>
+
+namespace app {
+namespace {
+
+using platform::Failure;
+
+// ------------------------------------------------------------ drawing steps
+
+// A symbology that takes no symbol of this text draws nothing, and the
+// window shows that as it is: an empty surface, or UPC's message in its box.
+Failure NotDrawable(const QString& why) { return Failure{platform::kNotDrawable, why, true}; }
+
+Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
+{
+    SizePicture1(s.picture1, r.text8, r.text3);
+    // The Code 39 drawing of the text sizes Picture1 for the engine, which
+    // clears it at once: the sizing without the drawing.
+    QString copy = r.text;
+    symbologies::SizeCode39(copy, s.picture1, r.withText);
+    auto failure = RunCode128Engine(r, s.picture1);
+    return {failure ? nullptr : &s.picture1, failure, {}}; // an engine error draws nothing
+}
+
+Generated Code39(const SymbolRequest& r, GenerateSurfaces& s)
+{
+    SizePicture1(s.picture1, r.text8, r.text3);
+    QString copy = r.text;
+    if (symbologies::DrawCode39(copy, s.picture1, r.withText) <= s.picture1.PixelWidth())
+        return {&s.picture1, {}, {}};
+    // A symbol wider than the widest surface can't be drawn whole, and a
+    // cut barcode scans wrong or not at all: nothing is drawn.
+    s.picture1.Cls();
+    return {nullptr, Failure{platform::kTooLongToDraw, kTooLongToDraw}, {}};
+}
+
+Generated Pattern(const QString& type, const SymbolRequest& r, platform::Surface& surface)
+{
+    QString text = r.text;
+    platform::MaybeFailure failure;
+    if (!DrawPatternSymbol(type, text, {r.text8, r.text9, r.withText}, surface, &failure)) {
+        surface.Cls();
+        return {nullptr, Failure{platform::kTooLongToDraw, kTooLongToDraw}, {}};
+    }
+    return {&surface, failure, {}};
+}
+
+Generated Code128_1(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(QStringLiteral("128"), r, s.picture5); }
+
+Generated Code25(const SymbolRequest& r, GenerateSurfaces& s)
+{
+    if (r.text.size() < 2)
+        return {nullptr, NotDrawable(QStringLiteral("Code 2/5 needs at least 2 characters")), {}};
+    return Pattern(QStringLiteral("25"), r, s.picture5);
+}
+
+Generated Codabar(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(QStringLiteral("Codit"), r, s.picture5); }
+
+Generated UpcA(const SymbolRequest& r, GenerateSurfaces& s)
+{
+    s.picture9.SetScaleMode(platform::ScaleMode::Twips); // the layout is in twips
+    const int check = symbologies::DrawUpcA(s.picture9, r.text, r.withText);
+    Generated g{&s.picture9, {}, QString::number(check)};
+    if (!symbologies::IsUpcACode(r.text))
+        g.failure = NotDrawable(symbologies::kUpcANot11Digits);
+    return g;
+}
+
+Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
+{
+    // Text3 holds the bar length and Text8 the font size of this symbology.
+    s.picture10.Tag = r.text;
+    symbologies::FitEanScale(s.picture10, r.text3, r.text8);
+    Generated g{&s.picture10, symbologies::DrawEan(s.picture10, r.text3, r.text8), {}};
+    g.tag = s.picture10.Tag;
+    if (r.text.size() < 7)
+        g.failure = NotDrawable(QStringLiteral("EAN needs at least 7 characters"));
+    return g;
+}
+
+// ------------------------------------------------------- what a reader reads
+
+using output::ScanExpectation;
+
+// The Code 128 engine's stand-ins for the function characters, and how a
+// reader reports them: FNC1 is no part of the text (first it marks a GS1
+// symbol; later zxing-cpp 1.4 leaves it out where a scanner would send a
+// group separator); FNC2 and FNC3 are instructions to the reader; FNC4
+// adds 128 to the next character.
+constexpr char16_t kFnc1 = 185, kFnc2 = 178, kFnc3 = 179, kFnc4 = 188;
+
+ScanExpectation ReadCode128B(const QString& text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == kFnc4 && i + 1 < text.size() && text[i + 1].unicode() < 128)
+            out += QChar(text[++i].unicode() + 128);
+        else if (c != kFnc1 && c != kFnc2 && c != kFnc3 && c != kFnc4)
+            out += text[i];
+    }
+    return {QStringLiteral("Code128"), out};
+}
+
+ScanExpectation ReadCode39(const QString& text) { return {QStringLiteral("Code39"), text.toUpper()}; }
+ScanExpectation ReadCode128_1(const QString& text) { return {QStringLiteral("Code128"), text}; }
+ScanExpectation ReadCode25(const QString& text)
+{
+    return {QStringLiteral("ITF"), text.size() % 2 ? text + QLatin1Char('0') : text};
+}
+ScanExpectation ReadCodabar(const QString& text) { return {QStringLiteral("Codabar"), text.toUpper()}; }
+
+ScanExpectation ReadUpcA(const QString& text)
+{
+    const QString code = text.trimmed();
+    return {QStringLiteral("UPC-A"), code + QString::number(symbologies::UpcACheckDigit(code))};
+}
+
+ScanExpectation ReadEan(const QString& text)
+{
+    if (text.size() < 7)
+        return {};
+    if (text.size() <= 11)
+        return {QStringLiteral("EAN-8"), symbologies::EanWithCheckDigit(text.left(7))};
+    return {QStringLiteral("EAN-13"), symbologies::EanWithCheckDigit(text.left(12))};
+}
+
+// ------------------------------------------------------------------ the rows
+
+using S = Symbology;
+using P = SurfaceId;
+
+// In the order the store restores the options: when more than one stored
+// value is true, the last wins. The option buttons sit where the design put
+// them in "Bar Code Type" (Code 128-1's mostly below the frame's edge).
+const std::array kBuiltIn{
+    SymbologyRow{S::Code128B, "code128b", "Code 128 B", {"Option1", "type1", "1", 1200, 240, 1215, 195}, P::Picture1, false, Code128B, ReadCode128B},
+    SymbologyRow{S::Code39, "code39", "Code 39", {"Option2", "type2", "0", 120, 240, 975, 195}, P::Picture1, false, Code39, ReadCode39},
+    SymbologyRow{S::Code128_1, "code128-1", "Code 128-1", {"Option4", "type4", "0", 2280, 960, 1215, 195}, P::Picture5, false, Code128_1, ReadCode128_1},
+    SymbologyRow{S::Code25, "code25", "Code 2/5", {"Option5", "type5", "0", 480, 720, 975, 195}, P::Picture5, false, Code25, ReadCode25},
+    SymbologyRow{S::Codabar, "codabar", "Codabar", {}, P::Picture5, false, Codabar, ReadCodabar},
+    SymbologyRow{S::UpcA, "upca", "UPC", {"Option8", "type8", "0", 120, 480, 735, 195}, P::Picture9, false, UpcA, ReadUpcA},
+    SymbologyRow{S::Ean, "ean", "EAN", {"Option9", "type9", "0", 1200, 480, 735, 195}, P::Picture10, true, Ean, ReadEan},
+};
+
+std::vector<SymbologyRow>& Rows()
+{
+    static std::vector<SymbologyRow> rows(kBuiltIn.begin(), kBuiltIn.end());
+    return rows;
+}
+
+} // namespace
+
+std::span<const SymbologyRow> Symbologies() { return Rows(); }
+
+void RegisterSymbology(const SymbologyRow& row) { Rows().push_back(row); }
+
+void UnregisterSymbology(Symbology symbology)
+{
+    std::erase_if(Rows(), [symbology](const SymbologyRow& row) { return row.symbology == symbology; });
+}
+
+const SymbologyRow& RowOf(Symbology symbology)
+{
+    for (const SymbologyRow& row : Rows())
+        if (row.symbology == symbology)
+            return row;
+    return Rows().front();
+}
+
+std::optional<Symbology> SymbologyNamed(const QString& name)
+{
+    for (const SymbologyRow& row : Rows())
+        if (name == QLatin1String(row.name))
+            return row.symbology;
+    return std::nullopt;
+}
+
+output::ScanExpectation ExpectedScan(Symbology symbology, const QString& text)
+{
+    return RowOf(symbology).expectedScan(text);
+}
+
+} // namespace app

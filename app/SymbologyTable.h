@@ -1,0 +1,57 @@
+// The symbologies the program draws, one row each: everything the program
+// knows about a symbology is in its row, and every place that offers,
+// names, draws, stores or checks symbologies iterates the rows. A new
+// symbology is its encoder and one row.
+#pragma once
+
+#include "app/Generate.h"
+#include "output/ScanCheck.h"
+
+#include <QString>
+#include <optional>
+#include <span>
+
+namespace app {
+
+// An option button of the window's "Bar Code Type" frame: its control
+// name, the settings key that stores whether it is selected (with the
+// value a store without the key gives), and where it sits in the frame,
+// in twips.
+struct OptionButton {
+    const char* control = nullptr; // none: the window offers no button for the symbology
+    const char* key = nullptr;
+    const char* defaultValue = nullptr;
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct SymbologyRow {
+    Symbology symbology;
+    const char* name;    // on the command line (--type)
+    const char* caption; // as the window and the help name it
+    OptionButton option;
+    SurfaceId surface;
+    // Printing and the clipboard take the surface's current drawing, not
+    // the snapshot Generate leaves (the symbol's surface shows on its own).
+    bool printFromSurface = false;
+    Generated (*draw)(const SymbolRequest&, GenerateSurfaces&);
+    // What a reader should read from the symbol of a text, and as which
+    // format; no format when the text draws no symbol.
+    output::ScanExpectation (*expectedScan)(const QString& text);
+};
+
+// Every row, the built-in ones first in the order the settings restore
+// them (when more than one stored option is true, the last wins).
+std::span<const SymbologyRow> Symbologies();
+// Adds a row after the others. Rows are registered before any window or
+// command line reads the table.
+void RegisterSymbology(const SymbologyRow& row);
+// Takes a registered row out again (a test's symbology after the test).
+void UnregisterSymbology(Symbology symbology);
+
+const SymbologyRow& RowOf(Symbology symbology);
+std::optional<Symbology> SymbologyNamed(const QString& name);
+
+// What a reader should read from the symbol the request draws.
+output::ScanExpectation ExpectedScan(Symbology symbology, const QString& text);
+
+} // namespace app

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Quorvane against the peers a user would otherwise use, in one run on one
+# machine: three alternating rounds of each pair, wall time by
+# /usr/bin/time, medians. The peers are timing references only.
+#
+#   listing  quorvane FILE (every line a Code 128 B code line, the built-in
+#            PDF printer)  vs  barcode -e 128b -i CODES -o OUT.ps
+#   svg      quorvane export --batch (Code 128 B)  vs  zint --batch -b 20 --filetype=svg
+#   png      the same as PNG files
+#
+#   bench/peers_bench.sh [lines]        (default 10000; codes are "A" + 8 digits)
+#
+# Needs a build (./scripts/build) and the Debian packages barcode and zint;
+# QUORVANE_BIN overrides the program (a "before" build). Output goes to a
+# folder in /dev/shm (tmpfs).
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+bin="${QUORVANE_BIN:-$here/../build/default/app/quorvane}"
+n="${1:-10000}"
+rounds=3
+for tool in barcode zint; do
+  command -v "$tool" >/dev/null || { echo "needs the Debian package $tool" >&2; exit 2; }
+done
+
+work="$(mktemp -d /dev/shm/quorvane-bench.XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/config/quorvane" "$work/pdf" "$work/out"
+printf '[options]\ntype1=True\nline=*\ncheck2=1\n' > "$work/config/quorvane/quorvane.ini"
+for ((i = 1; i <= n; i++)); do printf 'A%08d\n' "$i"; done > "$work/codes.txt"
+sed 's/^/*/; s/$/\r/' "$work/codes.txt" > "$work/listing.txt"
+
+# Seconds of wall time of one run of the command; its output is removed after.
+wall() {
+  rm -rf "$work/out" "$work/pdf"/* && mkdir -p "$work/out"
+  XDG_CONFIG_HOME="$work/config" QUORVANE_PDF_DIR="$work/pdf" CUPS_SERVER="$work/no-cupsd.sock" \
+    /usr/bin/time -f '%e' -o "$work/t" "$@" > /dev/null 2> "$work/err" || { cat "$work/err" >&2; exit 1; }
+  cat "$work/t"
+}
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+declare -A times
+for ((r = 1; r <= rounds; r++)); do
+  times[listing_q]+="$(wall "$bin" "$work/listing.txt") "
+  times[listing_p]+="$(wall barcode -e 128b -i "$work/codes.txt" -o "$work/out/codes.ps") "
+  for f in svg png; do
+    times[${f}_q]+="$(wall "$bin" export --type code128b --batch "$work/codes.txt" --output "$work/out/~~~~~.$f") "
+    times[${f}_p]+="$(wall zint --batch -b 20 --filetype="$f" -i "$work/codes.txt" -o "$work/out/~~~~~.$f") "
+  done
+done
+
+printf '%-8s %8s %12s %12s %7s\n' work lines quorvane_s peer_s ratio
+for w in listing svg png; do
+  # shellcheck disable=SC2086
+  q=$(median ${times[${w}_q]}); p=$(median ${times[${w}_p]})
+  awk -v w="$w" -v n="$n" -v q="$q" -v p="$p" 'BEGIN { printf "%-8s %8d %12.2f %12.2f %7.2f\n", w, n, q, p, q / p }'
+done
