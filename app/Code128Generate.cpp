@@ -11,9 +11,8 @@ namespace app {
 
 code128engine::Code128Params code128Request;
 
-std::int32_t FontSizeFromText(const QString& text)
+std::int32_t EngineFontSize(std::optional<double> v)
 {
-    const auto v = platform::ParseNumber(text);
     if (!v)
         return 0;
     const double r = platform::RoundHalfEven(*v);
@@ -43,7 +42,7 @@ platform::MaybeFailure RunCode128Engine(const SymbolRequest& request, platform::
     r.Top = 1;
     r.CaptionPosition = 1;
     r.ModuleWidth = 1;
-    r.FontSize = FontSizeFromText(request.text3);
+    r.FontSize = EngineFontSize(request.fontSize);
     r.Reserved1.clear();
     r.Caption = request.withText ? request.text : QString();
     r.Reserved2.clear();

@@ -11,10 +11,10 @@ namespace app {
 // TotalWidth and TotalHeight hold the size of the drawn area.
 extern code128engine::Code128Params code128Request;
 
-// The engine's font size from the text of Text3: the number rounded to an
-// integer (halves to even); 0, which the engine refuses, for a text that
-// is not a number or lies beyond the 32-bit range.
-std::int32_t FontSizeFromText(const QString& text);
+// The engine's font size: the number rounded to an integer (halves to
+// even); 0, which the engine refuses, for a size that is not a number or
+// lies beyond the 32-bit range.
+std::int32_t EngineFontSize(std::optional<double> size);
 
 // Clears Picture1 and has the layout engine draw the request's text on it,
 // Picture1 widened when the symbol is wider. An engine error comes back

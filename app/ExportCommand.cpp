@@ -28,12 +28,7 @@ QString Shown(const QString& text)
 
 SymbolRequest ExportRequest(Symbology symbology, const QString& text, bool textBelow)
 {
-    SymbolRequest r;
-    r.symbology = symbology;
-    r.text = text;
-    r.text9 = QStringLiteral("800");
-    r.withText = textBelow;
-    return r;
+    return ReadSizeFields(symbology, text, QStringLiteral("1.4"), QStringLiteral("8"), QStringLiteral("800"), textBelow);
 }
 
 SymbolFile DrawForFile(const SymbolRequest& request, bool verify)

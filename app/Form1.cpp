@@ -477,7 +477,8 @@ void Form1::Text8_Change()
 
 void Form1::reSizeimage()
 {
-    SizePicture1(Picture1, Text8->text(), Text3->text());
+    const SymbolRequest request = ReadRequest();
+    SizePicture1(Picture1, request.heightFactor, request.fontSize);
     Command1_Click();
 }
 
@@ -504,7 +505,8 @@ const PictureBox& Form1::SurfaceOf(SurfaceId id) const { return const_cast<Form1
 
 SymbolRequest Form1::ReadRequest() const
 {
-    return {SelectedRow().symbology, Text1->text(), Text8->text(), Text3->text(), Text9->text(), Check2->isChecked()};
+    return ReadSizeFields(SelectedRow().symbology, Text1->text(), Text8->text(), Text3->text(), Text9->text(),
+                          Check2->isChecked());
 }
 
 PictureBox& Form1::SelectedSurface() { return SurfaceOf(SelectedRow().surface); }
@@ -573,7 +575,7 @@ void Form1::Command1_Click()
     lastFailure_ = generated.failure;
     if (request.symbology == Symbology::UpcA)
         Command1Tag = generated.tag;
-    if (patterns && AsksForStretch(request.text9)) {
+    if (patterns && AsksForStretch(request.width)) {
         // The surfaces of the width step are as wide as Picture5.
         Picture8.SetWidth(Picture5.Width());
         Picture4.SetWidth(Picture5.Width());

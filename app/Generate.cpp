@@ -11,11 +11,24 @@ Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces)
     return RowOf(request.symbology).draw(request, surfaces);
 }
 
-void SizePicture1(platform::Surface& picture1, const QString& text8, const QString& text3)
+SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QString& text8, const QString& text3,
+                             const QString& text9, bool withText)
+{
+    SymbolRequest r{symbology, text, platform::ParseNumber(text8), platform::ParseNumber(text3), std::nullopt,
+                    platform::ParseNumber(text9), withText};
+    if (symbology == Symbology::Ean) {
+        r.fontSize = r.heightFactor;
+        r.barLength = platform::ParseNumber(text3);
+        r.heightFactor.reset();
+    }
+    return r;
+}
+
+void SizePicture1(platform::Surface& picture1, SizeField heightFactor, SizeField fontSize)
 {
     picture1.SetScaleMode(platform::ScaleMode::Pixels);
-    const double f = platform::NumberOr(text8, 1.4);
-    const double s = platform::NumberOr(text3, 8);
+    const double f = heightFactor.value_or(1.4);
+    const double s = fontSize.value_or(8);
     if (picture1.ScaleHeight() > 0)
         picture1.SetHeight(40 * f / picture1.ScaleHeight() * picture1.Height());
     picture1.SetFontSize(s);

@@ -19,15 +19,29 @@ inline const QString kTooLongToDraw =
 
 using symbologies::Symbology;
 
-// What one Generate draws, as the window's controls say it.
+// A size as a number, read once from its field; none when the field's text
+// is not a number (each symbology then does with it what it always did:
+// most fall back to the design's value, EAN refuses it).
+using SizeField = std::optional<double>;
+
+// What one Generate draws: the symbology, the text, and the sizes by their
+// meaning, read from the window's fields (or the command line) once, at
+// the edge, by ReadSizeFields.
 struct SymbolRequest {
     Symbology symbology = Symbology::Code128B;
     QString text;
-    QString text8 = QStringLiteral("1.4"); // height factor (EAN: the font size)
-    QString text3 = QStringLiteral("8");   // font size (EAN: the bar length)
-    QString text9 = QStringLiteral("500"); // width of the pattern symbols
-    bool withText = false;                 // the human-readable text with the bars
+    SizeField heightFactor = 1.4; // the bars' height: a factor of the design's (not EAN)
+    SizeField fontSize = 8;       // the human-readable text, in points
+    SizeField barLength = 8;      // EAN only: where its bars end, in its own scale
+    SizeField width = 500;        // the pattern symbols: the width asked, 800 the natural one
+    bool withText = false;        // the human-readable text with the bars
 };
+
+// A request from the window's fields as their texts stand: Text8 is the
+// height factor and Text3 the font size, except for EAN, whose Text8 is
+// its font size and Text3 its bar length; Text9 is the width.
+SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QString& text8, const QString& text3,
+                             const QString& text9, bool withText);
 
 // The surfaces Generate draws on, named as the window's picture boxes.
 struct GenerateSurfaces {
@@ -63,10 +77,10 @@ struct Generated {
 Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces);
 
 // Picture1 for a height factor and a font size: an inner height of 40 x the
-// factor (1.4 and 8 for texts that are not numbers). Code 39 and Code 128 B
+// factor (1.4 and 8 for sizes that are not numbers). Code 39 and Code 128 B
 // size it from the request every time, so the same value always draws the
 // same symbol, whatever the fields held when the height last changed.
-void SizePicture1(platform::Surface& picture1, const QString& text8, const QString& text3);
+void SizePicture1(platform::Surface& picture1, SizeField heightFactor, SizeField fontSize);
 
 struct Symbol {
     // What the symbology's surface holds: the symbol, or no shapes at all

@@ -29,22 +29,19 @@ constexpr int kUnscaledWidth = 800;
 // The surfaces of the stretch are made at least this wide.
 constexpr double kStretchSurfaceTwips = 20000;
 
-float BarHeightFrom(const QString& text8)
+float BarHeightFrom(std::optional<double> factor)
 {
-    double h = platform::NumberOr(text8, kDefaultHeightFactor) * kBarHeightPerFactor;
+    double h = factor.value_or(kDefaultHeightFactor) * kBarHeightPerFactor;
     if (std::isnan(h))
         h = kDefaultHeightFactor * kBarHeightPerFactor;
     return static_cast<float>(std::clamp(h, -kMaxBarHeight, kMaxBarHeight));
 }
 
 // The width in pixels that Text9 asks the 800 drawn pixels to take, or
-// nothing when the drawing stays as drawn: an empty text, a text that is
-// not a number, 800 itself, or a width under one pixel (zero or negative).
-std::optional<int> StretchWidthFrom(const QString& text9)
+// nothing when the drawing stays as drawn: an empty text or one that is not
+// a number, 800 itself, or a width under one pixel (zero or negative).
+std::optional<int> StretchWidthFrom(std::optional<double> v)
 {
-    if (text9.isEmpty())
-        return std::nullopt;
-    const auto v = platform::ParseNumber(text9);
     if (!v || std::isnan(*v) || *v == kUnscaledWidth)
         return std::nullopt;
     // Wider than the widest surface can't be shown anyway.
@@ -61,7 +58,7 @@ std::optional<int> StretchWidthFrom(const QString& text9)
 constexpr double kReferenceModule = 2;
 constexpr double kReferenceSpaceFactor = 1.3;
 
-symbologies::ModuleWidths WidthsFor(const QString& pattern, const QString& text9)
+symbologies::ModuleWidths WidthsFor(const QString& pattern, std::optional<double> text9)
 {
     const symbologies::PatternModules m = symbologies::CountModules(pattern);
     const double reference = kReferenceModule * (m.bars + kReferenceSpaceFactor * m.spaces);
@@ -81,7 +78,7 @@ double DrawnExtent(const platform::Surface& box, const QString& text, symbologie
 
 } // namespace
 
-bool AsksForStretch(const QString& text9) { return StretchWidthFrom(text9).has_value(); }
+bool AsksForStretch(std::optional<double> width) { return StretchWidthFrom(width).has_value(); }
 
 bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, platform::Surface& surface,
                        platform::MaybeFailure* failure)
@@ -90,13 +87,13 @@ bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& s
     auto encoded = symbologies::EncodePattern(type, text);
     if (failure)
         *failure = std::move(encoded);
-    const symbologies::ModuleWidths widths = WidthsFor(symbologies::BarPattern, sizes.text9);
-    const float barHeight = BarHeightFrom(sizes.text8);
+    const symbologies::ModuleWidths widths = WidthsFor(symbologies::BarPattern, sizes.width);
+    const float barHeight = BarHeightFrom(sizes.heightFactor);
 
     // A width asked of Text9 makes the surface at least 20000 twips wide,
     // as the stretch always has; a symbol wider than the surface widens it
     // further rather than be cut at its edge.
-    if (StretchWidthFrom(sizes.text9))
+    if (StretchWidthFrom(sizes.width))
         surface.SetWidth(std::max(kStretchSurfaceTwips, surface.Width()));
     const double drawn = DrawnExtent(surface, text, widths, sizes.withText);
     if (drawn > Surface::kMaxPixels)

@@ -7,18 +7,19 @@
 #include "platform/Surface.h"
 
 #include <QString>
+#include <optional>
 
 namespace app {
 
-// The size fields as the pattern symbols read them.
+// The sizes as the pattern symbols read them.
 struct PatternSizes {
-    QString text8;  // height factor: bars are 10 times it (1.4 when not a number)
-    QString text9;  // width: the "800" drawing scaled by Text9 / 800
+    std::optional<double> heightFactor; // bars are 10 times it (1.4 when not a number)
+    std::optional<double> width;        // the "800" drawing scaled by width / 800
     bool withText = false;
 };
 
-// Whether Text9 asks for a width other than the "800" drawing's.
-bool AsksForStretch(const QString& text9);
+// Whether the width asks for another than the "800" drawing's.
+bool AsksForStretch(std::optional<double> width);
 
 // Encodes `text` with the renderer's type ("128", "25", "Codit"; `text`
 // changes as the type says) and draws it on the surface, in pixel scale,

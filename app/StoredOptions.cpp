@@ -41,7 +41,7 @@ std::optional<int> StoredInt16(const QString& value)
 
 SymbolRequest StoredOptions::Request(const QString& text) const
 {
-    return {selected.value_or(Symbology::Code39), text, text8, font, text9, textWithBars};
+    return ReadSizeFields(selected.value_or(Symbology::Code39), text, text8, font, text9, textWithBars);
 }
 
 StoredOptions ReadStoredOptions()

@@ -22,7 +22,7 @@ Failure NotDrawable(const QString& why) { return Failure{platform::kNotDrawable,
 
 Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
 {
-    SizePicture1(s.picture1, r.text8, r.text3);
+    SizePicture1(s.picture1, r.heightFactor, r.fontSize);
     // The Code 39 drawing of the text sizes Picture1 for the engine, which
     // clears it at once: the sizing without the drawing.
     QString copy = r.text;
@@ -33,7 +33,7 @@ Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
 
 Generated Code39(const SymbolRequest& r, GenerateSurfaces& s)
 {
-    SizePicture1(s.picture1, r.text8, r.text3);
+    SizePicture1(s.picture1, r.heightFactor, r.fontSize);
     QString copy = r.text;
     if (symbologies::DrawCode39(copy, s.picture1, r.withText) <= s.picture1.PixelWidth())
         return {&s.picture1, {}, {}};
@@ -47,7 +47,7 @@ Generated Pattern(const QString& type, const SymbolRequest& r, platform::Surface
 {
     QString text = r.text;
     platform::MaybeFailure failure;
-    if (!DrawPatternSymbol(type, text, {r.text8, r.text9, r.withText}, surface, &failure)) {
+    if (!DrawPatternSymbol(type, text, {r.heightFactor, r.width, r.withText}, surface, &failure)) {
         surface.Cls();
         return {nullptr, Failure{platform::kTooLongToDraw, kTooLongToDraw}, {}};
     }
@@ -77,10 +77,9 @@ Generated UpcA(const SymbolRequest& r, GenerateSurfaces& s)
 
 Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
 {
-    // Text3 holds the bar length and Text8 the font size of this symbology.
     s.picture10.Tag = r.text;
-    symbologies::FitEanScale(s.picture10, r.text3, r.text8);
-    Generated g{&s.picture10, symbologies::DrawEan(s.picture10, r.text3, r.text8), {}};
+    symbologies::FitEanScale(s.picture10, r.barLength, r.fontSize);
+    Generated g{&s.picture10, symbologies::DrawEan(s.picture10, r.barLength, r.fontSize), {}};
     g.tag = s.picture10.Tag;
     if (r.text.size() < 7)
         g.failure = NotDrawable(QStringLiteral("EAN needs at least 7 characters"));

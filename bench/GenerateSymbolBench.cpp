@@ -15,7 +15,7 @@ void BM_GenerateSymbol(benchmark::State& state)
     request.withText = true;
     switch (row.symbology) {
     case app::Symbology::UpcA: request.text = QStringLiteral("03600029145"); break;
-    case app::Symbology::Ean: request.text = QStringLiteral("400638133393"), request.text3 = QStringLiteral("40"); break;
+    case app::Symbology::Ean: request.text = QStringLiteral("400638133393"), request.barLength = 40, request.fontSize = 1.4; break;
     case app::Symbology::Code25: request.text = QStringLiteral("31415926535897932384"); break;
     case app::Symbology::Codabar: request.text = QStringLiteral("31415926-$:/.+314159"); break;
     default: request.text = QStringLiteral("QUORVANE-2026-ABC123"); break;

@@ -20,11 +20,10 @@ constexpr int kStartX = 11;      // first module of the start guard
 constexpr double kLeftMarkX = 2; // "<" or the first EAN-13 digit
 constexpr double kSizeLimit = 32767; // sizes are 16-bit values
 
-// A size field's number; a non-numeric text is a type mismatch, a value no
-// 16-bit size can hold an overflow.
-double SizeOrFault(const QString& text)
+// A size field's number; a text that is not a number is a type mismatch, a
+// value no 16-bit size can hold an overflow.
+double SizeOrFault(std::optional<double> v)
 {
-    const auto v = platform::ParseNumber(text);
     if (!v)
         throw RunTimeFault(RunTimeError::TypeMismatch);
     if (std::abs(*v) > kSizeLimit)
@@ -51,13 +50,13 @@ std::string_view DigitModules(int kind, int firstDigit, int position, int digit)
     return parity == '1' ? kEanSetB[d] : kEanSetA[d];
 }
 
-void DrawSymbol(platform::Surface& box, const QString& code, int kind, const QString& barLengthText,
-                const QString& fontSizeText)
+void DrawSymbol(platform::Surface& box, const QString& code, int kind, std::optional<double> barLength,
+                std::optional<double> fontSize)
 {
     const int firstRight = kind == 8 ? 5 : 8;
     box.Cls();
     box.SetBackColor(platform::kWhite);
-    box.SetFontSize(SizeOrFault(fontSizeText));
+    box.SetFontSize(SizeOrFault(fontSize));
     box.DrawWidth = 2;
     box.SetModule(1, kStartX);
 
@@ -72,7 +71,7 @@ void DrawSymbol(platform::Surface& box, const QString& code, int kind, const QSt
     for (int i = 1; i <= kind; ++i) {
         const int d = DigitOrFault(code[i - 1]);
         if (i == 1) {
-            bar = SizeOrFault(barLengthText);
+            bar = SizeOrFault(barLength);
             DrawEanGuard(box, x, bar);
             first = d;
             printAt(kLeftMarkX, kind == 8 ? QStringLiteral("<") : QString::number(d));
@@ -130,7 +129,7 @@ void DrawEanGuard(platform::Surface& box, int& x, double barLength)
     x += 3;
 }
 
-platform::MaybeFailure DrawEan(platform::Surface& box, const QString& barLength, const QString& fontSize)
+platform::MaybeFailure DrawEan(platform::Surface& box, std::optional<double> barLength, std::optional<double> fontSize)
 {
     const QString text = box.Tag;
     if (text.size() <= 6)
@@ -150,11 +149,11 @@ platform::MaybeFailure DrawEan(platform::Surface& box, const QString& barLength,
     return std::nullopt;
 }
 
-void FitEanScale(platform::Surface& box, const QString& barLength, const QString& fontSize)
+void FitEanScale(platform::Surface& box, std::optional<double> barLength, std::optional<double> fontSize)
 {
-    const double bar = std::clamp(platform::NumberOr(barLength, 8), -kSizeLimit, kSizeLimit);
+    const double bar = std::clamp(barLength.value_or(8), -kSizeLimit, kSizeLimit);
     box.SetScaleMode(platform::ScaleMode::Pixels);
-    box.SetFontSize(std::min(platform::NumberOr(fontSize, 1.4), kSizeLimit));
+    box.SetFontSize(std::min(fontSize.value_or(1.4), kSizeLimit));
     const double widthPx = box.ScaleWidth(), heightPx = box.ScaleHeight();
     const double textPx = box.TextHeight(QStringLiteral("0"));
 

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <array>
+#include <optional>
 #include <string_view>
 
 namespace symbologies {
@@ -60,17 +61,18 @@ void DrawEanGuard(platform::Surface& box, int& x, double barLength);
 // Draws the symbol of box.Tag: 7 to 11 characters give EAN-8 of the first
 // 7, 12 to 20 EAN-13 of the first 12, and a typed check digit is replaced
 // by the computed one; box.Tag becomes the full code. Up to 6 characters
-// draw nothing. `barLength` and `fontSize` are the texts of the size
-// fields. A run-time error (a non-digit, a non-numeric or huge size) comes
-// back as its number and description, and what was drawn stays; a text
-// over 20 characters draws nothing and says so.
-platform::MaybeFailure DrawEan(platform::Surface& box, const QString& barLength, const QString& fontSize);
+// draw nothing. `barLength` and `fontSize` are the numbers of the size
+// fields, none for a text that is not one. A run-time error (a non-digit,
+// a size that is not a number or is huge) comes back as its number and
+// description, and what was drawn stays; a text over 20 characters draws
+// nothing and says so.
+platform::MaybeFailure DrawEan(platform::Surface& box, std::optional<double> barLength, std::optional<double> fontSize);
 
 // Gives the box the scale DrawEan draws in: two pixels per module, so the
 // two-pixel lines of neighbouring dark modules join into solid bars, and a
 // vertical scale that fits the bars, the guards and the digit line into the
 // box for the given bar length and font size.
-void FitEanScale(platform::Surface& box, const QString& barLength, const QString& fontSize);
+void FitEanScale(platform::Surface& box, std::optional<double> barLength, std::optional<double> fontSize);
 inline constexpr int kEanPixelsPerModule = 2;
 
 } // namespace symbologies

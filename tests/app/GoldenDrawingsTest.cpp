@@ -62,16 +62,13 @@ QStringList DrawAll()
     for (const app::SymbologyRow& row : app::Symbologies())
         for (const char* text : kTexts)
             for (const Settings& s : kSettings) {
-                app::SymbolRequest r;
-                r.symbology = row.symbology;
-                r.text = QString::fromUtf8(text);
-                r.text8 = QString::fromLatin1(s.text8);
-                r.text3 = QString::fromLatin1(s.text3);
-                r.text9 = QString::fromLatin1(s.text9);
-                r.withText = s.withText;
+                const app::SymbolRequest r =
+                    app::ReadSizeFields(row.symbology, QString::fromUtf8(text), QString::fromLatin1(s.text8),
+                                        QString::fromLatin1(s.text3), QString::fromLatin1(s.text9), s.withText);
                 const app::Symbol symbol = app::GenerateSymbol(r);
                 out << QStringLiteral("== %1 |%2| text8=%3 text3=%4 text9=%5 caption=%6")
-                           .arg(QLatin1String(row.name), testsupport::Escaped(r.text), r.text8, r.text3, r.text9, QString::number(s.withText));
+                           .arg(QLatin1String(row.name), testsupport::Escaped(r.text), QLatin1String(s.text8),
+                                QLatin1String(s.text3), QLatin1String(s.text9), QString::number(s.withText));
                 out << testsupport::SerializeSymbol(symbol.drawing, symbol.failure, symbol.tag);
             }
     return out;

@@ -2,6 +2,7 @@
 // Text9 can ask: from the window, from the clipboard and from the printed
 // page, with both decoders, and no decoder ever returns a wrong text (a
 // slightly turned page included).
+#include "platform/Numeric.h"
 #include "app/Form1.h"
 #include "app/PatternGenerate.h"
 #include "platform/MessageBox.h"
@@ -135,7 +136,7 @@ struct ScanEverywhereTest : testsupport::PrintingTest {
         if (kind == Kind::Codabar) {
             platform::PictureBox box(240, 120, 6615, 1095);
             QString t = text;
-            EXPECT_TRUE(app::DrawPatternSymbol(QStringLiteral("Codit"), t, {QStringLiteral("1.4"), QString::fromLatin1(width), withText}, box));
+            EXPECT_TRUE(app::DrawPatternSymbol(QStringLiteral("Codit"), t, {1.4, platform::ParseNumber(QString::fromLatin1(width)), withText}, box));
             return {platform::WithQuietZones(box.Image(), platform::QuietZonePixels(box.CurrentDrawing())), box.CurrentDrawing()};
         }
         (kind == Kind::Code128 ? form.Option4 : form.Option5)->setChecked(true);

@@ -20,7 +20,7 @@ constexpr auto kFake = static_cast<app::Symbology>(100);
 app::Generated DrawFake(const app::SymbolRequest& r, app::GenerateSurfaces& s)
 {
     QString text = r.text;
-    app::DrawPatternSymbol(QStringLiteral("128"), text, {r.text8, r.text9, r.withText}, s.picture5);
+    app::DrawPatternSymbol(QStringLiteral("128"), text, {r.heightFactor, r.width, r.withText}, s.picture5);
     return {&s.picture5, {}, {}};
 }
 

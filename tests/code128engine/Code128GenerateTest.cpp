@@ -1,3 +1,4 @@
+#include "platform/Numeric.h"
 #include "app/Code128Generate.h"
 #include "app/Form1.h"
 #include "code128engine/Code128Engine.h"
@@ -169,7 +170,7 @@ TEST(Code128FontSize, FromText3)
         {"2147483647", 2147483647}, {"2147483648", 0}, {"-2147483649", 0},
     };
     for (const auto& [text, size] : cases)
-        EXPECT_EQ(app::FontSizeFromText(QString::fromLatin1(text)), size) << text;
+        EXPECT_EQ(app::EngineFontSize(platform::ParseNumber(QString::fromLatin1(text))), size) << text;
 }
 
 TEST_F(Code128Generate, HugeFontSize_StillDrawsTheBars)

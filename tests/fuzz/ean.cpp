@@ -1,5 +1,6 @@
 // DrawEan on an off-screen box with any text, bar length and font size,
 // the way Generate calls it.
+#include "platform/Numeric.h"
 #include "platform/PictureBox.h"
 #include "symbologies/Ean.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString fontSize = in.Text(8);
     platform::PictureBox box(720, 840, 3600, 1095);
     box.Tag = in.Text(40);
-    symbologies::FitEanScale(box, barLength, fontSize);
-    symbologies::DrawEan(box, barLength, fontSize);
+    symbologies::FitEanScale(box, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
+    symbologies::DrawEan(box, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
     return 0;
 }

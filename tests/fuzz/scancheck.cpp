@@ -32,7 +32,7 @@ platform::Drawing Draw(ScanSymbology s, const QString& text)
         const QString type = s == ScanSymbology::Code25    ? QStringLiteral("25")
                              : s == ScanSymbology::Codabar ? QStringLiteral("Codit")
                                                            : QStringLiteral("128");
-        app::DrawPatternSymbol(type, t, {QStringLiteral("1.4"), QString(), true}, box);
+        app::DrawPatternSymbol(type, t, {1.4, std::nullopt, true}, box);
     }
     return box.CurrentDrawing();
 }

@@ -35,7 +35,7 @@ platform::Drawing DrawPattern(const char* type, const QString& text, bool withTe
 {
     platform::Surface box(240, 120, 6615, 1095);
     QString t = text;
-    if (!app::DrawPatternSymbol(QString::fromLatin1(type), t, {QStringLiteral("1.4"), QString(), withText}, box))
+    if (!app::DrawPatternSymbol(QString::fromLatin1(type), t, {1.4, std::nullopt, withText}, box))
         return {};
     return box.CurrentDrawing();
 }
@@ -68,8 +68,8 @@ platform::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool 
     case ScanSymbology::Ean: {
         platform::Surface box(720, 840, 3600, 1095);
         box.Tag = text;
-        symbologies::FitEanScale(box, QStringLiteral("8"), QStringLiteral("1.4"));
-        symbologies::DrawEan(box, QStringLiteral("8"), QStringLiteral("1.4"));
+        symbologies::FitEanScale(box, 8, 1.4);
+        symbologies::DrawEan(box, 8, 1.4);
         return box.CurrentDrawing();
     }
     }

@@ -27,9 +27,9 @@ Drawn Draw(const QString& tag, const QString& barLength = QStringLiteral("8"),
 {
     PictureBox box(720, 840, 3600, 1095);
     box.Tag = tag;
-    symbologies::FitEanScale(box, barLength, fontSize);
+    symbologies::FitEanScale(box, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
     QStringList reported; // what the drawer says went wrong
-    if (const auto failure = symbologies::DrawEan(box, barLength, fontSize))
+    if (const auto failure = symbologies::DrawEan(box, platform::ParseNumber(barLength), platform::ParseNumber(fontSize)))
         reported << failure->text;
     const double bar = platform::NumberOr(barLength, 8);
     return {box.Image(), box.Tag, reported, box.ToPixelY((5 + bar) / 2), box.ToPixelY(bar + 3), box.ToPixelY(bar)};
