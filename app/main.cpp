@@ -14,6 +14,7 @@
 #include "platform/TextCodec.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 #include <algorithm>
 #include <cerrno>
@@ -91,6 +92,10 @@ int main(int argc, char* argv[])
     static char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    // The menu entry is quorvane.desktop: Wayland shells find it (and its
+    // icon) by this name, X11 ones by the window's class, which Qt takes
+    // from the application name ("Quorvane", its StartupWMClass).
+    QGuiApplication::setDesktopFileName(QStringLiteral("quorvane"));
 
     platform::StderrSink stderrSink;
     if (unattended) {
@@ -115,6 +120,8 @@ int main(int argc, char* argv[])
 
     app::Form1 window;
     window.Form_Load();
+    // The installed icon, for window managers that show the window's own.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quorvane")));
     window.show();
     return QApplication::exec();
 }

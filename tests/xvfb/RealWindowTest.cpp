@@ -10,6 +10,18 @@ using namespace xvfbtest;
 
 namespace {
 
+// The StartupWMClass of the installed menu entry.
+QByteArray StartupWMClass()
+{
+    QFile entry(QStringLiteral(QUORVANE_DESKTOP_FILE));
+    if (!entry.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray& line : entry.readAll().split('\n'))
+        if (line.startsWith("StartupWMClass="))
+            return line.mid(15).trimmed();
+    return {};
+}
+
 class RealWindowTest : public RealWindow {
 protected:
     void SetUp() override
@@ -37,6 +49,10 @@ TEST_F(RealWindowTest, TypedCode39_ShowsInTheWindow_AndTheCopyButtonPutsItOnTheC
 {
     const QString window = StartWithCode39();
     ASSERT_FALSE(window.isEmpty()) << "the main window did not appear";
+    // The desktop shows the window under its menu entry's icon when the
+    // entry's StartupWMClass is the window's class.
+    const ToolRun wmClass = Tool(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("WM_CLASS")});
+    EXPECT_TRUE(wmClass.out.endsWith(", \"" + StartupWMClass() + "\"\n")) << wmClass.out.constData();
     Focus(window);
 
     // Replace the design-time text; every keystroke regenerates.
