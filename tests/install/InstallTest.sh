@@ -56,7 +56,7 @@ release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$root/share/metainfo
 
 help=$(quorvane --help)
 options=$(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
-types=$(sed -n 's/^TYPE is one of: //p' <<<"$help" | tr -d ',' | tr ' ' '\n' | sort)
+types=$(sed -n '/^TYPE is one of:/,/^$/p' <<<"$help" | grep -o '[a-z0-9-]* (' | tr -d ' (' | sort)
 [ -n "$options" ] && [ -n "$types" ] || fail "--help names no options or no types"
 for word in $options $types; do
     grep -qE -- "(^|[^a-z0-9-])${word}([^a-z0-9-]|$)" "$tmp/man.txt" || fail "the manual page does not name $word"
