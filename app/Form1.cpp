@@ -64,15 +64,12 @@ Form1::Form1(QWidget* parent)
     : QMainWindow(parent),
       Picture1(240, 120, 6615, 855),
       Picture2(6960, 6360, 6930, 900),
-      Picture4(8640, 4680, 6855, 1095),
       Picture5(240, 120, 6615, 1095),
-      Picture8(8880, 4800, 6615, 1095),
       Picture9(240, 0, 5055, 1095),
       Picture10(720, 840, 3600, 1095)
 {
     setWindowTitle(QStringLiteral("Quorvane - ") + kWebAddress);
-    for (PictureBox* hidden : {&Picture2, &Picture4, &Picture8})
-        hidden->SetVisible(false);
+    Picture2.SetVisible(false);
     Picture5.SetVisible(false);
     Picture10.SetVisible(false);
     buildControls();
@@ -93,7 +90,7 @@ Form1::Form1(QWidget* parent)
 
 Form1::~Form1()
 {
-    for (PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5, &Picture8, &Picture9, &Picture10})
+    for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10})
         box->OnChanged = nullptr;
 }
 
@@ -547,12 +544,12 @@ void Form1::Command1_Click()
         Picture10.SetVisible(false);
     }
 
-    for (PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5, &Picture9, &Picture10})
+    for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10})
         box->Cls();
     Picture1.SetWidth(100);
     Picture2.SetWidth(100);
-    for (PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5, &Picture9, &Picture10})
-        box->SetPicture(Picture8.Picture()); // the template never holds one: all are emptied
+    for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10})
+        box->SetPicture(std::nullopt); // every picture of the last Generate goes
     Picture5.SetVisible(false);
     Picture1.SetVisible(true);
     lastFailure_.reset();
@@ -573,13 +570,6 @@ void Form1::Command1_Click()
     GenerateSurfaces surfaces{Picture1, Picture5, Picture9, Picture10};
     const Generated generated = GenerateOn(request, surfaces);
     lastFailure_ = generated.failure;
-    if (request.symbology == Symbology::UpcA)
-        Command1Tag = generated.tag;
-    if (patterns && AsksForStretch(request.width)) {
-        // The surfaces of the width step are as wide as Picture5.
-        Picture8.SetWidth(Picture5.Width());
-        Picture4.SetWidth(Picture5.Width());
-    }
     // The window shows what went wrong once; what its surfaces show by
     // themselves (UPC's message, an empty box) needs no box.
     // During a run the window only shows what is printed, and the run

@@ -125,13 +125,9 @@ public:
     // Drawing surfaces
     platform::PictureBox Picture1;  // Code 39 and Code 128 B
     platform::PictureBox Picture2;  // hidden result holder: the last barcode
-    platform::PictureBox Picture4;  // hidden destination of the stretch step
     platform::PictureBox Picture5;  // Code 128-1 and Code 2/5
-    platform::PictureBox Picture8;  // hidden template: never holds a picture
     platform::PictureBox Picture9;  // UPC
     platform::PictureBox Picture10; // EAN; its Tag carries the text
-
-    QString Command1Tag; // the UPC check digit of the last UPC drawing
 
     // The file chooser while it is open (it deletes itself when closed).
     QPointer<output::Form2> Chooser;

@@ -68,9 +68,10 @@ symbologies::ModuleWidths WidthsFor(const QString& pattern, std::optional<double
 
 // The right edge, in pixels, of what the renderer drew: the last bar or
 // the end of the text, whichever reaches further.
-double DrawnExtent(const platform::Surface& box, const QString& text, symbologies::ModuleWidths widths, bool withText)
+double DrawnExtent(const platform::Surface& box, const QString& text, const QString& pattern,
+                   symbologies::ModuleWidths widths, bool withText)
 {
-    double right = kLeft + symbologies::PatternWidth(symbologies::BarPattern, widths);
+    double right = kLeft + symbologies::PatternWidth(pattern, widths);
     if (withText)
         right = std::max(right, kLeft + box.TextWidth(text));
     return std::max(0.0, std::ceil(box.ToPixelX(right)));
@@ -78,16 +79,15 @@ double DrawnExtent(const platform::Surface& box, const QString& text, symbologie
 
 } // namespace
 
-bool AsksForStretch(std::optional<double> width) { return StretchWidthFrom(width).has_value(); }
-
 bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, platform::Surface& surface,
                        platform::MaybeFailure* failure)
 {
     surface.SetScaleMode(platform::ScaleMode::Pixels); // the renderer draws in pixels here
-    auto encoded = symbologies::EncodePattern(type, text);
+    symbologies::EncodedPattern encoded = symbologies::EncodePattern(type, text);
     if (failure)
-        *failure = std::move(encoded);
-    const symbologies::ModuleWidths widths = WidthsFor(symbologies::BarPattern, sizes.width);
+        *failure = std::move(encoded.failure);
+    const QString& pattern = encoded.pattern;
+    const symbologies::ModuleWidths widths = WidthsFor(pattern, sizes.width);
     const float barHeight = BarHeightFrom(sizes.heightFactor);
 
     // A width asked of Text9 makes the surface at least 20000 twips wide,
@@ -95,13 +95,13 @@ bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& s
     // further rather than be cut at its edge.
     if (StretchWidthFrom(sizes.width))
         surface.SetWidth(std::max(kStretchSurfaceTwips, surface.Width()));
-    const double drawn = DrawnExtent(surface, text, widths, sizes.withText);
+    const double drawn = DrawnExtent(surface, text, pattern, widths, sizes.withText);
     if (drawn > Surface::kMaxPixels)
         return false;
     if (drawn > platform::TwipsToPixels(surface.Width()))
         surface.SetWidth(platform::PixelsToTwips(drawn));
     surface.Cls();
-    symbologies::DrawPattern(surface, {widths, barHeight, sizes.withText, type == u"25"}, kLeft, kTop, text);
+    symbologies::DrawPattern(surface, {widths, barHeight, sizes.withText, type == u"25"}, kLeft, kTop, text, pattern);
     return true;
 }
 

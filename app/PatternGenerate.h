@@ -18,8 +18,6 @@ struct PatternSizes {
     bool withText = false;
 };
 
-// Whether the width asks for another than the "800" drawing's.
-bool AsksForStretch(std::optional<double> width);
 
 // Encodes `text` with the renderer's type ("128", "25", "Codit"; `text`
 // changes as the type says) and draws it on the surface, in pixel scale,

@@ -77,10 +77,10 @@ Generated UpcA(const SymbolRequest& r, GenerateSurfaces& s)
 
 Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
 {
-    s.picture10.Tag = r.text;
     symbologies::FitEanScale(s.picture10, r.barLength, r.fontSize);
-    Generated g{&s.picture10, symbologies::DrawEan(s.picture10, r.barLength, r.fontSize), {}};
-    g.tag = s.picture10.Tag;
+    symbologies::EanDrawn drawn = symbologies::DrawEan(s.picture10, r.text, r.barLength, r.fontSize);
+    s.picture10.Tag = drawn.code; // the window's EAN box carries the full code
+    Generated g{&s.picture10, std::move(drawn.failure), drawn.code};
     if (r.text.size() < 7)
         g.failure = NotDrawable(QStringLiteral("EAN needs at least 7 characters"));
     return g;

@@ -219,9 +219,10 @@ void Form1::Form_Resize()
     SetWidthTwips(Combo1, WidthTwips(FramePrinter) - 250);
     FitComboText(Combo1);
     SetWidthTwips(FrameLinePattern, to.FrameLinePattern);
-    Picture8.SetWidth(WidthTwips(Frame9) - 200);
-    for (platform::PictureBox* box : {&Picture1, &Picture2, &Picture4, &Picture5})
-        box->SetWidth(Picture8.Width());
+    // The drawing surfaces follow the frame; a negative width is refused
+    // and leaves a surface as it was.
+    for (platform::PictureBox* box : {&Picture1, &Picture2, &Picture5})
+        box->SetWidth(WidthTwips(Frame9) - 200);
     if (DrawingArea)
         FitDrawingArea();
 }

@@ -59,19 +59,24 @@ int ToothWidth(int space)
 
 } // namespace
 
-platform::MaybeFailure EncodePattern(const QString& type, QString& text)
+EncodedPattern EncodePattern(const QString& type, QString& text)
 {
-    if (type == u"128") {
-        EncodeCode128B(text);
-    } else if (type == u"25") {
+    if (type == u"128")
+        return {true, Code128BPattern(text), {}};
+    if (type == u"25") {
         if (text.size() % 2 != 0)
             text += QLatin1Char('0');
-        return EncodeInterleaved25(text);
-    } else if (type == u"Codit") {
-        text = text.toUpper();
-        EncodeCodabar(text);
+        Interleaved25Result r = Interleaved25Pattern(text);
+        EncodedPattern e{true, std::move(r.pattern), {}};
+        if (r.error)
+            e.failure = platform::Failure{static_cast<int>(*r.error), platform::RunTimeErrorMessage(*r.error)};
+        return e;
     }
-    return std::nullopt;
+    if (type == u"Codit") {
+        text = text.toUpper();
+        return {true, CodabarPattern(text), {}};
+    }
+    return {};
 }
 
 PatternModules CountModules(const QString& pattern)
@@ -110,7 +115,8 @@ ModuleWidths NearestModuleWidths(PatternModules modules, double target)
     return best;
 }
 
-void DrawPattern(platform::Surface& surface, const PatternStyle& style, float left, float top, const QString& text)
+void DrawPattern(platform::Surface& surface, const PatternStyle& style, float left, float top, const QString& text,
+                 const QString& pattern)
 {
     const ModuleWidths widths = style.widths;
     // Geometry that is not a number would draw nothing sensible; the surface
@@ -123,21 +129,21 @@ void DrawPattern(platform::Surface& surface, const PatternStyle& style, float le
     // common unit is one pixel of the surface.
     surface.SetModule(widths.bar == widths.space ? widths.bar : 1, left);
     double x = left;
-    for (qsizetype i = 0; i < BarPattern.size(); ++i) {
-        const int w = ElementWidth(i, BarPattern[i], widths);
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const int w = ElementWidth(i, pattern[i], widths);
         if (IsBar(i))
             surface.LineBoxFilled(x, top, x + w, top + style.barHeight, platform::kBlack);
         x += w;
     }
 
-    if (style.bearers && !BarPattern.isEmpty()) {
+    if (style.bearers && !pattern.isEmpty()) {
         const double bearer = kBearerBar / std::max(surface.PixelsPerUnitY(), 1e-9);
         surface.LineBoxFilled(left, top - bearer, x, top, platform::kBlack);
         surface.LineBoxFilled(left, top + style.barHeight, x, top + style.barHeight + bearer, platform::kBlack);
         const double tooth = kTooth / std::max(surface.PixelsPerUnitY(), 1e-9);
         double spaceLeft = left;
-        for (qsizetype i = 0; i < BarPattern.size(); ++i) {
-            const int w = ElementWidth(i, BarPattern[i], widths);
+        for (qsizetype i = 0; i < pattern.size(); ++i) {
+            const int w = ElementWidth(i, pattern[i], widths);
             if (!IsBar(i) && w >= 3) {
                 const int t = ToothWidth(w);
                 const double tx = spaceLeft + (w - t) / 2;
@@ -159,9 +165,11 @@ void DrawPattern(platform::Surface& surface, const PatternStyle& style, float le
 platform::MaybeFailure DrawBarPattern(const QString& type, QString& text, platform::Surface& surface,
                                      ModuleWidths widths, float barHeight, float left, float top, bool includeText)
 {
-    auto failure = EncodePattern(type, text);
-    DrawPattern(surface, {widths, barHeight, includeText, type == u"25"}, left, top, text);
-    return failure;
+    EncodedPattern e = EncodePattern(type, text);
+    if (e.encoded)
+        BarPattern = std::move(e.pattern);
+    DrawPattern(surface, {widths, barHeight, includeText, type == u"25"}, left, top, text, BarPattern);
+    return e.failure;
 }
 
 } // namespace symbologies

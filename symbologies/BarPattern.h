@@ -15,11 +15,10 @@
 
 namespace symbologies {
 
-// The pattern of the last symbol encoded. Written only by the encoders
-// (EncodeCode128B, EncodeInterleaved25, EncodeCodabar), each replacing it
-// with one complete symbol (or the part built before a failure); read by
-// DrawBarPattern, which draws it again when a call runs no encoder. Starts
-// empty and lives for the whole run.
+// The pattern DrawBarPattern drew last: written and read only by
+// DrawBarPattern, which draws it again when a call names a type that has no
+// encoder. Starts empty and lives for the whole run. Nothing else keeps a
+// pattern between calls: the encoders return theirs.
 extern QString BarPattern;
 
 // Widths of one module in the surface's units: of a bar and of a space.
@@ -31,13 +30,19 @@ struct ModuleWidths {
     friend bool operator==(const ModuleWidths&, const ModuleWidths&) = default;
 };
 
-// Runs the encoder of a type on `text` and leaves its pattern in
-// BarPattern. Types: "128" Code 128 B, "25" Interleaved 2 of 5 (an
-// odd-length text gets "0" appended), "Codit" Codabar (the text is
-// upper-cased). Any other type runs no encoder, so BarPattern keeps the
-// previous pattern. `text` may be changed as said. An encoder that fails
-// part-way (Interleaved 2 of 5) leaves what it built and says why.
-platform::MaybeFailure EncodePattern(const QString& type, QString& text);
+// What an encoder makes of a text: the pattern of the whole symbol (or of
+// the part built before a failure, and why it failed).
+struct EncodedPattern {
+    bool encoded = false; // false: the type has no encoder, and there is no pattern
+    QString pattern;
+    platform::MaybeFailure failure;
+};
+
+// Runs the encoder of a type on `text`: "128" Code 128 B, "25" Interleaved
+// 2 of 5 (an odd-length text gets "0" appended), "Codit" Codabar (the text
+// is upper-cased); `text` is changed as said. Any other type runs no
+// encoder. Draws nothing and keeps nothing.
+EncodedPattern EncodePattern(const QString& type, QString& text);
 
 // How a pattern is drawn.
 struct PatternStyle {
@@ -47,23 +52,18 @@ struct PatternStyle {
     bool bearers = false; // bars across the top and the bottom, with teeth into the spaces (Interleaved 2 of 5)
 };
 
-// Draws BarPattern from (left, top): one filled box per bar, and the text
+// Draws a pattern from (left, top): one filled box per bar, and the text
 // left-aligned under the bars when the style asks for it.
-void DrawPattern(platform::Surface& surface, const PatternStyle& style, float left, float top, const QString& text);
+void DrawPattern(platform::Surface& surface, const PatternStyle& style, float left, float top, const QString& text,
+                 const QString& pattern);
 
-// Encodes as EncodePattern does, then draws BarPattern: one filled box per
+// Encodes as EncodePattern does, then draws the pattern (that of the last
+// call when the type has no encoder): one filled box per
 // bar, `widths` a module, and the (possibly changed) text left-aligned
 // under the bars when asked; Interleaved 2 of 5 with bearer bars. Geometry
 // is in the surface's scale units; the surface is neither cleared nor resized.
 platform::MaybeFailure DrawBarPattern(const QString& type, QString& text, platform::Surface& surface,
                                      ModuleWidths widths, float barHeight, float left, float top, bool includeText);
-
-// Appends a piece of pattern held as ASCII digits.
-inline void AppendPattern(QString& pattern, std::string_view piece)
-{
-    for (char c : piece)
-        pattern += QLatin1Char(c);
-}
 
 // How many modules the bars and the spaces of a pattern take.
 struct PatternModules {

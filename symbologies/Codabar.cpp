@@ -1,6 +1,6 @@
 #include "symbologies/Codabar.h"
 
-#include "symbologies/BarPattern.h"
+#include "symbologies/PatternPiece.h"
 
 #include <array>
 #include <string_view>
@@ -37,6 +37,5 @@ QString CodabarPattern(const QString& text)
     return pattern;
 }
 
-void EncodeCodabar(const QString& text) { BarPattern = CodabarPattern(text); }
 
 } // namespace symbologies

@@ -11,7 +11,4 @@ namespace symbologies {
 // other than 0-9 - $ : / . + A B C D are left out silently.
 QString CodabarPattern(const QString& text);
 
-// Writes CodabarPattern(text) into BarPattern.
-void EncodeCodabar(const QString& text);
-
 } // namespace symbologies

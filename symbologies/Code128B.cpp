@@ -1,6 +1,6 @@
 #include "symbologies/Code128B.h"
 
-#include "symbologies/BarPattern.h"
+#include "symbologies/PatternPiece.h"
 #include "symbologies/Code128Table.h"
 
 namespace symbologies {
@@ -41,6 +41,5 @@ QString Code128BPattern(const QString& text)
     return pattern;
 }
 
-void EncodeCode128B(const QString& text) { BarPattern = Code128BPattern(text); }
 
 } // namespace symbologies

@@ -14,7 +14,4 @@ int Code128BValue(QChar c);
 // out silently and do not count as positions for the check character.
 QString Code128BPattern(const QString& text);
 
-// Writes Code128BPattern(text) into BarPattern.
-void EncodeCode128B(const QString& text);
-
 } // namespace symbologies

@@ -129,24 +129,23 @@ void DrawEanGuard(platform::Surface& box, int& x, double barLength)
     x += 3;
 }
 
-platform::MaybeFailure DrawEan(platform::Surface& box, std::optional<double> barLength, std::optional<double> fontSize)
+EanDrawn DrawEan(platform::Surface& box, const QString& text, std::optional<double> barLength,
+                 std::optional<double> fontSize)
 {
-    const QString text = box.Tag;
     if (text.size() <= 6)
-        return std::nullopt;
+        return {text, {}};
     if (text.size() > kEanMaxTextLength) {
         box.Cls();
-        return platform::Failure{platform::kNotDrawable, EanTooLongMessage()};
+        return {text, platform::Failure{platform::kNotDrawable, EanTooLongMessage()}};
     }
     const int kind = text.size() <= 11 ? 8 : 13;
     const QString code = EanWithCheckDigit(text.left(kind - 1));
-    box.Tag = code;
     try {
         DrawSymbol(box, code, kind, barLength, fontSize);
     } catch (const platform::RunTimeFault& fault) {
-        return platform::Failure{static_cast<int>(fault.error()), platform::RunTimeErrorMessage(fault.error())};
+        return {code, platform::Failure{static_cast<int>(fault.error()), platform::RunTimeErrorMessage(fault.error())}};
     }
-    return std::nullopt;
+    return {code, {}};
 }
 
 void FitEanScale(platform::Surface& box, std::optional<double> barLength, std::optional<double> fontSize)

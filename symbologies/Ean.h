@@ -1,5 +1,5 @@
-// EAN-13 and EAN-8: draws the symbol of the text in a picture box's Tag into
-// that box, one scale unit per module, every dark module as one vertical
+// EAN-13 and EAN-8: draws the symbol of a text into a picture box,
+// one scale unit per module, every dark module as one vertical
 // line, guard bars longer than the data bars and each digit under its bars.
 #pragma once
 
@@ -58,15 +58,22 @@ void DrawEanModule(platform::Surface& box, int x, double barLength, int extra);
 // The dark modules at x and x + 2, long; x moves past the three modules.
 void DrawEanGuard(platform::Surface& box, int& x, double barLength);
 
-// Draws the symbol of box.Tag: 7 to 11 characters give EAN-8 of the first
+// What DrawEan drew: the full code with its check digit (the text itself
+// when nothing was drawn), and what went wrong.
+struct EanDrawn {
+    QString code;
+    platform::MaybeFailure failure;
+};
+
+// Draws the symbol of a text: 7 to 11 characters give EAN-8 of the first
 // 7, 12 to 20 EAN-13 of the first 12, and a typed check digit is replaced
-// by the computed one; box.Tag becomes the full code. Up to 6 characters
-// draw nothing. `barLength` and `fontSize` are the numbers of the size
+// by the computed one. Up to 6 characters draw nothing. `barLength` and `fontSize` are the numbers of the size
 // fields, none for a text that is not one. A run-time error (a non-digit,
 // a size that is not a number or is huge) comes back as its number and
 // description, and what was drawn stays; a text over 20 characters draws
 // nothing and says so.
-platform::MaybeFailure DrawEan(platform::Surface& box, std::optional<double> barLength, std::optional<double> fontSize);
+EanDrawn DrawEan(platform::Surface& box, const QString& text, std::optional<double> barLength,
+                 std::optional<double> fontSize);
 
 // Gives the box the scale DrawEan draws in: two pixels per module, so the
 // two-pixel lines of neighbouring dark modules join into solid bars, and a

@@ -1,6 +1,6 @@
 #include "symbologies/Interleaved25.h"
 
-#include "symbologies/BarPattern.h"
+#include "symbologies/PatternPiece.h"
 
 #include <array>
 #include <string_view>
@@ -68,15 +68,6 @@ Interleaved25Result Interleaved25Pattern(const QString& text)
     }
     AppendPattern(result.pattern, kStop);
     return result;
-}
-
-platform::MaybeFailure EncodeInterleaved25(const QString& text)
-{
-    auto result = Interleaved25Pattern(text);
-    BarPattern = std::move(result.pattern);
-    if (!result.error)
-        return std::nullopt;
-    return platform::Failure{static_cast<int>(*result.error), platform::RunTimeErrorMessage(*result.error)};
 }
 
 } // namespace symbologies

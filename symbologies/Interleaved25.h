@@ -26,8 +26,4 @@ inline constexpr int kInterleaved25MaxLength = 21;
 // range" when its pair is reached (a digit beyond the 21st fails at once).
 Interleaved25Result Interleaved25Pattern(const QString& text);
 
-// Writes the pattern into BarPattern. A failure comes back as "9", a line
-// break and its description, and the partial pattern stays.
-platform::MaybeFailure EncodeInterleaved25(const QString& text);
-
 } // namespace symbologies

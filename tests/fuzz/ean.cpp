@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString barLength = in.Text(8);
     const QString fontSize = in.Text(8);
     platform::PictureBox box(720, 840, 3600, 1095);
-    box.Tag = in.Text(40);
+    const QString text = in.Text(40);
     symbologies::FitEanScale(box, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
-    symbologies::DrawEan(box, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
+    symbologies::DrawEan(box, text, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
     return 0;
 }

@@ -67,9 +67,8 @@ platform::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool 
     }
     case ScanSymbology::Ean: {
         platform::Surface box(720, 840, 3600, 1095);
-        box.Tag = text;
         symbologies::FitEanScale(box, 8, 1.4);
-        symbologies::DrawEan(box, 8, 1.4);
+        symbologies::DrawEan(box, text, 8, 1.4);
         return box.CurrentDrawing();
     }
     }

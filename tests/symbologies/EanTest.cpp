@@ -26,13 +26,14 @@ Drawn Draw(const QString& tag, const QString& barLength = QStringLiteral("8"),
            const QString& fontSize = QStringLiteral("1.4"))
 {
     PictureBox box(720, 840, 3600, 1095);
-    box.Tag = tag;
     symbologies::FitEanScale(box, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
     QStringList reported; // what the drawer says went wrong
-    if (const auto failure = symbologies::DrawEan(box, platform::ParseNumber(barLength), platform::ParseNumber(fontSize)))
-        reported << failure->text;
+    const symbologies::EanDrawn drawn =
+        symbologies::DrawEan(box, tag, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
+    if (drawn.failure)
+        reported << drawn.failure->text;
     const double bar = platform::NumberOr(barLength, 8);
-    return {box.Image(), box.Tag, reported, box.ToPixelY((5 + bar) / 2), box.ToPixelY(bar + 3), box.ToPixelY(bar)};
+    return {box.Image(), drawn.code, reported, box.ToPixelY((5 + bar) / 2), box.ToPixelY(bar + 3), box.ToPixelY(bar)};
 }
 
 bool Dark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }
