@@ -16,7 +16,7 @@ SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QSt
 {
     SymbolRequest r{symbology, text, platform::ParseNumber(text8), platform::ParseNumber(text3), std::nullopt,
                     platform::ParseNumber(text9), withText};
-    if (symbology == Symbology::Ean) {
+    if (RowOf(symbology).sizeBoxesSwapped) {
         r.fontSize = r.heightFactor;
         r.barLength = platform::ParseNumber(text3);
         r.heightFactor.reset();

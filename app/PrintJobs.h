@@ -10,8 +10,8 @@
 namespace app {
 
 // The barcode a listing prints under a code line: the request's symbology
-// and sizes with the code as its text. A failure the picture does not show
-// by itself is shown here (the listing reports the others and counts both).
+// and sizes with the code as its text. Shows nothing: the listing tells
+// of a failure with the line it belongs to.
 output::Barcode ListingBarcode(const SymbolRequest& options, const QString& code);
 
 // `quorvane FILE` and `quorvane print FILE [--printer NAME]`: prints the

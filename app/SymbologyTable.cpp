@@ -141,14 +141,16 @@ using P = SurfaceId;
 // In the order the store restores the options: when more than one stored
 // value is true, the last wins. The option buttons sit where the design put
 // them in "Bar Code Type" (Code 128-1's mostly below the frame's edge).
+// Heights: Picture1's bars are 40 pixels a unit of the factor, the pattern
+// symbols' 10; a page holds about a thousand pixels (10 inches).
 const std::array kBuiltIn{
-    SymbologyRow{S::Code128B, "code128b", "Code 128 B", {"Option1", "type1", "1", 1200, 240, 1215, 195}, P::Picture1, false, Code128B, ReadCode128B},
-    SymbologyRow{S::Code39, "code39", "Code 39", {"Option2", "type2", "0", 120, 240, 975, 195}, P::Picture1, false, Code39, ReadCode39},
-    SymbologyRow{S::Code128_1, "code128-1", "Code 128-1", {"Option4", "type4", "0", 2280, 960, 1215, 195}, P::Picture5, false, Code128_1, ReadCode128_1},
-    SymbologyRow{S::Code25, "code25", "Code 2/5", {"Option5", "type5", "0", 480, 720, 975, 195}, P::Picture5, false, Code25, ReadCode25},
-    SymbologyRow{S::Codabar, "codabar", "Codabar", {}, P::Picture5, false, Codabar, ReadCodabar},
-    SymbologyRow{S::UpcA, "upca", "UPC", {"Option8", "type8", "0", 120, 480, 735, 195}, P::Picture9, false, UpcA, ReadUpcA},
-    SymbologyRow{S::Ean, "ean", "EAN", {"Option9", "type9", "0", 1200, 480, 735, 195}, P::Picture10, true, Ean, ReadEan},
+    SymbologyRow{S::Code128B, "code128b", "Code 128 B", {"Option1", "type1", "1", 1200, 240, 1215, 195}, P::Picture1, false, 25, false, Code128B, ReadCode128B},
+    SymbologyRow{S::Code39, "code39", "Code 39", {"Option2", "type2", "0", 120, 240, 975, 195}, P::Picture1, false, 25, false, Code39, ReadCode39},
+    SymbologyRow{S::Code128_1, "code128-1", "Code 128-1", {"Option4", "type4", "0", 2280, 960, 1215, 195}, P::Picture5, false, 100, false, Code128_1, ReadCode128_1},
+    SymbologyRow{S::Code25, "code25", "Code 2/5", {"Option5", "type5", "0", 480, 720, 975, 195}, P::Picture5, false, 100, false, Code25, ReadCode25},
+    SymbologyRow{S::Codabar, "codabar", "Codabar", {}, P::Picture5, false, 100, false, Codabar, ReadCodabar},
+    SymbologyRow{S::UpcA, "upca", "UPC", {"Option8", "type8", "0", 120, 480, 735, 195}, P::Picture9, false, 0, false, UpcA, ReadUpcA},
+    SymbologyRow{S::Ean, "ean", "EAN", {"Option9", "type9", "0", 1200, 480, 735, 195}, P::Picture10, true, 0, true, Ean, ReadEan},
 };
 
 std::vector<SymbologyRow>& Rows()

@@ -33,6 +33,12 @@ struct SymbologyRow {
     // Printing and the clipboard take the surface's current drawing, not
     // the snapshot Generate leaves (the symbol's surface shows on its own).
     bool printFromSurface = false;
+    // The largest height factor whose bars a page still holds (none: the
+    // symbology's height does not follow the factor).
+    double maxHeightFactor = 0;
+    // Its "Height" box (Text8) holds the font size and its "Font Size" box
+    // (Text3) the bar length (EAN).
+    bool sizeBoxesSwapped = false;
     Generated (*draw)(const SymbolRequest&, GenerateSurfaces&);
     // What a reader should read from the symbol of a text, and as which
     // format; no format when the text draws no symbol.

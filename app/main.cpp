@@ -50,13 +50,14 @@ int Say(std::FILE* to, const QString& text, int status)
 
 QtMessageHandler g_qtMessages = nullptr;
 
-// A script reads stderr for what went wrong: Qt's remark that it chose a
-// runtime folder of its own (no session, as under cron) is not that.
+// A script reads stderr for what went wrong, told by the program itself
+// with the line or file it concerns: Qt's own remarks (a runtime folder it
+// chose, a font without OpenType support for a script, a painter that
+// could not start) are not that, and the failures behind them are told.
 void QtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
-        return;
-    g_qtMessages(type, context, text);
+    if (type == QtFatalMsg)
+        g_qtMessages(type, context, text);
 }
 
 } // namespace

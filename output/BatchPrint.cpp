@@ -101,8 +101,11 @@ ListingResult PrintListing(const BatchOptions& options, platform::Printer& print
             barcode = barcodeFor(*code);
         if (barcode.failure) {
             ++result.linesNotAsAsked;
+            const QString where = QStringLiteral("%1:%2: ").arg(shownPath).arg(reader.LineNumber());
             if (barcode.failure->inPicture)
-                platform::ReportFailure(QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(*code), barcode.failure->text));
+                platform::ReportFailure(where + QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(*code), barcode.failure->text));
+            else
+                platform::MsgBox(where + barcode.failure->text);
         }
         const double barcodeHeight = code ? printer.DrawingHeight(barcode.drawing) : 0;
 

@@ -53,9 +53,10 @@ using LinePrinted = std::function<void(qint64 lines)>;
 // opened or read, a failing printer) are shown as messages naming the file
 // or printer and the reason; nothing of a file that can't be opened is
 // printed. A line longer than the reader's limit prints its start and no
-// barcode, and a message names it. A barcode that failed is counted; one
-// whose failure the window shows in its own way (UPC's message in its
-// picture) is reported here, the others were shown by whoever made them.
+// barcode, and a message names it. A barcode that failed is counted and
+// told with the file and line it comes from ("FILE:LINE: " before the
+// failure's own text); one whose picture shows the failure by itself
+// (UPC's message) is reported without a message box.
 // A stop request (platform::TerminationRequested) drops the job at the
 // next line.
 ListingResult PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,

@@ -298,11 +298,14 @@ void Printer::NewPage()
 {
     if (!ensureDoc())
         return;
-    if (!doc_->device()->newPage())
-        fail(*doc_, QStringLiteral("a new page could not be started"));
-    else if (doc_->pdf && !doc_->pdfFile.WriteError().isEmpty())
+    // A PDF that can't be written (a full disk) says so, and where; the
+    // page that could not be started is only the symptom.
+    const bool started = doc_->device()->newPage();
+    if (doc_->pdf && !doc_->pdfFile.WriteError().isEmpty())
         fail(*doc_, QStringLiteral("cannot write in %1 (%2)")
                         .arg(QDir::toNativeSeparators(PdfFolder()), doc_->pdfFile.WriteError()));
+    else if (!started)
+        fail(*doc_, QStringLiteral("a new page could not be started"));
     xInches_ = yInches_ = 0;
 }
 

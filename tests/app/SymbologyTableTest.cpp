@@ -31,7 +31,7 @@ protected:
     void SetUp() override
     {
         app::RegisterSymbology({kFake, "fake-bars", "Fake Bars", {"OptionFake", "typefake", "0", 120, 720, 300, 195},
-                                app::SurfaceId::Picture5, false, DrawFake, ReadFake});
+                                app::SurfaceId::Picture5, false, 100, false, DrawFake, ReadFake});
     }
     void TearDown() override { app::UnregisterSymbology(kFake); }
 };
