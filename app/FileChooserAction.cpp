@@ -1,6 +1,6 @@
 #include "app/Form1.h"
 
-#include "output/FileChooser.h"
+#include "app/FileChooser.h"
 
 #include <QLineEdit>
 
@@ -16,7 +16,7 @@ void Form1::FileOpen_Click()
         return;
     }
     // What is picked or typed in the chooser becomes the batch file at once.
-    Chooser = new output::Form2([this](const QString& path) { Text5->setText(path); }, this);
+    Chooser = new app::Form2([this](const QString& path) { Text5->setText(path); }, this);
     Chooser->Form_Load();
     Chooser->show();
 }

@@ -6,8 +6,7 @@
 #include "app/ExportCommand.h"
 #include "output/ScanCheck.h"
 #include "app/WindowLayout.h"
-#include "output/FileChooser.h"
-#include "output/PrintFilePath.h"
+#include "app/FileChooser.h"
 #include "platform/MessageBox.h"
 #include "platform/Numeric.h"
 #include "platform/PictureBoxWidget.h"
@@ -460,7 +459,6 @@ void Form1::Text5_Change()
 {
     if (Chooser && Chooser->isVisible())
         Chooser->Text2->setText(Text5->text()); // the two path boxes show one text
-    output::PrintFilePath = Text5->text();
     store(QStringLiteral("file"), Text5->text());
 }
 

@@ -29,12 +29,12 @@ namespace platform {
 class PictureBoxWidget;
 }
 namespace output {
-class Form2;
 struct ScanResult;
 }
 
 namespace app {
 
+class Form2;
 struct StoredOptions;
 
 class Form1 : public QMainWindow {
@@ -130,7 +130,7 @@ public:
     platform::PictureBox Picture10; // EAN; its Tag carries the text
 
     // The file chooser while it is open (it deletes itself when closed).
-    QPointer<output::Form2> Chooser;
+    QPointer<Form2> Chooser;
 
     // --- handlers and operations ---
     void StartupOptions(const StoredOptions& stored);

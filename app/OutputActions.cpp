@@ -8,7 +8,6 @@
 
 #include "output/BatchPrint.h"
 #include "output/PrintAction.h"
-#include "output/PrintFilePath.h"
 #include "output/RangePrint.h"
 #include "output/RunProgress.h"
 #include "platform/EventPump.h"
@@ -204,7 +203,7 @@ void Form1::Command3_Click() { FileOpen_Click(); }
 
 bool Form1::Command4_Click()
 {
-    if (output::TrimBlanks(output::PrintFilePath).isEmpty()) {
+    if (output::TrimBlanks(Text5->text()).isEmpty()) {
         platform::MsgBox(output::kSelectAFile);
         return false;
     }
@@ -216,7 +215,7 @@ bool Form1::Command4_Click()
 
     // The lines are counted first so the progress can say "of M"; an
     // unattended run, which shows no progress, skips that.
-    const output::BatchOptions options{output::PrintFilePath, Text4->text(), Check1->isChecked()};
+    const output::BatchOptions options{Text5->text(), Text4->text(), Check1->isChecked()};
     qint64 lines = -1;
     if (isVisible()) {
         Progress->setText(QStringLiteral("Counting the lines..."));

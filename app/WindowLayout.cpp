@@ -2,7 +2,7 @@
 
 #include "app/Form1.h"
 #include "app/Layout.h"
-#include "output/FileChooser.h"
+#include "app/FileChooser.h"
 #include "platform/DesignFrame.h"
 #include "platform/MessageBox.h"
 

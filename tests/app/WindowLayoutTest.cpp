@@ -2,7 +2,7 @@
 #include "app/WindowLayout.h"
 
 #include "app/Form1.h"
-#include "output/FileChooser.h"
+#include "app/FileChooser.h"
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
 #include "platform/DesignFrame.h"

@@ -1,7 +1,6 @@
 #include "app/Form1.h"
 #include "output/BatchFile.h"
 #include "output/BatchPrint.h"
-#include "output/PrintFilePath.h"
 #include "platform/MessageBox.h"
 #include "platform/TextCodec.h"
 #include "symbologies/Code39.h"

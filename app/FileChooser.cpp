@@ -1,6 +1,5 @@
-#include "output/FileChooser.h"
+#include "app/FileChooser.h"
 
-#include "output/PrintFilePath.h"
 #include "platform/DesignFrame.h"
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
@@ -22,7 +21,7 @@
 #include <limits>
 #include <optional>
 
-namespace output {
+namespace app {
 namespace {
 
 const QString kApp = QStringLiteral("Stavelon");
@@ -339,7 +338,6 @@ void Form2::Command1_Click()
         Save(QStringLiteral("Dir1Path"), dir1Path_);
         Save(QStringLiteral("File1Path"), file1Path_);
         Save(QStringLiteral("FilePath"), path);
-        PrintFilePath = path;
     }
     close();
 }
@@ -373,4 +371,4 @@ void Form2::resizeEvent(QResizeEvent* event)
     Form_Resize();
 }
 
-} // namespace output
+} // namespace app

@@ -16,7 +16,7 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 
-namespace output {
+namespace app {
 
 // --- path logic -------------------------------------------------------------
 
@@ -114,4 +114,4 @@ private:
     ChooserGeometry geometry_;
 };
 
-} // namespace output
+} // namespace app

@@ -1,8 +1,7 @@
-#include "output/FileChooser.h"
+#include "app/FileChooser.h"
 #include "platform/DesignFrame.h"
 
 #include "app/Form1.h"
-#include "output/PrintFilePath.h"
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
 #include "platform/Units.h"
@@ -20,8 +19,8 @@
 #include <gtest/gtest.h>
 #include <cmath>
 
-using output::ApplyChooserResize;
-using output::ChooserGeometry;
+using app::ApplyChooserResize;
+using app::ChooserGeometry;
 
 namespace {
 
@@ -48,7 +47,7 @@ QStringList Items(const QListWidget* list)
 }
 
 // Clicks the named file in the chooser's file list, as the user would.
-void ClickFile(output::Form2& chooser, const QString& name)
+void ClickFile(app::Form2& chooser, const QString& name)
 {
     const auto found = chooser.File1->findItems(name, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << name.toStdString();
@@ -95,7 +94,7 @@ struct FileChooserTest : ::testing::Test {
         QDir::setCurrent(previousCurrent);
     }
 
-    output::Form2& Open()
+    app::Form2& Open()
     {
         form.FileOpen_Click();
         EXPECT_TRUE(form.Chooser);
@@ -121,7 +120,7 @@ TEST(FileChooserPaths, JoinFolderAndFile_PutsExactlyOneSeparatorBetween)
 #endif
     };
     for (const auto& c : cases)
-        EXPECT_EQ(output::JoinFolderAndFile(c.folder, c.file), c.expected) << c.why.toStdString();
+        EXPECT_EQ(app::JoinFolderAndFile(c.folder, c.file), c.expected) << c.why.toStdString();
 }
 
 TEST(FileChooserPaths, ResolveStoredDrive_LetterDrivesMeanTheRoot_MissingOnesNothing)
@@ -141,15 +140,15 @@ TEST(FileChooserPaths, ResolveStoredDrive_LetterDrivesMeanTheRoot_MissingOnesNot
         {QStringLiteral("/media/gone"), QString(), QStringLiteral("a volume no longer mounted")},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(output::ResolveStoredDrive(c.stored, roots), c.expected) << c.why.toStdString();
+        EXPECT_EQ(app::ResolveStoredDrive(c.stored, roots), c.expected) << c.why.toStdString();
 }
 
 TEST(FileChooserPaths, DriveOf_TakesTheInnermostVolume)
 {
     const QStringList roots{QStringLiteral("/"), QStringLiteral("/media/stick")};
-    EXPECT_EQ(output::DriveOf(QStringLiteral("/media/stick/docs"), roots), QStringLiteral("/media/stick"));
-    EXPECT_EQ(output::DriveOf(QStringLiteral("/media/sticky"), roots), QStringLiteral("/"));
-    EXPECT_EQ(output::DriveOf(QStringLiteral("/home"), roots), QStringLiteral("/"));
+    EXPECT_EQ(app::DriveOf(QStringLiteral("/media/stick/docs"), roots), QStringLiteral("/media/stick"));
+    EXPECT_EQ(app::DriveOf(QStringLiteral("/media/sticky"), roots), QStringLiteral("/"));
+    EXPECT_EQ(app::DriveOf(QStringLiteral("/home"), roots), QStringLiteral("/"));
 }
 
 TEST(FileChooserResize, RulesByOuterSize)
@@ -199,7 +198,7 @@ TEST(FileChooserResize, RulesByOuterSize)
 TEST_F(FileChooserTest, FirstOpening_EmptyPathOnTheRoot_MainPathUntouched)
 {
     form.Text5->setText(QStringLiteral("typed before"));
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     EXPECT_TRUE(ChooserOpen());
     EXPECT_EQ(chooser.windowTitle(), QStringLiteral("File"));
     EXPECT_EQ(chooser.Text2->text(), QString());
@@ -212,7 +211,7 @@ TEST_F(FileChooserTest, FirstOpening_EmptyPathOnTheRoot_MainPathUntouched)
 TEST_F(FileChooserTest, FileList_ShowsOnlyTextFiles_OfTheFolder)
 {
     Store(QStringLiteral("Dir1Path"), files.path());
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     EXPECT_EQ(chooser.Dir1Path(), Native(files.path()));
     EXPECT_EQ(chooser.File1Path(), Native(files.path()));
     EXPECT_EQ(Items(chooser.File1), (QStringList{QStringLiteral("order1.txt"), QStringLiteral("ORDER2.TXT")}));
@@ -226,21 +225,21 @@ TEST_F(FileChooserTest, FileList_ShowsOnlyTextFiles_OfTheFolder)
 TEST_F(FileChooserTest, ClickThenCancel_KeepsTheClickedFileAsTheBatchFile_StoresNothing)
 {
     Store(QStringLiteral("Dir1Path"), files.path());
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     ClickFile(chooser, QStringLiteral("order1.txt"));
     const QString clicked = Native(files.filePath(QStringLiteral("order1.txt")));
     EXPECT_EQ(chooser.Text2->text(), clicked);
     EXPECT_EQ(form.Text5->text(), clicked);
-    EXPECT_EQ(output::PrintFilePath, clicked);
+    EXPECT_EQ(form.Text5->text(), clicked);
 
     chooser.Command2->click();
     EXPECT_FALSE(ChooserOpen());
     EXPECT_EQ(form.Text5->text(), clicked);
-    EXPECT_EQ(output::PrintFilePath, clicked);
+    EXPECT_EQ(form.Text5->text(), clicked);
     EXPECT_EQ(Stored(QStringLiteral("FilePath")), QString());
 
     // The next opening fills from the (empty) store: the batch file stays.
-    output::Form2& again = Open();
+    app::Form2& again = Open();
     EXPECT_EQ(again.Text2->text(), QString());
     EXPECT_EQ(form.Text5->text(), clicked);
 }
@@ -248,7 +247,7 @@ TEST_F(FileChooserTest, ClickThenCancel_KeepsTheClickedFileAsTheBatchFile_Stores
 TEST_F(FileChooserTest, Ok_StoresTheChoice_AndTheNextOpeningRestoresIt)
 {
     Store(QStringLiteral("Dir1Path"), files.path());
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     ClickFile(chooser, QStringLiteral("ORDER2.TXT"));
     chooser.Command1->click();
     EXPECT_FALSE(ChooserOpen());
@@ -256,11 +255,11 @@ TEST_F(FileChooserTest, Ok_StoresTheChoice_AndTheNextOpeningRestoresIt)
     EXPECT_EQ(Stored(QStringLiteral("FilePath")), chosen);
     EXPECT_EQ(Stored(QStringLiteral("Dir1Path")), Native(files.path()));
     EXPECT_EQ(Stored(QStringLiteral("file1Path")), Native(files.path())) << "File1Path and file1Path are one entry";
-    EXPECT_EQ(Stored(QStringLiteral("Drive1Drive")), output::DriveOf(files.path(), output::DriveRoots()));
-    EXPECT_EQ(output::PrintFilePath, chosen);
+    EXPECT_EQ(Stored(QStringLiteral("Drive1Drive")), app::DriveOf(files.path(), app::DriveRoots()));
+    EXPECT_EQ(form.Text5->text(), chosen);
 
     form.Text5->setText(QString());
-    output::Form2& again = Open();
+    app::Form2& again = Open();
     EXPECT_EQ(again.Text2->text(), chosen);
     EXPECT_EQ(form.Text5->text(), chosen) << "a restored path becomes the batch file again";
     EXPECT_EQ(again.Dir1Path(), Native(files.path()));
@@ -269,7 +268,7 @@ TEST_F(FileChooserTest, Ok_StoresTheChoice_AndTheNextOpeningRestoresIt)
 TEST_F(FileChooserTest, OkWithEmptyPath_AsksForAFile_StoresNothing_Closes)
 {
     Store(QStringLiteral("Dir1Path"), files.path());
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     chooser.Command1->click();
     EXPECT_EQ(sink.texts, QStringList{QStringLiteral("Please Speicify a file ")});
     EXPECT_FALSE(ChooserOpen());
@@ -279,7 +278,7 @@ TEST_F(FileChooserTest, OkWithEmptyPath_AsksForAFile_StoresNothing_Closes)
 
 TEST_F(FileChooserTest, BlanksInThePathBox_CountAsAPath)
 {
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     chooser.Text2->setText(QStringLiteral("  "));
     chooser.Command1->click();
     EXPECT_TRUE(sink.texts.isEmpty());
@@ -288,19 +287,19 @@ TEST_F(FileChooserTest, BlanksInThePathBox_CountAsAPath)
 
 TEST_F(FileChooserTest, PathBoxes_MirrorEachOther_WhileOpen)
 {
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     chooser.Text2->setText(QStringLiteral("/typed/in/chooser.txt"));
     EXPECT_EQ(form.Text5->text(), QStringLiteral("/typed/in/chooser.txt"));
     form.Text5->setText(QStringLiteral("/typed/in/main.txt"));
     EXPECT_EQ(chooser.Text2->text(), QStringLiteral("/typed/in/main.txt"));
-    EXPECT_EQ(output::PrintFilePath, QStringLiteral("/typed/in/main.txt"));
+    EXPECT_EQ(form.Text5->text(), QStringLiteral("/typed/in/main.txt"));
 }
 
 TEST_F(FileChooserTest, OpeningAgain_BringsTheSameWindowBack_WithItsState)
 {
-    output::Form2& first = Open();
+    app::Form2& first = Open();
     first.Text2->setText(QStringLiteral("kept"));
-    output::Form2& second = Open();
+    app::Form2& second = Open();
     EXPECT_EQ(&first, &second);
     EXPECT_EQ(second.Text2->text(), QStringLiteral("kept"));
 }
@@ -317,17 +316,17 @@ TEST_F(FileChooserTest, DeletedStoredFolder_OpensOnTheDrivesCurrentFolder_Withou
     Store(QStringLiteral("file1Path"), gone);
     Store(QStringLiteral("Drive1Drive"), QStringLiteral("/no/such/volume"));
 
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     EXPECT_TRUE(sink.texts.isEmpty());
-    const QStringList roots = output::DriveRoots();
-    EXPECT_EQ(chooser.Drive(), output::DriveOf(files.path(), roots)) << "a missing drive leaves the drive list as it was";
+    const QStringList roots = app::DriveRoots();
+    EXPECT_EQ(chooser.Drive(), app::DriveOf(files.path(), roots)) << "a missing drive leaves the drive list as it was";
     EXPECT_EQ(chooser.Dir1Path(), Native(files.path())) << "the program's folder is the drive's current folder";
     EXPECT_EQ(chooser.File1Path(), chooser.Dir1Path());
 }
 
 TEST_F(FileChooserTest, Resizing_AtAndBelow1750_ChangesOnlyWidthsAndFileListLeft)
 {
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     ResizeOuter(chooser, 6000, 1750);
     const ChooserGeometry& g = chooser.Geometry();
     EXPECT_DOUBLE_EQ(g.Dir1.width(), 3000);
@@ -359,7 +358,7 @@ TEST_F(FileChooserTest, FileListInAnotherFolderThanTheFolderList_ClickGivesTheFi
     // clicked file is where the file list shows it.
     Store(QStringLiteral("Dir1Path"), files.path());
     Store(QStringLiteral("file1Path"), files.filePath(QStringLiteral("sub")));
-    output::Form2& chooser = Open();
+    app::Form2& chooser = Open();
     ASSERT_EQ(chooser.Dir1Path(), Native(files.path()));
     ClickFile(chooser, QStringLiteral("inner.txt"));
     EXPECT_EQ(form.Text5->text(), Native(files.filePath(QStringLiteral("sub/inner.txt"))));

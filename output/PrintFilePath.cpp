@@ -1,7 +1,0 @@
-#include "output/PrintFilePath.h"
-
-namespace output {
-
-QString PrintFilePath;
-
-} // namespace output
