@@ -188,12 +188,12 @@ void Form1::PrintBarcode(const platform::Drawing& barcode, bool hasPicture)
     }
 
     PdfWatch pdf;
-    const QString failed =
+    const platform::MaybeFailure failed =
         output::PrintDrawingAt(printer, barcode, output::OffsetCm(Text14->text()), output::OffsetCm(Text15->text()));
     ShowCurrentPrinter();
-    if (!failed.isEmpty()) {
+    if (failed) {
         ShowJobStatus(QString());
-        platform::MsgBox(failed);
+        platform::MsgBox(failed->text);
         return;
     }
     ShowJobStatus(output::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);

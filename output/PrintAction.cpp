@@ -23,7 +23,8 @@ double OffsetCm(const QString& text)
     return static_cast<float>(platform::NumberOr(text, 0));
 }
 
-QString PrintDrawingAt(platform::Printer& printer, const platform::Drawing& drawing, double leftCm, double topCm)
+platform::MaybeFailure PrintDrawingAt(platform::Printer& printer, const platform::Drawing& drawing, double leftCm,
+                                      double topCm)
 {
     printer.SetScaleMode(platform::PrinterScale::Centimeters);
     // An offset that puts the whole barcode off the page (a typo such as
@@ -34,15 +35,17 @@ QString PrintDrawingAt(platform::Printer& printer, const platform::Drawing& draw
     const double heightCm = printer.DrawingHeight(drawing);
     if (printer.DocFailed()) {
         printer.EndDoc();
-        return printer.Error();
+        return platform::Failure{platform::kPrintFailed, printer.Error()};
     }
     if (!std::isfinite(leftCm) || !std::isfinite(topCm) || leftCm >= pageWidth || topCm >= pageHeight ||
         leftCm + widthCm <= 0 || topCm + heightCm <= 0) {
         printer.KillDoc();
-        return kOutsideThePage;
+        return platform::Failure{platform::kPrintFailed, kOutsideThePage};
     }
     printer.PaintDrawing(drawing, leftCm, topCm);
-    return printer.EndDoc() ? QString() : printer.Error();
+    if (!printer.EndDoc())
+        return platform::Failure{platform::kPrintFailed, printer.Error()};
+    return std::nullopt;
 }
 
 } // namespace output

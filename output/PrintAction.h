@@ -2,6 +2,7 @@
 // the page itself, one picture at offsets in centimetres as one job.
 #pragma once
 
+#include "platform/Failure.h"
 #include "platform/Printers.h"
 
 #include <QString>
@@ -26,7 +27,8 @@ inline const QString kOutsideThePage =
 // Prints the drawing at its natural size with its top-left corner at
 // (leftCm, topCm) of the printable area, as one job on the printer.
 // Returns why nothing was printed (the printer failed, or no part of the
-// drawing would land on the page), or an empty text when the job went out.
-QString PrintDrawingAt(platform::Printer& printer, const platform::Drawing& drawing, double leftCm, double topCm);
+// drawing would land on the page), or nothing when the job went out.
+platform::MaybeFailure PrintDrawingAt(platform::Printer& printer, const platform::Drawing& drawing, double leftCm,
+                                      double topCm);
 
 } // namespace output
