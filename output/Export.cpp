@@ -4,6 +4,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Color.h"
 #include "platform/Printers.h"
+#include "platform/Termination.h"
 #include "platform/Units.h"
 
 #include <QBuffer>
@@ -277,6 +278,8 @@ QImage ExportImage(const Drawing& drawing, const ExportOptions& options)
     if (l.size.isEmpty())
         return {};
     QImage image(l.size, QImage::Format_RGB32);
+    if (image.isNull()) // the memory could not be had: no painter on nothing
+        return {};
     const int dotsPerMeter = static_cast<int>(std::lround(std::max(options.dpi, 1) / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
@@ -341,19 +344,28 @@ bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
 }
 
 ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
-                         bool durable)
+                         bool durable, const std::function<void()>& named)
 {
     if (drawing.IsEmpty())
         return Failure(ExportFailure::NothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
     QImage image;
     if (format == ExportFormat::Png) {
         image = ExportImage(drawing, options);
-        if (image.isNull())
+        if (image.isNull()) {
+            const QSize size = LayoutPng(drawing, options).size;
+            if (size.isEmpty())
+                return Failure(ExportFailure::TooLarge,
+                               QStringLiteral("The picture for %1 would be more than %2 pixels wide or high; choose a "
+                                              "lower resolution.")
+                                   .arg(Shown(path))
+                                   .arg(kMaxExportPixels));
             return Failure(ExportFailure::TooLarge,
-                           QStringLiteral("The picture for %1 would be more than %2 pixels wide or high; choose a lower "
-                                          "resolution.")
+                           QStringLiteral("There is not enough memory for the picture for %1 (%2 by %3 pixels); choose a "
+                                          "lower resolution.")
                                .arg(Shown(path))
-                               .arg(kMaxExportPixels));
+                               .arg(size.width())
+                               .arg(size.height()));
+        }
     }
     auto cannot = [&](const QString& reason) {
         return Failure(ExportFailure::CannotWrite, QStringLiteral("Cannot write %1: %2.").arg(Shown(path), reason));
@@ -382,19 +394,24 @@ ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QStr
         file.Discard();
         return cannot(reason.isEmpty() ? QStringLiteral("the file could not be written") : reason);
     }
+    // A stop waits until the file has its name and the caller knows it.
+    const auto hold = platform::HoldOffStop();
     if (!file.ReplaceAs(path, reason))
         return cannot(reason);
+    if (named)
+        named();
     return std::nullopt;
 }
 
-ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options)
+ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options,
+                           const std::function<void()>& named)
 {
     const std::optional<ExportFormat> format = ExportFormatOf(path);
     if (!format)
         return Failure(ExportFailure::BadName,
                        QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(path)));
     platform::AtomicFile::RemoveAbandoned(QFileInfo(path).absolutePath(), kAnyExportTemp);
-    return WriteExport(drawing, *format, path, options, true);
+    return WriteExport(drawing, *format, path, options, true, named);
 }
 
 } // namespace output

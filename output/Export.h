@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QIODevice;
@@ -68,13 +69,16 @@ QByteArray ExportSvg(const platform::Drawing& drawing);
 // when the device could not be written.
 bool WriteExportPdf(const platform::Drawing& drawing, QIODevice& device);
 
-// Writes the drawing to `path` in the format its extension names.
-ExportResult ExportDrawing(const platform::Drawing& drawing, const QString& path, const ExportOptions& options = {});
+// Writes the drawing to `path` in the format its extension names. `named`
+// is called the moment the file has its name, before a stop (see
+// platform::StopWatch) can end the program.
+ExportResult ExportDrawing(const platform::Drawing& drawing, const QString& path, const ExportOptions& options = {},
+                           const std::function<void()>& named = {});
 
 // For writing many files: the same steps, with the choice of making each
 // file durable on disk before it gets its name (`durable`), or leaving
 // that to one AtomicFile::SyncFileSystem at the end.
 ExportResult WriteExport(const platform::Drawing& drawing, ExportFormat format, const QString& path,
-                         const ExportOptions& options, bool durable);
+                         const ExportOptions& options, bool durable, const std::function<void()>& named = {});
 
 } // namespace output

@@ -554,3 +554,111 @@ TEST_F(UnattendedBadInputTest, EnvironmentFoldersThatAreNotUtf8_AreUsedByTheirBy
             EXPECT_TRUE(tree.contains(c.folder + '/' + c.settingsUnder)) << QByteArray(tree.join(' ')).toStdString();
     }
 }
+
+// A signal stops any export at once, wherever it is: no temporary file is
+// left, every file already named is whole, and the run exits 1 naming the
+// last line finished. Without the stop the single export would be written
+// (exit 0) and the batch would go on to its last line.
+TEST_F(UnattendedBadInputTest, Signals_StopEveryExportWhereverItIs)
+{
+    QByteArray lines;
+    for (int i = 1; i <= 3000; ++i)
+        lines += "QV-" + QByteArray::number(i) + "\r\n";
+    const QString linesFile = writeFile(QStringLiteral("lines.txt"), lines);
+    const QString out = work.filePath(QStringLiteral("out"));
+    struct Case {
+        const char* name;
+        QStringList args;
+    };
+    const Case cases[] = {
+        {"one PNG of 30500 by 5500 pixels",
+         {"export", "--type", "code39", "--text", "ABCDEFGHIJKLMNOPQRST", "--dpi", "4800", "--module-dots", "100", "--text-below",
+          "--output", out + "/one.png"}},
+        {"a batch of 3000 PNGs at 2400 dpi", {"export", "--type", "code39", "--batch", linesFile, "--dpi", "2400", "--output", out + "/~~~~.png"}},
+    };
+    for (const Case& c : cases) {
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            SCOPED_TRACE(std::string(c.name) + ", signal " + std::to_string(sig));
+            QDir(out).removeRecursively();
+            QDir().mkpath(out);
+            RunOptions o;
+            o.args = c.args;
+            o.timeoutMs = 5000; // from the signal on: room for a busy machine
+            o.whileRunning = [&](QProcess& p) {
+                QThread::msleep(300); // drawing the picture, or writing the files
+                ::kill(static_cast<pid_t>(p.processId()), sig);
+            };
+            const ProgramRun r = run(o);
+            ASSERT_TRUE(r.finished) << "the export did not stop";
+            EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(QLatin1String("Stopped"))) << r.err.toStdString();
+            const QStringList files = QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System);
+            EXPECT_TRUE(files.filter(QStringLiteral(".part")).isEmpty()) << files.join(' ').toStdString();
+            if (c.args.contains(QStringLiteral("--batch"))) {
+                EXPECT_LT(files.size(), 3000) << "stopped before the end";
+                qint64 last = 0;
+                for (const QString& f : files) {
+                    last = std::max(last, QFileInfo(f).baseName().toLongLong());
+                    EXPECT_FALSE(QImage(QDir(out).filePath(f)).isNull()) << f.toStdString() << " is whole";
+                }
+                if (last > 0)
+                    EXPECT_TRUE(r.err.contains(QStringLiteral("Stopped after line %1;").arg(last))) << r.err.toStdString();
+            } else {
+                EXPECT_TRUE(files.isEmpty() || r.err.contains(QLatin1String("written whole"))) << files.join(' ').toStdString();
+            }
+        }
+    }
+}
+
+// Every message of an export names the file it is about; Qt's own remarks
+// never reach stderr; a batch tries every line and names those that failed.
+TEST_F(UnattendedBadInputTest, ExportMessages_NameTheFile_AndEveryLineIsTried)
+{
+    const QString out = work.filePath(QStringLiteral("exports"));
+    QDir().mkpath(out);
+    QDir(out).mkdir(QStringLiteral("02.svg")); // a folder in line 2's way
+    const QString lines = writeFile(QStringLiteral("three.txt"), "L1\r\nL2\r\nL3\r\n");
+    struct Case {
+        const char* why;
+        QStringList args;
+        long addressSpaceKiB;
+        int exit;
+        QStringList stderrHas; // "" for an empty stderr
+        QStringList files;     // in the folder afterwards
+    };
+    const QString big = out + "/big.png", upc = out + "/upc.png", syriac = out + "/syriac.png";
+    const Case cases[] = {
+        {"a picture the memory can't hold",
+         {"export", "--type", "code39", "--text", "ABCDEFGHIJKLMNOPQRST", "--dpi", "4800", "--module-dots", "100", "--text-below",
+          "--output", big},
+         400 * 1024, 1, {"There is not enough memory for the picture for " + big}, {"02.svg"}},
+        {"a text the symbology can't encode", {"export", "--type", "upca", "--text", "123", "--output", upc}, 0, 1,
+         {"nothing was written to " + upc}, {"02.svg"}},
+        {"a character the font can't shape: Qt's warnings stay quiet",
+         {"export", "--type", "code39", "--text", QStringLiteral("AB\u0710"), "--text-below", "--output", syriac}, 0, 0, {""},
+         {"02.svg", "syriac.png"}},
+        {"a batch with a folder in one line's way",
+         {"export", "--type", "code39", "--batch", lines, "--output", out + "/~~.svg"}, 0, 1,
+         {"line 2: Cannot write " + out + "/02.svg", "1 of the lines of " + lines + " gave no barcode file: line 2."},
+         {"01.svg", "02.svg", "03.svg", "syriac.png"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        if (c.addressSpaceKiB && testsupport::kUnderAsan)
+            continue; // no address-space limit under AddressSanitizer
+        RunOptions o;
+        o.args = c.args;
+        o.addressSpaceKiB = c.addressSpaceKiB;
+        const ProgramRun r = run(o);
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, c.exit) << r.err.toStdString();
+        for (const QString& has : c.stderrHas) {
+            if (has.isEmpty())
+                EXPECT_EQ(r.err, QString());
+            else
+                EXPECT_TRUE(r.err.contains(has)) << r.err.toStdString();
+        }
+        EXPECT_FALSE(r.err.contains(QLatin1String("QPainter"))) << r.err.toStdString();
+        EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), c.files);
+    }
+}
