@@ -15,6 +15,7 @@
 #include <QPdfWriter>
 #include <charconv>
 #include <cmath>
+#include <new>
 
 namespace output {
 namespace {
@@ -277,7 +278,9 @@ QImage ExportImage(const Drawing& drawing, const ExportOptions& options)
     const PngLayout l = LayoutPng(drawing, options);
     if (l.size.isEmpty())
         return {};
-    QImage image(l.size, QImage::Format_RGB32);
+    // A black-and-white drawing needs no colour: grey takes a quarter of
+    // the memory, which counts at hundreds of millions of pixels.
+    QImage image(l.size, IsBlackAndWhite(drawing) ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
     if (image.isNull()) // the memory could not be had: no painter on nothing
         return {};
     const int dotsPerMeter = static_cast<int>(std::lround(std::max(options.dpi, 1) / 0.0254));
@@ -343,8 +346,10 @@ bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
     return painter.end();
 }
 
-ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
-                         bool durable, const std::function<void()>& named)
+namespace {
+
+ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
+                        bool durable, const std::function<void()>& named)
 {
     if (drawing.IsEmpty())
         return Failure(ExportFailure::NothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
@@ -401,6 +406,22 @@ ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QStr
     if (named)
         named();
     return std::nullopt;
+}
+
+} // namespace
+
+ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
+                         bool durable, const std::function<void()>& named)
+{
+    // A large picture needs memory at every step (its pixels, its rows,
+    // the compressed file): whichever can't have it, the export fails with
+    // that reason, and its temporary file is gone with the steps.
+    try {
+        return WriteSteps(drawing, format, path, options, durable, named);
+    } catch (const std::bad_alloc&) {
+        return Failure(ExportFailure::TooLarge,
+                       QStringLiteral("There is not enough memory to write %1; choose a lower resolution.").arg(Shown(path)));
+    }
 }
 
 ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options,

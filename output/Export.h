@@ -57,8 +57,9 @@ inline constexpr int kMaxExportPixels = 32767;
 std::optional<ExportFormat> ExportFormatOf(const QString& path);
 
 // The PNG's picture: the drawing replayed with its quiet zones, every box
-// edge on a whole pixel. Null when it would be larger than kMaxExportPixels
-// on a side.
+// edge on a whole pixel; grey when the drawing is black and white. Null
+// when it would be larger than kMaxExportPixels on a side, or when its
+// memory can't be had.
 QImage ExportImage(const platform::Drawing& drawing, const ExportOptions& options);
 // The SVG document. Its unit is the drawing's pixel, 1/96 inch, the unit
 // of CSS and SVG: every box is a rectangle with whole-number edges, so
