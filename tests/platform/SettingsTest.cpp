@@ -363,25 +363,3 @@ TEST(Settings, ValuesAreHeldToWhatATextBoxTakes)
     WriteIni(config, "[options]\nfont=" + QByteArray(100000, '9') + "\n");
     EXPECT_EQ(GetSetting("Quorvane", "options", "font").size(), platform::kMaxSettingValue);
 }
-
-// A configuration folder whose name is not UTF-8 is used by its bytes, not
-// replaced by a look-alike with U+FFFD.
-TEST(Settings, AConfigFolderNameThatIsNotUtf8_IsUsedAsItIs)
-{
-    testsupport::TempConfig config;
-    const QByteArray folder = Bytes(config.path()) + "/conf\xff\xfe";
-    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
-    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", folder);
-    const bool saved = SaveSetting("Quorvane", "options", "text9", "640");
-    const QString read = GetSetting("Quorvane", "options", "text9", "500");
-    const QString location = platform::SettingsLocation("Quorvane");
-    qputenv("XDG_CONFIG_HOME", previous);
-    EXPECT_TRUE(saved) << platform::SettingsError().toStdString();
-    EXPECT_EQ(read, "640");
-    EXPECT_EQ(platform::ToLocalBytes(location), folder + "/quorvane/quorvane.ini");
-    EXPECT_EQ(ReadFile(QFile::decodeName(folder) + "/quorvane/quorvane.ini"), QByteArray()) << "Qt's name for it is another file";
-    struct stat st;
-    EXPECT_EQ(::stat((folder + "/quorvane/quorvane.ini").constData(), &st), 0);
-    EXPECT_EQ(Names(Bytes(config.path())), QList<QByteArray>{"conf\xff\xfe"}) << "no look-alike folder";
-}
