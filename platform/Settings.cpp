@@ -63,7 +63,7 @@ QString FileProblem(const QString& path)
     const uid_t me = ::geteuid();
     struct stat st;
     if (::lstat(bytes.constData(), &st) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? QString() : SystemReason(errno);
+        return errno == ENOENT || errno == ENOTDIR ? QString() : QStringLiteral("it can't be reached (%1)").arg(SystemReason(errno));
     if (S_ISLNK(st.st_mode)) {
         if (st.st_uid != me)
             return QStringLiteral("it is a link made by another user");
@@ -98,8 +98,8 @@ QString FileProblem(const QString& path)
     // hundred thousand tiny ones would take more memory than everything
     // else together. Read without waiting, in case it changed meanwhile.
     const int fd = ::open(bytes.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return SystemReason(errno);
+    if (fd < 0) // unreadable: replacing it would lose what it holds
+        return QStringLiteral("it can't be read (%1)").arg(SystemReason(errno));
     QByteArray data(kMaxSettingsBytes + 1, Qt::Uninitialized);
     qint64 got = 0;
     struct stat opened;
