@@ -3,8 +3,12 @@
 #include "output/BatchExport.h"
 #include "app/SymbologyTable.h"
 #include "output/ScanCheck.h"
+#include "platform/AtomicFile.h"
+#include "platform/Termination.h"
 #include "platform/TextCodec.h"
 
+#include <QtGlobal>
+#include <atomic>
 #include <cstdio>
 
 namespace app {
@@ -23,6 +27,22 @@ QString Shown(const QString& text)
     constexpr qsizetype kShown = 60;
     return text.size() <= kShown ? text : text.left(kShown) + QStringLiteral("...");
 }
+
+// Qt's own remarks (a font without OpenType support, a painter on a
+// picture that could not be had) are no message of the export's: every
+// failure is told by the export itself, naming the file.
+void QuietQt(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+class QtRemarksSilenced {
+public:
+    QtRemarksSilenced() : previous_(qInstallMessageHandler(QuietQt)) {}
+    ~QtRemarksSilenced() { qInstallMessageHandler(previous_); }
+    QtRemarksSilenced(const QtRemarksSilenced&) = delete;
+    QtRemarksSilenced& operator=(const QtRemarksSilenced&) = delete;
+
+private:
+    QtMessageHandler previous_;
+};
 
 } // namespace
 
@@ -45,7 +65,7 @@ SymbolFile DrawForFile(const SymbolRequest& request, bool verify)
     platform::Drawing drawing = symbol.drawing.Cropped();
     if (verify) {
         const output::ScanResult scan = output::ScanCheck(drawing, ExpectedScan(request.symbology, request.text));
-        if (!scan.Scans())
+        if (scan.Fails())
             return {{},
                     platform::Failure{platform::kDoesNotScan,
                                       QStringLiteral("the %1 barcode of \"%2\" %3").arg(caption, Shown(request.text), scan.Text())}};
@@ -55,22 +75,47 @@ SymbolFile DrawForFile(const SymbolRequest& request, bool verify)
 
 int RunExport(const Command& command)
 {
+    const QtRemarksSilenced quiet;
     const output::ExportOptions options{command.dpi, command.moduleDots};
+    const QString output = platform::ShownPath(command.output);
     if (command.batch.isEmpty()) {
+        // A stop ends the export wherever it is, a picture of millions of
+        // pixels half drawn included: no file, or the whole one.
+        std::atomic<bool> written = false;
+        platform::StopWatch watch([&] {
+            Tell(written ? QStringLiteral("Stopped; %1 was written whole before the stop.").arg(output)
+                         : QStringLiteral("Stopped; nothing was written to %1.").arg(output));
+        });
         const SymbolFile file = DrawForFile(ExportRequest(command.symbology, command.text, command.textBelow), command.verify);
         if (file.failure) {
-            Tell(file.failure->text + QStringLiteral("; nothing was written"));
+            Tell(file.failure->text + QStringLiteral("; nothing was written to %1").arg(output));
             return 1;
         }
-        if (const output::ExportResult failed = output::ExportDrawing(file.drawing, command.output, options)) {
+        if (const output::ExportResult failed =
+                output::ExportDrawing(file.drawing, command.output, options, [&] { written = true; })) {
             Tell(failed->text);
             return 1;
         }
         return 0;
     }
 
+    // A stop ends the run at once; the files of the lines before are whole.
+    std::atomic<qint64> lastWritten = 0;
+    platform::StopWatch watch([&] {
+        const qint64 line = lastWritten;
+        Tell(line > 0 ? QStringLiteral("Stopped after line %1; its file and those before it are whole.").arg(line)
+                      : QStringLiteral("Stopped before any file was written."));
+    });
     output::BatchExportEvents events;
-    events.lineFailed = [](qint64 line, const output::ExportFailure& f) { Tell(QStringLiteral("line %1: %2").arg(line).arg(f.text)); };
+    events.lineWritten = [&](qint64 line) { lastWritten = line; };
+    events.lineFailed = [&](qint64 line, const output::ExportFailure& f) {
+        const QString path = output::BatchOutputPath(command.output, line);
+        // The writing's own failures name the file already.
+        if (path.isEmpty() || f.text.contains(platform::ShownPath(path)))
+            Tell(QStringLiteral("line %1: %2").arg(line).arg(f.text));
+        else
+            Tell(QStringLiteral("line %1 (%2): %3").arg(line).arg(platform::ShownPath(path), f.text));
+    };
     const output::BatchExportReport report = output::ExportBatch(
         command.batch,
         [&](const QString& line, platform::Drawing& drawing) -> output::ExportResult {
@@ -81,6 +126,8 @@ int RunExport(const Command& command)
             return std::nullopt;
         },
         command.output, options, events);
+    if (report.failure && report.failure->code == output::ExportFailure::Stopped)
+        watch.StopNow(); // as the watch would: one farewell
     if (report.failure) {
         Tell(report.failure->text);
         return 1;

@@ -2,10 +2,13 @@
 
 #include "app/Code128Generate.h"
 #include "app/PatternGenerate.h"
+#include "symbologies/Codabar.h"
 #include "symbologies/Code39.h"
 #include "symbologies/Ean.h"
+#include "symbologies/Interleaved25.h"
 #include "symbologies/UpcA.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -112,11 +115,36 @@ ScanExpectation ReadCode128B(const QString& text)
 
 ScanExpectation ReadCode39(const QString& text) { return {QStringLiteral("Code39"), text.toUpper()}; }
 ScanExpectation ReadCode128_1(const QString& text) { return {QStringLiteral("Code128"), text}; }
+bool OnlyOf(const QString& text, const QString& allowed)
+{
+    return std::all_of(text.begin(), text.end(), [&](QChar c) { return allowed.contains(c); });
+}
+
+// zxing-cpp reads Interleaved 2 of 5 from six digits on, and not every
+// Codabar symbol of fewer data characters than three: those are measured
+// against their patterns instead.
+constexpr qsizetype kItfReaderMinimum = 6;
+constexpr qsizetype kCodabarReaderMinimum = 3;
+const QString kCodabarData = QStringLiteral("0123456789-$:/.+");
+
 ScanExpectation ReadCode25(const QString& text)
 {
-    return {QStringLiteral("ITF"), text.size() % 2 ? text + QLatin1Char('0') : text};
+    ScanExpectation e{QStringLiteral("ITF"), text.size() % 2 ? text + QLatin1Char('0') : text, {}};
+    if (e.text.size() < kItfReaderMinimum && OnlyOf(e.text, QStringLiteral("0123456789"))) {
+        const symbologies::Interleaved25Result r = symbologies::Interleaved25Pattern(e.text);
+        if (!r.error)
+            e.widthsPattern = r.pattern;
+    }
+    return e;
 }
-ScanExpectation ReadCodabar(const QString& text) { return {QStringLiteral("Codabar"), text.toUpper()}; }
+
+ScanExpectation ReadCodabar(const QString& text)
+{
+    ScanExpectation e{QStringLiteral("Codabar"), text.toUpper(), {}};
+    if (!e.text.isEmpty() && e.text.size() < kCodabarReaderMinimum && OnlyOf(e.text, kCodabarData))
+        e.widthsPattern = symbologies::CodabarPattern(e.text);
+    return e;
+}
 
 ScanExpectation ReadUpcA(const QString& text)
 {

@@ -2,6 +2,8 @@
 
 #include "output/BatchFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/LocalPath.h"
+#include "platform/Termination.h"
 
 #include <QFileInfo>
 
@@ -25,6 +27,23 @@ std::pair<qsizetype, qsizetype> NumberRun(const QString& pattern)
 }
 
 ExportFailure Failure(ExportFailure::Code code, QString text) { return ExportFailure{code, std::move(text)}; }
+
+// The failed lines a summary names; the rest are counted.
+constexpr int kNamedLines = 10;
+
+// "line 4", "lines 4 and 9", "lines 4, 9 and 12", "lines 4, 9, ... and 20 more".
+QString LineList(const QList<qint64>& named, qint64 total)
+{
+    QStringList numbers;
+    for (qint64 n : named)
+        numbers << QString::number(n);
+    if (total == 1)
+        return QStringLiteral("line ") + numbers.value(0);
+    if (total > named.size())
+        return QStringLiteral("lines %1, ... and %2 more").arg(numbers.join(QStringLiteral(", "))).arg(total - named.size());
+    const QString last = numbers.takeLast();
+    return QStringLiteral("lines %1 and %2").arg(numbers.join(QStringLiteral(", ")), last);
+}
 
 } // namespace
 
@@ -62,15 +81,27 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
         return report;
     }
     const QString folder = QFileInfo(pattern).absolutePath();
+    // A folder that can't be had fails every line alike: said once.
+    if (!platform::IsFolder(folder)) {
+        report.failure = Failure(ExportFailure::CannotWrite,
+                                 QStringLiteral("Cannot write %1: the folder %2 does not exist.").arg(Shown(pattern), Shown(folder)));
+        return report;
+    }
     platform::AtomicFile::RemoveAbandoned(folder, QStringLiteral(".part"));
 
+    QList<qint64> failedNamed;
     auto lineFailed = [&](qint64 number, const ExportFailure& f) {
-        ++report.failedLines;
+        if (++report.failedLines <= kNamedLines)
+            failedNamed << number;
         if (events.lineFailed)
             events.lineFailed(number, f);
     };
+    qint64 lastWritten = 0;
     QString line;
-    while (lines.ReadLine(line)) {
+    // Every line is tried: a line that gives no file (a bad text, a name
+    // taken by a folder, a full disk for a moment) is counted and named at
+    // the end, and the lines after it still get theirs.
+    while (!platform::TerminationRequested() && lines.ReadLine(line)) {
         const qint64 number = lines.LineNumber();
         if (line.isEmpty())
             continue;
@@ -95,11 +126,12 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
             lineFailed(number, *f);
             continue;
         }
-        if (ExportResult f = WriteExport(drawing, format, path, options, false)) {
-            if (f->code == ExportFailure::CannotWrite) { // so would every file after it
-                report.failure = f;
-                return report;
-            }
+        const auto named = [&] {
+            lastWritten = number;
+            if (events.lineWritten)
+                events.lineWritten(number);
+        };
+        if (ExportResult f = WriteExport(drawing, format, path, options, false, named)) {
             lineFailed(number, *f);
             continue;
         }
@@ -107,8 +139,9 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
         if (events.written)
             events.written(path);
     }
-    if (lines.Stopped()) {
-        report.failure = Failure(ExportFailure::Stopped, QStringLiteral("Stopped after line %1.").arg(lines.LineNumber()));
+    if (lines.Stopped() || platform::TerminationRequested()) {
+        report.failure = Failure(ExportFailure::Stopped, lastWritten > 0 ? QStringLiteral("Stopped after line %1.").arg(lastWritten)
+                                                                         : QStringLiteral("Stopped before any file was written."));
         return report;
     }
     if (!lines.Error().isEmpty()) {
@@ -125,9 +158,9 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
         }
     }
     if (report.failedLines > 0)
-        report.failure = Failure(ExportFailure::LineFailed, QStringLiteral("%1 of the lines of %2 gave no barcode file.")
+        report.failure = Failure(ExportFailure::LineFailed, QStringLiteral("%1 of the lines of %2 gave no barcode file: %3.")
                                                                .arg(report.failedLines)
-                                                               .arg(Shown(linesPath)));
+                                                               .arg(Shown(linesPath), LineList(failedNamed, report.failedLines)));
     return report;
 }
 

@@ -23,15 +23,16 @@ using LineDrawer = std::function<ExportResult(const QString& line, platform::Dra
 struct BatchExportEvents {
     std::function<void(const QString& path)> written;                   // after each file
     std::function<void(qint64 line, const ExportFailure&)> lineFailed; // a line that gave no file
+    std::function<void(qint64 line)> lineWritten; // the moment a line's file has its name, before a stop can end the program
 };
 
 struct BatchExportReport {
     qint64 written = 0;
     qint64 failedLines = 0;
     // Empty when every line gave its file. Otherwise what stopped the run
-    // (the lines can't be read, a file can't be written, more lines than
-    // the number can count, a stop), or LineFailed when only some lines
-    // gave no file and the others were written.
+    // (the lines can't be read, the folder is missing, more lines than the
+    // number can count, a stop), or LineFailed when some lines gave no file
+    // (every line is tried; the first of them are named).
     ExportResult failure;
 };
 

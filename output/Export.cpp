@@ -4,6 +4,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Color.h"
 #include "platform/Printers.h"
+#include "platform/Termination.h"
 #include "platform/Units.h"
 
 #include <QBuffer>
@@ -14,6 +15,7 @@
 #include <QPdfWriter>
 #include <charconv>
 #include <cmath>
+#include <new>
 
 namespace output {
 namespace {
@@ -276,7 +278,11 @@ QImage ExportImage(const Drawing& drawing, const ExportOptions& options)
     const PngLayout l = LayoutPng(drawing, options);
     if (l.size.isEmpty())
         return {};
-    QImage image(l.size, QImage::Format_RGB32);
+    // A black-and-white drawing needs no colour: grey takes a quarter of
+    // the memory, which counts at hundreds of millions of pixels.
+    QImage image(l.size, IsBlackAndWhite(drawing) ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+    if (image.isNull()) // the memory could not be had: no painter on nothing
+        return {};
     const int dotsPerMeter = static_cast<int>(std::lround(std::max(options.dpi, 1) / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
@@ -340,20 +346,31 @@ bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
     return painter.end();
 }
 
-ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
-                         bool durable)
+namespace {
+
+ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
+                        bool durable, const std::function<void()>& named)
 {
     if (drawing.IsEmpty())
         return Failure(ExportFailure::NothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
     QImage image;
     if (format == ExportFormat::Png) {
         image = ExportImage(drawing, options);
-        if (image.isNull())
+        if (image.isNull()) {
+            const QSize size = LayoutPng(drawing, options).size;
+            if (size.isEmpty())
+                return Failure(ExportFailure::TooLarge,
+                               QStringLiteral("The picture for %1 would be more than %2 pixels wide or high; choose a "
+                                              "lower resolution.")
+                                   .arg(Shown(path))
+                                   .arg(kMaxExportPixels));
             return Failure(ExportFailure::TooLarge,
-                           QStringLiteral("The picture for %1 would be more than %2 pixels wide or high; choose a lower "
-                                          "resolution.")
+                           QStringLiteral("There is not enough memory for the picture for %1 (%2 by %3 pixels); choose a "
+                                          "lower resolution.")
                                .arg(Shown(path))
-                               .arg(kMaxExportPixels));
+                               .arg(size.width())
+                               .arg(size.height()));
+        }
     }
     auto cannot = [&](const QString& reason) {
         return Failure(ExportFailure::CannotWrite, QStringLiteral("Cannot write %1: %2.").arg(Shown(path), reason));
@@ -382,19 +399,40 @@ ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QStr
         file.Discard();
         return cannot(reason.isEmpty() ? QStringLiteral("the file could not be written") : reason);
     }
+    // A stop waits until the file has its name and the caller knows it.
+    const auto hold = platform::HoldOffStop();
     if (!file.ReplaceAs(path, reason))
         return cannot(reason);
+    if (named)
+        named();
     return std::nullopt;
 }
 
-ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options)
+} // namespace
+
+ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
+                         bool durable, const std::function<void()>& named)
+{
+    // A large picture needs memory at every step (its pixels, its rows,
+    // the compressed file): whichever can't have it, the export fails with
+    // that reason, and its temporary file is gone with the steps.
+    try {
+        return WriteSteps(drawing, format, path, options, durable, named);
+    } catch (const std::bad_alloc&) {
+        return Failure(ExportFailure::TooLarge,
+                       QStringLiteral("There is not enough memory to write %1; choose a lower resolution.").arg(Shown(path)));
+    }
+}
+
+ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options,
+                           const std::function<void()>& named)
 {
     const std::optional<ExportFormat> format = ExportFormatOf(path);
     if (!format)
         return Failure(ExportFailure::BadName,
                        QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(path)));
     platform::AtomicFile::RemoveAbandoned(QFileInfo(path).absolutePath(), kAnyExportTemp);
-    return WriteExport(drawing, *format, path, options, true);
+    return WriteExport(drawing, *format, path, options, true, named);
 }
 
 } // namespace output

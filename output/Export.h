@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class QIODevice;
@@ -56,8 +57,9 @@ inline constexpr int kMaxExportPixels = 32767;
 std::optional<ExportFormat> ExportFormatOf(const QString& path);
 
 // The PNG's picture: the drawing replayed with its quiet zones, every box
-// edge on a whole pixel. Null when it would be larger than kMaxExportPixels
-// on a side.
+// edge on a whole pixel; grey when the drawing is black and white. Null
+// when it would be larger than kMaxExportPixels on a side, or when its
+// memory can't be had.
 QImage ExportImage(const platform::Drawing& drawing, const ExportOptions& options);
 // The SVG document. Its unit is the drawing's pixel, 1/96 inch, the unit
 // of CSS and SVG: every box is a rectangle with whole-number edges, so
@@ -68,13 +70,16 @@ QByteArray ExportSvg(const platform::Drawing& drawing);
 // when the device could not be written.
 bool WriteExportPdf(const platform::Drawing& drawing, QIODevice& device);
 
-// Writes the drawing to `path` in the format its extension names.
-ExportResult ExportDrawing(const platform::Drawing& drawing, const QString& path, const ExportOptions& options = {});
+// Writes the drawing to `path` in the format its extension names. `named`
+// is called the moment the file has its name, before a stop (see
+// platform::StopWatch) can end the program.
+ExportResult ExportDrawing(const platform::Drawing& drawing, const QString& path, const ExportOptions& options = {},
+                           const std::function<void()>& named = {});
 
 // For writing many files: the same steps, with the choice of making each
 // file durable on disk before it gets its name (`durable`), or leaving
 // that to one AtomicFile::SyncFileSystem at the end.
 ExportResult WriteExport(const platform::Drawing& drawing, ExportFormat format, const QString& path,
-                         const ExportOptions& options, bool durable);
+                         const ExportOptions& options, bool durable, const std::function<void()>& named = {});
 
 } // namespace output

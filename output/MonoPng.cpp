@@ -48,27 +48,36 @@ void Chunk(QByteArray& out, const char type[4], const QByteArray& data)
     Put32(out, Crc(out.constData() + start, out.size() - start));
 }
 
-// The picture as 32-bit pixels, the painter's own format.
-QImage Rgb32(const QImage& picture)
+// The picture as 32-bit pixels, or as grey bytes when it is grey (a
+// quarter of the memory, which a picture of a hundred million pixels needs).
+QImage Readable(const QImage& picture)
 {
-    return picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
-               ? picture
-               : picture.convertToFormat(QImage::Format_RGB32);
+    switch (picture.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_Grayscale8:
+        return picture;
+    default:
+        return picture.convertToFormat(QImage::Format_RGB32);
+    }
 }
 
 // A row like the one above it: the bars of a barcode, most of its rows.
-bool SameAsAbove(const QImage& rgb, int y)
+bool SameAsAbove(const QImage& image, int y)
 {
-    return y > 0 && std::memcmp(rgb.constScanLine(y), rgb.constScanLine(y - 1), std::size_t(rgb.width()) * 4) == 0;
+    const std::size_t bytes = std::size_t(image.width()) * (image.format() == QImage::Format_Grayscale8 ? 1 : 4);
+    return y > 0 && std::memcmp(image.constScanLine(y), image.constScanLine(y - 1), bytes) == 0;
 }
 
 // One row as stored: white as 1, eight pixels a byte, the first in the
 // high bit. A pixel is white when its green is 128 or more: for the grey
 // pixels of a black-and-white drawing (the edges of its letters) that is
 // the grey value, and one byte is quicker to look at than three.
-void StoredRow(const QRgb* row, int width, uchar* out)
+template <typename Pixel>
+void StoredRow(const Pixel* row, int width, uchar* out)
 {
-    auto white = [](QRgb p) { return (p >> 15) & 1; }; // the high bit of green
+    // The high bit of green, or of the grey byte.
+    auto white = [](Pixel p) { return sizeof(Pixel) == 1 ? (p >> 7) & 1 : (p >> 15) & 1; };
     int x = 0;
     for (; x + 8 <= width; x += 8, row += 8)
         *out++ = static_cast<uchar>(white(row[0]) << 7 | white(row[1]) << 6 | white(row[2]) << 5 | white(row[3]) << 4 |
@@ -121,8 +130,9 @@ private:
 
 QByteArray MonoPng(const QImage& picture, int dotsPerMeter)
 {
-    const QImage rgb = Rgb32(picture);
-    const int width = rgb.width(), height = rgb.height();
+    const QImage image = Readable(picture);
+    const bool grey = image.format() == QImage::Format_Grayscale8;
+    const int width = image.width(), height = image.height();
     const qsizetype rowBytes = (width + 7) / 8;
 
     // Filter type 2 ("Up") on every row but the first: the difference to the
@@ -133,12 +143,15 @@ QByteArray MonoPng(const QImage& picture, int dotsPerMeter)
     uchar* out = rows.data();
     for (int y = 0; y < height; ++y) {
         *out++ = y == 0 ? 0 : 2;
-        if (SameAsAbove(rgb, y)) {
+        if (SameAsAbove(image, y)) {
             std::fill_n(out, rowBytes, uchar(0));
             out += rowBytes;
             continue;
         }
-        StoredRow(reinterpret_cast<const QRgb*>(rgb.constScanLine(y)), width, current.data());
+        if (grey)
+            StoredRow(image.constScanLine(y), width, current.data());
+        else
+            StoredRow(reinterpret_cast<const QRgb*>(image.constScanLine(y)), width, current.data());
         for (qsizetype x = 0; x < rowBytes; ++x)
             *out++ = static_cast<uchar>(current[x] - previous[x]); // the first row's "above" is zeros
         previous.swap(current);

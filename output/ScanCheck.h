@@ -2,6 +2,13 @@
 // zones, read with an independent reader (zxing-cpp) and compared with the
 // text a reader should get back from what the user asked for.
 //
+// zxing-cpp does not read every valid symbol: it reads no Interleaved 2 of
+// 5 symbol under six digits and not every Codabar symbol of one or two
+// characters. Where it reads nothing of such a short form, the drawn bar
+// and space widths are measured and compared with the encoder's pattern
+// of the expected text instead; a symbol that can't be measured is "not
+// checked", never "does not scan".
+//
 // The reader is handed one symbol at a time and looks for one symbol of the
 // one expected format: the packaged zxing-cpp 1.4 stops the program on an
 // internal assertion when it compares several symbols found in one image.
@@ -22,16 +29,24 @@ namespace output {
 struct ScanExpectation {
     QString format;
     QString text;
+    // For a short form the reader may not read (zxing-cpp reads no
+    // Interleaved 2 of 5 under six digits): the pattern of the symbol's
+    // element widths, which the picture's bars are measured against
+    // instead. Empty when the reader decides alone.
+    QString widthsPattern;
 };
 
 struct ScanResult {
-    enum class Verdict { Scans, DoesNotScan, WrongText };
+    enum class Verdict { Scans, DoesNotScan, WrongText, NotChecked };
     Verdict verdict = Verdict::DoesNotScan;
     QString read;     // what the reader read; empty when it found no symbol
     QString expected; // what it should have read
+    bool byWidths = false; // Scans: confirmed by its widths, not by the reader
 
     bool Scans() const { return verdict == Verdict::Scans; }
-    // "scans", "does not scan", or what it reads instead.
+    // True when the symbol was found not to scan (DoesNotScan, WrongText).
+    bool Fails() const { return verdict == Verdict::DoesNotScan || verdict == Verdict::WrongText; }
+    // "scans", "does not scan", what it reads instead, or why it was not checked.
     QString Text() const;
 };
 

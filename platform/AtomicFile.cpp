@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/Termination.h"
 #include "platform/TextCodec.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -81,6 +83,7 @@ bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& r
         }
 #endif
         tempPath_ = path;
+        AddStopTemporary(ToLocalBytes(path)); // a stop that ends the program removes it
         return true;
     }
     reason = QStringLiteral("no free file name");
@@ -119,6 +122,7 @@ bool AtomicFile::ReplaceAs(const QString& target, QString& reason)
     struct stat st;
     if (::lstat(Native(target).constData(), &st) == 0 && S_ISREG(st.st_mode))
         ::chmod(Native(tempPath_).constData(), st.st_mode & 07777);
+    const auto hold = HoldOffStop(); // named and no longer temporary, or neither
     if (::rename(Native(tempPath_).constData(), Native(target).constData()) == 0) {
         forget();
         return true;
@@ -141,6 +145,7 @@ AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
     file_.close();
 #ifdef Q_OS_UNIX
     // A hard link never replaces what is there, a symlink included.
+    const auto hold = HoldOffStop(); // named and no longer temporary, or neither
     if (::link(Native(tempPath_).constData(), Native(target).constData()) == 0) {
         ::unlink(Native(tempPath_).constData());
         forget();
@@ -175,7 +180,12 @@ AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
     return Naming::Failed;
 }
 
-void AtomicFile::forget() { tempPath_.clear(); }
+void AtomicFile::forget()
+{
+    if (!tempPath_.isEmpty())
+        RemoveStopTemporary(ToLocalBytes(tempPath_));
+    tempPath_.clear();
+}
 
 void AtomicFile::Discard()
 {
@@ -187,30 +197,46 @@ void AtomicFile::Discard()
         QFile::remove(tempPath_);
 #endif
     }
-    tempPath_.clear();
+    forget();
 }
 
 void AtomicFile::RemoveAbandoned(const QString& folder, const QString& suffix)
 {
-    const QStringList temps =
-        QDir(folder).entryList({kTempPrefix + QStringLiteral("*") + suffix}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : temps) {
-        const QString path = QDir(folder).filePath(name);
 #ifdef Q_OS_UNIX
+    // The folder is listed by its bytes, so one whose name is not UTF-8 is
+    // cleaned as well.
+    const QByteArray dirBytes = Native(folder);
+    const QByteArray prefix = Native(kTempPrefix), end = Native(suffix);
+    DIR* dir = ::opendir(dirBytes.constData());
+    if (!dir)
+        return;
+    QList<QByteArray> temps;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith(prefix) && name.endsWith(end))
+            temps.append(name);
+    }
+    ::closedir(dir);
+    for (const QByteArray& name : temps) {
+        const QByteArray path = dirBytes + '/' + name;
         // The owner holds a lock for as long as it writes; a free lock and a
         // process that is gone mean the job ended without finishing.
-        if (Alive(OwnerOf(name)))
+        if (Alive(OwnerOf(QString::fromLatin1(name))))
             continue;
-        const int fd = ::open(Native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            ::unlink(Native(path).constData());
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
         ::close(fd);
-#else
-        QFile::remove(path); // fails while another job has it open
-#endif
     }
+#else
+    const QStringList temps =
+        QDir(folder).entryList({kTempPrefix + QStringLiteral("*") + suffix}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : temps)
+        QFile::remove(QDir(folder).filePath(name)); // fails while another job has it open
+#endif
 }
 
 QString AtomicFile::SyncFileSystem(const QString& folder)

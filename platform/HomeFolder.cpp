@@ -1,5 +1,7 @@
 #include "platform/HomeFolder.h"
 
+#include "platform/LocalPath.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -11,10 +13,11 @@ Folder HomeFolder()
 #ifdef Q_OS_WIN
     return {QDir::homePath(), {}};
 #else
-    const QString home = qEnvironmentVariable("HOME");
+    // By its bytes: a home folder whose name is not UTF-8 is still found.
+    const QString home = EnvironmentPath("HOME");
     if (home.isEmpty())
         return {{}, QStringLiteral("there is no home folder (HOME is not set)")};
-    if (!QDir::isAbsolutePath(home) || !QFileInfo(home).isDir())
+    if (!QDir::isAbsolutePath(home) || !IsFolder(home))
         return {{}, QStringLiteral("the home folder \"%1\" (HOME) does not exist").arg(home)};
     return {home, {}};
 #endif
@@ -25,7 +28,7 @@ Folder ConfigFolder()
 #ifdef Q_OS_WIN
     return {QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation), {}};
 #else
-    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString xdg = EnvironmentPath("XDG_CONFIG_HOME");
     if (QDir::isAbsolutePath(xdg))
         return {xdg, {}};
     const Folder home = HomeFolder();

@@ -1,5 +1,7 @@
 #include "platform/PdfFile.h"
 
+#include "platform/LocalPath.h"
+
 #include <QDir>
 
 namespace platform {
@@ -19,8 +21,8 @@ PdfFile::~PdfFile() { Discard(); }
 
 bool PdfFile::Create(const QString& folder, QString& error)
 {
-    if (!QDir().mkpath(folder)) {
-        error = QStringLiteral("cannot create the folder %1").arg(ShownPath(folder));
+    if (QString reason; !MakeFolders(folder, reason)) { // by its bytes: a name that is not UTF-8 is kept
+        error = QStringLiteral("cannot create the folder %1 (%2)").arg(ShownPath(folder), reason);
         return false;
     }
     RemoveAbandoned(folder);

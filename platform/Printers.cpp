@@ -1,6 +1,7 @@
 #include "platform/Printers.h"
 
 #include "platform/HomeFolder.h"
+#include "platform/LocalPath.h"
 #include "platform/PdfFile.h"
 #include "platform/PrinterResolution.h"
 #include "platform/Units.h"
@@ -101,7 +102,7 @@ QStringList InstalledPrinters()
 
 QString PdfFolder()
 {
-    const QString over = qEnvironmentVariable("QUORVANE_PDF_DIR");
+    const QString over = EnvironmentPath("QUORVANE_PDF_DIR"); // by its bytes, as a file name
     if (!over.isEmpty())
         return over;
     // Without a home folder the documents folder would be /Documents.
@@ -109,8 +110,13 @@ QString PdfFolder()
     if (home.path.isEmpty())
         return {};
     QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // Qt reads HOME with bytes that are not UTF-8 made U+FFFD: the folder
+    // it names under the home folder is put back under the real one.
+    const QString qtHome = QDir::homePath();
     if (docs.isEmpty())
         docs = home.path;
+    else if (qtHome != home.path && (docs == qtHome || docs.startsWith(qtHome + QLatin1Char('/'))))
+        docs = home.path + docs.mid(qtHome.size());
     return QDir(docs).filePath(QStringLiteral("Quorvane"));
 }
 

@@ -6,6 +6,14 @@
 // folder ($XDG_CONFIG_HOME, else ~/.config): quorvane/<application>.ini.
 // Section and key names are found in whatever case the file spells them,
 // and a write replaces the entry in its stored spelling.
+//
+// The file is used only when it is safe and small: a regular file of the
+// user's (or a link the user made to one, in a folder nobody else can
+// write to) of at most kMaxSettingsBytes and kMaxSettingsLines. Anything else - a link to a
+// device, a dangling link, a link made by another user, a FIFO, a folder,
+// a larger file - is never opened for reading (a FIFO would block) and
+// never written or replaced: reads give the defaults and writes fail with
+// the reason. Values are held to kMaxSettingValue characters.
 // On Windows the entries live in the user's registry hive under
 // Software\Quorvane\<application>.
 #pragma once
@@ -13,6 +21,13 @@
 #include <QString>
 
 namespace platform {
+
+// The largest settings file read.
+inline constexpr qint64 kMaxSettingsBytes = 1024 * 1024;
+// ... and of at most this many lines (the program writes a few dozen).
+inline constexpr int kMaxSettingsLines = 10000;
+// The longest value kept: what a text box takes.
+inline constexpr qsizetype kMaxSettingValue = 32767;
 
 QString GetSetting(const QString& application, const QString& section, const QString& key,
                    const QString& defaultValue = QString());
@@ -30,5 +45,10 @@ QString SettingsLocation(const QString& application);
 // Why the store can't be used at all (no home folder), or empty. Reads
 // then give the defaults and writes fail with this reason.
 QString SettingsProblem();
+
+// Why the entries of an application are read as the defaults although
+// the store can be found (the file is not one that may be used, see
+// above), or empty. Writes then fail with this reason too.
+QString SettingsFileProblem(const QString& application);
 
 } // namespace platform

@@ -275,14 +275,14 @@ TEST(Export, AWriteThatFailsMidway_KeepsTheOldFileAndLeavesNoPart)
     }
 }
 
-TEST(BatchExport, OneFilePerLine_NumberedAsTheTildesShow)
+TEST(BatchExport, OneFilePerLine_NumberedAsTheTildesShow_EveryLineTried)
 {
     QTemporaryDir dir;
     const QString lines = dir.filePath(QStringLiteral("lines.txt"));
-    Write(lines, "A1\r\n\r\nB2\r\nbad\r\nC3");
-    QDir(dir.path()).mkdir(QStringLiteral("out"));
+    Write(lines, "A1\r\n\r\nB2\r\nbad\r\nC3\r\nD4");
+    QDir(dir.path()).mkpath(QStringLiteral("out/code-00005.svg")); // a folder in line 5's way
     QStringList written;
-    std::vector<qint64> failed;
+    std::vector<qint64> failed, named;
     const auto draw = [](const QString& line, platform::Drawing& d) -> output::ExportResult {
         if (line == QLatin1String("bad"))
             return ExportFailure{ExportFailure::LineFailed, QStringLiteral("no barcode")};
@@ -292,13 +292,17 @@ TEST(BatchExport, OneFilePerLine_NumberedAsTheTildesShow)
     const output::BatchExportReport r = output::ExportBatch(
         lines, draw, dir.filePath(QStringLiteral("out/code-~~~~~.svg")), {},
         {[&](const QString& path) { written << QFileInfo(path).fileName(); },
-         [&](qint64 line, const ExportFailure&) { failed.push_back(line); }});
-    EXPECT_EQ(written, (QStringList{"code-00001.svg", "code-00003.svg", "code-00005.svg"})) << "the empty line 2 gives no file";
-    EXPECT_EQ(failed, std::vector<qint64>{4});
-    EXPECT_EQ(Entries(dir.filePath(QStringLiteral("out"))), written);
+         [&](qint64 line, const ExportFailure&) { failed.push_back(line); }, [&](qint64 line) { named.push_back(line); }});
+    EXPECT_EQ(written, (QStringList{"code-00001.svg", "code-00003.svg", "code-00006.svg"}))
+        << "the empty line 2 gives no file; the lines after a failed one are still tried";
+    EXPECT_EQ(failed, (std::vector<qint64>{4, 5}));
+    EXPECT_EQ(named, (std::vector<qint64>{1, 3, 6}));
+    EXPECT_EQ(Entries(dir.filePath(QStringLiteral("out"))),
+              (QStringList{"code-00001.svg", "code-00003.svg", "code-00005.svg", "code-00006.svg"}));
     EXPECT_EQ(r.written, 3);
     ASSERT_TRUE(r.failure);
     EXPECT_EQ(r.failure->code, ExportFailure::LineFailed);
+    EXPECT_TRUE(r.failure->text.endsWith(QStringLiteral("gave no barcode file: lines 4 and 5."))) << r.failure->text.toStdString();
     EXPECT_EQ(testsupport::DecodeOne(ReadBack(dir.filePath("out/code-00003.svg"))).text, "B2");
 }
 

@@ -128,3 +128,57 @@ TEST(ScanCheck, AnImageOfManyEqualSymbols_IsReadWithoutStoppingTheProgram)
     p.end();
     EXPECT_TRUE(output::ScanImage(many, app::ExpectedScan(ScanSymbology::Code128_1, "SAME")).Scans());
 }
+
+// zxing-cpp reads no Interleaved 2 of 5 under six digits and not every
+// Codabar symbol of one or two characters; every valid text of either
+// still passes, by the reader or by its widths, and never "does not scan".
+TEST(ScanCheck, EveryLengthAndCharacterOfCode25AndCodabar_Scans)
+{
+    struct Family {
+        ScanSymbology symbology;
+        QString alphabet;
+        int longest;
+    };
+    const Family families[] = {
+        {ScanSymbology::Code25, QStringLiteral("0123456789"), 20},
+        {ScanSymbology::Codabar, QStringLiteral("0123456789-$:/.+"), 16},
+    };
+    for (const Family& f : families) {
+        QStringList texts;
+        for (QChar a : f.alphabet) // every character alone and after every other
+            for (QChar b : f.alphabet)
+                texts << QString(a) + b;
+        for (QChar a : f.alphabet)
+            texts << QString(a);
+        for (int length = 3; length <= f.longest; ++length) // every length, every character in every place
+            for (int start = 0; start < f.alphabet.size(); ++start) {
+                QString t;
+                for (int i = 0; i < length; ++i)
+                    t += f.alphabet[(start + i) % f.alphabet.size()];
+                texts << t;
+            }
+        for (const QString& text : texts) {
+            const ScanResult r = output::ScanCheck(DrawSymbol(f.symbology, text, false), app::ExpectedScan(f.symbology, text));
+            EXPECT_TRUE(r.Scans()) << text.toStdString() << ": " << r.Text().toStdString();
+        }
+    }
+}
+
+TEST(ScanCheck, ShortFormsConfirmedByWidths_StillFailWhenABarIsGone)
+{
+    const std::pair<ScanSymbology, const char*> cases[] = {
+        {ScanSymbology::Code25, "05"}, {ScanSymbology::Code25, "7024"}, {ScanSymbology::Codabar, "/"}, {ScanSymbology::Codabar, ":"}};
+    for (const auto& [symbology, text] : cases) {
+        SCOPED_TRACE(text);
+        const platform::Drawing d = DrawSymbol(symbology, text, true);
+        const ScanResult good = output::ScanCheck(d, app::ExpectedScan(symbology, text));
+        EXPECT_TRUE(good.Scans()) << good.Text().toStdString();
+        for (int bar : {0, 2}) {
+            const ScanResult broken = output::ScanCheck(testsupport::WithoutBar(d, bar), app::ExpectedScan(symbology, text));
+            EXPECT_EQ(broken.verdict, ScanResult::Verdict::DoesNotScan) << "bar " << bar;
+        }
+        // The widths of one text never pass for another of the same length.
+        const QString other = symbology == ScanSymbology::Code25 ? QString(text).replace('0', '9') : QStringLiteral("+");
+        EXPECT_FALSE(output::ScanCheck(DrawSymbol(symbology, other, true), app::ExpectedScan(symbology, text)).Scans()) << other.toStdString();
+    }
+}

@@ -13,11 +13,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QRandomGenerator>
 #include <QThread>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using testsupport::ProgramRun;
@@ -120,31 +123,106 @@ TEST_F(UnattendedBadInputTest, PrinterNameOf10000Characters_FallsBackToTheDefaul
 
 TEST_F(UnattendedBadInputTest, DamagedSettingsStore_RunsWithTheDefaults)
 {
-    struct Case { const char* name; std::function<void(const QString& ini)> damage; };
+    // Each makes the store at `ini` (with `elsewhere` a folder of the
+    // test's own) and returns the file that must come through unchanged.
+    using Damage = std::function<QString(const QString& ini, const QString& elsewhere)>;
+    struct Case {
+        const char* name;
+        Damage damage;
+        const char* says = nullptr; // why the settings can't be saved, said once; nullptr: not checked
+        bool needsRoot = false;     // device nodes and files of other users
+    };
+    const auto file = [](const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    };
+    const auto link = [](const QString& target, const QString& ini) {
+        QDir().mkpath(QFileInfo(ini).absolutePath());
+        EXPECT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(ini).constData()), 0);
+    };
     const Case cases[] = {
-        {"garbage", [](const QString& ini) {
-             QDir().mkpath(QFileInfo(ini).absolutePath());
-             QFile f(ini);
-             f.open(QIODevice::WriteOnly);
-             f.write(RandomBytes(4096, 3));
-         }},
-        {"a folder", [](const QString& ini) { QDir().mkpath(ini); }},
-        {"an unwritable settings folder", [](const QString& ini) {
+        {"garbage", [&](const QString& ini, const QString&) { return file(ini, RandomBytes(4096, 3)); }},
+        {"a folder", [](const QString& ini, const QString&) { QDir().mkpath(ini); return ini; }, "is a folder"},
+        {"an unwritable settings folder", [](const QString& ini, const QString&) {
              // A file where the settings folder should be: no write can
              // succeed there, whoever runs the test (root ignores modes).
              const QString folder = QFileInfo(ini).absolutePath();
              QDir(folder).removeRecursively();
              QFile f(folder);
              f.open(QIODevice::WriteOnly);
+             return folder;
          }},
+        {"a FIFO", [](const QString& ini, const QString&) {
+             QDir().mkpath(QFileInfo(ini).absolutePath());
+             EXPECT_EQ(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+             return ini;
+         }, "a FIFO"},
+        {"a dangling link", [&](const QString& ini, const QString& elsewhere) {
+             link(elsewhere + "/gone.ini", ini);
+             return elsewhere + "/gone.ini";
+         }, "a link to nothing"},
+        {"a link to a device node made here", [&](const QString& ini, const QString& elsewhere) {
+             const QString node = elsewhere + "/zero";
+             EXPECT_EQ(::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 5)), 0);
+             link(node, ini);
+             return node;
+         }, "a device", true},
+        {"a link planted by another user", [&](const QString& ini, const QString& elsewhere) {
+             const QString victim = file(elsewhere + "/victim.conf", "keep me\n");
+             link(victim, ini);
+             EXPECT_EQ(::lchown(QFile::encodeName(ini).constData(), 65534, static_cast<gid_t>(-1)), 0);
+             return victim;
+         }, "another user", true},
+        {"a 50 MB value", [&](const QString& ini, const QString&) {
+             return file(ini, "[options]\nline=" + QByteArray(50 * 1024 * 1024, 'P') + "\n");
+         }, "larger than 1 MiB"},
+        {"a million keys", [&](const QString& ini, const QString&) {
+             QByteArray keys = "[options]\n";
+             for (int i = 0; i < 1000000; ++i)
+                 keys += 'k' + QByteArray::number(i) + "=1\n";
+             return file(ini, keys);
+         }, "larger than 1 MiB"},
+        {"a hundred thousand tiny keys in 1 MiB", [&](const QString& ini, const QString&) {
+             QByteArray keys = "[options]\n";
+             for (int i = 0; keys.size() < 1000000; ++i)
+                 keys += QByteArray::number(i, 36) + "=\n";
+             return file(ini, keys);
+         }, "more than 10000 lines"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && ::geteuid() != 0)
+            continue;
         testsupport::TempConfig fresh;
-        c.damage(fresh.iniFile());
-        const ProgramRun r = quorvane({writeFile(QStringLiteral("a.txt"), "A1\r\n")}); // default: every line a code line
-        ASSERT_TRUE(r.finished) << c.name;
-        EXPECT_EQ(r.exitCode, 0) << c.name << "\n" << r.err.toStdString();
-        EXPECT_EQ(r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 1) << c.name << ": one PDF written";
+        QTemporaryDir elsewhere;
+        const QString kept = c.damage(fresh.iniFile(), elsewhere.path());
+        struct stat before = {};
+        ::lstat(QFile::encodeName(kept).constData(), &before);
+        RunOptions o;
+        o.args = {writeFile(QStringLiteral("a.txt"), "A1\r\n")}; // default: every line a code line
+        o.measurePeak = true;
+        o.addressSpaceKiB = 400 * 1024; // where a million keys once ended in std::bad_alloc
+        o.timeoutMs = 30000; // a FIFO once blocked the run for ever
+        const ProgramRun r = run(o);
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 1) << "one PDF written";
+        if (!testsupport::kUnderAsan)
+            EXPECT_LT(r.peakKiB, 100 * 1024) << "peak memory, KiB";
+        if (c.says) {
+            EXPECT_EQ(r.err.count(QLatin1String("could not be saved")), 1) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();
+        }
+        if (!c.says)
+            continue; // a store that is used is rewritten
+        struct stat after = {};
+        ::lstat(QFile::encodeName(kept).constData(), &after);
+        EXPECT_EQ(after.st_ino, before.st_ino) << "never replaced";
+        EXPECT_EQ(after.st_size, before.st_size) << "never written";
+        EXPECT_EQ(after.st_mode, before.st_mode);
     }
 }
 
@@ -268,8 +346,8 @@ TEST_F(UnattendedBadInputTest, HostileInputs_ExitStatusMessageAndMemory)
         {.name = "file name not UTF-8", .fileName = "caf\xe9.txt", .why = "opened by its bytes, and stored so"},
         {.name = "[Options] in mixed case", .file = "x\r\n#A1\r\n",
          .ini = "[Options]\r\nType1=False\r\nType2=True\r\nLine=#\r\n", .why = "Code 39 and the pattern # as written"},
-        {.name = "100,000-character pattern", .file = QByteArray(100000, 'P') + "A1\r\n",
-         .stored = {"line", QString(100000, QLatin1Char('P'))}, .why = "the whole stored pattern, not its first 32767"},
+        {.name = "100,000-character pattern", .file = QByteArray(32767, 'P') + "A1\r\n",
+         .stored = {"line", QString(100000, QLatin1Char('P'))}, .why = "held to its first 32767 characters, as a text box holds it"},
         {.name = "UPC with a bad code", .file = "*03600029145\r\n*123\r\n", .symbology = "type8", .exit = 1,
          .stderrHas = "Code is not 11 Digits", .barcode = "", .why = "UPC says so in its picture; the run fails too"},
         {.name = "stdout to /dev/full", .stdoutTo = "/dev/full", .exit = 1, .stderrHas = "standard output",
@@ -347,7 +425,8 @@ TEST_F(UnattendedBadInputTest, HostileInputs_ExitStatusMessageAndMemory)
             EXPECT_EQ(platform::ToLocalBytes(platform::GetSetting("Quorvane", "options", "file")), pathBytes);
         }
         if (c.stored.first) {
-            EXPECT_EQ(platform::GetSetting("Quorvane", "options", c.stored.first), c.stored.second) << "stored back whole";
+            EXPECT_EQ(platform::GetSetting("Quorvane", "options", c.stored.first), c.stored.second.left(platform::kMaxSettingValue))
+                << "stored back as it was read";
         }
     }
     if (!rootFoldersBefore) {
@@ -405,5 +484,210 @@ TEST_F(UnattendedBadInputTest, Signals_StopTheRunWhileBlockedOrInsideALongLine)
             EXPECT_TRUE(r.err.contains(QLatin1String("was stopped"))) << r.err.toStdString();
             EXPECT_EQ(PdfCount(), 0);
         }
+    }
+}
+
+namespace {
+
+// Every path under a folder, as bytes relative to it.
+QList<QByteArray> Tree(const QByteArray& folder, const QByteArray& prefix = {})
+{
+    QList<QByteArray> found;
+    if (DIR* dir = ::opendir(folder.constData())) {
+        while (const dirent* e = ::readdir(dir)) {
+            const QByteArray name(e->d_name);
+            if (name == "." || name == "..")
+                continue;
+            found << prefix + name;
+            if (e->d_type == DT_DIR)
+                found += Tree(folder + '/' + name, prefix + name + '/');
+        }
+        ::closedir(dir);
+    }
+    return found;
+}
+
+} // namespace
+
+// Folder names from the environment are used as their bytes say, as file
+// names on the command line are: never a look-alike folder with U+FFFD.
+TEST_F(UnattendedBadInputTest, EnvironmentFoldersThatAreNotUtf8_AreUsedByTheirBytes)
+{
+    struct Case {
+        const char* variable;
+        QByteArray folder; // made in the work folder
+        QStringList unset;
+        QByteArray pdfUnder;      // where the PDF goes, under the folder
+        QByteArray settingsUnder; // where the settings file goes, "" for elsewhere
+    };
+    const Case cases[] = {
+        {"QUORVANE_PDF_DIR", "pdf\xff\xfe", {}, "", ""},
+        {"XDG_CONFIG_HOME", "config\xe9", {}, "", "quorvane/quorvane.ini"},
+        {"HOME", "home\xfe", {"XDG_CONFIG_HOME", "QUORVANE_PDF_DIR"}, "Documents/Quorvane", ".config/quorvane/quorvane.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.variable);
+        testsupport::TempConfig fresh;
+        Select("type2");
+        const QByteArray work8 = QFile::encodeName(work.filePath(QString::fromLatin1(c.variable)));
+        ASSERT_EQ(::mkdir(work8.constData(), 0700), 0);
+        const QByteArray folder = work8 + '/' + c.folder;
+        ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+        RunOptions o;
+        o.args = {writeFile(QStringLiteral("a.txt"), "*A1\r\n")};
+        o.env = {{QString::fromLatin1(c.variable), folder}};
+        o.unset = c.unset;
+        const ProgramRun r = run(o);
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QList<QByteArray> tree = Tree(work8);
+        for (const QByteArray& path : tree)
+            EXPECT_FALSE(path.contains("\xef\xbf\xbd")) << "a look-alike: " << path.toStdString();
+        const QByteArray pdfFolder = c.folder + (c.pdfUnder.isEmpty() ? "" : "/" + c.pdfUnder);
+        if (c.variable != QByteArray("XDG_CONFIG_HOME")) {
+            const bool pdfThere = std::any_of(tree.begin(), tree.end(), [&](const QByteArray& p) {
+                return p.startsWith(pdfFolder + '/') && p.endsWith(".pdf") && !p.mid(pdfFolder.size() + 1).contains('/');
+            });
+            EXPECT_TRUE(pdfThere) << QByteArray(tree.join(' ')).toStdString();
+        }
+        if (!c.settingsUnder.isEmpty())
+            EXPECT_TRUE(tree.contains(c.folder + '/' + c.settingsUnder)) << QByteArray(tree.join(' ')).toStdString();
+    }
+}
+
+namespace {
+
+// The resident memory of a process, in KiB.
+long ResidentKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+} // namespace
+
+// A signal stops any export at once, wherever it is: no temporary file is
+// left, every file already named is whole, and the run exits 1 naming the
+// last line finished. Without the stop the single export would be written
+// (exit 0) and the batch would go on to its last line.
+TEST_F(UnattendedBadInputTest, Signals_StopEveryExportWhereverItIs)
+{
+    QByteArray lines;
+    for (int i = 1; i <= 3000; ++i)
+        lines += "QV-" + QByteArray::number(i) + "\r\n";
+    const QString linesFile = writeFile(QStringLiteral("lines.txt"), lines);
+    const QString out = work.filePath(QStringLiteral("out"));
+    struct Case {
+        const char* name;
+        QStringList args;
+    };
+    const Case cases[] = {
+        {"one PNG of 30500 by 5500 pixels",
+         {"export", "--type", "code39", "--text", "ABCDEFGHIJKLMNOPQRST", "--dpi", "4800", "--module-dots", "100", "--text-below",
+          "--output", out + "/one.png"}},
+        {"a batch of 3000 PNGs at 2400 dpi", {"export", "--type", "code39", "--batch", linesFile, "--dpi", "2400", "--output", out + "/~~~~.png"}},
+    };
+    for (const Case& c : cases) {
+        const bool batch = c.args.contains(QStringLiteral("--batch"));
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+            SCOPED_TRACE(std::string(c.name) + ", signal " + std::to_string(sig));
+            QDir(out).removeRecursively();
+            QDir().mkpath(out);
+            RunOptions o;
+            o.args = c.args;
+            o.timeoutMs = 5000; // from the signal on: room for a busy machine
+            o.whileRunning = [&](QProcess& p) {
+                // The batch is writing its files by 0.3 s; the single export
+                // is signalled once its picture's memory is in use, while
+                // it draws or encodes it.
+                QElapsedTimer t;
+                t.start();
+                while (t.elapsed() < (batch ? 300 : 30000) && p.state() == QProcess::Running &&
+                       (batch || ResidentKiB(p.processId()) < 100 * 1024))
+                    QThread::msleep(2);
+                ::kill(static_cast<pid_t>(p.processId()), sig);
+            };
+            const ProgramRun r = run(o);
+            ASSERT_TRUE(r.finished) << "the export did not stop";
+            EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(QLatin1String("Stopped"))) << r.err.toStdString();
+            const QStringList files = QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System);
+            EXPECT_TRUE(files.filter(QStringLiteral(".part")).isEmpty()) << files.join(' ').toStdString();
+            if (batch) {
+                EXPECT_LT(files.size(), 3000) << "stopped before the end";
+                qint64 last = 0;
+                for (const QString& f : files) {
+                    last = std::max(last, QFileInfo(f).baseName().toLongLong());
+                    EXPECT_FALSE(QImage(QDir(out).filePath(f)).isNull()) << f.toStdString() << " is whole";
+                }
+                if (last > 0)
+                    EXPECT_TRUE(r.err.contains(QStringLiteral("Stopped after line %1;").arg(last))) << r.err.toStdString();
+            } else {
+                EXPECT_TRUE(files.isEmpty()) << files.join(' ').toStdString();
+                EXPECT_TRUE(r.err.contains(QLatin1String("nothing was written"))) << r.err.toStdString();
+            }
+        }
+    }
+}
+
+// Every message of an export names the file it is about; Qt's own remarks
+// never reach stderr; a batch tries every line and names those that failed.
+TEST_F(UnattendedBadInputTest, ExportMessages_NameTheFile_AndEveryLineIsTried)
+{
+    const QString out = work.filePath(QStringLiteral("exports"));
+    QDir().mkpath(out);
+    QDir(out).mkdir(QStringLiteral("02.svg")); // a folder in line 2's way
+    const QString lines = writeFile(QStringLiteral("three.txt"), "L1\r\nL2\r\nL3\r\n");
+    struct Case {
+        const char* why;
+        QStringList args;
+        long addressSpaceKiB;
+        int exit;
+        QStringList stderrHas; // "" for an empty stderr
+        QStringList files;     // in the folder afterwards
+    };
+    const QString big = out + "/big.png", upc = out + "/upc.png", syriac = out + "/syriac.png";
+    const Case cases[] = {
+        {"a picture the memory can't hold",
+         {"export", "--type", "code39", "--text", "ABCDEFGHIJKLMNOPQRST", "--dpi", "4800", "--module-dots", "100", "--text-below",
+          "--output", big},
+         250 * 1024, 1, {"There is not enough memory", big}, {"02.svg"}},
+        {"a picture held, but not the steps after it", // once std::bad_alloc ended the program
+         {"export", "--type", "code39", "--text", "ABCDEFGHIJKLMNOPQRST", "--dpi", "4800", "--module-dots", "100", "--text-below",
+          "--output", big},
+         300 * 1024, 1, {"There is not enough memory", big}, {"02.svg"}},
+        {"a text the symbology can't encode", {"export", "--type", "upca", "--text", "123", "--output", upc}, 0, 1,
+         {"nothing was written to " + upc}, {"02.svg"}},
+        {"a character the font can't shape: Qt's warnings stay quiet",
+         {"export", "--type", "code39", "--text", QStringLiteral("AB\u0710"), "--text-below", "--output", syriac}, 0, 0, {""},
+         {"02.svg", "syriac.png"}},
+        {"a batch with a folder in one line's way",
+         {"export", "--type", "code39", "--batch", lines, "--output", out + "/~~.svg"}, 0, 1,
+         {"line 2: Cannot write " + out + "/02.svg", "1 of the lines of " + lines + " gave no barcode file: line 2."},
+         {"01.svg", "02.svg", "03.svg", "syriac.png"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        if (c.addressSpaceKiB && testsupport::kUnderAsan)
+            continue; // no address-space limit under AddressSanitizer
+        RunOptions o;
+        o.args = c.args;
+        o.addressSpaceKiB = c.addressSpaceKiB;
+        const ProgramRun r = run(o);
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, c.exit) << r.err.toStdString();
+        for (const QString& has : c.stderrHas) {
+            if (has.isEmpty())
+                EXPECT_EQ(r.err, QString());
+            else
+                EXPECT_TRUE(r.err.contains(has)) << r.err.toStdString();
+        }
+        EXPECT_FALSE(r.err.contains(QLatin1String("QPainter"))) << r.err.toStdString();
+        EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), c.files);
     }
 }

@@ -30,7 +30,21 @@ struct RunOptions {
     int timeoutMs = 60000;
     std::function<void(QProcess&)> whileRunning; // gets the started process (to signal it)
     QString workingDirectory;                    // empty: the test's own
+    long addressSpaceKiB = 0;                    // ulimit -v for the run (not under AddressSanitizer, which needs more)
+    QList<std::pair<QString, QByteArray>> env;   // variables set to these bytes
 };
+
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kUnderAsan = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kUnderAsan = true;
+#else
+inline constexpr bool kUnderAsan = false;
+#endif
+#else
+inline constexpr bool kUnderAsan = false;
+#endif
 
 struct UnattendedRun {
     QTemporaryDir work;
@@ -95,6 +109,22 @@ struct UnattendedRun {
             program = QStringLiteral("/bin/sh");
         }
 
+        for (const auto& [name, bytes] : o.env) {
+            // QProcess passes the environment as UTF-8: any bytes go through the shell's printf.
+            QString octal;
+            for (char c : bytes)
+                octal += QStringLiteral("\\0%1").arg(static_cast<unsigned char>(c), 3, 8, QLatin1Char('0'));
+            env.insert(QStringLiteral("QUORVANE_TEST_ENV_") + name, octal);
+            args = QStringList{QStringLiteral("-c"),
+                               QStringLiteral("%1=\"$(printf '%b' \"$QUORVANE_TEST_ENV_%1\")\"; export %1; exec \"$@\"").arg(name),
+                               QStringLiteral("sh"), program} + args;
+            program = QStringLiteral("/bin/sh");
+        }
+        if (o.addressSpaceKiB > 0 && !kUnderAsan) {
+            args = QStringList{QStringLiteral("-c"), QStringLiteral("ulimit -v %1 && exec \"$@\"").arg(o.addressSpaceKiB),
+                               QStringLiteral("sh"), program} + args;
+            program = QStringLiteral("/bin/sh");
+        }
         QProcess p;
         p.setProcessEnvironment(env);
         if (!o.workingDirectory.isEmpty())

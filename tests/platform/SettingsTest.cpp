@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using platform::GetSetting;
 using platform::SaveSetting;
@@ -22,6 +26,19 @@ QByteArray ProbeBytes(const QStringList& args)
 }
 
 QString Probe(const QStringList& args) { return QString::fromUtf8(ProbeBytes(args)); }
+
+// What a second process reads, or "<blocked>" when it is still reading
+// after five seconds (then it is ended).
+QString ProbeWithin(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(SETTINGS_PROBE), args);
+    if (p.waitForFinished(5000))
+        return QString::fromUtf8(p.readAllStandardOutput());
+    p.kill();
+    p.waitForFinished(5000);
+    return QStringLiteral("<blocked>");
+}
 
 QByteArray ReadFile(const QString& path)
 {
@@ -146,7 +163,7 @@ TEST(Settings, LongValuesAndFileNamesThatAreNotUtf8_ComeBackAsTheyWere)
     const QByteArray nameBytes("/tmp/caf\xe9 \xc3\xa9.txt");
     struct Row { QString value; QByteArray bytes; const char* why; };
     const Row rows[] = {
-        {QString(100000, QLatin1Char('x')), QByteArray(100000, 'x'), "far past a text box's 32767"},
+        {QString(32767, QLatin1Char('x')), QByteArray(32767, 'x'), "as much as a text box takes"},
         {platform::FromLocalBytes(nameBytes), nameBytes, "a Windows-1252 byte in a UTF-8 file name"},
         {QStringLiteral("caf\u00e9"), "caf\xc3\xa9", "plain UTF-8 stays text"},
     };
@@ -172,4 +189,177 @@ TEST(Settings, NoHomeFolder_DefaultsAndWritesFailWithTheReason)
     EXPECT_EQ(read, QStringLiteral("500"));
     EXPECT_FALSE(saved);
     EXPECT_EQ(error, problem);
+}
+
+namespace {
+
+QByteArray Bytes(const QString& path) { return QFile::encodeName(path); }
+
+// The file a store's link points to, as it was: same inode, same bytes.
+struct Snapshot {
+    bool exists = false;
+    ino_t inode = 0;
+    QByteArray bytes;
+    friend bool operator==(const Snapshot&, const Snapshot&) = default;
+};
+Snapshot Take(const QString& path)
+{
+    struct stat st;
+    if (::lstat(Bytes(path).constData(), &st) != 0)
+        return {};
+    return {true, st.st_ino, S_ISREG(st.st_mode) ? ReadFile(path) : QByteArray()};
+}
+
+constexpr uid_t kOtherUser = 65534; // nobody
+
+// The names in a folder as their bytes, links to nothing included.
+QList<QByteArray> Names(const QByteArray& folder)
+{
+    QList<QByteArray> names;
+    if (DIR* dir = ::opendir(folder.constData())) {
+        while (const dirent* e = ::readdir(dir))
+            if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0)
+                names << QByteArray(e->d_name);
+        ::closedir(dir);
+    }
+    return names;
+}
+
+} // namespace
+
+// The store follows a link only to a regular file of the user's in a
+// folder nobody else can write to; anything else reads as the defaults,
+// is never written or replaced, and a write says why it failed.
+TEST(Settings, WhatTheStoreIs_DecidesWhetherItIsReadAndWritten)
+{
+    struct Case {
+        const char* why;
+        // Makes the store at `ini` and returns the file whose contents must survive.
+        std::function<QString(const QString& ini, const QString& elsewhere)> make;
+        bool used;
+        const char* reason; // part of the write's failure
+        bool needsRoot = false;
+    };
+    const QByteArray stored = "[options]\ntext9=640\n";
+    const auto file = [&](const QString& path, uid_t owner = ::geteuid()) {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(stored);
+        f.close();
+        EXPECT_EQ(::chown(Bytes(path).constData(), owner, static_cast<gid_t>(-1)), 0);
+        return path;
+    };
+    const auto link = [](const QString& target, const QString& ini) { EXPECT_EQ(::symlink(Bytes(target), Bytes(ini)), 0); };
+    const Case cases[] = {
+        {"a plain file", [&](const QString& ini, const QString&) { return file(ini); }, true, ""},
+        {"a link to the user's file in the user's own folder",
+         [&](const QString& ini, const QString& elsewhere) {
+             link(file(elsewhere + "/dotfiles.ini"), ini);
+             return elsewhere + "/dotfiles.ini";
+         },
+         true, ""},
+        {"a link into a folder others can write to",
+         [&](const QString& ini, const QString& elsewhere) {
+             ::chmod(Bytes(elsewhere).constData(), 0777);
+             link(file(elsewhere + "/shared.ini"), ini);
+             return elsewhere + "/shared.ini";
+         },
+         false, "a folder others can write to"},
+        {"a dangling link",
+         [&](const QString& ini, const QString& elsewhere) {
+             link(elsewhere + "/missing.ini", ini);
+             return elsewhere + "/missing.ini";
+         },
+         false, "a link to nothing"},
+        {"a link to a device node made in the test's folder",
+         [&](const QString& ini, const QString& elsewhere) {
+             const QString node = elsewhere + "/null";
+             EXPECT_EQ(::mknod(Bytes(node).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+             link(node, ini);
+             return node;
+         },
+         false, "a device", true},
+        {"a link to a folder",
+         [&](const QString& ini, const QString& elsewhere) {
+             link(elsewhere, ini);
+             return elsewhere;
+         },
+         false, "a link to a folder"},
+        {"a link made by another user",
+         [&](const QString& ini, const QString& elsewhere) {
+             link(file(elsewhere + "/mine.ini"), ini);
+             EXPECT_EQ(::lchown(Bytes(ini).constData(), kOtherUser, static_cast<gid_t>(-1)), 0);
+             return elsewhere + "/mine.ini";
+         },
+         false, "another user", true},
+        {"a link to another user's file",
+         [&](const QString& ini, const QString& elsewhere) {
+             link(file(elsewhere + "/theirs.ini", kOtherUser), ini);
+             return elsewhere + "/theirs.ini";
+         },
+         false, "another user", true},
+        {"another user's file", [&](const QString& ini, const QString&) { return file(ini, kOtherUser); }, false,
+         "another user", true},
+        {"a FIFO",
+         [&](const QString& ini, const QString&) {
+             EXPECT_EQ(::mkfifo(Bytes(ini).constData(), 0600), 0);
+             return ini;
+         },
+         false, "FIFO"},
+        {"a file over 1 MiB",
+         [&](const QString& ini, const QString&) {
+             file(ini);
+             QFile f(ini);
+             f.open(QIODevice::Append);
+             f.write("[more]\nkey=" + QByteArray(platform::kMaxSettingsBytes, 'x') + "\n");
+             return ini;
+         },
+         false, "larger than 1 MiB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        if (c.needsRoot && ::geteuid() != 0)
+            continue; // only root makes device nodes and gives files away
+        testsupport::TempConfig config;
+        QTemporaryDir elsewhere;
+        ::chmod(Bytes(elsewhere.path()).constData(), 0700);
+        QDir().mkpath(config.path() + "/quorvane");
+        const QString kept = c.make(config.iniFile(), elsewhere.path());
+        const Snapshot before = Take(kept);
+
+        EXPECT_EQ(ProbeWithin({"get", "Quorvane", "options", "text9"}), c.used ? "640" : "<absent>") << "never blocks";
+        EXPECT_EQ(GetSetting("Quorvane", "options", "text9", "500"), c.used ? "640" : "500");
+        EXPECT_EQ(platform::SettingsFileProblem("Quorvane").isEmpty(), c.used) << platform::SettingsFileProblem("Quorvane").toStdString();
+        EXPECT_EQ(SaveSetting("Quorvane", "options", "text8", "2"), c.used);
+        if (c.used) {
+            EXPECT_EQ(Probe({"get", "Quorvane", "options", "text8"}), "2");
+            EXPECT_TRUE(ReadFile(kept).contains("text8=2")) << "written through the link";
+            continue;
+        }
+        EXPECT_TRUE(platform::SettingsError().contains(config.iniFile())) << platform::SettingsError().toStdString();
+        EXPECT_TRUE(platform::SettingsError().contains(QString::fromLatin1(c.reason))) << platform::SettingsError().toStdString();
+        EXPECT_TRUE(Take(kept) == before) << "neither written nor replaced";
+        EXPECT_EQ(Names(Bytes(config.path() + "/quorvane")), QList<QByteArray>{"quorvane.ini"})
+            << "no file made beside it";
+    }
+}
+
+TEST(Settings, ValuesAreHeldToWhatATextBoxTakes)
+{
+    testsupport::TempConfig config;
+    const QString emoji = QStringLiteral("\U0001F600");
+    struct Row { QString written; QString read; const char* why; };
+    const Row rows[] = {
+        {QString(40000, 'x'), QString(32767, 'x'), "cut to 32767"},
+        {QString(32766, 'x') + emoji, QString(32766, 'x'), "never half a character"},
+        {QString(32765, 'x') + emoji, QString(32765, 'x') + emoji, "a whole one that fits stays"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.why);
+        ASSERT_TRUE(SaveSetting("Quorvane", "options", "line", r.written));
+        EXPECT_EQ(GetSetting("Quorvane", "options", "line"), r.read);
+    }
+    // A value written by hand past the limit reads cut as well.
+    WriteIni(config, "[options]\nfont=" + QByteArray(100000, '9') + "\n");
+    EXPECT_EQ(GetSetting("Quorvane", "options", "font").size(), platform::kMaxSettingValue);
 }
