@@ -7,6 +7,7 @@
 #include "app/ExportCommand.h"
 #include "app/Form1.h"
 #include "app/PrintJobs.h"
+#include "app/StoredOptions.h"
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
 #include "platform/Settings.h"
@@ -109,12 +110,16 @@ int main(int argc, char* argv[])
     if (unattended) {
         // The built-in PDF printer tells where each job went.
         platform::SetPdfWrittenHandler(TellPdfWritten);
-        // Without the stored options the file would print with the defaults,
-        // not as the user set it up.
+        // Without a store at all the file would print with the defaults, not
+        // as the user set it up: nothing is printed.
         if (const QString problem = platform::SettingsProblem(); !problem.isEmpty()) {
             platform::MsgBox(QStringLiteral("The settings can't be read: %1. Nothing was printed.").arg(problem));
             return 1;
         }
+        // A store that may not be used (a link to nothing, a FIFO, too large)
+        // reads as the defaults; the run says so before it prints with them.
+        if (const QString problem = platform::SettingsFileProblem(app::kOptionsApp); !problem.isEmpty())
+            platform::ShowNotice(QStringLiteral("The settings can't be read: %1.").arg(problem));
         // No window: the file prints straight from the stored options.
         return app::PrintFileUnattended(command.file.trimmed(), command.printer) && g_pathsTold ? 0 : 1;
     }

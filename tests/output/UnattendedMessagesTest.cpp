@@ -5,6 +5,7 @@
 #include "tests/support/TempConfig.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -69,4 +70,16 @@ TEST_F(UnattendedMessagesTest, QtsOwnWarningsStayOffStderr)
     const testsupport::ProgramRun r = quorvane({listing});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.trimmed().isEmpty()) << r.err.toStdString();
+}
+
+TEST_F(UnattendedMessagesTest, AStoreThatCantBeRead_IsSaidAtStart_AndTheRunGoesOnWithTheDefaults)
+{
+    QDir().mkpath(QFileInfo(config.iniFile()).absolutePath());
+    ASSERT_TRUE(QFile::link(config.path() + QStringLiteral("/nowhere.ini"), config.iniFile()));
+    const QString listing = writeFile(QStringLiteral("a.txt"), "A1\r\n");
+    const testsupport::ProgramRun r = quorvane({listing});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QLatin1String("Quorvane: The settings can't be read: "))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QLatin1String("a link to nothing"))) << r.err.toStdString();
+    EXPECT_FALSE(QDir(pdfDir).entryList(QDir::Files).isEmpty());
 }
