@@ -14,11 +14,12 @@ namespace app {
 // confirmation is closed, so a second copy cannot start meanwhile.
 void Form1::Command9_Click()
 {
-    // EAN is taken from its surface, like Print does; every other
-    // symbology from the result holder that Generate filled.
-    const std::optional<QImage> picture =
-        Option9->isChecked() ? std::optional<QImage>(Picture10.Image()) : Picture2.Picture();
-    const platform::Drawing& drawing = Option9->isChecked() ? Picture10.CurrentDrawing() : Picture2.PictureDrawing();
+    // A symbol whose Generate failed is no barcode: a copy of it would
+    // paste a message or half a symbol as if it were one.
+    if (RefuseFailedSymbol(QStringLiteral("copy")))
+        return;
+    const std::optional<QImage> picture = PictureToCopy();
+    const platform::Drawing& drawing = BarcodeToPrint();
     if (!picture) {
         // Nothing was generated (or the text was empty): the clipboard
         // keeps what it holds rather than being emptied for nothing.

@@ -571,7 +571,11 @@ void Form1::Command1_Click()
     // The window shows what went wrong once; what its surfaces show by
     // themselves (UPC's message, an empty box) needs no box.
     // During a run the window only shows what is printed, and the run
-    // tells of failures itself.
+    // tells of failures itself. Under the drawing the reason stays.
+    if (generated.failure) {
+        ScanStatus->setStyleSheet(QStringLiteral("color: #c62828;"));
+        ScanStatus->setText(QStringLiteral("\u2716 ") + QString(generated.failure->text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    }
     if (generated.failure && !generated.failure->inPicture && !Running())
         platform::MsgBox(generated.failure->text);
     if (!generated.surface)
@@ -579,11 +583,20 @@ void Form1::Command1_Click()
 
     Picture2.Cls();
     Picture2.SetPictureFrom(surface);
-    CheckScan(request);
+    if (!generated.failure) // its reason is shown already
+        CheckScan(request);
     // The surfaces overlap; the one just drawn is brought to the front.
     if (auto* w = WidgetOf(surface))
         w->raise();
     FitDrawingArea(true);
+}
+
+bool Form1::RefuseFailedSymbol(const QString& action)
+{
+    if (!lastFailure_)
+        return false;
+    platform::MsgBox(QStringLiteral("There is no barcode to %1: %2").arg(action, lastFailure_->text));
+    return true;
 }
 
 void Form1::FitDrawingArea(bool growWindow)

@@ -200,6 +200,9 @@ public:
     SymbolRequest ReadRequest() const;
     // Why the last Generate drew no barcode, or nothing when it drew one.
     const platform::MaybeFailure& LastFailure() const { return lastFailure_; }
+    // When the last Generate failed, says that there is no barcode to
+    // `action` ("print", "copy") and why, and returns true.
+    bool RefuseFailedSymbol(const QString& action);
 
 
     // Sizes the scrolled area to the surfaces it shows, and widens the

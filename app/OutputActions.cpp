@@ -163,7 +163,14 @@ void Form1::FillPrinterList()
     ShowCurrentPrinter();
 }
 
-void Form1::Command2_Click() { PrintBarcode(BarcodeToPrint(), Picture2.Picture().has_value()); }
+void Form1::Command2_Click()
+{
+    // A failed Generate leaves a message or part of a symbol: printed, it
+    // would be a wasted label reported as done.
+    if (RefuseFailedSymbol(QStringLiteral("print")))
+        return;
+    PrintBarcode(BarcodeToPrint(), Picture2.Picture().has_value());
+}
 
 void Form1::PrintBarcode(const platform::Drawing& barcode, bool hasPicture)
 {
@@ -288,8 +295,14 @@ void Form1::Command8_Click()
         SymbolRequest request = ReadRequest();
         request.text = label;
         const Symbol symbol = GenerateSymbol(request);
-        if (symbol.failure && !symbol.failure->inPicture)
-            platform::MsgBox(symbol.failure->text);
+        if (symbol.failure) {
+            // A label without its barcode is not printed, and the run stops
+            // there: From holds that label, the first not printed.
+            Text1->setText(prefix);
+            Progress->setText(output::RangeStopped(printed, printed + output::LabelsLeft(range->from, range->to)));
+            platform::MsgBox(QStringLiteral("There is no barcode to print for the label \"%1\": %2").arg(label, symbol.failure->text));
+            return;
+        }
         PrintBarcode(symbol.drawing, symbol.drawn);
         output::Pause(1);
         Text1->setText(prefix);

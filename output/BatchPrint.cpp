@@ -107,7 +107,10 @@ ListingResult PrintListing(const BatchOptions& options, platform::Printer& print
             else
                 platform::MsgBox(where + barcode.failure->text);
         }
-        const double barcodeHeight = code ? printer.DrawingHeight(barcode.drawing) : 0;
+        // A code whose barcode failed gets none under it: a message or half
+        // a symbol in its place would be taken for the code's barcode.
+        const bool drawn = code && !barcode.failure;
+        const double barcodeHeight = drawn ? printer.DrawingHeight(barcode.drawing) : 0;
 
         // A line and its barcode stay together, and a barcode is never cut
         // by the bottom of the page: when they don't fit in what is left of
@@ -117,7 +120,7 @@ ListingResult PrintListing(const BatchOptions& options, platform::Printer& print
             printer.NewPage();
 
         printer.Print(line);
-        if (code) {
+        if (drawn) {
             const double top = printer.CurrentY();
             printer.PaintDrawing(barcode.drawing, 0, top);
             printer.Print(kBlankLine);
