@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QResizeEvent>
@@ -343,6 +344,16 @@ void Form2::Command1_Click()
 }
 
 void Form2::Command2_Click() { close(); }
+
+void Form2::keyPressEvent(QKeyEvent* event)
+{
+    // Esc closes the window as Cancel does (the lists and the path box
+    // leave the key to it).
+    if (event->key() == Qt::Key_Escape)
+        Command2_Click();
+    else
+        QWidget::keyPressEvent(event);
+}
 
 void Form2::Form_Resize()
 {

@@ -216,14 +216,18 @@ void Form1::buildMenus()
     FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     FileOpen = FileMenu->addAction(QStringLiteral("File Open"));
     SaveAs = FileMenu->addAction(QStringLiteral("Save Bar Code As\u2026"));
-    SaveAs->setShortcut(QKeySequence::SaveAs);
+    // Fixed sequences: the platform's own "Save As" is empty outside GNOME
+    // and KDE. The menus show them.
+    SaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Help1 = FileMenu->addAction(QStringLiteral("&Help"));
     FileMenu->addSeparator();
     Exit = FileMenu->addAction(QStringLiteral("E&xit"));
+    Exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     Editf = menuBar()->addMenu(QStringLiteral("&Edit"));
     BarCodeTemp = Editf->addAction(QStringLiteral("&Bar Code"));
     PrintTemp = Editf->addAction(QStringLiteral("&Print"));
+    PrintTemp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     OpenFileTemp = Editf->addAction(QStringLiteral("&Open File"));
     PrintFileTemp = Editf->addAction(QStringLiteral("Print File"));
     BarCodetoClipboard = Editf->addAction(QStringLiteral("Copy Bar Code to Clipboard"));
@@ -233,6 +237,7 @@ void Form1::buildMenus()
 
     Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = Help->addAction(QStringLiteral("&Help"));
+    Help2->setShortcut(QKeySequence(Qt::Key_F1));
     About = Help->addAction(QStringLiteral("&About"));
 }
 
@@ -288,6 +293,7 @@ void Form1::elideJobStatus()
 void Form1::connectHandlers()
 {
     connect(Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
+    connect(Text1, &QLineEdit::returnPressed, this, [this] { Command1_Click(); }); // Enter: "Bar Code"
     connect(Text3, &QLineEdit::textChanged, this, [this] { Text3_Change(); });
     connect(Text4, &QLineEdit::textChanged, this, [this] { Text4_Change(); });
     connect(Text5, &QLineEdit::textChanged, this, [this] { Text5_Change(); });
@@ -306,6 +312,7 @@ void Form1::connectHandlers()
                 if (other.button != o)
                     other.button->setChecked(false);
             OptionClick();
+            Redraw(); // the drawing never shows another symbology than the one picked
         });
         // A click on the selected option keeps it selected, as in a group.
         connect(o, &QRadioButton::clicked, this, [o](bool on) {
@@ -399,6 +406,7 @@ void Form1::Form_Load()
     // The design-time text is selected, so the first key typed replaces it.
     Text1->setFocus();
     Text1->selectAll();
+    started_ = true;
 }
 
 void Form1::StartupOptions(const StoredOptions& stored)
@@ -446,13 +454,38 @@ void Form1::OptionClick()
 }
 
 void Form1::Text1_Change() { Command1_Click(); }
-void Form1::Text3_Change() { store(QStringLiteral("font"), Text3->text()); }
+void Form1::Text3_Change()
+{
+    store(QStringLiteral("font"), Text3->text());
+    Redraw();
+}
 void Form1::Text4_Change() { store(QStringLiteral("line"), Text4->text()); }
-void Form1::Text9_Change() { store(QStringLiteral("text9"), Text9->text()); }
+void Form1::Text9_Change()
+{
+    store(QStringLiteral("text9"), Text9->text());
+    Redraw();
+}
 void Form1::Text14_Change() { store(QStringLiteral("barcodeoffset14"), Text14->text()); }
 void Form1::Text15_Change() { store(QStringLiteral("barcodeoffset15"), Text15->text()); }
 void Form1::Check1_Click() { store(QStringLiteral("check1"), Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0")); }
-void Form1::Check2_Click() { store(QStringLiteral("check2"), Check2->isChecked() ? QStringLiteral("1") : QStringLiteral("0")); }
+void Form1::Check2_Click()
+{
+    store(QStringLiteral("check2"), Check2->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Redraw();
+}
+
+void Form1::Redraw()
+{
+    // Start-up restores every option before the first drawing; a run shows
+    // what it prints, not the options changed meanwhile.
+    if (!started_ || Running())
+        return;
+    // The text was not typed for the option just picked: why it makes no
+    // barcode now stands under the drawing, without a box to click away.
+    quietFailures_ = true;
+    Command1_Click();
+    quietFailures_ = false;
+}
 void Form1::Combo1_Validate() { store(QStringLiteral("c1opt"), Combo1->currentText()); }
 
 void Form1::Text5_Change()
@@ -576,7 +609,7 @@ void Form1::Command1_Click()
         ScanStatus->setStyleSheet(QStringLiteral("color: #c62828;"));
         ScanStatus->setText(QStringLiteral("\u2716 ") + QString(generated.failure->text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     }
-    if (generated.failure && !generated.failure->inPicture && !Running())
+    if (generated.failure && !generated.failure->inPicture && !Running() && !quietFailures_)
         platform::MsgBox(generated.failure->text);
     if (!generated.surface)
         return; // nothing to print

@@ -150,6 +150,8 @@ public:
     void Combo1_Validate();
     void Settings_Click();
     void Form_Resize();
+    // Draws again after an option that changes the drawing changed.
+    void Redraw();
     // Makes the controls' area below the menu bar `px` high.
     void SetCentralHeight(int px);
     void Help2_Click();
@@ -248,6 +250,8 @@ private:
     bool exiting_ = false; // closed during a run: everything still running stops
     QString jobText_; // the status line's whole text; the label shows it elided
     bool loading_ = false; // StartupOptions is restoring the stored options
+    bool started_ = false; // Form_Load is done: option changes redraw
+    bool quietFailures_ = false; // a redraw for an option shows its failure under the drawing only
 };
 
 } // namespace app

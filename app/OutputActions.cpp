@@ -237,6 +237,7 @@ bool Form1::Command4_Click()
     PdfWatch pdf;
     qint64 printed = 0;
     const SymbolRequest request = ReadRequest();
+    const QString typed = Text1->text(); // shown again when the run ends
     const output::ListingResult result = output::PrintListing(
         options, printer,
         [this, &request](const QString& code) {
@@ -251,6 +252,7 @@ bool Form1::Command4_Click()
             Progress->setText(output::ListingProgress(lines < 0 ? n + 1 : std::min(n + 1, lines), lines));
         });
     Progress->clear();
+    Text1->setText(typed);
     if (!result.sent && platform::TerminationRequested())
         ShowJobStatus(output::ListingStopped(printed, lines));
     else if (!result.sent)
@@ -278,8 +280,10 @@ void Form1::Command8_Click()
             platform::MsgBox(output::kRangeNotNumeric);
             return;
         }
-        if (!range->HasNext())
+        if (!range->HasNext()) {
+            Progress->setText(printed == 1 ? QStringLiteral("Printed 1 label") : QStringLiteral("Printed %1 labels").arg(printed));
             return;
+        }
         if (!range->CanStep()) {
             platform::MsgBox(output::kRangeTooLarge);
             return;

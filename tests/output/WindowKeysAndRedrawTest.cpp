@@ -1,0 +1,103 @@
+// The window does what its controls say at once: picking a symbology or an
+// option that changes the drawing redraws it, the menus carry their
+// shortcuts, Enter draws, Esc closes the chooser, and a run leaves the
+// text and the status as the user expects.
+#include "app/FileChooser.h"
+#include "app/Form1.h"
+#include "tests/output/PrintSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QKeyEvent>
+
+namespace {
+
+struct WindowKeysAndRedrawTest : testsupport::PrintingTest {
+    testsupport::SteppingClock clock{0.25};
+    app::Form1 form;
+    void SetUp() override { form.Form_Load(); }
+    // What the result holder shows: the drawing Print and Copy take.
+    QString Shown() const
+    {
+        QStringList ops;
+        for (const platform::DrawOp& op : form.BarcodeToPrint().Ops())
+            ops << QStringLiteral("%1,%2,%3,%4").arg(int(op.kind)).arg(op.box.x()).arg(op.box.width()).arg(op.text ? op.text->pixelSize : 0);
+        return ops.join(QLatin1Char(' '));
+    }
+};
+
+} // namespace
+
+TEST_F(WindowKeysAndRedrawTest, EveryOptionThatChangesTheDrawing_RedrawsAtOnce)
+{
+    form.Text1->setText(QStringLiteral("QV-1"));
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+    };
+    const Step steps[] = {
+        {"Code 39 picked", [&] { form.Option2->setChecked(true); }},
+        {"Code 128-1 picked", [&] { form.Option4->setChecked(true); }},
+        {"the text below the bars", [&] { form.Check2->setChecked(!form.Check2->isChecked()); }},
+        {"the width", [&] { form.Text9->setText(QStringLiteral("1600")); }},
+        {"Code 128 B picked", [&] { form.Option1->setChecked(true); }},
+        {"the font size", [&] { form.Text3->setText(QStringLiteral("14")); }},
+    };
+    for (const Step& s : steps) {
+        const QString before = Shown();
+        s.change();
+        EXPECT_NE(Shown(), before) << s.what;
+        EXPECT_EQ(form.BarcodeToPrint().Ops().size(), app::GenerateSymbol(form.ReadRequest()).drawing.Ops().size()) << s.what;
+    }
+}
+
+TEST_F(WindowKeysAndRedrawTest, MenusShowTheirShortcuts_EnterDraws_EscClosesTheChooser)
+{
+    const std::pair<QAction*, QKeySequence> keys[] = {
+        {form.PrintTemp, QKeySequence(QStringLiteral("Ctrl+P"))},
+        {form.SaveAs, QKeySequence(QStringLiteral("Ctrl+Shift+S"))},
+        {form.Exit, QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {form.Help2, QKeySequence(QStringLiteral("F1"))},
+    };
+    for (const auto& [action, key] : keys)
+        EXPECT_EQ(action->shortcut(), key) << action->text().toStdString();
+
+    form.Text1->setText(QStringLiteral("ENTER"));
+    form.Picture2.Cls();
+    form.Picture2.SetPicture(std::nullopt);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(form.Text1, &enter);
+    EXPECT_TRUE(form.Picture2.Picture().has_value()) << "Enter in the text box runs Bar Code";
+
+    form.FileOpen_Click();
+    ASSERT_TRUE(form.Chooser);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(form.Chooser->Text2, &esc); // from the path box, which leaves Esc to its window
+    QApplication::processEvents();
+    EXPECT_TRUE(!form.Chooser || !form.Chooser->isVisible());
+}
+
+TEST_F(WindowKeysAndRedrawTest, Runs_PutBackTheTypedText_AndSayHowTheyEnded)
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("codes.txt")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("A1\r\nB2\r\n");
+    f.close();
+    form.Text1->setText(QStringLiteral("typed by hand"));
+    form.Text5->setText(f.fileName());
+    form.Command4_Click();
+    EXPECT_EQ(form.Text1->text(), QStringLiteral("typed by hand"));
+
+    form.Text1->setText(QStringLiteral("L-"));
+    form.Text21->setText(QStringLiteral("1"));
+    form.Text22->setText(QStringLiteral("4"));
+    form.Command8_Click();
+    EXPECT_EQ(form.Progress->text(), QStringLiteral("Printed 3 labels"));
+    EXPECT_EQ(form.Text1->text(), QStringLiteral("L-"));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+}
