@@ -246,13 +246,13 @@ bool IsBlackAndWhite(const Drawing& d)
     return true;
 }
 
-bool WritePng(const Drawing& drawing, const QImage& image, QIODevice& device)
+bool WritePng(const Drawing& drawing, const QImage& image, platform::AtomicFile& file)
 {
     if (IsBlackAndWhite(drawing)) {
         const QByteArray png = MonoPng(image, image.dotsPerMeterX());
-        return !png.isEmpty() && device.write(png) == png.size();
+        return !png.isEmpty() && file.Write(png);
     }
-    QImageWriter writer(&device, "png");
+    QImageWriter writer(file.Device(), "png");
     return writer.write(image);
 }
 
@@ -379,19 +379,16 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QStri
     QString reason;
     if (!file.Create(QFileInfo(path).absolutePath(), TempSuffix(format), reason))
         return cannot(reason);
-    QIODevice& device = *file.Device();
     bool written = true;
     switch (format) {
     case ExportFormat::Png:
-        written = WritePng(drawing, image, device);
+        written = WritePng(drawing, image, file);
         break;
-    case ExportFormat::Svg: {
-        const QByteArray svg = ExportSvg(drawing);
-        written = device.write(svg) == svg.size();
+    case ExportFormat::Svg:
+        written = file.Write(ExportSvg(drawing));
         break;
-    }
     case ExportFormat::Pdf:
-        written = WriteExportPdf(drawing, device);
+        written = WriteExportPdf(drawing, *file.Device());
         break;
     }
     if (!written || !(reason = file.WriteError()).isEmpty() || !(reason = file.Flush()).isEmpty() ||

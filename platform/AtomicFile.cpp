@@ -27,8 +27,8 @@ const QString kTempPrefix = QStringLiteral(".Quorvane-");
 // The pid in the name tells RemoveAbandoned whose file it is.
 QString TempName(const QString& suffix)
 {
-    return kTempPrefix + QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-') +
-           QString::number(QRandomGenerator::global()->generate(), 36) + suffix;
+    static const QString pid = QString::number(QCoreApplication::applicationPid()); // asked once, not per file
+    return kTempPrefix + pid + QLatin1Char('-') + QString::number(QRandomGenerator::global()->generate(), 36) + suffix;
 }
 
 #ifdef Q_OS_UNIX
@@ -67,12 +67,7 @@ bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& r
             return false;
         }
         ::flock(fd, LOCK_EX | LOCK_NB); // held until the file is closed: the job is alive
-        if (!file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            ::unlink(Native(path).constData());
-            reason = file_.errorString();
-            return false;
-        }
+        fd_ = fd;
 #else
         file_.setFileName(path);
         if (!file_.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
@@ -90,8 +85,42 @@ bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& r
     return false;
 }
 
+QIODevice* AtomicFile::Device()
+{
+#ifdef Q_OS_UNIX
+    if (fd_ >= 0 && !fdInFile_ && file_.open(fd_, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
+        fdInFile_ = true;
+#endif
+    return &file_;
+}
+
+bool AtomicFile::Write(const QByteArray& bytes)
+{
+#ifdef Q_OS_UNIX
+    if (fd_ >= 0 && !fdInFile_) {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fd_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                writeErrno_ = n < 0 ? errno : EIO;
+                return false;
+            }
+            done += n;
+            written_ += n;
+        }
+        return true;
+    }
+#endif
+    return Device()->write(bytes) == bytes.size();
+}
+
 QString AtomicFile::WriteError() const
 {
+#ifdef Q_OS_UNIX
+    if (writeErrno_ != 0)
+        return Reason(writeErrno_);
+#endif
     return file_.error() == QFileDevice::NoError ? QString() : file_.errorString();
 }
 
@@ -99,23 +128,45 @@ QString AtomicFile::Flush()
 {
     if (tempPath_.isEmpty())
         return QStringLiteral("the file was never created");
-    if (file_.flush() && file_.error() == QFileDevice::NoError && file_.size() > 0)
+    if (!file_.isOpen()) { // written straight to the descriptor
+        if (const QString error = WriteError(); !error.isEmpty())
+            return error;
+        return written_ > 0 ? QString() : QStringLiteral("nothing was written");
+    }
+    // The device's place is what was written: asking the file for its size
+    // would cost a call for nothing.
+    if (file_.flush() && file_.error() == QFileDevice::NoError && file_.pos() > 0)
         return {};
     return file_.error() != QFileDevice::NoError ? file_.errorString() : QStringLiteral("nothing was written");
 }
 
+int AtomicFile::handle() const { return file_.isOpen() ? file_.handle() : fd_; }
+
 QString AtomicFile::Sync()
 {
 #ifdef Q_OS_UNIX
-    if (::fsync(file_.handle()) != 0)
+    if (::fsync(handle()) != 0)
         return Reason(errno);
 #endif
     return {};
 }
 
-bool AtomicFile::ReplaceAs(const QString& target, QString& reason)
+void AtomicFile::closeFile()
 {
     file_.close();
+#ifdef Q_OS_UNIX
+    if (fd_ >= 0 && !fdInFile_)
+        ::close(fd_);
+#endif
+    fd_ = -1;
+    fdInFile_ = false;
+    written_ = 0;
+    writeErrno_ = 0;
+}
+
+bool AtomicFile::ReplaceAs(const QString& target, QString& reason)
+{
+    closeFile();
 #ifdef Q_OS_UNIX
     // rename() puts the new file in place of whatever has the name in one
     // step, and replaces a symlink itself rather than what it points to.
@@ -142,7 +193,7 @@ bool AtomicFile::ReplaceAs(const QString& target, QString& reason)
 
 AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
 {
-    file_.close();
+    closeFile();
 #ifdef Q_OS_UNIX
     // A hard link never replaces what is there, a symlink included.
     const auto hold = HoldOffStop(); // named and no longer temporary, or neither
@@ -189,7 +240,7 @@ void AtomicFile::forget()
 
 void AtomicFile::Discard()
 {
-    file_.close();
+    closeFile();
     if (!tempPath_.isEmpty()) {
 #ifdef Q_OS_UNIX
         ::unlink(Native(tempPath_).constData());

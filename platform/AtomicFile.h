@@ -23,7 +23,12 @@ public:
     // Creates the temporary file in an existing folder; its name ends in
     // `suffix`. False with the reason when it can't.
     bool Create(const QString& folder, const QString& suffix, QString& reason);
-    QIODevice* Device() { return &file_; }
+    // The file as a device, for writers that stream (a PDF).
+    QIODevice* Device();
+    // Writes bytes made whole beforehand straight to the file: no buffer,
+    // and none of the calls a device makes to learn the file's size and
+    // place. False when they could not all be written (WriteError says why).
+    bool Write(const QByteArray& bytes);
     bool IsCreated() const { return !tempPath_.isEmpty(); }
     // An error writing so far, or empty.
     QString WriteError() const;
@@ -54,10 +59,18 @@ public:
     static QString SyncFileSystem(const QString& folder);
 
 private:
-    void forget(); // the file has its final name: nothing to discard
+    void forget();    // the file has its final name: nothing to discard
+    void closeFile(); // the descriptor or the device, whichever holds the file
+    int handle() const;
 
     QString tempPath_;
     QFile file_;
+    // On Unix the file is a descriptor until a device is asked for; then
+    // the device owns it.
+    int fd_ = -1;
+    bool fdInFile_ = false;
+    qint64 written_ = 0;
+    int writeErrno_ = 0;
 };
 
 // A path as the system shows it.
