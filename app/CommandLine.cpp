@@ -167,7 +167,7 @@ Command ParseExport(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("export"), args,
                                  {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots"},
-                                 {"--text-below", "--verify"});
+                                 {"--text-below", "--verify", "--strict"});
     if (const std::optional<Command> done = ErrorOrHelp(p))
         return *done;
     if (!p.positional.isEmpty())
@@ -181,6 +181,7 @@ Command ParseExport(const QStringList& args)
     c.output = Value(p, "--output");
     c.textBelow = p.flags.contains(QStringLiteral("--text-below"));
     c.verify = p.flags.contains(QStringLiteral("--verify"));
+    c.strict = p.flags.contains(QStringLiteral("--strict"));
 
     const QString types = ExportTypeNames().join(QStringLiteral(", "));
     if (c.type.isEmpty())
@@ -220,7 +221,7 @@ Command ParseExport(const QStringList& args)
 
 Command ParsePrint(const QStringList& args)
 {
-    const Parsed p = ReadOptions(QStringLiteral("print"), args, {"--printer"}, {});
+    const Parsed p = ReadOptions(QStringLiteral("print"), args, {"--printer"}, {"--strict"});
     if (const std::optional<Command> done = ErrorOrHelp(p))
         return *done;
     if (p.positional.isEmpty() || p.positional.front().isEmpty())
@@ -232,6 +233,7 @@ Command ParsePrint(const QStringList& args)
     c.kind = Command::Print;
     c.file = p.positional.front();
     c.printer = Value(p, "--printer");
+    c.strict = p.flags.contains(QStringLiteral("--strict"));
     return c;
 }
 
@@ -309,7 +311,7 @@ QString CommandLineHelp()
                "Usage:\n"
                "  quorvane                 open the window\n"
                "  quorvane FILE            batch-print FILE with the stored options and exit\n"
-               "  quorvane print FILE [--printer NAME]\n"
+               "  quorvane print FILE [--printer NAME] [--strict]\n"
                "                           the same, on the printer NAME\n"
                "  quorvane export --type TYPE --text TEXT --output FILE [options]\n"
                "                           save one barcode as a PNG, SVG or PDF file\n"
@@ -325,6 +327,8 @@ QString CommandLineHelp()
                "  --module-dots N   pixels per module of a PNG file, %4 to %5, instead of the\n"
                "                    whole number nearest to the module's size at --dpi\n"
                "  --text-below      print the text under the bars\n"
+               "  --strict          (export and print) a barcode that would hold another text\n"
+               "                    than was typed (a 0 added, a check digit replaced) fails\n"
                "  --verify          read every barcode back; one that does not scan as its\n"
                "                    text fails the export and is not written\n"
                "\n"

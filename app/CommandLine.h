@@ -38,6 +38,7 @@ struct Command {
     int moduleDots = 0;  // PNG only; 0: the nearest whole number at dpi
     bool textBelow = false;
     bool verify = false; // read every barcode back; one that doesn't scan as its text fails
+    bool strict = false; // export and print: a barcode that would hold another text than was typed fails
 
     // Print: the file to batch-print, and the printer (empty: the stored one).
     QString file;

@@ -51,7 +51,7 @@ SymbolRequest ExportRequest(Symbology symbology, const QString& text, bool textB
     return ReadSizeFields(symbology, text, QStringLiteral("1.4"), QStringLiteral("8"), QStringLiteral("800"), textBelow);
 }
 
-SymbolFile DrawForFile(const SymbolRequest& request, bool verify)
+SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict)
 {
     const Symbol symbol = GenerateSymbol(request);
     const QString caption = QLatin1String(RowOf(request.symbology).caption);
@@ -70,7 +70,10 @@ SymbolFile DrawForFile(const SymbolRequest& request, bool verify)
                     platform::Failure{platform::kDoesNotScan,
                                       QStringLiteral("the %1 barcode of \"%2\" %3").arg(caption, Shown(request.text), scan.Text())}};
     }
-    return {drawing, {}};
+    const QString note = HoldsOtherText(request.symbology, request.text);
+    if (strict && !note.isEmpty())
+        return {{}, platform::Failure{platform::kNotAsTyped, note}, {}};
+    return {drawing, {}, note};
 }
 
 int RunExport(const Command& command)
@@ -86,7 +89,10 @@ int RunExport(const Command& command)
             Tell(written ? QStringLiteral("Stopped; %1 was written whole before the stop.").arg(output)
                          : QStringLiteral("Stopped; nothing was written to %1.").arg(output));
         });
-        const SymbolFile file = DrawForFile(ExportRequest(command.symbology, command.text, command.textBelow), command.verify);
+        const SymbolFile file =
+            DrawForFile(ExportRequest(command.symbology, command.text, command.textBelow), command.verify, command.strict);
+        if (!file.note.isEmpty())
+            Tell(file.note);
         if (file.failure) {
             Tell(file.failure->text + QStringLiteral("; nothing was written to %1").arg(output));
             return 1;
@@ -119,7 +125,9 @@ int RunExport(const Command& command)
     const output::BatchExportReport report = output::ExportBatch(
         command.batch,
         [&](const QString& line, platform::Drawing& drawing) -> output::ExportResult {
-            SymbolFile file = DrawForFile(ExportRequest(command.symbology, line, command.textBelow), command.verify);
+            SymbolFile file = DrawForFile(ExportRequest(command.symbology, line, command.textBelow), command.verify, command.strict);
+            if (!file.note.isEmpty())
+                Tell(file.note);
             if (file.failure)
                 return output::ExportFailure{output::ExportFailure::LineFailed, file.failure->text};
             drawing = std::move(file.drawing);

@@ -15,8 +15,11 @@ namespace app {
 struct SymbolFile {
     platform::Drawing drawing;
     platform::MaybeFailure failure;
+    QString note; // the symbol holds another text than was typed, and why; empty when not
 };
-SymbolFile DrawForFile(const SymbolRequest& request, bool verify);
+// `strict`: a symbol that would hold another text than was typed is a
+// failure too.
+SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict = false);
 
 // The request an export makes of a text: the symbology's natural size
 // (Text9 "800"), the design's height and font size, the text below when asked.

@@ -43,7 +43,7 @@ QString SizeProblem(const StoredOptions& stored)
 
 } // namespace
 
-bool PrintFileUnattended(const QString& path, const QString& printerName)
+bool PrintFileUnattended(const QString& path, const QString& printerName, bool strict)
 {
     const StoredOptions stored = ReadStoredOptions();
     if (const QString problem = SizeProblem(stored); !problem.isEmpty()) {
@@ -78,7 +78,15 @@ bool PrintFileUnattended(const QString& path, const QString& printerName)
     current.SelectByName(printer);
     const SymbolRequest options = stored.Request(QString());
     return output::PrintListing({path, stored.linePattern, stored.keepPattern}, current,
-                                [&options](const QString& code) { return ListingBarcode(options, code); })
+                                [&options, strict](const QString& code) {
+                                    output::Barcode barcode = ListingBarcode(options, code);
+                                    if (barcode.failure)
+                                        return barcode;
+                                    barcode.note = HoldsOtherText(options.symbology, code);
+                                    if (strict && !barcode.note.isEmpty())
+                                        return output::Barcode{{}, platform::Failure{platform::kNotAsTyped, barcode.note}, {}};
+                                    return barcode;
+                                })
         .AllAsAsked();
 }
 

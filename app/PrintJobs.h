@@ -19,6 +19,9 @@ output::Barcode ListingBarcode(const SymbolRequest& options, const QString& code
 // the stored choice), the file's path stored as the window's File Path is.
 // True when every line printed as asked. Everything said goes through the
 // message sink (stderr in an unattended run).
-bool PrintFileUnattended(const QString& path, const QString& printerName);
+// `strict`: a code whose barcode would hold another text than the code
+// (a 0 added, a check digit replaced) gets no barcode and fails the run;
+// without it such a line is named on stderr.
+bool PrintFileUnattended(const QString& path, const QString& printerName, bool strict = false);
 
 } // namespace app

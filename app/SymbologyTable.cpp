@@ -129,7 +129,9 @@ const QString kCodabarData = QStringLiteral("0123456789-$:/.+");
 
 ScanExpectation ReadCode25(const QString& text)
 {
-    ScanExpectation e{QStringLiteral("ITF"), text.size() % 2 ? text + QLatin1Char('0') : text, {}};
+    ScanExpectation e{QStringLiteral("ITF"), text.size() % 2 ? text + QLatin1Char('0') : text, {}, {}};
+    if (text.size() % 2)
+        e.note = QStringLiteral("a 0 was added: Code 2/5 needs an even number of digits");
     if (e.text.size() < kItfReaderMinimum && OnlyOf(e.text, QStringLiteral("0123456789"))) {
         const symbologies::Interleaved25Result r = symbologies::Interleaved25Pattern(e.text);
         if (!r.error)
@@ -140,7 +142,7 @@ ScanExpectation ReadCode25(const QString& text)
 
 ScanExpectation ReadCodabar(const QString& text)
 {
-    ScanExpectation e{QStringLiteral("Codabar"), text.toUpper(), {}};
+    ScanExpectation e{QStringLiteral("Codabar"), text.toUpper(), {}, {}};
     if (!e.text.isEmpty() && e.text.size() < kCodabarReaderMinimum && OnlyOf(e.text, kCodabarData))
         e.widthsPattern = symbologies::CodabarPattern(e.text);
     return e;
@@ -156,9 +158,20 @@ ScanExpectation ReadEan(const QString& text)
 {
     if (text.size() < 7)
         return {};
-    if (text.size() <= 11)
-        return {QStringLiteral("EAN-8"), symbologies::EanWithCheckDigit(text.left(7))};
-    return {QStringLiteral("EAN-13"), symbologies::EanWithCheckDigit(text.left(12))};
+    const bool eight = text.size() <= 11;
+    const qsizetype data = eight ? 7 : 12;
+    ScanExpectation e{eight ? QStringLiteral("EAN-8") : QStringLiteral("EAN-13"),
+                      symbologies::EanWithCheckDigit(text.left(data)), {}, {}};
+    // A typed check digit that is not the right one is replaced; digits
+    // past the check digit's place are not used.
+    if (text.size() == data + 1 && text.back() != e.text.back())
+        e.note = QStringLiteral("the check digit typed, %1, was replaced").arg(text.back());
+    else if (text.size() > data + 1)
+        e.note = QStringLiteral("%1 of the first %2 digits; %3 digits were not used")
+                     .arg(e.format)
+                     .arg(data)
+                     .arg(text.size() - data);
+    return e;
 }
 
 // ------------------------------------------------------------------ the rows
@@ -217,6 +230,15 @@ std::optional<Symbology> SymbologyNamed(const QString& name)
 output::ScanExpectation ExpectedScan(Symbology symbology, const QString& text)
 {
     return RowOf(symbology).expectedScan(text);
+}
+
+QString HoldsOtherText(Symbology symbology, const QString& typed)
+{
+    const output::ScanExpectation e = ExpectedScan(symbology, typed);
+    if (e.note.isEmpty())
+        return {};
+    return QStringLiteral("the %1 barcode of \"%2\" holds %3 (%4)")
+        .arg(QString::fromUtf8(RowOf(symbology).caption), typed, e.text, e.note);
 }
 
 } // namespace app

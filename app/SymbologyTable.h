@@ -59,5 +59,9 @@ std::optional<Symbology> SymbologyNamed(const QString& name);
 
 // What a reader should read from the symbol the request draws.
 output::ScanExpectation ExpectedScan(Symbology symbology, const QString& text);
+// When the symbol of a text holds another text than was typed (a 0 added,
+// a check digit replaced, digits not used), says so in a line that names
+// the symbology and both texts; else empty.
+QString HoldsOtherText(Symbology symbology, const QString& typed);
 
 } // namespace app

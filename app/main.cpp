@@ -121,7 +121,7 @@ int main(int argc, char* argv[])
         if (const QString problem = platform::SettingsFileProblem(app::kOptionsApp); !problem.isEmpty())
             platform::ShowNotice(QStringLiteral("The settings can't be read: %1.").arg(problem));
         // No window: the file prints straight from the stored options.
-        return app::PrintFileUnattended(command.file.trimmed(), command.printer) && g_pathsTold ? 0 : 1;
+        return app::PrintFileUnattended(command.file.trimmed(), command.printer, command.strict) && g_pathsTold ? 0 : 1;
     }
 
     app::Form1 window;

@@ -106,6 +106,8 @@ ListingResult PrintListing(const BatchOptions& options, platform::Printer& print
                 platform::ReportFailure(where + QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(*code), barcode.failure->text));
             else
                 platform::MsgBox(where + barcode.failure->text);
+        } else if (!barcode.note.isEmpty()) {
+            platform::ReportFailure(QStringLiteral("%1:%2: %3").arg(shownPath).arg(reader.LineNumber()).arg(barcode.note));
         }
         // A code whose barcode failed gets none under it: a message or half
         // a symbol in its place would be taken for the code's barcode.

@@ -35,6 +35,7 @@ struct BatchOptions {
 struct Barcode {
     platform::Drawing drawing;
     platform::MaybeFailure failure;
+    QString note; // the barcode holds another text than the code: told with its line where only a log shows it
 };
 using BarcodeMaker = std::function<Barcode(const QString& code)>;
 

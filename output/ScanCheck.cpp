@@ -97,6 +97,8 @@ QString ScanResult::Text() const
 {
     switch (verdict) {
     case Verdict::Scans:
+        if (!note.isEmpty())
+            return QStringLiteral("scans as %1 (%2)").arg(expected, note);
         return byWidths ? QStringLiteral("scans (its bar widths match; zxing-cpp does not read so short a symbol)")
                         : QStringLiteral("scans");
     case Verdict::DoesNotScan:
@@ -113,6 +115,7 @@ ScanResult ScanImage(const QImage& image, const ScanExpectation& expected)
 {
     ScanResult result;
     result.expected = expected.text;
+    result.note = expected.note;
     const ZXing::BarcodeFormat format = ZXing::BarcodeFormatFromString(expected.format.toStdString());
     if (format == ZXing::BarcodeFormat::None || image.isNull() || qint64(image.width()) * image.height() > kMaxPixels)
         return result;
@@ -150,6 +153,7 @@ ScanResult ScanCheck(const platform::Drawing& drawing, const ScanExpectation& ex
     if (drawing.IsEmpty()) {
         ScanResult nothing;
         nothing.expected = expected.text;
+        nothing.note = expected.note;
         return nothing;
     }
     bool wholeModules = false;

@@ -34,6 +34,9 @@ struct ScanExpectation {
     // element widths, which the picture's bars are measured against
     // instead. Empty when the reader decides alone.
     QString widthsPattern;
+    // Why the symbol holds another text than was typed (a 0 added, a check
+    // digit replaced, digits not used), or empty when it holds what was typed.
+    QString note;
 };
 
 struct ScanResult {
@@ -42,11 +45,13 @@ struct ScanResult {
     QString read;     // what the reader read; empty when it found no symbol
     QString expected; // what it should have read
     bool byWidths = false; // Scans: confirmed by its widths, not by the reader
+    QString note;          // why what it holds is not what was typed, or empty
 
     bool Scans() const { return verdict == Verdict::Scans; }
     // True when the symbol was found not to scan (DoesNotScan, WrongText).
     bool Fails() const { return verdict == Verdict::DoesNotScan || verdict == Verdict::WrongText; }
-    // "scans", "does not scan", what it reads instead, or why it was not checked.
+    // "scans" ("scans as X (why)" when it holds other than was typed), "does
+    // not scan", what it reads instead, or why it was not checked.
     QString Text() const;
 };
 

@@ -25,5 +25,6 @@ inline constexpr int kTooLongToDraw = 1001;  // wider than the widest surface
 inline constexpr int kNotDrawable = 1002;    // the symbology takes no symbol of this text
 inline constexpr int kDoesNotScan = 1003;    // drawn, but a reader does not read it back
 inline constexpr int kPrintFailed = 1004;    // the job did not go out (the printer, the page)
+inline constexpr int kNotAsTyped = 1005;     // the symbol would hold another text than was typed (--strict)
 
 } // namespace platform

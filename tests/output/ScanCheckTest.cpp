@@ -52,7 +52,8 @@ TEST(ScanCheck, WhatEverySymbologyDraws_Scans)
             const ScanResult r = output::ScanCheck(drawing, app::ExpectedScan(c.symbology, text));
             EXPECT_EQ(r.expected, QString::fromLatin1(c.expected));
             EXPECT_TRUE(r.Scans()) << r.Text().toStdString();
-            EXPECT_EQ(r.Text(), "scans");
+            // "scans", or "scans as ..." where the symbol holds another text than typed
+            EXPECT_TRUE(r.Text().startsWith(QLatin1String("scans"))) << r.Text().toStdString();
         }
     }
 }

@@ -83,3 +83,29 @@ TEST_F(UnattendedMessagesTest, AStoreThatCantBeRead_IsSaidAtStart_AndTheRunGoesO
     EXPECT_TRUE(r.err.contains(QLatin1String("a link to nothing"))) << r.err.toStdString();
     EXPECT_FALSE(QDir(pdfDir).entryList(QDir::Files).isEmpty());
 }
+
+TEST_F(UnattendedMessagesTest, ABarcodeHoldingAnotherText_IsNamed_AndFailsWithStrict)
+{
+    Store("type1", QStringLiteral("False"));
+    Store("type5", QStringLiteral("True"));
+    Store("line", QStringLiteral("*"));
+    const QString listing = writeFile(QStringLiteral("odd.txt"), "*1234\r\n*123\r\n");
+    const testsupport::ProgramRun plain = quorvane({QStringLiteral("print"), listing});
+    EXPECT_EQ(plain.exitCode, 0) << plain.err.toStdString();
+    EXPECT_TRUE(plain.err.contains(listing + QStringLiteral(":2: the Code 2/5 barcode of \"123\" holds 1230 (a 0 was added")))
+        << plain.err.toStdString();
+    const testsupport::ProgramRun strict = quorvane({QStringLiteral("print"), listing, QStringLiteral("--strict")});
+    EXPECT_EQ(strict.exitCode, 1) << strict.err.toStdString();
+    EXPECT_TRUE(strict.err.contains(listing + QStringLiteral(":2: the Code 2/5 barcode"))) << strict.err.toStdString();
+
+    const QString svg = work.filePath(QStringLiteral("odd.svg"));
+    const QStringList exportOdd{QStringLiteral("export"), QStringLiteral("--type"), QStringLiteral("code25"),
+                                QStringLiteral("--text"), QStringLiteral("123"), QStringLiteral("--output"), svg};
+    const testsupport::ProgramRun named = quorvane(exportOdd);
+    EXPECT_EQ(named.exitCode, 0) << named.err.toStdString();
+    EXPECT_TRUE(named.err.contains(QLatin1String("holds 1230"))) << named.err.toStdString();
+    QFile::remove(svg);
+    const testsupport::ProgramRun refused = quorvane(exportOdd + QStringList{QStringLiteral("--strict")});
+    EXPECT_EQ(refused.exitCode, 1) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(svg)) << "nothing written for it";
+}
