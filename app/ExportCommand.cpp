@@ -76,6 +76,29 @@ SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict)
     return {drawing, {}, note};
 }
 
+QString SuggestedFileName(const QString& text)
+{
+    constexpr qsizetype kLongest = 60;
+    QString name;
+    for (const QChar c : text.left(kLongest))
+        name += c.isPrint() && !QStringLiteral("/\\:*?\"<>|").contains(c) ? c : QLatin1Char('_');
+    name = name.trimmed();
+    while (name.startsWith(QLatin1Char('.')) || name.startsWith(QLatin1Char('-')))
+        name.remove(0, 1); // no hidden file, no name read as an option
+    return name.isEmpty() ? QStringLiteral("barcode") : name;
+}
+
+QString WithExtensionOf(const QString& path, const QString& filter)
+{
+    if (output::ExportFormatOf(path))
+        return path;
+    const qsizetype star = filter.lastIndexOf(QLatin1String("*."));
+    const qsizetype end = filter.indexOf(QLatin1Char(')'), star);
+    if (star < 0 || end < 0)
+        return path;
+    return path + filter.mid(star + 1, end - star - 1);
+}
+
 int RunExport(const Command& command)
 {
     const QtRemarksSilenced quiet;

@@ -25,6 +25,14 @@ SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict = 
 // (Text9 "800"), the design's height and font size, the text below when asked.
 SymbolRequest ExportRequest(Symbology symbology, const QString& text, bool textBelow);
 
+// A file name for a barcode's text, for Save As to suggest: the text with
+// the characters no file name takes (and control characters) made "_",
+// at most 60 characters, "barcode" for a text that leaves nothing.
+QString SuggestedFileName(const QString& text);
+// The path with the extension of the type picked in the dialog's filter
+// ("... (*.svg)") added, unless it already ends in one an export writes.
+QString WithExtensionOf(const QString& path, const QString& filter);
+
 // Carries out `quorvane export ...`: writes the file (or one per line),
 // tells every problem on stderr, and returns the exit status: 0 when every
 // file was written as asked, 1 otherwise.

@@ -331,6 +331,10 @@ void Form2::Text2_Change()
 
 void Form2::Command1_Click()
 {
+    // A name typed without its folder is the current folder's: stored as
+    // such, so the next run from another folder still finds it.
+    if (!Text2->text().trimmed().isEmpty() && QDir::isRelativePath(Text2->text()))
+        Text2->setText(QDir::current().absoluteFilePath(Text2->text()));
     const QString path = Text2->text();
     if (path.isEmpty()) {
         platform::MsgBox(QStringLiteral("Please Speicify a file "));

@@ -18,6 +18,8 @@ void Form1::FileOpen_Click()
     // What is picked or typed in the chooser becomes the batch file at once.
     Chooser = new app::Form2([this](const QString& path) { Text5->setText(path); }, this);
     Chooser->Form_Load();
+    // Over the main window, not at the screen's corner.
+    Chooser->move(frameGeometry().center() - Chooser->rect().center());
     Chooser->show();
 }
 

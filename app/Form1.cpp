@@ -263,7 +263,15 @@ void Form1::buildStatusLine()
     statusBar()->addWidget(JobLinks);
     statusBar()->addPermanentWidget(Progress);
     statusBar()->addPermanentWidget(StopButton);
-    connect(JobLinks, &QLabel::linkActivated, this, [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    connect(JobLinks, &QLabel::linkActivated, this, [this](const QString& link) {
+        // Without a PDF viewer or a file manager the click would do nothing
+        // visible: the status line says so.
+        if (!QDesktopServices::openUrl(QUrl(link))) {
+            jobText_ = QStringLiteral("Nothing on this desktop opens %1").arg(QDir::toNativeSeparators(QUrl(link).toLocalFile()));
+            JobStatus->setToolTip(jobText_);
+            elideJobStatus();
+        }
+    });
 }
 
 void Form1::ShowJobStatus(const QString& text, const QString& pdfPath)
@@ -692,11 +700,20 @@ void Form1::SaveAs_Click()
         platform::MsgBox(QStringLiteral("There is no barcode to save: %1").arg(file.failure->text));
         return;
     }
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save Bar Code As"), QString(),
-        QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
-    if (!path.isEmpty())
-        SaveBarcode(file.drawing, path);
+    // The name suggested comes from the barcode's text; the type picked
+    // adds its extension; a name that can't be written asks again.
+    QString filter = QStringLiteral("PNG picture (*.png)");
+    QString suggested = SuggestedFileName(request.text) + QStringLiteral(".png");
+    for (;;) {
+        const QString path = QFileDialog::getSaveFileName(
+            this, QStringLiteral("Save Bar Code As"), suggested,
+            QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"), &filter);
+        if (path.isEmpty())
+            return;
+        suggested = WithExtensionOf(path, filter);
+        if (SaveBarcode(file.drawing, suggested))
+            return;
+    }
 }
 
 bool Form1::SaveBarcode(const platform::Drawing& drawing, const QString& path)

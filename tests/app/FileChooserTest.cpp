@@ -363,3 +363,14 @@ TEST_F(FileChooserTest, FileListInAnotherFolderThanTheFolderList_ClickGivesTheFi
     ClickFile(chooser, QStringLiteral("inner.txt"));
     EXPECT_EQ(form.Text5->text(), Native(files.filePath(QStringLiteral("sub/inner.txt"))));
 }
+
+TEST_F(FileChooserTest, ATypedNameIsStoredWithItsFolder_AndTheChooserOpensOverTheWindow)
+{
+    app::Form2& chooser = Open();
+    EXPECT_TRUE(form.frameGeometry().contains(chooser.geometry().center())) << "over the main window";
+    chooser.Text2->setText(QStringLiteral("orders.txt"));
+    chooser.Command1->click();
+    const QString absolute = QDir::current().absoluteFilePath(QStringLiteral("orders.txt"));
+    EXPECT_EQ(Stored(QStringLiteral("FilePath")), absolute);
+    EXPECT_EQ(form.Text5->text(), absolute) << "the batch file is the same whatever folder the next run starts in";
+}
