@@ -81,6 +81,7 @@ Form1::Form1(QWidget* parent)
     buildStatusLine();
     connectHandlers();
     FitCaptions(centralWidget(), {Option4, LabelWidth}); // those two lie mostly outside their frames
+    MakeUnreachable(centralWidget());
     // The design size is the controls' area; the menu bar and the status
     // line come on top of it.
     resize(TwipsToPx(kClientWidthTwips), height());
@@ -209,6 +210,21 @@ void Form1::buildControls()
     Text2 = new QPlainTextEdit(client);
     Text2->setVisible(false);
     Text2->setPlainText(HelpText());
+}
+
+void Form1::MakeUnreachable(QWidget* top)
+{
+    // A control the design puts (mostly) outside its frame is cut off by
+    // the frame: a sliver of it must not take a click, nor Tab the focus,
+    // since the user can't see what it is. The controls still work from
+    // the program and the stored settings.
+    for (QWidget* w : top->findChildren<QWidget*>()) {
+        const QWidget* parent = w->parentWidget();
+        if (!parent || parent->rect().contains(w->geometry().center()))
+            continue;
+        w->setFocusPolicy(Qt::NoFocus);
+        w->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
 }
 
 void Form1::buildMenus()

@@ -232,6 +232,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void MakeUnreachable(QWidget* top);
     void connectHandlers();
     void store(const QString& key, const QString& value);
     void setOption(QRadioButton* button, bool on);
