@@ -30,7 +30,7 @@ void Form1::Command9_Click()
     Command9->setEnabled(false);
     platform::ClearClipboard();
     // Pasted next to other content, a symbol needs white of its own to scan.
-    platform::PlacePictureOnClipboard(platform::WithQuietZones(*picture, platform::QuietZonePixels(drawing)));
+    platform::PlacePictureOnClipboard(platform::WithQuietZones(*picture, platform::QuietZonePixels(drawing), platform::QuietZoneRows(drawing)));
     platform::DoEvents();
     platform::ShowNotice(
         QStringLiteral("Copy Complete, The barcode can be pasted in other windows applications now with Ctrl-V"));

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/StoredOptions.h"
 #include "app/SymbologyTable.h"
 
 #include "app/WindowLayout.h"
@@ -163,11 +164,47 @@ std::optional<Command> ErrorOrHelp(const Parsed& p)
     return c;
 }
 
+// The option of the symbology's own the command line gives, into
+// `options`; what is wrong with it, or empty. An option of another
+// symbology is refused rather than ignored.
+QString ReadOwnOption(const Parsed& p, const SymbologyRow& row, symbologies::LibraryOptions& options)
+{
+    const std::pair<const char*, OwnOption> own[] = {
+        {"--ecc", OwnOption::QrEcc}, {"--columns", OwnOption::Pdf417Columns}, {"--rectangular", OwnOption::Rectangular}};
+    QStringList takers;
+    for (const auto& [name, option] : own) {
+        const QString flag = QLatin1String(name);
+        if (!p.values.contains(flag) && !p.flags.contains(flag))
+            continue;
+        if (row.ownOption != option) {
+            for (const SymbologyRow& r : Symbologies())
+                if (r.ownOption == option)
+                    takers << QLatin1String(r.name);
+            return QStringLiteral("%1 applies to %2 only, not %3").arg(flag, takers.join(QStringLiteral(" and ")), QLatin1String(row.name));
+        }
+        const QString given = Value(p, name);
+        if (option == OwnOption::QrEcc) {
+            const std::optional<char> level = EccLevel(given);
+            if (!level)
+                return QStringLiteral("--ecc needs L, M, Q or H, not %1").arg(Quoted(given));
+            options.qrEcc = *level;
+        } else if (option == OwnOption::Pdf417Columns) {
+            const std::optional<int> n = Pdf417Columns(given);
+            if (!n || *n == 0)
+                return QStringLiteral("--columns needs a whole number from 1 to 30, not %1").arg(Quoted(given));
+            options.pdf417Columns = *n;
+        } else {
+            options.rectangular = true;
+        }
+    }
+    return {};
+}
+
 Command ParseExport(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("export"), args,
-                                 {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots"},
-                                 {"--text-below", "--verify", "--strict"});
+                                 {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc", "--columns"},
+                                 {"--text-below", "--verify", "--strict", "--rectangular"});
     if (const std::optional<Command> done = ErrorOrHelp(p))
         return *done;
     if (!p.positional.isEmpty())
@@ -190,6 +227,8 @@ Command ParseExport(const QStringList& args)
     if (!type)
         return Failed(QStringLiteral("unknown type %1: use one of %2").arg(Quoted(Value(p, "--type")), types));
     c.symbology = *type;
+    if (const QString wrong = ReadOwnOption(p, RowOf(c.symbology), c.library); !wrong.isEmpty())
+        return Failed(wrong);
     if (c.text.isEmpty() == c.batch.isEmpty())
         return Failed(c.text.isEmpty() ? QStringLiteral("export needs --text TEXT or --batch LINES")
                                        : QStringLiteral("export takes --text or --batch, not both"));
@@ -327,6 +366,9 @@ QString CommandLineHelp()
                "  --module-dots N   pixels per module of a PNG file, %4 to %5, instead of the\n"
                "                    whole number nearest to the module's size at --dpi\n"
                "  --text-below      print the text under the bars\n"
+               "  --ecc L|M|Q|H     (qr) error correction: 7, 15, 25 or 30 % (M when not given)\n"
+               "  --columns N       (pdf417) data columns, 1 to 30 (as many as fit when not given)\n"
+               "  --rectangular     (datamatrix, gs1-datamatrix) a rectangular symbol\n"
                "  --strict          (export and print) a barcode that would hold another text\n"
                "                    than was typed (a 0 added, a check digit replaced) fails\n"
                "  --verify          read every barcode back; one that does not scan as its\n"

@@ -6,6 +6,7 @@
 //   quorvane print FILE [--printer NAME]
 //   quorvane export --type TYPE (--text TEXT | --batch LINES) --output FILE
 //                   [--dpi N] [--module-dots N] [--text-below] [--verify]
+//                   [--ecc L|M|Q|H] [--columns N] [--rectangular]
 //   quorvane --help | --version
 //
 // Any other command line keeps its old meaning: all of it, joined by
@@ -16,6 +17,7 @@
 // "--" is written ./--name, or after "--".
 #pragma once
 
+#include "symbologies/LibraryCodes.h"
 #include "symbologies/Symbology.h"
 
 #include <QString>
@@ -37,6 +39,7 @@ struct Command {
     int dpi = 300;       // PNG only
     int moduleDots = 0;  // PNG only; 0: the nearest whole number at dpi
     bool textBelow = false;
+    symbologies::LibraryOptions library; // --ecc, --columns, --rectangular
     bool verify = false; // read every barcode back; one that doesn't scan as its text fails
     bool strict = false; // export and print: a barcode that would hold another text than was typed fails
 

@@ -46,9 +46,12 @@ private:
 
 } // namespace
 
-SymbolRequest ExportRequest(Symbology symbology, const QString& text, bool textBelow)
+SymbolRequest ExportRequest(const Command& command, const QString& text)
 {
-    return ReadSizeFields(symbology, text, QStringLiteral("1.4"), QStringLiteral("8"), QStringLiteral("800"), textBelow);
+    SymbolRequest r = ReadSizeFields(command.symbology, text, QStringLiteral("1.4"), QStringLiteral("8"),
+                                     QStringLiteral("800"), command.textBelow);
+    r.library = command.library;
+    return r;
 }
 
 SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict)
@@ -113,7 +116,7 @@ int RunExport(const Command& command)
                          : QStringLiteral("Stopped; nothing was written to %1.").arg(output));
         });
         const SymbolFile file =
-            DrawForFile(ExportRequest(command.symbology, command.text, command.textBelow), command.verify, command.strict);
+            DrawForFile(ExportRequest(command, command.text), command.verify, command.strict);
         if (!file.note.isEmpty())
             Tell(file.note);
         if (file.failure) {
@@ -148,7 +151,7 @@ int RunExport(const Command& command)
     const output::BatchExportReport report = output::ExportBatch(
         command.batch,
         [&](const QString& line, platform::Drawing& drawing) -> output::ExportResult {
-            SymbolFile file = DrawForFile(ExportRequest(command.symbology, line, command.textBelow), command.verify, command.strict);
+            SymbolFile file = DrawForFile(ExportRequest(command, line), command.verify, command.strict);
             if (!file.note.isEmpty())
                 Tell(file.note);
             if (file.failure)

@@ -22,8 +22,9 @@ struct SymbolFile {
 SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict = false);
 
 // The request an export makes of a text: the symbology's natural size
-// (Text9 "800"), the design's height and font size, the text below when asked.
-SymbolRequest ExportRequest(Symbology symbology, const QString& text, bool textBelow);
+// (Text9 "800"), the design's height and font size, the text below when
+// asked, and the symbology's own option as given.
+SymbolRequest ExportRequest(const Command& command, const QString& text);
 
 // A file name for a barcode's text, for Save As to suggest: the text with
 // the characters no file name takes (and control characters) made "_",

@@ -15,6 +15,7 @@
 #include "platform/Termination.h"
 #include "symbologies/Code39.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -36,6 +37,10 @@
 #include <QScreen>
 #include <QThreadPool>
 #include <QScrollArea>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QVBoxLayout>
 #include <QStatusBar>
 #include <QUrl>
@@ -57,6 +62,25 @@ QRadioButton* MakeOption(QWidget* parent, const QString& text, double l, double 
     return o;
 }
 
+// A combo box that shows its current text cut short with "…" when the box
+// is narrower than the text, as a label does, rather than clipped.
+class ElidingComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+        option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, field.width());
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    }
+};
+
 } // namespace
 
 Form1::Form1(QWidget* parent)
@@ -65,12 +89,14 @@ Form1::Form1(QWidget* parent)
       Picture2(6960, 6360, 6930, 900),
       Picture5(240, 120, 6615, 1095),
       Picture9(240, 0, 5055, 1095),
-      Picture10(720, 840, 3600, 1095)
+      Picture10(720, 840, 3600, 1095),
+      Picture11(240, 120, 6615, 1095)
 {
     setWindowTitle(QStringLiteral("Quorvane - ") + kWebAddress);
     Picture2.SetVisible(false);
     Picture5.SetVisible(false);
     Picture10.SetVisible(false);
+    Picture11.SetVisible(false);
     buildControls();
     // Stored values come back whole: a text box's default limit of 32767
     // characters would cut a longer one at start-up, and the cut text would
@@ -90,7 +116,7 @@ Form1::Form1(QWidget* parent)
 
 Form1::~Form1()
 {
-    for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10})
+    for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10, &Picture11})
         box->OnChanged = nullptr;
 }
 
@@ -112,7 +138,7 @@ void Form1::buildControls()
     Text1 = Make<QLineEdit>(client, QStringLiteral("Enter Bar Code Text here"), 120, 360, 7215, 285);
 
     Frame9 = new QFrame(client);
-    Place(Frame9, 120, 840, 7095, 1095);
+    Place(Frame9, 120, 840, 7095, kFrame9HeightTwips);
     // A symbol wider (or taller) than the frame is not cut off: the
     // surfaces sit in an area that scrolls.
     DrawingArea = new QScrollArea(Frame9);
@@ -131,6 +157,7 @@ void Form1::buildControls()
     surface(Picture9, drawings);
     surface(Picture5, drawings);
     surface(Picture1, drawings);
+    surface(Picture11, drawings);
     surface(Picture10, client);
 
     // Whether the symbol shown reads back as its text: below the drawing.
@@ -171,6 +198,7 @@ void Form1::buildControls()
 
     FrameTextOptions = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Text Options"), 2760, 240, 2295, 975);
     Check2 = Make<QCheckBox>(FrameTextOptions, QStringLiteral("Include Text in Bar Code"), 120, 360, 2055, 255);
+    buildMoreBox();
 
     FramePrinter = Make<QGroupBox>(FrameOptions, QStringLiteral("Printer Selection"), 5160, 240, 1935, 975);
     Combo1 = new QComboBox(FramePrinter);
@@ -327,6 +355,19 @@ void Form1::connectHandlers()
     connect(Text15, &QLineEdit::textChanged, this, [this] { Text15_Change(); });
     connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
     connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
+    connect(ComboMore, &QComboBox::activated, this, [this] { MoreClick(); });
+    connect(ComboEcc, &QComboBox::currentTextChanged, this, [this](const QString& level) {
+        store(QStringLiteral("qrecc"), level);
+        Redraw();
+    });
+    connect(SpinColumns, &QSpinBox::valueChanged, this, [this](int n) {
+        store(QStringLiteral("pdf417columns"), QString::number(n));
+        Redraw();
+    });
+    connect(CheckRectangular, &QCheckBox::toggled, this, [this](bool on) {
+        store(QStringLiteral("dmrectangular"), on ? QStringLiteral("1") : QStringLiteral("0"));
+        Redraw();
+    });
     for (const OptionRow& row : OptionRows()) {
         QRadioButton* o = row.button;
         connect(o, &QRadioButton::toggled, this, [this, o](bool on) {
@@ -440,6 +481,10 @@ void Form1::StartupOptions(const StoredOptions& stored)
 
     for (const OptionRow& row : OptionRows())
         setOption(row.button, stored.selected == row.symbology);
+    setOwnOptions(stored.library);
+    const int more = stored.selected ? ComboMore->findData(QLatin1String(RowOf(*stored.selected).name)) : -1;
+    ComboMore->setCurrentIndex(std::max(more, 0));
+    ShowOwnOption();
 
     Text4->setText(stored.linePattern);
     Text5->setText(stored.file);
@@ -475,6 +520,75 @@ void Form1::OptionClick()
     for (const OptionRow& row : OptionRows())
         store(QString::fromLatin1(RowOf(row.symbology).option.key),
               row.button->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    // An option button picks one of the design's symbologies: "More…" none.
+    if (ComboMore->currentIndex() != 0) {
+        const QSignalBlocker block(ComboMore);
+        ComboMore->setCurrentIndex(0);
+        store(QStringLiteral("moretype"), QString());
+        ShowOwnOption();
+    }
+}
+
+void Form1::buildMoreBox()
+{
+    ComboMore = new ElidingComboBox(FrameType);
+    Place(ComboMore, 1440, 690, 1035, 255);
+    ComboMore->setObjectName(QStringLiteral("ComboMore"));
+    ComboMore->addItem(QStringLiteral("More\u2026"));
+    for (const SymbologyRow& row : Symbologies())
+        if (row.inMoreBox)
+            ComboMore->addItem(QString::fromUtf8(row.caption), QLatin1String(row.name));
+    ComboMore->setToolTip(QStringLiteral("More bar code types"));
+    connect(ComboMore, &QComboBox::currentIndexChanged, this, [this](int i) {
+        ComboMore->setToolTip(i > 0 ? ComboMore->currentText() : QStringLiteral("More bar code types"));
+    });
+    // The list is as wide as its longest caption, wider than the box.
+    ComboMore->view()->setMinimumWidth(ComboMore->view()->sizeHintForColumn(0) + 8);
+
+    LabelOwnOption = Make<QLabel>(FrameTextOptions, QString(), 120, 630, 1380, 255);
+    ComboEcc = new QComboBox(FrameTextOptions);
+    Place(ComboEcc, 1500, 600, 600, 285);
+    ComboEcc->addItems({QStringLiteral("L"), QStringLiteral("M"), QStringLiteral("Q"), QStringLiteral("H")});
+    ComboEcc->setToolTip(QStringLiteral("L 7 %, M 15 %, Q 25 %, H 30 % of the symbol can be lost"));
+    SpinColumns = new QSpinBox(FrameTextOptions);
+    Place(SpinColumns, 1500, 600, 720, 285);
+    SpinColumns->setRange(0, 30);
+    SpinColumns->setSpecialValueText(QStringLiteral("auto"));
+    CheckRectangular = Make<QCheckBox>(FrameTextOptions, QStringLiteral("Rectangular"), 120, 630, 2055, 255);
+}
+
+void Form1::setOwnOptions(const symbologies::LibraryOptions& options)
+{
+    ComboEcc->setCurrentText(QString(QChar(options.qrEcc)));
+    SpinColumns->setValue(options.pdf417Columns);
+    CheckRectangular->setChecked(options.rectangular);
+}
+
+void Form1::ShowOwnOption()
+{
+    const OwnOption own = ComboMore->currentIndex() > 0 ? SelectedRow().ownOption : OwnOption::None;
+    LabelOwnOption->setText(own == OwnOption::QrEcc ? QStringLiteral("Error correction:")
+                            : own == OwnOption::Pdf417Columns ? QStringLiteral("Columns:")
+                                                              : QString());
+    LabelOwnOption->setVisible(own == OwnOption::QrEcc || own == OwnOption::Pdf417Columns);
+    ComboEcc->setVisible(own == OwnOption::QrEcc);
+    SpinColumns->setVisible(own == OwnOption::Pdf417Columns);
+    CheckRectangular->setVisible(own == OwnOption::Rectangular);
+}
+
+void Form1::MoreClick()
+{
+    if (ComboMore->currentIndex() > 0) {
+        for (const OptionRow& row : OptionRows())
+            setOption(row.button, false);
+        for (const OptionRow& row : OptionRows())
+            store(QString::fromLatin1(RowOf(row.symbology).option.key), QStringLiteral("False"));
+        store(QStringLiteral("moretype"), ComboMore->currentData().toString());
+    } else if (std::none_of(OptionRows().begin(), OptionRows().end(), [](const OptionRow& r) { return r.button->isChecked(); })) {
+        setOption(Option1, true); // "More…" itself: back to the first option
+    }
+    ShowOwnOption();
+    Redraw();
 }
 
 void Form1::Text1_Change() { Command1_Click(); }
@@ -536,6 +650,9 @@ void Form1::reSizeimage()
 
 const SymbologyRow& Form1::SelectedRow() const
 {
+    if (ComboMore->currentIndex() > 0)
+        if (const std::optional<Symbology> picked = SymbologyNamed(ComboMore->currentData().toString()))
+            return RowOf(*picked);
     for (const OptionRow& row : OptionRows())
         if (row.button->isChecked())
             return RowOf(row.symbology);
@@ -549,6 +666,7 @@ PictureBox& Form1::SurfaceOf(SurfaceId id)
     case SurfaceId::Picture5: return Picture5;
     case SurfaceId::Picture9: return Picture9;
     case SurfaceId::Picture10: return Picture10;
+    case SurfaceId::Picture11: return Picture11;
     }
     return Picture1;
 }
@@ -557,8 +675,12 @@ const PictureBox& Form1::SurfaceOf(SurfaceId id) const { return const_cast<Form1
 
 SymbolRequest Form1::ReadRequest() const
 {
-    return ReadSizeFields(SelectedRow().symbology, Text1->text(), Text8->text(), Text3->text(), Text9->text(),
-                          Check2->isChecked());
+    SymbolRequest r = ReadSizeFields(SelectedRow().symbology, Text1->text(), Text8->text(), Text3->text(),
+                                     Text9->text(), Check2->isChecked());
+    r.library.qrEcc = ComboEcc->currentText().at(0).toLatin1();
+    r.library.pdf417Columns = SpinColumns->value();
+    r.library.rectangular = CheckRectangular->isChecked();
+    return r;
 }
 
 PictureBox& Form1::SelectedSurface() { return SurfaceOf(SelectedRow().surface); }
@@ -599,13 +721,14 @@ void Form1::Command1_Click()
         Picture10.SetVisible(false);
     }
 
-    for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10})
+    for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10, &Picture11})
         box->Cls();
     Picture1.SetWidth(100);
     Picture2.SetWidth(100);
-    for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10})
+    for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10, &Picture11})
         box->SetPicture(std::nullopt); // every picture of the last Generate goes
     Picture5.SetVisible(false);
+    Picture11.SetVisible(false);
     Picture1.SetVisible(true);
     lastFailure_.reset();
     ++scanGeneration_; // a check still running is for a symbol no longer shown
@@ -622,7 +745,11 @@ void Form1::Command1_Click()
         Picture1.SetVisible(false);
         Picture5.Cls();
     }
-    GenerateSurfaces surfaces{Picture1, Picture5, Picture9, Picture10};
+    if (&surface == &Picture11) {
+        Picture11.SetVisible(true);
+        Picture1.SetVisible(false);
+    }
+    GenerateSurfaces surfaces{Picture1, Picture5, Picture9, Picture10, Picture11};
     const Generated generated = GenerateOn(request, surfaces);
     lastFailure_ = generated.failure;
     // The window shows what went wrong once; what its surfaces show by
@@ -667,10 +794,13 @@ void Form1::FitDrawingArea(bool growWindow)
         if (w->parentWidget() != drawings || !w->isVisible())
             continue;
         const QRect ink = w->box().CurrentDrawing().Bounds();
+        const int rows = platform::QuietZoneRows(w->box().CurrentDrawing());
         if (!ink.isEmpty())
             shown |= ink.translated(w->x() + w->ImageLeft(), w->y() + w->frameWidth())
-                         .adjusted(-w->QuietZone(), 0, w->QuietZone(), 0);
+                         .adjusted(-w->QuietZone(), -rows, w->QuietZone(), rows + 2 * w->frameWidth());
     }
+    if (growWindow)
+        fitDrawingHeight(shown.isEmpty() ? 0 : shown.bottom() + 1);
     const QSize view = DrawingArea->viewport()->size();
     drawings->resize(std::max(view.width(), shown.right() + 1), std::max(view.height(), shown.bottom() + 1));
     // A symbol wider than the frame widens the window, as far as the
@@ -682,6 +812,30 @@ void Form1::FitDrawingArea(bool growWindow)
     const int wanted = std::min(width() + missing, most);
     if (wanted > width())
         resize(wanted, height());
+}
+
+void Form1::fitDrawingHeight(int drawnHeight)
+{
+    // A symbol taller than the design's frame (a QR Code, a large height
+    // factor) makes the frame taller and moves what is below it down, as
+    // far as the screen allows; a shorter one gives the room back.
+    const int design = TwipsToPx(kFrame9HeightTwips);
+    int extra = std::max(0, drawnHeight - DrawingArea->viewport()->height() + extraHeight_);
+    if (screen() && isVisible()) {
+        const int room = screen()->availableGeometry().height() - frameGeometry().height() + extraHeight_;
+        extra = std::min(extra, std::max(room, 0));
+    }
+    extra = std::min(extra, kMaxExtraHeight);
+    const int delta = extra - extraHeight_;
+    if (delta == 0)
+        return;
+    const int below = Frame9->y() + Frame9->height();
+    for (QWidget* w : centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != Frame9 && w->y() >= below)
+            w->move(w->x(), w->y() + delta);
+    Frame9->resize(Frame9->width(), design + extra);
+    extraHeight_ = extra;
+    SetCentralHeight(centralWidget()->height() + delta);
 }
 
 void Form1::CheckScan(const SymbolRequest& request)

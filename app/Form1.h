@@ -24,6 +24,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollArea;
+class QSpinBox;
 
 namespace platform {
 class PictureBoxWidget;
@@ -72,6 +73,14 @@ public:
     QRadioButton* Option5 = nullptr; // "Code 2/5"
     QRadioButton* Option8 = nullptr; // "UPC"
     QRadioButton* Option9 = nullptr; // "EAN"
+    // "More…": the symbologies beyond the option buttons; its first item
+    // picks none (an option button is selected).
+    QComboBox* ComboMore = nullptr;
+    // The one option of the symbology picked in "More…", when it has one.
+    QLabel* LabelOwnOption = nullptr;
+    QComboBox* ComboEcc = nullptr;       // QR Code: "Error correction:" L, M, Q, H
+    QSpinBox* SpinColumns = nullptr;     // PDF417: "Columns:" auto, 1 to 30
+    QCheckBox* CheckRectangular = nullptr; // Data Matrix: "Rectangular"
     QCheckBox* Check1 = nullptr; // "Include Text in Barcode" (batch line pattern)
     QCheckBox* Check2 = nullptr; // "Include Text in Bar Code" (human-readable text)
     QComboBox* Combo1 = nullptr; // printer name
@@ -128,6 +137,7 @@ public:
     platform::PictureBox Picture5;  // Code 128-1 and Code 2/5
     platform::PictureBox Picture9;  // UPC
     platform::PictureBox Picture10; // EAN; its Tag carries the text
+    platform::PictureBox Picture11; // the symbologies of "More…"
 
     // The file chooser while it is open (it deletes itself when closed).
     QPointer<Form2> Chooser;
@@ -236,6 +246,14 @@ private:
     void connectHandlers();
     void store(const QString& key, const QString& value);
     void setOption(QRadioButton* button, bool on);
+    void buildMoreBox();
+    void fitDrawingHeight(int drawnHeight);
+    int extraHeight_ = 0; // pixels the drawing frame has grown by for a tall symbol
+    static constexpr int kMaxExtraHeight = 2000;
+    // Picks a symbology of "More…" (none: an option button is selected).
+    void MoreClick();
+    void ShowOwnOption();
+    void setOwnOptions(const symbologies::LibraryOptions& options);
 
     std::vector<platform::PictureBoxWidget*> surfaceWidgets_; // owned by their Qt parents
     std::vector<OptionRow> optionRows_;

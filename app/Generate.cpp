@@ -38,10 +38,11 @@ Symbol GenerateSymbol(const SymbolRequest& request)
 {
     auto make = [](const SurfaceGeometry& g) { return platform::Surface(g.left, g.top, g.width, g.height); };
     platform::Surface picture1 = make(kPicture1Geometry), picture5 = make(kPicture5Geometry),
-                      picture9 = make(kPicture9Geometry), picture10 = make(kPicture10Geometry);
-    GenerateSurfaces surfaces{picture1, picture5, picture9, picture10};
+                      picture9 = make(kPicture9Geometry), picture10 = make(kPicture10Geometry),
+                      picture11 = make(kPicture11Geometry);
+    GenerateSurfaces surfaces{picture1, picture5, picture9, picture10, picture11};
     const Generated g = GenerateOn(request, surfaces);
-    const platform::Surface* drawnOn[] = {&picture1, &picture5, &picture9, &picture10};
+    const platform::Surface* drawnOn[] = {&picture1, &picture5, &picture9, &picture10, &picture11};
     const platform::Surface& surface = *drawnOn[static_cast<int>(RowOf(request.symbology).surface)];
     return Symbol{surface.CurrentDrawing(), g.failure, g.tag, g.surface != nullptr};
 }

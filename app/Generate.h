@@ -7,6 +7,7 @@
 
 #include "platform/Failure.h"
 #include "platform/Surface.h"
+#include "symbologies/LibraryCodes.h"
 #include "symbologies/Symbology.h"
 
 #include <QString>
@@ -35,6 +36,7 @@ struct SymbolRequest {
     SizeField barLength = 8;      // EAN only: where its bars end, in its own scale
     SizeField width = 500;        // the pattern symbols: the width asked, 800 the natural one
     bool withText = false;        // the human-readable text with the bars
+    symbologies::LibraryOptions library; // QR's error correction, PDF417's columns, Data Matrix's shape
 };
 
 // A request from the window's fields as their texts stand: Text8 is the
@@ -49,10 +51,11 @@ struct GenerateSurfaces {
     platform::Surface& picture5;  // Code 128-1, Code 2/5 and Codabar
     platform::Surface& picture9;  // UPC
     platform::Surface& picture10; // EAN
+    platform::Surface& picture11; // the symbologies libzint encodes
 };
 
 // The picture box of the window a symbology draws on.
-enum class SurfaceId { Picture1, Picture5, Picture9, Picture10 };
+enum class SurfaceId { Picture1, Picture5, Picture9, Picture10, Picture11 };
 
 // Where each surface sits in the window and how big it is, in twips.
 struct SurfaceGeometry {
@@ -62,6 +65,7 @@ inline constexpr SurfaceGeometry kPicture1Geometry{240, 120, 6615, 855};
 inline constexpr SurfaceGeometry kPicture5Geometry{240, 120, 6615, 1095};
 inline constexpr SurfaceGeometry kPicture9Geometry{240, 0, 5055, 1095};
 inline constexpr SurfaceGeometry kPicture10Geometry{720, 840, 3600, 1095};
+inline constexpr SurfaceGeometry kPicture11Geometry{240, 120, 6615, 1095};
 
 struct Generated {
     // What was drawn on; none when nothing was (an empty text, a text too

@@ -12,6 +12,8 @@ namespace app {
 // The main window's client area as designed.
 inline constexpr double kClientWidthTwips = 7425;
 inline constexpr double kClientHeightTwips = 6465;
+// The drawing frame's height as designed; it grows for a taller symbol.
+inline constexpr double kFrame9HeightTwips = 1095;
 
 inline int TwipsToPx(double twips) { return static_cast<int>(std::lround(platform::TwipsToPixels(twips))); }
 inline double PxToTwips(int px) { return platform::PixelsToTwips(px); }

@@ -39,9 +39,28 @@ std::optional<int> StoredInt16(const QString& value)
     return static_cast<int>(r);
 }
 
+std::optional<char> EccLevel(const QString& text)
+{
+    const QString t = text.trimmed().toUpper();
+    if (t.size() == 1 && QStringLiteral("LMQH").contains(t[0]))
+        return static_cast<char>(t[0].unicode());
+    return std::nullopt;
+}
+
+std::optional<int> Pdf417Columns(const QString& text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (!ok || n < 0 || n > 30)
+        return std::nullopt;
+    return n;
+}
+
 SymbolRequest StoredOptions::Request(const QString& text) const
 {
-    return ReadSizeFields(selected.value_or(Symbology::Code39), text, text8, font, text9, textWithBars);
+    SymbolRequest r = ReadSizeFields(selected.value_or(Symbology::Code39), text, text8, font, text9, textWithBars);
+    r.library = library;
+    return r;
 }
 
 StoredOptions ReadStoredOptions()
@@ -62,6 +81,14 @@ StoredOptions ReadStoredOptions()
         else if (o.selected == row.symbology)
             o.selected.reset();
     }
+    // A symbology of the "More:" box, when one is picked, is selected
+    // instead: the option buttons' keys then all say False.
+    const QString more = StoredOption(QStringLiteral("moretype"), QString());
+    if (const std::optional<Symbology> picked = SymbologyNamed(more); picked && RowOf(*picked).inMoreBox)
+        o.selected = picked;
+    o.library.qrEcc = EccLevel(StoredOption(QStringLiteral("qrecc"), QStringLiteral("M"))).value_or('M');
+    o.library.pdf417Columns = Pdf417Columns(StoredOption(QStringLiteral("pdf417columns"), QStringLiteral("0"))).value_or(0);
+    o.library.rectangular = StoredInt16(StoredOption(QStringLiteral("dmrectangular"), QStringLiteral("0"))).value_or(0) == 1;
     o.showSettings = StoredOption(QStringLiteral("show"), QString()) != QLatin1String("0");
     o.linePattern = StoredOption(QStringLiteral("line"), QString());
     o.file = StoredOption(QStringLiteral("file"), QString());

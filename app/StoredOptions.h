@@ -23,6 +23,13 @@ std::optional<bool> StoredBool(const QString& value);
 // A 16-bit integer, rounded as the conversion rounds; nothing else converts.
 std::optional<int> StoredInt16(const QString& value);
 
+// QR Code's error correction level from its letter (L, M, Q, H, either
+// case); none for anything else.
+std::optional<char> EccLevel(const QString& text);
+// PDF417's data columns: 1 to 30, or 0 for "as many as fit"; none for
+// anything else.
+std::optional<int> Pdf417Columns(const QString& text);
+
 struct StoredOptions {
     // The option selected: the stored option states applied in the table's
     // order, each selected one deselecting the others. None when none is
@@ -39,6 +46,9 @@ struct StoredOptions {
     QString left = QStringLiteral("1");    // "Barcode OffSet", cm
     QString top = QStringLiteral("1");
     bool showSettings = true;
+    // The options of the symbologies of the "More:" box (the stored letter
+    // or number when it is one, else the default).
+    symbologies::LibraryOptions library;
 
     // What Generate draws for `text` with these options.
     SymbolRequest Request(const QString& text) const;

@@ -1,6 +1,7 @@
 #include "app/SymbologyTable.h"
 
 #include "app/Code128Generate.h"
+#include "app/LibraryGenerate.h"
 #include "app/PatternGenerate.h"
 #include "symbologies/Codabar.h"
 #include "symbologies/Code39.h"
@@ -89,6 +90,14 @@ Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
     return g;
 }
 
+// The symbologies libzint encodes, laid out by LayOutModules on their own
+// surface, with the quiet zone (in modules) each needs.
+template <symbologies::LibraryCode code, ModuleShape shape, int quiet>
+Generated Library(const SymbolRequest& r, GenerateSurfaces& s)
+{
+    return GenerateLibraryCode(code, shape, quiet, r, s.picture11);
+}
+
 // ------------------------------------------------------- what a reader reads
 
 using output::ScanExpectation;
@@ -174,16 +183,39 @@ ScanExpectation ReadEan(const QString& text)
     return e;
 }
 
+// A retail code reads as its digits with the check digit; a text it
+// refuses draws no symbol.
+template <symbologies::LibraryCode code>
+ScanExpectation ReadRetail(const QString& text)
+{
+    const symbologies::LibraryEncoded e = symbologies::EncodeLibraryCode(code, text);
+    if (e.failure)
+        return {};
+    const char* format = code == symbologies::LibraryCode::Ean13 ? "EAN-13" : code == symbologies::LibraryCode::Ean8 ? "EAN-8" : "UPC-A";
+    return {QLatin1String(format), e.modules.humanText, {}, {}};
+}
+
+ScanExpectation ReadGs1_128(const QString& text) { return {QStringLiteral("Code128"), symbologies::Gs1ElementString(text)}; }
+ScanExpectation ReadGs1DataMatrix(const QString& text) { return {QStringLiteral("DataMatrix"), symbologies::Gs1ElementString(text)}; }
+
+template <const char* format>
+ScanExpectation ReadAsTyped(const QString& text) { return {QLatin1String(format), text}; }
+constexpr char kCode128[] = "Code128", kQrCode[] = "QRCode", kDataMatrix[] = "DataMatrix", kPdf417[] = "PDF417", kAztec[] = "Aztec";
+
 // ------------------------------------------------------------------ the rows
 
 using S = Symbology;
 using P = SurfaceId;
+using L = symbologies::LibraryCode;
+using M = ModuleShape;
+using O = OwnOption;
 
 // In the order the store restores the options: when more than one stored
 // value is true, the last wins. The option buttons sit where the design put
 // them in "Bar Code Type" (Code 128-1's mostly below the frame's edge).
 // Heights: Picture1's bars are 40 pixels a unit of the factor, the pattern
-// symbols' 10; a page holds about a thousand pixels (10 inches).
+// symbols' 10; a page holds about a thousand pixels (10 inches). A 2D
+// code's module is 2 pixels a unit: at 10, 20 pixels (5 mm) a module.
 const std::array kBuiltIn{
     SymbologyRow{S::Code128B, "code128b", "Code 128 B", {"Option1", "type1", "1", 1200, 240, 1215, 195}, P::Picture1, false, 25, false, Code128B, ReadCode128B},
     SymbologyRow{S::Code39, "code39", "Code 39", {"Option2", "type2", "0", 120, 240, 975, 195}, P::Picture1, false, 25, false, Code39, ReadCode39},
@@ -192,6 +224,17 @@ const std::array kBuiltIn{
     SymbologyRow{S::Codabar, "codabar", "Codabar", {}, P::Picture5, false, 100, false, Codabar, ReadCodabar},
     SymbologyRow{S::UpcA, "upca", "UPC", {"Option8", "type8", "0", 120, 480, 735, 195}, P::Picture9, false, 0, false, UpcA, ReadUpcA},
     SymbologyRow{S::Ean, "ean", "EAN", {"Option9", "type9", "0", 1200, 480, 735, 195}, P::Picture10, true, 0, true, Ean, ReadEan},
+    SymbologyRow{S::Code128, "code128", "Code 128", {}, P::Picture11, false, 25, false, Library<L::Code128, M::Bars, 10>, ReadAsTyped<kCode128>, true},
+    SymbologyRow{S::Gs1_128, "gs1-128", "GS1-128", {}, P::Picture11, false, 25, false, Library<L::Gs1_128, M::Bars, 10>, ReadGs1_128, true},
+    SymbologyRow{S::RetailEan13, "retail-ean13", "EAN-13", {}, P::Picture11, false, 25, false, Library<L::Ean13, M::Ean13, 10>, ReadRetail<L::Ean13>, true},
+    SymbologyRow{S::RetailEan8, "retail-ean8", "EAN-8", {}, P::Picture11, false, 25, false, Library<L::Ean8, M::Ean8, 10>, ReadRetail<L::Ean8>, true},
+    SymbologyRow{S::RetailUpcA, "retail-upca", "UPC-A", {}, P::Picture11, false, 25, false, Library<L::UpcA, M::UpcA, 10>, ReadRetail<L::UpcA>, true},
+    SymbologyRow{S::Qr, "qr", "QR Code", {}, P::Picture11, false, 10, false, Library<L::Qr, M::Matrix, 4>, ReadAsTyped<kQrCode>, true, O::QrEcc},
+    SymbologyRow{S::DataMatrix, "datamatrix", "Data Matrix", {}, P::Picture11, false, 10, false, Library<L::DataMatrix, M::Matrix, 1>, ReadAsTyped<kDataMatrix>, true, O::Rectangular},
+    SymbologyRow{S::Gs1DataMatrix, "gs1-datamatrix", "GS1 DataMatrix", {}, P::Picture11, false, 10, false, Library<L::Gs1DataMatrix, M::Matrix, 1>, ReadGs1DataMatrix, true, O::Rectangular},
+    SymbologyRow{S::Pdf417, "pdf417", "PDF417", {}, P::Picture11, false, 10, false, Library<L::Pdf417, M::Matrix, 2>, ReadAsTyped<kPdf417>, true, O::Pdf417Columns},
+    // Aztec needs no quiet zone; one module keeps it off a file's edge.
+    SymbologyRow{S::Aztec, "aztec", "Aztec", {}, P::Picture11, false, 10, false, Library<L::Aztec, M::Matrix, 1>, ReadAsTyped<kAztec>, true},
 };
 
 std::vector<SymbologyRow>& Rows()

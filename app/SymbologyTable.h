@@ -24,6 +24,14 @@ struct OptionButton {
     int left = 0, top = 0, width = 0, height = 0;
 };
 
+// The one option of its own a symbology takes, beside the sizes.
+enum class OwnOption {
+    None,
+    QrEcc,         // error correction L, M, Q or H (--ecc)
+    Pdf417Columns, // data columns (--columns)
+    Rectangular,   // a rectangular symbol (--rectangular)
+};
+
 struct SymbologyRow {
     Symbology symbology;
     const char* name;    // on the command line (--type)
@@ -43,6 +51,10 @@ struct SymbologyRow {
     // What a reader should read from the symbol of a text, and as which
     // format; no format when the text draws no symbol.
     output::ScanExpectation (*expectedScan)(const QString& text);
+    // The window offers it in its "More:" box (the option buttons are the
+    // design's, and Codabar is offered by neither).
+    bool inMoreBox = false;
+    OwnOption ownOption = OwnOption::None;
 };
 
 // Every row, the built-in ones first in the order the settings restore

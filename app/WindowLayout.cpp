@@ -194,8 +194,8 @@ void Form1::Settings_Click()
     FrameOptions->setVisible(!hide);
     // Shown, the window is at least tall enough for every setting: 5850
     // twips alone would cut off the range and offset boxes at the bottom.
-    const int height = CentralHeightForOuter(hide ? 3400 : 5850);
-    SetCentralHeight(hide ? height : std::max(height, TwipsToPx(kClientHeightTwips)));
+    const int height = CentralHeightForOuter(hide ? 3400 : 5850) + extraHeight_;
+    SetCentralHeight(hide ? height : std::max(height, TwipsToPx(kClientHeightTwips) + extraHeight_));
     store(QStringLiteral("show"), hide ? QStringLiteral("0") : QStringLiteral("1"));
 }
 

@@ -7,8 +7,12 @@
 #            PDF printer)  vs  barcode -e 128b -i CODES -o OUT.ps
 #   svg      quorvane export --batch (Code 128 B)  vs  zint --batch -b 20 --filetype=svg
 #   png      the same as PNG files
+#   qr-svg   quorvane export --batch (QR Code, 30-character texts)  vs
+#            zint --batch -b 58 --filetype=svg
+#   qr-png   the same as PNG files
 #
-#   bench/peers_bench.sh [lines]        (default 10000; codes are "A" + 8 digits)
+#   bench/peers_bench.sh [lines [work...]]   (default 10000 and every work;
+#                                             codes are "A" + 8 digits)
 #
 # Needs a build (./scripts/build) and the Debian packages barcode and zint;
 # QUORVANE_BIN overrides the program (a "before" build). Output goes to a
@@ -17,6 +21,9 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 bin="${QUORVANE_BIN:-$here/../build/default/app/quorvane}"
 n="${1:-10000}"
+shift $(( $# > 0 ? 1 : 0 ))
+works=("${@:-listing svg png qr-svg qr-png}")
+read -r -a works <<< "${works[*]}"
 rounds=3
 for tool in barcode zint; do
   command -v "$tool" >/dev/null || { echo "needs the Debian package $tool" >&2; exit 2; }
@@ -28,6 +35,7 @@ mkdir -p "$work/config/quorvane" "$work/pdf" "$work/out"
 printf '[options]\ntype1=True\nline=*\ncheck2=1\n' > "$work/config/quorvane/quorvane.ini"
 for ((i = 1; i <= n; i++)); do printf 'A%08d\n' "$i"; done > "$work/codes.txt"
 sed 's/^/*/; s/$/\r/' "$work/codes.txt" > "$work/listing.txt"
+for ((i = 1; i <= n; i++)); do printf 'https://qv.example/item/%06d\n' "$i"; done > "$work/qr.txt"
 
 # Seconds of wall time of one run of the command; its output is removed after.
 wall() {
@@ -40,16 +48,24 @@ median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int(
 
 declare -A times
 for ((r = 1; r <= rounds; r++)); do
-  times[listing_q]+="$(wall "$bin" "$work/listing.txt") "
-  times[listing_p]+="$(wall barcode -e 128b -i "$work/codes.txt" -o "$work/out/codes.ps") "
-  for f in svg png; do
-    times[${f}_q]+="$(wall "$bin" export --type code128b --batch "$work/codes.txt" --output "$work/out/~~~~~.$f") "
-    times[${f}_p]+="$(wall zint --batch -b 20 --filetype="$f" -i "$work/codes.txt" -o "$work/out/~~~~~.$f") "
+  for w in "${works[@]}"; do
+    case $w in
+    listing)
+      times[listing_q]+="$(wall "$bin" "$work/listing.txt") "
+      times[listing_p]+="$(wall barcode -e 128b -i "$work/codes.txt" -o "$work/out/codes.ps") " ;;
+    svg | png)
+      times[${w}_q]+="$(wall "$bin" export --type code128b --batch "$work/codes.txt" --output "$work/out/~~~~~.$w") "
+      times[${w}_p]+="$(wall zint --batch -b 20 --filetype="$w" -i "$work/codes.txt" -o "$work/out/~~~~~.$w") " ;;
+    qr-svg | qr-png)
+      f=${w#qr-}
+      times[${w}_q]+="$(wall "$bin" export --type qr --batch "$work/qr.txt" --output "$work/out/~~~~~.$f") "
+      times[${w}_p]+="$(wall zint --batch -b 58 --filetype="$f" -i "$work/qr.txt" -o "$work/out/~~~~~.$f") " ;;
+    esac
   done
 done
 
 printf '%-8s %8s %12s %12s %7s\n' work lines quorvane_s peer_s ratio
-for w in listing svg png; do
+for w in "${works[@]}"; do
   # shellcheck disable=SC2086
   q=$(median ${times[${w}_q]}); p=$(median ${times[${w}_p]})
   awk -v w="$w" -v n="$n" -v q="$q" -v p="$p" 'BEGIN { printf "%-8s %8d %12.2f %12.2f %7.2f\n", w, n, q, p, q / p }'

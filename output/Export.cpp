@@ -36,6 +36,7 @@ struct PngLayout {
     platform::DeviceGrid grid;
     double scale = 1;
     int quiet = 0;
+    int quietRows = 0; // above and below (two-dimensional codes)
     QSize size;
 };
 
@@ -52,8 +53,9 @@ PngLayout LayoutPng(const Drawing& d, const ExportOptions& o)
     }
     l.scale = l.grid.UnitsPerPixel(module);
     l.quiet = static_cast<int>(std::lround(platform::QuietZonePixels(d) * l.scale));
+    l.quietRows = static_cast<int>(std::lround(platform::QuietZoneRows(d) * l.scale));
     const double w = std::ceil(d.size.width() * l.scale) + 2.0 * l.quiet;
-    const double h = std::ceil(d.size.height() * l.scale);
+    const double h = std::ceil(d.size.height() * l.scale) + 2.0 * l.quietRows;
     if (w > kMaxExportPixels || h > kMaxExportPixels)
         return l; // size stays empty: too large
     l.size = QSize(std::max(static_cast<int>(w), 1), std::max(static_cast<int>(h), 1));
@@ -288,21 +290,27 @@ QImage ExportImage(const Drawing& drawing, const ExportOptions& options)
     image.setDotsPerMeterY(dotsPerMeter);
     image.fill(Qt::white);
     QPainter painter(&image);
-    platform::Replay(drawing, painter, QPointF(l.quiet, 0), l.grid);
+    platform::Replay(drawing, painter, QPointF(l.quiet, l.quietRows), l.grid);
     return image;
 }
 
 QByteArray ExportSvg(const Drawing& drawing)
 {
     const int quiet = platform::QuietZonePixels(drawing);
+    const int quietRows = platform::QuietZoneRows(drawing);
     const QByteArray w = QByteArray::number(drawing.size.width() + 2 * quiet);
-    const QByteArray h = QByteArray::number(drawing.size.height());
+    const QByteArray h = QByteArray::number(drawing.size.height() + 2 * quietRows);
     QByteArray out;
     out.reserve(4096);
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"" +
            w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h + "\" shape-rendering=\"crispEdges\">\n";
     out += "<rect width=\"" + w + "\" height=\"" + h + "\" fill=\"#ffffff\"/>\n";
+    if (quietRows > 0) {
+        out += "<g transform=\"translate(0 ";
+        Int(out, quietRows);
+        out += ")\">\n";
+    }
     SvgBoxes boxes(out, quiet);
     for (const DrawOp& op : drawing.Ops()) {
         if (op.kind == DrawOp::Kind::Fill) {
@@ -318,6 +326,8 @@ QByteArray ExportSvg(const Drawing& drawing)
             SvgImage(out, op, quiet);
     }
     boxes.Flush();
+    if (quietRows > 0)
+        out += "</g>\n";
     out += "</svg>\n";
     return out;
 }
@@ -328,10 +338,11 @@ bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
     const double scale = grid.UnitsPerPixel(drawing.module);
     // The quiet zone in whole grid dots, so the symbol starts on one.
     const double quiet = std::ceil(platform::QuietZonePixels(drawing) * scale / grid.Dot()) * grid.Dot();
+    const double quietRows = std::ceil(platform::QuietZoneRows(drawing) * scale / grid.Dot()) * grid.Dot();
     const QSizeF symbol = platform::ReplayedSize(drawing, grid);
     // Whole points: the page size a PDF states.
     const double widthPt = std::ceil((symbol.width() + 2 * quiet) * 72.0 / kPdfResolution);
-    const double heightPt = std::ceil(std::max(symbol.height(), 1.0) * 72.0 / kPdfResolution);
+    const double heightPt = std::ceil((std::max(symbol.height(), 1.0) + 2 * quietRows) * 72.0 / kPdfResolution);
 
     QPdfWriter pdf(&device);
     pdf.setTitle(QStringLiteral("Quorvane"));
@@ -342,7 +353,7 @@ bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
     QPainter painter;
     if (!painter.begin(&pdf))
         return false;
-    platform::Replay(drawing, painter, QPointF(quiet, 0), grid);
+    platform::Replay(drawing, painter, QPointF(quiet, quietRows), grid);
     return painter.end();
 }
 

@@ -20,7 +20,7 @@ QImage Raster(const platform::Drawing& drawing, bool& wholeModules)
     QImage image = ExportImage(drawing, ExportOptions{static_cast<int>(platform::kSurfaceDpi) * factor, 0});
     wholeModules = !image.isNull();
     if (image.isNull()) // wider than a picture may be at that size: as the screen shows it
-        image = platform::WithQuietZones(drawing.ToImage(), platform::QuietZonePixels(drawing));
+        image = platform::WithQuietZones(drawing);
     return image;
 }
 

@@ -231,20 +231,27 @@ QImage Drawing::ToImage() const
 
 int QuietZonePixels(const Drawing& drawing)
 {
-    constexpr double kQuietModules = 10;
     const double module = drawing.module > 0 ? drawing.module : 1;
-    return static_cast<int>(std::ceil(std::min(kQuietModules * module, 1000.0)));
+    const double modules = drawing.quietModules >= 0 ? drawing.quietModules : 10;
+    return static_cast<int>(std::ceil(std::min(modules * module, 1000.0)));
 }
 
-QImage WithQuietZones(const QImage& picture, int pixels)
+int QuietZoneRows(const Drawing& drawing) { return drawing.quietAbove ? QuietZonePixels(drawing) : 0; }
+
+QImage WithQuietZones(const QImage& picture, int pixels, int rows)
 {
-    QImage out(picture.width() + 2 * pixels, picture.height(), QImage::Format_RGB32);
+    QImage out(picture.width() + 2 * pixels, picture.height() + 2 * rows, QImage::Format_RGB32);
     out.setDotsPerMeterX(kDotsPerMeter96);
     out.setDotsPerMeterY(kDotsPerMeter96);
     out.fill(Qt::white);
     QPainter p(&out);
-    p.drawImage(pixels, 0, picture);
+    p.drawImage(pixels, rows, picture);
     return out;
+}
+
+QImage WithQuietZones(const Drawing& drawing)
+{
+    return WithQuietZones(drawing.ToImage(), QuietZonePixels(drawing), QuietZoneRows(drawing));
 }
 
 double DeviceGrid::UnitsPerPixel(double module) const

@@ -51,6 +51,11 @@ public:
     // unit that must land on whole device dots. 1 and 0 when not set.
     double module = 1;
     double moduleOrigin = 0;
+    // The white a reader needs around the symbol, in modules: left and
+    // right, and above and below too for a two-dimensional code. Not part
+    // of the drawing: the screen, the clipboard and the files add it.
+    double quietModules = 10;
+    bool quietAbove = false;
 
     const std::vector<DrawOp>& Ops() const { return ops_; }
     bool IsEmpty() const { return ops_.empty(); }
@@ -81,11 +86,16 @@ private:
     std::vector<DrawOp> ops_;
 };
 
-// A reader needs white of at least ten modules on both sides of a symbol;
-// the screen and the clipboard add that much, in pixels, left and right.
+// A reader needs white on both sides of a symbol (ten modules for a
+// linear one); the screen and the clipboard add that much, in pixels, left
+// and right, and a two-dimensional code's above and below as well.
 int QuietZonePixels(const Drawing& drawing);
-// The picture with `pixels` of white added on its left and right.
-QImage WithQuietZones(const QImage& picture, int pixels);
+int QuietZoneRows(const Drawing& drawing);
+// The picture with `pixels` of white added on its left and right, and
+// `rows` above and below.
+QImage WithQuietZones(const QImage& picture, int pixels, int rows = 0);
+// The picture of the drawing with its quiet zones, one pixel per pixel.
+QImage WithQuietZones(const Drawing& drawing);
 
 // Paints one op one pixel per pixel.
 void PaintOp(QPainter& painter, const DrawOp& op);

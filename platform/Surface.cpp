@@ -140,6 +140,8 @@ void Surface::restart()
     if (hasPicture_) {
         drawing_.module = pictureDrawing_.module;
         drawing_.moduleOrigin = pictureDrawing_.moduleOrigin;
+        drawing_.quietModules = pictureDrawing_.quietModules;
+        drawing_.quietAbove = pictureDrawing_.quietAbove;
         drawing_.Append(pictureDrawing_);
     }
 }
@@ -183,6 +185,12 @@ void Surface::SetModule(double width, double originX)
         drawing_.module = w;
         drawing_.moduleOrigin = std::isfinite(originX) ? ToPixelX(originX) : 0;
     }
+}
+
+void Surface::SetQuietZone(double modules, bool above)
+{
+    drawing_.quietModules = modules;
+    drawing_.quietAbove = above;
 }
 
 void Surface::FillPixels(const QRect& pixels, Rgb color)

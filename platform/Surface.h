@@ -110,6 +110,8 @@ public:
     // The module of what is drawn, in scale units, and an x where a module
     // starts: printing puts every module on a whole number of dots.
     void SetModule(double width, double originX = 0);
+    // The white a reader needs around what is drawn, in modules (see Drawing).
+    void SetQuietZone(double modules, bool above);
 
     // --- conversions between scale units and pixels ---
     double ToPixelX(double x) const;

@@ -46,7 +46,7 @@ TEST_F(CommandLineRun, EveryForm_ExitStatusOutputAndFiles)
          "the same symbol without the check is written"},
         {{"export", "--type", "code39", "--text", "A", "--output", "/no/such/folder/x.png"}, 1, "", "/no/such/folder", {},
          "an output that can't be written is named"},
-        {{"export", "--type", "qr", "--text", "A", "--output", out("q.png")}, 2, "", "unknown type", {}, "unknown type"},
+        {{"export", "--type", "maxicode", "--text", "A", "--output", out("q.png")}, 2, "", "unknown type", {}, "unknown type"},
         {{"export", "--type", "code39", "--text"}, 2, "", "--text", {}, "a missing value"},
         {{"export", "--type", "code39", "--text", "A", "--output", out("d.png"), "--dpi", "lots"}, 2, "", "--dpi", {}, "not a number"},
         {{"--frobnicate"}, 2, "", "Usage:", {}, "an unknown option gets the usage line"},

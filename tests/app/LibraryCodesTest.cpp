@@ -1,0 +1,301 @@
+// The symbologies libzint encodes: every one reads back as its text from
+// the window, from every file format and from the printed page; wrong
+// input is refused with a reason that names what is wrong; and a matrix
+// code's modules are all the same whole number of dots on every device.
+#include "app/Form1.h"
+#include "app/StoredOptions.h"
+#include "app/SymbologyTable.h"
+#include "output/Export.h"
+#include "output/PrintAction.h"
+#include "platform/Printers.h"
+#include "tests/output/PrintSupport.h"
+#include "tests/support/Decode.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSpinBox>
+#include <ZXing/BarcodeFormat.h>
+
+using app::Symbology;
+using symbologies::LibraryCode;
+using symbologies::LibraryOptions;
+
+namespace {
+
+struct Case {
+    Symbology symbology;
+    const char* text;
+    LibraryOptions options = {};
+};
+
+// Short and long texts, digits only, UTF-8 and GS1 data, with each option.
+const Case kCases[] = {
+    {Symbology::Code128, "12345678901234567890"},
+    {Symbology::Code128, "Mixed 123456 case\tTAB"},
+    {Symbology::Gs1_128, "(01)09501101530003(17)270101(10)AB-123"},
+    {Symbology::Gs1_128, "(00)095011015300000010"},
+    {Symbology::RetailEan13, "950110153000"},
+    {Symbology::RetailEan13, "4006381333931"},
+    {Symbology::RetailEan8, "9638507"},
+    {Symbology::RetailUpcA, "036000291452"},
+    {Symbology::Qr, "https://example.org/QV-0001"},
+    {Symbology::Qr, "Grüße € 東京", {'H'}},
+    {Symbology::Qr, "0123456789012345678901234567890123456789012345678901234567890123456789", {'L'}},
+    {Symbology::DataMatrix, "QV-0001"},
+    {Symbology::DataMatrix, "Ünïcödé text", {'M', 0, true}},
+    {Symbology::Gs1DataMatrix, "(01)09501101530003(17)270101(10)AB-123"},
+    {Symbology::Pdf417, "Shipping label 4711, dock 9"},
+    {Symbology::Pdf417, "Columns 3 and €", {'M', 3}},
+    {Symbology::Aztec, "Ticket 0815 Zürich"},
+};
+
+app::SymbolRequest RequestFor(const Case& c)
+{
+    app::SymbolRequest r = app::ReadSizeFields(c.symbology, QString::fromUtf8(c.text), QStringLiteral("1.4"),
+                                               QStringLiteral("8"), QStringLiteral("500"), false);
+    r.library = c.options;
+    return r;
+}
+
+ZXing::BarcodeFormat FormatOf(const output::ScanExpectation& e)
+{
+    return ZXing::BarcodeFormatFromString(e.format.toStdString());
+}
+
+std::string Read(const QImage& image, const output::ScanExpectation& e)
+{
+    return testsupport::DecodeOne(image, FormatOf(e)).text;
+}
+
+// The part of a page that holds the symbol, with white around it: what a
+// scanner held over the label sees.
+QImage AroundInk(const QImage& page)
+{
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    QRect ink;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            if (row[x] < 128) {
+                ink |= QRect(x, y, 1, 1);
+                x = std::max(x, ink.right()); // the rest of the row inside the box adds nothing
+            }
+    }
+    return grey.copy(ink.adjusted(-40, -40, 40, 40));
+}
+
+QImage SvgRaster(const QString& svg)
+{
+    const QString png = svg + QStringLiteral(".png");
+    QProcess::execute(QStringLiteral("rsvg-convert"), {QStringLiteral("-z"), QStringLiteral("3"), svg, QStringLiteral("-o"), png});
+    return QImage(png);
+}
+
+// What zbar reads from a file holding one symbol, as its bytes: a QR Code
+// is read whole or not at all (zbar gives it quality 1, which the shared
+// helper leaves out), and its XML output mangles UTF-8 it takes for binary.
+std::string ZbarRaw(const QString& png)
+{
+    QProcess p;
+    p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
+    p.waitForFinished(60000);
+    QByteArray out = p.readAllStandardOutput();
+    if (out.endsWith('\n'))
+        out.chop(1);
+    return out.toStdString();
+}
+
+struct LibraryCodesTest : testsupport::PrintingTest {
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(LibraryCodesTest, EveryNewSymbology_ReadsBackFromScreenFilesAndPrintedPage)
+{
+    platform::Printer& printer = platform::CurrentPrinter();
+    ASSERT_TRUE(printer.SelectByName(platform::kPdfPrinterName));
+    int n = 0;
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(std::string(app::RowOf(c.symbology).name) + " \"" + c.text + "\"");
+        const app::SymbolRequest request = RequestFor(c);
+        const app::Symbol symbol = app::GenerateSymbol(request);
+        ASSERT_FALSE(symbol.failure) << symbol.failure->text.toStdString();
+        const platform::Drawing drawing = symbol.drawing.Cropped();
+        const output::ScanExpectation e = app::ExpectedScan(c.symbology, request.text);
+        const std::string want = e.text.toStdString();
+
+        EXPECT_EQ(Read(platform::WithQuietZones(drawing), e), want) << "screen";
+        const QString base = dir.filePath(QString::number(++n));
+        for (const char* ext : {".png", ".svg", ".pdf"})
+            ASSERT_FALSE(output::ExportDrawing(drawing, base + QLatin1String(ext)));
+        const QImage png(base + QStringLiteral(".png"));
+        EXPECT_EQ(Read(png, e), want) << "PNG";
+        EXPECT_EQ(Read(SvgRaster(base + QStringLiteral(".svg")), e), want) << "SVG";
+        // zbar reads QR Code and Code 128 (GS1-128 it returns its own way).
+        if (e.format == QLatin1String("QRCode") || c.symbology == Symbology::Code128)
+            EXPECT_EQ(ZbarRaw(base + QStringLiteral(".png")), want) << "zbar";
+
+        sandbox.written.clear();
+        ASSERT_FALSE(output::PrintDrawingAt(printer, drawing, 1, 1));
+        ASSERT_EQ(sandbox.written.size(), 1);
+        for (const int dpi : {300, 600}) {
+            SCOPED_TRACE(dpi);
+            const auto file = testsupport::RenderPdf(base + QStringLiteral(".pdf"), dpi);
+            ASSERT_EQ(file.size(), 1u);
+            EXPECT_EQ(Read(file[0], e), want) << "PDF file";
+            const auto page = testsupport::RenderPdf(sandbox.written[0], dpi, testsupport::Renderer::Poppler, 3);
+            ASSERT_EQ(page.size(), 1u);
+            EXPECT_EQ(Read(AroundInk(page[0]), e), want) << "printed page";
+        }
+    }
+}
+
+TEST_F(LibraryCodesTest, TheWindow_DrawsWhatMoreOffers_AndItsPictureScans)
+{
+    app::Form1 form;
+    form.Form_Load();
+    for (const Case& c : kCases) {
+        if (c.options.qrEcc != 'M' || c.options.pdf417Columns || c.options.rectangular)
+            continue; // the window's own option is its default here
+        SCOPED_TRACE(std::string(app::RowOf(c.symbology).name) + " \"" + c.text + "\"");
+        const int index = form.ComboMore->findData(QLatin1String(app::RowOf(c.symbology).name));
+        ASSERT_GT(index, 0);
+        form.ComboMore->setCurrentIndex(index);
+        emit form.ComboMore->activated(index);
+        form.Text1->setText(QString::fromUtf8(c.text));
+        ASSERT_FALSE(form.LastFailure()) << form.LastFailure()->text.toStdString();
+        const output::ScanExpectation e = app::ExpectedScan(c.symbology, form.Text1->text());
+        const platform::Drawing& drawing = form.BarcodeToPrint();
+        const QImage shown = platform::WithQuietZones(*form.Picture2.Picture(), platform::QuietZonePixels(drawing),
+                                                      platform::QuietZoneRows(drawing));
+        EXPECT_EQ(Read(shown, e), e.text.toStdString());
+    }
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+}
+
+// Every module of a matrix code covers the same whole number of device
+// dots across and down, and each one is as dark as the encoder made it:
+// at a label printer's 203 dpi, an office printer's 300 and 600, and on a
+// 203-dpi system printer's page.
+TEST_F(LibraryCodesTest, MatrixModules_AreEqualWholeDotsOnEveryDevice)
+{
+    printers.names = {QStringLiteral("Label203")};
+    printers.resolution = 203;
+    const Case cases[] = {{Symbology::Qr, "QV-0001"}, {Symbology::DataMatrix, "QV-0001", {'M', 0, true}},
+                          {Symbology::Pdf417, "QV-0001"}, {Symbology::Aztec, "QV-0001"}};
+    const LibraryCode codes[] = {LibraryCode::Qr, LibraryCode::DataMatrix, LibraryCode::Pdf417, LibraryCode::Aztec};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(app::RowOf(c.symbology).name);
+        const symbologies::Modules m = symbologies::EncodeLibraryCode(codes[i], QString::fromUtf8(c.text), c.options).modules;
+        const platform::Drawing drawing = app::GenerateSymbol(RequestFor(c)).drawing.Cropped();
+        platform::Printer& label = platform::CurrentPrinter();
+        ASSERT_TRUE(label.SelectByName(QStringLiteral("Label203")));
+        ASSERT_FALSE(output::PrintDrawingAt(label, drawing, 1, 1));
+        const auto page = testsupport::RenderPdf(printers.jobs.back().pdf, 203, testsupport::Renderer::Poppler, 3);
+        ASSERT_EQ(page.size(), 1u);
+        std::vector<std::pair<QImage, int>> devices{{page[0], 203}};
+        for (const int dpi : {203, 300, 600})
+            devices.push_back({output::ExportImage(drawing, {dpi, 0}), dpi});
+        for (const auto& [image, dpi] : devices) {
+            SCOPED_TRACE(dpi);
+            // The symbol's dark bounds, on the image and in modules.
+            QRect ink;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (testsupport::IsDark(image, x, y))
+                        ink |= QRect(x, y, 1, 1);
+            int rowsModules = 0;
+            for (int h : m.rowHeights)
+                rowsModules += h;
+            ASSERT_EQ(ink.width() % m.width, 0) << ink.width() << " dots for " << m.width << " modules";
+            const int dots = ink.width() / m.width;
+            EXPECT_EQ(ink.height(), rowsModules * dots);
+            EXPECT_EQ(dots, std::max(1, static_cast<int>(std::lround(drawing.module * dpi / 96.0))));
+            int top = ink.top();
+            for (int r = 0; r < m.rows; ++r) {
+                const int h = m.rowHeights[static_cast<size_t>(r)] * dots;
+                for (int x = 0; x < m.width; ++x)
+                    for (const auto& [dx, dy] : {std::pair{0, 0}, {dots - 1, h - 1}})
+                        ASSERT_EQ(testsupport::IsDark(image, ink.left() + x * dots + dx, top + dy), m.Dark(x, r))
+                            << "module " << x << " of row " << r;
+                top += h;
+            }
+        }
+    }
+}
+
+// What the settings hold picks the symbology and its option; a value that
+// is none of theirs leaves the default, and the option buttons' keys keep
+// deciding when "More…" holds nothing of its own.
+TEST(LibraryCodes, StoredPickAndOptions_ComeBackOrFallBackToTheDefault)
+{
+    struct Stored {
+        std::vector<std::pair<const char*, const char*>> keys;
+        Symbology selected;
+        LibraryOptions options;
+    };
+    const Stored cases[] = {
+        {{{"moretype", "qr"}, {"qrecc", "h"}}, Symbology::Qr, {'H'}},
+        {{{"moretype", "qr"}, {"qrecc", "Z"}}, Symbology::Qr, {'M'}},
+        {{{"moretype", "pdf417"}, {"pdf417columns", "7"}}, Symbology::Pdf417, {'M', 7}},
+        {{{"moretype", "pdf417"}, {"pdf417columns", "31"}}, Symbology::Pdf417, {'M', 0}},
+        {{{"moretype", "datamatrix"}, {"dmrectangular", "1"}}, Symbology::DataMatrix, {'M', 0, true}},
+        {{{"moretype", "code39"}, {"type8", "True"}}, Symbology::UpcA, {}},
+        {{{"moretype", "no-such-code"}}, Symbology::Code128B, {}},
+    };
+    for (const Stored& c : cases) {
+        testsupport::TempConfig config;
+        for (const auto& [key, value] : c.keys)
+            ASSERT_TRUE(app::StoreOption(QLatin1String(key), QLatin1String(value)));
+        SCOPED_TRACE(c.keys.front().second);
+        const app::SymbolRequest r = app::ReadStoredOptions().Request(QStringLiteral("A"));
+        EXPECT_EQ(r.symbology, c.selected);
+        EXPECT_EQ(r.library.qrEcc, c.options.qrEcc);
+        EXPECT_EQ(r.library.pdf417Columns, c.options.pdf417Columns);
+        EXPECT_EQ(r.library.rectangular, c.options.rectangular);
+        app::Form1 form;
+        form.Form_Load();
+        EXPECT_EQ(form.SelectedRow().symbology, c.selected);
+        EXPECT_EQ(form.ReadRequest().library.pdf417Columns, c.options.pdf417Columns);
+        EXPECT_EQ(form.SpinColumns->isVisibleTo(&form), c.selected == Symbology::Pdf417);
+    }
+}
+
+TEST(LibraryCodes, WrongInput_IsRefusedWithWhatIsWrong)
+{
+    struct Refusal {
+        LibraryCode code;
+        const char* text;
+        const char* message;
+    };
+    const std::string tooLongQr(8000, '7');
+    const Refusal refusals[] = {
+        {LibraryCode::Gs1_128, "(01)09501101530004", "AI (01): check digit should be 3"},
+        {LibraryCode::Gs1_128, "(01)0950110153000", "AI (01): its data is too long or too short"},
+        {LibraryCode::Gs1_128, "(01)095011015300AB", "AI (01): 'A' is not a digit at position 13"},
+        {LibraryCode::Gs1_128, "(17)271301", "AI (17): invalid month '13' at position 3"},
+        {LibraryCode::Gs1_128, "(10)AB~12", "AI (10): '~' is not allowed in its data at position 3"},
+        {LibraryCode::Gs1_128, "(9999)12", "AI (9999): no such application identifier"},
+        {LibraryCode::Gs1_128, "0109501101530003", "GS1 data starts with an AI in brackets, such as (01)"},
+        {LibraryCode::Gs1DataMatrix, "(00)123456789012345678", "AI (00): check digit should be 5"},
+        {LibraryCode::Ean13, "4006381333932", "the check digit should be 1, not 2"},
+        {LibraryCode::Ean13, "40063813339", "EAN-13 takes 12 digits, or 13 with the check digit, not 11"},
+        {LibraryCode::Ean8, "9638507x", "EAN-8 takes 7 digits, or 8 with the check digit: \"x\" at position 8 is not a digit"},
+        {LibraryCode::UpcA, "036000291453", "the check digit should be 2, not 3"},
+        {LibraryCode::Code128, "Ж", "it takes Latin-1 characters only (ISO/IEC 8859-1)"},
+        {LibraryCode::Qr, tooLongQr.c_str(), "too long for the largest QR Code (version 40) at error correction M"},
+        {LibraryCode::DataMatrix, tooLongQr.c_str(), "too long for a Data Matrix symbol"},
+    };
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(std::string(r.text).substr(0, 40));
+        const symbologies::LibraryEncoded e = symbologies::EncodeLibraryCode(r.code, QString::fromUtf8(r.text));
+        ASSERT_TRUE(e.failure);
+        EXPECT_TRUE(e.failure->text.startsWith(QString::fromUtf8(r.message))) << e.failure->text.toStdString();
+        EXPECT_EQ(e.modules.width, 0);
+    }
+    // Code sets switch by themselves: 20 digits take code set C's pairs.
+    EXPECT_EQ(symbologies::EncodeLibraryCode(LibraryCode::Code128, QStringLiteral("12345678901234567890")).modules.width, 145);
+}
