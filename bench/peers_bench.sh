@@ -7,9 +7,10 @@
 #            PDF printer)  vs  barcode -e 128b -i CODES -o OUT.ps
 #   svg      quorvane export --batch (Code 128 B)  vs  zint --batch -b 20 --filetype=svg
 #   png      the same as PNG files
-#   qr-svg   quorvane export --batch (QR Code, 30-character texts)  vs
-#            zint --batch -b 58 --filetype=svg
-#   qr-png   the same as PNG files
+#   qr-svg   quorvane export --batch (QR Code, 30-character texts, error
+#            correction M)  vs  zint --batch -b 58 --secure=2 --filetype=svg
+#   qr-png   the same as PNG files, two pixels a module as zint draws them
+#            (--module-dots 2)
 #
 #   bench/peers_bench.sh [lines [work...]]   (default 10000 and every work;
 #                                             codes are "A" + 8 digits)
@@ -58,8 +59,10 @@ for ((r = 1; r <= rounds; r++)); do
       times[${w}_p]+="$(wall zint --batch -b 20 --filetype="$w" -i "$work/codes.txt" -o "$work/out/~~~~~.$w") " ;;
     qr-svg | qr-png)
       f=${w#qr-}
-      times[${w}_q]+="$(wall "$bin" export --type qr --batch "$work/qr.txt" --output "$work/out/~~~~~.$f") "
-      times[${w}_p]+="$(wall zint --batch -b 58 --filetype="$f" -i "$work/qr.txt" -o "$work/out/~~~~~.$f") " ;;
+      dots=()
+      [ "$f" = png ] && dots=(--module-dots 2)
+      times[${w}_q]+="$(wall "$bin" export --type qr --batch "$work/qr.txt" --output "$work/out/~~~~~.$f" "${dots[@]}") "
+      times[${w}_p]+="$(wall zint --batch -b 58 --secure=2 --filetype="$f" -i "$work/qr.txt" -o "$work/out/~~~~~.$f") " ;;
     esac
   done
 done
