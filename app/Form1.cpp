@@ -725,6 +725,10 @@ void Form1::Command1_Click()
         box->Cls();
     Picture1.SetWidth(100);
     Picture2.SetWidth(100);
+    // A surface grown for the last symbol's caption starts at its design height.
+    Picture5.SetHeight(kPicture5Geometry.height);
+    Picture9.SetHeight(kPicture9Geometry.height);
+    Picture10.SetHeight(kPicture10Geometry.height);
     for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10, &Picture11})
         box->SetPicture(std::nullopt); // every picture of the last Generate goes
     Picture5.SetVisible(false);
@@ -806,12 +810,25 @@ void Form1::FitDrawingArea(bool growWindow)
     // A symbol wider than the frame widens the window, as far as the
     // screen allows; beyond that the area scrolls.
     const int missing = shown.right() + 1 - view.width();
-    if (!growWindow || missing <= 0 || !isVisible() || isMaximized() || isFullScreen() || !screen())
+    if (!growWindow || !isVisible() || isMaximized() || isFullScreen() || !screen())
+        return;
+    if (missing < 0 && widenedBy_ > 0) {
+        // A shorter symbol gives back what a longer one took, never more
+        // than that and never below the design's width.
+        const int back = std::max(0, std::min({widenedBy_, -missing, width() - TwipsToPx(kClientWidthTwips)}));
+        widenedBy_ -= back;
+        if (back > 0)
+            resize(width() - back, height());
+        return;
+    }
+    if (missing <= 0)
         return;
     const int most = screen()->availableGeometry().width() - (frameGeometry().width() - width());
     const int wanted = std::min(width() + missing, most);
-    if (wanted > width())
+    if (wanted > width()) {
+        widenedBy_ += wanted - width();
         resize(wanted, height());
+    }
 }
 
 void Form1::fitDrawingHeight(int drawnHeight)

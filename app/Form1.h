@@ -249,6 +249,7 @@ private:
     void buildMoreBox();
     void fitDrawingHeight(int drawnHeight);
     int extraHeight_ = 0; // pixels the drawing frame has grown by for a tall symbol
+    int widenedBy_ = 0;   // pixels the window has widened by for a long symbol
     static constexpr int kMaxExtraHeight = 2000;
     // Picks a symbology of "More…" (none: an option button is selected).
     void MoreClick();

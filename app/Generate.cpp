@@ -8,7 +8,10 @@ Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces)
 {
     if (request.text.isEmpty())
         return {}; // an empty text draws nothing, and that is no failure
-    return RowOf(request.symbology).draw(request, surfaces);
+    Generated g = RowOf(request.symbology).draw(request, surfaces);
+    if (g.surface)
+        g.surface->GrowToHold(); // a caption below the bars is never cut off
+    return g;
 }
 
 SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QString& text8, const QString& text3,

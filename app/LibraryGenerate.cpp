@@ -121,7 +121,13 @@ bool LayOutModules(const Modules& m, const ModuleLayout& l, Surface& surface)
     const int left = matrix ? quiet : kLeftMargin;
     const int top = matrix ? quiet : kTopMargin;
     const double textHeight = surface.TextHeight(QStringLiteral("0"));
-    const int width = left + m.width * l.module + (matrix ? quiet : kLeftMargin + l.module);
+    // A caption wider than the bars widens the surface; the bars stay
+    // where they are and the caption is centred under them as far as it can be.
+    const bool caption = l.shape == ModuleShape::Bars && l.withText && !m.humanText.isEmpty();
+    const double captionWidth = caption ? surface.TextWidth(m.humanText) : 0;
+    const double captionLeft = std::max(1.0, left + (m.width * l.module - captionWidth) / 2);
+    const int width = std::max(left + m.width * l.module + (matrix ? quiet : kLeftMargin + l.module),
+                               static_cast<int>(std::ceil(captionLeft + captionWidth)) + 2);
     const int height = matrix ? 2 * quiet + MatrixHeight(m) * l.module
                               : top + l.barHeight + static_cast<int>(std::ceil(textHeight)) + 2 + kTopMargin;
     if (width > Surface::kMaxPixels || !surface.SetWidth(platform::PixelsToTwips(width)) || surface.PixelWidth() < width)
@@ -138,9 +144,8 @@ bool LayOutModules(const Modules& m, const ModuleLayout& l, Surface& surface)
         DrawBars(m, l, surface, retail);
         if (l.shape != ModuleShape::Bars)
             DrawRetailDigits(m, l, surface, retail);
-        else if (l.withText && !m.humanText.isEmpty())
-            PrintAt(surface, m.humanText, left + (m.width * l.module - surface.TextWidth(m.humanText)) / 2,
-                    top + l.barHeight + 1);
+        else if (caption)
+            PrintAt(surface, m.humanText, captionLeft, top + l.barHeight + 1);
     }
     surface.SetModule(l.module, left);
     surface.SetQuietZone(l.quietModules, matrix);

@@ -38,6 +38,15 @@ Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
 Generated Code39(const SymbolRequest& r, GenerateSurfaces& s)
 {
     SizePicture1(s.picture1, r.heightFactor, r.fontSize);
+    // The bars leave 1.5 text heights free under them: a caption that
+    // large for the height leaves no bars at all (or bars turned upside
+    // down) and is cut off at the top. The box then grows to keep half of
+    // the bars' height.
+    if (r.withText) {
+        const double free = 1.5 * s.picture1.TextHeight(r.text);
+        if (free >= s.picture1.ScaleHeight())
+            s.picture1.SetHeight(s.picture1.Height() * (s.picture1.ScaleHeight() / 2 + free) / s.picture1.ScaleHeight());
+    }
     QString copy = r.text;
     if (symbologies::DrawCode39(copy, s.picture1, r.withText) <= s.picture1.PixelWidth())
         return {&s.picture1, {}, {}};

@@ -90,6 +90,14 @@ void PictureBox::KeepImageAsPicture()
     Surface::KeepImageAsPicture();
 }
 
+void PictureBox::rasterRepaint()
+{
+    image_ = BlankImage(image_.width(), image_.height(), BackColor());
+    QPainter p(&image_);
+    CurrentDrawing().Paint(p);
+    blank_ = CurrentDrawing().IsEmpty();
+}
+
 void PictureBox::rasterFill(const QRect& r, Rgb color)
 {
     blank_ = false;

@@ -47,6 +47,7 @@ protected:
     void rasterFill(const QRect& pixels, Rgb color) override;
     void rasterLine(const QLineF& line, int width, Rgb color) override;
     void rasterText(const DrawOp& text) override;
+    void rasterRepaint() override;
     void changed() override;
 
 private:

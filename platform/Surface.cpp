@@ -193,6 +193,20 @@ void Surface::SetQuietZone(double modules, bool above)
     drawing_.quietAbove = above;
 }
 
+void Surface::GrowToHold()
+{
+    const QRect drawn = drawing_.Bounds();
+    if (drawn.isEmpty() || (drawn.right() < pixelWidth_ && drawn.bottom() < pixelHeight_))
+        return;
+    const int w = std::min(std::max(pixelWidth_, drawn.right() + 1), kMaxPixels);
+    const int h = std::min(std::max(pixelHeight_, drawn.bottom() + 1), kMaxHeightPixels);
+    width_ = PixelsToTwips(w);
+    height_ = PixelsToTwips(h);
+    resized();
+    rasterRepaint();
+    changed();
+}
+
 void Surface::FillPixels(const QRect& pixels, Rgb color)
 {
     const QRect r = pixels.intersected(QRect(0, 0, pixelWidth_, pixelHeight_));

@@ -112,6 +112,10 @@ public:
     void SetModule(double width, double originX = 0);
     // The white a reader needs around what is drawn, in modules (see Drawing).
     void SetQuietZone(double modules, bool above);
+    // Makes the surface as large as what is drawn on it (a caption or its
+    // descenders below the bars) and draws it again whole, so nothing drawn
+    // is cut off on screen or in the surface's picture.
+    void GrowToHold();
 
     // --- conversions between scale units and pixels ---
     double ToPixelX(double x) const;
@@ -126,6 +130,8 @@ protected:
     virtual void rasterFill(const QRect&, Rgb) {}
     virtual void rasterLine(const QLineF&, int, Rgb) {}
     virtual void rasterText(const DrawOp&) {}
+    // The raster drawn anew from the whole drawing.
+    virtual void rasterRepaint() {}
     // Called after every change a viewer would want to see.
     virtual void changed() {}
 

@@ -3,6 +3,7 @@
 #include "platform/Numeric.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace symbologies {
@@ -111,7 +112,9 @@ double DrawCode39(QString& text, platform::Surface& box, bool includeText)
     });
 
     if (includeText) {
-        box.SetWidth((x + m) * box.Width() / box.ScaleWidth());
+        // A caption wider than the bars widens the box rather than being cut
+        // at both ends.
+        box.SetWidth(std::max(x + m, std::ceil(tw) + 1) * box.Width() / box.ScaleWidth());
         box.CurrentX = (box.ScaleWidth() - tw) / 2;
         box.CurrentY = bottom + 0.25 * th;
         box.Print(text);

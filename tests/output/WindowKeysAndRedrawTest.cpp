@@ -4,6 +4,7 @@
 // text and the status as the user expects.
 #include "app/FileChooser.h"
 #include "app/Form1.h"
+#include "app/SymbologyTable.h"
 #include "tests/output/PrintSupport.h"
 
 #include <QAction>
@@ -100,4 +101,45 @@ TEST_F(WindowKeysAndRedrawTest, Runs_PutBackTheTypedText_AndSayHowTheyEnded)
     EXPECT_EQ(form.Progress->text(), QStringLiteral("Printed 3 labels"));
     EXPECT_EQ(form.Text1->text(), QStringLiteral("L-"));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+}
+
+// A caption is never cut off: every symbology at the design's font size
+// and at 20 and 40 points, with descenders, holds everything it draws
+// within its drawing (what the screen and the clipboard show), and the
+// window's drawing frame grows for it and gives the room back.
+TEST_F(WindowKeysAndRedrawTest, CaptionsAndDescenders_AreNeverCutOff_AndTheWindowShrinksBack)
+{
+    for (const app::SymbologyRow& row : app::Symbologies())
+        for (const char* font : {"8", "20", "40"}) {
+            SCOPED_TRACE(std::string(row.name) + " at " + font);
+            const QString text = row.symbology == app::Symbology::UpcA ? QStringLiteral("03600029145")
+                                 : row.sizeBoxesSwapped                ? QStringLiteral("400638133393")
+                                 : row.symbology == app::Symbology::Code25 ? QStringLiteral("123456")
+                                                                           : QStringLiteral("jumpy gqpy");
+            const QString f = QLatin1String(font);
+            const app::Symbol s = app::GenerateSymbol(
+                app::ReadSizeFields(row.symbology, text, row.sizeBoxesSwapped ? f : QStringLiteral("1.4"),
+                                    row.sizeBoxesSwapped ? QStringLiteral("40") : f, QStringLiteral("500"), true));
+            if (s.drawing.IsEmpty())
+                continue; // a text the symbology refuses
+            EXPECT_TRUE(QRect(QPoint(), s.drawing.size).contains(s.drawing.Bounds()))
+                << s.drawing.Bounds().x() << "," << s.drawing.Bounds().y() << " " << s.drawing.Bounds().width() << "x" << s.drawing.Bounds().height() << " in " << s.drawing.size.width() << "x" << s.drawing.size.height();
+        }
+
+    form.show();
+    QApplication::processEvents();
+    const QSize design = form.size();
+    form.Option1->setChecked(true);
+    form.Check2->setChecked(true);
+    form.Text3->setText(QStringLiteral("40"));
+    QApplication::processEvents();
+    form.Text1->setText(QStringLiteral("jumpy gqpy jumpy gqpy jumpy gqpy jumpy gqpy"));
+    QApplication::processEvents();
+    EXPECT_GT(form.height(), design.height()) << "the frame grows for the caption";
+    EXPECT_GT(form.width(), design.width()) << "and the window for the long symbol";
+    form.Text3->setText(QStringLiteral("8"));
+    QApplication::processEvents();
+    form.Text1->setText(QStringLiteral("QV"));
+    QApplication::processEvents();
+    EXPECT_EQ(form.size(), design);
 }
