@@ -2,6 +2,8 @@
 
 #include "app/FileChooser.h"
 
+#include <algorithm>
+
 #include <QLineEdit>
 
 namespace app {
@@ -18,7 +20,11 @@ void Form1::FileOpen_Click()
     // What is picked or typed in the chooser becomes the batch file at once.
     Chooser = new app::Form2([this](const QString& path) { Text5->setText(path); }, this);
     Chooser->Form_Load();
-    // Over the main window, not at the screen's corner.
+    // The design's size shows four folders and six files: it opens half as
+    // wide again and twice as tall (its lists grow with it), as far as the
+    // main window reaches, over the main window, not at the screen's corner.
+    Chooser->resize(std::max(Chooser->width(), std::min(Chooser->width() * 3 / 2, width())),
+                    std::max(Chooser->height(), std::min(Chooser->height() * 2, height())));
     Chooser->move(frameGeometry().center() - Chooser->rect().center());
     Chooser->show();
 }
