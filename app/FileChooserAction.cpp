@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <QLineEdit>
+#include <QScreen>
 
 namespace app {
 
@@ -22,9 +23,11 @@ void Form1::FileOpen_Click()
     Chooser->Form_Load();
     // The design's size shows four folders and six files: it opens half as
     // wide again and twice as tall (its lists grow with it), as far as the
-    // main window reaches, over the main window, not at the screen's corner.
-    Chooser->resize(std::max(Chooser->width(), std::min(Chooser->width() * 3 / 2, width())),
-                    std::max(Chooser->height(), std::min(Chooser->height() * 2, height())));
+    // screen allows, over the main window, not at the screen's corner.
+    QSize size(Chooser->width() * 3 / 2, Chooser->height() * 2);
+    if (screen())
+        size = size.boundedTo(screen()->availableGeometry().size() * 9 / 10).expandedTo(Chooser->size());
+    Chooser->resize(size);
     Chooser->move(frameGeometry().center() - Chooser->rect().center());
     Chooser->show();
 }

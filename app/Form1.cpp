@@ -797,11 +797,8 @@ void Form1::FitDrawingArea(bool growWindow)
     for (const platform::PictureBoxWidget* w : surfaceWidgets_) {
         if (w->parentWidget() != drawings || !w->isVisible())
             continue;
-        const QRect ink = w->box().CurrentDrawing().Bounds();
-        const int rows = platform::QuietZoneRows(w->box().CurrentDrawing());
-        if (!ink.isEmpty())
-            shown |= ink.translated(w->x() + w->ImageLeft(), w->y() + w->frameWidth())
-                         .adjusted(-w->QuietZone(), -rows, w->QuietZone(), rows + 2 * w->frameWidth());
+        if (const QRect ink = w->ShownInk(); !ink.isEmpty())
+            shown |= ink.translated(w->pos());
     }
     if (growWindow)
         fitDrawingHeight(shown.isEmpty() ? 0 : shown.bottom() + 1);

@@ -23,6 +23,11 @@ bool OneColour(const QImage& image)
     }
     return true;
 }
+bool WholeRatio(double dpr) { return dpr == std::floor(dpr); }
+
+// The grid of the screen's own pixels.
+DeviceGrid ScreenGrid(double dpr) { return DeviceGrid(kSurfaceDpi * dpr, kSurfaceDpi * dpr); }
+
 } // namespace
 
 PictureBoxWidget::PictureBoxWidget(PictureBox& box, QWidget* parent) : QFrame(parent), box_(box)
@@ -33,12 +38,35 @@ PictureBoxWidget::PictureBoxWidget(PictureBox& box, QWidget* parent) : QFrame(pa
     sync();
 }
 
+double PictureBoxWidget::Scale() const
+{
+    const double dpr = devicePixelRatioF();
+    if (WholeRatio(dpr))
+        return 1;
+    return ScreenGrid(dpr).UnitsPerPixel(box_.CurrentDrawing().module) / dpr;
+}
+
+QRect PictureBoxWidget::ShownInk() const
+{
+    const QRect ink = box_.CurrentDrawing().Bounds();
+    if (ink.isEmpty())
+        return {};
+    const double s = Scale();
+    const int rows = QuietZoneRows(box_.CurrentDrawing());
+    const QRect scaled(QPoint(static_cast<int>(std::floor(ink.left() * s)), static_cast<int>(std::floor(ink.top() * s))),
+                       QPoint(static_cast<int>(std::ceil((ink.right() + 1) * s)) - 1,
+                              static_cast<int>(std::ceil((ink.bottom() + 1) * s)) - 1));
+    return scaled.translated(ImageLeft(), frameWidth())
+        .adjusted(-quiet_, -static_cast<int>(std::ceil(rows * s)), quiet_, static_cast<int>(std::ceil(rows * s)) + 2 * frameWidth());
+}
+
 void PictureBoxWidget::sync()
 {
     const int fw = frameWidth();
-    quiet_ = QuietZonePixels(box_.CurrentDrawing());
-    const QRect want(Px(box_.Left()) - fw, Px(box_.Top()) - fw, box_.Image().width() + 2 * (fw + quiet_),
-                     box_.Image().height() + 2 * fw);
+    const double s = Scale();
+    quiet_ = static_cast<int>(std::ceil(QuietZonePixels(box_.CurrentDrawing()) * s));
+    const int w = static_cast<int>(std::ceil(box_.Image().width() * s)), h = static_cast<int>(std::ceil(box_.Image().height() * s));
+    const QRect want(Px(box_.Left()) - fw, Px(box_.Top()) - fw, w + 2 * (fw + quiet_), h + 2 * fw);
     if (geometry() != want)
         setGeometry(want);
     if (isVisibleTo(parentWidget()) != box_.Visible())
@@ -56,7 +84,17 @@ void PictureBoxWidget::paintEvent(QPaintEvent* event)
     QPainter p(this);
     // The symbol with white of ten modules on both sides, as a reader needs.
     p.fillRect(contentsRect(), Qt::white);
-    p.drawImage(frameWidth() + quiet_, frameWidth(), box_.Image());
+    const double dpr = devicePixelRatioF();
+    if (WholeRatio(dpr)) {
+        p.drawImage(frameWidth() + quiet_, frameWidth(), box_.Image());
+        return;
+    }
+    // Scaled by a fraction, the picture's one-pixel modules would come out
+    // one and two device pixels wide in turn: the drawing is replayed in
+    // device pixels instead, every module on whole ones, the text as text.
+    const QPointF corner = p.deviceTransform().map(QPointF(frameWidth() + quiet_, frameWidth()));
+    p.setWorldTransform(p.deviceTransform().inverted() * p.worldTransform());
+    Replay(box_.CurrentDrawing(), p, QPointF(std::round(corner.x()), std::round(corner.y())), ScreenGrid(dpr));
 }
 
 } // namespace platform

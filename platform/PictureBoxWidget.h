@@ -21,6 +21,13 @@ public:
     // Where the box's image starts inside the widget, and the white shown on either side of it.
     int ImageLeft() const { return frameWidth() + quiet_; }
     int QuietZone() const { return quiet_; }
+    // Logical pixels per pixel of the box: 1 at a whole scale factor; at a
+    // fractional one (1.25, 1.5) the box is drawn anew with every module on
+    // the same whole number of device pixels, a little larger or smaller.
+    double Scale() const;
+    // What the box has drawn, with its quiet zones, in the widget's
+    // coordinates; empty when nothing is drawn.
+    QRect ShownInk() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -132,3 +132,54 @@ TEST_F(RealWindowTest, LongSymbol_IsSeenWhole_AndTypingReplacesTheDesignTimeText
     EXPECT_GT(WindowSize(window).width(), before.width());
     Stop(app_);
 }
+
+// At every scale factor the screen may have, the symbol on screen is drawn
+// with every module on the same whole number of device pixels (at 1.5 the
+// picture scaled would make them one and two pixels in turn), and it scans.
+TEST_F(RealWindowTest, AtScaleFactors_ModulesAreWholeEqualDevicePixels)
+{
+    const std::pair<const char*, int> scales[] = {{"1", 1}, {"1.5", 2}, {"2", 2}};
+    for (const auto& [factor, moduleDots] : scales) {
+        SCOPED_TRACE(factor);
+        const QString options = QStringLiteral("options");
+        platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("check2"), QStringLiteral("1"));
+        env_.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(factor));
+        StartProgram();
+        const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
+        ASSERT_FALSE(window.isEmpty()) << "the main window did not appear";
+        Focus(window);
+        Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+a")});
+        const QString typed = QStringLiteral("QV-0001 jumpy");
+        Tool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), typed});
+        testsupport::Decoded d;
+        QImage shot;
+        WaitFor(
+            [&] {
+                shot = Screenshot(window);
+                d = testsupport::DecodeOne(shot, ZXing::BarcodeFormat::Code128);
+                return d.text == typed.toStdString();
+            },
+            10000);
+        ASSERT_EQ(d.text, typed.toStdString());
+        // The bars and spaces along the symbol's middle row, from its first bar.
+        const QImage grey = shot.convertToFormat(QImage::Format_Grayscale8);
+        const uchar* row = grey.constScanLine(d.Middle());
+        int x = d.left;
+        while (x < grey.width() && row[x] >= 128)
+            ++x;
+        std::vector<int> runs;
+        for (int end = x, quiet = 0; x < grey.width() && quiet < 10 * moduleDots; x = end) {
+            const bool dark = row[x] < 128;
+            while (end < grey.width() && (row[end] < 128) == dark)
+                ++end;
+            quiet = dark ? 0 : end - x;
+            if (quiet < 10 * moduleDots)
+                runs.push_back(end - x);
+        }
+        ASSERT_GT(runs.size(), 40u);
+        EXPECT_EQ(*std::min_element(runs.begin(), runs.end()), moduleDots);
+        for (int r : runs)
+            EXPECT_EQ(r % moduleDots, 0) << "a run of " << r << " device pixels";
+        Stop(app_);
+    }
+}
