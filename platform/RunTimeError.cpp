@@ -17,9 +17,4 @@ QString RunTimeErrorMessage(RunTimeError e)
     return QString::number(static_cast<int>(e)) + QLatin1Char('\n') + RunTimeErrorDescription(e);
 }
 
-RunTimeFault::RunTimeFault(RunTimeError e)
-    : std::runtime_error(RunTimeErrorDescription(e).toStdString()), error_(e)
-{
-}
-
 } // namespace platform

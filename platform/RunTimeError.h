@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-#include <stdexcept>
 
 namespace platform {
 
@@ -13,16 +12,5 @@ QString RunTimeErrorDescription(RunTimeError e);
 
 // "9\nSubscript out of range"
 QString RunTimeErrorMessage(RunTimeError e);
-
-// Thrown inside a drawer and caught by the same drawer, never across the
-// platform boundary.
-class RunTimeFault : public std::runtime_error {
-public:
-    explicit RunTimeFault(RunTimeError e);
-    RunTimeError error() const { return error_; }
-
-private:
-    RunTimeError error_;
-};
 
 } // namespace platform

@@ -11,8 +11,8 @@
 namespace symbologies {
 namespace {
 
+using platform::MaybeFailure;
 using platform::RunTimeError;
-using platform::RunTimeFault;
 
 constexpr double kBarTop = 5;    // Y where every line starts
 constexpr int kGuardExtra = 6;   // guards reach this much below the data bars
@@ -20,22 +20,17 @@ constexpr int kStartX = 11;      // first module of the start guard
 constexpr double kLeftMarkX = 2; // "<" or the first EAN-13 digit
 constexpr double kSizeLimit = 32767; // sizes are 16-bit values
 
-// A size field's number; a text that is not a number is a type mismatch, a
-// value no 16-bit size can hold an overflow.
-double SizeOrFault(std::optional<double> v)
+MaybeFailure Fault(RunTimeError e) { return platform::Failure{static_cast<int>(e), platform::RunTimeErrorMessage(e)}; }
+
+// A size field that is not a number is a type mismatch, a value no 16-bit
+// size can hold an overflow.
+MaybeFailure SizeFault(std::optional<double> v)
 {
     if (!v)
-        throw RunTimeFault(RunTimeError::TypeMismatch);
+        return Fault(RunTimeError::TypeMismatch);
     if (std::abs(*v) > kSizeLimit)
-        throw RunTimeFault(RunTimeError::Overflow);
-    return *v;
-}
-
-int DigitOrFault(QChar c)
-{
-    if (c.unicode() < u'0' || c.unicode() > u'9')
-        throw RunTimeFault(RunTimeError::TypeMismatch);
-    return c.unicode() - u'0';
+        return Fault(RunTimeError::Overflow);
+    return std::nullopt;
 }
 
 std::string_view DigitModules(int kind, int firstDigit, int position, int digit)
@@ -50,13 +45,17 @@ std::string_view DigitModules(int kind, int firstDigit, int position, int digit)
     return parity == '1' ? kEanSetB[d] : kEanSetA[d];
 }
 
-void DrawSymbol(platform::Surface& box, const QString& code, int kind, std::optional<double> barLength,
-                std::optional<double> fontSize)
+// Draws the symbol element by element; a fault stops it where it happens,
+// and what was drawn before stays.
+MaybeFailure DrawSymbol(platform::Surface& box, const QString& code, int kind, std::optional<double> barLength,
+                        std::optional<double> fontSize)
 {
     const int firstRight = kind == 8 ? 5 : 8;
     box.Cls();
     box.SetBackColor(platform::kWhite);
-    box.SetFontSize(SizeOrFault(fontSize));
+    if (MaybeFailure f = SizeFault(fontSize))
+        return f;
+    box.SetFontSize(*fontSize);
     box.DrawWidth = 2;
     box.SetModule(1, kStartX);
 
@@ -69,9 +68,14 @@ void DrawSymbol(platform::Surface& box, const QString& code, int kind, std::opti
         box.Print(s);
     };
     for (int i = 1; i <= kind; ++i) {
-        const int d = DigitOrFault(code[i - 1]);
+        const QChar c = code[i - 1];
+        if (c.unicode() < u'0' || c.unicode() > u'9')
+            return Fault(RunTimeError::TypeMismatch);
+        const int d = c.unicode() - u'0';
         if (i == 1) {
-            bar = SizeOrFault(barLength);
+            if (MaybeFailure f = SizeFault(barLength))
+                return f;
+            bar = *barLength;
             DrawEanGuard(box, x, bar);
             first = d;
             printAt(kLeftMarkX, kind == 8 ? QStringLiteral("<") : QString::number(d));
@@ -93,6 +97,7 @@ void DrawSymbol(platform::Surface& box, const QString& code, int kind, std::opti
     if (kind == 8)
         printAt(x + 8, QStringLiteral(">"));
     DrawEanGuard(box, x, bar);
+    return std::nullopt;
 }
 
 } // namespace
@@ -140,12 +145,7 @@ EanDrawn DrawEan(platform::Surface& box, const QString& text, std::optional<doub
     }
     const int kind = text.size() <= 11 ? 8 : 13;
     const QString code = EanWithCheckDigit(text.left(kind - 1));
-    try {
-        DrawSymbol(box, code, kind, barLength, fontSize);
-    } catch (const platform::RunTimeFault& fault) {
-        return {code, platform::Failure{static_cast<int>(fault.error()), platform::RunTimeErrorMessage(fault.error())}};
-    }
-    return {code, {}};
+    return {code, DrawSymbol(box, code, kind, barLength, fontSize)};
 }
 
 void FitEanScale(platform::Surface& box, std::optional<double> barLength, std::optional<double> fontSize)
