@@ -155,12 +155,12 @@ int RunExport(const Command& command)
             if (!file.note.isEmpty())
                 Tell(file.note);
             if (file.failure)
-                return output::ExportFailure{output::ExportFailure::LineFailed, file.failure->text};
+                return output::ExportFailure{output::ExportCode::LineFailed, file.failure->text};
             drawing = std::move(file.drawing);
             return std::nullopt;
         },
         command.output, options, events);
-    if (report.failure && report.failure->code == output::ExportFailure::Stopped)
+    if (report.failure && report.failure->code == output::ExportCode::Stopped)
         watch.StopNow(); // as the watch would: one farewell
     if (report.failure) {
         Tell(report.failure->text);

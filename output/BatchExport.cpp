@@ -26,7 +26,7 @@ std::pair<qsizetype, qsizetype> NumberRun(const QString& pattern)
     return {start, end + 1 - start};
 }
 
-ExportFailure Failure(ExportFailure::Code code, QString text) { return ExportFailure{code, std::move(text)}; }
+ExportFailure Failure(int code, QString text) { return ExportFailure{code, std::move(text)}; }
 
 // The failed lines a summary names; the rest are counted.
 constexpr int kNamedLines = 10;
@@ -50,10 +50,10 @@ QString LineList(const QList<qint64>& named, qint64 total)
 ExportResult CheckBatchPattern(const QString& pattern)
 {
     if (!ExportFormatOf(pattern))
-        return Failure(ExportFailure::BadName,
+        return Failure(ExportCode::BadName,
                        QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(pattern)));
     if (NumberRun(pattern).second == 0)
-        return Failure(ExportFailure::BadName,
+        return Failure(ExportCode::BadName,
                        QStringLiteral("The file name %1 has no ~ where the line number goes (~~~~~ for 00001, 00002, ...).")
                            .arg(Shown(pattern)));
     return std::nullopt;
@@ -77,13 +77,13 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
     const ExportFormat format = *ExportFormatOf(pattern);
     BatchFileReader lines;
     if (!lines.Open(linesPath)) {
-        report.failure = Failure(ExportFailure::CannotRead, QStringLiteral("Cannot read %1: %2.").arg(Shown(linesPath), lines.Error()));
+        report.failure = Failure(ExportCode::CannotRead, QStringLiteral("Cannot read %1: %2.").arg(Shown(linesPath), lines.Error()));
         return report;
     }
     const QString folder = QFileInfo(pattern).absolutePath();
     // A folder that can't be had fails every line alike: said once.
     if (!platform::IsFolder(folder)) {
-        report.failure = Failure(ExportFailure::CannotWrite,
+        report.failure = Failure(ExportCode::CannotWrite,
                                  QStringLiteral("Cannot write %1: the folder %2 does not exist.").arg(Shown(pattern), Shown(folder)));
         return report;
     }
@@ -107,7 +107,7 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
             continue;
         const QString path = BatchOutputPath(pattern, number);
         if (path.isEmpty()) {
-            report.failure = Failure(ExportFailure::TooManyLines,
+            report.failure = Failure(ExportCode::TooManyLines,
                                      QStringLiteral("Line %1 of %2 has no file name: the ~ of %3 count up to %4 lines.")
                                          .arg(number)
                                          .arg(Shown(linesPath), Shown(pattern))
@@ -115,7 +115,7 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
             return report;
         }
         if (lines.LineWasCut()) {
-            lineFailed(number, Failure(ExportFailure::LineFailed,
+            lineFailed(number, Failure(ExportCode::LineFailed,
                                        QStringLiteral("Line %1 is longer than %2 bytes; no barcode was saved for it.")
                                            .arg(number)
                                            .arg(BatchFileReader::kMaxLineBytes)));
@@ -140,12 +140,12 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
             events.written(path);
     }
     if (lines.Stopped() || platform::TerminationRequested()) {
-        report.failure = Failure(ExportFailure::Stopped, lastWritten > 0 ? QStringLiteral("Stopped after line %1.").arg(lastWritten)
+        report.failure = Failure(ExportCode::Stopped, lastWritten > 0 ? QStringLiteral("Stopped after line %1.").arg(lastWritten)
                                                                          : QStringLiteral("Stopped before any file was written."));
         return report;
     }
     if (!lines.Error().isEmpty()) {
-        report.failure = Failure(ExportFailure::CannotRead, QStringLiteral("Cannot read %1 after line %2: %3.")
+        report.failure = Failure(ExportCode::CannotRead, QStringLiteral("Cannot read %1 after line %2: %3.")
                                                                .arg(Shown(linesPath))
                                                                .arg(lines.LineNumber())
                                                                .arg(lines.Error()));
@@ -153,12 +153,12 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
     }
     if (report.written > 0) {
         if (const QString reason = platform::AtomicFile::SyncFileSystem(folder); !reason.isEmpty()) {
-            report.failure = Failure(ExportFailure::CannotWrite, QStringLiteral("Cannot write the files in %1: %2.").arg(Shown(folder), reason));
+            report.failure = Failure(ExportCode::CannotWrite, QStringLiteral("Cannot write the files in %1: %2.").arg(Shown(folder), reason));
             return report;
         }
     }
     if (report.failedLines > 0)
-        report.failure = Failure(ExportFailure::LineFailed, QStringLiteral("%1 of the lines of %2 gave no barcode file: %3.")
+        report.failure = Failure(ExportCode::LineFailed, QStringLiteral("%1 of the lines of %2 gave no barcode file: %3.")
                                                                .arg(report.failedLines)
                                                                .arg(Shown(linesPath), LineList(failedNamed, report.failedLines)));
     return report;

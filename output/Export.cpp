@@ -28,7 +28,7 @@ constexpr int kPdfResolution = 1200;
 
 QString Shown(const QString& path) { return platform::ShownPath(path); }
 
-ExportFailure Failure(ExportFailure::Code code, QString text) { return ExportFailure{code, std::move(text)}; }
+ExportFailure Failure(int code, QString text) { return ExportFailure{code, std::move(text)}; }
 
 // Where the drawing lands on the PNG: device pixels per drawing pixel, the
 // quiet zone on either side and the picture's size.
@@ -363,19 +363,19 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QStri
                         bool durable, const std::function<void()>& named)
 {
     if (drawing.IsEmpty())
-        return Failure(ExportFailure::NothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
+        return Failure(ExportCode::NothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
     QImage image;
     if (format == ExportFormat::Png) {
         image = ExportImage(drawing, options);
         if (image.isNull()) {
             const QSize size = LayoutPng(drawing, options).size;
             if (size.isEmpty())
-                return Failure(ExportFailure::TooLarge,
+                return Failure(ExportCode::TooLarge,
                                QStringLiteral("The picture for %1 would be more than %2 pixels wide or high; choose a "
                                               "lower resolution.")
                                    .arg(Shown(path))
                                    .arg(kMaxExportPixels));
-            return Failure(ExportFailure::TooLarge,
+            return Failure(ExportCode::TooLarge,
                            QStringLiteral("There is not enough memory for the picture for %1 (%2 by %3 pixels); choose a "
                                           "lower resolution.")
                                .arg(Shown(path))
@@ -384,7 +384,7 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QStri
         }
     }
     auto cannot = [&](const QString& reason) {
-        return Failure(ExportFailure::CannotWrite, QStringLiteral("Cannot write %1: %2.").arg(Shown(path), reason));
+        return Failure(ExportCode::CannotWrite, QStringLiteral("Cannot write %1: %2.").arg(Shown(path), reason));
     };
     platform::AtomicFile file;
     QString reason;
@@ -427,7 +427,7 @@ ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QStr
     try {
         return WriteSteps(drawing, format, path, options, durable, named);
     } catch (const std::bad_alloc&) {
-        return Failure(ExportFailure::TooLarge,
+        return Failure(ExportCode::TooLarge,
                        QStringLiteral("There is not enough memory to write %1; choose a lower resolution.").arg(Shown(path)));
     }
 }
@@ -437,7 +437,7 @@ ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const Ex
 {
     const std::optional<ExportFormat> format = ExportFormatOf(path);
     if (!format)
-        return Failure(ExportFailure::BadName,
+        return Failure(ExportCode::BadName,
                        QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(path)));
     platform::AtomicFile::RemoveAbandoned(QFileInfo(path).absolutePath(), kAnyExportTemp);
     return WriteExport(drawing, *format, path, options, true, named);

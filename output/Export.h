@@ -11,6 +11,7 @@
 #pragma once
 
 #include "platform/Drawing.h"
+#include "platform/Failure.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -24,21 +25,21 @@ namespace output {
 
 enum class ExportFormat { Png, Svg, Pdf };
 
-// What went wrong: a code for the caller, a text for the user that names
-// the file and the reason.
-struct ExportFailure {
-    enum Code {
-        BadName = 1,   // the output name says no format, or no place for a number
-        NothingToDraw, // the drawing is empty
-        TooLarge,      // the picture would be too many pixels
-        CannotWrite,   // the folder or the file can't be written
-        CannotRead,    // the lines file can't be read
-        LineFailed,    // one or more lines drew no barcode
-        TooManyLines,  // more lines than the number in the name can count
-        Stopped,       // a stop was asked for
+// What went wrong is the program's one failure shape: a code for the
+// caller (one of ExportCode), a text for the user that names the file and
+// the reason.
+using ExportFailure = platform::Failure;
+struct ExportCode {
+    enum : int {
+        BadName = 2001, // the output name says no format, or no place for a number
+        NothingToDraw,  // the drawing is empty
+        TooLarge,       // the picture would be too many pixels
+        CannotWrite,    // the folder or the file can't be written
+        CannotRead,     // the lines file can't be read
+        LineFailed,     // one or more lines drew no barcode
+        TooManyLines,   // more lines than the number in the name can count
+        Stopped,        // a stop was asked for
     };
-    Code code = CannotWrite;
-    QString text;
 };
 using ExportResult = std::optional<ExportFailure>;
 

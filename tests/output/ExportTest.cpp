@@ -18,6 +18,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+using output::ExportCode;
 using output::ExportFailure;
 using ScanSymbology = symbologies::Symbology;
 using testsupport::DrawSymbol;
@@ -220,20 +221,20 @@ TEST(Export, Failures_NameTheFileAndLeaveNothingBehind)
     struct Case {
         const char* why;
         const char* name; // in the folder
-        ExportFailure::Code code;
+        int code;
         std::function<void(const QString& folder)> before;
         output::ExportOptions options;
         bool emptyDrawing;
     };
     const Case cases[] = {
-        {"a folder that does not exist", "missing/code.png", ExportFailure::CannotWrite, [](const QString&) {}, {}, false},
-        {"a file where the folder should be", "file/code.png", ExportFailure::CannotWrite,
+        {"a folder that does not exist", "missing/code.png", ExportCode::CannotWrite, [](const QString&) {}, {}, false},
+        {"a file where the folder should be", "file/code.png", ExportCode::CannotWrite,
          [](const QString& f) { Write(f + "/file", "x"); }, {}, false},
-        {"a folder of the target's name", "code.svg", ExportFailure::CannotWrite,
+        {"a folder of the target's name", "code.svg", ExportCode::CannotWrite,
          [](const QString& f) { QDir(f).mkdir("code.svg"); }, {}, false},
-        {"a name without a format", "code.jpg", ExportFailure::BadName, [](const QString&) {}, {}, false},
-        {"nothing drawn", "code.png", ExportFailure::NothingToDraw, [](const QString&) {}, {}, true},
-        {"a picture beyond 32767 pixels", "code.png", ExportFailure::TooLarge, [](const QString&) {}, {300, 600}, false},
+        {"a name without a format", "code.jpg", ExportCode::BadName, [](const QString&) {}, {}, false},
+        {"nothing drawn", "code.png", ExportCode::NothingToDraw, [](const QString&) {}, {}, true},
+        {"a picture beyond 32767 pixels", "code.png", ExportCode::TooLarge, [](const QString&) {}, {300, 600}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -269,7 +270,7 @@ TEST(Export, AWriteThatFailsMidway_KeepsTheOldFileAndLeavesNoPart)
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, SIG_DFL);
         ASSERT_TRUE(f);
-        EXPECT_EQ(f->code, ExportFailure::CannotWrite) << f->text.toStdString();
+        EXPECT_EQ(f->code, ExportCode::CannotWrite) << f->text.toStdString();
         EXPECT_EQ(Read(target), "old");
         EXPECT_EQ(Entries(dir.path()).filter(QStringLiteral(".part")), QStringList());
     }
@@ -285,7 +286,7 @@ TEST(BatchExport, OneFilePerLine_NumberedAsTheTildesShow_EveryLineTried)
     std::vector<qint64> failed, named;
     const auto draw = [](const QString& line, platform::Drawing& d) -> output::ExportResult {
         if (line == QLatin1String("bad"))
-            return ExportFailure{ExportFailure::LineFailed, QStringLiteral("no barcode")};
+            return ExportFailure{ExportCode::LineFailed, QStringLiteral("no barcode")};
         d = DrawSymbol(ScanSymbology::Code39, line, true);
         return std::nullopt;
     };
@@ -301,7 +302,7 @@ TEST(BatchExport, OneFilePerLine_NumberedAsTheTildesShow_EveryLineTried)
               (QStringList{"code-00001.svg", "code-00003.svg", "code-00005.svg", "code-00006.svg"}));
     EXPECT_EQ(r.written, 3);
     ASSERT_TRUE(r.failure);
-    EXPECT_EQ(r.failure->code, ExportFailure::LineFailed);
+    EXPECT_EQ(r.failure->code, ExportCode::LineFailed);
     EXPECT_TRUE(r.failure->text.endsWith(QStringLiteral("gave no barcode file: lines 4 and 5."))) << r.failure->text.toStdString();
     EXPECT_EQ(testsupport::DecodeOne(ReadBack(dir.filePath("out/code-00003.svg"))).text, "B2");
 }
@@ -312,16 +313,16 @@ TEST(BatchExport, PatternsAndLimits)
         const char* why;
         const char* pattern;
         int lines;
-        ExportFailure::Code code; // 0: every line written
+        int code; // 0: every line written
         int written;
     };
     const Case cases[] = {
-        {"nine lines for one ~", "~.png", 9, ExportFailure::Code(0), 9},
-        {"the tenth line has no number: stop there", "~.png", 12, ExportFailure::TooManyLines, 9},
-        {"no ~ in the file name", "codes.png", 1, ExportFailure::BadName, 0},
-        {"a ~ in the folder only", "~x/codes.png", 1, ExportFailure::BadName, 0},
-        {"no format", "~~.txt", 1, ExportFailure::BadName, 0},
-        {"a folder that does not exist: stop at the first file", "missing/~~.png", 3, ExportFailure::CannotWrite, 0},
+        {"nine lines for one ~", "~.png", 9, 0, 9},
+        {"the tenth line has no number: stop there", "~.png", 12, ExportCode::TooManyLines, 9},
+        {"no ~ in the file name", "codes.png", 1, ExportCode::BadName, 0},
+        {"a ~ in the folder only", "~x/codes.png", 1, ExportCode::BadName, 0},
+        {"no format", "~~.txt", 1, ExportCode::BadName, 0},
+        {"a folder that does not exist: stop at the first file", "missing/~~.png", 3, ExportCode::CannotWrite, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -338,7 +339,7 @@ TEST(BatchExport, PatternsAndLimits)
                 return std::nullopt;
             },
             dir.filePath(QString::fromLatin1(c.pattern)), {});
-        EXPECT_EQ(r.failure ? r.failure->code : ExportFailure::Code(0), c.code) << (r.failure ? r.failure->text.toStdString() : "");
+        EXPECT_EQ(r.failure ? r.failure->code : 0, c.code) << (r.failure ? r.failure->text.toStdString() : "");
         EXPECT_EQ(r.written, c.written);
     }
     EXPECT_EQ(output::BatchOutputPath(QStringLiteral("a~b/x~~~.svg"), 42), "a~b/x042.svg") << "the run in the file name";
