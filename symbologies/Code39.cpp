@@ -29,27 +29,25 @@ std::array<std::string_view, 91> Code39Table()
     return t;
 }
 
-namespace {
-
-// The elements of the symbol of s (start and stop included) as the table
-// gives them, left to right: `element(bar, modules)` for each. A character
-// the table lacks, or one above code 90, gives none.
-template <class Element>
-void ForEachElement(const QString& s, Element element)
+std::vector<Code39Element> Code39Elements(const QString& text)
 {
     static const auto table = Code39Table();
-    for (QChar ch : s) {
+    std::vector<Code39Element> elements;
+    for (QChar ch : QChar(1) + text.toUpper() + QChar(2)) {
         int code = ch.unicode();
         if (code > 90)
             code = 0;
         for (char c : table[static_cast<std::size_t>(code)]) {
-            element(false, 1); // every bar follows a narrow space; a blank is one more
+            elements.push_back({false, 1}); // every bar follows a narrow space; a blank is one more
             if (c != ' ')
-                element(true, c == '2' ? 2 : 1);
+                elements.push_back({true, c == '2' ? 2 : 1});
         }
     }
-    element(false, 1); // trailing space
+    elements.push_back({false, 1}); // trailing space
+    return elements;
 }
+
+namespace {
 
 struct Symbol {
     QString s;  // the text between start and stop
@@ -86,7 +84,8 @@ double SizeCode39(QString& text, platform::Surface& box, bool includeText)
         return 0;
     const double m = symbol->m;
     double x = box.ScaleLeft();
-    ForEachElement(symbol->s, [&](bool, int modules) { x += modules * m; });
+    for (const Code39Element& e : Code39Elements(text))
+        x += e.modules * m;
     if (includeText)
         box.SetWidth((x + m) * box.Width() / box.ScaleWidth());
     return x + m;
@@ -106,10 +105,10 @@ double DrawCode39(QString& text, platform::Surface& box, bool includeText)
     const double bottom = box.ScaleTop() + box.ScaleHeight() - 1.5 * th;
 
     double x = box.ScaleLeft();
-    ForEachElement(symbol->s, [&](bool bar, int modules) {
-        box.LineBoxFilled(x, top, x + modules * m, bottom, bar ? kBlack : kWhite);
-        x += modules * m;
-    });
+    for (const Code39Element& e : Code39Elements(text)) {
+        box.LineBoxFilled(x, top, x + e.modules * m, bottom, e.bar ? kBlack : kWhite);
+        x += e.modules * m;
+    }
 
     if (includeText) {
         // A caption wider than the bars widens the box rather than being cut

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <string_view>
+#include <vector>
 
 namespace symbologies {
 
@@ -16,6 +17,16 @@ namespace symbologies {
 // Code 1 and 2 are the start and stop character (drawn as "*"); an empty
 // entry draws nothing.
 std::array<std::string_view, 91> Code39Table();
+
+// One element of a symbol: a bar or a space, so many modules wide.
+struct Code39Element {
+    bool bar;
+    int modules;
+};
+// The elements of the symbol of a text (upper case, start and stop
+// included), left to right, as the table gives them; a character the table
+// lacks, or one above code 90, gives none. Draws nothing.
+std::vector<Code39Element> Code39Elements(const QString& text);
 
 // `text` is upper-cased in place. Leaves the box in pixel scale. Returns
 // the right edge of the symbol in pixels (0 for an empty text), which can
