@@ -1,6 +1,7 @@
 #include "symbologies/LibraryCodes.h"
 
 #include "symbologies/Gs1CheckDigit.h"
+#include "symbologies/QrMask.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -240,18 +241,25 @@ LibraryEncoded EncodeLibraryCode(LibraryCode code, const QString& text, const Li
     const bool rectangular = options.rectangular && (code == LibraryCode::DataMatrix || code == LibraryCode::Gs1DataMatrix);
     ZintSymbol symbol;
     int status = 0;
-    for (int size = rectangular ? kFirstRectangularSize : 0; size <= (rectangular ? kLastRectangularSize : 0); ++size) {
+    auto encode = [&](int size) {
         symbol.reset(ZBarcode_Create());
         if (!symbol)
-            return {{}, Refused(QStringLiteral("%1: out of memory").arg(caption))};
+            return ZINT_ERROR_MEMORY;
         SetUp(*symbol, code, bytes, options, size);
-        status = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<int>(bytes.size()));
-        if (status == 0)
+        // A QR Code comes with mask 0, and the mask the penalty rules choose
+        // is put on here: libzint's own choice is most of its time.
+        if (code == LibraryCode::Qr)
+            symbol->option_3 = 1 << 8;
+        return ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<int>(bytes.size()));
+    };
+    for (int size = rectangular ? kFirstRectangularSize : 0; size <= (rectangular ? kLastRectangularSize : 0); ++size)
+        if ((status = encode(size)) == 0)
             break;
-    }
     if (status != 0) {
-        QString why = LibraryMessage(QString::fromUtf8(symbol->errtxt));
-        if (status == ZINT_ERROR_TOO_LONG && !why.contains(caption))
+        QString why = symbol ? LibraryMessage(QString::fromUtf8(symbol->errtxt)) : QString();
+        if (!symbol)
+            why = QStringLiteral("out of memory");
+        else if (status == ZINT_ERROR_TOO_LONG && !why.contains(caption))
             why = QStringLiteral("too long for a %1 symbol: %2").arg(caption, why);
         if (rectangular && status == ZINT_ERROR_TOO_LONG)
             why = QStringLiteral("too long for the largest rectangular Data Matrix (16 x 48)");
@@ -260,6 +268,8 @@ LibraryEncoded EncodeLibraryCode(LibraryCode code, const QString& text, const Li
         return {{}, Refused(why)};
     }
     LibraryEncoded out{ModulesOf(*symbol), std::nullopt};
+    if (code == LibraryCode::Qr)
+        out.modules.dark = BestQrMask(out.modules.dark, out.modules.width, QrEccLevel(options.qrEcc)).dark;
     if (IsGs1(code))
         out.modules.humanText = text;
     else if (!Is2D(code))
