@@ -7,6 +7,7 @@
 #include "app/WindowLayout.h"
 
 #include "output/BatchPrint.h"
+#include "output/JobFollow.h"
 #include "output/PrintAction.h"
 #include "output/RangePrint.h"
 #include "output/RunProgress.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -154,6 +156,75 @@ void Form1::ShowCurrentPrinter()
     Combo1->lineEdit()->setPlaceholderText(name);
     Combo1->setToolTip(QStringLiteral("Empty: the jobs go to %1").arg(name));
     FitComboText(Combo1);
+    // The printer a job would go to now: the one typed when it is one.
+    const QString typed = Combo1->currentText();
+    const QString printer = platform::IsKnownPrinter(typed) ? typed : name;
+    QString error;
+    const QString page = platform::PageSummary(printer, error);
+    PrinterPage->setText(page.isEmpty() ? error : page);
+    PrinterPage->setToolTip(page.isEmpty() ? error : QStringLiteral("%1: %2").arg(printer, page));
+}
+
+void Form1::showJobLinks(const QString& html)
+{
+    JobLinks->setText(html);
+    JobLinks->setVisible(!html.isEmpty());
+}
+
+void Form1::FollowJob(const platform::CupsJob& job)
+{
+    jobs_.push_back(job);
+    if (!jobTimer_) {
+        jobTimer_ = new QTimer(this);
+        jobTimer_->setInterval(500);
+        connect(jobTimer_, &QTimer::timeout, this, [this] { PollJobs(); });
+    }
+    PollJobs();
+    if (!jobs_.empty())
+        jobTimer_->start();
+}
+
+void Form1::PollJobs()
+{
+    // The line tells of the newest job, unless an older one is held up:
+    // a stopped job must not hide behind the ones queued after it.
+    QString shown;
+    int cancelId = 0;
+    bool heldUp = false;
+    for (auto it = jobs_.begin(); it != jobs_.end();) {
+        const platform::JobState state = platform::PollJob(*it);
+        const bool stuck = !state.reason.isEmpty() && state.phase != platform::JobPhase::Printing;
+        if (!heldUp || stuck) {
+            shown = output::JobStatusText(*it, state);
+            cancelId = output::JobEnded(state.phase) ? 0 : it->id;
+            heldUp = heldUp || stuck;
+        }
+        if (output::JobEnded(state.phase)) {
+            platform::ForgetJob(*it);
+            it = jobs_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (jobs_.empty() && jobTimer_)
+        jobTimer_->stop();
+    if (shown.isEmpty())
+        return;
+    ShowJobStatus(shown);
+    showJobLinks(cancelId ? QStringLiteral("<a href=\"%1%2\">Cancel job</a>").arg(kCancelLink).arg(cancelId) : QString());
+}
+
+void Form1::CancelJob_Click(int jobId)
+{
+    for (const platform::CupsJob& job : jobs_) {
+        if (job.id != jobId)
+            continue;
+        QString error;
+        if (!platform::CancelJob(job, error))
+            platform::MsgBox(QStringLiteral("Job %1 on %2 could not be canceled: %3").arg(jobId).arg(job.queue, error));
+        PollJobs();
+        return;
+    }
 }
 
 void Form1::FillPrinterList()
@@ -204,6 +275,8 @@ void Form1::PrintBarcode(const platform::Drawing& barcode, bool hasPicture)
         return;
     }
     ShowJobStatus(output::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
+    if (printer.LastJob())
+        FollowJob(*printer.LastJob());
 }
 
 void Form1::Command3_Click() { FileOpen_Click(); }
@@ -261,6 +334,8 @@ bool Form1::Command4_Click()
         ShowJobStatus(QStringLiteral("Nothing was printed: the file has no lines."));
     else
         ShowJobStatus(output::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
+    if (result.sent && printer.LastJob())
+        FollowJob(*printer.LastJob());
     return result.AllAsAsked();
 }
 

@@ -39,6 +39,9 @@ struct StoredOptions {
     QString left = QStringLiteral("1");    // "Barcode OffSet", cm
     QString top = QStringLiteral("1");
     bool showSettings = true;
+    // The resolution of the printer the built-in printer's PDFs are meant
+    // for ("pdfdpi"); 100 is a grid of 1/100 inch.
+    int pdfDpi = 100;
 
     // What Generate draws for `text` with these options.
     SymbolRequest Request(const QString& text) const;
