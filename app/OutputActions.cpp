@@ -186,25 +186,31 @@ void Form1::FollowJob(const platform::CupsJob& job)
 
 void Form1::PollJobs()
 {
-    // The line tells of the newest job, unless an older one is held up:
-    // a stopped job must not hide behind the ones queued after it.
+    // A queue prints its jobs in the order they came: only the oldest job
+    // not ended is asked about, so a run of many labels costs a few
+    // questions a round, not a few per label.
     QString shown;
     int cancelId = 0;
-    bool heldUp = false;
-    for (auto it = jobs_.begin(); it != jobs_.end();) {
-        const platform::JobState state = platform::PollJob(*it);
-        const bool stuck = !state.reason.isEmpty() && state.phase != platform::JobPhase::Printing;
-        if (!heldUp || stuck) {
-            shown = output::JobStatusText(*it, state);
-            cancelId = output::JobEnded(state.phase) ? 0 : it->id;
-            heldUp = heldUp || stuck;
+    while (!jobs_.empty()) {
+        const platform::CupsJob& oldest = jobs_.front();
+        const platform::JobState state = platform::PollJob(jobs_.front());
+        shown = output::JobStatusText(oldest, state);
+        if (!output::JobEnded(state.phase)) {
+            cancelId = oldest.id;
+            // The line tells of the newest job, unless the oldest is held
+            // up: a stopped job must not hide behind those sent after it.
+            const bool heldUp = !state.reason.isEmpty() && state.phase != platform::JobPhase::Printing;
+            if (!heldUp && jobs_.size() > 1) {
+                shown = output::JobStatusText(jobs_.back(), platform::JobState{platform::JobPhase::Queued, false, {}});
+                cancelId = jobs_.back().id;
+            }
+            break;
         }
-        if (output::JobEnded(state.phase)) {
-            platform::ForgetJob(*it);
-            it = jobs_.erase(it);
-        } else {
-            ++it;
-        }
+        const bool printed = state.phase == platform::JobPhase::Completed;
+        platform::ForgetJob(jobs_.front());
+        jobs_.erase(jobs_.begin());
+        if (!printed)
+            break; // a job that did not print is told before the next one
     }
     if (jobs_.empty() && jobTimer_)
         jobTimer_->stop();
@@ -216,14 +222,22 @@ void Form1::PollJobs()
 
 void Form1::CancelJob_Click(int jobId)
 {
-    for (const platform::CupsJob& job : jobs_) {
-        if (job.id != jobId)
-            continue;
-        QString error;
-        if (!platform::CancelJob(job, error))
-            platform::MsgBox(QStringLiteral("Job %1 on %2 could not be canceled: %3").arg(jobId).arg(job.queue, error));
-        PollJobs();
+    const auto it = std::find_if(jobs_.begin(), jobs_.end(), [jobId](const platform::CupsJob& j) { return j.id == jobId; });
+    if (it == jobs_.end())
         return;
+    QString error;
+    if (!platform::CancelJob(*it, error)) {
+        platform::MsgBox(QStringLiteral("Job %1 on %2 could not be canceled: %3").arg(jobId).arg(it->queue, error));
+        return;
+    }
+    // The line tells at once what became of the job canceled, wherever it
+    // stood among those followed.
+    const platform::JobState state = platform::PollJob(*it);
+    ShowJobStatus(output::JobStatusText(*it, state));
+    showJobLinks(QString());
+    if (output::JobEnded(state.phase)) {
+        platform::ForgetJob(*it);
+        jobs_.erase(it);
     }
 }
 
