@@ -264,6 +264,9 @@ int Integer(ipp_t* answer, const char* name, int def)
 }
 
 // The media-col-default collection's size and margins, in millimetres.
+// Read here rather than through cupsGetDestMediaDefault, which for CUPS'
+// own ZPL Label Printer model answers 1.25 × 0.25 in (a size its driver
+// lists) instead of the queue's 4 × 5 in default.
 std::optional<QueuePage> PageOfMediaCol(ipp_t* answer)
 {
     ipp_attribute_t* col = ippFindAttribute(answer, "media-col-default", IPP_TAG_BEGIN_COLLECTION);

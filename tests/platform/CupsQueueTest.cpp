@@ -56,11 +56,3 @@ TEST(CupsQueue, ReasonText_InTheWordsOfCups)
                   QString::fromUtf8(c.reason))
             << c.note;
 }
-
-TEST(CupsQueue, QueueUris_OnlyIppAndIpps)
-{
-    for (const char* uri : {"ipp://127.0.0.1:631/printers/Label", "IPPS://print.example/printers/A"})
-        EXPECT_TRUE(platform::IsQueueUri(QString::fromUtf8(uri))) << uri;
-    for (const char* name : {"Label", "http://host/printers/A", "file:/tmp/x", "ipp:/relative"})
-        EXPECT_FALSE(platform::IsQueueUri(QString::fromUtf8(name))) << name;
-}
