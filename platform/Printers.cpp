@@ -3,7 +3,6 @@
 #include "platform/HomeFolder.h"
 #include "platform/LocalPath.h"
 #include "platform/PdfFile.h"
-#include "platform/PrinterResolution.h"
 #include "platform/Units.h"
 
 #include <QDateTime>
@@ -25,6 +24,8 @@ namespace platform {
 namespace {
 
 // Qt's view of the system's printers: CUPS on Linux, the spooler on Windows.
+// Jobs for CUPS queues go through libcups (CupsQueue); only the spooler's
+// are printed by Qt.
 class SystemCatalog : public PrinterCatalog {
 public:
     QStringList DeviceNames() const override { return QPrinterInfo::availablePrinterNames(); }
@@ -37,10 +38,6 @@ public:
             error = QStringLiteral("the printer is no longer installed");
             return false;
         }
-        // Drawn at the printer's own dots, not at Qt's 1200 that the
-        // printer would scale down.
-        if (const auto dpi = PrinterResolution(deviceName))
-            printer.setResolution(*dpi);
         return true;
     }
     bool ThroughCups() const override { return CupsBuilt(); }
