@@ -89,17 +89,17 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how)
     current.SelectByName(printer);
     const SymbolRequest options = stored.Request(QString());
     const bool strict = how.strict;
-    const bool asAsked = output::PrintListing({path, stored.linePattern, stored.keepPattern}, current,
-                                [&options, strict](const QString& code) {
-                                    output::Barcode barcode = ListingBarcode(options, code);
-                                    if (barcode.failure)
-                                        return barcode;
-                                    barcode.note = HoldsOtherText(options.symbology, code);
-                                    if (strict && !barcode.note.isEmpty())
-                                        return output::Barcode{{}, platform::Failure{platform::kNotAsTyped, barcode.note}, {}};
-                                    return barcode;
-                                })
-        .AllAsAsked();
+    const auto barcodeFor = [&options, strict](const QString& code) {
+        output::Barcode barcode = ListingBarcode(options, code);
+        if (barcode.failure)
+            return barcode;
+        barcode.note = HoldsOtherText(options.symbology, code);
+        if (strict && !barcode.note.isEmpty())
+            return output::Barcode{{}, platform::Failure{platform::kNotAsTyped, barcode.note}, {}};
+        return barcode;
+    };
+    const bool asAsked =
+        output::PrintListing({path, stored.linePattern, stored.keepPattern}, current, barcodeFor).AllAsAsked();
     std::optional<platform::CupsJob> job = current.LastJob();
     if (!job || !how.wait)
         return asAsked;

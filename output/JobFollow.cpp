@@ -50,7 +50,10 @@ platform::MaybeFailure WaitForJob(platform::CupsJob& job, double seconds, const 
             return platform::Failure{platform::kPrintFailed, JobStatusText(job, state)};
         if (state.phase == JobPhase::Stopped)
             return platform::Failure{platform::kPrintFailed, JobStatusText(job, state) + QStringLiteral("; it stays in the queue.")};
-        if (waited.elapsed() >= seconds * 1000 || platform::TerminationRequested()) {
+        if (platform::TerminationRequested())
+            return platform::Failure{platform::kPrintFailed,
+                                     QStringLiteral("Stopped waiting for job %1 on %2; it stays in the queue.").arg(job.id).arg(job.queue)};
+        if (waited.elapsed() >= seconds * 1000) {
             QString text = JobStatusText(job, state);
             if (!state.printerStopped || state.reason.isEmpty())
                 text = QStringLiteral("Job %1 on %2 has not printed after %3 s").arg(job.id).arg(job.queue).arg(seconds) +

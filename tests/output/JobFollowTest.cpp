@@ -2,6 +2,7 @@
 // when an unattended run's wait ends and how, with CUPS played by a list
 // of the states it reports.
 #include "output/JobFollow.h"
+#include "platform/Termination.h"
 #include "tests/support/Printers.h"
 
 #include <gtest/gtest.h>
@@ -66,4 +67,11 @@ TEST(JobFollow, WaitForJob_EndsWithTheJobOrTheTime)
         });
         EXPECT_EQ(failed ? failed->text : QString(), QString::fromUtf8(c.failure));
     }
+    // A run stopped by a signal stops waiting at once.
+    platform::RequestStop();
+    platform::CupsJob job = kJob;
+    const auto stopped = output::WaitForJob(job, 3600, [](platform::CupsJob&) { return JobState{JobPhase::Printing}; });
+    platform::ClearStopRequest();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(stopped->text, "Stopped waiting for job 12 on Label; it stays in the queue.");
 }
