@@ -236,8 +236,8 @@ bool Printer::ensureDoc()
     if (doc_)
         return !doc_->failed;
     error_.clear();
-    if (lastJob_)
-        ForgetJob(*lastJob_);
+    // Whoever follows the last job keeps it (CUPS drops what it keeps for
+    // following a job once the job has ended).
     lastJob_.reset();
     doc_ = std::make_unique<Doc>();
     Doc& d = *doc_;
@@ -400,7 +400,7 @@ bool Printer::EndDoc()
         fail(*doc, QStringLiteral("the printer reported an error"));
     if (doc->cupsFile) {
         QString reason;
-        if (!doc->failed && !doc->cupsFile->flush())
+        if (!doc->failed && (!doc->cupsFile->flush() || doc->cupsFile->error() != QFileDevice::NoError))
             fail(*doc, QStringLiteral("the job's document could not be written: %1").arg(doc->cupsFile->errorString()));
         else if (!doc->failed && !(lastJob_ = SubmitPdf(doc->deviceName, QStringLiteral("Quorvane"), *doc->cupsFile, reason)))
             fail(*doc, reason);

@@ -142,7 +142,8 @@ public:
     // Drops the document without sending it.
     void KillDoc();
     QString Error() const { return error_; }
-    // The CUPS job the last EndDoc sent, until the next document begins.
+    // The CUPS job the last EndDoc sent, until the next document begins;
+    // the caller that follows it forgets it (platform::ForgetJob).
     const std::optional<CupsJob>& LastJob() const { return lastJob_; }
 
 private:
