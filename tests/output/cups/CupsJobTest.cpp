@@ -246,6 +246,23 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
             QThread::msleep(100);
         ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-401")});
     }
+
+    // The window's printer box takes the URI as well, with the queue's page.
+    testsupport::TempConfig config;
+    platform::SetPrinterCatalog(nullptr);
+    platform::RecordingSink messages;
+    platform::ScopedMessageSink sink(&messages);
+    app::Form1 form;
+    form.Form_Load();
+    form.Combo1->setEditText(uri);
+    form.Combo1_Validate();
+    EXPECT_EQ(form.PrinterPage->text(), QStringLiteral("4 × 5 in label, 203 dpi, printable to the edges"));
+    QFile::remove(zpl);
+    form.Text1->setText(QStringLiteral("QV-402"));
+    form.Command2_Click();
+    ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on %1 (job ").arg(uri))) << form.JobStatus->toolTip().toStdString();
+    ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-402")}, 1);
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
 }
 
 TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
