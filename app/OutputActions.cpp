@@ -199,7 +199,7 @@ void Form1::PollJobs()
             cancelId = oldest.id;
             // The line tells of the newest job, unless the oldest is held
             // up: a stopped job must not hide behind those sent after it.
-            const bool heldUp = !state.reason.isEmpty() && state.phase != platform::JobPhase::Printing;
+            const bool heldUp = !state.reason.isEmpty();
             if (!heldUp && jobs_.size() > 1) {
                 shown = output::JobStatusText(jobs_.back(), platform::JobState{platform::JobPhase::Queued, false, {}});
                 cancelId = jobs_.back().id;

@@ -23,11 +23,14 @@ QString JobStatusText(const platform::CupsJob& job, const platform::JobState& st
             return QStringLiteral("Job %1 on %2 was %3").arg(id, job.queue, state.reason);
         return with(QStringLiteral("Job %1 on %2 was canceled").arg(id, job.queue));
     case JobPhase::Queued:
-        if (state.printerStopped && !state.reason.isEmpty())
-            return with(QStringLiteral("Job %1 on %2 stopped").arg(id, job.queue));
-        [[fallthrough]];
     case JobPhase::Printing:
-    case JobPhase::Unknown: break;
+        if (state.heldByPrinter && !state.reason.isEmpty())
+            return with(QStringLiteral("Job %1 on %2 stopped").arg(id, job.queue));
+        break;
+    case JobPhase::Unknown:
+        if (!state.reason.isEmpty())
+            return QStringLiteral("Job %1 on %2: %3").arg(id, job.queue, state.reason);
+        break;
     }
     return QStringLiteral("Printing on %1 (job %2)…").arg(job.queue, id);
 }
@@ -55,7 +58,7 @@ platform::MaybeFailure WaitForJob(platform::CupsJob& job, double seconds, const 
                                      QStringLiteral("Stopped waiting for job %1 on %2; it stays in the queue.").arg(job.id).arg(job.queue)};
         if (waited.elapsed() >= seconds * 1000) {
             QString text = JobStatusText(job, state);
-            if (!state.printerStopped || state.reason.isEmpty())
+            if (!state.heldByPrinter || state.reason.isEmpty())
                 text = QStringLiteral("Job %1 on %2 has not printed after %3 s").arg(job.id).arg(job.queue).arg(seconds) +
                        (state.reason.isEmpty() ? QString() : QStringLiteral(": ") + state.reason);
             return platform::Failure{platform::kPrintFailed, text + QStringLiteral("; it stays in the queue.")};

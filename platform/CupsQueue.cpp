@@ -8,6 +8,7 @@
 #include <cups/cups.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string_view>
@@ -423,19 +424,22 @@ JobState PollJob(CupsJob& job)
     QStringList printerReasons;
     QString printerMessage;
     if (printer) {
-        state.printerStopped = Integer(printer, "printer-state", 3) == IPP_PSTATE_STOPPED;
         printerReasons = Strings(printer, "printer-state-reasons");
         printerMessage = Strings(printer, "printer-state-message").value(0);
+        // A paused printer holds its jobs, and so does one that reports an
+        // error (media empty, a door open) while it keeps the job.
+        const bool error = std::any_of(printerReasons.begin(), printerReasons.end(),
+                                       [](const QString& r) { return r.endsWith(QLatin1String("-error")); });
+        state.heldByPrinter = Integer(printer, "printer-state", 3) == IPP_PSTATE_STOPPED || error;
         ippDelete(printer);
     }
     ReadNotes(d, job);
-    const bool heldUp = state.phase == JobPhase::Stopped || state.phase == JobPhase::Aborted ||
-                        state.phase == JobPhase::Canceled ||
-                        (state.phase == JobPhase::Queued && state.printerStopped);
-    if (heldUp)
-        state.reason = ReasonText(state.phase == JobPhase::Queued ? QString() : job.note,
-                                  state.printerStopped ? printerReasons : QStringList(),
-                                  state.printerStopped ? printerMessage : QString(), jobReasons);
+    const bool waiting = state.phase == JobPhase::Queued || state.phase == JobPhase::Printing;
+    if (waiting && state.heldByPrinter)
+        state.reason = ReasonText(QString(), printerReasons, printerMessage, {});
+    else if (!waiting && state.phase != JobPhase::Completed && state.phase != JobPhase::Unknown)
+        state.reason = ReasonText(job.note, state.heldByPrinter ? printerReasons : QStringList(),
+                                  state.heldByPrinter ? printerMessage : QString(), jobReasons);
     if (!found)
         state.reason = QStringLiteral("the job can't be found: %1").arg(Destination::LastError());
     return state;

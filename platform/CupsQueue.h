@@ -52,7 +52,9 @@ enum class JobPhase { Queued, Printing, Stopped, Canceled, Aborted, Completed, U
 // Where a job stands, with the words for what holds it up or ended it.
 struct JobState {
     JobPhase phase = JobPhase::Unknown;
-    bool printerStopped = false; // a queued job waits for a paused or failed printer
+    // The printer holds the job up: it is paused, or reports an error
+    // (media empty, a door open) while the job waits or prints.
+    bool heldByPrinter = false;
     QString reason;
 };
 

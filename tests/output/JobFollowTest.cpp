@@ -27,6 +27,8 @@ TEST(JobFollow, StatusText_EveryState)
         {{JobPhase::Queued, false, {}}, "Printing on Label (job 12)…"},
         {{JobPhase::Printing, false, {}}, "Printing on Label (job 12)…"},
         {{JobPhase::Queued, true, QStringLiteral("the printer is paused")}, "Job 12 on Label stopped: the printer is paused"},
+        {{JobPhase::Printing, true, QStringLiteral("media empty")}, "Job 12 on Label stopped: media empty"},
+        {{JobPhase::Unknown, false, QStringLiteral("the job can't be found")}, "Job 12 on Label: the job can't be found"},
         {{JobPhase::Stopped, false, QStringLiteral("could not open the output file")},
          "Job 12 on Label stopped: could not open the output file"},
         {{JobPhase::Completed, false, {}}, "Printed on Label (job 12)"},
