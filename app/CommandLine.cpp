@@ -6,6 +6,7 @@
 #include "app/WindowLayout.h"
 #include "output/BatchExport.h"
 #include "output/Export.h"
+#include "platform/Printers.h"
 
 #include <algorithm>
 #include <array>
@@ -19,6 +20,7 @@ namespace {
 
 constexpr int kMinDpi = 10, kMaxDpi = 4800;
 constexpr int kMinModuleDots = 1, kMaxModuleDots = 100;
+constexpr int kMaxWaitSeconds = 86400;
 
 const QString kDashes = QStringLiteral("--");
 
@@ -260,19 +262,39 @@ Command ParseExport(const QStringList& args)
 
 Command ParsePrint(const QStringList& args)
 {
-    const Parsed p = ReadOptions(QStringLiteral("print"), args, {"--printer"}, {"--strict"});
+    const Parsed p = ReadOptions(QStringLiteral("print"), args, {"--printer", "--wait", "--pdf-dpi"},
+                                 {"--strict", "--no-wait", "--dry-run"});
     if (const std::optional<Command> done = ErrorOrHelp(p))
         return *done;
-    if (p.positional.isEmpty() || p.positional.front().isEmpty())
+    const bool dryRun = p.flags.contains(QStringLiteral("--dry-run"));
+    if ((p.positional.isEmpty() && !dryRun) || (!p.positional.isEmpty() && p.positional.front().isEmpty()))
         return Failed(QStringLiteral("print needs the FILE to print"));
     if (p.positional.size() > 1)
         return Failed(QStringLiteral("print takes one FILE, not %1 and %2; quote a path that holds blanks")
                           .arg(Quoted(p.positional[0]), Quoted(p.positional[1])));
     Command c;
     c.kind = Command::Print;
-    c.file = p.positional.front();
+    c.file = p.positional.value(0);
     c.printer = Value(p, "--printer");
     c.strict = p.flags.contains(QStringLiteral("--strict"));
+    c.dryRun = dryRun;
+    c.wait = !p.flags.contains(QStringLiteral("--no-wait"));
+    const QString wait = Value(p, "--wait");
+    if (!wait.isEmpty() && !c.wait)
+        return Failed(QStringLiteral("print takes --wait or --no-wait, not both"));
+    if (!wait.isEmpty()) {
+        const std::optional<int> n = WholeNumber(wait, 0, kMaxWaitSeconds);
+        if (!n)
+            return Failed(QStringLiteral("--wait needs a whole number of seconds from 0 to %1, not %2").arg(kMaxWaitSeconds).arg(Quoted(wait)));
+        c.waitSeconds = *n;
+    }
+    if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
+        const std::optional<int> n = WholeNumber(dpi, platform::kMinPdfDpi, platform::kMaxPdfDpi);
+        if (!n)
+            return Failed(QStringLiteral("--pdf-dpi needs a whole number from %1 to %2, not %3")
+                              .arg(platform::kMinPdfDpi).arg(platform::kMaxPdfDpi).arg(Quoted(dpi)));
+        c.pdfDpi = *n;
+    }
     return c;
 }
 
@@ -350,8 +372,11 @@ QString CommandLineHelp()
                "Usage:\n"
                "  quorvane                 open the window\n"
                "  quorvane FILE            batch-print FILE with the stored options and exit\n"
-               "  quorvane print FILE [--printer NAME] [--strict]\n"
+               "  quorvane print FILE [--printer NAME] [--wait SECONDS | --no-wait]\n"
+               "                 [--pdf-dpi N] [--strict]\n"
                "                           the same, on the printer NAME\n"
+               "  quorvane print [FILE] --dry-run [--printer NAME]\n"
+               "                           say on which page and printer FILE would print\n"
                "  quorvane export --type TYPE --text TEXT --output FILE [options]\n"
                "                           save one barcode as a PNG, SVG or PDF file\n"
                "  quorvane export --type TYPE --batch LINES --output 'DIR/~~~~~.svg' [options]\n"
@@ -360,6 +385,17 @@ QString CommandLineHelp()
                "  quorvane --help | --version\n"
                "\n"
                "TYPE is one of:\n  %1\n"
+               "\n"
+               "Options of print:\n"
+               "  --printer NAME    a printer the list shows, or a queue of a print server by\n"
+               "                    its URI: ipp://HOST:PORT/printers/QUEUE or ipps://...\n"
+               "  --wait SECONDS    follow a job on a CUPS queue until it has printed, at most\n"
+               "                    SECONDS (120 when not given); a job stopped, aborted,\n"
+               "                    canceled or still waiting then fails the run\n"
+               "  --no-wait         done once CUPS has taken the job\n"
+               "  --dry-run         print nothing: say the printer, its page and resolution\n"
+               "  --pdf-dpi N       the built-in \"Print to PDF file\" printer draws for a\n"
+               "                    printer of N dpi, %6 to %7 (100: a grid of 1/100 inch)\n"
                "\n"
                "Options of export:\n"
                "  --dpi N           resolution of a PNG file, %2 to %3 (300 when not given)\n"
@@ -381,7 +417,9 @@ QString CommandLineHelp()
         .arg(kMinDpi)
         .arg(kMaxDpi)
         .arg(kMinModuleDots)
-        .arg(kMaxModuleDots);
+        .arg(kMaxModuleDots)
+        .arg(platform::kMinPdfDpi)
+        .arg(platform::kMaxPdfDpi);
 }
 
 QString VersionText() { return kHelpAboutTitle; }

@@ -3,7 +3,9 @@
 //
 //   quorvane                         the window
 //   quorvane FILE                    batch-print FILE with the stored options
-//   quorvane print FILE [--printer NAME]
+//   quorvane print FILE [--printer NAME|URI] [--wait SECONDS | --no-wait]
+//                  [--pdf-dpi N] [--strict]
+//   quorvane print [FILE] --dry-run [--printer NAME|URI] [--pdf-dpi N]
 //   quorvane export --type TYPE (--text TEXT | --batch LINES) --output FILE
 //                   [--dpi N] [--module-dots N] [--text-below] [--verify]
 //                   [--ecc L|M|Q|H] [--columns N] [--rectangular]
@@ -43,9 +45,14 @@ struct Command {
     bool verify = false; // read every barcode back; one that doesn't scan as its text fails
     bool strict = false; // export and print: a barcode that would hold another text than was typed fails
 
-    // Print: the file to batch-print, and the printer (empty: the stored one).
+    // Print: the file to batch-print, and the printer (empty: the stored
+    // one), a name or a queue's URI.
     QString file;
     QString printer;
+    bool wait = true;       // follow a CUPS job until it printed, up to waitSeconds
+    int waitSeconds = 120;
+    bool dryRun = false;    // say what would be printed where, and print nothing
+    int pdfDpi = 0;         // the built-in PDF printer's grid for this run; 0: the stored one
 
     // Error: what is wrong, in one line naming the argument.
     QString error;

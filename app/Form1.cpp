@@ -23,6 +23,7 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -205,6 +206,12 @@ void Form1::buildControls()
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
     Place(Combo1, 120, 360, 1695, 315);
+    // The page the chosen printer's jobs get ("4 × 5 in label, 203 dpi").
+    PrinterPage = new QLabel(FramePrinter);
+    Place(PrinterPage, 120, 700, 1695, 240);
+    QFont pageFont = PrinterPage->font();
+    pageFont.setPointSizeF(pageFont.pointSizeF() * 0.85);
+    PrinterPage->setFont(pageFont);
 
     FrameLinePattern = Make<QGroupBox>(FrameOptions, QStringLiteral("Line Pattern"), 120, 1320, 6975, 615);
     Text4 = Make<QLineEdit>(FrameLinePattern, QString(), 120, 240, 4455, 285);
@@ -278,6 +285,8 @@ void Form1::buildMenus()
 
     Options2 = menuBar()->addMenu(QStringLiteral("&Options"));
     Settings = Options2->addAction(QStringLiteral("&Hide Settings"));
+    PdfResolution = Options2->addAction(QStringLiteral("&PDF Resolution..."));
+    PdfResolution->setToolTip(QStringLiteral("The printer the built-in \"Print to PDF file\" printer draws for"));
 
     Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = Help->addAction(QStringLiteral("&Help"));
@@ -308,6 +317,10 @@ void Form1::buildStatusLine()
     statusBar()->addPermanentWidget(Progress);
     statusBar()->addPermanentWidget(StopButton);
     connect(JobLinks, &QLabel::linkActivated, this, [this](const QString& link) {
+        if (link.startsWith(kCancelLink)) {
+            CancelJob_Click(link.mid(kCancelLink.size()).toInt());
+            return;
+        }
         // Without a PDF viewer or a file manager the click would do nothing
         // visible: the status line says so.
         if (!QDesktopServices::openUrl(QUrl(link))) {
@@ -411,6 +424,7 @@ void Form1::connectHandlers()
     connect(PrintFileTemp, &QAction::triggered, this, [this] { Command4_Click(); });
     connect(BarCodetoClipboard, &QAction::triggered, this, [this] { Command9_Click(); });
     connect(Settings, &QAction::triggered, this, [this] { Settings_Click(); });
+    connect(PdfResolution, &QAction::triggered, this, [this] { PdfResolution_Click(); });
     connect(Help2, &QAction::triggered, this, [this] { Help2_Click(); });
     connect(About, &QAction::triggered, this, [this] { About_Click(); });
 }
@@ -476,6 +490,7 @@ void Form1::Form_Load()
 
 void Form1::StartupOptions(const StoredOptions& stored)
 {
+    platform::SetPdfGridDpi(stored.pdfDpi);
     if (!stored.showSettings)
         Settings_Click();
 
@@ -624,7 +639,36 @@ void Form1::Redraw()
     Command1_Click();
     quietFailures_ = false;
 }
-void Form1::Combo1_Validate() { store(QStringLiteral("c1opt"), Combo1->currentText()); }
+void Form1::PdfResolution_Click()
+{
+    bool ok = false;
+    const int dpi = QInputDialog::getInt(this, QStringLiteral("PDF Resolution"),
+                                         QStringLiteral("The built-in \"Print to PDF file\" printer draws every module\n"
+                                                        "as whole dots of a printer of this many dots per inch\n"
+                                                        "(100: a grid of 1/100 inch, near whole dots of most printers):"),
+                                         static_cast<int>(platform::PdfGridDpi()), platform::kMinPdfDpi,
+                                         platform::kMaxPdfDpi, 1, &ok);
+    if (ok)
+        SetPdfResolution(dpi);
+}
+
+void Form1::SetPdfResolution(int dpi)
+{
+    platform::SetPdfGridDpi(dpi);
+    store(QStringLiteral("pdfdpi"), QString::number(platform::PdfGridDpi()));
+    ShowCurrentPrinter();
+}
+
+void Form1::Combo1_Validate()
+{
+    store(QStringLiteral("c1opt"), Combo1->currentText());
+    // The page shown under the box follows the printer chosen; asking the
+    // queue again on every focus change would only cost time.
+    if (Combo1->currentText() != pageShownFor_) {
+        pageShownFor_ = Combo1->currentText();
+        ShowCurrentPrinter();
+    }
+}
 
 void Form1::Text5_Change()
 {

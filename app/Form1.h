@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/SymbologyTable.h"
+#include "platform/CupsQueue.h"
 #include "platform/PictureBox.h"
 
 #include <QMainWindow>
@@ -25,6 +26,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollArea;
 class QSpinBox;
+class QTimer;
 
 namespace platform {
 class PictureBoxWidget;
@@ -34,6 +36,9 @@ struct ScanResult;
 }
 
 namespace app {
+
+// The status line's link that cancels the job followed: "cancel:ID".
+inline const QString kCancelLink = QStringLiteral("cancel:");
 
 class Form2;
 struct StoredOptions;
@@ -84,6 +89,7 @@ public:
     QCheckBox* Check1 = nullptr; // "Include Text in Barcode" (batch line pattern)
     QCheckBox* Check2 = nullptr; // "Include Text in Bar Code" (human-readable text)
     QComboBox* Combo1 = nullptr; // printer name
+    QLabel* PrinterPage = nullptr; // the page the printer's jobs get, under its name
     QLineEdit* Text3 = nullptr;  // font size
     QLineEdit* Text4 = nullptr;  // batch line pattern
     QLineEdit* Text5 = nullptr;  // batch file path
@@ -128,6 +134,7 @@ public:
     QAction* PrintFileTemp = nullptr;
     QAction* BarCodetoClipboard = nullptr;
     QAction* Settings = nullptr;
+    QAction* PdfResolution = nullptr; // "PDF Resolution...": the grid of the built-in printer
     QAction* Help2 = nullptr;
     QAction* About = nullptr;
 
@@ -159,6 +166,10 @@ public:
     void Check2_Click();
     void Combo1_Validate();
     void Settings_Click();
+    void PdfResolution_Click();
+    // The built-in printer draws for a printer of `dpi` from now on, and
+    // at the next start.
+    void SetPdfResolution(int dpi);
     void Form_Resize();
     // Draws again after an option that changes the drawing changed.
     void Redraw();
@@ -192,8 +203,18 @@ public:
     // Says in the status line where a job went; a PDF gets links to open it
     // and its folder. An empty text clears the line.
     void ShowJobStatus(const QString& text, const QString& pdfPath = QString());
-    // Combo1 says, greyed, which printer an empty choice prints on.
+    // Combo1 says, greyed, which printer an empty choice prints on, and
+    // the line under it the page that printer's jobs get.
     void ShowCurrentPrinter();
+
+    // Follows a job CUPS took until it ends: the status line says where it
+    // stands ("Printing on NAME (job 12)…", "Printed on NAME (job 12)", or
+    // what stopped it), with a "Cancel job" link while it waits.
+    void FollowJob(const platform::CupsJob& job);
+    void PollJobs();
+    void CancelJob_Click(int jobId);
+    // The jobs being followed.
+    const std::vector<platform::CupsJob>& FollowedJobs() const { return jobs_; }
 
     // The option buttons of "Bar Code Type", one per symbology row that
     // has one, in the table's order, with the symbology each selects.
@@ -269,6 +290,10 @@ private:
     int runs_ = 0;
     bool exiting_ = false; // closed during a run: everything still running stops
     QString jobText_; // the status line's whole text; the label shows it elided
+    std::vector<platform::CupsJob> jobs_; // jobs followed until they end, oldest first
+    QTimer* jobTimer_ = nullptr;          // asks CUPS about them while there are any
+    QString pageShownFor_;                // the printer text the page line was last shown for
+    void showJobLinks(const QString& html);
     bool loading_ = false; // StartupOptions is restoring the stored options
     bool started_ = false; // Form_Load is done: option changes redraw
     bool quietFailures_ = false; // a redraw for an option shows its failure under the drawing only

@@ -7,6 +7,7 @@
 #include "app/WindowLayout.h"
 
 #include "output/BatchPrint.h"
+#include "output/JobFollow.h"
 #include "output/PrintAction.h"
 #include "output/RangePrint.h"
 #include "output/RunProgress.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <array>
@@ -154,6 +156,89 @@ void Form1::ShowCurrentPrinter()
     Combo1->lineEdit()->setPlaceholderText(name);
     Combo1->setToolTip(QStringLiteral("Empty: the jobs go to %1").arg(name));
     FitComboText(Combo1);
+    // The printer a job would go to now: the one typed when it is one.
+    const QString typed = Combo1->currentText();
+    const QString printer = platform::IsKnownPrinter(typed) ? typed : name;
+    QString error;
+    const QString page = platform::PageSummary(printer, error);
+    PrinterPage->setText(page.isEmpty() ? error : page);
+    PrinterPage->setToolTip(page.isEmpty() ? error : QStringLiteral("%1: %2").arg(printer, page));
+}
+
+void Form1::showJobLinks(const QString& html)
+{
+    JobLinks->setText(html);
+    JobLinks->setVisible(!html.isEmpty());
+}
+
+void Form1::FollowJob(const platform::CupsJob& job)
+{
+    jobs_.push_back(job);
+    if (!jobTimer_) {
+        jobTimer_ = new QTimer(this);
+        jobTimer_->setInterval(500);
+        connect(jobTimer_, &QTimer::timeout, this, [this] { PollJobs(); });
+    }
+    PollJobs();
+    if (!jobs_.empty())
+        jobTimer_->start();
+}
+
+void Form1::PollJobs()
+{
+    // A queue prints its jobs in the order they came: only the oldest job
+    // not ended is asked about, so a run of many labels costs a few
+    // questions a round, not a few per label.
+    QString shown;
+    int cancelId = 0;
+    while (!jobs_.empty()) {
+        const platform::CupsJob& oldest = jobs_.front();
+        const platform::JobState state = platform::PollJob(jobs_.front());
+        shown = output::JobStatusText(oldest, state);
+        if (!output::JobEnded(state.phase)) {
+            cancelId = oldest.id;
+            // The line tells of the newest job, unless the oldest is held
+            // up: a stopped job must not hide behind those sent after it.
+            const bool heldUp = !state.reason.isEmpty();
+            if (!heldUp && jobs_.size() > 1) {
+                shown = output::JobStatusText(jobs_.back(), platform::JobState{platform::JobPhase::Queued, false, {}});
+                cancelId = jobs_.back().id;
+            }
+            break;
+        }
+        const bool printed = state.phase == platform::JobPhase::Completed;
+        platform::ForgetJob(jobs_.front());
+        jobs_.erase(jobs_.begin());
+        if (!printed)
+            break; // a job that did not print is told before the next one
+    }
+    if (jobs_.empty() && jobTimer_)
+        jobTimer_->stop();
+    if (shown.isEmpty())
+        return;
+    ShowJobStatus(shown);
+    showJobLinks(cancelId ? QStringLiteral("<a href=\"%1%2\">Cancel job</a>").arg(kCancelLink).arg(cancelId) : QString());
+}
+
+void Form1::CancelJob_Click(int jobId)
+{
+    const auto it = std::find_if(jobs_.begin(), jobs_.end(), [jobId](const platform::CupsJob& j) { return j.id == jobId; });
+    if (it == jobs_.end())
+        return;
+    QString error;
+    if (!platform::CancelJob(*it, error)) {
+        platform::MsgBox(QStringLiteral("Job %1 on %2 could not be canceled: %3").arg(jobId).arg(it->queue, error));
+        return;
+    }
+    // The line tells at once what became of the job canceled, wherever it
+    // stood among those followed.
+    const platform::JobState state = platform::PollJob(*it);
+    ShowJobStatus(output::JobStatusText(*it, state));
+    showJobLinks(QString());
+    if (output::JobEnded(state.phase)) {
+        platform::ForgetJob(*it);
+        jobs_.erase(it);
+    }
 }
 
 void Form1::FillPrinterList()
@@ -204,6 +289,8 @@ void Form1::PrintBarcode(const platform::Drawing& barcode, bool hasPicture)
         return;
     }
     ShowJobStatus(output::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
+    if (printer.LastJob())
+        FollowJob(*printer.LastJob());
 }
 
 void Form1::Command3_Click() { FileOpen_Click(); }
@@ -261,6 +348,8 @@ bool Form1::Command4_Click()
         ShowJobStatus(QStringLiteral("Nothing was printed: the file has no lines."));
     else
         ShowJobStatus(output::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
+    if (result.sent && printer.LastJob())
+        FollowJob(*printer.LastJob());
     return result.AllAsAsked();
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/StoredOptions.h"
 #include "app/SymbologyTable.h"
+#include "output/BatchFile.h"
+#include "output/JobFollow.h"
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
 #include "platform/Settings.h"
@@ -43,7 +45,29 @@ QString SizeProblem(const StoredOptions& stored)
 
 } // namespace
 
-bool PrintFileUnattended(const QString& path, const QString& printerName, bool strict)
+QString UnattendedPrinter(const QString& printerName)
+{
+    const QString stored = ReadStoredOptions().printer;
+    if (!printerName.isEmpty()) {
+        if (!platform::IsKnownPrinter(printerName)) {
+            platform::MsgBox(QStringLiteral("There is no printer named \"%1\"; nothing was printed. The printers are: %2.")
+                                 .arg(printerName, platform::InstalledPrinters().join(QStringLiteral(", "))));
+            return {};
+        }
+        return printerName; // for this run; the stored choice stays
+    }
+    if (!stored.isEmpty() && !platform::IsKnownPrinter(stored)) {
+        // The jobs go to the current printer, as they always have; a script
+        // should still learn that they did not go where it was set up to.
+        platform::ShowNotice(QStringLiteral("The printer \"%1\" stored in the settings (c1opt) is not installed; "
+                                            "printing on \"%2\".")
+                                 .arg(stored, platform::CurrentPrinter().DeviceName()));
+        return platform::CurrentPrinter().DeviceName();
+    }
+    return stored.isEmpty() ? platform::CurrentPrinter().DeviceName() : stored;
+}
+
+bool PrintFileUnattended(const QString& path, const UnattendedPrint& how)
 {
     const StoredOptions stored = ReadStoredOptions();
     if (const QString problem = SizeProblem(stored); !problem.isEmpty()) {
@@ -54,22 +78,9 @@ bool PrintFileUnattended(const QString& path, const QString& printerName, bool s
     if (!StoreOption(QStringLiteral("file"), path))
         platform::ShowNotice(QStringLiteral("Your settings could not be saved: %1").arg(platform::SettingsError()));
 
-    QString printer = stored.printer;
-    if (!printerName.isEmpty()) {
-        const QStringList installed = platform::InstalledPrinters();
-        if (!installed.contains(printerName)) {
-            platform::MsgBox(QStringLiteral("There is no printer named \"%1\"; nothing was printed. The printers are: %2.")
-                                 .arg(printerName, installed.join(QStringLiteral(", "))));
-            return false;
-        }
-        printer = printerName; // for this run; the stored choice stays
-    } else if (!printer.isEmpty() && !platform::InstalledPrinters().contains(printer)) {
-        // The jobs go to the current printer, as they always have; a script
-        // should still learn that they did not go where it was set up to.
-        platform::ShowNotice(QStringLiteral("The printer \"%1\" stored in the settings (c1opt) is not installed; "
-                                            "printing on \"%2\".")
-                                 .arg(printer, platform::CurrentPrinter().DeviceName()));
-    }
+    const QString printer = UnattendedPrinter(how.printer);
+    if (printer.isEmpty())
+        return false;
     if (output::TrimBlanks(path).isEmpty()) {
         platform::MsgBox(output::kSelectAFile);
         return false;
@@ -77,17 +88,61 @@ bool PrintFileUnattended(const QString& path, const QString& printerName, bool s
     platform::Printer& current = platform::CurrentPrinter();
     current.SelectByName(printer);
     const SymbolRequest options = stored.Request(QString());
-    return output::PrintListing({path, stored.linePattern, stored.keepPattern}, current,
-                                [&options, strict](const QString& code) {
-                                    output::Barcode barcode = ListingBarcode(options, code);
-                                    if (barcode.failure)
-                                        return barcode;
-                                    barcode.note = HoldsOtherText(options.symbology, code);
-                                    if (strict && !barcode.note.isEmpty())
-                                        return output::Barcode{{}, platform::Failure{platform::kNotAsTyped, barcode.note}, {}};
-                                    return barcode;
-                                })
-        .AllAsAsked();
+    const bool strict = how.strict;
+    const auto barcodeFor = [&options, strict](const QString& code) {
+        output::Barcode barcode = ListingBarcode(options, code);
+        if (barcode.failure)
+            return barcode;
+        barcode.note = HoldsOtherText(options.symbology, code);
+        if (strict && !barcode.note.isEmpty())
+            return output::Barcode{{}, platform::Failure{platform::kNotAsTyped, barcode.note}, {}};
+        return barcode;
+    };
+    const bool asAsked =
+        output::PrintListing({path, stored.linePattern, stored.keepPattern}, current, barcodeFor).AllAsAsked();
+    std::optional<platform::CupsJob> job = current.LastJob();
+    if (!job || !how.wait)
+        return asAsked;
+    // A job CUPS took may still never print (a paused queue, a backend
+    // that fails): the run is done only when it has printed.
+    const platform::MaybeFailure failed = output::WaitForJob(*job, how.waitSeconds);
+    platform::ForgetJob(*job);
+    if (failed)
+        platform::MsgBox(failed->text);
+    return asAsked && !failed;
+}
+
+std::optional<QString> DryRun(const QString& path, const QString& printerName)
+{
+    const QString printer = UnattendedPrinter(printerName);
+    if (printer.isEmpty())
+        return std::nullopt;
+    QString error;
+    const QString page = platform::PageSummary(printer, error);
+    if (!error.isEmpty()) {
+        platform::MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2").arg(printer, error));
+        return std::nullopt;
+    }
+    QString text = QStringLiteral("Printer: %1\n").arg(printer);
+    if (!page.isEmpty())
+        text += QStringLiteral("Page: %1\n").arg(page);
+    if (!path.trimmed().isEmpty()) {
+        const StoredOptions stored = ReadStoredOptions();
+        output::BatchFileReader reader;
+        if (!reader.Open(path)) {
+            platform::MsgBox(reader.Error());
+            return std::nullopt;
+        }
+        qint64 lines = 0, codes = 0;
+        for (QString line; reader.ReadLine(line); ++lines)
+            codes += output::CodeOfLine(line, stored.linePattern, stored.keepPattern).has_value();
+        if (!reader.Error().isEmpty()) {
+            platform::MsgBox(reader.Error());
+            return std::nullopt;
+        }
+        text += QStringLiteral("File: %1, %2 lines, %3 with a barcode\n").arg(path).arg(lines).arg(codes);
+    }
+    return text + QStringLiteral("Nothing was printed (--dry-run).");
 }
 
 } // namespace app

@@ -7,6 +7,8 @@
 #include "app/Generate.h"
 #include "output/BatchPrint.h"
 
+#include <optional>
+
 namespace app {
 
 // The barcode a listing prints under a code line: the request's symbology
@@ -14,14 +16,35 @@ namespace app {
 // of a failure with the line it belongs to.
 output::Barcode ListingBarcode(const SymbolRequest& options, const QString& code);
 
+// How an unattended run prints.
+struct UnattendedPrint {
+    QString printer; // a name or a queue URI; empty: the stored choice
+    // A code whose barcode would hold another text than the code (a 0
+    // added, a check digit replaced) gets no barcode and fails the run;
+    // without it such a line is named on stderr.
+    bool strict = false;
+    // A CUPS job is followed up to this many seconds, and the run fails
+    // unless it printed; without waiting the run ends once CUPS took it.
+    bool wait = true;
+    int waitSeconds = 120;
+};
+
 // `quorvane FILE` and `quorvane print FILE [--printer NAME]`: prints the
 // file as a listing with the stored options, on the printer named (empty:
 // the stored choice), the file's path stored as the window's File Path is.
 // True when every line printed as asked. Everything said goes through the
 // message sink (stderr in an unattended run).
-// `strict`: a code whose barcode would hold another text than the code
-// (a 0 added, a check digit replaced) gets no barcode and fails the run;
-// without it such a line is named on stderr.
-bool PrintFileUnattended(const QString& path, const QString& printerName, bool strict = false);
+bool PrintFileUnattended(const QString& path, const UnattendedPrint& how);
+
+// The printer an unattended run prints on: the one named (checked), else
+// the stored choice, else the current one. Empty, with the message
+// shown, when the name is no printer.
+QString UnattendedPrinter(const QString& printerName);
+
+// `quorvane print [FILE] --dry-run`: what would be printed where, as
+// lines for stdout (the printer, its page and printable area, the file's
+// lines and barcodes); nothing is printed. Nothing, with the message
+// shown, when the printer or the file can't be used.
+std::optional<QString> DryRun(const QString& path, const QString& printerName);
 
 } // namespace app

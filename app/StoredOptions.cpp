@@ -1,5 +1,7 @@
 #include "app/StoredOptions.h"
 
+#include "platform/Printers.h"
+
 #include "app/SymbologyTable.h"
 #include "platform/Numeric.h"
 #include "platform/Settings.h"
@@ -100,6 +102,10 @@ StoredOptions ReadStoredOptions()
     o.top = StoredOption(QStringLiteral("barcodeoffset15"), o.top);
     o.printer = StoredOption(QStringLiteral("c1opt"), QString());
     o.text9 = StoredOption(QStringLiteral("text9"), o.text9);
+    // A value out of range (a hand-edited store) leaves the default grid.
+    const int dpi = StoredInt16(StoredOption(QStringLiteral("pdfdpi"), QString())).value_or(o.pdfDpi);
+    if (dpi >= platform::kMinPdfDpi && dpi <= platform::kMaxPdfDpi)
+        o.pdfDpi = dpi;
     return o;
 }
 

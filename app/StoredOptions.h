@@ -49,6 +49,9 @@ struct StoredOptions {
     // The options of the symbologies of the "More:" box (the stored letter
     // or number when it is one, else the default).
     symbologies::LibraryOptions library;
+    // The resolution of the printer the built-in printer's PDFs are meant
+    // for ("pdfdpi"); 100 is a grid of 1/100 inch.
+    int pdfDpi = 100;
 
     // What Generate draws for `text` with these options.
     SymbolRequest Request(const QString& text) const;

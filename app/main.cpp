@@ -120,8 +120,18 @@ int main(int argc, char* argv[])
         // reads as the defaults; the run says so before it prints with them.
         if (const QString problem = platform::SettingsFileProblem(app::kOptionsApp); !problem.isEmpty())
             platform::ShowNotice(QStringLiteral("The settings can't be read: %1.").arg(problem));
+        platform::SetPdfGridDpi(command.pdfDpi > 0 ? command.pdfDpi : app::ReadStoredOptions().pdfDpi);
+        if (command.dryRun) {
+            const std::optional<QString> said = app::DryRun(command.file.trimmed(), command.printer);
+            return said ? Say(stdout, *said, 0) : 1;
+        }
         // No window: the file prints straight from the stored options.
-        return app::PrintFileUnattended(command.file.trimmed(), command.printer, command.strict) && g_pathsTold ? 0 : 1;
+        app::UnattendedPrint how;
+        how.printer = command.printer;
+        how.strict = command.strict;
+        how.wait = command.wait;
+        how.waitSeconds = command.waitSeconds;
+        return app::PrintFileUnattended(command.file.trimmed(), how) && g_pathsTold ? 0 : 1;
     }
 
     app::Form1 window;

@@ -3,7 +3,6 @@
 #include "platform/HomeFolder.h"
 #include "platform/LocalPath.h"
 #include "platform/PdfFile.h"
-#include "platform/PrinterResolution.h"
 #include "platform/Units.h"
 
 #include <QDateTime>
@@ -19,11 +18,14 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace platform {
 namespace {
 
 // Qt's view of the system's printers: CUPS on Linux, the spooler on Windows.
+// Jobs for CUPS queues go through libcups (CupsQueue); only the spooler's
+// are printed by Qt.
 class SystemCatalog : public PrinterCatalog {
 public:
     QStringList DeviceNames() const override { return QPrinterInfo::availablePrinterNames(); }
@@ -36,17 +38,15 @@ public:
             error = QStringLiteral("the printer is no longer installed");
             return false;
         }
-        // Drawn at the printer's own dots, not at Qt's 1200 that the
-        // printer would scale down.
-        if (const auto dpi = PrinterResolution(deviceName))
-            printer.setResolution(*dpi);
         return true;
     }
+    bool ThroughCups() const override { return CupsBuilt(); }
 };
 
 SystemCatalog g_system;
 PrinterCatalog* g_catalog = &g_system;
 std::function<void(const QString&)> g_pdfWritten;
+double g_pdfGridDpi = kPdfGridDpi;
 
 // The printer font: a fixed-pitch face keeps the columns of a text listing.
 QFont PrinterFont()
@@ -100,6 +100,42 @@ QStringList InstalledPrinters()
     return names;
 }
 
+bool IsKnownPrinter(const QString& name)
+{
+    return (IsQueueUri(name) && CupsBuilt()) || InstalledPrinters().contains(name);
+}
+
+bool PrintsThroughCups(const QString& deviceName)
+{
+    if (IsQueueUri(deviceName))
+        return CupsBuilt();
+    return g_catalog->ThroughCups() && deviceName != kPdfPrinterName;
+}
+
+void SetPdfGridDpi(double dpi)
+{
+    if (dpi >= kMinPdfDpi && dpi <= kMaxPdfDpi)
+        g_pdfGridDpi = dpi;
+}
+
+double PdfGridDpi() { return g_pdfGridDpi; }
+
+QString PageSummary(const QString& deviceName, QString& error)
+{
+    error.clear();
+    if (deviceName == kPdfPrinterName && !g_catalog->DeviceNames().contains(deviceName)) {
+        const QueuePage page{PdfPageSize().size(QPageSize::Millimeter),
+                             QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm), 0};
+        const QString grid = g_pdfGridDpi == kPdfGridDpi ? QStringLiteral("on a grid of 1/100 in")
+                                                          : QStringLiteral("for a %1-dpi printer").arg(g_pdfGridDpi);
+        return QStringLiteral("%1, %2, %3").arg(DescribePage(page), grid, DescribeMargins(page));
+    }
+    if (!PrintsThroughCups(deviceName))
+        return {};
+    const std::optional<QueuePage> page = QueuePageOf(deviceName, error);
+    return page ? QStringLiteral("%1, %2").arg(DescribePage(*page), DescribeMargins(*page)) : QString();
+}
+
 QString PdfFolder()
 {
     const QString over = EnvironmentPath("QUORVANE_PDF_DIR"); // by its bytes, as a file name
@@ -132,7 +168,10 @@ std::function<void(const QString&)> SetPdfWrittenHandler(std::function<void(cons
 struct Printer::Doc {
     std::unique_ptr<QPrinter> printer; // a system printer
     PdfFile pdfFile;                   // the built-in printer's file while it is written
-    std::unique_ptr<QPdfWriter> pdf;   // the built-in printer
+    std::unique_ptr<QTemporaryFile> cupsFile; // a CUPS job's document while it is drawn
+    std::unique_ptr<QPdfWriter> pdf;   // the built-in printer, or a CUPS job's document
+    int pdfResolution = kPdfResolution;
+    bool builtIn = false;
     QString pdfStem;
     QPainter painter;
     QString deviceName;
@@ -166,6 +205,11 @@ void Printer::ResetToDefault()
 
 bool Printer::SelectByName(const QString& name)
 {
+    // A queue of a print server, named by its URI, needs no installing.
+    if (IsQueueUri(name) && CupsBuilt()) {
+        deviceName_ = name;
+        return true;
+    }
     for (const QString& installed : InstalledPrinters()) {
         if (installed == name) {
             deviceName_ = installed;
@@ -192,12 +236,16 @@ bool Printer::ensureDoc()
     if (doc_)
         return !doc_->failed;
     error_.clear();
+    // Whoever follows the last job keeps it (CUPS drops what it keeps for
+    // following a job once the job has ended).
+    lastJob_.reset();
     doc_ = std::make_unique<Doc>();
     Doc& d = *doc_;
     d.deviceName = DeviceName();
 
     QString reason;
     const bool builtIn = d.deviceName == kPdfPrinterName && !g_catalog->DeviceNames().contains(d.deviceName);
+    d.builtIn = builtIn;
     if (builtIn) {
         const QString folder = PdfFolder();
         if (folder.isEmpty())
@@ -214,6 +262,29 @@ bool Printer::ensureDoc()
         d.pdf->setPageLayout(QPageLayout(PdfPageSize(), QPageLayout::Portrait,
                                          QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
                                          QPageLayout::Millimeter));
+    } else if (PrintsThroughCups(d.deviceName)) {
+        // Qt draws the job as a PDF on the queue's own page, at its own
+        // dots; CUPS carries it (Qt's own CUPS printing would send every
+        // job on an office sheet at 1200 dpi).
+        const std::optional<QueuePage> page = QueuePageOf(d.deviceName, reason);
+        if (!page) {
+            fail(d, reason);
+            return false;
+        }
+        d.cupsFile = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("quorvane-job-XXXXXX.pdf")));
+        if (!d.cupsFile->open()) {
+            fail(d, QStringLiteral("the job's document can't be made in %1: %2")
+                        .arg(QDir::toNativeSeparators(QDir::tempPath()), d.cupsFile->errorString()));
+            return false;
+        }
+        d.pdfResolution = page->dpi > 0 ? page->dpi : kPdfResolution;
+        d.pdf = std::make_unique<QPdfWriter>(d.cupsFile.get());
+        d.pdf->setTitle(QStringLiteral("Quorvane"));
+        d.pdf->setCreator(QStringLiteral("Quorvane"));
+        d.pdf->setResolution(d.pdfResolution);
+        d.pdf->setPageLayout(QPageLayout(QPageSize(page->sizeMm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                                         QPageLayout::Portrait, page->marginsMm, QPageLayout::Millimeter,
+                                         QMarginsF()));
     } else {
         d.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         d.printer->setDocName(QStringLiteral("Quorvane"));
@@ -232,9 +303,9 @@ bool Printer::ensureDoc()
     // A printer's dots are its resolution; a PDF's are the grid it is made
     // for. Either grid starts at the corner of the sheet, which lies outside
     // the printable area the painter starts at.
-    d.grid = DeviceGrid{d.dpi, builtIn ? kPdfGridDpi : d.dpi, {}};
-    d.grid.origin = builtIn ? -d.pdf->pageLayout().paintRectPixels(kPdfResolution).topLeft()
-                            : -d.printer->pageRect(QPrinter::DevicePixel).topLeft();
+    d.grid = DeviceGrid{d.dpi, builtIn ? g_pdfGridDpi : d.dpi, {}};
+    d.grid.origin = d.pdf ? -d.pdf->pageLayout().paintRectPixels(d.pdfResolution).topLeft()
+                          : -d.printer->pageRect(QPrinter::DevicePixel).topLeft();
     d.pageWidthInches = d.device()->width() / d.dpi;
     d.pageHeightInches = d.device()->height() / d.dpi;
     d.painter.setFont(QFont(PrinterFont(), d.device()));
@@ -307,7 +378,7 @@ void Printer::NewPage()
     // A PDF that can't be written (a full disk) says so, and where; the
     // page that could not be started is only the symptom.
     const bool started = doc_->device()->newPage();
-    if (doc_->pdf && !doc_->pdfFile.WriteError().isEmpty())
+    if (doc_->builtIn && !doc_->pdfFile.WriteError().isEmpty())
         fail(*doc_, QStringLiteral("cannot write in %1 (%2)")
                         .arg(QDir::toNativeSeparators(PdfFolder()), doc_->pdfFile.WriteError()));
     else if (!started)
@@ -327,7 +398,14 @@ bool Printer::EndDoc()
         fail(*doc, QStringLiteral("the job could not be sent"));
     if (doc->printer && doc->printer->printerState() == QPrinter::Error)
         fail(*doc, QStringLiteral("the printer reported an error"));
-    if (doc->pdf) {
+    if (doc->cupsFile) {
+        QString reason;
+        if (!doc->failed && (!doc->cupsFile->flush() || doc->cupsFile->error() != QFileDevice::NoError))
+            fail(*doc, QStringLiteral("the job's document could not be written: %1").arg(doc->cupsFile->errorString()));
+        else if (!doc->failed && !(lastJob_ = SubmitPdf(doc->deviceName, QStringLiteral("Quorvane"), *doc->cupsFile, reason)))
+            fail(*doc, reason);
+    }
+    if (doc->builtIn) {
         // The file gets its name only when it is whole; a failed job leaves none.
         QString reason;
         const QString path = doc->failed ? QString() : doc->pdfFile.Commit(doc->pdfStem, reason);

@@ -6,12 +6,14 @@
 // each job to a new PDF file, so printing works on any machine.
 #pragma once
 
+#include "platform/CupsQueue.h"
 #include "platform/Drawing.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 
@@ -26,9 +28,15 @@ inline const QString kPdfPrinterName = QStringLiteral("Print to PDF file");
 // will print and prints whole on one.
 inline constexpr double kPdfMarginMm = 6.35;
 // A PDF has no dots of its own and meets printers of 203, 300, 600 and 1200
-// dpi later: shapes are placed on a grid of 1/100 inch, whole dots at 300,
-// 600 and 1200 dpi and within 2 % of whole dots at 203 dpi.
+// dpi later: by default shapes are placed on a grid of 1/100 inch, whole
+// dots at 300, 600 and 1200 dpi and within 2 % of whole dots at 203 dpi.
 inline constexpr double kPdfGridDpi = 100;
+inline constexpr int kMinPdfDpi = 72, kMaxPdfDpi = 2400;
+// The grid the built-in printer's PDFs are drawn on: the resolution of the
+// printer they are meant for (at 203 every module is whole dots of a
+// 203-dpi label printer). Values outside [kMinPdfDpi, kMaxPdfDpi] are ignored.
+void SetPdfGridDpi(double dpi);
+double PdfGridDpi();
 
 // Where the system's printers come from: Qt's list (CUPS, the Windows
 // spooler) unless a test installs its own.
@@ -42,6 +50,9 @@ public:
     // Points a printer at the named installed printer; false with the
     // reason when it can't.
     virtual bool Configure(QPrinter& printer, const QString& deviceName, QString& error) const = 0;
+    // True when the printers are CUPS queues: their jobs go to CUPS as PDF
+    // documents on the queue's own page, and are followed there.
+    virtual bool ThroughCups() const { return false; }
 };
 
 // Installs a catalog (nullptr restores the system's) and makes its default
@@ -50,6 +61,16 @@ PrinterCatalog* SetPrinterCatalog(PrinterCatalog* catalog);
 
 // The system's printers in platform order, then the built-in PDF printer.
 QStringList InstalledPrinters();
+// An installed printer's name, or a queue's ipp:// or ipps:// URI.
+bool IsKnownPrinter(const QString& name);
+// True when the named printer's jobs go to a CUPS queue through libcups.
+bool PrintsThroughCups(const QString& deviceName);
+
+// The page a printer's jobs get, in words, as the window shows it under
+// the printer and `print --dry-run` tells it: "4 × 5 in label, 203 dpi,
+// printable to the edges". Empty with the reason in `error` when the
+// printer can't say.
+QString PageSummary(const QString& deviceName, QString& error);
 
 // The folder the built-in printer writes to: $QUORVANE_PDF_DIR, else a
 // "Quorvane" folder in the user's documents folder; empty when there is no
@@ -121,6 +142,9 @@ public:
     // Drops the document without sending it.
     void KillDoc();
     QString Error() const { return error_; }
+    // The CUPS job the last EndDoc sent, until the next document begins;
+    // the caller that follows it forgets it (platform::ForgetJob).
+    const std::optional<CupsJob>& LastJob() const { return lastJob_; }
 
 private:
     struct Doc;
@@ -133,6 +157,7 @@ private:
     double xInches_ = 0, yInches_ = 0;
     std::unique_ptr<Doc> doc_;
     QString error_;
+    std::optional<CupsJob> lastJob_;
 };
 
 // The program's one current printer.

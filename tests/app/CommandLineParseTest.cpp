@@ -58,6 +58,35 @@ TEST(CommandLineParse, TheFormsThatRunSomething)
     EXPECT_EQ(ParseCommandLine({QStringLiteral("print"), notUtf8}).file, notUtf8) << "kept by its bytes";
 }
 
+TEST(CommandLineParse, Print_WaitDryRunAndPdfDpi)
+{
+    struct Case {
+        std::initializer_list<const char*> args;
+        const char* file;
+        bool wait;
+        int waitSeconds;
+        bool dryRun;
+        int pdfDpi;
+    };
+    const Case cases[] = {
+        {{"print", "a"}, "a", true, 120, false, 0},
+        {{"print", "a", "--wait=0"}, "a", true, 0, false, 0},
+        {{"print", "a", "--no-wait", "--pdf-dpi", "203"}, "a", false, 120, false, 203},
+        {{"print", "--dry-run", "--printer", "ipps://h:631/printers/L"}, "", true, 120, true, 0},
+        {{"print", "a", "--dry-run"}, "a", true, 120, true, 0},
+    };
+    for (const Case& c : cases) {
+        const Command cmd = ParseCommandLine(Args(c.args));
+        SCOPED_TRACE(cmd.error.toStdString());
+        ASSERT_EQ(cmd.kind, Command::Print);
+        EXPECT_EQ(cmd.file, QString::fromUtf8(c.file));
+        EXPECT_EQ(cmd.wait, c.wait);
+        EXPECT_EQ(cmd.waitSeconds, c.waitSeconds);
+        EXPECT_EQ(cmd.dryRun, c.dryRun);
+        EXPECT_EQ(cmd.pdfDpi, c.pdfDpi);
+    }
+}
+
 TEST(CommandLineParse, Export_ValuesAndDefaults)
 {
     const Command one = ParseCommandLine(Args({"export", "--type", "CODE39", "--text", "--5", "--output=a.PNG"}));
@@ -118,6 +147,11 @@ TEST(CommandLineParse, Errors_NameWhatIsWrong)
         {{"print"}, "print needs the FILE"},
         {{"print", "a", "b"}, "print takes one FILE"},
         {{"print", "a", "--printer"}, "--printer needs a value"},
+        {{"print", "a", "--wait", "2", "--no-wait"}, "print takes --wait or --no-wait, not both"},
+        {{"print", "a", "--wait", "-1"}, "--wait needs a whole number of seconds from 0 to 86400, not \"-1\""},
+        {{"print", "a", "--wait", "86401"}, "--wait needs a whole number of seconds"},
+        {{"print", "a", "--pdf-dpi", "71"}, "--pdf-dpi needs a whole number from 72 to 2400"},
+        {{"print", "--printer", "Label"}, "print needs the FILE"},
         {{"--"}, "-- needs the FILE"},
     };
     for (const Case& c : cases) {

@@ -41,7 +41,7 @@ TEST_F(NoWindowTest, UnattendedListingAndExport_CreateNoWidget)
     const QString listing = Write(QStringLiteral("orders.txt"), "ORDER 17\r\n*A100\r\n*B-200\r\n");
     const QList<QWidget*> before = QApplication::allWidgets();
 
-    EXPECT_TRUE(app::PrintFileUnattended(listing, QString())) << messages.texts.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(app::PrintFileUnattended(listing, {})) << messages.texts.join(QLatin1Char('\n')).toStdString();
     const app::Command c = app::ParseCommandLine({QStringLiteral("export"), QStringLiteral("--type"), QStringLiteral("code39"),
                                                   QStringLiteral("--text"), QStringLiteral("E1"), QStringLiteral("--output"),
                                                   files.filePath(QStringLiteral("e1.svg"))});

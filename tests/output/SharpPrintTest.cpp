@@ -2,11 +2,13 @@
 // (no picture), readable by two renderers at the resolutions label and
 // office printers have, with every bar and space a whole number of dots.
 #include "app/Form1.h"
+#include "app/StoredOptions.h"
 #include "platform/MessageBox.h"
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <algorithm>
@@ -140,6 +142,29 @@ TEST_F(SharpPrintTest, SystemPrinterAt203Dpi_ModulesAreWholeDots)
     ExpectWholeModules(pages[0], d, 203);
     const auto runs = testsupport::RunsFrom(pages[0], d.left, d.Middle(), 20);
     EXPECT_EQ(*std::min_element(runs.begin(), runs.end()), 2) << "a 1/96-inch module is 2 dots at 203 dpi";
+}
+
+// A PDF of the built-in printer set to a label printer's 203 dpi is drawn
+// on that printer's dots: Ghostscript, which paints every dot a shape
+// touches, keeps every module whole there, and the setting is stored.
+TEST_F(SharpPrintTest, PdfPrinterSetTo203Dpi_GhostscriptAt203KeepsModulesWhole)
+{
+    struct Restore {
+        ~Restore() { platform::SetPdfGridDpi(platform::kPdfGridDpi); }
+    } restore;
+    form.SetPdfResolution(203);
+    EXPECT_EQ(app::ReadStoredOptions().pdfDpi, 203);
+    EXPECT_TRUE(form.PrinterPage->text().contains(QStringLiteral("for a 203-dpi printer"))) << form.PrinterPage->text().toStdString();
+    form.Option1->setChecked(true);
+    form.Text1->setText(QStringLiteral("QV-0203"));
+    sandbox.written.clear();
+    form.Command2_Click();
+    ASSERT_EQ(sandbox.written.size(), 1);
+    const auto pages = testsupport::RenderPdf(sandbox.written[0], 203, Renderer::Ghostscript);
+    ASSERT_EQ(pages.size(), 1u);
+    const auto d = testsupport::DecodeOne(pages[0], ZXing::BarcodeFormat::Code128);
+    EXPECT_EQ(d.text, "QV-0203");
+    ExpectWholeModules(pages[0], d, 203);
 }
 
 // The listing starts inside the printable area, and the line after a

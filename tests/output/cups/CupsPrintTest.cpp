@@ -1,11 +1,10 @@
-// Printing through a real CUPS queue. The test starts its own cupsd on a
-// socket in a temporary folder (its own config, spool and logs), adds a
-// cups-pdf queue, points libcups at it with CUPS_SERVER, and stops only the
-// cupsd it started.
+// Printing through a real CUPS queue. The test starts its own cupsd
+// (OwnCupsd), adds cups-pdf queues, and stops only the cupsd it started.
 #include "app/Form1.h"
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
 #include "tests/output/PrintSupport.h"
+#include "tests/output/cups/OwnCupsd.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
 
@@ -26,18 +25,10 @@
 
 namespace {
 
-const QString kQueue = QStringLiteral("Quorvane-Lab_Queue"); // mixed case, a hyphen and an underscore
+using testsupport::OwnCupsd;
+using testsupport::RunTool;
 
-bool RunTool(const QString& program, const QStringList& args, QString* output = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000))
-        return false;
-    if (output)
-        *output = QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
+const QString kQueue = QStringLiteral("Quorvane-Lab_Queue"); // mixed case, a hyphen and an underscore
 
 // Where cups-pdf writes the jobs of the current user: its "Out" setting.
 QString CupsPdfOutputFolder()
@@ -65,80 +56,6 @@ QStringList PdfsIn(const QString& folder)
         files << it.next();
     return files;
 }
-
-class OwnCupsd {
-public:
-    OwnCupsd()
-    {
-        dir_.setAutoRemove(true);
-        const QString d = dir_.path();
-        QFile::setPermissions(d, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                     QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
-        for (const char* sub : {"root", "spool", "spool/tmp", "cache", "state", "log"})
-            QDir(d).mkpath(QString::fromLatin1(sub));
-        socket_ = d + QStringLiteral("/cups.sock");
-        // The scheduler runs filters as "lp": the temporary folder must be
-        // below the spool for cupsd to give it the rights they need.
-        write(QStringLiteral("root/cups-files.conf"),
-              QStringLiteral("ServerRoot %1/root\nRequestRoot %1/spool\nTempDir %1/spool/tmp\nCacheDir %1/cache\n"
-                             "StateDir %1/state\nErrorLog %1/log/error_log\nAccessLog %1/log/access_log\n"
-                             "PageLog %1/log/page_log\nServerBin /usr/lib/cups\nDataDir /usr/share/cups\n"
-                             "SystemGroup root\n").arg(d));
-        write(QStringLiteral("root/cupsd.conf"),
-              QStringLiteral("Listen %1\nLogLevel info\nWebInterface No\nBrowsing No\nDefaultAuthType None\n"
-                             "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                             "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n").arg(socket_));
-        cupsd_.setWorkingDirectory(d);
-        cupsd_.setProcessChannelMode(QProcess::MergedChannels);
-        cupsd_.start(QStringLiteral("cupsd"), {QStringLiteral("-f"), QStringLiteral("-c"), d + QStringLiteral("/root/cupsd.conf"),
-                                                QStringLiteral("-s"), d + QStringLiteral("/root/cups-files.conf")});
-        started_ = cupsd_.waitForStarted(10000);
-        previousServer_ = qgetenv("CUPS_SERVER");
-        qputenv("CUPS_SERVER", socket_.toLocal8Bit());
-        QElapsedTimer t;
-        t.start();
-        // lpstat -r exits 0 either way; only its answer tells that the
-        // scheduler listens on our socket.
-        auto ready = [] {
-            QString said;
-            return RunTool(QStringLiteral("lpstat"), {QStringLiteral("-r")}, &said) &&
-                   said.contains(QLatin1String("scheduler is running"));
-        };
-        while (started_ && t.elapsed() < 15000 && !ready())
-            QThread::msleep(100);
-    }
-    ~OwnCupsd()
-    {
-        if (cupsd_.state() != QProcess::NotRunning) {
-            cupsd_.terminate(); // only the cupsd this test started, by its own process
-            if (!cupsd_.waitForFinished(10000))
-                cupsd_.kill();
-            cupsd_.waitForFinished(5000);
-        }
-        qputenv("CUPS_SERVER", previousServer_);
-    }
-
-    bool Running() const { return started_ && cupsd_.state() == QProcess::Running; }
-    QString ErrorLog() const
-    {
-        QFile log(dir_.filePath(QStringLiteral("log/error_log")));
-        return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll().right(4000)) : QString();
-    }
-
-private:
-    void write(const QString& name, const QString& text)
-    {
-        QFile f(dir_.filePath(name));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(text.toLocal8Bit());
-    }
-
-    QTemporaryDir dir_{QStringLiteral("/tmp/quorvane-cups-XXXXXX")};
-    QString socket_;
-    QProcess cupsd_;
-    bool started_ = false;
-    QByteArray previousServer_;
-};
 
 // A copy of the cups-pdf driver whose printer prints at `dpi`, as a label
 // printer's driver says its resolution.
