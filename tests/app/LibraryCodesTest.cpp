@@ -68,42 +68,11 @@ std::string Read(const QImage& image, const output::ScanExpectation& e)
     return testsupport::DecodeOne(image, FormatOf(e)).text;
 }
 
-// The part of a page that holds the symbol, with white around it: what a
-// scanner held over the label sees.
-QImage AroundInk(const QImage& page)
-{
-    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
-    QRect ink;
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            if (row[x] < 128) {
-                ink |= QRect(x, y, 1, 1);
-                x = std::max(x, ink.right()); // the rest of the row inside the box adds nothing
-            }
-    }
-    return grey.copy(ink.adjusted(-40, -40, 40, 40));
-}
-
 QImage SvgRaster(const QString& svg)
 {
     const QString png = svg + QStringLiteral(".png");
     QProcess::execute(QStringLiteral("rsvg-convert"), {QStringLiteral("-z"), QStringLiteral("3"), svg, QStringLiteral("-o"), png});
     return QImage(png);
-}
-
-// What zbar reads from a file holding one symbol, as its bytes: a QR Code
-// is read whole or not at all (zbar gives it quality 1, which the shared
-// helper leaves out), and its XML output mangles UTF-8 it takes for binary.
-std::string ZbarRaw(const QString& png)
-{
-    QProcess p;
-    p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
-    p.waitForFinished(60000);
-    QByteArray out = p.readAllStandardOutput();
-    if (out.endsWith('\n'))
-        out.chop(1);
-    return out.toStdString();
 }
 
 struct LibraryCodesTest : testsupport::PrintingTest {
@@ -135,7 +104,7 @@ TEST_F(LibraryCodesTest, EveryNewSymbology_ReadsBackFromScreenFilesAndPrintedPag
         EXPECT_EQ(Read(SvgRaster(base + QStringLiteral(".svg")), e), want) << "SVG";
         // zbar reads QR Code and Code 128 (GS1-128 it returns its own way).
         if (e.format == QLatin1String("QRCode") || c.symbology == Symbology::Code128)
-            EXPECT_EQ(ZbarRaw(base + QStringLiteral(".png")), want) << "zbar";
+            EXPECT_EQ(testsupport::ZbarReadOne(png), want) << "zbar";
 
         sandbox.written.clear();
         ASSERT_FALSE(output::PrintDrawingAt(printer, drawing, 1, 1));
@@ -147,7 +116,7 @@ TEST_F(LibraryCodesTest, EveryNewSymbology_ReadsBackFromScreenFilesAndPrintedPag
             EXPECT_EQ(Read(file[0], e), want) << "PDF file";
             const auto page = testsupport::RenderPdf(sandbox.written[0], dpi, testsupport::Renderer::Poppler, 3);
             ASSERT_EQ(page.size(), 1u);
-            EXPECT_EQ(Read(AroundInk(page[0]), e), want) << "printed page";
+            EXPECT_EQ(Read(testsupport::AroundInk(page[0]), e), want) << "printed page";
         }
     }
 }

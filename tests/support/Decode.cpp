@@ -79,6 +79,33 @@ std::vector<std::string> ZbarDecodeAll(const QImage& image)
     return out;
 }
 
+std::string ZbarReadOne(const QImage& image)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("image.png"));
+    image.save(png);
+    QProcess p;
+    p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
+    p.waitForFinished(60000);
+    QByteArray out = p.readAllStandardOutput();
+    if (out.endsWith('\n'))
+        out.chop(1);
+    return out.toStdString();
+}
+
+QImage AroundInk(const QImage& page, int margin)
+{
+    const QImage grey = page.convertToFormat(QImage::Format_Grayscale8);
+    QRect ink;
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            if (row[x] < 128)
+                ink |= QRect(x, y, 1, 1);
+    }
+    return WithQuietZone(grey.copy(ink), margin);
+}
+
 Decoded DecodeOne(const QImage& image, ZXing::BarcodeFormats formats)
 {
     const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);

@@ -31,6 +31,16 @@ std::vector<Decoded> DecodeAll(const QImage& image, ZXing::BarcodeFormats format
 // lists what one line alone glimpsed.
 std::vector<std::string> ZbarDecodeAll(const QImage& image);
 
+// What zbar reads from a picture of one symbol, as its bytes. zbar gives a
+// QR Code quality 1 (it is read whole or not at all), which ZbarDecodeAll
+// leaves out, and its XML output mangles UTF-8 it takes for binary.
+std::string ZbarReadOne(const QImage& image);
+
+// The part of a page that holds its symbol, with `margin` of white around
+// it: what a scanner held over the label sees. (zxing-cpp misses a small
+// Data Matrix or Aztec symbol on a whole page.)
+QImage AroundInk(const QImage& page, int margin = 40);
+
 // Adds a white margin around an image, as a quiet zone for the reader.
 QImage WithQuietZone(const QImage& image, int margin = 40);
 

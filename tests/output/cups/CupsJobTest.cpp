@@ -4,6 +4,7 @@
 // jobs that never print. Every test starts its own cupsd (OwnCupsd) and
 // stops only that.
 #include "app/Form1.h"
+#include "app/SymbologyTable.h"
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
 #include "tests/output/UnattendedRun.h"
@@ -333,6 +334,57 @@ TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
         form.CancelJob_Click(id);
         EXPECT_TRUE(StatusSays(form, QStringLiteral("Job %1 on %2 was canceled").arg(id).arg(QString::fromLatin1(queue))))
             << form.JobStatus->toolTip().toStdString();
+    }
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+}
+
+// The symbologies libzint encodes, printed from the window on the label
+// queue at its own 203 dpi: each label reads back as its text with
+// zxing-cpp, and with zbar where zbar reads the format.
+TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
+{
+    SKIP_WITHOUT_CUPSD();
+    OwnCupsd cups;
+    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    const QString zpl = cups.Path(QStringLiteral("out/label.zpl"));
+    AddLabelQueue(cups, QStringLiteral("Zebra"), zpl);
+    testsupport::TempConfig config;
+    platform::SetPrinterCatalog(nullptr);
+    platform::RecordingSink messages;
+    platform::ScopedMessageSink sink(&messages);
+    app::Form1 form;
+    form.Form_Load();
+    form.Combo1->setEditText(QStringLiteral("Zebra"));
+    form.Combo1_Validate();
+    const std::pair<app::Symbology, const char*> cases[] = {
+        {app::Symbology::Code128, "12345678901234567890"},   {app::Symbology::Gs1_128, "(01)09501101530003(10)AB-123"},
+        {app::Symbology::RetailEan13, "950110153000"},       {app::Symbology::Qr, "https://example.org/QV-0001"},
+        {app::Symbology::DataMatrix, "QV-0001"},             {app::Symbology::Pdf417, "Label 4711"},
+        {app::Symbology::Aztec, "Ticket 0815"},
+    };
+    for (const auto& [symbology, text] : cases) {
+        const app::SymbologyRow& row = app::RowOf(symbology);
+        SCOPED_TRACE(row.name);
+        const int index = form.ComboMore->findData(QLatin1String(row.name));
+        form.ComboMore->setCurrentIndex(index);
+        emit form.ComboMore->activated(index);
+        form.Text1->setText(QString::fromUtf8(text));
+        const QByteArray before = ReadAll(zpl);
+        form.Command2_Click();
+        QElapsedTimer t;
+        t.start();
+        while ((!form.FollowedJobs().empty() || ReadAll(zpl) == before) && t.elapsed() < 20000) {
+            QApplication::processEvents();
+            QThread::msleep(50);
+        }
+        const std::vector<QImage> labels = testsupport::ZplGraphics(ReadAll(zpl));
+        ASSERT_EQ(labels.size(), 1u) << cups.ErrorLog().toStdString();
+        EXPECT_EQ(labels[0].size(), QSize(kLabelWidth, kLabelHeight));
+        const output::ScanExpectation e = app::ExpectedScan(symbology, QString::fromUtf8(text));
+        const QImage symbol = testsupport::AroundInk(labels[0]);
+        EXPECT_EQ(testsupport::DecodeOne(symbol, ZXing::BarcodeFormatFromString(e.format.toStdString())).text, e.text.toStdString());
+        if (symbology == app::Symbology::Qr || symbology == app::Symbology::Code128)
+            EXPECT_EQ(testsupport::ZbarReadOne(symbol), e.text.toStdString());
     }
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
 }
