@@ -58,16 +58,22 @@ std::vector<Decoded> DecodeAll(const QImage& image, ZXing::BarcodeFormats format
     return out;
 }
 
-std::vector<std::string> ZbarDecodeAll(const QImage& image)
+// What zbarimg writes for the picture, with its output option.
+QByteArray Zbar(const QImage& image, const QString& output)
 {
     QTemporaryDir dir;
     const QString png = dir.filePath(QStringLiteral("image.png"));
     image.save(png);
     QProcess p;
-    p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--xml"), png});
+    p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), output, png});
     p.waitForFinished(60000);
+    return p.readAllStandardOutput();
+}
+
+std::vector<std::string> ZbarDecodeAll(const QImage& image)
+{
     std::vector<std::string> out;
-    const QString xml = QString::fromUtf8(p.readAllStandardOutput());
+    const QString xml = QString::fromUtf8(Zbar(image, QStringLiteral("--xml")));
     static const QRegularExpression symbol(QStringLiteral("quality='(\\d+)'[^>]*><data><!\\[CDATA\\[(.*?)\\]\\]></data>"),
                                            QRegularExpression::DotMatchesEverythingOption);
     for (auto it = symbol.globalMatch(xml); it.hasNext();) {
@@ -81,13 +87,7 @@ std::vector<std::string> ZbarDecodeAll(const QImage& image)
 
 std::string ZbarReadOne(const QImage& image)
 {
-    QTemporaryDir dir;
-    const QString png = dir.filePath(QStringLiteral("image.png"));
-    image.save(png);
-    QProcess p;
-    p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("--raw"), png});
-    p.waitForFinished(60000);
-    QByteArray out = p.readAllStandardOutput();
+    QByteArray out = Zbar(image, QStringLiteral("--raw"));
     if (out.endsWith('\n'))
         out.chop(1);
     return out.toStdString();

@@ -96,6 +96,33 @@ bool StatusSays(const app::Form1& form, const QString& what, int ms = 20000)
     return false;
 }
 
+// The window in a settings folder of its own, printing on the queue, its
+// messages recorded instead of shown.
+struct WindowOnQueue {
+    testsupport::TempConfig config;
+    bool systemPrinters = (platform::SetPrinterCatalog(nullptr), true);
+    platform::RecordingSink messages;
+    platform::ScopedMessageSink sink{&messages};
+    app::Form1 form;
+
+    explicit WindowOnQueue(const QString& queue)
+    {
+        form.Form_Load();
+        form.Combo1->setEditText(queue);
+        form.Combo1_Validate();
+    }
+    // Pumps the window's events until it follows no job and `done` holds.
+    void WaitForJobs(const std::function<bool()>& done = [] { return true; })
+    {
+        QElapsedTimer t;
+        t.start();
+        while ((!form.FollowedJobs().empty() || !done()) && t.elapsed() < 20000) {
+            QApplication::processEvents();
+            QThread::msleep(50);
+        }
+    }
+};
+
 // A queue that prints to a file overwrites it with every job: this keeps
 // every whole job the file held (the driver ends each by deleting its
 // graphic, ^IDR...^XZ) while jobs follow one another.
@@ -167,14 +194,8 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
     ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-101"), QStringLiteral("QV-102")});
 
     // The window: one Print, then a Run It of three labels, each its own job.
-    testsupport::TempConfig config;
-    platform::SetPrinterCatalog(nullptr);
-    platform::RecordingSink messages;
-    platform::ScopedMessageSink sink(&messages);
-    app::Form1 form;
-    form.Form_Load();
-    form.Combo1->setEditText(QStringLiteral("Zebra"));
-    form.Combo1_Validate();
+    WindowOnQueue window(QStringLiteral("Zebra"));
+    app::Form1& form = window.form;
     EXPECT_EQ(form.PrinterPage->text(), QStringLiteral("4 × 5 in label, 203 dpi, printable to the edges"));
     form.Text1->setText(QStringLiteral("QV-201"));
     form.Command2_Click();
@@ -186,15 +207,10 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
     form.Text21->setText(QStringLiteral("301"));
     form.Text22->setText(QStringLiteral("304"));
     form.Command8_Click();
-    QElapsedTimer t;
-    t.start();
-    while (!form.FollowedJobs().empty() && t.elapsed() < 20000) {
-        QApplication::processEvents();
-        QThread::msleep(50);
-    }
+    window.WaitForJobs();
     QThread::msleep(300); // the last file read
     const QList<QByteArray> jobs = capture.Stop();
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+    EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
     ASSERT_EQ(jobs.size(), 3) << cups.ErrorLog().toStdString();
     for (int i = 0; i < 3; ++i)
         ExpectLabels(jobs[i], {QStringLiteral("QV-%1").arg(301 + i)}, 1);
@@ -249,21 +265,15 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
     }
 
     // The window's printer box takes the URI as well, with the queue's page.
-    testsupport::TempConfig config;
-    platform::SetPrinterCatalog(nullptr);
-    platform::RecordingSink messages;
-    platform::ScopedMessageSink sink(&messages);
-    app::Form1 form;
-    form.Form_Load();
-    form.Combo1->setEditText(uri);
-    form.Combo1_Validate();
+    WindowOnQueue window(uri);
+    app::Form1& form = window.form;
     EXPECT_EQ(form.PrinterPage->text(), QStringLiteral("4 × 5 in label, 203 dpi, printable to the edges"));
     QFile::remove(zpl);
     form.Text1->setText(QStringLiteral("QV-402"));
     form.Command2_Click();
     ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on %1 (job ").arg(uri))) << form.JobStatus->toolTip().toStdString();
     ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-402")}, 1);
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+    EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
 }
 
 TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
@@ -316,12 +326,8 @@ TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
     }
 
     // The window says the same in its status line, and cancels from there.
-    testsupport::TempConfig config;
-    platform::SetPrinterCatalog(nullptr);
-    platform::RecordingSink messages;
-    platform::ScopedMessageSink sink(&messages);
-    app::Form1 form;
-    form.Form_Load();
+    WindowOnQueue window(QString{});
+    app::Form1& form = window.form;
     form.Text1->setText(QStringLiteral("QV-601"));
     for (const char* queue : {"NoFile", "Paused"}) {
         form.Combo1->setEditText(QString::fromLatin1(queue));
@@ -335,7 +341,7 @@ TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
         EXPECT_TRUE(StatusSays(form, QStringLiteral("Job %1 on %2 was canceled").arg(id).arg(QString::fromLatin1(queue))))
             << form.JobStatus->toolTip().toStdString();
     }
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+    EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
 }
 
 // The symbologies libzint encodes, printed from the window on the label
@@ -348,14 +354,8 @@ TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
     ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
     const QString zpl = cups.Path(QStringLiteral("out/label.zpl"));
     AddLabelQueue(cups, QStringLiteral("Zebra"), zpl);
-    testsupport::TempConfig config;
-    platform::SetPrinterCatalog(nullptr);
-    platform::RecordingSink messages;
-    platform::ScopedMessageSink sink(&messages);
-    app::Form1 form;
-    form.Form_Load();
-    form.Combo1->setEditText(QStringLiteral("Zebra"));
-    form.Combo1_Validate();
+    WindowOnQueue window(QStringLiteral("Zebra"));
+    app::Form1& form = window.form;
     const std::pair<app::Symbology, const char*> cases[] = {
         {app::Symbology::Code128, "12345678901234567890"},   {app::Symbology::Gs1_128, "(01)09501101530003(10)AB-123"},
         {app::Symbology::RetailEan13, "950110153000"},       {app::Symbology::Qr, "https://example.org/QV-0001"},
@@ -371,12 +371,7 @@ TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
         form.Text1->setText(QString::fromUtf8(text));
         const QByteArray before = ReadAll(zpl);
         form.Command2_Click();
-        QElapsedTimer t;
-        t.start();
-        while ((!form.FollowedJobs().empty() || ReadAll(zpl) == before) && t.elapsed() < 20000) {
-            QApplication::processEvents();
-            QThread::msleep(50);
-        }
+        window.WaitForJobs([&] { return ReadAll(zpl) != before; });
         const std::vector<QImage> labels = testsupport::ZplGraphics(ReadAll(zpl));
         ASSERT_EQ(labels.size(), 1u) << cups.ErrorLog().toStdString();
         EXPECT_EQ(labels[0].size(), QSize(kLabelWidth, kLabelHeight));
@@ -386,5 +381,5 @@ TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
         if (symbology == app::Symbology::Qr || symbology == app::Symbology::Code128)
             EXPECT_EQ(testsupport::ZbarReadOne(symbol), e.text.toStdString());
     }
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+    EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
 }
