@@ -87,10 +87,10 @@ protected:
 
     // Starts Xvfb (it picks a free display and writes its number to stdout)
     // and, when asked, a window manager on it.
-    void StartDisplay(bool windowManager)
+    void StartDisplay(bool windowManager, const char* screen = "1024x768x24")
     {
         xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                             QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                             QStringLiteral("0"), QLatin1String(screen), QStringLiteral("-nolisten"),
                                              QStringLiteral("tcp")});
         ASSERT_TRUE(xvfb_.waitForStarted(5000));
         QByteArray number;

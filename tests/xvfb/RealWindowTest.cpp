@@ -6,6 +6,9 @@
 #include "tests/support/Decode.h"
 #include "tests/xvfb/RealWindow.h"
 
+#include <algorithm>
+#include <numeric>
+
 using namespace xvfbtest;
 
 namespace {
@@ -135,14 +138,30 @@ TEST_F(RealWindowTest, LongSymbol_IsSeenWhole_AndTypingReplacesTheDesignTimeText
 
 // At every scale factor the screen may have, the symbol on screen is drawn
 // with every module on the same whole number of device pixels (at 1.5 the
-// picture scaled would make them one and two pixels in turn), and it scans.
-TEST_F(RealWindowTest, AtScaleFactors_ModulesAreWholeEqualDevicePixels)
+// picture scaled would make them one and two pixels in turn), it scans,
+// and its caption, descenders and all, is never cut off: white stays
+// between the caption's lowest pixel and the edge of the picture.
+// A screen large enough for the window at twice its size.
+class ScaledWindowTest : public RealWindow {
+protected:
+    void SetUp() override
+    {
+        if (!Installed({"Xvfb", "xdotool", "import"}))
+            GTEST_SKIP() << "the X tools are not installed";
+        StartDisplay(false, "2048x1536x24");
+    }
+};
+
+TEST_F(ScaledWindowTest, AtScaleFactors_ModulesAreWholeEqualDevicePixels_AndCaptionsWhole)
 {
+    // A 20-point caption: three times the design's, as tall as the bars.
+    const char* font = "20";
     const std::pair<const char*, int> scales[] = {{"1", 1}, {"1.5", 2}, {"2", 2}};
     for (const auto& [factor, moduleDots] : scales) {
-        SCOPED_TRACE(factor);
+        SCOPED_TRACE(std::string(factor) + " at " + font + " points");
         const QString options = QStringLiteral("options");
         platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("check2"), QStringLiteral("1"));
+        platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("font"), QLatin1String(font));
         env_.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(factor));
         StartProgram();
         const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
@@ -167,6 +186,7 @@ TEST_F(RealWindowTest, AtScaleFactors_ModulesAreWholeEqualDevicePixels)
         int x = d.left;
         while (x < grey.width() && row[x] >= 128)
             ++x;
+        const int first = x;
         std::vector<int> runs;
         for (int end = x, quiet = 0; x < grey.width() && quiet < 10 * moduleDots; x = end) {
             const bool dark = row[x] < 128;
@@ -180,6 +200,26 @@ TEST_F(RealWindowTest, AtScaleFactors_ModulesAreWholeEqualDevicePixels)
         EXPECT_EQ(*std::min_element(runs.begin(), runs.end()), moduleDots);
         for (int r : runs)
             EXPECT_EQ(r % moduleDots, 0) << "a run of " << r << " device pixels";
+        // Down the picture under the first bar: bars, white, the caption,
+        // then white again before the picture's edge (a row of one grey).
+        const int right = first + std::accumulate(runs.begin(), runs.end(), 0);
+        int y = d.Middle(), lastInk = y, white = 0;
+        while (y < grey.height() && grey.constScanLine(y)[first] < 128)
+            ++y;
+        for (; y < grey.height(); ++y) {
+            const uchar* r = grey.constScanLine(y);
+            const auto [low, high] = std::minmax_element(r + first, r + right);
+            if (*low == 255) {
+                ++white;
+            } else if (*low == *high) {
+                break; // the picture's edge
+            } else {
+                lastInk = y;
+                white = 0;
+            }
+        }
+        EXPECT_GT(lastInk, d.Middle()) << "no caption under the bars";
+        EXPECT_GE(white, 1) << "the caption runs into the picture's edge at row " << y;
         Stop(app_);
     }
 }
