@@ -269,6 +269,8 @@ private:
     void setOption(QRadioButton* button, bool on);
     void buildMoreBox();
     void fitDrawingHeight(int drawnHeight);
+    void elidePrinterPage();
+    QString pageText_; // what PrinterPage says in full
     int extraHeight_ = 0; // pixels the drawing frame has grown by for a tall symbol
     int widenedBy_ = 0;   // pixels the window has widened by for a long symbol
     static constexpr int kMaxExtraHeight = 2000;

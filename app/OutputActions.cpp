@@ -161,8 +161,15 @@ void Form1::ShowCurrentPrinter()
     const QString printer = platform::IsKnownPrinter(typed) ? typed : name;
     QString error;
     const QString page = platform::PageSummary(printer, error);
-    PrinterPage->setText(page.isEmpty() ? error : page);
+    pageText_ = page.isEmpty() ? error : page;
     PrinterPage->setToolTip(page.isEmpty() ? error : QStringLiteral("%1: %2").arg(printer, page));
+    elidePrinterPage();
+}
+
+void Form1::elidePrinterPage()
+{
+    // The frame holds one short line: the rest of a long one is in the tip.
+    PrinterPage->setText(PrinterPage->fontMetrics().elidedText(pageText_, Qt::ElideRight, PrinterPage->width()));
 }
 
 void Form1::showJobLinks(const QString& html)

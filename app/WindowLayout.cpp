@@ -218,6 +218,10 @@ void Form1::Form_Resize()
     SetWidthTwips(FramePrinter, to.FramePrinter);
     SetWidthTwips(Combo1, WidthTwips(FramePrinter) - 250);
     FitComboText(Combo1);
+    if (PrinterPage) {
+        PrinterPage->resize(Combo1->width(), PrinterPage->height());
+        elidePrinterPage();
+    }
     SetWidthTwips(FrameLinePattern, to.FrameLinePattern);
     // The drawing surfaces follow the frame; a negative width is refused
     // and leaves a surface as it was.

@@ -154,7 +154,7 @@ TEST_F(SharpPrintTest, PdfPrinterSetTo203Dpi_GhostscriptAt203KeepsModulesWhole)
     } restore;
     form.SetPdfResolution(203);
     EXPECT_EQ(app::ReadStoredOptions().pdfDpi, 203);
-    EXPECT_TRUE(form.PrinterPage->text().contains(QStringLiteral("for a 203-dpi printer"))) << form.PrinterPage->text().toStdString();
+    EXPECT_TRUE(form.PrinterPage->toolTip().contains(QStringLiteral("for a 203-dpi printer"))) << form.PrinterPage->toolTip().toStdString();
     form.Option1->setChecked(true);
     form.Text1->setText(QStringLiteral("QV-0203"));
     sandbox.written.clear();

@@ -196,7 +196,8 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
     // The window: one Print, then a Run It of three labels, each its own job.
     WindowOnQueue window(QStringLiteral("Zebra"));
     app::Form1& form = window.form;
-    EXPECT_EQ(form.PrinterPage->text(), QStringLiteral("4 × 5 in label, 203 dpi, printable to the edges"));
+    EXPECT_TRUE(form.PrinterPage->toolTip().endsWith(QStringLiteral(": 4 × 5 in label, 203 dpi, printable to the edges")))
+        << form.PrinterPage->toolTip().toStdString();
     form.Text1->setText(QStringLiteral("QV-201"));
     form.Command2_Click();
     ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on Zebra (job "))) << form.JobStatus->toolTip().toStdString();
@@ -267,7 +268,8 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
     // The window's printer box takes the URI as well, with the queue's page.
     WindowOnQueue window(uri);
     app::Form1& form = window.form;
-    EXPECT_EQ(form.PrinterPage->text(), QStringLiteral("4 × 5 in label, 203 dpi, printable to the edges"));
+    EXPECT_TRUE(form.PrinterPage->toolTip().endsWith(QStringLiteral(": 4 × 5 in label, 203 dpi, printable to the edges")))
+        << form.PrinterPage->toolTip().toStdString();
     QFile::remove(zpl);
     form.Text1->setText(QStringLiteral("QV-402"));
     form.Command2_Click();
