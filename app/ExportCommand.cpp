@@ -61,17 +61,18 @@ SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict)
     if (symbol.failure) {
         platform::Failure f = *symbol.failure;
         f.text = QStringLiteral("no %1 barcode of \"%2\": %3").arg(caption, Shown(request.text), f.text);
-        return {{}, f};
+        return {{}, f, {}};
     }
     if (symbol.drawing.IsEmpty())
-        return {{}, platform::Failure{platform::kNotDrawable, QStringLiteral("no %1 barcode of an empty text").arg(caption)}};
+        return {{}, platform::Failure{platform::kNotDrawable, QStringLiteral("no %1 barcode of an empty text").arg(caption)}, {}};
     platform::Drawing drawing = symbol.drawing.Cropped();
     if (verify) {
         const output::ScanResult scan = output::ScanCheck(drawing, ExpectedScan(request.symbology, request.text));
         if (scan.Fails())
             return {{},
                     platform::Failure{platform::kDoesNotScan,
-                                      QStringLiteral("the %1 barcode of \"%2\" %3").arg(caption, Shown(request.text), scan.Text())}};
+                                      QStringLiteral("the %1 barcode of \"%2\" %3").arg(caption, Shown(request.text), scan.Text())},
+                    {}};
     }
     const QString note = HoldsOtherText(request.symbology, request.text);
     if (strict && !note.isEmpty())

@@ -18,7 +18,7 @@ SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QSt
                              const QString& text9, bool withText)
 {
     SymbolRequest r{symbology, text, platform::ParseNumber(text8), platform::ParseNumber(text3), std::nullopt,
-                    platform::ParseNumber(text9), withText};
+                    platform::ParseNumber(text9), withText, {}};
     if (RowOf(symbology).sizeBoxesSwapped) {
         r.fontSize = r.heightFactor;
         r.barLength = platform::ParseNumber(text3);

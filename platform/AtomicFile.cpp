@@ -58,6 +58,9 @@ bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& r
     Discard();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString path = QDir(folder).filePath(TempName(suffix));
+        // Created and registered in one step: a stop between the two would
+        // leave the file behind.
+        const auto hold = HoldOffStop();
 #ifdef Q_OS_UNIX
         const int fd = ::open(Native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0) {
