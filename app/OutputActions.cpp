@@ -270,20 +270,14 @@ void Form1::PrintBarcode(const platform::Drawing& barcode, bool hasPicture)
     printer.SelectByName(Combo1->currentText());
     printer.SetScaleMode(platform::PrinterScale::Centimeters);
 
-    switch (output::CheckPrint(Text14->text(), Text15->text(), hasPicture)) {
-    case output::PrintCheck::LeftNotNumeric:
-        platform::MsgBox(output::kOffsetNotNumeric);
-        Text14->setText(QStringLiteral("1"));
+    if (const platform::MaybeFailure refused = output::CheckPrint(Text14->text(), Text15->text(), hasPicture)) {
+        platform::MsgBox(refused->text);
+        // An offset that is not a number goes back to the design's.
+        if (refused->code == output::PrintCheckCode::LeftNotNumeric)
+            Text14->setText(QStringLiteral("1"));
+        else if (refused->code == output::PrintCheckCode::TopNotNumeric)
+            Text15->setText(QStringLiteral("1"));
         return;
-    case output::PrintCheck::TopNotNumeric:
-        platform::MsgBox(output::kOffsetNotNumeric);
-        Text15->setText(QStringLiteral("1"));
-        return;
-    case output::PrintCheck::NoPicture:
-        platform::MsgBox(output::kNothingToPrint);
-        return;
-    case output::PrintCheck::Ok:
-        break;
     }
 
     PdfWatch pdf;

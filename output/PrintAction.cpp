@@ -7,15 +7,15 @@
 
 namespace output {
 
-PrintCheck CheckPrint(const QString& leftText, const QString& topText, bool hasPicture)
+platform::MaybeFailure CheckPrint(const QString& leftText, const QString& topText, bool hasPicture)
 {
     if (!platform::IsNumeric(leftText))
-        return PrintCheck::LeftNotNumeric;
+        return platform::Failure{PrintCheckCode::LeftNotNumeric, kOffsetNotNumeric};
     if (!platform::IsNumeric(topText))
-        return PrintCheck::TopNotNumeric;
+        return platform::Failure{PrintCheckCode::TopNotNumeric, kOffsetNotNumeric};
     if (!hasPicture)
-        return PrintCheck::NoPicture;
-    return PrintCheck::Ok;
+        return platform::Failure{PrintCheckCode::NoPicture, kNothingToPrint};
+    return std::nullopt;
 }
 
 double OffsetCm(const QString& text)

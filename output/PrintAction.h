@@ -12,11 +12,15 @@ namespace output {
 inline const QString kOffsetNotNumeric = QStringLiteral("The Barcode Offset must be a numeric value");
 inline const QString kNothingToPrint = QStringLiteral("Please Generate Barocode to print");
 
-// The first check that stops a print, in the order they are made: the left
-// offset, then the top offset, then whether there is a barcode at all.
-enum class PrintCheck { Ok, LeftNotNumeric, TopNotNumeric, NoPicture };
+// The codes of the checks that come before the page.
+struct PrintCheckCode {
+    enum : int { LeftNotNumeric = 3001, TopNotNumeric, NoPicture };
+};
 
-PrintCheck CheckPrint(const QString& leftText, const QString& topText, bool hasPicture);
+// The first check that stops a print, in the order they are made (the left
+// offset, then the top offset, then whether there is a barcode at all), as
+// a failure with its message; none when the print may go ahead.
+platform::MaybeFailure CheckPrint(const QString& leftText, const QString& topText, bool hasPicture);
 
 // An offset as printing uses it: the locale's number in single precision.
 double OffsetCm(const QString& text);

@@ -103,8 +103,9 @@ TEST_F(LibraryCodesTest, EveryNewSymbology_ReadsBackFromScreenFilesAndPrintedPag
         EXPECT_EQ(Read(png, e), want) << "PNG";
         EXPECT_EQ(Read(SvgRaster(base + QStringLiteral(".svg")), e), want) << "SVG";
         // zbar reads QR Code and Code 128 (GS1-128 it returns its own way).
-        if (e.format == QLatin1String("QRCode") || c.symbology == Symbology::Code128)
+        if (e.format == QLatin1String("QRCode") || c.symbology == Symbology::Code128) {
             EXPECT_EQ(testsupport::ZbarReadOne(png), want) << "zbar";
+        }
 
         sandbox.written.clear();
         ASSERT_FALSE(output::PrintDrawingAt(printer, drawing, 1, 1));

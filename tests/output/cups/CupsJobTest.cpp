@@ -380,8 +380,9 @@ TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
         const output::ScanExpectation e = app::ExpectedScan(symbology, QString::fromUtf8(text));
         const QImage symbol = testsupport::AroundInk(labels[0]);
         EXPECT_EQ(testsupport::DecodeOne(symbol, ZXing::BarcodeFormatFromString(e.format.toStdString())).text, e.text.toStdString());
-        if (symbology == app::Symbology::Qr || symbology == app::Symbology::Code128)
+        if (symbology == app::Symbology::Qr || symbology == app::Symbology::Code128) {
             EXPECT_EQ(testsupport::ZbarReadOne(symbol), e.text.toStdString());
+        }
     }
     EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
 }
