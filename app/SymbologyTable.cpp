@@ -197,18 +197,18 @@ ScanExpectation ReadEan(const QString& text)
 template <symbologies::LibraryCode code>
 ScanExpectation ReadRetail(const QString& text)
 {
-    const symbologies::LibraryEncoded e = symbologies::EncodeLibraryCode(code, text);
-    if (e.failure)
+    const std::optional<QString> digits = symbologies::RetailDigits(code, text);
+    if (!digits)
         return {};
     const char* format = code == symbologies::LibraryCode::Ean13 ? "EAN-13" : code == symbologies::LibraryCode::Ean8 ? "EAN-8" : "UPC-A";
-    return {QLatin1String(format), e.modules.humanText, {}, {}};
+    return {QLatin1String(format), *digits, {}, {}};
 }
 
-ScanExpectation ReadGs1_128(const QString& text) { return {QStringLiteral("Code128"), symbologies::Gs1ElementString(text)}; }
-ScanExpectation ReadGs1DataMatrix(const QString& text) { return {QStringLiteral("DataMatrix"), symbologies::Gs1ElementString(text)}; }
+ScanExpectation ReadGs1_128(const QString& text) { return {QStringLiteral("Code128"), symbologies::Gs1ElementString(text), {}, {}}; }
+ScanExpectation ReadGs1DataMatrix(const QString& text) { return {QStringLiteral("DataMatrix"), symbologies::Gs1ElementString(text), {}, {}}; }
 
 template <const char* format>
-ScanExpectation ReadAsTyped(const QString& text) { return {QLatin1String(format), text}; }
+ScanExpectation ReadAsTyped(const QString& text) { return {QLatin1String(format), text, {}, {}}; }
 constexpr char kCode128[] = "Code128", kQrCode[] = "QRCode", kDataMatrix[] = "DataMatrix", kPdf417[] = "PDF417", kAztec[] = "Aztec";
 
 // ------------------------------------------------------------------ the rows

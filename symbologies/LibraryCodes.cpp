@@ -168,6 +168,15 @@ constexpr int kFirstRectangularSize = 25, kLastRectangularSize = 30;
 
 } // namespace
 
+std::optional<QString> RetailDigits(LibraryCode code, const QString& text)
+{
+    QString why;
+    const std::optional<QString> data = RetailData(code, text, why);
+    if (!data)
+        return std::nullopt;
+    return *data + QString::number(CheckDigitOf(*data));
+}
+
 QString LibraryMessage(const QString& zintText)
 {
     static const QRegularExpression number(QStringLiteral("^(Error|Warning) \\d+: "));

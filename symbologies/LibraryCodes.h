@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace symbologies {
@@ -46,6 +47,10 @@ struct LibraryEncoded {
 // Encodes the text (UTF-8 in 2D codes; Latin-1 in Code 128). GS1 data is
 // typed with its AIs in brackets: (01)09501101530003(17)270101(10)AB-123.
 LibraryEncoded EncodeLibraryCode(LibraryCode code, const QString& text, const LibraryOptions& options = {});
+
+// The digits a retail code (EAN-13, EAN-8, UPC-A) holds, its check digit
+// included, for a text it takes; none for a text it refuses.
+std::optional<QString> RetailDigits(LibraryCode code, const QString& text);
 
 // libzint's message made the program's: without its number, and for GS1
 // data naming the AI first ("AI (01): check digit should be 3").
