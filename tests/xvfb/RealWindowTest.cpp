@@ -141,8 +141,10 @@ TEST_F(RealWindowTest, LongSymbol_IsSeenWhole_AndTypingReplacesTheDesignTimeText
 // picture scaled would make them one and two pixels in turn), it scans,
 // and its caption, descenders and all, is never cut off: white stays
 // between the caption's lowest pixel and the edge of the picture.
-// A screen large enough for the window at twice its size.
-class ScaledWindowTest : public RealWindow {
+// A screen large enough for the window at twice its size, one display for
+// each scale factor (the program is started once on it): the scale factor
+// and the device pixels a module takes at it.
+class ScaledWindowTest : public RealWindow, public ::testing::WithParamInterface<std::pair<const char*, int>> {
 protected:
     void SetUp() override
     {
@@ -152,74 +154,76 @@ protected:
     }
 };
 
-TEST_F(ScaledWindowTest, AtScaleFactors_ModulesAreWholeEqualDevicePixels_AndCaptionsWhole)
+TEST_P(ScaledWindowTest, ModulesAreWholeEqualDevicePixels_AndCaptionsWhole)
 {
     // A 20-point caption: three times the design's, as tall as the bars.
     const char* font = "20";
-    const std::pair<const char*, int> scales[] = {{"1", 1}, {"1.5", 2}, {"2", 2}};
-    for (const auto& [factor, moduleDots] : scales) {
-        SCOPED_TRACE(std::string(factor) + " at " + font + " points");
-        const QString options = QStringLiteral("options");
-        platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("check2"), QStringLiteral("1"));
-        platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("font"), QLatin1String(font));
-        env_.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(factor));
-        StartProgram();
-        const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
-        ASSERT_FALSE(window.isEmpty()) << "the main window did not appear";
-        Focus(window);
-        Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+a")});
-        const QString typed = QStringLiteral("QV-0001 jumpy");
-        Tool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), typed});
-        testsupport::Decoded d;
-        QImage shot;
-        WaitFor(
-            [&] {
-                shot = Screenshot(window);
-                d = testsupport::DecodeOne(shot, ZXing::BarcodeFormat::Code128);
-                return d.text == typed.toStdString();
-            },
-            10000);
-        ASSERT_EQ(d.text, typed.toStdString());
-        // The bars and spaces along the symbol's middle row, from its first bar.
-        const QImage grey = shot.convertToFormat(QImage::Format_Grayscale8);
-        const uchar* row = grey.constScanLine(d.Middle());
-        int x = d.left;
-        while (x < grey.width() && row[x] >= 128)
-            ++x;
-        const int first = x;
-        std::vector<int> runs;
-        for (int end = x, quiet = 0; x < grey.width() && quiet < 10 * moduleDots; x = end) {
-            const bool dark = row[x] < 128;
-            while (end < grey.width() && (row[end] < 128) == dark)
-                ++end;
-            quiet = dark ? 0 : end - x;
-            if (quiet < 10 * moduleDots)
-                runs.push_back(end - x);
-        }
-        ASSERT_GT(runs.size(), 40u);
-        EXPECT_EQ(*std::min_element(runs.begin(), runs.end()), moduleDots);
-        for (int r : runs)
-            EXPECT_EQ(r % moduleDots, 0) << "a run of " << r << " device pixels";
-        // Down the picture under the first bar: bars, white, the caption,
-        // then white again before the picture's edge (a row of one grey).
-        const int right = first + std::accumulate(runs.begin(), runs.end(), 0);
-        int y = d.Middle(), lastInk = y, white = 0;
-        while (y < grey.height() && grey.constScanLine(y)[first] < 128)
-            ++y;
-        for (; y < grey.height(); ++y) {
-            const uchar* r = grey.constScanLine(y);
-            const auto [low, high] = std::minmax_element(r + first, r + right);
-            if (*low == 255) {
-                ++white;
-            } else if (*low == *high) {
-                break; // the picture's edge
-            } else {
-                lastInk = y;
-                white = 0;
-            }
-        }
-        EXPECT_GT(lastInk, d.Middle()) << "no caption under the bars";
-        EXPECT_GE(white, 1) << "the caption runs into the picture's edge at row " << y;
-        Stop(app_);
+    const auto [factor, moduleDots] = GetParam();
+    const QString options = QStringLiteral("options");
+    platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("check2"), QStringLiteral("1"));
+    platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("font"), QLatin1String(font));
+    env_.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(factor));
+    StartProgram();
+    const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
+    ASSERT_FALSE(window.isEmpty()) << "the main window did not appear";
+    Focus(window);
+    Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+a")});
+    const QString typed = QStringLiteral("QV-0001 jumpy");
+    Tool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), typed});
+    testsupport::Decoded d;
+    QImage shot;
+    WaitFor(
+        [&] {
+            shot = Screenshot(window);
+            d = testsupport::DecodeOne(shot, ZXing::BarcodeFormat::Code128);
+            return d.text == typed.toStdString();
+        },
+        10000);
+    ASSERT_EQ(d.text, typed.toStdString());
+    // The bars and spaces along the symbol's middle row, from its first bar.
+    const QImage grey = shot.convertToFormat(QImage::Format_Grayscale8);
+    const uchar* row = grey.constScanLine(d.Middle());
+    int x = d.left;
+    while (x < grey.width() && row[x] >= 128)
+        ++x;
+    const int first = x;
+    std::vector<int> runs;
+    for (int end = x, quiet = 0; x < grey.width() && quiet < 10 * moduleDots; x = end) {
+        const bool dark = row[x] < 128;
+        while (end < grey.width() && (row[end] < 128) == dark)
+            ++end;
+        quiet = dark ? 0 : end - x;
+        if (quiet < 10 * moduleDots)
+            runs.push_back(end - x);
     }
+    ASSERT_GT(runs.size(), 40u);
+    EXPECT_EQ(*std::min_element(runs.begin(), runs.end()), moduleDots);
+    for (int r : runs)
+        EXPECT_EQ(r % moduleDots, 0) << "a run of " << r << " device pixels";
+    // Down the picture under the first bar: bars, white, the caption,
+    // then white again before the picture's edge (a row of one grey).
+    const int right = first + std::accumulate(runs.begin(), runs.end(), 0);
+    int y = d.Middle(), lastInk = y, white = 0;
+    while (y < grey.height() && grey.constScanLine(y)[first] < 128)
+        ++y;
+    for (; y < grey.height(); ++y) {
+        const uchar* r = grey.constScanLine(y);
+        const auto [low, high] = std::minmax_element(r + first, r + right);
+        if (*low == 255) {
+            ++white;
+        } else if (*low == *high) {
+            break; // the picture's edge
+        } else {
+            lastInk = y;
+            white = 0;
+        }
+    }
+    EXPECT_GT(lastInk, d.Middle()) << "no caption under the bars";
+    EXPECT_GE(white, 1) << "the caption runs into the picture's edge at row " << y;
+    Stop(app_);
 }
+
+INSTANTIATE_TEST_SUITE_P(AtScaleFactors, ScaledWindowTest,
+                         ::testing::Values(std::pair{"1", 1}, std::pair{"1.5", 2}, std::pair{"2", 2}),
+                         [](const auto& info) { return std::string(info.param.first) == "1.5" ? std::string("OneAndAHalf")
+                                                       : std::string("Times") + info.param.first; });
