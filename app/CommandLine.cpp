@@ -6,6 +6,7 @@
 #include "app/WindowLayout.h"
 #include "output/BatchExport.h"
 #include "output/Export.h"
+#include "output/RangePrint.h"
 #include "platform/Printers.h"
 
 #include <algorithm>
@@ -202,10 +203,37 @@ QString ReadOwnOption(const Parsed& p, const SymbologyRow& row, symbologies::Lib
     return {};
 }
 
+// --start, and --left and --top in cm, of labels on sheets.
+QString ReadSheetOptions(const Parsed& p, Command& c)
+{
+    if (const QString start = Value(p, "--start"); !start.isEmpty()) {
+        const QStringList place = start.split(QLatin1Char(','));
+        const std::optional<int> n = WholeNumber(place.front().trimmed(), 1, 100000);
+        const std::optional<int> column = place.size() == 2 ? WholeNumber(place.back().trimmed(), 1, 100000) : std::nullopt;
+        if (!n || place.size() > 2 || (place.size() == 2 && !column))
+            return QStringLiteral("--start needs the number of a label, 1 for the sheet's first, or ROW,COLUMN, not %1")
+                .arg(Quoted(start));
+        (column ? c.startRow : c.start) = *n;
+        c.startColumn = column.value_or(0);
+    }
+    for (const auto& [name, target] : {std::pair{"--left", &c.leftCm}, std::pair{"--top", &c.topCm}}) {
+        const QString given = Value(p, name);
+        if (given.isEmpty())
+            continue;
+        bool ok = false;
+        const double cm = given.toDouble(&ok);
+        if (!ok || !(cm >= 0 && cm <= 100))
+            return QStringLiteral("%1 needs a distance in cm from 0 to 100, not %2").arg(QLatin1String(name), Quoted(given));
+        *target = cm;
+    }
+    return {};
+}
+
 Command ParseExport(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("export"), args,
-                                 {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc", "--columns"},
+                                 {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc", "--columns",
+                                  "--layout", "--start", "--left", "--top"},
                                  {"--text-below", "--verify", "--strict", "--rectangular"});
     if (const std::optional<Command> done = ErrorOrHelp(p))
         return *done;
@@ -239,6 +267,17 @@ Command ParseExport(const QStringList& args)
     const std::optional<output::ExportFormat> format = output::ExportFormatOf(c.output);
     if (!format)
         return Failed(QStringLiteral("--output %1 does not end in .png, .svg or .pdf").arg(Quoted(c.output)));
+    c.layout = Value(p, "--layout");
+    if (!c.layout.isEmpty()) {
+        if (c.batch.isEmpty() || *format != output::ExportFormat::Pdf)
+            return Failed(QStringLiteral("--layout makes a PDF of sheets: it needs --batch LINES and --output FILE.pdf"));
+        if (QString wrong = ReadSheetOptions(p, c); !wrong.isEmpty())
+            return Failed(wrong);
+        return c;
+    }
+    for (const char* sheetOnly : {"--start", "--left", "--top"})
+        if (!Value(p, sheetOnly).isEmpty())
+            return Failed(QStringLiteral("%1 applies to sheets of labels only: give --layout NAME").arg(QLatin1String(sheetOnly)));
     if (!c.batch.isEmpty())
         if (const output::ExportResult bad = output::CheckBatchPattern(c.output))
             return Failed(QStringLiteral("with --batch, --output %1 needs ~ in the file name where the line number goes "
@@ -260,6 +299,49 @@ Command ParseExport(const QStringList& args)
     return c;
 }
 
+// --wait SECONDS or --no-wait.
+QString ReadWait(const Parsed& p, const QString& subcommand, Command& c)
+{
+    c.wait = !p.flags.contains(QStringLiteral("--no-wait"));
+    const QString wait = Value(p, "--wait");
+    if (!wait.isEmpty() && !c.wait)
+        return QStringLiteral("%1 takes --wait or --no-wait, not both").arg(subcommand);
+    if (!wait.isEmpty()) {
+        const std::optional<int> n = WholeNumber(wait, 0, kMaxWaitSeconds);
+        if (!n)
+            return QStringLiteral("--wait needs a whole number of seconds from 0 to %1, not %2").arg(kMaxWaitSeconds).arg(Quoted(wait));
+        c.waitSeconds = *n;
+    }
+    return {};
+}
+
+Command ParsePrintRange(const QStringList& args)
+{
+    const Parsed p = ReadOptions(QStringLiteral("print-range"), args,
+                                 {"--from", "--to", "--prefix", "--layout", "--start", "--printer", "--wait"},
+                                 {"--no-wait"});
+    if (const std::optional<Command> done = ErrorOrHelp(p))
+        return *done;
+    if (!p.positional.isEmpty())
+        return Failed(QStringLiteral("unexpected argument %1 for print-range").arg(Quoted(p.positional.front())));
+    Command c;
+    c.kind = Command::PrintRange;
+    c.from = Value(p, "--from");
+    c.to = Value(p, "--to");
+    if (c.from.isEmpty() || c.to.isEmpty())
+        return Failed(QStringLiteral("print-range needs --from N and --to N"));
+    if (!output::ReadRange(c.from, c.to))
+        return Failed(QStringLiteral("--from and --to need numbers, not %1 and %2").arg(Quoted(c.from), Quoted(c.to)));
+    c.prefix = Value(p, "--prefix");
+    c.layout = Value(p, "--layout");
+    c.printer = Value(p, "--printer");
+    if (QString wrong = ReadSheetOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
+    if (QString wrong = ReadWait(p, QStringLiteral("print-range"), c); !wrong.isEmpty())
+        return Failed(wrong);
+    return c;
+}
+
 Command ParsePrint(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print"), args, {"--printer", "--wait", "--pdf-dpi"},
@@ -278,16 +360,8 @@ Command ParsePrint(const QStringList& args)
     c.printer = Value(p, "--printer");
     c.strict = p.flags.contains(QStringLiteral("--strict"));
     c.dryRun = dryRun;
-    c.wait = !p.flags.contains(QStringLiteral("--no-wait"));
-    const QString wait = Value(p, "--wait");
-    if (!wait.isEmpty() && !c.wait)
-        return Failed(QStringLiteral("print takes --wait or --no-wait, not both"));
-    if (!wait.isEmpty()) {
-        const std::optional<int> n = WholeNumber(wait, 0, kMaxWaitSeconds);
-        if (!n)
-            return Failed(QStringLiteral("--wait needs a whole number of seconds from 0 to %1, not %2").arg(kMaxWaitSeconds).arg(Quoted(wait)));
-        c.waitSeconds = *n;
-    }
+    if (QString wrong = ReadWait(p, QStringLiteral("print"), c); !wrong.isEmpty())
+        return Failed(wrong);
     if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
         const std::optional<int> n = WholeNumber(dpi, platform::kMinPdfDpi, platform::kMaxPdfDpi);
         if (!n)
@@ -338,6 +412,15 @@ Command ParseCommandLine(const QStringList& arguments)
         return ParseExport(arguments.mid(1));
     if (first == QLatin1String("print"))
         return ParsePrint(arguments.mid(1));
+    if (first == QLatin1String("print-range"))
+        return ParsePrintRange(arguments.mid(1));
+    if (first == QLatin1String("layouts")) {
+        if (arguments.size() > 1)
+            return Failed(QStringLiteral("layouts takes nothing after it"));
+        Command c;
+        c.kind = Command::Layouts;
+        return c;
+    }
     if (first == QLatin1String("--help") || first == QLatin1String("--version")) {
         if (arguments.size() > 1)
             return Failed(QStringLiteral("%1 takes nothing after it").arg(first));
@@ -382,6 +465,14 @@ QString CommandLineHelp()
                "  quorvane export --type TYPE --batch LINES --output 'DIR/~~~~~.svg' [options]\n"
                "                           save one barcode per line of the file LINES, numbered\n"
                "                           as the ~ show: 00001.svg, 00002.svg, ...\n"
+               "  quorvane export --type TYPE --batch LINES --layout NAME --output SHEETS.pdf\n"
+               "                 [--start N] [--left CM] [--top CM]\n"
+               "                           a PDF of label sheets, one barcode a label\n"
+               "  quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]\n"
+               "                 [--start N] [--printer NAME] [--wait SECONDS | --no-wait]\n"
+               "                           print the labels PREFIX+N for N from --from up to,\n"
+               "                           not including, --to\n"
+               "  quorvane layouts         list the label layouts, one a line\n"
                "  quorvane --help | --version\n"
                "\n"
                "TYPE is one of:\n  %1\n"
@@ -396,6 +487,14 @@ QString CommandLineHelp()
                "  --dry-run         print nothing: say the printer, its page and resolution\n"
                "  --pdf-dpi N       the built-in \"Print to PDF file\" printer draws for a\n"
                "                    printer of N dpi, %6 to %7 (100: a grid of 1/100 inch)\n"
+               "\n"
+               "Options of print-range and of export with --layout:\n"
+               "  --layout NAME     a layout \"quorvane layouts\" lists, or \"One label per job\"\n"
+               "                    (print-range: the window's layout when not given)\n"
+               "  --start N|ROW,COLUMN  the first free label of the first sheet: its number\n"
+               "                    (1 for the first, counted row by row) or its place\n"
+               "  --left CM, --top CM  (export) the barcode's place from its label's corner\n"
+               "                    (1 cm when not given); print-range uses the window's\n"
                "\n"
                "Options of export:\n"
                "  --dpi N           resolution of a PNG file, %2 to %3 (300 when not given)\n"

@@ -9,6 +9,11 @@
 //   quorvane export --type TYPE (--text TEXT | --batch LINES) --output FILE
 //                   [--dpi N] [--module-dots N] [--text-below] [--verify]
 //                   [--ecc L|M|Q|H] [--columns N] [--rectangular]
+//   quorvane export --type TYPE --batch LINES --layout NAME [--start N]
+//                   [--left CM] [--top CM] --output SHEETS.pdf
+//   quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]
+//                  [--start N] [--printer NAME|URI] [--wait SECONDS | --no-wait]
+//   quorvane layouts
 //   quorvane --help | --version
 //
 // Any other command line keeps its old meaning: all of it, joined by
@@ -28,7 +33,7 @@
 namespace app {
 
 struct Command {
-    enum Kind { Window, Help, Version, Export, Print, Error };
+    enum Kind { Window, Help, Version, Export, Print, PrintRange, Layouts, Error };
     Kind kind = Window;
 
     // Export: one barcode of `text`, or one per line of the file `batch`,
@@ -54,6 +59,21 @@ struct Command {
     bool dryRun = false;    // say what would be printed where, and print nothing
     int pdfDpi = 0;         // the built-in PDF printer's grid for this run; 0: the stored one
 
+    // PrintRange: labels PREFIX+N for N from `from` up to, not including,
+    // `to`, as the window's Run It prints them.
+    QString from;
+    QString to;
+    QString prefix;
+    // PrintRange and Export: the label layout by name (empty: the stored
+    // one for PrintRange, none for Export), and the first free label of the
+    // first sheet (0: the stored one, else 1).
+    QString layout;
+    int start = 0;
+    int startRow = 0; // --start ROW,COLUMN: the label by its place
+    int startColumn = 0;
+    // Export with a layout: the barcode's offsets from its cell's corner.
+    double leftCm = 1;
+    double topCm = 1;
     // Error: what is wrong, in one line naming the argument.
     QString error;
 };

@@ -242,6 +242,18 @@ void Form1::buildControls()
     LabelTop = Make<QLabel>(FrameOffset, QStringLiteral("Top:"), 1320, 240, 480, 255);
     Text15 = Make<QLineEdit>(FrameOffset, QStringLiteral("1"), 1800, 240, 855, 285);
 
+    // The label layout, on one line under the increment and offset frames.
+    LabelLayout = Make<QLabel>(FrameOptions, QStringLiteral("Layout:"), 120, 3420, 600, 255);
+    ComboLayout = new QComboBox(FrameOptions);
+    Place(ComboLayout, 720, 3390, 2520, 315);
+    LabelStart = Make<QLabel>(FrameOptions, QStringLiteral("Start at:"), 3330, 3420, 660, 255);
+    SpinStart = new QSpinBox(FrameOptions);
+    Place(SpinStart, 3990, 3390, 630, 315);
+    SpinStart->setRange(1, 1);
+    CheckRepeat = Make<QCheckBox>(FrameOptions, QStringLiteral("Fill sheet"), 4710, 3420, 1260, 255);
+    CheckRepeat->setToolTip(QStringLiteral("Print puts the barcode on every label from the start to the sheet's end"));
+    CommandPreview = Make<QPushButton>(FrameOptions, QStringLiteral("Print Preview"), 6000, 3390, 1095, 285);
+
     Text2 = new QPlainTextEdit(client);
     Text2->setVisible(false);
     Text2->setPlainText(HelpText());
@@ -287,6 +299,11 @@ void Form1::buildMenus()
     Settings = Options2->addAction(QStringLiteral("&Hide Settings"));
     PdfResolution = Options2->addAction(QStringLiteral("&PDF Resolution..."));
     PdfResolution->setToolTip(QStringLiteral("The printer the built-in \"Print to PDF file\" printer draws for"));
+    NewLayout = Options2->addAction(QStringLiteral("New &Label Layout..."));
+    Calibrate = Options2->addAction(QStringLiteral("Printer &Calibration..."));
+    PrintPreview = new QAction(QStringLiteral("Print Pre&view..."), this);
+    PrintPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    FileMenu->insertAction(Help1, PrintPreview);
 
     Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = Help->addAction(QStringLiteral("&Help"));
@@ -425,6 +442,18 @@ void Form1::connectHandlers()
     connect(BarCodetoClipboard, &QAction::triggered, this, [this] { Command9_Click(); });
     connect(Settings, &QAction::triggered, this, [this] { Settings_Click(); });
     connect(PdfResolution, &QAction::triggered, this, [this] { PdfResolution_Click(); });
+    connect(NewLayout, &QAction::triggered, this, [this] { NewLayout_Click(); });
+    connect(Calibrate, &QAction::triggered, this, [this] { Calibrate_Click(); });
+    connect(PrintPreview, &QAction::triggered, this, [this] { PrintPreview_Click(); });
+    connect(CommandPreview, &QPushButton::clicked, this, [this] { PrintPreview_Click(); });
+    connect(ComboLayout, &QComboBox::currentIndexChanged, this, [this] { Layout_Change(); });
+    connect(SpinStart, &QSpinBox::valueChanged, this,
+            [this](int start) {
+                store(QStringLiteral("layoutstart"), QString::number(start));
+                ShowStartPlace();
+            });
+    connect(CheckRepeat, &QCheckBox::toggled, this,
+            [this](bool on) { store(QStringLiteral("layoutrepeat"), on ? QStringLiteral("1") : QStringLiteral("0")); });
     connect(Help2, &QAction::triggered, this, [this] { Help2_Click(); });
     connect(About, &QAction::triggered, this, [this] { About_Click(); });
 }
@@ -511,6 +540,10 @@ void Form1::StartupOptions(const StoredOptions& stored)
 
     Text14->setText(stored.left);
     Text15->setText(stored.top);
+
+    FillLayoutList(stored.layout);
+    SpinStart->setValue(stored.layoutStart);
+    CheckRepeat->setChecked(stored.layoutRepeat);
 }
 
 void Form1::setOption(QRadioButton* button, bool on)

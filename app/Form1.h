@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/SymbologyTable.h"
+#include "output/SheetPrint.h"
 #include "platform/CupsQueue.h"
 #include "platform/PictureBox.h"
 
@@ -110,6 +111,16 @@ public:
     QLabel* Label8 = nullptr; // "From:"
     QLabel* LabelTo = nullptr; // "To:"
 
+    // The label layout printing uses: "One label per job" or a sheet of
+    // labels, the sheet's first free label, whether Print fills the sheet,
+    // and the preview of what the next print puts on paper.
+    QLabel* LabelLayout = nullptr;      // "Layout:"
+    QComboBox* ComboLayout = nullptr;
+    QLabel* LabelStart = nullptr;       // "Start at:"
+    QSpinBox* SpinStart = nullptr;
+    QCheckBox* CheckRepeat = nullptr;   // "Fill sheet"
+    QPushButton* CommandPreview = nullptr; // "Print Preview"
+
     // The status line under the controls: where the last job went (with
     // links that open the PDF or its folder), and while a batch or range
     // run prints, its progress and a Stop button.
@@ -135,6 +146,9 @@ public:
     QAction* BarCodetoClipboard = nullptr;
     QAction* Settings = nullptr;
     QAction* PdfResolution = nullptr; // "PDF Resolution...": the grid of the built-in printer
+    QAction* PrintPreview = nullptr;  // "Print Preview..."
+    QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
+    QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
     QAction* Help2 = nullptr;
     QAction* About = nullptr;
 
@@ -188,6 +202,34 @@ public:
     void Command3_Click(); // Open File
     bool Command4_Click(); // Print File; true when every line printed as asked
     void Command8_Click(); // Run It
+
+    // Label layouts. The sheet layout chosen; none for one label per job.
+    std::optional<output::SheetLayout> ChosenLayout() const;
+    void FillLayoutList(const QString& select);
+    void Layout_Change();
+    // The start position's row and column, in its tip.
+    void ShowStartPlace();
+    void NewLayout_Click();
+    void Calibrate_Click();
+    // What a preview shows: the pages of the next Print, Print File or Run It.
+    enum class PrintKind { Print, PrintFile, RunIt };
+    void PrintPreview_Click();
+    // The pages `kind` would print on the chosen printer and layout, drawn
+    // at `dpi`; empty with the reason in `failure` when it would print
+    // nothing. A run of one label per job shows its first kMaxPreviewJobs.
+    std::vector<QImage> PreviewPages(PrintKind kind, double dpi, QString& failure, QRectF* printableMm = nullptr);
+    static constexpr int kMaxPreviewJobs = 50;
+    // Prints the labels on sheets of the chosen layout as one job and says
+    // where it went; false, with a message, when nothing was printed.
+    bool PrintLabelSheets(const output::NextLabel& labels, const output::LinePrinted& progress = {});
+    // The chosen layout with the start and the offsets as typed.
+    output::SheetPlacement SheetPlacementNow() const;
+    // Print File and Run It on sheets: every label in one job.
+    bool PrintFileOnSheets();
+    void RunOnSheets();
+    // The offsets' and the picture's checks before a print, with the
+    // message shown; true when they stop it.
+    bool PrintRefused(bool hasPicture);
     void Command9_Click(); // Copy to clipboard
     void FileOpen_Click();
     // Saves the barcode shown as PNG, SVG or PDF, the file named in a dialog.

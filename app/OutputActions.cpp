@@ -4,6 +4,9 @@
 #include "app/Form1.h"
 
 #include "app/PrintJobs.h"
+#include "app/SheetDialogs.h"
+#include "app/SheetJobs.h"
+#include "app/StoredLayouts.h"
 #include "app/WindowLayout.h"
 
 #include "output/BatchPrint.h"
@@ -23,6 +26,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTimer>
 
 #include <algorithm>
@@ -261,6 +266,12 @@ void Form1::Command2_Click()
     // would be a wasted label reported as done.
     if (RefuseFailedSymbol(QStringLiteral("print")))
         return;
+    if (ChosenLayout()) {
+        if (!PrintRefused(Picture2.Picture().has_value()))
+            PrintLabelSheets(output::SameLabel({Text1->text(), {BarcodeToPrint(), {}, {}}, {}}, SheetPlacementNow(),
+                                               CheckRepeat->isChecked()));
+        return;
+    }
     PrintBarcode(BarcodeToPrint(), Picture2.Picture().has_value());
 }
 
@@ -269,16 +280,8 @@ void Form1::PrintBarcode(const platform::Drawing& barcode, bool hasPicture)
     platform::Printer& printer = platform::CurrentPrinter();
     printer.SelectByName(Combo1->currentText());
     printer.SetScaleMode(platform::PrinterScale::Centimeters);
-
-    if (const platform::MaybeFailure refused = output::CheckPrint(Text14->text(), Text15->text(), hasPicture)) {
-        platform::MsgBox(refused->text);
-        // An offset that is not a number goes back to the design's.
-        if (refused->code == output::PrintCheckCode::LeftNotNumeric)
-            Text14->setText(QStringLiteral("1"));
-        else if (refused->code == output::PrintCheckCode::TopNotNumeric)
-            Text15->setText(QStringLiteral("1"));
+    if (PrintRefused(hasPicture))
         return;
-    }
 
     PdfWatch pdf;
     const platform::MaybeFailure failed =
@@ -294,6 +297,20 @@ void Form1::PrintBarcode(const platform::Drawing& barcode, bool hasPicture)
         FollowJob(*printer.LastJob());
 }
 
+bool Form1::PrintRefused(bool hasPicture)
+{
+    const platform::MaybeFailure refused = output::CheckPrint(Text14->text(), Text15->text(), hasPicture);
+    if (!refused)
+        return false;
+    platform::MsgBox(refused->text);
+    // An offset that is not a number goes back to the design's.
+    if (refused->code == output::PrintCheckCode::LeftNotNumeric)
+        Text14->setText(QStringLiteral("1"));
+    else if (refused->code == output::PrintCheckCode::TopNotNumeric)
+        Text15->setText(QStringLiteral("1"));
+    return true;
+}
+
 void Form1::Command3_Click() { FileOpen_Click(); }
 
 bool Form1::Command4_Click()
@@ -302,6 +319,8 @@ bool Form1::Command4_Click()
         platform::MsgBox(output::kSelectAFile);
         return false;
     }
+    if (ChosenLayout())
+        return PrintFileOnSheets();
     PrintingBusy busy(*this);
     StoppedRunMessages stopped;
     platform::Printer& printer = platform::CurrentPrinter();
@@ -356,6 +375,8 @@ bool Form1::Command4_Click()
 
 void Form1::Command8_Click()
 {
+    if (ChosenLayout())
+        return RunOnSheets();
     PrintingBusy busy(*this);
     StoppedRunMessages stopped;
     for (qint64 printed = 0;; ++printed) {
@@ -402,6 +423,247 @@ void Form1::Command8_Click()
         Text1->setText(prefix);
         Text21->setText(output::NextFrom(range->from));
     }
+}
+
+// ------------------------------------------------------------ label sheets
+
+std::optional<output::SheetLayout> Form1::ChosenLayout() const
+{
+    return FindLayout(ComboLayout->currentText()).sheet;
+}
+
+void Form1::FillLayoutList(const QString& select)
+{
+    const QSignalBlocker quiet(ComboLayout);
+    ComboLayout->clear();
+    ComboLayout->addItem(output::kOneLabelPerJob);
+    for (const output::SheetLayout& layout : AllLayouts())
+        ComboLayout->addItem(layout.name, output::DescribeLayout(layout).replace(QLatin1Char('\t'), QStringLiteral(", ")));
+    for (int i = 0; i < ComboLayout->count(); ++i)
+        ComboLayout->setItemData(i, ComboLayout->itemData(i), Qt::ToolTipRole);
+    const LayoutChoice chosen = FindLayout(select);
+    const int at = chosen.sheet ? ComboLayout->findText(chosen.sheet->name) : 0;
+    ComboLayout->setCurrentIndex(std::max(at, 0));
+    Layout_Change();
+}
+
+void Form1::Layout_Change()
+{
+    const std::optional<output::SheetLayout> layout = ChosenLayout();
+    SpinStart->setEnabled(layout.has_value());
+    CheckRepeat->setEnabled(layout.has_value());
+    SpinStart->setRange(1, layout ? layout->LabelsPerSheet() : 1);
+    ShowStartPlace();
+    ComboLayout->setToolTip(ComboLayout->currentData(Qt::ToolTipRole).toString());
+    store(QStringLiteral("layout"), layout ? layout->name : QString());
+}
+
+void Form1::ShowStartPlace()
+{
+    const std::optional<output::SheetLayout> layout = ChosenLayout();
+    const int label = SpinStart->value() - 1;
+    SpinStart->setToolTip(layout ? QStringLiteral("Label %1 of %2: row %3, column %4. The labels before it are used.")
+                                       .arg(label + 1)
+                                       .arg(layout->LabelsPerSheet())
+                                       .arg(label / layout->columns + 1)
+                                       .arg(label % layout->columns + 1)
+                                 : QStringLiteral("The first free label of a sheet, counted row by row"));
+}
+
+output::SheetPlacement Form1::SheetPlacementNow() const
+{
+    return output::SheetPlacement{ChosenLayout().value_or(output::SheetLayout{}), SpinStart->value(),
+                                  output::OffsetCm(Text14->text()), output::OffsetCm(Text15->text())};
+}
+
+bool Form1::PrintLabelSheets(const output::NextLabel& labels, const output::LinePrinted& progress)
+{
+    platform::Printer& printer = platform::CurrentPrinter();
+    printer.SelectByName(Combo1->currentText());
+    ShowCurrentPrinter();
+    PdfWatch pdf;
+    const output::SheetResult result = output::PrintOnSheets(printer, SheetPlacementNow(), labels, progress);
+    if (result.failure)
+        platform::MsgBox(result.failure->text);
+    if (result.printed == 0) {
+        ShowJobStatus(result.stopped ? QStringLiteral("Stopped: nothing was printed.")
+                                     : result.failure ? QString()
+                                                      : QStringLiteral("Nothing was printed: there are no labels."));
+        return false;
+    }
+    ShowJobStatus(output::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
+    if (printer.LastJob())
+        FollowJob(*printer.LastJob());
+    return true;
+}
+
+bool Form1::PrintFileOnSheets()
+{
+    if (output::TrimBlanks(Text5->text()).isEmpty()) {
+        platform::MsgBox(output::kSelectAFile);
+        return false;
+    }
+    if (PrintRefused(true))
+        return false;
+    PrintingBusy busy(*this);
+    StoppedRunMessages stopped;
+    const SymbolRequest request = ReadRequest();
+    const QString typed = Text1->text();
+    auto error = std::make_shared<QString>();
+    const output::NextLabel labels =
+        FileLabels(Text5->text(), Text4->text(), Check1->isChecked(),
+                   [this, &request](const QString& code) {
+                       Text1->setText(code); // the window shows the label being placed
+                       platform::DoEvents();
+                       return ListingBarcode(request, code);
+                   },
+                   error);
+    if (!error->isEmpty()) {
+        platform::MsgBox(*error);
+        return false;
+    }
+    const bool printed = PrintLabelSheets(
+        labels, [this](qint64 n) { Progress->setText(QStringLiteral("Label %1").arg(n + 1)); });
+    Progress->clear();
+    Text1->setText(typed);
+    return printed;
+}
+
+void Form1::RunOnSheets()
+{
+    const auto range = output::ReadRange(Text21->text(), Text22->text());
+    if (!range) {
+        platform::MsgBox(output::kRangeNotNumeric);
+        return;
+    }
+    if (!range->CanStep()) {
+        platform::MsgBox(output::kRangeTooLarge);
+        return;
+    }
+    if (PrintRefused(true))
+        return;
+    PrintingBusy busy(*this);
+    StoppedRunMessages stopped;
+    SymbolRequest request = ReadRequest();
+    const QString prefix = Text1->text();
+    const double total = output::LabelsLeft(range->from, range->to);
+    const output::NextLabel labels = RangeLabels(prefix, Text21->text(), Text22->text(), [&](const QString& label) {
+        Text1->setText(label);
+        platform::DoEvents();
+        return ListingBarcode(request, label);
+    });
+    qint64 printed = 0;
+    const bool sent = PrintLabelSheets(labels, [&](qint64 n) {
+        printed = n;
+        Progress->setText(output::LabelProgress(std::min<double>(n + 1, total), total));
+    });
+    Text1->setText(prefix);
+    if (!sent)
+        return;
+    // From holds the first number not printed, as after a run of single labels.
+    Text21->setText(output::NextFrom(range->from + static_cast<double>(printed) - 1));
+    Progress->setText(printed == 1 ? QStringLiteral("Printed 1 label") : QStringLiteral("Printed %1 labels").arg(printed));
+}
+
+std::vector<QImage> Form1::PreviewPages(PrintKind kind, double dpi, QString& failure, QRectF* printableMm)
+{
+    platform::Printer printer;
+    printer.SelectByName(platform::CurrentPrinter().DeviceName());
+    printer.SelectByName(Combo1->currentText());
+    printer.SetPreview(dpi);
+    const std::optional<output::SheetLayout> layout = ChosenLayout();
+    const SymbolRequest request = ReadRequest();
+    const auto barcodeFor = [&request](const QString& code) { return ListingBarcode(request, code); };
+    const double left = output::OffsetCm(Text14->text()), top = output::OffsetCm(Text15->text());
+    const auto said = [&failure](const platform::MaybeFailure& f) {
+        if (f)
+            failure = f->text;
+    };
+    failure.clear();
+    if (const platform::MaybeFailure refused = output::CheckPrint(Text14->text(), Text15->text(), true)) {
+        failure = refused->text;
+        return {};
+    }
+    auto error = std::make_shared<QString>();
+    output::NextLabel labels;
+    if (kind == PrintKind::Print) {
+        if (lastFailure_ || !Picture2.Picture()) {
+            failure = lastFailure_ ? lastFailure_->text : output::kNothingToPrint;
+            return {};
+        }
+        output::SheetLabel label{Text1->text(), {BarcodeToPrint(), {}, {}}, {}};
+        if (!layout)
+            said(output::PrintDrawingAt(printer, label.barcode.drawing, left, top));
+        labels = output::SameLabel(label, SheetPlacementNow(), CheckRepeat->isChecked());
+    } else if (kind == PrintKind::PrintFile) {
+        if (!layout) {
+            // A listing tells its problems as it prints them.
+            output::PrintListing({Text5->text(), Text4->text(), Check1->isChecked()}, printer, barcodeFor);
+        }
+        labels = FileLabels(Text5->text(), Text4->text(), Check1->isChecked(), barcodeFor, error);
+    } else {
+        labels = RangeLabels(Text1->text(), Text21->text(), Text22->text(), barcodeFor);
+        for (int job = 0; !layout && job < kMaxPreviewJobs; ++job) {
+            const std::optional<output::SheetLabel> label = labels();
+            if (!label)
+                break;
+            if (label->barcode.failure) {
+                failure = label->barcode.failure->text;
+                break;
+            }
+            said(output::PrintDrawingAt(printer, label->barcode.drawing, left, top));
+        }
+    }
+    if (layout) {
+        if (!error->isEmpty())
+            failure = *error;
+        else
+            said(output::PrintOnSheets(printer, SheetPlacementNow(), labels).failure);
+    }
+    if (printableMm)
+        *printableMm = printer.PreviewPrintableMm();
+    return printer.TakePreview();
+}
+
+void Form1::PrintPreview_Click()
+{
+    const auto render = [this](int kind) {
+        PreviewDialog::Pages pages;
+        pages.dpi = 150;
+        pages.images = PreviewPages(static_cast<PrintKind>(kind), pages.dpi, pages.failure, &pages.printableMm);
+        pages.layout = ChosenLayout();
+        if (!pages.layout && kind == static_cast<int>(PrintKind::RunIt) &&
+            static_cast<int>(pages.images.size()) == kMaxPreviewJobs)
+            pages.note = QStringLiteral("the first %1 labels, one job each").arg(kMaxPreviewJobs);
+        return pages;
+    };
+    const auto print = [this](int kind) {
+        switch (static_cast<PrintKind>(kind)) {
+        case PrintKind::Print: Command2_Click(); break;
+        case PrintKind::PrintFile: Command4_Click(); break;
+        case PrintKind::RunIt: Command8_Click(); break;
+        }
+    };
+    PreviewDialog dialog(this, 0, render, print);
+    dialog.exec();
+}
+
+void Form1::NewLayout_Click()
+{
+    LayoutDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted)
+        FillLayoutList(dialog.Entered().name);
+}
+
+void Form1::Calibrate_Click()
+{
+    const QString printer = Combo1->currentText().isEmpty() ? platform::CurrentPrinter().DeviceName() : Combo1->currentText();
+    if (printer == platform::kPdfPrinterName) {
+        platform::MsgBox(QStringLiteral("The built-in \"Print to PDF file\" printer prints where it is told; it needs no calibration."));
+        return;
+    }
+    CalibrationDialog dialog(this, printer);
+    dialog.exec();
 }
 
 } // namespace app

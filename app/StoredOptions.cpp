@@ -2,6 +2,8 @@
 
 #include "platform/Printers.h"
 
+#include <algorithm>
+
 #include "app/SymbologyTable.h"
 #include "platform/Numeric.h"
 #include "platform/Settings.h"
@@ -106,6 +108,9 @@ StoredOptions ReadStoredOptions()
     const int dpi = StoredInt16(StoredOption(QStringLiteral("pdfdpi"), QString())).value_or(o.pdfDpi);
     if (dpi >= platform::kMinPdfDpi && dpi <= platform::kMaxPdfDpi)
         o.pdfDpi = dpi;
+    o.layout = StoredOption(QStringLiteral("layout"), QString());
+    o.layoutStart = std::max(1, StoredInt16(StoredOption(QStringLiteral("layoutstart"), QString())).value_or(1));
+    o.layoutRepeat = StoredBool(StoredOption(QStringLiteral("layoutrepeat"), QString())).value_or(false);
     return o;
 }
 

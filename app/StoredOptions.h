@@ -52,6 +52,13 @@ struct StoredOptions {
     // The resolution of the printer the built-in printer's PDFs are meant
     // for ("pdfdpi"); 100 is a grid of 1/100 inch.
     int pdfDpi = 100;
+    // The label layout printing uses ("layout"): a name, or empty for one
+    // label per job; the first free label of the first sheet
+    // ("layoutstart"); and whether Print fills the rest of the sheet
+    // ("layoutrepeat").
+    QString layout;
+    int layoutStart = 1;
+    bool layoutRepeat = false;
 
     // What Generate draws for `text` with these options.
     SymbolRequest Request(const QString& text) const;

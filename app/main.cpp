@@ -7,6 +7,8 @@
 #include "app/ExportCommand.h"
 #include "app/Form1.h"
 #include "app/PrintJobs.h"
+#include "app/SheetJobs.h"
+#include "app/StoredLayouts.h"
 #include "app/StoredOptions.h"
 #include "platform/MessageBox.h"
 #include "platform/Printers.h"
@@ -78,7 +80,9 @@ int main(int argc, char* argv[])
         return Say(stderr, QStringLiteral("quorvane: %1\n%2").arg(command.error, app::CommandLineUsage()), 2);
     case app::Command::Window:
     case app::Command::Export:
-    case app::Command::Print: break;
+    case app::Command::Print:
+    case app::Command::PrintRange:
+    case app::Command::Layouts: break;
     }
     const bool unattended = command.kind != app::Command::Window;
 
@@ -104,8 +108,12 @@ int main(int argc, char* argv[])
         platform::SetMessageSink(&stderrSink);
         platform::InstallTerminationHandler(); // a stopped run drops its work and exits non-zero
     }
+    // Each printer's jobs are moved and scaled by its stored calibration.
+    platform::SetCalibrationLookup(app::StoredCalibration);
+    if (command.kind == app::Command::Layouts)
+        return Say(stdout, app::LayoutList(), 0);
     if (command.kind == app::Command::Export)
-        return app::RunExport(command);
+        return command.layout.isEmpty() ? app::RunExport(command) : app::ExportSheets(command);
 
     if (unattended) {
         // The built-in PDF printer tells where each job went.
@@ -125,6 +133,8 @@ int main(int argc, char* argv[])
             const std::optional<QString> said = app::DryRun(command.file.trimmed(), command.printer);
             return said ? Say(stdout, *said, 0) : 1;
         }
+        if (command.kind == app::Command::PrintRange)
+            return app::PrintRangeUnattended(command) && g_pathsTold ? 0 : 1;
         // No window: the file prints straight from the stored options.
         app::UnattendedPrint how;
         how.printer = command.printer;

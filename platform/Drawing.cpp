@@ -258,7 +258,7 @@ double DeviceGrid::UnitsPerPixel(double module) const
 {
     if (!(module > 0))
         module = 1;
-    const double dots = std::max(1.0, std::round(module * gridDpi / kSurfaceDpi));
+    const double dots = std::max(1.0, std::round(module * gridDpi / kSurfaceDpi * scale));
     return dots * Dot() / module;
 }
 

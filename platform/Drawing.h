@@ -111,6 +111,9 @@ struct DeviceGrid {
     double deviceDpi; // device units per inch
     double gridDpi;   // dots per inch the shapes are placed on
     QPointF origin;   // a point of the grid, in device units (the corner of the sheet)
+    // A printer's calibration scale: a module is this many times its size
+    // before it is moved to whole dots.
+    double scale = 1;
 
     double Dot() const { return deviceDpi / gridDpi; }
     // Device units per drawing pixel for a drawing whose module is `module`

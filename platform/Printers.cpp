@@ -70,6 +70,8 @@ QPageSize PdfPageSize()
 }
 
 constexpr int kPdfResolution = 1200;
+constexpr double kMmPerInch = 25.4;
+CalibrationLookup g_calibration;
 
 double InchesPerUnit(PrinterScale scale)
 {
@@ -172,6 +174,7 @@ struct Printer::Doc {
     std::unique_ptr<QPdfWriter> pdf;   // the built-in printer, or a CUPS job's document
     int pdfResolution = kPdfResolution;
     bool builtIn = false;
+    bool givenDevice = false; // the built-in printer writes to a device it was given
     QString pdfStem;
     QPainter painter;
     QString deviceName;
@@ -180,10 +183,42 @@ struct Printer::Doc {
     DeviceGrid grid;
     double pageWidthInches = 0, pageHeightInches = 0;
     double lineInches = 0, ascentInches = 0, charInches = 0;
+    // A preview draws the pages on pictures of the whole sheet, the
+    // painter's origin at the printable area's corner as on the printer.
+    bool preview = false;
+    QImage page;
+    std::vector<QImage> pages;
+    QSizeF paperMm;
+    QMarginsF marginsMm;
+    // The calibration as the painter applies it: points scaled about the
+    // sheet's corner and shifted, in device units from the printable
+    // area's corner.
+    double calScale = 1;
+    QPointF calOffset;
 
     QPagedPaintDevice* device() const
     {
         return pdf ? static_cast<QPagedPaintDevice*>(pdf.get()) : static_cast<QPagedPaintDevice*>(printer.get());
+    }
+    QPaintDevice* paintDevice() { return preview ? static_cast<QPaintDevice*>(&page) : device(); }
+    QPointF Calibrated(QPointF p) const { return p * calScale + calOffset; }
+    void NewPreviewPage()
+    {
+        page = QImage(qRound(paperMm.width() / kMmPerInch * dpi), qRound(paperMm.height() / kMmPerInch * dpi),
+                      QImage::Format_RGB32);
+        page.setDotsPerMeterX(qRound(dpi / kMmPerInch * 1000));
+        page.setDotsPerMeterY(qRound(dpi / kMmPerInch * 1000));
+        page.fill(Qt::white);
+    }
+    bool BeginPainting(const QFont& font)
+    {
+        if (!painter.begin(paintDevice()))
+            return false;
+        if (preview)
+            painter.translate(marginsMm.left() / kMmPerInch * dpi, marginsMm.top() / kMmPerInch * dpi);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        return true;
     }
 };
 
@@ -242,26 +277,45 @@ bool Printer::ensureDoc()
     doc_ = std::make_unique<Doc>();
     Doc& d = *doc_;
     d.deviceName = DeviceName();
+    const double previewDpi = previewDpi_;
+    d.preview = previewDpi > 0;
 
     QString reason;
     const bool builtIn = d.deviceName == kPdfPrinterName && !g_catalog->DeviceNames().contains(d.deviceName);
     d.builtIn = builtIn;
-    if (builtIn) {
-        const QString folder = PdfFolder();
-        if (folder.isEmpty())
-            reason = QStringLiteral("no folder for PDF files: %1").arg(HomeFolder().problem);
-        if (folder.isEmpty() || !d.pdfFile.Create(folder, reason)) {
-            fail(d, reason);
+    double gridDpi = 0;
+    const auto wrongPaper = [&](QSizeF pageMm, const QString& page) {
+        if (!paper_ || (std::abs(paper_->width() - pageMm.width()) <= 1 && std::abs(paper_->height() - pageMm.height()) <= 1))
             return false;
+        fail(d, QStringLiteral("it prints on %1, not on the %2 × %3 mm sheets asked for")
+                    .arg(page, QString::number(paper_->width()), QString::number(paper_->height())));
+        return true;
+    };
+    if (builtIn) {
+        const QPageSize size = paper_ ? QPageSize(*paper_, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch)
+                                      : PdfPageSize();
+        d.paperMm = size.size(QPageSize::Millimeter);
+        d.marginsMm = QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm);
+        gridDpi = g_pdfGridDpi;
+        QIODevice* const given = std::exchange(pdfDevice_, nullptr);
+        if (!d.preview && given) {
+            d.pdf = std::make_unique<QPdfWriter>(given);
+            d.givenDevice = true;
+        } else if (!d.preview) {
+            const QString folder = PdfFolder();
+            if (folder.isEmpty())
+                reason = QStringLiteral("no folder for PDF files: %1").arg(HomeFolder().problem);
+            if (folder.isEmpty() || !d.pdfFile.Create(folder, reason)) {
+                fail(d, reason);
+                return false;
+            }
+            d.pdfStem = PdfStem();
+            d.pdf = std::make_unique<QPdfWriter>(d.pdfFile.Device());
         }
-        d.pdfStem = PdfStem();
-        d.pdf = std::make_unique<QPdfWriter>(d.pdfFile.Device());
-        d.pdf->setTitle(QStringLiteral("Quorvane"));
-        d.pdf->setCreator(QStringLiteral("Quorvane"));
-        d.pdf->setResolution(kPdfResolution);
-        d.pdf->setPageLayout(QPageLayout(PdfPageSize(), QPageLayout::Portrait,
-                                         QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
-                                         QPageLayout::Millimeter));
+        if (d.pdf) {
+            d.pdf->setResolution(kPdfResolution);
+            d.pdf->setPageLayout(QPageLayout(size, QPageLayout::Portrait, d.marginsMm, QPageLayout::Millimeter));
+        }
     } else if (PrintsThroughCups(d.deviceName)) {
         // Qt draws the job as a PDF on the queue's own page, at its own
         // dots; CUPS carries it (Qt's own CUPS printing would send every
@@ -271,20 +325,27 @@ bool Printer::ensureDoc()
             fail(d, reason);
             return false;
         }
-        d.cupsFile = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("quorvane-job-XXXXXX.pdf")));
-        if (!d.cupsFile->open()) {
-            fail(d, QStringLiteral("the job's document can't be made in %1: %2")
-                        .arg(QDir::toNativeSeparators(QDir::tempPath()), d.cupsFile->errorString()));
+        if (wrongPaper(page->sizeMm, DescribePage(*page)))
             return false;
-        }
+        d.paperMm = page->sizeMm;
+        d.marginsMm = page->marginsMm;
         d.pdfResolution = page->dpi > 0 ? page->dpi : kPdfResolution;
-        d.pdf = std::make_unique<QPdfWriter>(d.cupsFile.get());
-        d.pdf->setTitle(QStringLiteral("Quorvane"));
-        d.pdf->setCreator(QStringLiteral("Quorvane"));
-        d.pdf->setResolution(d.pdfResolution);
-        d.pdf->setPageLayout(QPageLayout(QPageSize(page->sizeMm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
-                                         QPageLayout::Portrait, page->marginsMm, QPageLayout::Millimeter,
-                                         QMarginsF()));
+        gridDpi = d.pdfResolution;
+        if (!d.preview) {
+            d.cupsFile =
+                std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("quorvane-job-XXXXXX.pdf")));
+            if (!d.cupsFile->open()) {
+                fail(d, QStringLiteral("the job's document can't be made in %1: %2")
+                            .arg(QDir::toNativeSeparators(QDir::tempPath()), d.cupsFile->errorString()));
+                return false;
+            }
+            d.pdf = std::make_unique<QPdfWriter>(d.cupsFile.get());
+            d.pdf->setResolution(d.pdfResolution);
+            d.pdf->setPageLayout(QPageLayout(QPageSize(page->sizeMm, QPageSize::Millimeter, QString(),
+                                                       QPageSize::ExactMatch),
+                                             QPageLayout::Portrait, page->marginsMm, QPageLayout::Millimeter,
+                                             QMarginsF()));
+        }
     } else {
         d.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         d.printer->setDocName(QStringLiteral("Quorvane"));
@@ -292,34 +353,66 @@ bool Printer::ensureDoc()
             fail(d, reason);
             return false;
         }
+        if (paper_)
+            d.printer->setPageSize(QPageSize(*paper_, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch));
+        const QPageLayout layout = d.printer->pageLayout();
+        d.paperMm = layout.fullRect(QPageLayout::Millimeter).size();
+        d.marginsMm = layout.margins(QPageLayout::Millimeter);
+        if (wrongPaper(d.paperMm, QStringLiteral("%1 × %2 mm").arg(d.paperMm.width()).arg(d.paperMm.height())))
+            return false;
+        gridDpi = d.printer->resolution();
+        if (d.preview)
+            d.printer.reset();
+    }
+    if (d.pdf) {
+        d.pdf->setTitle(QStringLiteral("Quorvane"));
+        d.pdf->setCreator(QStringLiteral("Quorvane"));
     }
 
-    if (!d.painter.begin(d.device())) {
+    if (d.preview) {
+        d.dpi = previewDpi;
+        d.NewPreviewPage();
+    }
+    if (!d.BeginPainting(QFont(PrinterFont(), d.paintDevice()))) {
         fail(d, builtIn ? QStringLiteral("cannot write in %1").arg(QDir::toNativeSeparators(PdfFolder()))
                      : QStringLiteral("the print job could not be started"));
         return false;
     }
-    d.dpi = d.device()->logicalDpiX();
+    if (!d.preview)
+        d.dpi = d.device()->logicalDpiX();
     // A printer's dots are its resolution; a PDF's are the grid it is made
     // for. Either grid starts at the corner of the sheet, which lies outside
     // the printable area the painter starts at.
-    d.grid = DeviceGrid{d.dpi, builtIn ? g_pdfGridDpi : d.dpi, {}};
-    d.grid.origin = d.pdf ? -d.pdf->pageLayout().paintRectPixels(d.pdfResolution).topLeft()
-                          : -d.printer->pageRect(QPrinter::DevicePixel).topLeft();
-    d.pageWidthInches = d.device()->width() / d.dpi;
-    d.pageHeightInches = d.device()->height() / d.dpi;
-    d.painter.setFont(QFont(PrinterFont(), d.device()));
+    d.grid = DeviceGrid{d.dpi, builtIn ? gridDpi : (d.preview ? gridDpi : d.dpi), {}};
+    d.grid.origin = -QPointF(d.marginsMm.left(), d.marginsMm.top()) / kMmPerInch * d.dpi;
+    if (!d.preview)
+        d.grid.origin = d.pdf ? -d.pdf->pageLayout().paintRectPixels(d.pdfResolution).topLeft()
+                              : -d.printer->pageRect(QPrinter::DevicePixel).topLeft();
+    const Calibration cal = builtIn ? Calibration{} : CalibrationOf(d.deviceName);
+    d.calScale = cal.scalePercent / 100;
+    d.grid.scale = d.calScale;
+    // A point p of the printable area is the sheet's p + m; the printer puts
+    // that at (p + m) × s + shift, which is p × s + m × (s − 1) + shift.
+    d.calOffset = -d.grid.origin * (d.calScale - 1) + QPointF(cal.shiftXMm, cal.shiftYMm) / kMmPerInch * d.dpi;
+    d.pageWidthInches = (d.paperMm.width() - d.marginsMm.left() - d.marginsMm.right()) / kMmPerInch;
+    d.pageHeightInches = (d.paperMm.height() - d.marginsMm.top() - d.marginsMm.bottom()) / kMmPerInch;
+    if (!d.preview) {
+        d.pageWidthInches = d.device()->width() / d.dpi;
+        d.pageHeightInches = d.device()->height() / d.dpi;
+    }
     const QFontMetricsF fm = d.painter.fontMetrics();
     d.lineInches = fm.lineSpacing() / d.dpi;
     d.ascentInches = fm.ascent() / d.dpi;
     d.charInches = std::max(fm.averageCharWidth(), 1.0) / d.dpi;
-    d.painter.setPen(Qt::black);
     xInches_ = yInches_ = 0;
     return true;
 }
 
 double Printer::ScaleWidth() { return ensureDoc() ? doc_->pageWidthInches * unitsPerInch() : 0; }
 double Printer::ScaleHeight() { return ensureDoc() ? doc_->pageHeightInches * unitsPerInch() : 0; }
+double Printer::PaperLeft() { return ensureDoc() ? -doc_->grid.origin.x() / doc_->dpi * unitsPerInch() : 0; }
+double Printer::PaperTop() { return ensureDoc() ? -doc_->grid.origin.y() / doc_->dpi * unitsPerInch() : 0; }
+QSizeF Printer::SheetMm() { return ensureDoc() ? doc_->paperMm : QSizeF(); }
 double Printer::TextHeight() { return ensureDoc() ? doc_->lineInches * unitsPerInch() : 0; }
 
 double Printer::CurrentX() const { return xInches_ * unitsPerInch(); }
@@ -338,7 +431,7 @@ void Printer::PaintDrawing(const Drawing& drawing, double x, double y)
         return;
     Doc& d = *doc_;
     const double inchesPerUnit = InchesPerUnit(scale_);
-    Replay(drawing, d.painter, QPointF(x * inchesPerUnit * d.dpi, y * inchesPerUnit * d.dpi), d.grid);
+    Replay(drawing, d.painter, d.Calibrated(QPointF(x * inchesPerUnit * d.dpi, y * inchesPerUnit * d.dpi)), d.grid);
 }
 
 double Printer::DrawingWidth(const Drawing& drawing)
@@ -364,17 +457,56 @@ void Printer::Print(const QString& text)
             NewPage();
         if (!doc_ || doc_->failed)
             return;
-        if (!line.trimmed().isEmpty()) // blanks leave no mark
-            doc_->painter.drawText(QPointF(xInches_ * d.dpi, (yInches_ + d.ascentInches) * d.dpi), line.left(maxChars));
+        if (!line.trimmed().isEmpty()) { // blanks leave no mark
+            QPainter& painter = doc_->painter;
+            painter.save();
+            painter.translate(d.calOffset);
+            painter.scale(d.calScale, d.calScale);
+            painter.drawText(QPointF(xInches_ * d.dpi, (yInches_ + d.ascentInches) * d.dpi), line.left(maxChars));
+            painter.restore();
+        }
         xInches_ = 0;
         yInches_ += d.lineInches;
     }
+}
+
+void Printer::PaintLineMm(const QLineF& sheetMm, double widthMm)
+{
+    if (!ensureDoc())
+        return;
+    Doc& d = *doc_;
+    const auto at = [&d](QPointF mm) { return d.Calibrated(mm / kMmPerInch * d.dpi + d.grid.origin); };
+    d.painter.save();
+    d.painter.setPen(QPen(Qt::black, widthMm / kMmPerInch * d.dpi * d.calScale, Qt::SolidLine, Qt::FlatCap));
+    d.painter.drawLine(at(sheetMm.p1()), at(sheetMm.p2()));
+    d.painter.restore();
+}
+
+void Printer::PaintTextMm(const QPointF& at, const QString& text)
+{
+    if (!ensureDoc())
+        return;
+    Doc& d = *doc_;
+    d.painter.save();
+    d.painter.translate(d.Calibrated(at / kMmPerInch * d.dpi + d.grid.origin));
+    d.painter.scale(d.calScale, d.calScale);
+    d.painter.drawText(QPointF(0, 0), text);
+    d.painter.restore();
 }
 
 void Printer::NewPage()
 {
     if (!ensureDoc())
         return;
+    xInches_ = yInches_ = 0;
+    if (doc_->preview) {
+        const QFont font = doc_->painter.font();
+        doc_->painter.end();
+        doc_->pages.push_back(doc_->page.convertToFormat(QImage::Format_Grayscale8));
+        doc_->NewPreviewPage();
+        doc_->BeginPainting(font);
+        return;
+    }
     // A PDF that can't be written (a full disk) says so, and where; the
     // page that could not be started is only the symptom.
     const bool started = doc_->device()->newPage();
@@ -392,6 +524,19 @@ bool Printer::EndDoc()
         return true;
     std::unique_ptr<Doc> doc = std::move(doc_);
     xInches_ = yInches_ = 0;
+    if (doc->preview) {
+        if (doc->painter.isActive())
+            doc->painter.end();
+        doc->pages.push_back(doc->page.convertToFormat(QImage::Format_Grayscale8));
+        if (!doc->failed)
+            for (QImage& page : doc->pages)
+                preview_.push_back(std::move(page));
+        previewPaper_ = doc->paperMm;
+        previewPrintable_ = QRectF(doc->marginsMm.left(), doc->marginsMm.top(),
+                                   doc->paperMm.width() - doc->marginsMm.left() - doc->marginsMm.right(),
+                                   doc->paperMm.height() - doc->marginsMm.top() - doc->marginsMm.bottom());
+        return !doc->failed;
+    }
     if (doc->failed && doc->printer && doc->painter.isActive())
         doc->printer->abort(); // a half-made job is not sent
     if (doc->painter.isActive() && !doc->painter.end())
@@ -405,7 +550,7 @@ bool Printer::EndDoc()
         else if (!doc->failed && !(lastJob_ = SubmitPdf(doc->deviceName, QStringLiteral("Quorvane"), *doc->cupsFile, reason)))
             fail(*doc, reason);
     }
-    if (doc->builtIn) {
+    if (doc->builtIn && !doc->givenDevice) {
         // The file gets its name only when it is whole; a failed job leaves none.
         QString reason;
         const QString path = doc->failed ? QString() : doc->pdfFile.Commit(doc->pdfStem, reason);
@@ -430,6 +575,17 @@ void Printer::KillDoc()
     if (doc->painter.isActive())
         doc->painter.end();
     doc->pdfFile.Discard();
+}
+
+std::vector<QImage> Printer::TakePreview() { return std::exchange(preview_, {}); }
+
+CalibrationLookup SetCalibrationLookup(CalibrationLookup lookup) { return std::exchange(g_calibration, std::move(lookup)); }
+
+Calibration CalibrationOf(const QString& deviceName)
+{
+    if (deviceName == kPdfPrinterName || !g_calibration)
+        return {};
+    return g_calibration(deviceName);
 }
 
 Printer& CurrentPrinter()

@@ -9,12 +9,18 @@
 #include "platform/CupsQueue.h"
 #include "platform/Drawing.h"
 
+#include <QImage>
+#include <QLineF>
+#include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
+class QIODevice;
 class QPrinter;
 
 namespace platform {
@@ -81,6 +87,24 @@ QString PdfFolder();
 // (an unattended run prints it on stdout). Returns the previous handler.
 std::function<void(const QString&)> SetPdfWrittenHandler(std::function<void(const QString&)> handler);
 
+// How far a printer is off: it moves what it prints by a shift and makes
+// it larger or smaller by a scale about the sheet's top-left corner. What
+// Quorvane prints on it is moved and scaled the other way round, so that
+// it lands where it was meant to.
+struct Calibration {
+    double shiftXMm = 0; // to the right
+    double shiftYMm = 0; // down
+    double scalePercent = 100;
+    bool IsNone() const { return shiftXMm == 0 && shiftYMm == 0 && scalePercent == 100; }
+};
+// Where the printers' calibrations come from (the settings, in the
+// program). Returns the previous lookup; none: no printer has one.
+using CalibrationLookup = std::function<Calibration(const QString& deviceName)>;
+CalibrationLookup SetCalibrationLookup(CalibrationLookup lookup);
+// The calibration the named printer's jobs get (the built-in PDF printer
+// has none).
+Calibration CalibrationOf(const QString& deviceName);
+
 // Units of the print position and of the sizes a printer reports.
 enum class PrinterScale { Twips, Points, Inches, Millimeters, Centimeters };
 
@@ -107,12 +131,35 @@ public:
     PrinterScale ScaleMode() const { return scale_; }
     void SetScaleMode(PrinterScale scale) { scale_ = scale; }
 
+    // The sheet the next documents are made for (a sheet of labels), in
+    // mm; none: the printer's own page. The built-in printer makes its
+    // pages that size; a printer whose page is another size fails the
+    // document with the reason.
+    void SetPaper(std::optional<QSizeF> paperMm) { paper_ = paperMm; }
+    // From now on documents are drawn on pictures of their pages at `dpi`,
+    // as the printer would print them, instead of being printed; every
+    // EndDoc adds its pages to those TakePreview gives. 0 prints again.
+    void SetPreview(double dpi) { previewDpi_ = dpi; }
+    // The printable area of the last page previewed, in mm from the
+    // sheet's corner, and the sheet's size.
+    QRectF PreviewPrintableMm() const { return previewPrintable_; }
+    QSizeF PreviewPaperMm() const { return previewPaper_; }
+    // The built-in printer's next document is written to this device (a
+    // file an export makes whole) instead of a new file in its folder.
+    void WriteNextPdfTo(QIODevice* device) { pdfDevice_ = device; }
+    std::vector<QImage> TakePreview();
     // True once the document in progress has failed; later output is dropped.
     bool DocFailed() const;
 
     // The printable area of the page, in scale units (begins the document).
     double ScaleWidth();
     double ScaleHeight();
+    // Where the printable area begins on the sheet: its distance from the
+    // sheet's left and top edges, in scale units (begins the document).
+    double PaperLeft();
+    double PaperTop();
+    // The sheet's size in mm (begins the document).
+    QSizeF SheetMm();
     // The height of one line of text in the printer font, in scale units.
     double TextHeight();
 
@@ -129,6 +176,10 @@ public:
     // The size a drawing takes on the page, in scale units (begins the document).
     double DrawingWidth(const Drawing& drawing);
     double DrawingHeight(const Drawing& drawing);
+    // Marks for measuring a printer: a line and a text placed in mm from
+    // the sheet's top-left corner (the text's baseline starts at `at`).
+    void PaintLineMm(const QLineF& sheetMm, double widthMm);
+    void PaintTextMm(const QPointF& at, const QString& text);
     // Prints text at the print position and moves to the start of the next
     // line; a CR LF inside the text starts a new line too. A line that would
     // run past the bottom of the page goes on a new page.
@@ -158,6 +209,12 @@ private:
     std::unique_ptr<Doc> doc_;
     QString error_;
     std::optional<CupsJob> lastJob_;
+    std::optional<QSizeF> paper_;
+    double previewDpi_ = 0;
+    QRectF previewPrintable_;
+    QSizeF previewPaper_;
+    QIODevice* pdfDevice_ = nullptr;
+    std::vector<QImage> preview_;
 };
 
 // The program's one current printer.

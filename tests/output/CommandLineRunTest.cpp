@@ -2,6 +2,7 @@
 // does what it says, and every error names what is wrong and exits
 // non-zero without leaving a file behind.
 #include "tests/output/UnattendedRun.h"
+#include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
 
 #include <QDir>
@@ -54,6 +55,18 @@ TEST_F(CommandLineRun, EveryForm_ExitStatusOutputAndFiles)
         {{"print", lines, "--printer", "Print to PDF file"}, 0, ".pdf", "", {}, "print on the printer named"},
         {{"-platform"}, 1, "", "-platform", {}, "Qt's options are file names like any other"},
         {{oddRelative}, 0, ".pdf", "", {}, "a file whose name starts with dashes, written ./--name"},
+        {{"layouts"}, 0, "Avery L7160\tA4\t3 × 7\tlabel 63.5 × 38.1 mm", "", {}, "the layouts, one a line"},
+        {{"export", "--type", "code128b", "--batch", lines, "--layout", "L7160", "--start", "20", "--output", out("s.pdf")},
+         0, "", "", {"s.pdf"}, "a PDF of sheets"},
+        {{"export", "--type", "code128b", "--batch", lines, "--layout", "No such", "--output", out("t.pdf")},
+         1, "", "There is no layout named \"No such\"", {}, "an unknown layout: nothing written"},
+        {{"export", "--type", "code128b", "--batch", lines, "--layout", "L7160", "--start", "22", "--output", out("t.pdf")},
+         1, "", "labels 1 to 21", {}, "a start past the sheet: nothing written"},
+        {{"print-range", "--from", "7", "--to", "9", "--layout", "L7160", "--start", "7,3"}, 0, ".pdf", "", {},
+         "a run of labels on sheets, from the last label of the first sheet"},
+        {{"print-range", "--from", "7", "--to", "9", "--layout", "L7160", "--start", "2,4"}, 1, "",
+         "Row 2, column 4 is not on the sheet: the layout \"Avery L7160\" has 3 columns and 7 rows.", {},
+         "a place not on the sheet: nothing printed"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -71,5 +84,9 @@ TEST_F(CommandLineRun, EveryForm_ExitStatusOutputAndFiles)
     }
     const QImage png(out(QStringLiteral("a.png")));
     EXPECT_EQ(testsupport::DecodeOne(png, ZXing::BarcodeFormat::Code39).text, "QV-2026") << "the PNG as written";
+    // Lines 1 and 3 in cells 20 and 21 of the first sheet; nothing on a second.
+    const std::vector<QImage> sheets = testsupport::RenderPdf(out(QStringLiteral("s.pdf")), 150);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(testsupport::DecodeAll(sheets[0]).size(), 2u);
     Q_UNUSED(odd);
 }

@@ -1,0 +1,264 @@
+// Labels on sheets: the layout table, a run of labels put cell by cell
+// from a start position, the preview against the printed pages, and a
+// printer's calibration measured on the page.
+#include "app/Form1.h"
+#include "app/PrintJobs.h"
+#include "app/StoredLayouts.h"
+#include "output/SheetPrint.h"
+#include "tests/output/PrintSupport.h"
+#include "tests/support/Decode.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+
+// The dark pixels' bounding box in a part of a page; empty when it is white.
+QRect InkIn(const QImage& page, const QRect& part)
+{
+    QRect ink;
+    for (int y = part.top(); y <= part.bottom() && y < page.height(); ++y)
+        for (int x = part.left(); x <= part.right() && x < page.width(); ++x)
+            if (testsupport::IsDark(page, x, y))
+                ink = ink.united(QRect(x, y, 1, 1));
+    return ink;
+}
+
+QRect CellPixels(const output::SheetLayout& layout, int cell, int dpi)
+{
+    const double px = dpi / kMmPerInch;
+    const QPointF corner = layout.CellCornerMm(cell) * px;
+    return QRect(qRound(corner.x()), qRound(corner.y()), qRound(layout.labelMm.width() * px),
+                 qRound(layout.labelMm.height() * px));
+}
+
+struct SheetsTest : testsupport::PrintingTest {
+    testsupport::SteppingClock clock{0.25};
+    app::Form1 form;
+    output::SheetLayout layout = *app::FindLayout(QStringLiteral("Avery L7159")).sheet; // A4, 3 × 8
+
+    void SetUp() override
+    {
+        form.Form_Load();
+        form.Option1->setChecked(true); // Code 128 B
+        form.Text14->setText(QStringLiteral("0.5"));
+        form.Text15->setText(QStringLiteral("0.4"));
+        form.ComboLayout->setCurrentText(layout.name);
+        form.Text1->setText(QStringLiteral("A"));
+        form.Text21->setText(QStringLiteral("100"));
+        form.Text22->setText(QStringLiteral("130"));
+        form.SpinStart->setValue(5);
+    }
+};
+
+} // namespace
+
+TEST(SheetLayouts, EveryBuiltInLayout_FitsItsPage)
+{
+    int a4 = 0, letter = 0;
+    for (const output::SheetLayout& l : output::BuiltInLayouts()) {
+        EXPECT_FALSE(output::CheckLayout(l)) << l.name.toStdString();
+        a4 += output::PageName(l) == QLatin1String("A4");
+        letter += output::PageName(l) == QLatin1String("Letter");
+        const int last = l.LabelsPerSheet() - 1;
+        EXPECT_LT(QLineF(output::LayoutFromSetting(l.name, output::LayoutToSetting(l))->CellCornerMm(last),
+                         l.CellCornerMm(last)).length(), 1e-6)
+            << "stored and read back: " << l.name.toStdString();
+    }
+    EXPECT_GE(a4 + letter, 12);
+    EXPECT_GE(letter, 4);
+}
+
+TEST(SheetLayouts, LayoutsThatCantBePrinted_SayWhy)
+{
+    const output::SheetLayout good = output::BuiltInLayouts().front();
+    struct Case {
+        std::function<void(output::SheetLayout&)> change;
+        int code;
+        const char* says;
+    };
+    const Case cases[] = {
+        {[](auto& l) { l.labelMm.setWidth(0); }, output::LayoutCode::NotAboveZero, "the label's width and height must be more than 0"},
+        {[](auto& l) { l.rows = 0; }, output::LayoutCode::NotAboveZero, "columns and of rows"},
+        {[](auto& l) { l.pageMm.setHeight(-297); }, output::LayoutCode::NotAboveZero, "page's width"},
+        {[](auto& l) { l.pitchXMm = 30; }, output::LayoutCode::Overlap, "the pitch across (30 mm) is less than a label's width"},
+        {[](auto& l) { l.columns = 6; }, output::LayoutCode::OffThePage, "past the page's width of 210 mm"},
+        {[](auto& l) { l.topMm = 30; }, output::LayoutCode::OffThePage, "past the page's height of 297 mm"},
+        {[](auto& l) { l.leftMm = -3; }, output::LayoutCode::OffThePage, "must not be negative"},
+    };
+    for (const Case& c : cases) {
+        output::SheetLayout l = good;
+        c.change(l);
+        const platform::MaybeFailure f = output::CheckLayout(l);
+        ASSERT_TRUE(f) << c.says;
+        EXPECT_EQ(f->code, c.code) << c.says;
+        EXPECT_TRUE(f->text.contains(QString::fromUtf8(c.says))) << f->text.toStdString();
+    }
+    EXPECT_TRUE(output::CheckStart(good, good.LabelsPerSheet() + 1)->text.contains(QStringLiteral("labels 1 to 65")));
+    EXPECT_TRUE(output::CheckStart(good, 0));
+    for (const char* bad : {"", "page=210x297", "page=axb;label=1x1;grid=1x1;pitch=1x1;margins=0,0",
+                            "page=210x297;label=10x10;grid=2.5x1;pitch=10x10;margins=0,0"})
+        EXPECT_FALSE(output::LayoutFromSetting(QStringLiteral("x"), QString::fromLatin1(bad))) << bad;
+}
+
+TEST(SheetLayouts, SavedLayoutsAndCalibrations_ComeBack_AndBadOnesAreRefused)
+{
+    testsupport::TempConfig config;
+    output::SheetLayout mine = output::BuiltInLayouts().front();
+    mine.name = QStringLiteral("Shelf tags");
+    EXPECT_FALSE(app::SaveLayout(mine));
+    EXPECT_EQ(app::FindLayout(QStringLiteral("shelf TAGS")).sheet->LabelsPerSheet(), mine.LabelsPerSheet());
+    EXPECT_TRUE(app::SaveLayout(output::BuiltInLayouts()[3])->text.contains(QStringLiteral("built-in")));
+    mine.columns = 9;
+    EXPECT_EQ(app::SaveLayout(mine)->code, output::LayoutCode::OffThePage);
+    EXPECT_TRUE(app::FindLayout(QStringLiteral("Nope")).failure->text.contains(QStringLiteral("One label per job, Avery L7651")));
+    EXPECT_FALSE(app::FindLayout(QStringLiteral("One label per job")).sheet);
+
+    EXPECT_FALSE(app::SaveCalibration(QStringLiteral("ipp://host/printers/a b"), {1.5, -0.8, 101}));
+    EXPECT_EQ(app::StoredCalibration(QStringLiteral("ipp://host/printers/a b")).scalePercent, 101);
+    EXPECT_TRUE(app::StoredCalibration(QStringLiteral("Other")).IsNone());
+    for (const platform::Calibration bad : {platform::Calibration{0, 0, 89.9}, platform::Calibration{0, 0, 110.5},
+                                            platform::Calibration{51, 0, 100}})
+        EXPECT_TRUE(app::SaveCalibration(QStringLiteral("P"), bad)) << bad.scalePercent;
+    EXPECT_TRUE(app::CheckCalibration({0, 0, 80})->text.contains(QStringLiteral("between 90 and 110 %")));
+}
+
+TEST_F(SheetsTest, RunOf30_On3x8_FromLabel5_EveryBarcodeInItsCellInOrder)
+{
+    form.Command8_Click();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(sandbox.written.size(), 1) << "one job";
+    EXPECT_EQ(form.Text21->text(), QStringLiteral("130"));
+    constexpr int dpi = 300;
+    const std::vector<QImage> pages = testsupport::RenderPdf(sandbox.written[0], dpi);
+    ASSERT_EQ(pages.size(), 2u);
+
+    // Where a barcode's ink starts in its cell: the offsets, then the
+    // drawing's own margin at the built-in printer's 1/100-inch dots.
+    const platform::Drawing drawing = app::ListingBarcode(form.ReadRequest(), QStringLiteral("A100")).drawing;
+    const double inchPerPixel = platform::DeviceGrid(1200, 100).UnitsPerPixel(drawing.module) / 1200;
+    const QPointF inset = QPointF(5 / kMmPerInch, 4 / kMmPerInch) + QPointF(drawing.Bounds().topLeft()) * inchPerPixel;
+    const double dot = dpi / 100.0;
+    int label = 100;
+    for (int page = 0; page < 2; ++page)
+        for (int cell = 0; cell < layout.LabelsPerSheet(); ++cell) {
+            const QRect box = CellPixels(layout, cell, dpi);
+            const QRect ink = InkIn(pages[page], box);
+            const bool used = (page == 0 && cell >= 4) || (page == 1 && cell < 10);
+            SCOPED_TRACE(QStringLiteral("page %1 cell %2").arg(page + 1).arg(cell + 1).toStdString());
+            if (!used) {
+                EXPECT_TRUE(ink.isEmpty());
+                continue;
+            }
+            const QString text = QString::fromStdString(testsupport::DecodeOne(pages[page].copy(box.adjusted(-20, 0, 20, 0))).text);
+            EXPECT_EQ(text, QStringLiteral("A%1").arg(label++));
+            const QPointF expected = QPointF(box.topLeft()) + inset * dpi;
+            EXPECT_NEAR(ink.left(), expected.x(), dot);
+            EXPECT_NEAR(ink.top(), expected.y(), dot);
+        }
+    EXPECT_EQ(label, 130);
+}
+
+TEST_F(SheetsTest, Preview_IsWhatThePrinterGets)
+{
+    // A run of labels on sheets, and one label per job.
+    for (bool sheets : {true, false}) {
+        SCOPED_TRACE(sheets ? "sheets" : "one label per job");
+        if (!sheets)
+            form.ComboLayout->setCurrentIndex(0);
+        form.Text21->setText(QStringLiteral("100"));
+        form.Text22->setText(QStringLiteral("103"));
+        sandbox.written.clear();
+        QString failure;
+        const std::vector<QImage> preview = form.PreviewPages(app::Form1::PrintKind::RunIt, 300, failure);
+        EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+        form.Command8_Click();
+        std::vector<QImage> printed;
+        for (const QString& pdf : sandbox.written)
+            for (QImage& page : testsupport::RenderPdf(pdf, 300))
+                printed.push_back(std::move(page));
+        ASSERT_EQ(preview.size(), printed.size());
+        ASSERT_EQ(preview.size(), sheets ? 1u : 3u);
+        for (size_t i = 0; i < preview.size(); ++i) {
+            // A PDF's page is whole points: its picture may be a row taller.
+            const QSize both = preview[i].size().boundedTo(printed[i].size());
+            EXPECT_LE((preview[i].size() - printed[i].size()).height(), 1);
+            EXPECT_EQ(preview[i].width(), printed[i].width());
+            qint64 differ = 0;
+            for (int y = 0; y < both.height(); ++y)
+                for (int x = 0; x < both.width(); ++x)
+                    differ += testsupport::IsDark(preview[i], x, y) != testsupport::IsDark(printed[i], x, y);
+            EXPECT_EQ(differ, 0) << "page " << i + 1;
+            EXPECT_FALSE(InkIn(printed[i], printed[i].rect()).isEmpty());
+        }
+    }
+}
+
+TEST_F(SheetsTest, Calibration_MovesAndScalesTheBarcodes_ModulesStayWholeDots)
+{
+    printers.names = {QStringLiteral("Office")};
+    printers.resolution = 600;
+    form.FillPrinterList();
+    form.Combo1->setCurrentText(QStringLiteral("Office"));
+    form.SpinStart->setValue(1);
+    form.Text22->setText(QStringLiteral("103")); // cells 1, 2 and 3 of the first row
+    constexpr int dpi = 600;
+    const auto leftEdges = [&](const platform::Calibration& c) {
+        const platform::CalibrationLookup previous =
+            platform::SetCalibrationLookup([c](const QString&) { return c; });
+        const size_t jobs = printers.jobs.size();
+        form.Text21->setText(QStringLiteral("100"));
+        form.Command8_Click();
+        platform::SetCalibrationLookup(previous);
+        EXPECT_EQ(printers.jobs.size(), jobs + 1);
+        const std::vector<QImage> pages = testsupport::RenderPdf(printers.jobs.back().pdf, dpi);
+        std::vector<QPoint> corners;
+        for (int cell = 0; cell < 3; ++cell)
+            corners.push_back(InkIn(pages.at(0), CellPixels(layout, cell, dpi).adjusted(-60, -60, 60, 60)).topLeft());
+        return std::pair{corners, pages.at(0)};
+    };
+    const auto [plain, plainPage] = leftEdges({});
+    const auto [moved, movedPage] = leftEdges({1.5, -0.8, 101});
+    const double px = dpi / kMmPerInch;
+    for (size_t i = 0; i < plain.size(); ++i) {
+        // The sheet's point p is printed at p × 1.01 + shift.
+        EXPECT_NEAR(moved[i].x(), plain[i].x() * 1.01 + 1.5 * px, 1.5) << i;
+        EXPECT_NEAR(moved[i].y(), plain[i].y() * 1.01 - 0.8 * px, 1.5) << i;
+    }
+    EXPECT_NEAR(moved[2].x() - moved[0].x(), (plain[2].x() - plain[0].x()) * 1.01, 1.5) << "the distance scaled";
+    // Along a row through the middle of the first barcode, every bar and
+    // space is a whole number of the same module.
+    const std::vector<int> runs = testsupport::RunsFrom(movedPage, moved[0].x(), moved[0].y() + 40, 60);
+    ASSERT_GT(runs.size(), 20u);
+    const int module = *std::min_element(runs.begin(), runs.end());
+    for (int run : runs)
+        EXPECT_EQ(run % module, 0) << run << " dots, module " << module;
+    EXPECT_EQ(testsupport::DecodeOne(movedPage).text, "A100");
+}
+
+TEST_F(SheetsTest, BadInput_PrintsNothing_AndSaysWhy)
+{
+    struct Case {
+        std::function<void()> set;
+        const char* says;
+    };
+    const Case cases[] = {
+        {[&] { form.Text14->setText(QStringLiteral("6")); }, "does not fit its label"},
+        {[&] { form.Text21->setText(QStringLiteral("x")); }, "From and To must be numbers"},
+        {[&] { form.Option8->setChecked(true); }, "There is no barcode to print for the label \"A100\": Code is not 11 Digits"},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        messages.texts.clear();
+        c.set();
+        form.Command8_Click();
+        EXPECT_TRUE(sandbox.written.isEmpty()) << c.says;
+        ASSERT_EQ(messages.texts.size(), 1) << c.says;
+        EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8(c.says))) << messages.texts[0].toStdString();
+        EXPECT_EQ(form.Text21->text(), c.says[0] == 'F' ? QStringLiteral("x") : QStringLiteral("100")) << "From kept";
+    }
+}
