@@ -49,8 +49,7 @@ platform::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool 
         return DrawCode128Engine(text, withText);
     case ScanSymbology::Code39: {
         platform::Surface box(240, 120, 6615, 855);
-        QString t = text;
-        symbologies::DrawCode39(t, box, withText);
+        symbologies::DrawCode39(symbologies::EncodeCode39(text), box, withText);
         return box.CurrentDrawing();
     }
     case ScanSymbology::Code128_1:
@@ -62,7 +61,7 @@ platform::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool 
     case ScanSymbology::UpcA: {
         platform::Surface box(240, 0, 5055, 1095);
         box.SetScaleMode(platform::ScaleMode::Twips);
-        symbologies::DrawUpcA(box, text, withText);
+        symbologies::DrawUpcA(box, symbologies::EncodeUpcA(text), withText);
         return box.CurrentDrawing();
     }
     case ScanSymbology::Ean: {

@@ -1,12 +1,14 @@
 #include "platform/PictureBox.h"
 #include "symbologies/Code39.h"
 #include "tests/support/Decode.h"
+#include "tests/symbologies/ReferenceModules.h"
 
 #include <gtest/gtest.h>
 
 using platform::PictureBox;
 using platform::ScaleMode;
 using symbologies::DrawCode39;
+using symbologies::EncodeCode39;
 
 namespace {
 
@@ -23,13 +25,37 @@ PictureBox MakeBox(double heightPx = 56)
 QString Drawn(const QString& text, bool withText = false, double heightPx = 56)
 {
     PictureBox box = MakeBox(heightPx);
-    QString t = text;
-    DrawCode39(t, box, withText);
+    DrawCode39(EncodeCode39(text), box, withText);
     const auto d = testsupport::DecodeOne(testsupport::WithQuietZone(box.Image()), ZXing::BarcodeFormat::Code39);
     return QString::fromStdString(d.text);
 }
 
 } // namespace
+
+TEST(Code39, Encoder_ModulesMatchAnIndependentWriter)
+{
+    for (const char* text : {"A", "CODE-39", "$/+%", "HELLO WORLD", "0123456789"}) {
+        const auto symbol = EncodeCode39(QString::fromLatin1(text));
+        // One space before the start and one after the stop.
+        const std::string reference = testsupport::ReferenceModules(ZXing::BarcodeFormat::Code39, text);
+        EXPECT_EQ(testsupport::ModuleRow(symbol.elements), "0" + reference + "0") << text;
+    }
+}
+
+TEST(Code39, Encoder_UpperCasesTheCaption_SkipsWhatTheTableLacks_EmptyHasNoElements)
+{
+    struct Case { const char* in; const char* caption; const char* encodedAs; const char* why; };
+    const Case cases[] = {
+        {"abc-1", "ABC-1", "ABC-1", "lower case encodes as upper case"},
+        {"a#b@", "A#B@", "AB", "# and @ have empty entries"},
+    };
+    for (const auto& c : cases) {
+        const auto symbol = EncodeCode39(QString::fromLatin1(c.in));
+        EXPECT_EQ(symbol.text, QString::fromLatin1(c.caption)) << c.why;
+        EXPECT_EQ(symbol.elements, EncodeCode39(QString::fromLatin1(c.encodedAs)).elements) << c.why;
+    }
+    EXPECT_TRUE(EncodeCode39(QString()).elements.empty());
+}
 
 TEST(Code39, RoundTrip_EveryCharacterOfTheSetDecodes)
 {
@@ -75,7 +101,7 @@ TEST(Code39, EmptyTextClearsAndLeavesWidth)
     box.LineBoxFilled(0, 0, 5, 5, platform::kBlack);
     const double width = box.Width();
     QString t;
-    DrawCode39(t, box, true);
+    DrawCode39(EncodeCode39(t), box, true);
     EXPECT_EQ(box.Width(), width);
     EXPECT_EQ(box.Image().pixel(1, 1), QColor(Qt::white).rgb());
 }
@@ -89,7 +115,7 @@ TEST(Code39, ModuleFromScaleHeight)
     for (const auto& c : cases) {
         PictureBox box = MakeBox(c.height);
         QString t = QStringLiteral("A");
-        DrawCode39(t, box, false);
+        DrawCode39(EncodeCode39(t), box, false);
         const QImage img = box.Image();
         // start "*": space m, bar m (first black run begins at x = m)
         int first = -1, end = -1;
@@ -113,7 +139,7 @@ TEST(Code39, WidthCases)
     for (bool withText : {false, true}) {
         PictureBox box = MakeBox(80);
         QString t = QStringLiteral("A");
-        DrawCode39(t, box, withText);
+        DrawCode39(EncodeCode39(t), box, withText);
         EXPECT_DOUBLE_EQ(box.ScaleWidth(), withText ? 82.0 : 99.0) << withText;
         const QImage img = box.Image();
         int lastBlack = -1;
