@@ -30,7 +30,7 @@ Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
     // The Code 39 drawing of the text sizes Picture1 for the engine, which
     // clears it at once: the sizing without the drawing.
     symbologies::SizeCode39(symbologies::EncodeCode39(r.text), s.picture1, r.withText);
-    auto failure = RunCode128Engine(r, s.picture1);
+    auto failure = RunCode128Engine(r, s.picture1).failure;
     return {failure ? nullptr : &s.picture1, failure, {}}; // an engine error draws nothing
 }
 
