@@ -42,21 +42,6 @@ TEST(Code39, Encoder_ModulesMatchAnIndependentWriter)
     }
 }
 
-TEST(Code39, Encoder_UpperCasesTheCaption_SkipsWhatTheTableLacks_EmptyHasNoElements)
-{
-    struct Case { const char* in; const char* caption; const char* encodedAs; const char* why; };
-    const Case cases[] = {
-        {"abc-1", "ABC-1", "ABC-1", "lower case encodes as upper case"},
-        {"a#b@", "A#B@", "AB", "# and @ have empty entries"},
-    };
-    for (const auto& c : cases) {
-        const auto symbol = EncodeCode39(QString::fromLatin1(c.in));
-        EXPECT_EQ(symbol.text, QString::fromLatin1(c.caption)) << c.why;
-        EXPECT_EQ(symbol.elements, EncodeCode39(QString::fromLatin1(c.encodedAs)).elements) << c.why;
-    }
-    EXPECT_TRUE(EncodeCode39(QString()).elements.empty());
-}
-
 TEST(Code39, RoundTrip_EveryCharacterOfTheSetDecodes)
 {
     const char* texts[] = {
