@@ -9,8 +9,6 @@
 
 namespace app {
 
-code128engine::Code128Params code128Request;
-
 std::int32_t EngineFontSize(std::optional<double> v)
 {
     if (!v)
@@ -21,11 +19,9 @@ std::int32_t EngineFontSize(std::optional<double> v)
     return static_cast<std::int32_t>(r);
 }
 
-platform::MaybeFailure RunCode128Engine(const SymbolRequest& request, platform::Surface& picture1)
+code128engine::Code128Params Code128Record(const SymbolRequest& request)
 {
-    picture1.Cls();
-
-    auto& r = code128Request;
+    code128engine::Code128Params r;
     r.BackColor = platform::RGB(255, 255, 255);
     r.BarColor = platform::RGB(0, 0, 0);
     r.Alignment = 1;
@@ -34,8 +30,6 @@ platform::MaybeFailure RunCode128Engine(const SymbolRequest& request, platform::
     r.Left = 2;
     r.Reserved3 = 1;
     r.Reserved4 = 1;
-    r.TotalHeight = 0;
-    r.TotalWidth = 0;
     r.Rotation = 0;
     r.AddCheckCharacter = 1;
     r.FontStyle = 0;
@@ -43,40 +37,42 @@ platform::MaybeFailure RunCode128Engine(const SymbolRequest& request, platform::
     r.CaptionPosition = 1;
     r.ModuleWidth = 1;
     r.FontSize = EngineFontSize(request.fontSize);
-    r.Reserved1.clear();
     r.Caption = request.withText ? request.text : QString();
-    r.Reserved2.clear();
     r.Text = request.text;
     r.Symbology = code128engine::kCode128Symbology;
     r.TextColor = platform::RGB(0, 0, 0);
     r.FontName = QStringLiteral("MS Sans Serif");
+    return r;
+}
+
+Code128Drawn RunCode128Engine(const SymbolRequest& request, platform::Surface& picture1)
+{
+    picture1.Cls();
+    const code128engine::Code128Params record = Code128Record(request);
+    const code128engine::Code128Encoded encoded = code128engine::EncodeCode128Record(record);
+    if (encoded.failure)
+        return {{}, encoded.failure}; // nothing is drawn
 
     auto draw = [&] {
         platform::SurfaceDC dc(picture1);
-        return code128engine::DrawCode128(r, &dc);
+        return code128engine::DrawCode128(record, encoded.elements, &dc);
     };
-    std::int32_t code = draw();
+    code128engine::Code128Area area = draw();
     // Picture1 comes with the width of the Code 39 drawing of the text, in
     // which characters Code 39 lacks take no room; rather than cut the
     // symbol off, widen the box to the drawn area and draw again.
-    const std::int64_t needed = std::int64_t(r.Left) + r.TotalWidth + 2; // background right edge
-    if (code == code128engine::kCode128Ok && needed > picture1.PixelWidth()) {
+    const std::int64_t needed = std::int64_t(record.Left) + area.width + 2; // background right edge
+    if (needed > picture1.PixelWidth()) {
         picture1.SetWidth(platform::PixelsToTwips(static_cast<double>(needed)));
         picture1.Cls();
-        r.TotalWidth = 0;
-        r.TotalHeight = 0;
-        code = draw();
+        area = draw();
     }
-    if (code == code128engine::kCode128Ok && needed > platform::Surface::kMaxPixels) {
+    if (needed > platform::Surface::kMaxPixels) {
         picture1.Cls();
-        return platform::Failure{platform::kTooLongToDraw, kTooLongToDraw};
+        return {{}, platform::Failure{platform::kTooLongToDraw, kTooLongToDraw}};
     }
-    picture1.SetModule(r.ModuleWidth); // the engine draws in pixels here
-    if (code != code128engine::kCode128Ok) {
-        picture1.Cls();
-        return platform::Failure{code, code128engine::Code128ErrorMessage(code)};
-    }
-    return std::nullopt;
+    picture1.SetModule(record.ModuleWidth); // the engine draws in pixels here
+    return {area, std::nullopt};
 }
 
 } // namespace app

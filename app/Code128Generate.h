@@ -1,24 +1,30 @@
-// The "Code 128 B" step of Generate: the layout engine's request record,
-// kept for the whole run and refilled on every Generate.
+// The "Code 128 B" step of Generate: the layout engine's record filled from
+// the request, encoded, and laid out on Picture1.
 #pragma once
 
 #include "app/Generate.h"
-#include "code128engine/Code128Params.h"
+#include "code128engine/Code128Engine.h"
 
 namespace app {
-
-// Written by RunCode128Engine; after a successful drawing its
-// TotalWidth and TotalHeight hold the size of the drawn area.
-extern code128engine::Code128Params code128Request;
 
 // The engine's font size: the number rounded to an integer (halves to
 // even); 0, which the engine refuses, for a size that is not a number or
 // lies beyond the 32-bit range.
 std::int32_t EngineFontSize(std::optional<double> size);
 
+// The engine's record for a request: the text with check character, below
+// it the text as caption when asked, 40 pixels of bars a module wide from
+// (2, 1), black on white.
+code128engine::Code128Params Code128Record(const SymbolRequest& request);
+
+struct Code128Drawn {
+    code128engine::Code128Area area; // what the drawing filled; empty when nothing was drawn
+    platform::MaybeFailure failure;
+};
+
 // Clears Picture1 and has the layout engine draw the request's text on it,
 // Picture1 widened when the symbol is wider. An engine error comes back
 // with the engine's one message, and nothing is drawn.
-platform::MaybeFailure RunCode128Engine(const SymbolRequest& request, platform::Surface& picture1);
+Code128Drawn RunCode128Engine(const SymbolRequest& request, platform::Surface& picture1);
 
 } // namespace app

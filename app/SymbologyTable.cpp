@@ -29,9 +29,8 @@ Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
     SizePicture1(s.picture1, r.heightFactor, r.fontSize);
     // The Code 39 drawing of the text sizes Picture1 for the engine, which
     // clears it at once: the sizing without the drawing.
-    QString copy = r.text;
-    symbologies::SizeCode39(copy, s.picture1, r.withText);
-    auto failure = RunCode128Engine(r, s.picture1);
+    symbologies::SizeCode39(symbologies::EncodeCode39(r.text), s.picture1, r.withText);
+    auto failure = RunCode128Engine(r, s.picture1).failure;
     return {failure ? nullptr : &s.picture1, failure, {}}; // an engine error draws nothing
 }
 
@@ -47,8 +46,7 @@ Generated Code39(const SymbolRequest& r, GenerateSurfaces& s)
         if (free >= s.picture1.ScaleHeight())
             s.picture1.SetHeight(s.picture1.Height() * (s.picture1.ScaleHeight() / 2 + free) / s.picture1.ScaleHeight());
     }
-    QString copy = r.text;
-    if (symbologies::DrawCode39(copy, s.picture1, r.withText) <= s.picture1.PixelWidth())
+    if (symbologies::DrawCode39(symbologies::EncodeCode39(r.text), s.picture1, r.withText) <= s.picture1.PixelWidth())
         return {&s.picture1, {}, {}};
     // A symbol wider than the widest surface can't be drawn whole, and a
     // cut barcode scans wrong or not at all: nothing is drawn.
@@ -81,11 +79,9 @@ Generated Codabar(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(
 Generated UpcA(const SymbolRequest& r, GenerateSurfaces& s)
 {
     s.picture9.SetScaleMode(platform::ScaleMode::Twips); // the layout is in twips
-    const int check = symbologies::DrawUpcA(s.picture9, r.text, r.withText);
-    Generated g{&s.picture9, {}, QString::number(check)};
-    if (!symbologies::IsUpcACode(r.text))
-        g.failure = NotDrawable(symbologies::kUpcANot11Digits);
-    return g;
+    const symbologies::UpcASymbol symbol = symbologies::EncodeUpcA(r.text);
+    symbologies::DrawUpcA(s.picture9, symbol, r.withText);
+    return {&s.picture9, symbol.failure, QString::number(symbol.check)};
 }
 
 Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)

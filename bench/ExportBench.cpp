@@ -3,6 +3,7 @@
 // (tmpfs), with each step alone beside it: drawing a text with the Code
 // 128 engine, and making the SVG or PNG bytes of a drawing. Peak memory is
 // the process's (run one benchmark per process to read it).
+#include "app/Code128Generate.h"
 #include "code128engine/Code128Engine.h"
 #include "output/BatchExport.h"
 #include "output/Export.h"
@@ -24,27 +25,17 @@ constexpr int kLines = 10000;
 // "Code 128 B" as Generate draws it, with the text as caption.
 platform::Drawing DrawCode128(const QString& text)
 {
-    code128engine::Code128Params r;
-    r.Text = r.Caption = text;
-    r.FontName = QStringLiteral("MS Sans Serif");
-    r.Symbology = code128engine::kCode128Symbology;
-    r.Alignment = r.CaptionPosition = 1;
-    r.FontSize = 8;
-    r.BarHeight = 40;
-    r.Left = 2;
-    r.Top = 1;
-    r.ModuleWidth = 1;
-    r.CaptionGap = 4;
-    r.Reserved3 = r.Reserved4 = 1;
-    r.BackColor = 0xFFFFFF;
-    r.AddCheckCharacter = 1;
+    app::SymbolRequest request;
+    request.text = text;
+    request.withText = true;
+    const code128engine::Code128Params r = app::Code128Record(request);
     // As wide as Generate leaves it: start, characters and check of 11
     // modules, the 13-module stop, the left offset and the background's edge.
     const int width = 2 + 11 * (static_cast<int>(text.size()) + 2) + 13 + 2;
     platform::Surface box(240, 120, platform::PixelsToTwips(width), 855);
     box.SetScaleMode(platform::ScaleMode::Pixels);
     platform::SurfaceDC dc(box);
-    code128engine::DrawCode128(r, &dc);
+    code128engine::DrawCode128(r, code128engine::EncodeCode128Record(r).elements, &dc);
     box.SetModule(r.ModuleWidth);
     return box.CurrentDrawing();
 }

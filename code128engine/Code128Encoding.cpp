@@ -72,6 +72,20 @@ std::string_view Code128Pattern(int value)
     return symbologies::kCode128Patterns[static_cast<std::size_t>(value)];
 }
 
+symbologies::Elements Code128Elements(const Code128Symbol& symbol)
+{
+    symbologies::Elements elements;
+    elements.reserve(symbol.size() * 6 + 1);
+    for (int value : symbol) {
+        bool bar = true; // every value's pattern starts with a bar
+        for (char k : Code128Pattern(value)) {
+            elements.push_back({bar, k - '0'});
+            bar = !bar;
+        }
+    }
+    return elements;
+}
+
 std::int64_t Code128Modules(const Code128Symbol& symbol)
 {
     std::int64_t modules = 0;

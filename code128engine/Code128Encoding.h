@@ -3,6 +3,8 @@
 // optional modulo-103 check value and stop. Pure: text in, values out.
 #pragma once
 
+#include "symbologies/Element.h"
+
 #include <QString>
 #include <cstdint>
 #include <string_view>
@@ -28,5 +30,8 @@ std::string_view Code128Pattern(int value);
 
 // Total modules of a symbol: 11 per value, 13 for the stop.
 std::int64_t Code128Modules(const Code128Symbol& symbol);
+
+// The bars and spaces of a symbol, bar first, in modules.
+symbologies::Elements Code128Elements(const Code128Symbol& symbol);
 
 } // namespace code128engine

@@ -80,7 +80,7 @@ constexpr int kBottom = 1, kTop = 2;
 
 } // namespace
 
-std::int32_t ValidateCode128(const Code128Params& params)
+MaybeFailure ValidateCode128(const Code128Params& params)
 {
     std::int32_t code = FieldCheck(params);
     for (QChar c : params.Text) {
@@ -89,27 +89,35 @@ std::int32_t ValidateCode128(const Code128Params& params)
             break;
         }
     }
-    return code;
+    if (code == kCode128Ok)
+        return std::nullopt;
+    return Failure{code, Code128ErrorMessage(code)};
 }
 
-Code128Extent MeasureCode128(const Code128Params& params, HDC)
+Code128Encoded EncodeCode128Record(const Code128Params& params)
 {
-    if (params.Rotation != 0)
+    if (MaybeFailure failure = ValidateCode128(params))
+        return {{}, std::move(failure)};
+    if (params.Text.isEmpty())
         return {};
-    const auto symbol = EncodeCode128(params.Text, params.AddCheckCharacter);
-    return {params.BarHeight, std::int64_t(params.ModuleWidth) * Code128Modules(symbol)};
+    return {Code128Elements(EncodeCode128(params.Text, params.AddCheckCharacter)), std::nullopt};
 }
 
-std::int32_t DrawCode128(Code128Params& params, HDC dc)
+Code128Area DrawCode128(const Code128Params& p, const symbologies::Elements& elements, HDC dc)
 {
-    Code128Params p = params; // the caller's record changes only after a complete drawing
-    const std::int32_t code = ValidateCode128(p);
-    if (p.Text.isEmpty() || code != kCode128Ok)
-        return code;
+    // Elements come from EncodeCode128Record, which checked the record;
+    // checking its fields again keeps a record built otherwise from
+    // reaching the font tables.
+    if (elements.empty() || FieldCheck(p) != kCode128Ok)
+        return {};
 
     const std::int64_t L = p.Left, T = p.Top, H = p.BarHeight, G = p.CaptionGap, M = p.ModuleWidth;
-    const Code128Extent measured = MeasureCode128(p, dc);
-    const std::int64_t W = measured.width;
+    // Only a symbol drawn upright has an extent: bars and caption.
+    std::int64_t modules = 0;
+    for (const symbologies::Element& e : elements)
+        modules += e.modules;
+    const std::int64_t W = p.Rotation == 0 ? M * modules : 0;
+    const std::int64_t barsHeight = p.Rotation == 0 ? H : 0;
 
     const LOGFONTA lf = CaptionFont(p, dc);
     const HFONT font = CreateFontIndirectA(&lf);
@@ -119,7 +127,7 @@ std::int32_t DrawCode128(Code128Params& params, HDC dc)
 
     const QByteArray caption = AnsiBytes(p.Caption);
     const bool hasCaption = !caption.isEmpty();
-    std::int64_t bgLeft = L, bgTop = T, bgRight = L + W, bgBottom = T + measured.height + 1;
+    std::int64_t bgLeft = L, bgTop = T, bgRight = L + W, bgBottom = T + barsHeight + 1;
     std::int64_t cx = 0, cy = 0;
     if (hasCaption) {
         SIZE extent;
@@ -151,6 +159,7 @@ std::int32_t DrawCode128(Code128Params& params, HDC dc)
     SetTextColor(dc, p.TextColor);
     SetBkMode(dc, TRANSPARENT);
 
+    Code128Area area;
     if (p.Rotation == 0) {
         RECT text;
         std::int64_t barTop = T;
@@ -166,15 +175,11 @@ std::int32_t DrawCode128(Code128Params& params, HDC dc)
             : L;
 
         std::int64_t x = barX;
-        for (int value : EncodeCode128(p.Text, p.AddCheckCharacter)) {
-            bool bar = true;
-            for (char k : Code128Pattern(value)) {
-                const std::int64_t w = (k - '0') * M;
-                if (bar)
-                    Rectangle(dc, C32(x), C32(barTop), C32(x + w), C32(barTop + H));
-                x += w;
-                bar = !bar;
-            }
+        for (const symbologies::Element& e : elements) {
+            const std::int64_t w = e.modules * M;
+            if (e.bar)
+                Rectangle(dc, C32(x), C32(barTop), C32(x + w), C32(barTop + H));
+            x += w;
         }
 
         if (hasCaption && p.CaptionPosition == kBottom) {
@@ -202,9 +207,7 @@ std::int32_t DrawCode128(Code128Params& params, HDC dc)
             }
         }
 
-        p.TotalWidth = C32(bgRight - bgLeft);
-        p.TotalHeight = C32(bgBottom - bgTop);
-        params = p;
+        area = {C32(bgRight - bgLeft), C32(bgBottom - bgTop)};
     }
 
     SelectObject(dc, GetStockObject(NULL_BRUSH));
@@ -213,7 +216,7 @@ std::int32_t DrawCode128(Code128Params& params, HDC dc)
     DeleteObject(barBrush);
     DeleteObject(barPen);
     DeleteObject(font);
-    return kCode128Ok;
+    return area;
 }
 
 QString Code128ErrorMessage(std::int32_t)

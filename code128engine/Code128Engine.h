@@ -1,9 +1,12 @@
-// The Code 128 layout engine: validates a parameter record, measures the
-// symbol, and draws background, bars and caption on a device context.
+// The Code 128 layout engine in two steps: a pure one that checks a
+// parameter record and encodes its text into bars and spaces, and one that
+// lays those out (background, bars and caption) on a device context.
 #pragma once
 
 #include "code128engine/Code128Params.h"
+#include "platform/Failure.h"
 #include "platform/Gdi.h"
+#include "symbologies/Element.h"
 
 #include <QString>
 #include <cstdint>
@@ -11,25 +14,33 @@
 namespace code128engine {
 
 // The first failing field check, then the character check, which overrides
-// it; 0 when the record may be drawn.
-std::int32_t ValidateCode128(const Code128Params& params);
+// it, as a failure with the engine's code and its one message; none when
+// the record may be drawn.
+platform::MaybeFailure ValidateCode128(const Code128Params& params);
 
-struct Code128Extent {
-    std::int64_t height = 0;
-    std::int64_t width = 0;
+// What the record's text encodes as: the symbol's bars and spaces, bar
+// first, in modules (none for an empty text, which draws nothing), or the
+// failure ValidateCode128 gives.
+struct Code128Encoded {
+    symbologies::Elements elements;
+    platform::MaybeFailure failure;
+};
+Code128Encoded EncodeCode128Record(const Code128Params& params);
+
+// The size of the area a drawing filled, background and caption included.
+struct Code128Area {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    friend bool operator==(const Code128Area&, const Code128Area&) = default;
 };
 
-// Height (the bar height) and width of the bars alone; both 0 for a
-// rotated symbol. Draws nothing.
-Code128Extent MeasureCode128(const Code128Params& params, platform::HDC dc);
+// Lays the elements out as the record says; draws nothing without
+// elements or for a record whose fields fail their checks. Only Rotation 0 draws bars and caption and returns the filled
+// area; any other draws the background alone and returns no area. Every
+// GDI object created is deleted before returning.
+Code128Area DrawCode128(const Code128Params& params, const symbologies::Elements& elements, platform::HDC dc);
 
-// Validates and draws; returns 0 or an error code, and nothing is drawn on
-// an error. After a drawing with Rotation 0 the record's TotalWidth and
-// TotalHeight hold the size of the filled area; otherwise the record is
-// left as it was. Every GDI object created is deleted before returning.
-std::int32_t DrawCode128(Code128Params& params, platform::HDC dc);
-
-// The one message for every engine error, whatever the code; the caller shows it.
+// The one message for every engine error, whatever the code.
 QString Code128ErrorMessage(std::int32_t code);
 
 // The address the error message asks the user to write to.

@@ -28,8 +28,6 @@ struct Code128Params {
     std::int32_t CaptionGap = 0;  // between bars and caption
     std::int32_t Reserved3 = 0;   // not read
     std::int32_t Reserved4 = 0;   // not read
-    std::int32_t TotalWidth = 0;  // out: width of the filled area
-    std::int32_t TotalHeight = 0; // out: height of the filled area
     std::int32_t Rotation = 0;    // 0..3; only 0 draws bars and caption
     platform::Rgb BarColor = 0;
     platform::Rgb BackColor = 0;
@@ -41,7 +39,7 @@ struct Code128Params {
 
 inline constexpr std::int32_t kCode128Symbology = 16;
 
-// DrawCode128 results
+// The codes of the engine's failures (kCode128Ok: none).
 inline constexpr std::int32_t kCode128Ok = 0;
 inline constexpr std::int32_t kBadModuleWidth = 54541;
 inline constexpr std::int32_t kBadBarHeight = 54542;

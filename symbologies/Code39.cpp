@@ -29,11 +29,14 @@ std::array<std::string_view, 91> Code39Table()
     return t;
 }
 
-std::vector<Code39Element> Code39Elements(const QString& text)
+Code39Symbol EncodeCode39(const QString& text)
 {
     static const auto table = Code39Table();
-    std::vector<Code39Element> elements;
-    for (QChar ch : QChar(1) + text.toUpper() + QChar(2)) {
+    Code39Symbol symbol{text.toUpper(), {}};
+    if (text.isEmpty())
+        return symbol;
+    Elements& elements = symbol.elements;
+    for (QChar ch : QChar(1) + symbol.text + QChar(2)) {
         int code = ch.unicode();
         if (code > 90)
             code = 0;
@@ -44,59 +47,55 @@ std::vector<Code39Element> Code39Elements(const QString& text)
         }
     }
     elements.push_back({false, 1}); // trailing space
-    return elements;
+    return symbol;
 }
 
 namespace {
 
-struct Symbol {
-    QString s;  // the text between start and stop
-    double m;   // the module, in pixels
-};
-
-// Steps shared by drawing and sizing. An empty text only clears the box.
-// Otherwise the text is upper-cased, and the box goes to pixel scale,
+// Steps shared by drawing and sizing; returns the module in pixels. An
+// empty symbol only clears the box. Otherwise the box goes to pixel scale,
 // cleared, without picture; the module comes from the box height (halves
 // go to the even neighbour, at least 1), and the first width gives every
-// character room for 16.5 modules, in outer units by the box's own ratio.
-std::optional<Symbol> Prepare(QString& text, platform::Surface& box)
+// character, start and stop among them, room for 16.5 modules, in outer
+// units by the box's own ratio.
+std::optional<double> Prepare(const Code39Symbol& symbol, platform::Surface& box)
 {
-    if (text.isEmpty()) {
+    if (symbol.elements.empty()) {
         box.Cls();
         return std::nullopt;
     }
-    text = text.toUpper();
-    const QString s = QChar(1) + text + QChar(2);
+    const qsizetype characters = symbol.text.size() + 2;
     box.SetScaleMode(platform::ScaleMode::Pixels);
     box.Cls();
     box.ClearPicture();
     const double m = std::max(1.0, platform::RoundHalfEven(box.ScaleHeight() / 40.0));
-    box.SetWidth(s.size() * 1.1 * (15 * m) * box.Width() / box.ScaleWidth());
-    return Symbol{s, m};
+    box.SetWidth(characters * 1.1 * (15 * m) * box.Width() / box.ScaleWidth());
+    return m;
 }
 
 } // namespace
 
-double SizeCode39(QString& text, platform::Surface& box, bool includeText)
+double SizeCode39(const Code39Symbol& symbol, platform::Surface& box, bool includeText)
 {
-    const auto symbol = Prepare(text, box);
-    if (!symbol)
+    const auto module = Prepare(symbol, box);
+    if (!module)
         return 0;
-    const double m = symbol->m;
+    const double m = *module;
     double x = box.ScaleLeft();
-    for (const Code39Element& e : Code39Elements(text))
+    for (const Element& e : symbol.elements)
         x += e.modules * m;
     if (includeText)
         box.SetWidth((x + m) * box.Width() / box.ScaleWidth());
     return x + m;
 }
 
-double DrawCode39(QString& text, platform::Surface& box, bool includeText)
+double DrawCode39(const Code39Symbol& symbol, platform::Surface& box, bool includeText)
 {
-    const auto symbol = Prepare(text, box);
-    if (!symbol)
+    const auto module = Prepare(symbol, box);
+    if (!module)
         return 0;
-    const double m = symbol->m;
+    const double m = *module;
+    const QString& text = symbol.text;
     box.SetModule(m, box.ScaleLeft());
     const double th = box.TextHeight(text);
     const double tw = box.TextWidth(text);
@@ -105,7 +104,7 @@ double DrawCode39(QString& text, platform::Surface& box, bool includeText)
     const double bottom = box.ScaleTop() + box.ScaleHeight() - 1.5 * th;
 
     double x = box.ScaleLeft();
-    for (const Code39Element& e : Code39Elements(text)) {
+    for (const Element& e : symbol.elements) {
         box.LineBoxFilled(x, top, x + e.modules * m, bottom, e.bar ? kBlack : kWhite);
         x += e.modules * m;
     }

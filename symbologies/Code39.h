@@ -1,9 +1,10 @@
-// Code 39: draws the symbol of a text straight into a picture box, element
-// by element, sizes the box to the symbol and prints the text centred under
-// the bars when asked. No check character is added.
+// Code 39: the elements of a text's symbol, and their layout in a picture
+// box sized to the symbol, with the text centred under the bars when asked.
+// No check character is added.
 #pragma once
 
 #include "platform/Surface.h"
+#include "symbologies/Element.h"
 
 #include <QString>
 #include <array>
@@ -18,24 +19,25 @@ namespace symbologies {
 // entry draws nothing.
 std::array<std::string_view, 91> Code39Table();
 
-// One element of a symbol: a bar or a space, so many modules wide.
-struct Code39Element {
-    bool bar;
-    int modules;
+// A text's symbol: the text upper-cased, as the caption shows it, and the
+// elements of start, its characters and stop, as the table gives them,
+// then a trailing space; a character the table lacks, or one above code 90,
+// gives none. An empty text has no elements.
+struct Code39Symbol {
+    QString text;
+    Elements elements;
 };
-// The elements of the symbol of a text (upper case, start and stop
-// included), left to right, as the table gives them; a character the table
-// lacks, or one above code 90, gives none. Draws nothing.
-std::vector<Code39Element> Code39Elements(const QString& text);
+Code39Symbol EncodeCode39(const QString& text);
 
-// `text` is upper-cased in place. Leaves the box in pixel scale. Returns
-// the right edge of the symbol in pixels (0 for an empty text), which can
-// lie beyond the box when the box could not be made wide enough.
-double DrawCode39(QString& text, platform::Surface& box, bool includeText);
+// Lays the symbol out in the box: pixel scale, cleared, the module from the
+// box height, the box sized for the symbol. Returns the right edge of the
+// symbol in pixels (0 for an empty text, which only clears the box), which
+// can lie beyond the box when the box could not be made wide enough.
+double DrawCode39(const Code39Symbol& symbol, platform::Surface& box, bool includeText);
 
 // What DrawCode39 does to the box (pixel scale, cleared, sized for the
-// text) without drawing: the Code 128 B step sizes Picture1 so. Returns the
-// same right edge.
-double SizeCode39(QString& text, platform::Surface& box, bool includeText);
+// symbol) without drawing: the Code 128 B step sizes Picture1 so. Returns
+// the same right edge.
+double SizeCode39(const Code39Symbol& symbol, platform::Surface& box, bool includeText);
 
 } // namespace symbologies

@@ -29,6 +29,22 @@ void DrawElement(platform::Surface& box, const UpcAElement& e, platform::Rgb col
     box.CurrentY = kUpcATop + kUpcABarLength;
 }
 
+bool IsUpcACode(const QString& code)
+{
+    if (code.size() != 11)
+        return false;
+    for (QChar c : code)
+        if (c.unicode() < u'0' || c.unicode() > u'9')
+            return false;
+    return true;
+}
+
+void Append(Elements& out, std::string_view entry)
+{
+    for (std::size_t i = 0; i + 1 < entry.size(); i += 2)
+        out.push_back({entry[i] == 'b', entry[i + 1] - '0'});
+}
+
 } // namespace
 
 int UpcACheckDigit(const QString& codeText)
@@ -40,61 +56,55 @@ int UpcACheckDigit(const QString& codeText)
     return Gs1CheckDigit(digits);
 }
 
-bool IsUpcACode(const QString& codeText)
+UpcASymbol EncodeUpcA(const QString& text)
 {
-    const QString code = codeText.trimmed();
-    if (code.size() != 11)
-        return false;
-    for (QChar c : code)
-        if (c.unicode() < u'0' || c.unicode() > u'9')
-            return false;
-    return true;
+    const QString code = text.trimmed();
+    UpcASymbol symbol{UpcACheckDigit(code), {}, {}, {}};
+    if (!IsUpcACode(code)) {
+        symbol.failure = platform::Failure{platform::kNotDrawable, kUpcANot11Digits, true};
+        return symbol;
+    }
+    symbol.digits = code + QString::number(symbol.check);
+    auto digit = [&](int k) { return static_cast<std::size_t>(Gs1DigitValue(symbol.digits[k])); };
+    Append(symbol.elements, kUpcAGuard);
+    for (int k = 0; k < 6; ++k)
+        Append(symbol.elements, kUpcALeft[digit(k)]);
+    Append(symbol.elements, kUpcAGuard);
+    for (int k = 6; k < 12; ++k)
+        Append(symbol.elements, kUpcARight[digit(k)]);
+    Append(symbol.elements, kUpcAGuard);
+    return symbol;
 }
 
-std::vector<UpcAElement> UpcALayout(const QString& twelveDigits)
+std::vector<UpcAElement> UpcALayout(const Elements& elements)
 {
     std::vector<UpcAElement> out;
+    out.reserve(elements.size());
     int x = kUpcALeft0;
-    auto add = [&](std::string_view elements) {
-        for (std::size_t i = 0; i + 1 < elements.size(); i += 2) {
-            const int width = kUpcALinesPerModule * (elements[i + 1] - '0');
-            out.push_back({x, width + 1, elements[i] == 'b'});
-            x += width; // the closing line is shared with the next element, which overdraws it
-        }
-    };
-    auto digit = [&](int k) { return static_cast<std::size_t>(Gs1DigitValue(k < twelveDigits.size() ? twelveDigits[k] : QChar(u'0'))); };
-    add(kUpcAGuard);
-    for (int k = 0; k < 6; ++k)
-        add(kUpcALeft[digit(k)]);
-    add(kUpcAGuard);
-    for (int k = 6; k < 12; ++k)
-        add(kUpcARight[digit(k)]);
-    add(kUpcAGuard);
+    for (const Element& e : elements) {
+        const int width = kUpcALinesPerModule * e.modules;
+        out.push_back({x, width + 1, e.bar});
+        x += width; // the closing line is shared with the next element, which overdraws it
+    }
     return out;
 }
 
-int DrawUpcA(platform::Surface& box, const QString& text, bool includeText)
+void DrawUpcA(platform::Surface& box, const UpcASymbol& symbol, bool includeText)
 {
-    const QString code = text.trimmed();
-    const int check = UpcACheckDigit(code);
-    const bool drawable = IsUpcACode(code);
-
-    if (drawable) {
+    if (!symbol.elements.empty()) {
         box.SetModule(kUpcALinesPerModule);
-        const QString full = code + QString::number(check);
-        for (const UpcAElement& e : UpcALayout(full))
+        for (const UpcAElement& e : UpcALayout(symbol.elements))
             DrawElement(box, e, e.bar ? platform::kBlack : platform::kWhite);
     }
 
     box.CurrentX = kUpcATextX;
     box.CurrentY = kUpcATextY;
-    if (!drawable)
-        box.Print(kUpcANot11Digits);
+    if (symbol.failure)
+        box.Print(symbol.failure->text);
     else if (includeText)
-        box.Print(code + QString::number(check));
+        box.Print(symbol.digits);
 
     box.KeepImageAsPicture();
-    return check;
 }
 
 } // namespace symbologies

@@ -1,8 +1,11 @@
-// UPC-A: the symbol of an 11-digit code plus its check digit, drawn into a
-// picture box in twips element by element as runs of one-twip lines.
+// UPC-A: the elements of the symbol of an 11-digit code plus its check
+// digit, and their layout in a picture box in twips, element by element as
+// runs of one-twip lines.
 #pragma once
 
+#include "platform/Failure.h"
 #include "platform/Surface.h"
+#include "symbologies/Element.h"
 
 #include <QString>
 #include <array>
@@ -57,9 +60,19 @@ inline const QString kUpcANot11Digits = QStringLiteral("Code is not 11 Digits");
 // a non-digit or a position past the end; only the first 11 count.
 int UpcACheckDigit(const QString& codeText);
 
-// True when the trimmed text is exactly 11 characters "0".."9": the only
-// texts that get bars.
-bool IsUpcACode(const QString& codeText);
+// What a text encodes as. Only a trimmed text of exactly 11 characters
+// "0".."9" gets a symbol; any other fails with "Code is not 11 Digits",
+// which the box shows in its picture.
+struct UpcASymbol {
+    int check = 0;   // computed for every text
+    QString digits;  // the 11 digits and the check digit; empty without a symbol
+    // Left to right: guard, left digits, guard, right digits, guard, each
+    // table entry's elements as they stand (a space ending one entry and a
+    // space starting the next stay two elements: each is drawn on its own).
+    Elements elements;
+    platform::MaybeFailure failure;
+};
+UpcASymbol EncodeUpcA(const QString& text);
 
 struct UpcAElement {
     int x = 0;      // first line, twips
@@ -67,14 +80,12 @@ struct UpcAElement {
     bool bar = false;
 };
 
-// The elements of the symbol of 11 digits and a check digit (12 characters
-// "0".."9"), left to right: guard, left digits, guard, right digits, guard.
-std::vector<UpcAElement> UpcALayout(const QString& twelveDigits);
+// Where the elements go, from the left guard at 250 twips.
+std::vector<UpcAElement> UpcALayout(const Elements& elements);
 
-// Draws the symbol of `text` into the box (twips scale) when the trimmed text
-// is 11 digits, prints the 12 digits under it when `includeText`, or else
-// prints only "Code is not 11 Digits"; then keeps the drawing as the box's
-// picture. Returns the check digit, which is computed for every text.
-int DrawUpcA(platform::Surface& box, const QString& text, bool includeText);
+// Lays the symbol out in the box (twips scale) with its 12 digits under it
+// when `includeText`, or prints only the failure's text for a text without
+// a symbol; then keeps the drawing as the box's picture.
+void DrawUpcA(platform::Surface& box, const UpcASymbol& symbol, bool includeText);
 
 } // namespace symbologies

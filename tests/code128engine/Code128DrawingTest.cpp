@@ -33,9 +33,14 @@ std::vector<std::pair<RECT, int>> DrawTexts(const RecordingDC& dc)
 // The fake measures 6 units per character, tmHeight 13, internal leading 2.
 struct Drawn {
     RecordingDC dc;
-    Code128Params record;
-    std::int32_t result = -1;
-    explicit Drawn(Code128Params p) : record(std::move(p)) { result = DrawCode128(record, &dc); }
+    platform::MaybeFailure failure;
+    Code128Area area;
+    explicit Drawn(const Code128Params& p)
+    {
+        const Code128Encoded encoded = EncodeCode128Record(p);
+        failure = encoded.failure;
+        area = DrawCode128(p, encoded.elements, &dc);
+    }
     RECT background() const { return Rectangles(dc).at(0); }
     RECT firstBar() const { return Rectangles(dc).at(1); }
     RECT lastBar() const { return Rectangles(dc).back(); }
@@ -46,13 +51,13 @@ struct Drawn {
 TEST(Code128Drawing, AbWithoutCaption_HasTheWorkedSizes)
 {
     Drawn d(GenerateRecord(QStringLiteral("AB")));
-    ASSERT_EQ(d.result, 0);
+    ASSERT_FALSE(d.failure);
     EXPECT_EQ(d.background(), (RECT{2, 1, 61, 42}));
     EXPECT_EQ(d.firstBar(), (RECT{2, 1, 4, 41})) << "start B begins with a 2-module bar at x 2, y 1..41";
     EXPECT_EQ(d.lastBar(), (RECT{57, 1, 59, 41})) << "the stop's final bar ends at barX + W";
     EXPECT_EQ(Rectangles(d.dc).size(), 1u + 4 * 3 + 4) << "three bars per character, four in the stop";
-    EXPECT_EQ(d.record.TotalWidth, 57);
-    EXPECT_EQ(d.record.TotalHeight, 41);
+    EXPECT_EQ(d.area.width, 57);
+    EXPECT_EQ(d.area.height, 41);
     EXPECT_TRUE(DrawTexts(d.dc).empty());
 }
 
@@ -62,7 +67,7 @@ TEST(Code128Drawing, WithoutCheckCharacter_ElevenModulesNarrower)
     p.AddCheckCharacter = 0;
     p.ModuleWidth = 2;
     Drawn d(p);
-    EXPECT_EQ(d.record.TotalWidth, 2 * (57 - 11));
+    EXPECT_EQ(d.area.width, 2 * (57 - 11));
     EXPECT_EQ(d.lastBar().right, 2 + 2 * 46);
 }
 
@@ -93,14 +98,14 @@ TEST(Code128Drawing, CaptionPlacement)
         p.Left = c.left;
         p.CaptionPosition = c.position;
         Drawn d(p);
-        ASSERT_EQ(d.result, 0) << c.reason;
+        ASSERT_FALSE(d.failure) << c.reason;
         EXPECT_EQ(d.background(), c.background) << c.reason;
         EXPECT_EQ(d.firstBar(), c.firstBar) << c.reason;
         const auto texts = DrawTexts(d.dc);
         ASSERT_EQ(texts.size(), 1u) << c.reason;
         EXPECT_EQ(texts[0].first, c.textRect) << c.reason;
-        EXPECT_EQ(d.record.TotalWidth, c.totalWidth) << c.reason;
-        EXPECT_EQ(d.record.TotalHeight, c.totalHeight) << c.reason;
+        EXPECT_EQ(d.area.width, c.totalWidth) << c.reason;
+        EXPECT_EQ(d.area.height, c.totalHeight) << c.reason;
     }
 }
 
@@ -147,16 +152,16 @@ TEST(Code128Drawing, Justify_SpreadsOneStepPerCharacter)
     EXPECT_EQ(d.dc.texts[0].charExtra, 23);
 }
 
-TEST(Code128Drawing, Rotation2_DrawsNoBarsAndLeavesTheRecord)
+TEST(Code128Drawing, Rotation2_DrawsNoBarsAndFillsNoArea)
 {
     auto p = GenerateRecord(QStringLiteral("AB"), QStringLiteral("AB"));
     p.Rotation = 2;
     Drawn d(p);
-    EXPECT_EQ(d.result, 0);
+    EXPECT_FALSE(d.failure);
     EXPECT_EQ(Rectangles(d.dc).size(), 1u) << "the background only";
     EXPECT_TRUE(DrawTexts(d.dc).empty());
-    EXPECT_EQ(d.record.TotalWidth, 0);
-    EXPECT_EQ(d.record.TotalHeight, 0);
+    EXPECT_EQ(d.area.width, 0);
+    EXPECT_EQ(d.area.height, 0);
     ASSERT_FALSE(d.dc.fontsSelected.empty());
     EXPECT_EQ(d.dc.fontsSelected[0].lfEscapement, 1800);
 }
@@ -208,7 +213,7 @@ TEST(Code128Drawing, EveryPath_DeletesEachObjectOnce_AndLeavesTheStockSelection)
                     const int live = platform::LiveGdiObjects();
                     RecordingDC dc;
                     const auto font = dc.font;
-                    ASSERT_EQ(DrawCode128(p, &dc), 0);
+                    DrawCode128(p, EncodeCode128Record(p).elements, &dc);
                     EXPECT_EQ(platform::LiveGdiObjects(), live) << rotation << position << alignment;
                     EXPECT_EQ(dc.brush, platform::GetStockObject(platform::NULL_BRUSH));
                     EXPECT_EQ(dc.pen, platform::GetStockObject(platform::BLACK_PEN));
@@ -226,6 +231,6 @@ TEST(Code128Drawing, ExtremeRecords_DrawWithoutOverflow)
     p.BarHeight = 2'000'000'000;
     p.FontSize = 2'000'000'000;
     Drawn d(p);
-    EXPECT_EQ(d.result, 0);
-    EXPECT_EQ(d.record.TotalWidth, std::numeric_limits<int>::max()) << "held at the 32-bit limit";
+    EXPECT_FALSE(d.failure);
+    EXPECT_EQ(d.area.width, std::numeric_limits<int>::max()) << "held at the 32-bit limit";
 }

@@ -1,4 +1,7 @@
 #include "code128engine/Code128Encoding.h"
+#include "code128engine/Code128Engine.h"
+#include "tests/code128engine/Code128Fixture.h"
+#include "tests/symbologies/ReferenceModules.h"
 
 #include <gtest/gtest.h>
 
@@ -53,4 +56,16 @@ TEST(Code128Encoding, PatternTableRows)
     for (const auto& [value, pattern] : rows)
         EXPECT_EQ(Code128Pattern(value), pattern) << value;
     EXPECT_TRUE(Code128Pattern(107).empty());
+}
+
+TEST(Code128Encoding, RecordOfGenerate_ModulesMatchAnIndependentWriter)
+{
+    // Texts zxing-cpp also writes in code set B alone (no run of digits to
+    // switch to code set C for), with the check character.
+    for (const char* text : {"AB", "Hello, World!", "a1b2~"}) {
+        const Code128Encoded encoded = EncodeCode128Record(testsupport::GenerateRecord(QString::fromLatin1(text)));
+        ASSERT_FALSE(encoded.failure) << text;
+        EXPECT_EQ(testsupport::ModuleRow(encoded.elements),
+                  testsupport::ReferenceModules(ZXing::BarcodeFormat::Code128, text)) << text;
+    }
 }

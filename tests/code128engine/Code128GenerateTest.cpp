@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "code128engine/Code128Engine.h"
 #include "platform/MessageBox.h"
+#include "symbologies/Code39.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
 
@@ -56,6 +57,16 @@ struct Code128Generate : ::testing::Test {
     }
 };
 
+// A text of n printable characters; each length starts elsewhere in the
+// printable range, so all of it is covered.
+QString Printable(int n)
+{
+    QString text;
+    for (int i = 0; i < n; ++i)
+        text += QChar(char16_t(32 + (n * 7 + i) % 95));
+    return text;
+}
+
 const QString kMessage =
     QStringLiteral("There was an Unknow Error please send an email to ") + QLatin1String(code128engine::kSupportAddress) + QLatin1Char(' ');
 
@@ -63,39 +74,47 @@ const QString kMessage =
 
 TEST_F(Code128Generate, PrintableAsciiOfEveryLengthUpTo60_ReadsBack_WithAndWithoutCaption)
 {
-    QString printable;
-    for (char16_t c = 32; c <= 126; ++c)
-        printable += QChar(c);
     for (bool caption : {false, true}) {
         form.Check2->setChecked(caption);
         for (int n = 1; n <= 60; ++n) {
-            // Each length starts elsewhere in the printable range, so all of it is covered.
-            QString text;
-            for (int i = 0; i < n; ++i)
-                text += printable[(n * 7 + i) % printable.size()];
+            const QString text = Printable(n);
             Type(text);
             ASSERT_TRUE(form.Picture2.Picture().has_value()) << n;
             EXPECT_EQ(*form.Picture2.Picture(), form.Picture1.Image());
             const auto r = Read();
             EXPECT_EQ(QString::fromStdString(r.text()), text) << "length " << n << (caption ? " with caption" : "");
-            const int bars = 11 * (n + 2) + 13;
-            if (caption)
-                EXPECT_GE(app::code128Request.TotalWidth, bars);
-            else
-                EXPECT_EQ(app::code128Request.TotalWidth, bars);
-            EXPECT_GE(form.Picture1.Image().width(), 2 + app::code128Request.TotalWidth + 2)
-                << "the box holds the whole drawn area, also where Code 39 lacks the characters";
         }
     }
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
-TEST_F(Code128Generate, AbWithoutCaption_WritesTheDrawnSizeBack)
+TEST(Code128GenerateArea, BarsOrAWiderCaption_AndPicture1HoldsIt)
+{
+    for (bool caption : {false, true})
+        for (int n = 1; n <= 60; ++n) {
+            // Picture1 as the Code 128 B step of Generate sizes it, by the
+            // Code 39 drawing of the text, then the engine's drawing on it.
+            const app::SymbolRequest r{app::Symbology::Code128B, Printable(n), 1.4, 8, {}, {}, caption, {}};
+            const auto g = app::kPicture1Geometry;
+            platform::Surface picture1(g.left, g.top, g.width, g.height);
+            app::SizePicture1(picture1, r.heightFactor, r.fontSize);
+            symbologies::SizeCode39(symbologies::EncodeCode39(r.text), picture1, caption);
+            const app::Code128Drawn drawn = app::RunCode128Engine(r, picture1);
+            ASSERT_FALSE(drawn.failure) << n;
+            const int bars = 11 * (n + 2) + 13;
+            if (caption)
+                EXPECT_GE(drawn.area.width, bars) << n;
+            else
+                EXPECT_EQ(drawn.area, (code128engine::Code128Area{bars, 41})) << n;
+            EXPECT_GE(picture1.PixelWidth(), 2 + drawn.area.width + 2)
+                << n << ": the box holds the whole drawn area, also where Code 39 lacks the characters";
+        }
+}
+
+TEST_F(Code128Generate, AbWithoutCaption_BarsFromTwoOne_FortyHigh)
 {
     form.Check2->setChecked(false);
     Type(QStringLiteral("AB"));
-    EXPECT_EQ(app::code128Request.TotalWidth, 57);
-    EXPECT_EQ(app::code128Request.TotalHeight, 41);
     EXPECT_EQ(form.Picture1.Image().pixel(2, 1), qRgb(0, 0, 0)) << "the start character's first bar";
     EXPECT_EQ(form.Picture1.Image().pixel(2, 41), qRgb(255, 255, 255)) << "bars are 40 high";
 }
@@ -133,7 +152,6 @@ TEST_F(Code128Generate, RejectedCharacter_ShowsTheMessageOnce_DrawsNothing_AndTh
     EXPECT_EQ(form.LastFailure()->code, 54548);
     EXPECT_FALSE(form.Picture2.Picture().has_value());
     EXPECT_TRUE(AllWhite(form.Picture1.Image()));
-    EXPECT_EQ(app::code128Request.TotalWidth, 0);
 
     EXPECT_TRUE(form.isVisible());
     Type(QStringLiteral("AB"));

@@ -67,14 +67,15 @@ TEST(Code128Validation, FieldChecksInOrder_CharacterCheckOverrides_SpecialsAccep
     for (const auto& c : cases) {
         Code128Params p = GenerateRecord(QStringLiteral("AB"));
         c.change(p);
-        testsupport::RecordingDC dc;
-        const Code128Params before = p;
-        const int live = platform::LiveGdiObjects();
-        EXPECT_EQ(DrawCode128(p, &dc), c.expected) << c.reason;
-        EXPECT_EQ(platform::LiveGdiObjects(), live) << c.reason;
+        const Code128Encoded encoded = EncodeCode128Record(p);
+        EXPECT_EQ(encoded.failure ? encoded.failure->code : 0, c.expected) << c.reason;
         if (c.expected != 0 || p.Text.isEmpty()) {
+            EXPECT_TRUE(encoded.elements.empty()) << c.reason;
+            testsupport::RecordingDC dc;
+            const int live = platform::LiveGdiObjects();
+            EXPECT_EQ(DrawCode128(p, encoded.elements, &dc), Code128Area{}) << c.reason;
             EXPECT_TRUE(dc.calls.empty()) << c.reason << ": nothing is drawn";
-            EXPECT_EQ(p, before) << c.reason << ": the record is left as it was";
+            EXPECT_EQ(platform::LiveGdiObjects(), live) << c.reason;
         }
     }
 }

@@ -1,6 +1,7 @@
-// DrawCode128 with every field of the parameter record taken from the
-// input, drawing on a real picture box: any record gives a defined code,
-// and every GDI object a call creates is deleted again.
+// EncodeCode128Record and DrawCode128 with every field of the parameter
+// record taken from the input, drawing on a real picture box: any record
+// gives no elements and a defined code with the engine's message, or
+// elements to draw, and every GDI object a drawing creates is deleted again.
 #include "code128engine/Code128Engine.h"
 #include "platform/Gdi.h"
 #include "platform/PictureBox.h"
@@ -34,8 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     p.CaptionGap = num();
     p.Reserved3 = num();
     p.Reserved4 = num();
-    p.TotalWidth = num();
-    p.TotalHeight = num();
     p.Rotation = num();
     p.BarColor = num();
     p.BackColor = num();
@@ -52,8 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int live = platform::LiveGdiObjects();
     std::int32_t code = 0;
     {
+        const Code128Encoded encoded = EncodeCode128Record(p);
+        code = encoded.failure ? encoded.failure->code : kCode128Ok;
+        if (encoded.failure && (!encoded.elements.empty() || encoded.failure->text != Code128ErrorMessage(code)))
+            __builtin_trap();
         platform::PictureBoxDC dc(box);
-        code = DrawCode128(p, &dc);
+        DrawCode128(p, encoded.elements, &dc);
     }
     const bool known = code == kCode128Ok || code == kBadModuleWidth || code == kBadBarHeight || code == kBadSymbology ||
                        code == kBadFont || code == kBadAlignment || code == kBadCaptionPosition || code == kBadCharacter;

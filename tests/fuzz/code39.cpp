@@ -1,4 +1,4 @@
-// DrawCode39 on an off-screen box with any text and box height.
+// EncodeCode39 and DrawCode39 on an off-screen box with any text and box height.
 #include "platform/PictureBox.h"
 #include "symbologies/Code39.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -16,7 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool withText = in.Byte() & 1;
     platform::PictureBox box(0, 0, 100, height);
     box.SetFontSize(1 + in.Byte() % 40);
-    QString text = in.Text(200);
-    symbologies::DrawCode39(text, box, withText);
+    symbologies::DrawCode39(symbologies::EncodeCode39(in.Text(200)), box, withText);
     return 0;
 }

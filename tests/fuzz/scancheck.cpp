@@ -27,7 +27,7 @@ platform::Drawing Draw(ScanSymbology s, const QString& text)
     platform::Surface box(240, 120, 6615, 1095);
     QString t = text;
     if (s == ScanSymbology::Code39) {
-        symbologies::DrawCode39(t, box, true);
+        symbologies::DrawCode39(symbologies::EncodeCode39(t), box, true);
     } else {
         const QString type = s == ScanSymbology::Code25    ? QStringLiteral("25")
                              : s == ScanSymbology::Codabar ? QStringLiteral("Codit")

@@ -1,4 +1,4 @@
-// DrawUpcA on an off-screen box with any text.
+// EncodeUpcA and DrawUpcA on an off-screen box with any text.
 #include "platform/PictureBox.h"
 #include "symbologies/UpcA.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -15,8 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool withText = in.Byte() & 1;
     platform::PictureBox box(240, 0, 5055, 1095);
     box.SetScaleMode(platform::ScaleMode::Twips);
-    const int check = symbologies::DrawUpcA(box, in.Text(40), withText);
-    if (check < 0 || check > 9)
+    const symbologies::UpcASymbol symbol = symbologies::EncodeUpcA(in.Text(40));
+    symbologies::DrawUpcA(box, symbol, withText);
+    if (symbol.check < 0 || symbol.check > 9 || symbol.elements.empty() != symbol.failure.has_value())
         __builtin_trap();
     return 0;
 }

@@ -1,33 +1,27 @@
 #include "tests/support/Symbols.h"
 
+#include "app/Code128Generate.h"
 #include "app/PatternGenerate.h"
-#include "code128engine/Code128Engine.h"
-#include "platform/Gdi.h"
 #include "platform/Units.h"
 #include "symbologies/Code39.h"
 #include "symbologies/Ean.h"
 #include "symbologies/UpcA.h"
-#include "tests/code128engine/Code128Fixture.h"
 
 namespace testsupport {
 namespace {
 
 using ScanSymbology = symbologies::Symbology;
 
-// The engine's record as Generate fills it for "Code 128 B".
+// "Code 128 B" as Generate draws it, on a box as wide as the symbol.
 platform::Drawing DrawCode128Engine(const QString& text, bool withText)
 {
-    code128engine::Code128Params r = GenerateRecord(text, withText ? text : QString());
-    platform::Surface box(240, 120, platform::PixelsToTwips(platform::Surface::kMaxPixels), 855);
+    app::SymbolRequest r;
+    r.text = text;
+    r.withText = withText;
+    platform::Surface box(240, 120, platform::PixelsToTwips(1), 855); // the engine widens it to the symbol
     box.SetScaleMode(platform::ScaleMode::Pixels);
-    platform::SurfaceDC dc(box);
-    if (code128engine::DrawCode128(r, &dc) != code128engine::kCode128Ok)
+    if (app::RunCode128Engine(r, box).failure)
         return {};
-    // Drawn again on a box as wide as the symbol, as Generate leaves it.
-    box.SetWidth(platform::PixelsToTwips(r.Left + r.TotalWidth + 2));
-    box.Cls();
-    code128engine::DrawCode128(r, &dc);
-    box.SetModule(r.ModuleWidth);
     return box.CurrentDrawing();
 }
 
@@ -49,8 +43,7 @@ platform::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool 
         return DrawCode128Engine(text, withText);
     case ScanSymbology::Code39: {
         platform::Surface box(240, 120, 6615, 855);
-        QString t = text;
-        symbologies::DrawCode39(t, box, withText);
+        symbologies::DrawCode39(symbologies::EncodeCode39(text), box, withText);
         return box.CurrentDrawing();
     }
     case ScanSymbology::Code128_1:
@@ -62,7 +55,7 @@ platform::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool 
     case ScanSymbology::UpcA: {
         platform::Surface box(240, 0, 5055, 1095);
         box.SetScaleMode(platform::ScaleMode::Twips);
-        symbologies::DrawUpcA(box, text, withText);
+        symbologies::DrawUpcA(box, symbologies::EncodeUpcA(text), withText);
         return box.CurrentDrawing();
     }
     case ScanSymbology::Ean: {

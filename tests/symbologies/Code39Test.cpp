@@ -1,12 +1,14 @@
 #include "platform/PictureBox.h"
 #include "symbologies/Code39.h"
 #include "tests/support/Decode.h"
+#include "tests/symbologies/ReferenceModules.h"
 
 #include <gtest/gtest.h>
 
 using platform::PictureBox;
 using platform::ScaleMode;
 using symbologies::DrawCode39;
+using symbologies::EncodeCode39;
 
 namespace {
 
@@ -23,13 +25,22 @@ PictureBox MakeBox(double heightPx = 56)
 QString Drawn(const QString& text, bool withText = false, double heightPx = 56)
 {
     PictureBox box = MakeBox(heightPx);
-    QString t = text;
-    DrawCode39(t, box, withText);
+    DrawCode39(EncodeCode39(text), box, withText);
     const auto d = testsupport::DecodeOne(testsupport::WithQuietZone(box.Image()), ZXing::BarcodeFormat::Code39);
     return QString::fromStdString(d.text);
 }
 
 } // namespace
+
+TEST(Code39, Encoder_ModulesMatchAnIndependentWriter)
+{
+    for (const char* text : {"A", "CODE-39", "$/+%", "HELLO WORLD", "0123456789"}) {
+        const auto symbol = EncodeCode39(QString::fromLatin1(text));
+        // One space before the start and one after the stop.
+        const std::string reference = testsupport::ReferenceModules(ZXing::BarcodeFormat::Code39, text);
+        EXPECT_EQ(testsupport::ModuleRow(symbol.elements), "0" + reference + "0") << text;
+    }
+}
 
 TEST(Code39, RoundTrip_EveryCharacterOfTheSetDecodes)
 {
@@ -75,7 +86,7 @@ TEST(Code39, EmptyTextClearsAndLeavesWidth)
     box.LineBoxFilled(0, 0, 5, 5, platform::kBlack);
     const double width = box.Width();
     QString t;
-    DrawCode39(t, box, true);
+    DrawCode39(EncodeCode39(t), box, true);
     EXPECT_EQ(box.Width(), width);
     EXPECT_EQ(box.Image().pixel(1, 1), QColor(Qt::white).rgb());
 }
@@ -89,7 +100,7 @@ TEST(Code39, ModuleFromScaleHeight)
     for (const auto& c : cases) {
         PictureBox box = MakeBox(c.height);
         QString t = QStringLiteral("A");
-        DrawCode39(t, box, false);
+        DrawCode39(EncodeCode39(t), box, false);
         const QImage img = box.Image();
         // start "*": space m, bar m (first black run begins at x = m)
         int first = -1, end = -1;
@@ -113,7 +124,7 @@ TEST(Code39, WidthCases)
     for (bool withText : {false, true}) {
         PictureBox box = MakeBox(80);
         QString t = QStringLiteral("A");
-        DrawCode39(t, box, withText);
+        DrawCode39(EncodeCode39(t), box, withText);
         EXPECT_DOUBLE_EQ(box.ScaleWidth(), withText ? 82.0 : 99.0) << withText;
         const QImage img = box.Image();
         int lastBlack = -1;

@@ -1,6 +1,9 @@
 // Module rows from an independent writer (zxing-cpp), to compare drawn
-// pixels with: "1" a dark module, "0" a light one, no quiet zone.
+// pixels and encoded elements with: "1" a dark module, "0" a light one, no
+// quiet zone.
 #pragma once
+
+#include "symbologies/Element.h"
 
 #include <ZXing/BarcodeFormat.h>
 #include <ZXing/BitMatrix.h>
@@ -15,6 +18,15 @@ inline std::string ReferenceModules(ZXing::BarcodeFormat format, const std::stri
     std::string row;
     for (int x = 0; x < m.width(); ++x)
         row += m.get(x, 0) ? '1' : '0';
+    return row;
+}
+
+// The same kind of row from an encoder's elements.
+inline std::string ModuleRow(const symbologies::Elements& elements)
+{
+    std::string row;
+    for (const symbologies::Element& e : elements)
+        row.append(static_cast<std::size_t>(e.modules), e.bar ? '1' : '0');
     return row;
 }
 

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 using platform::PictureBox;
-using symbologies::DrawUpcA;
+using symbologies::EncodeUpcA;
 using symbologies::UpcALayout;
 
 namespace {
@@ -16,6 +16,14 @@ PictureBox MakeBox() { return PictureBox(240, 0, 5055, 1095); }
 
 constexpr int kBarRow = 27;    // a pixel row through the bars (twips 200 to 600 are rows 13 to 39)
 constexpr int kFirstPixel = 16; // 250 twips
+
+// Encodes and draws as Generate does; returns the check digit.
+int DrawUpcA(PictureBox& box, const QString& text, bool withText)
+{
+    const symbologies::UpcASymbol symbol = EncodeUpcA(text);
+    symbologies::DrawUpcA(box, symbol, withText);
+    return symbol.check;
+}
 
 bool Dark(const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 128; }
 
@@ -38,9 +46,22 @@ bool AnyDarkInRows(const QImage& img, int top, int bottom)
 
 } // namespace
 
+TEST(UpcA, Encoder_ModulesMatchAnIndependentWriter)
+{
+    for (const char* code : {"03600029145", "12345678901", "74185296307"}) {
+        const auto symbol = EncodeUpcA(QString::fromLatin1(code));
+        ASSERT_FALSE(symbol.failure) << code;
+        const std::string digits = symbol.digits.toStdString();
+        EXPECT_EQ(digits.substr(0, 11), code);
+        // The 95 modules, then the light one that closes the right guard.
+        EXPECT_EQ(testsupport::ModuleRow(symbol.elements),
+                  testsupport::ReferenceModules(ZXing::BarcodeFormat::UPCA, digits) + "0") << code;
+    }
+}
+
 TEST(UpcA, Layout_GuardAt250_FirstDigitOneGuardLater_ElementsOverlapByOneLine)
 {
-    const auto e = UpcALayout(QStringLiteral("036000291452"));
+    const auto e = UpcALayout(EncodeUpcA(QStringLiteral("03600029145")).elements);
     ASSERT_FALSE(e.empty());
     EXPECT_EQ(e[0].x, 250);
     EXPECT_TRUE(e[0].bar);
