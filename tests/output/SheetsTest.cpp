@@ -4,10 +4,12 @@
 #include "app/Form1.h"
 #include "app/PrintJobs.h"
 #include "app/StoredLayouts.h"
+#include "output/CalibrationPage.h"
 #include "output/SheetPrint.h"
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -261,4 +263,60 @@ TEST_F(SheetsTest, BadInput_PrintsNothing_AndSaysWhy)
         EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8(c.says))) << messages.texts[0].toStdString();
         EXPECT_EQ(form.Text21->text(), c.says[0] == 'F' ? QStringLiteral("x") : QStringLiteral("100")) << "From kept";
     }
+}
+
+TEST_F(SheetsTest, Print_FillsOneCellOrTheRestOfTheSheet)
+{
+    form.Text1->setText(QStringLiteral("LOT-7"));
+    form.Command1_Click();
+    struct Case {
+        int start;
+        bool repeat;
+        int barcodes;
+    };
+    for (const Case c : {Case{5, false, 1}, Case{5, true, 20}, Case{24, true, 1}}) {
+        sandbox.written.clear();
+        form.SpinStart->setValue(c.start);
+        form.CheckRepeat->setChecked(c.repeat);
+        form.Command2_Click();
+        ASSERT_EQ(sandbox.written.size(), 1);
+        const std::vector<QImage> pages = testsupport::RenderPdf(sandbox.written[0], 150);
+        ASSERT_EQ(pages.size(), 1u);
+        int found = 0;
+        for (int cell = 0; cell < layout.LabelsPerSheet(); ++cell) {
+            const bool ink = !InkIn(pages[0], CellPixels(layout, cell, 150)).isEmpty();
+            EXPECT_EQ(ink, cell + 1 >= c.start && cell + 1 < c.start + c.barcodes) << "cell " << cell + 1;
+            found += ink;
+        }
+        EXPECT_EQ(found, c.barcodes) << "start " << c.start << (c.repeat ? ", fill sheet" : "");
+        EXPECT_EQ(testsupport::DecodeOne(pages[0]).text, "LOT-7");
+    }
+}
+
+TEST_F(SheetsTest, CalibrationPage_CrossesWhereItSays_MovedByTheCalibration)
+{
+    printers.names = {QStringLiteral("Office")};
+    printers.resolution = 300;
+    const platform::CalibrationLookup previous =
+        platform::SetCalibrationLookup([](const QString&) { return platform::Calibration{2, -1, 100}; });
+    for (const QString& name : {platform::kPdfPrinterName, QStringLiteral("Office")}) {
+        SCOPED_TRACE(name.toStdString());
+        platform::Printer printer;
+        ASSERT_TRUE(printer.SelectByName(name));
+        const QSizeF sheet = printer.SheetMm(); // the job's sheet, begun here
+        ASSERT_FALSE(output::PrintCalibrationPage(printer));
+        const QString pdf = name == platform::kPdfPrinterName ? sandbox.written.back() : printers.jobs.back().pdf;
+        const QImage page = testsupport::RenderPdf(pdf, 300).at(0);
+        // The built-in printer has no calibration; Office moves 2 mm right and 1 mm up.
+        const QPointF shift = name == platform::kPdfPrinterName ? QPointF() : QPointF(2, -1);
+        for (const QPointF& mm : output::CalibrationCrossesMm(sheet)) {
+            const QPointF at = (mm + shift) * (300 / kMmPerInch);
+            // The cross's arms: the ink across its centre row and column.
+            const QRect across = InkIn(page, QRect(qRound(at.x()) - 100, qRound(at.y()), 200, 1));
+            const QRect down = InkIn(page, QRect(qRound(at.x()), qRound(at.y()) - 100, 1, 200));
+            EXPECT_NEAR(across.center().x(), at.x(), 2) << mm.x() << "," << mm.y();
+            EXPECT_NEAR(down.center().y(), at.y(), 2) << mm.x() << "," << mm.y();
+        }
+    }
+    platform::SetCalibrationLookup(previous);
 }
