@@ -159,10 +159,11 @@ private:
 
 struct UnattendedCups : testsupport::UnattendedRun {
     QString server;
-    testsupport::ProgramRun Print(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {})
+    testsupport::ProgramRun Print(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {},
+                                  const QString& command = QStringLiteral("print"))
     {
         testsupport::RunOptions o;
-        o.args = QStringList{QStringLiteral("print")} + args;
+        o.args = QStringList{command} + args;
         o.env = {{QStringLiteral("CUPS_SERVER"), server.toLocal8Bit()}};
         o.whileRunning = whileRunning;
         o.timeoutMs = 60000;
@@ -191,6 +192,15 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
                                     QStringLiteral("30")});
     EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString() << cups.ErrorLog().toStdString();
     EXPECT_TRUE(printed.err.isEmpty()) << printed.err.toStdString();
+    ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-101"), QStringLiteral("QV-102")});
+    // Sheets of A4 labels are not what the label printer has: nothing goes out.
+    const auto sheets = run.Print({QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"), QStringLiteral("3"),
+                                   QStringLiteral("--layout"), QStringLiteral("L7160"), QStringLiteral("--printer"),
+                                   QStringLiteral("Zebra")},
+                                  {}, QStringLiteral("print-range"));
+    EXPECT_EQ(sheets.exitCode, 1);
+    EXPECT_TRUE(sheets.err.contains(QStringLiteral("it prints on 4 × 5 in label, 203 dpi, not on the 210 × 297 mm sheets")))
+        << sheets.err.toStdString();
     ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-101"), QStringLiteral("QV-102")});
 
     // The window: one Print, then a Run It of three labels, each its own job.
