@@ -155,11 +155,15 @@ QString Value(const Parsed& p, const char* name)
     return it == p.values.end() ? QString() : it->second;
 }
 
-// What a subcommand's options already decide: a wrong option, or --help.
-std::optional<Command> ErrorOrHelp(const Parsed& p)
+// What a subcommand's options already decide: a wrong option, or --help;
+// for a subcommand that takes no plain argument (`noArgumentsFor` names
+// it), one given.
+std::optional<Command> ErrorOrHelp(const Parsed& p, const QString& noArgumentsFor = {})
 {
     if (!p.error.isEmpty())
         return Failed(p.error);
+    if (!p.help && !noArgumentsFor.isEmpty() && !p.positional.isEmpty())
+        return Failed(QStringLiteral("unexpected argument %1 for %2").arg(Quoted(p.positional.front()), noArgumentsFor));
     if (!p.help)
         return std::nullopt;
     Command c;
@@ -235,10 +239,8 @@ Command ParseExport(const QStringList& args)
                                  {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc", "--columns",
                                   "--layout", "--start", "--left", "--top"},
                                  {"--text-below", "--verify", "--strict", "--rectangular"});
-    if (const std::optional<Command> done = ErrorOrHelp(p))
+    if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("export")))
         return *done;
-    if (!p.positional.isEmpty())
-        return Failed(QStringLiteral("unexpected argument %1 for export").arg(Quoted(p.positional.front())));
 
     Command c;
     c.kind = Command::Export;
@@ -320,10 +322,8 @@ Command ParsePrintRange(const QStringList& args)
     const Parsed p = ReadOptions(QStringLiteral("print-range"), args,
                                  {"--from", "--to", "--prefix", "--layout", "--start", "--printer", "--wait"},
                                  {"--no-wait"});
-    if (const std::optional<Command> done = ErrorOrHelp(p))
+    if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("print-range")))
         return *done;
-    if (!p.positional.isEmpty())
-        return Failed(QStringLiteral("unexpected argument %1 for print-range").arg(Quoted(p.positional.front())));
     Command c;
     c.kind = Command::PrintRange;
     c.from = Value(p, "--from");
