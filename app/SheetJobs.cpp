@@ -37,7 +37,7 @@ output::NextLabel RangeLabels(const QString& prefix, const QString& from, const 
         const QString label = output::LabelText(prefix, next);
         next = output::NextFrom(range->from);
         range->from += 1;
-        return output::SheetLabel{label, barcodeFor(label)};
+        return output::SheetLabel{label, barcodeFor(label), std::nullopt};
     };
 }
 
@@ -54,7 +54,7 @@ output::NextLabel FileLabels(const QString& path, const QString& pattern, bool k
         while (reader->ReadLine(line)) {
             const std::optional<QString> code = output::CodeOfLine(line, pattern, keepPattern);
             if (code && !code->isEmpty())
-                return output::SheetLabel{*code, barcodeFor(*code)};
+                return output::SheetLabel{*code, barcodeFor(*code), std::nullopt};
         }
         if (reader->Error().isEmpty())
             return std::nullopt;

@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "app/PrintJobs.h"
 #include "app/StoredLayouts.h"
+#include "app/StoredOptions.h"
 #include "output/CalibrationPage.h"
 #include "output/SheetPrint.h"
 #include "tests/output/PrintSupport.h"
@@ -319,4 +320,32 @@ TEST_F(SheetsTest, CalibrationPage_CrossesWhereItSays_MovedByTheCalibration)
         }
     }
     platform::SetCalibrationLookup(previous);
+}
+
+TEST_F(SheetsTest, LayoutStartAndFill_AreStored_AndBadStoredValuesFallBack)
+{
+    form.CheckRepeat->setChecked(true);
+    {
+        app::Form1 again;
+        again.Form_Load();
+        EXPECT_EQ(again.ComboLayout->currentText(), layout.name);
+        EXPECT_EQ(again.SpinStart->value(), 5);
+        EXPECT_TRUE(again.CheckRepeat->isChecked());
+        EXPECT_TRUE(again.SpinStart->toolTip().contains(QStringLiteral("row 2, column 2"))) << again.SpinStart->toolTip().toStdString();
+    }
+    struct Case {
+        const char* layout;
+        const char* start;
+        const char* shownLayout;
+        int shownStart;
+    };
+    for (const Case c : {Case{"Gone", "3", "One label per job", 1}, Case{"avery l7159", "abc", "Avery L7159", 1},
+                         Case{"L7159", "99", "Avery L7159", 24}, Case{"L7159", "-4", "Avery L7159", 1}}) {
+        app::StoreOption(QStringLiteral("layout"), QString::fromLatin1(c.layout));
+        app::StoreOption(QStringLiteral("layoutstart"), QString::fromLatin1(c.start));
+        app::Form1 again;
+        again.Form_Load();
+        EXPECT_EQ(again.ComboLayout->currentText(), QString::fromLatin1(c.shownLayout)) << c.layout;
+        EXPECT_EQ(again.SpinStart->value(), c.shownStart) << c.start;
+    }
 }
