@@ -149,10 +149,13 @@ int RunExport(const Command& command)
         else
             Tell(QStringLiteral("line %1 (%2): %3").arg(line).arg(platform::ShownPath(path), f.text));
     };
+    // The sizes are the same for every line: read once.
+    SymbolRequest request = ExportRequest(command, QString());
     const output::BatchExportReport report = output::ExportBatch(
         command.batch,
         [&](const QString& line, platform::Drawing& drawing) -> output::ExportResult {
-            SymbolFile file = DrawForFile(ExportRequest(command, line), command.verify, command.strict);
+            request.text = line;
+            SymbolFile file = DrawForFile(request, command.verify, command.strict);
             if (!file.note.isEmpty())
                 Tell(file.note);
             if (file.failure)

@@ -195,17 +195,21 @@ public:
             open_ = true;
             color_ = color;
         }
-        out_ += 'M';
-        Int(out_, box.x() + dx_);
-        out_ += ' ';
-        Int(out_, box.y());
-        out_ += 'h';
-        Int(out_, box.width());
-        out_ += 'v';
-        Int(out_, box.height());
-        out_ += 'h';
-        Int(out_, -box.width());
-        out_ += 'z';
+        // One box is one append: a batch of thousands of files spends its
+        // time here, and every append of a piece costs a growth check.
+        char path[5 * 12 + 8];
+        char* at = path;
+        const auto put = [&at, &path](char op, int v) {
+            *at++ = op;
+            at = std::to_chars(at, path + sizeof path, v).ptr;
+        };
+        put('M', box.x() + dx_);
+        put(' ', box.y());
+        put('h', box.width());
+        put('v', box.height());
+        put('h', -box.width());
+        *at++ = 'z';
+        out_.append(path, at - path);
     }
     void Flush()
     {
@@ -388,7 +392,7 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QStri
     };
     platform::AtomicFile file;
     QString reason;
-    if (!file.Create(QFileInfo(path).absolutePath(), TempSuffix(format), reason))
+    if (!file.CreateUnnamed(QFileInfo(path).absolutePath(), TempSuffix(format), reason))
         return cannot(reason);
     bool written = true;
     switch (format) {

@@ -44,6 +44,10 @@ qint64 OwnerOf(const QString& name)
     return middle.section(QLatin1Char('-'), 0, 0).toLongLong();
 }
 
+// An open descriptor's name for linkat: AT_EMPTY_PATH would need a
+// privilege a user does not have.
+[[maybe_unused]] QByteArray SelfPath(int fd) { return "/proc/self/fd/" + QByteArray::number(fd); }
+
 bool Alive(qint64 pid) { return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
 #endif
 
@@ -88,6 +92,56 @@ bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& r
     return false;
 }
 
+bool AtomicFile::CreateUnnamed(const QString& folder, const QString& suffix, QString& reason)
+{
+#ifdef O_TMPFILE
+    Discard();
+    const int fd = ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        fd_ = fd;
+        unnamed_ = true;
+        folder_ = folder;
+        suffix_ = suffix;
+        return true;
+    }
+    // A file system without unnamed files: the named way.
+#endif
+    return Create(folder, suffix, reason);
+}
+
+#ifdef O_TMPFILE
+bool AtomicFile::nameUnnamed(const QString& target, QString& reason)
+{
+    const QByteArray self = SelfPath(handle());
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(target).constData(), AT_SYMLINK_FOLLOW) == 0) {
+        unnamed_ = false;
+        closeFile();
+        return true;
+    }
+    if (errno != EEXIST) {
+        reason = Reason(errno);
+        return false;
+    }
+    // The name is taken: the file gets a temporary name, to replace it by rename.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = QDir(folder_).filePath(TempName(suffix_));
+        const auto hold = HoldOffStop();
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) == 0) {
+            tempPath_ = path;
+            AddStopTemporary(ToLocalBytes(path));
+            unnamed_ = false;
+            return false;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    reason = Reason(errno);
+    return false;
+}
+#else
+bool AtomicFile::nameUnnamed(const QString&, QString&) { return false; }
+#endif
+
 QIODevice* AtomicFile::Device()
 {
 #ifdef Q_OS_UNIX
@@ -129,7 +183,7 @@ QString AtomicFile::WriteError() const
 
 QString AtomicFile::Flush()
 {
-    if (tempPath_.isEmpty())
+    if (!IsCreated())
         return QStringLiteral("the file was never created");
     if (!file_.isOpen()) { // written straight to the descriptor
         if (const QString error = WriteError(); !error.isEmpty())
@@ -156,6 +210,7 @@ QString AtomicFile::Sync()
 
 void AtomicFile::closeFile()
 {
+    unnamed_ = false; // an unnamed file closed is gone
     file_.close();
 #ifdef Q_OS_UNIX
     if (fd_ >= 0 && !fdInFile_)
@@ -169,6 +224,17 @@ void AtomicFile::closeFile()
 
 bool AtomicFile::ReplaceAs(const QString& target, QString& reason)
 {
+    if (unnamed_) {
+        // Named when the name is free; else it now has a temporary name
+        // and replaces the file below, or it failed.
+        const auto hold = HoldOffStop(); // named, or not
+        if (nameUnnamed(target, reason))
+            return true;
+        if (tempPath_.isEmpty()) {
+            Discard();
+            return false;
+        }
+    }
     closeFile();
 #ifdef Q_OS_UNIX
     // rename() puts the new file in place of whatever has the name in one
@@ -196,6 +262,23 @@ bool AtomicFile::ReplaceAs(const QString& target, QString& reason)
 
 AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
 {
+#ifdef O_TMPFILE
+    if (unnamed_) {
+        // Linked only where nothing has the name; the file stays open for
+        // the next name when it is taken.
+        const QByteArray self = SelfPath(handle());
+        const auto hold = HoldOffStop();
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(target).constData(), AT_SYMLINK_FOLLOW) == 0) {
+            closeFile();
+            return Naming::Named;
+        }
+        if (errno == EEXIST)
+            return Naming::Taken;
+        reason = Reason(errno);
+        Discard();
+        return Naming::Failed;
+    }
+#endif
     closeFile();
 #ifdef Q_OS_UNIX
     // A hard link never replaces what is there, a symlink included.

@@ -283,7 +283,8 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object)
 {
     if (!dc)
         return HGDIOBJ::Null;
-    dc->Trace({"SelectObject", {static_cast<std::int64_t>(object)}, {}});
+    if (dc->traced)
+        dc->Trace({"SelectObject", {static_cast<std::int64_t>(object)}, {}});
     HGDIOBJ* slot = nullptr;
     switch (KindOf(object)) {
     case GdiKind::Font: slot = &dc->font; break;
@@ -298,7 +299,8 @@ int GetDeviceCaps(HDC dc, int index)
 {
     if (!dc)
         return 0;
-    dc->Trace({"GetDeviceCaps", {index}, {}});
+    if (dc->traced)
+        dc->Trace({"GetDeviceCaps", {index}, {}});
     return dc->Caps(index);
 }
 
@@ -319,7 +321,8 @@ bool GetTextMetricsA(HDC dc, TEXTMETRICA* metrics)
 {
     if (!dc || !metrics)
         return false;
-    dc->Trace({"GetTextMetricsA", {}, {}});
+    if (dc->traced)
+        dc->Trace({"GetTextMetricsA", {}, {}});
     *metrics = dc->Metrics(FontIn(dc));
     return true;
 }
@@ -329,7 +332,8 @@ bool GetTextExtentPoint32A(HDC dc, const char* text, int count, SIZE* size)
     if (!dc || !size || (!text && count != 0))
         return false;
     const std::string_view s = View(text, count);
-    dc->Trace({"GetTextExtentPoint32A", {}, QByteArray(s.data(), static_cast<qsizetype>(s.size()))});
+    if (dc->traced)
+        dc->Trace({"GetTextExtentPoint32A", {}, QByteArray(s.data(), static_cast<qsizetype>(s.size()))});
     const GdiFont& font = FontIn(dc);
     size->cx = ExtentOf(dc, font, s);
     size->cy = dc->Metrics(font).tmHeight;
@@ -340,7 +344,8 @@ bool Rectangle(HDC dc, int left, int top, int right, int bottom)
 {
     if (!dc)
         return false;
-    dc->Trace({"Rectangle", {left, top, right, bottom}, {}});
+    if (dc->traced)
+        dc->Trace({"Rectangle", {left, top, right, bottom}, {}});
     if (left > right)
         std::swap(left, right);
     if (top > bottom)
@@ -377,7 +382,8 @@ Rgb SetTextColor(HDC dc, Rgb color)
 {
     if (!dc)
         return -1;
-    dc->Trace({"SetTextColor", {color}, {}});
+    if (dc->traced)
+        dc->Trace({"SetTextColor", {color}, {}});
     return std::exchange(dc->textColor, color & 0xFFFFFF);
 }
 
@@ -385,7 +391,8 @@ int SetBkMode(HDC dc, int mode)
 {
     if (!dc || (mode != TRANSPARENT && mode != OPAQUE))
         return 0;
-    dc->Trace({"SetBkMode", {mode}, {}});
+    if (dc->traced)
+        dc->Trace({"SetBkMode", {mode}, {}});
     return std::exchange(dc->bkMode, mode);
 }
 
@@ -393,7 +400,8 @@ int SetTextCharacterExtra(HDC dc, int extra)
 {
     if (!dc)
         return std::numeric_limits<int>::min();
-    dc->Trace({"SetTextCharacterExtra", {extra}, {}});
+    if (dc->traced)
+        dc->Trace({"SetTextCharacterExtra", {extra}, {}});
     return std::exchange(dc->charExtra, extra);
 }
 
@@ -410,7 +418,8 @@ int DrawTextA(HDC dc, const char* text, int count, RECT* rect, unsigned format)
     if (!dc || !rect)
         return 0;
     const std::string_view s = View(text, count);
-    dc->Trace({"DrawTextA", {rect->left, rect->top, rect->right, rect->bottom, format},
+    if (dc->traced)
+        dc->Trace({"DrawTextA", {rect->left, rect->top, rect->right, rect->bottom, format},
                QByteArray(s.data(), static_cast<qsizetype>(s.size()))});
     const GdiFont& font = FontIn(dc);
     const int lineHeight = dc->Metrics(font).tmHeight;

@@ -171,8 +171,11 @@ public:
     virtual void Fill(const RECT& r, Rgb color) = 0;
     // One line of text with its cell's top-left corner at (x, y).
     virtual void TextLine(int x, int y, const GdiFont& font, std::string_view text) = 0;
-    // Sees every call made on this context before it runs.
+    // Sees every call made on this context before it runs, when `traced`
+    // is set (a call's record is not made otherwise: drawing a symbol
+    // makes dozens of calls).
     virtual void Trace(const GdiCall&) {}
+    bool traced = false;
 };
 
 // The device context of a drawing surface: what is drawn lands on the

@@ -11,6 +11,7 @@ namespace testsupport {
 
 class RecordingDC : public platform::DeviceContext {
 public:
+    RecordingDC() { traced = true; }
     // Fixed metrics of every font: each character is charWidth units wide.
     int dpi = 96;
     int charWidth = 6;
