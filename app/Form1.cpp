@@ -113,7 +113,38 @@ Form1::Form1(QWidget* parent)
     // line come on top of it.
     resize(TwipsToPx(kClientWidthTwips), height());
     SetCentralHeight(TwipsToPx(kClientHeightTwips));
+    nameControls();
 }
+
+void Form1::nameControls()
+{
+    const std::pair<QObject*, const char*> controls[] = {
+        {Label1, "Label1"}, {Text1, "Text1"}, {Frame9, "Frame9"}, {DrawingArea, "DrawingArea"}, {Frame8, "Frame8"},
+        {Command1, "Command1"}, {Command2, "Command2"}, {Command3, "Command3"}, {Command4, "Command4"},
+        {Command9, "Command9"}, {FrameOptions, "FrameOptions"}, {FrameType, "FrameType"},
+        {FrameTextOptions, "FrameTextOptions"}, {FramePrinter, "FramePrinter"},
+        {FrameLinePattern, "FrameLinePattern"}, {FrameFilePath, "FrameFilePath"}, {FrameSize, "FrameSize"},
+        {FrameIncrement, "FrameIncrement"}, {FrameOffset, "FrameOffset"}, {ComboMore, "ComboMore"},
+        {LabelOwnOption, "LabelOwnOption"}, {ComboEcc, "ComboEcc"}, {SpinColumns, "SpinColumns"},
+        {CheckRectangular, "CheckRectangular"}, {Check1, "Check1"}, {Check2, "Check2"}, {Combo1, "Combo1"},
+        {PrinterPage, "PrinterPage"}, {Text3, "Text3"}, {Text4, "Text4"}, {Text5, "Text5"}, {Text8, "Text8"},
+        {Text9, "Text9"}, {Text14, "Text14"}, {Text15, "Text15"}, {Text21, "Text21"}, {Text22, "Text22"},
+        {Command5, "Command5"}, {Command8, "Command8"}, {Text2, "Text2"}, {LabelFontSize, "LabelFontSize"},
+        {LabelHeight, "LabelHeight"}, {LabelWidth, "LabelWidth"}, {LabelLeft, "LabelLeft"}, {LabelTop, "LabelTop"},
+        {Label8, "Label8"}, {LabelTo, "LabelTo"}, {LabelLayout, "LabelLayout"}, {ComboLayout, "ComboLayout"},
+        {LabelStart, "LabelStart"}, {SpinStart, "SpinStart"}, {CheckRepeat, "CheckRepeat"},
+        {CommandPreview, "CommandPreview"}, {ScanStatus, "ScanStatus"}, {JobStatus, "JobStatus"},
+        {JobLinks, "JobLinks"}, {Progress, "Progress"}, {StopButton, "StopButton"}, {FileMenu, "FileMenu"},
+        {Editf, "Editf"}, {Help, "Help"}, {FileOpen, "FileOpen"}, {SaveAs, "SaveAs"}, {Help1, "Help1"},
+        {Exit, "Exit"}, {BarCodeTemp, "BarCodeTemp"}, {PrintTemp, "PrintTemp"}, {OpenFileTemp, "OpenFileTemp"},
+        {PrintFileTemp, "PrintFileTemp"}, {BarCodetoClipboard, "BarCodetoClipboard"}, {Settings, "Settings"},
+        {PdfResolution, "PdfResolution"}, {PrintPreview, "PrintPreview"}, {NewLayout, "NewLayout"},
+        {Calibrate, "Calibrate"}, {Help2, "Help2"}, {About, "About"}
+    };
+    for (const auto& [control, name] : controls)
+        control->setObjectName(QLatin1String(name));
+}
+
 
 Form1::~Form1()
 {

@@ -53,105 +53,6 @@ public:
     // Start-up: restores the stored options and fills the printer list.
     void Form_Load();
 
-    // --- controls, named as the user documentation names them ---
-    QLabel* Label1 = nullptr;
-    QLineEdit* Text1 = nullptr; // barcode text; every change regenerates
-    QFrame* Frame9 = nullptr;   // holds the drawing surfaces
-    QScrollArea* DrawingArea = nullptr; // scrolls the surfaces inside Frame9
-    QFrame* Frame8 = nullptr;   // holds the buttons
-    QPushButton* Command1 = nullptr; // "Bar Code"
-    QPushButton* Command2 = nullptr; // "Print"
-    QPushButton* Command3 = nullptr; // "Open File"
-    QPushButton* Command4 = nullptr; // "Print File"
-    QPushButton* Command9 = nullptr; // "Copy Bar Code to Clipboard"
-    QGroupBox* FrameOptions = nullptr;
-    QGroupBox* FrameType = nullptr;        // "Bar Code Type"
-    QGroupBox* FrameTextOptions = nullptr; // "Bar Code Text Options"
-    QGroupBox* FramePrinter = nullptr;     // "Printer Selection"
-    QGroupBox* FrameLinePattern = nullptr; // "Line Pattern"
-    QGroupBox* FrameFilePath = nullptr;    // "File Path"
-    QGroupBox* FrameSize = nullptr;        // "BarCode Size"
-    QGroupBox* FrameIncrement = nullptr;   // "Increament Barcode"
-    QGroupBox* FrameOffset = nullptr;      // "Barcode OffSet"
-    QRadioButton* Option1 = nullptr; // "Code 128 B"
-    QRadioButton* Option2 = nullptr; // "Code 39"
-    QRadioButton* Option4 = nullptr; // "Code 128-1"
-    QRadioButton* Option5 = nullptr; // "Code 2/5"
-    QRadioButton* Option8 = nullptr; // "UPC"
-    QRadioButton* Option9 = nullptr; // "EAN"
-    // "More…": the symbologies beyond the option buttons; its first item
-    // picks none (an option button is selected).
-    QComboBox* ComboMore = nullptr;
-    // The one option of the symbology picked in "More…", when it has one.
-    QLabel* LabelOwnOption = nullptr;
-    QComboBox* ComboEcc = nullptr;       // QR Code: "Error correction:" L, M, Q, H
-    QSpinBox* SpinColumns = nullptr;     // PDF417: "Columns:" auto, 1 to 30
-    QCheckBox* CheckRectangular = nullptr; // Data Matrix: "Rectangular"
-    QCheckBox* Check1 = nullptr; // "Include Text in Barcode" (batch line pattern)
-    QCheckBox* Check2 = nullptr; // "Include Text in Bar Code" (human-readable text)
-    QComboBox* Combo1 = nullptr; // printer name
-    QLabel* PrinterPage = nullptr; // the page the printer's jobs get, under its name
-    QLineEdit* Text3 = nullptr;  // font size
-    QLineEdit* Text4 = nullptr;  // batch line pattern
-    QLineEdit* Text5 = nullptr;  // batch file path
-    QLineEdit* Text8 = nullptr;  // height factor
-    QLineEdit* Text9 = nullptr;  // stretch width
-    QLineEdit* Text14 = nullptr; // left print offset, cm
-    QLineEdit* Text15 = nullptr; // top print offset, cm
-    QLineEdit* Text21 = nullptr; // range From
-    QLineEdit* Text22 = nullptr; // range To
-    QPushButton* Command5 = nullptr; // "Browse"
-    QPushButton* Command8 = nullptr; // "Run It"
-    QPlainTextEdit* Text2 = nullptr; // holds the help text; never shown
-    QLabel* LabelFontSize = nullptr;
-    QLabel* LabelHeight = nullptr;
-    QLabel* LabelWidth = nullptr;
-    QLabel* LabelLeft = nullptr;
-    QLabel* LabelTop = nullptr;
-    QLabel* Label8 = nullptr; // "From:"
-    QLabel* LabelTo = nullptr; // "To:"
-
-    // The label layout printing uses: "One label per job" or a sheet of
-    // labels, the sheet's first free label, whether Print fills the sheet,
-    // and the preview of what the next print puts on paper.
-    QLabel* LabelLayout = nullptr;      // "Layout:"
-    QComboBox* ComboLayout = nullptr;
-    QLabel* LabelStart = nullptr;       // "Start at:"
-    QSpinBox* SpinStart = nullptr;
-    QCheckBox* CheckRepeat = nullptr;   // "Fill sheet"
-    QPushButton* CommandPreview = nullptr; // "Print Preview"
-
-    // The status line under the controls: where the last job went (with
-    // links that open the PDF or its folder), and while a batch or range
-    // run prints, its progress and a Stop button.
-    QLabel* ScanStatus = nullptr; // "scans" or "does not scan", under the drawing
-    QLabel* JobStatus = nullptr;
-    QLabel* JobLinks = nullptr;
-    QLabel* Progress = nullptr;
-    QPushButton* StopButton = nullptr;
-
-    // Menus
-    QMenu* FileMenu = nullptr;
-    QMenu* Editf = nullptr;
-    QMenu* Options2 = nullptr;
-    QMenu* Help = nullptr;
-    QAction* FileOpen = nullptr;
-    QAction* SaveAs = nullptr; // "Save Bar Code As..."
-    QAction* Help1 = nullptr;
-    QAction* Exit = nullptr;
-    QAction* BarCodeTemp = nullptr;
-    QAction* PrintTemp = nullptr;
-    QAction* OpenFileTemp = nullptr;
-    QAction* PrintFileTemp = nullptr;
-    QAction* BarCodetoClipboard = nullptr;
-    QAction* Settings = nullptr;
-    QAction* PdfResolution = nullptr; // "PDF Resolution...": the grid of the built-in printer
-    QAction* PrintPreview = nullptr;  // "Print Preview..."
-    QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
-    QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
-    QAction* Help2 = nullptr;
-    QAction* About = nullptr;
-
     // Drawing surfaces
     platform::PictureBox Picture1;  // Code 39 and Code 128 B
     platform::PictureBox Picture2;  // hidden result holder: the last barcode
@@ -303,6 +204,112 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // --- controls, named as the user documentation names them; each
+    // carries its name as its object name, which is how tests and
+    // accessibility tools find it ---
+    QLabel* Label1 = nullptr;
+    QLineEdit* Text1 = nullptr; // barcode text; every change regenerates
+    QFrame* Frame9 = nullptr;   // holds the drawing surfaces
+    QScrollArea* DrawingArea = nullptr; // scrolls the surfaces inside Frame9
+    QFrame* Frame8 = nullptr;   // holds the buttons
+    QPushButton* Command1 = nullptr; // "Bar Code"
+    QPushButton* Command2 = nullptr; // "Print"
+    QPushButton* Command3 = nullptr; // "Open File"
+    QPushButton* Command4 = nullptr; // "Print File"
+    QPushButton* Command9 = nullptr; // "Copy Bar Code to Clipboard"
+    QGroupBox* FrameOptions = nullptr;
+    QGroupBox* FrameType = nullptr;        // "Bar Code Type"
+    QGroupBox* FrameTextOptions = nullptr; // "Bar Code Text Options"
+    QGroupBox* FramePrinter = nullptr;     // "Printer Selection"
+    QGroupBox* FrameLinePattern = nullptr; // "Line Pattern"
+    QGroupBox* FrameFilePath = nullptr;    // "File Path"
+    QGroupBox* FrameSize = nullptr;        // "BarCode Size"
+    QGroupBox* FrameIncrement = nullptr;   // "Increament Barcode"
+    QGroupBox* FrameOffset = nullptr;      // "Barcode OffSet"
+    QRadioButton* Option1 = nullptr; // "Code 128 B"
+    QRadioButton* Option2 = nullptr; // "Code 39"
+    QRadioButton* Option4 = nullptr; // "Code 128-1"
+    QRadioButton* Option5 = nullptr; // "Code 2/5"
+    QRadioButton* Option8 = nullptr; // "UPC"
+    QRadioButton* Option9 = nullptr; // "EAN"
+    // "More…": the symbologies beyond the option buttons; its first item
+    // picks none (an option button is selected).
+    QComboBox* ComboMore = nullptr;
+    // The one option of the symbology picked in "More…", when it has one.
+    QLabel* LabelOwnOption = nullptr;
+    QComboBox* ComboEcc = nullptr;       // QR Code: "Error correction:" L, M, Q, H
+    QSpinBox* SpinColumns = nullptr;     // PDF417: "Columns:" auto, 1 to 30
+    QCheckBox* CheckRectangular = nullptr; // Data Matrix: "Rectangular"
+    QCheckBox* Check1 = nullptr; // "Include Text in Barcode" (batch line pattern)
+    QCheckBox* Check2 = nullptr; // "Include Text in Bar Code" (human-readable text)
+    QComboBox* Combo1 = nullptr; // printer name
+    QLabel* PrinterPage = nullptr; // the page the printer's jobs get, under its name
+    QLineEdit* Text3 = nullptr;  // font size
+    QLineEdit* Text4 = nullptr;  // batch line pattern
+    QLineEdit* Text5 = nullptr;  // batch file path
+    QLineEdit* Text8 = nullptr;  // height factor
+    QLineEdit* Text9 = nullptr;  // stretch width
+    QLineEdit* Text14 = nullptr; // left print offset, cm
+    QLineEdit* Text15 = nullptr; // top print offset, cm
+    QLineEdit* Text21 = nullptr; // range From
+    QLineEdit* Text22 = nullptr; // range To
+    QPushButton* Command5 = nullptr; // "Browse"
+    QPushButton* Command8 = nullptr; // "Run It"
+    QPlainTextEdit* Text2 = nullptr; // holds the help text; never shown
+    QLabel* LabelFontSize = nullptr;
+    QLabel* LabelHeight = nullptr;
+    QLabel* LabelWidth = nullptr;
+    QLabel* LabelLeft = nullptr;
+    QLabel* LabelTop = nullptr;
+    QLabel* Label8 = nullptr; // "From:"
+    QLabel* LabelTo = nullptr; // "To:"
+
+    // The label layout printing uses: "One label per job" or a sheet of
+    // labels, the sheet's first free label, whether Print fills the sheet,
+    // and the preview of what the next print puts on paper.
+    QLabel* LabelLayout = nullptr;      // "Layout:"
+    QComboBox* ComboLayout = nullptr;
+    QLabel* LabelStart = nullptr;       // "Start at:"
+    QSpinBox* SpinStart = nullptr;
+    QCheckBox* CheckRepeat = nullptr;   // "Fill sheet"
+    QPushButton* CommandPreview = nullptr; // "Print Preview"
+
+    // The status line under the controls: where the last job went (with
+    // links that open the PDF or its folder), and while a batch or range
+    // run prints, its progress and a Stop button.
+    QLabel* ScanStatus = nullptr; // "scans" or "does not scan", under the drawing
+    QLabel* JobStatus = nullptr;
+    QLabel* JobLinks = nullptr;
+    QLabel* Progress = nullptr;
+    QPushButton* StopButton = nullptr;
+
+    // Menus
+    QMenu* FileMenu = nullptr;
+    QMenu* Editf = nullptr;
+    QMenu* Options2 = nullptr;
+    QMenu* Help = nullptr;
+    QAction* FileOpen = nullptr;
+    QAction* SaveAs = nullptr; // "Save Bar Code As..."
+    QAction* Help1 = nullptr;
+    QAction* Exit = nullptr;
+    QAction* BarCodeTemp = nullptr;
+    QAction* PrintTemp = nullptr;
+    QAction* OpenFileTemp = nullptr;
+    QAction* PrintFileTemp = nullptr;
+    QAction* BarCodetoClipboard = nullptr;
+    QAction* Settings = nullptr;
+    QAction* PdfResolution = nullptr; // "PDF Resolution...": the grid of the built-in printer
+    QAction* PrintPreview = nullptr;  // "Print Preview..."
+    QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
+    QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
+    QAction* Help2 = nullptr;
+    QAction* About = nullptr;
+
+    // Sets every control's object name to its documented name.
+    void nameControls();
+    // Disables the print controls while a run prints (see OutputActions).
+    class PrintingBusy;
+
     void buildControls();
     void buildMenus();
     void MakeUnreachable(QWidget* top);

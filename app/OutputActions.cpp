@@ -35,13 +35,12 @@
 #include <functional>
 
 namespace app {
-namespace {
 
 // While a batch or range run is going on, the controls that start printing
 // are disabled: the run processes window events between its steps, and a
 // second run started meanwhile would mix its pages and labels into it.
 // The Stop button and the progress show instead.
-class PrintingBusy {
+class Form1::PrintingBusy {
 public:
     explicit PrintingBusy(Form1& form)
         : form_(form), controls_{form.Command2, form.Command4, form.Command8},
@@ -75,6 +74,8 @@ private:
     std::array<bool, 3> controlWas_{};
     std::array<bool, 2> actionWas_{};
 };
+
+namespace {
 
 // Once a run was stopped, by Stop or by ending the program, what it says
 // about that goes to stderr: nobody should have to click away a box about

@@ -13,11 +13,11 @@ void BM_Generate_Code128B_WithCaption(benchmark::State& state)
 {
     app::Form1 form;
     form.Form_Load();
-    form.Option1->setChecked(true);
-    form.Check2->setChecked(true);
-    form.Text1->blockSignals(true);
-    form.Text1->setText(QStringLiteral("QUORVANE-2026-ABC123")); // 20 characters
-    form.Text1->blockSignals(false);
+    form.findChild<QRadioButton*>(QStringLiteral("Option1"))->setChecked(true);
+    form.findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(true);
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->blockSignals(true);
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("QUORVANE-2026-ABC123")); // 20 characters
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->blockSignals(false);
     for (auto _ : state)
         form.Command1_Click();
 }

@@ -12,11 +12,11 @@ void BM_Generate_Code128_1_Text9_500(benchmark::State& state)
 {
     app::Form1 form;
     form.Form_Load();
-    form.Option4->setChecked(true);
-    form.Text9->setText(QStringLiteral("500"));
-    form.Text1->blockSignals(true);
-    form.Text1->setText(QStringLiteral("QUORVANE-2026-ABC123")); // 20 characters
-    form.Text1->blockSignals(false);
+    form.findChild<QRadioButton*>(QStringLiteral("Option4"))->setChecked(true);
+    form.findChild<QLineEdit*>(QStringLiteral("Text9"))->setText(QStringLiteral("500"));
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->blockSignals(true);
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("QUORVANE-2026-ABC123")); // 20 characters
+    form.findChild<QLineEdit*>(QStringLiteral("Text1"))->blockSignals(false);
     for (auto _ : state)
         form.Command1_Click();
 }

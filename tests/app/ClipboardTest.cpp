@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -45,7 +46,7 @@ QImage WithQuiet(const QImage& picture, int module) { return Rgb32(platform::Wit
 struct ClipboardTest : ::testing::Test {
     testsupport::TempConfig config;
     app::Form1 form;
-    ButtonWatchingSink sink{form.Command9};
+    ButtonWatchingSink sink{testsupport::Button(form, "Command9")};
     platform::ScopedMessageSink scoped{&sink};
     void SetUp() override
     {
@@ -58,8 +59,8 @@ struct ClipboardTest : ::testing::Test {
 
 TEST_F(ClipboardTest, Code39_ClipboardHoldsOnlyPicture2_AndTheButtonWaitsForTheMessage)
 {
-    form.Option2->setChecked(true);
-    form.Text1->setText(QStringLiteral("CLIP-39"));
+    testsupport::Radio(form, "Option2")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("CLIP-39"));
     ASSERT_TRUE(form.Picture2.Picture().has_value());
 
     form.Command9_Click();
@@ -77,22 +78,22 @@ TEST_F(ClipboardTest, Code39_ClipboardHoldsOnlyPicture2_AndTheButtonWaitsForTheM
 
     EXPECT_EQ(sink.texts, QStringList{kCopyComplete});
     EXPECT_EQ(sink.enabledWhileShown, QList<bool>{false});
-    EXPECT_TRUE(form.Command9->isEnabled());
+    EXPECT_TRUE(testsupport::Button(form, "Command9")->isEnabled());
 }
 
 TEST_F(ClipboardTest, MenuItem_SameResultAndMessageAsTheButton)
 {
-    form.Option2->setChecked(true);
-    form.Text1->setText(QStringLiteral("MENU"));
-    form.BarCodetoClipboard->trigger();
+    testsupport::Radio(form, "Option2")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("MENU"));
+    testsupport::Action(form, "BarCodetoClipboard")->trigger();
     EXPECT_EQ(Rgb32(ClipboardPng()), WithQuiet(*form.Picture2.Picture(), 1));
     EXPECT_EQ(sink.texts, QStringList{kCopyComplete});
 }
 
 TEST_F(ClipboardTest, Ean_CopiesThePictureOfPicture10_NotPicture2)
 {
-    form.Option9->setChecked(true);
-    form.Text1->setText(QStringLiteral("5901234123457"));
+    testsupport::Radio(form, "Option9")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("5901234123457"));
     // Whatever the EAN surface shows is what is copied: mark it so it
     // differs from anything the result holder could hold.
     form.Picture10.SetScaleMode(platform::ScaleMode::Pixels);
@@ -107,8 +108,8 @@ TEST_F(ClipboardTest, Ean_CopiesThePictureOfPicture10_NotPicture2)
 
 TEST_F(ClipboardTest, NoPicture_TellsTheUser_AndLeavesTheClipboardAlone)
 {
-    form.Option2->setChecked(true);
-    form.Text1->setText(QString()); // Generate with an empty text leaves no picture
+    testsupport::Radio(form, "Option2")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QString()); // Generate with an empty text leaves no picture
     ASSERT_FALSE(form.Picture2.Picture().has_value());
 
     form.Command9_Click();
@@ -116,5 +117,5 @@ TEST_F(ClipboardTest, NoPicture_TellsTheUser_AndLeavesTheClipboardAlone)
     ASSERT_EQ(sink.texts.size(), 1);
     EXPECT_TRUE(sink.texts[0].contains(QStringLiteral("no barcode to copy"))) << sink.texts[0].toStdString();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("earlier text"));
-    EXPECT_TRUE(form.Command9->isEnabled());
+    EXPECT_TRUE(testsupport::Button(form, "Command9")->isEnabled());
 }

@@ -7,6 +7,7 @@
 #include "platform/Units.h"
 #include "tests/support/Printers.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -197,14 +198,14 @@ TEST(FileChooserResize, RulesByOuterSize)
 
 TEST_F(FileChooserTest, FirstOpening_EmptyPathOnTheRoot_MainPathUntouched)
 {
-    form.Text5->setText(QStringLiteral("typed before"));
+    testsupport::Line(form, "Text5")->setText(QStringLiteral("typed before"));
     app::Form2& chooser = Open();
     EXPECT_TRUE(ChooserOpen());
     EXPECT_EQ(chooser.windowTitle(), QStringLiteral("File"));
     EXPECT_EQ(chooser.Text2->text(), QString());
     EXPECT_EQ(chooser.Drive(), Native(QDir::rootPath()));
     EXPECT_EQ(chooser.Drive1->currentText(), Native(QDir::rootPath()));
-    EXPECT_EQ(form.Text5->text(), QStringLiteral("typed before"));
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), QStringLiteral("typed before"));
     EXPECT_TRUE(sink.texts.isEmpty());
 }
 
@@ -229,19 +230,19 @@ TEST_F(FileChooserTest, ClickThenCancel_KeepsTheClickedFileAsTheBatchFile_Stores
     ClickFile(chooser, QStringLiteral("order1.txt"));
     const QString clicked = Native(files.filePath(QStringLiteral("order1.txt")));
     EXPECT_EQ(chooser.Text2->text(), clicked);
-    EXPECT_EQ(form.Text5->text(), clicked);
-    EXPECT_EQ(form.Text5->text(), clicked);
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), clicked);
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), clicked);
 
     chooser.Command2->click();
     EXPECT_FALSE(ChooserOpen());
-    EXPECT_EQ(form.Text5->text(), clicked);
-    EXPECT_EQ(form.Text5->text(), clicked);
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), clicked);
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), clicked);
     EXPECT_EQ(Stored(QStringLiteral("FilePath")), QString());
 
     // The next opening fills from the (empty) store: the batch file stays.
     app::Form2& again = Open();
     EXPECT_EQ(again.Text2->text(), QString());
-    EXPECT_EQ(form.Text5->text(), clicked);
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), clicked);
 }
 
 TEST_F(FileChooserTest, Ok_StoresTheChoice_AndTheNextOpeningRestoresIt)
@@ -256,12 +257,12 @@ TEST_F(FileChooserTest, Ok_StoresTheChoice_AndTheNextOpeningRestoresIt)
     EXPECT_EQ(Stored(QStringLiteral("Dir1Path")), Native(files.path()));
     EXPECT_EQ(Stored(QStringLiteral("file1Path")), Native(files.path())) << "File1Path and file1Path are one entry";
     EXPECT_EQ(Stored(QStringLiteral("Drive1Drive")), app::DriveOf(files.path(), app::DriveRoots()));
-    EXPECT_EQ(form.Text5->text(), chosen);
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), chosen);
 
-    form.Text5->setText(QString());
+    testsupport::Line(form, "Text5")->setText(QString());
     app::Form2& again = Open();
     EXPECT_EQ(again.Text2->text(), chosen);
-    EXPECT_EQ(form.Text5->text(), chosen) << "a restored path becomes the batch file again";
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), chosen) << "a restored path becomes the batch file again";
     EXPECT_EQ(again.Dir1Path(), Native(files.path()));
 }
 
@@ -289,10 +290,10 @@ TEST_F(FileChooserTest, PathBoxes_MirrorEachOther_WhileOpen)
 {
     app::Form2& chooser = Open();
     chooser.Text2->setText(QStringLiteral("/typed/in/chooser.txt"));
-    EXPECT_EQ(form.Text5->text(), QStringLiteral("/typed/in/chooser.txt"));
-    form.Text5->setText(QStringLiteral("/typed/in/main.txt"));
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), QStringLiteral("/typed/in/chooser.txt"));
+    testsupport::Line(form, "Text5")->setText(QStringLiteral("/typed/in/main.txt"));
     EXPECT_EQ(chooser.Text2->text(), QStringLiteral("/typed/in/main.txt"));
-    EXPECT_EQ(form.Text5->text(), QStringLiteral("/typed/in/main.txt"));
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), QStringLiteral("/typed/in/main.txt"));
 }
 
 TEST_F(FileChooserTest, OpeningAgain_BringsTheSameWindowBack_WithItsState)
@@ -361,7 +362,7 @@ TEST_F(FileChooserTest, FileListInAnotherFolderThanTheFolderList_ClickGivesTheFi
     app::Form2& chooser = Open();
     ASSERT_EQ(chooser.Dir1Path(), Native(files.path()));
     ClickFile(chooser, QStringLiteral("inner.txt"));
-    EXPECT_EQ(form.Text5->text(), Native(files.filePath(QStringLiteral("sub/inner.txt"))));
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), Native(files.filePath(QStringLiteral("sub/inner.txt"))));
 }
 
 TEST_F(FileChooserTest, ATypedNameIsStoredWithItsFolder_AndTheChooserOpensOverTheWindow)
@@ -372,5 +373,5 @@ TEST_F(FileChooserTest, ATypedNameIsStoredWithItsFolder_AndTheChooserOpensOverTh
     chooser.Command1->click();
     const QString absolute = QDir::current().absoluteFilePath(QStringLiteral("orders.txt"));
     EXPECT_EQ(Stored(QStringLiteral("FilePath")), absolute);
-    EXPECT_EQ(form.Text5->text(), absolute) << "the batch file is the same whatever folder the next run starts in";
+    EXPECT_EQ(testsupport::Line(form, "Text5")->text(), absolute) << "the batch file is the same whatever folder the next run starts in";
 }

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -42,11 +43,11 @@ TEST(GenerateSymbol, DrawsWhatTheWindowShows_ForEveryOption)
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(app::RowOf(row.symbology).caption) + ": " + c.text);
             row.button->setChecked(true);
-            form.Text8->setText(QString::fromLatin1(c.text8));
-            form.Text3->setText(QString::fromLatin1(c.text3));
-            form.Text9->setText(QString::fromLatin1(c.text9));
-            form.Check2->setChecked(c.withText);
-            form.Text1->setText(QString::fromLatin1(c.text));
+            testsupport::Line(form, "Text8")->setText(QString::fromLatin1(c.text8));
+            testsupport::Line(form, "Text3")->setText(QString::fromLatin1(c.text3));
+            testsupport::Line(form, "Text9")->setText(QString::fromLatin1(c.text9));
+            testsupport::CheckBox(form, "Check2")->setChecked(c.withText);
+            testsupport::Line(form, "Text1")->setText(QString::fromLatin1(c.text));
             form.Command1_Click();
 
             const app::Symbol symbol = app::GenerateSymbol(form.ReadRequest());
@@ -122,29 +123,29 @@ TEST(GenerateSymbol, TheWindowTellsWhetherItScans_AndSavesWhatItShows)
     form.Form_Load();
     form.show();
     struct Case {
-        QRadioButton* app::Form1::*option;
+        const char* option;
         const char* text;
         const char* status;
     };
     const Case cases[] = {
-        {&app::Form1::Option2, "QV-42", "scans"},
+        {"Option2", "QV-42", "scans"},
         // Four digits of Interleaved 2 of 5: too short for zxing-cpp, confirmed by the widths.
-        {&app::Form1::Option5, "1234", "scans (its bar widths match; zxing-cpp does not read so short a symbol)"},
-        {&app::Form1::Option2, "A#B", "does not scan: it reads \"AB\", not \"A#B\""}, // Code 39 leaves # out
+        {"Option5", "1234", "scans (its bar widths match; zxing-cpp does not read so short a symbol)"},
+        {"Option2", "A#B", "does not scan: it reads \"AB\", not \"A#B\""}, // Code 39 leaves # out
     };
     for (const Case& c : cases) {
-        (form.*c.option)->setChecked(true);
-        form.Text1->setText(QString::fromLatin1(c.text));
+        testsupport::Radio(form, c.option)->setChecked(true);
+        testsupport::Line(form, "Text1")->setText(QString::fromLatin1(c.text));
         QThreadPool::globalInstance()->waitForDone();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(form.ScanStatus->text().endsWith(QString::fromLatin1(c.status))) << form.ScanStatus->text().toStdString();
+        EXPECT_TRUE(testsupport::Label(form, "ScanStatus")->text().endsWith(QString::fromLatin1(c.status))) << testsupport::Label(form, "ScanStatus")->text().toStdString();
     }
 
     QTemporaryDir dir;
-    form.Option2->setChecked(true);
-    form.Text1->setText(QStringLiteral("SAVED"));
+    testsupport::Radio(form, "Option2")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("SAVED"));
     const QString path = dir.filePath(QStringLiteral("saved.png"));
     ASSERT_TRUE(form.SaveBarcode(app::DrawForFile(form.ReadRequest(), false).drawing, path));
     EXPECT_EQ(testsupport::DecodeOne(QImage(path), ZXing::BarcodeFormat::Code39).text, "SAVED");
-    EXPECT_TRUE(form.JobStatus->text().contains(QStringLiteral("saved.png")));
+    EXPECT_TRUE(testsupport::Label(form, "JobStatus")->text().contains(QStringLiteral("saved.png")));
 }

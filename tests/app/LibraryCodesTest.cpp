@@ -10,6 +10,7 @@
 #include "platform/Printers.h"
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
+#include "tests/support/Window.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -130,13 +131,13 @@ TEST_F(LibraryCodesTest, TheWindow_DrawsWhatMoreOffers_AndItsPictureScans)
         if (c.options.qrEcc != 'M' || c.options.pdf417Columns || c.options.rectangular)
             continue; // the window's own option is its default here
         SCOPED_TRACE(std::string(app::RowOf(c.symbology).name) + " \"" + c.text + "\"");
-        const int index = form.ComboMore->findData(QLatin1String(app::RowOf(c.symbology).name));
+        const int index = testsupport::Combo(form, "ComboMore")->findData(QLatin1String(app::RowOf(c.symbology).name));
         ASSERT_GT(index, 0);
-        form.ComboMore->setCurrentIndex(index);
-        emit form.ComboMore->activated(index);
-        form.Text1->setText(QString::fromUtf8(c.text));
+        testsupport::Combo(form, "ComboMore")->setCurrentIndex(index);
+        emit testsupport::Combo(form, "ComboMore")->activated(index);
+        testsupport::Line(form, "Text1")->setText(QString::fromUtf8(c.text));
         ASSERT_FALSE(form.LastFailure()) << form.LastFailure()->text.toStdString();
-        const output::ScanExpectation e = app::ExpectedScan(c.symbology, form.Text1->text());
+        const output::ScanExpectation e = app::ExpectedScan(c.symbology, testsupport::Line(form, "Text1")->text());
         const platform::Drawing& drawing = form.BarcodeToPrint();
         const QImage shown = platform::WithQuietZones(*form.Picture2.Picture(), platform::QuietZonePixels(drawing),
                                                       platform::QuietZoneRows(drawing));
@@ -230,7 +231,7 @@ TEST(LibraryCodes, StoredPickAndOptions_ComeBackOrFallBackToTheDefault)
         form.Form_Load();
         EXPECT_EQ(form.SelectedRow().symbology, c.selected);
         EXPECT_EQ(form.ReadRequest().library.pdf417Columns, c.options.pdf417Columns);
-        EXPECT_EQ(form.SpinColumns->isVisibleTo(&form), c.selected == Symbology::Pdf417);
+        EXPECT_EQ(testsupport::Spin(form, "SpinColumns")->isVisibleTo(&form), c.selected == Symbology::Pdf417);
     }
 }
 

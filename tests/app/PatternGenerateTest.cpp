@@ -6,6 +6,7 @@
 #include "platform/Units.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -26,11 +27,11 @@ struct PatternGenerateTest : ::testing::Test {
     QImage Generate(QRadioButton* option, const QString& width, const QString& text)
     {
         option->setChecked(true);
-        form.Text9->setText(width);
-        if (form.Text1->text() == text)
+        testsupport::Line(form, "Text9")->setText(width);
+        if (testsupport::Line(form, "Text1")->text() == text)
             form.Command1_Click(); // a change of text generates by itself
         else
-            form.Text1->setText(text);
+            testsupport::Line(form, "Text1")->setText(text);
         return form.Picture2.Picture().value_or(QImage());
     }
 
@@ -93,9 +94,9 @@ TEST_F(PatternGenerateTest, Code128_PrintableTextsOfOneToFortyCharacters_ReadBac
     for (const QString& width : kWidths) {
         for (const char* t : texts) {
             for (bool withText : {false, true}) {
-                form.Check2->setChecked(withText);
+                testsupport::CheckBox(form, "Check2")->setChecked(withText);
                 const QString text = QString::fromLatin1(t);
-                const QImage img = Generate(form.Option4, width, text);
+                const QImage img = Generate(testsupport::Radio(form, "Option4"), width, text);
                 EXPECT_EQ(Read(img, ZXing::BarcodeFormat::Code128), text)
                     << "Text9 " << width.toStdString() << ", " << text.size() << " characters" << (withText ? ", with text" : "");
             }
@@ -110,7 +111,7 @@ TEST_F(PatternGenerateTest, Code25_DigitTextsOfSixToTwentyDigits_ReadBack)
         for (int n = 6; n <= 20; ++n) {
             const QString text = digits.left(n);
             const QString expected = n % 2 ? text + QLatin1Char('0') : text; // odd lengths get a 0 at the end
-            const QImage img = Generate(form.Option5, width, text);
+            const QImage img = Generate(testsupport::Radio(form, "Option5"), width, text);
             EXPECT_EQ(Read(img, ZXing::BarcodeFormat::ITF), expected) << "Text9 " << width.toStdString() << ", " << n << " digits";
         }
     }
@@ -127,9 +128,9 @@ TEST_F(PatternGenerateTest, Stretch_RedrawsWithWholePixelModulesNearTheAskedWidt
         int bar, space; // pixels a module
     };
     const Case cases[] = {{300, 1, 1}, {500, 1, 1}, {640, 2, 2}, {1000, 3, 3}, {1200, 3, 4}, {1600, 4, 5}};
-    form.Check2->setChecked(true); // the text below leaves the bars alone
+    testsupport::CheckBox(form, "Check2")->setChecked(true); // the text below leaves the bars alone
     for (const Case& c : cases) {
-        const QImage img = Generate(form.Option4, QString::number(c.text9), text);
+        const QImage img = Generate(testsupport::Radio(form, "Option4"), QString::number(c.text9), text);
         const auto runs = Runs(img, kBarRow);
         ASSERT_FALSE(runs.empty()) << c.text9;
         int width = 0;
@@ -148,11 +149,11 @@ TEST_F(PatternGenerateTest, Stretch_RedrawsWithWholePixelModulesNearTheAskedWidt
 TEST_F(PatternGenerateTest, Stretch_SymbolWiderThan800Pixels_IsDrawnWholeNotCut)
 {
     const QString text = QStringLiteral("A text long enough to be drawn wider than 800 px");
-    const QImage drawn = Generate(form.Option4, QStringLiteral("800"), text);
+    const QImage drawn = Generate(testsupport::Radio(form, "Option4"), QStringLiteral("800"), text);
     const int drawnRight = LastDark(drawn, kBarRow);
     ASSERT_GT(drawnRight, 800);
     for (int width : {500, 1000, 1600}) {
-        const QImage stretched = Generate(form.Option4, QString::number(width), text);
+        const QImage stretched = Generate(testsupport::Radio(form, "Option4"), QString::number(width), text);
         EXPECT_NEAR(LastDark(stretched, kBarRow), drawnRight * width / 800.0, drawnRight * width / 800.0 * 0.35)
             << "Text9 " << width;
         EXPECT_EQ(stretched.height(), drawn.height()) << "height stays 1:1";
@@ -165,7 +166,7 @@ TEST_F(PatternGenerateTest, NarrowSurfaceAtStart_IsWidenedSoTheWholeSymbolShows)
     // Picture5 starts 441 pixels wide; with Text9 800 nothing else widens it.
     ASSERT_LT(platform::TwipsToPixels(form.Picture5.Width()), 450);
     const QString text = QStringLiteral("Forty characters of Code 128, all drawn");
-    const QImage img = Generate(form.Option4, QStringLiteral("800"), text);
+    const QImage img = Generate(testsupport::Radio(form, "Option4"), QStringLiteral("800"), text);
     EXPECT_GT(img.width(), 800);
     EXPECT_EQ(Read(img, ZXing::BarcodeFormat::Code128), text);
 }
@@ -173,10 +174,10 @@ TEST_F(PatternGenerateTest, NarrowSurfaceAtStart_IsWidenedSoTheWholeSymbolShows)
 TEST_F(PatternGenerateTest, Text9ThatAsksForNoStretch_LeavesTheDrawingAsDrawn)
 {
     const QString text = QStringLiteral("No stretch");
-    const QImage drawn = Generate(form.Option4, QStringLiteral("800"), text);
+    const QImage drawn = Generate(testsupport::Radio(form, "Option4"), QStringLiteral("800"), text);
     const char* widths[] = {"", "wide", "-500", "0", "0.4", "800.0"};
     for (const char* w : widths) {
-        const QImage img = Generate(form.Option4, QString::fromLatin1(w), text);
+        const QImage img = Generate(testsupport::Radio(form, "Option4"), QString::fromLatin1(w), text);
         EXPECT_EQ(img.copy(0, 0, 800, img.height()), drawn.copy(0, 0, 800, drawn.height())) << "Text9 \"" << w << '"';
         EXPECT_EQ(Read(img, ZXing::BarcodeFormat::Code128), text) << "Text9 \"" << w << '"';
     }
@@ -186,7 +187,7 @@ TEST_F(PatternGenerateTest, HugeText9_IsHeldToTheWidestSurface)
 {
     const QString text = QStringLiteral("Huge");
     for (const char* w : {"1e9", "99999", "1e400"}) {
-        const QImage img = Generate(form.Option4, QString::fromLatin1(w), text);
+        const QImage img = Generate(testsupport::Radio(form, "Option4"), QString::fromLatin1(w), text);
         ASSERT_FALSE(img.isNull()) << w;
         EXPECT_LE(img.width(), platform::PictureBox::kMaxPixels) << w;
         EXPECT_GT(LastDark(img, kBarRow), 0) << w;
@@ -196,18 +197,18 @@ TEST_F(PatternGenerateTest, HugeText9_IsHeldToTheWidestSurface)
 TEST_F(PatternGenerateTest, Text8_NotANumberFallsBackTo1Point4_AndExtremesDoNotBreakTheDrawing)
 {
     const QString text = QStringLiteral("Height");
-    form.Text8->setText(QStringLiteral("1.4"));
-    const QImage normal = Generate(form.Option4, QStringLiteral("500"), text);
-    form.Text8->setText(QStringLiteral("tall"));
-    EXPECT_EQ(Generate(form.Option4, QStringLiteral("500"), text), normal);
+    testsupport::Line(form, "Text8")->setText(QStringLiteral("1.4"));
+    const QImage normal = Generate(testsupport::Radio(form, "Option4"), QStringLiteral("500"), text);
+    testsupport::Line(form, "Text8")->setText(QStringLiteral("tall"));
+    EXPECT_EQ(Generate(testsupport::Radio(form, "Option4"), QStringLiteral("500"), text), normal);
 
     for (const char* h : {"-3", "1e30", "1e400", "0"}) {
-        form.Text8->setText(QString::fromLatin1(h));
-        const QImage img = Generate(form.Option4, QStringLiteral("500"), text);
+        testsupport::Line(form, "Text8")->setText(QString::fromLatin1(h));
+        const QImage img = Generate(testsupport::Radio(form, "Option4"), QStringLiteral("500"), text);
         EXPECT_FALSE(img.isNull()) << "Text8 " << h;
     }
-    form.Text8->setText(QStringLiteral("1e30")); // bars down to the bottom of the surface
-    EXPECT_GT(LastDark(Generate(form.Option4, QStringLiteral("500"), text), form.Picture5.Image().height() - 1), 0);
+    testsupport::Line(form, "Text8")->setText(QStringLiteral("1e30")); // bars down to the bottom of the surface
+    EXPECT_GT(LastDark(Generate(testsupport::Radio(form, "Option4"), QStringLiteral("500"), text), form.Picture5.Image().height() - 1), 0);
 }
 
 TEST_F(PatternGenerateTest, Code25Failure_ShowsTheRunTimeErrorAndKeepsThePartialSymbol)
@@ -226,7 +227,7 @@ TEST_F(PatternGenerateTest, Code25Failure_ShowsTheRunTimeErrorAndKeepsThePartial
     };
     for (const auto& c : cases) {
         sink.texts.clear();
-        const QImage img = Generate(form.Option5, QStringLiteral("500"), QString::fromLatin1(c.text));
+        const QImage img = Generate(testsupport::Radio(form, "Option5"), QStringLiteral("500"), QString::fromLatin1(c.text));
         ASSERT_EQ(sink.texts.size(), c.messages) << c.reason;
         if (c.messages) {
             EXPECT_EQ(sink.texts[0], QStringLiteral("9\nSubscript out of range")) << c.reason;

@@ -9,6 +9,7 @@
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -139,10 +140,10 @@ struct ScanEverywhereTest : testsupport::PrintingTest {
             EXPECT_TRUE(app::DrawPatternSymbol(QStringLiteral("Codit"), t, {1.4, platform::ParseNumber(QString::fromLatin1(width)), withText}, box));
             return {platform::WithQuietZones(box.Image(), platform::QuietZonePixels(box.CurrentDrawing())), box.CurrentDrawing()};
         }
-        (kind == Kind::Code128 ? form.Option4 : form.Option5)->setChecked(true);
-        form.Check2->setChecked(withText);
-        form.Text9->setText(QString::fromLatin1(width));
-        form.Text1->setText(text);
+        (kind == Kind::Code128 ? testsupport::Radio(form, "Option4") : testsupport::Radio(form, "Option5"))->setChecked(true);
+        testsupport::CheckBox(form, "Check2")->setChecked(withText);
+        testsupport::Line(form, "Text9")->setText(QString::fromLatin1(width));
+        testsupport::Line(form, "Text1")->setText(text);
         form.Command1_Click();
         return {platform::WithQuietZones(form.Picture5.Image(), platform::QuietZonePixels(form.Picture5.CurrentDrawing())),
                 form.Picture2.PictureDrawing()};

@@ -3,6 +3,7 @@
 #include "platform/Settings.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -34,7 +35,7 @@ std::unique_ptr<Form1> Start()
 
 QRadioButton* Selected(Form1& f)
 {
-    for (QRadioButton* o : {f.Option1, f.Option2, f.Option4, f.Option5, f.Option8, f.Option9})
+    for (QRadioButton* o : {testsupport::Radio(f, "Option1"), testsupport::Radio(f, "Option2"), testsupport::Radio(f, "Option4"), testsupport::Radio(f, "Option5"), testsupport::Radio(f, "Option8"), testsupport::Radio(f, "Option9")})
         if (o->isChecked())
             return o;
     return nullptr;
@@ -46,23 +47,23 @@ TEST(Startup, EmptyStore_GivesTheDefaults)
 {
     testsupport::TempConfig config;
     auto f = Start();
-    EXPECT_EQ(Selected(*f), f->Option1);
-    EXPECT_TRUE(f->FrameOptions->isVisibleTo(f.get()));
-    EXPECT_EQ(f->Text8->text(), "1.4");
-    EXPECT_EQ(f->Text3->text(), "8");
-    EXPECT_EQ(f->Text9->text(), "500");
-    EXPECT_EQ(f->Text14->text(), "1");
-    EXPECT_EQ(f->Text15->text(), "1");
-    EXPECT_FALSE(f->Check1->isChecked());
-    EXPECT_FALSE(f->Check2->isChecked());
-    EXPECT_EQ(f->Combo1->currentText(), "");
-    EXPECT_EQ(f->Text1->text(), "Enter Bar Code Text here");
+    EXPECT_EQ(Selected(*f), testsupport::Radio(*f, "Option1"));
+    EXPECT_TRUE(testsupport::Find<QGroupBox>(*f, "FrameOptions")->isVisibleTo(f.get()));
+    EXPECT_EQ(testsupport::Line(*f, "Text8")->text(), "1.4");
+    EXPECT_EQ(testsupport::Line(*f, "Text3")->text(), "8");
+    EXPECT_EQ(testsupport::Line(*f, "Text9")->text(), "500");
+    EXPECT_EQ(testsupport::Line(*f, "Text14")->text(), "1");
+    EXPECT_EQ(testsupport::Line(*f, "Text15")->text(), "1");
+    EXPECT_FALSE(testsupport::CheckBox(*f, "Check1")->isChecked());
+    EXPECT_FALSE(testsupport::CheckBox(*f, "Check2")->isChecked());
+    EXPECT_EQ(testsupport::Combo(*f, "Combo1")->currentText(), "");
+    EXPECT_EQ(testsupport::Line(*f, "Text1")->text(), "Enter Bar Code Text here");
     EXPECT_FALSE(f->Picture2.Picture().has_value()) << "nothing is drawn until the text changes";
     EXPECT_EQ(Stored("text9"), "500") << "the first start stores the default stretch width";
 
     // The design-time text is selected: what is typed first replaces it.
-    f->Text1->insert(QStringLiteral("ABC"));
-    EXPECT_EQ(f->Text1->text(), "ABC");
+    testsupport::Line(*f, "Text1")->insert(QStringLiteral("ABC"));
+    EXPECT_EQ(testsupport::Line(*f, "Text1")->text(), "ABC");
 }
 
 TEST(Startup, ARestartRestoresEveryKey)
@@ -70,38 +71,38 @@ TEST(Startup, ARestartRestoresEveryKey)
     testsupport::TempConfig config;
     {
         auto f = Start();
-        f->Option5->setChecked(true);
-        f->Text4->setText("*");
-        f->Text5->setText("/tmp/orders.txt");
-        f->Text8->setText("2");
-        f->Text3->setText("10");
-        f->Check1->setChecked(true);
-        f->Check2->setChecked(true);
-        f->Text14->setText("2.5");
-        f->Text15->setText("0");
-        f->Text9->setText("640");
-        f->Combo1->setEditText("Office-Laser_2");
+        testsupport::Radio(*f, "Option5")->setChecked(true);
+        testsupport::Line(*f, "Text4")->setText("*");
+        testsupport::Line(*f, "Text5")->setText("/tmp/orders.txt");
+        testsupport::Line(*f, "Text8")->setText("2");
+        testsupport::Line(*f, "Text3")->setText("10");
+        testsupport::CheckBox(*f, "Check1")->setChecked(true);
+        testsupport::CheckBox(*f, "Check2")->setChecked(true);
+        testsupport::Line(*f, "Text14")->setText("2.5");
+        testsupport::Line(*f, "Text15")->setText("0");
+        testsupport::Line(*f, "Text9")->setText("640");
+        testsupport::Combo(*f, "Combo1")->setEditText("Office-Laser_2");
         f->Combo1_Validate();
     }
     auto f = Start();
-    EXPECT_EQ(Selected(*f), f->Option5);
-    EXPECT_EQ(f->Text4->text(), "*");
-    EXPECT_EQ(f->Text5->text(), "/tmp/orders.txt");
-    EXPECT_EQ(f->Text8->text(), "2");
-    EXPECT_EQ(f->Text3->text(), "10");
-    EXPECT_TRUE(f->Check1->isChecked());
-    EXPECT_TRUE(f->Check2->isChecked());
-    EXPECT_EQ(f->Text14->text(), "2.5");
-    EXPECT_EQ(f->Text15->text(), "0");
-    EXPECT_EQ(f->Text9->text(), "640");
-    EXPECT_EQ(f->Combo1->currentText(), "Office-Laser_2");
+    EXPECT_EQ(Selected(*f), testsupport::Radio(*f, "Option5"));
+    EXPECT_EQ(testsupport::Line(*f, "Text4")->text(), "*");
+    EXPECT_EQ(testsupport::Line(*f, "Text5")->text(), "/tmp/orders.txt");
+    EXPECT_EQ(testsupport::Line(*f, "Text8")->text(), "2");
+    EXPECT_EQ(testsupport::Line(*f, "Text3")->text(), "10");
+    EXPECT_TRUE(testsupport::CheckBox(*f, "Check1")->isChecked());
+    EXPECT_TRUE(testsupport::CheckBox(*f, "Check2")->isChecked());
+    EXPECT_EQ(testsupport::Line(*f, "Text14")->text(), "2.5");
+    EXPECT_EQ(testsupport::Line(*f, "Text15")->text(), "0");
+    EXPECT_EQ(testsupport::Line(*f, "Text9")->text(), "640");
+    EXPECT_EQ(testsupport::Combo(*f, "Combo1")->currentText(), "Office-Laser_2");
 }
 
 TEST(Startup, ClickingAnOption_WritesAllSixTypeKeys)
 {
     testsupport::TempConfig config;
     auto f = Start();
-    f->Option8->setChecked(true);
+    testsupport::Radio(*f, "Option8")->setChecked(true);
     const std::pair<const char*, const char*> expected[] = {
         {"type1", "False"}, {"type2", "False"}, {"type4", "False"},
         {"type5", "False"}, {"type8", "True"},  {"type9", "False"},
@@ -109,17 +110,17 @@ TEST(Startup, ClickingAnOption_WritesAllSixTypeKeys)
     for (const auto& [key, value] : expected)
         EXPECT_EQ(Stored(key), value) << key;
     auto next = Start();
-    EXPECT_EQ(Selected(*next), next->Option8);
+    EXPECT_EQ(Selected(*next), testsupport::Radio(*next, "Option8"));
 }
 
 TEST(Startup, TypeValues_ConversionAndPrecedence)
 {
-    struct Case { const char* type1; const char* type4; const char* type9; QRadioButton* Form1::*expected; const char* why; };
+    struct Case { const char* type1; const char* type4; const char* type9; const char* expected; const char* why; };
     const Case cases[] = {
-        {"True", "True", "False", &Form1::Option4, "the last true value in key order wins"},
-        {"0", "-1", "0", &Form1::Option4, "any non-zero number is true"},
-        {"banana", "False", "False", &Form1::Option1, "an unconvertible value takes the key's default"},
-        {"False", "False", "2", &Form1::Option9, "numbers other than 1 count too"},
+        {"True", "True", "False", "Option4", "the last true value in key order wins"},
+        {"0", "-1", "0", "Option4", "any non-zero number is true"},
+        {"banana", "False", "False", "Option1", "an unconvertible value takes the key's default"},
+        {"False", "False", "2", "Option9", "numbers other than 1 count too"},
         {"False", "False", "False", nullptr, "all false: no option selected"},
     };
     for (const auto& c : cases) {
@@ -130,9 +131,9 @@ TEST(Startup, TypeValues_ConversionAndPrecedence)
         Store("type4", c.type4);
         Store("type9", c.type9);
         auto f = Start();
-        QRadioButton* want = c.expected ? (*f).*c.expected : nullptr;
+        QRadioButton* want = c.expected ? testsupport::Radio(*f, c.expected) : nullptr;
         EXPECT_EQ(Selected(*f), want) << c.why;
-        if (want == f->Option4) {
+        if (want == testsupport::Radio(*f, "Option4")) {
             EXPECT_EQ(Stored("type1"), "False") << "the winner's click writes the final states back";
         }
     }
@@ -144,7 +145,7 @@ TEST(Startup, NoOptionSelected_GeneratesCode39)
     for (const char* k : {"type1", "type2", "type4", "type5", "type8", "type9"})
         Store(k, "False");
     auto f = Start();
-    f->Text1->setText("NONE");
+    testsupport::Line(*f, "Text1")->setText("NONE");
     ASSERT_TRUE(f->Picture2.Picture().has_value());
     EXPECT_EQ(testsupport::DecodeOne(testsupport::WithQuietZone(*f->Picture2.Picture())).text, "NONE");
 }
@@ -156,7 +157,7 @@ TEST(Startup, CheckValues_IntegersOnly)
     for (const auto& c : cases) {
         testsupport::TempConfig config;
         Store("check2", c.stored);
-        EXPECT_EQ(Start()->Check2->isChecked(), c.ticked) << c.stored;
+        EXPECT_EQ(testsupport::CheckBox(*Start(), "Check2")->isChecked(), c.ticked) << c.stored;
     }
 }
 
@@ -175,16 +176,16 @@ TEST(Startup, TypingIntoText8_StoresEveryKeystroke_AndAnEmptyBoxStaysEmpty)
 {
     testsupport::TempConfig config;
     auto f = Start();
-    f->Text8->clear();
+    testsupport::Line(*f, "Text8")->clear();
     QStringList seen;
     for (const QString& t : {QStringLiteral("2"), QStringLiteral("2."), QStringLiteral("2.5")}) {
-        f->Text8->setText(t);
+        testsupport::Line(*f, "Text8")->setText(t);
         seen << Stored("text8");
     }
     EXPECT_EQ(seen, QStringList({"2", "2.", "2.5"}));
-    f->Text8->clear();
+    testsupport::Line(*f, "Text8")->clear();
     EXPECT_EQ(Stored("text8"), "");
-    EXPECT_EQ(Start()->Text8->text(), "");
+    EXPECT_EQ(testsupport::Line(*Start(), "Text8")->text(), "");
 }
 
 TEST(Startup, HiddenSettingsAreRestored)
@@ -193,8 +194,8 @@ TEST(Startup, HiddenSettingsAreRestored)
     Start()->Settings_Click();
     EXPECT_EQ(Stored("show"), "0");
     auto f = Start();
-    EXPECT_FALSE(f->FrameOptions->isVisibleTo(f.get()));
-    EXPECT_EQ(f->Settings->text(), "&Show Settings");
+    EXPECT_FALSE(testsupport::Find<QGroupBox>(*f, "FrameOptions")->isVisibleTo(f.get()));
+    EXPECT_EQ(testsupport::Action(*f, "Settings")->text(), "&Show Settings");
 }
 
 TEST(Startup, PrinterTextIsKeptWhenTheWindowClosesWithFocusInTheBox)
@@ -202,7 +203,7 @@ TEST(Startup, PrinterTextIsKeptWhenTheWindowClosesWithFocusInTheBox)
     testsupport::TempConfig config;
     {
         auto f = Start();
-        f->Combo1->setEditText("Label-Printer_1");
+        testsupport::Combo(*f, "Combo1")->setEditText("Label-Printer_1");
         f->close(); // no focus change happened
     }
     EXPECT_EQ(Stored("c1opt"), "Label-Printer_1");
@@ -215,11 +216,11 @@ TEST(Startup, AnUnwritableStore_WarnsOnceAndKeepsWorking)
     platform::RecordingSink sink;
     platform::ScopedMessageSink scoped(&sink);
     auto f = Start();
-    f->Text4->setText("a");
-    f->Text4->setText("ab");
+    testsupport::Line(*f, "Text4")->setText("a");
+    testsupport::Line(*f, "Text4")->setText("ab");
     EXPECT_EQ(sink.texts.size(), 1) << sink.texts.join("|").toStdString();
-    f->Option2->setChecked(true);
-    f->Text1->setText("STILL");
+    testsupport::Radio(*f, "Option2")->setChecked(true);
+    testsupport::Line(*f, "Text1")->setText("STILL");
     EXPECT_TRUE(f->Picture2.Picture().has_value());
 }
 
@@ -227,13 +228,13 @@ TEST(Startup, ControlsChangedFromCodeRaiseTheirHandlerOnlyWhenTheValueDiffers)
 {
     testsupport::TempConfig config;
     auto f = Start();
-    f->Option2->setChecked(true);
-    f->Text1->setText("SAME");
+    testsupport::Radio(*f, "Option2")->setChecked(true);
+    testsupport::Line(*f, "Text1")->setText("SAME");
     ASSERT_TRUE(f->Picture2.Picture().has_value());
     f->Picture2.SetPicture(std::nullopt);
-    f->Text1->setText("SAME"); // equal value: no Generate
+    testsupport::Line(*f, "Text1")->setText("SAME"); // equal value: no Generate
     EXPECT_FALSE(f->Picture2.Picture().has_value());
-    f->Text1->setText("OTHER");
+    testsupport::Line(*f, "Text1")->setText("OTHER");
     EXPECT_TRUE(f->Picture2.Picture().has_value());
 }
 
@@ -255,7 +256,7 @@ TEST(Startup, RegeneratingTheDesignTimeText_ShowsNoMessage)
         platform::ScopedMessageSink scoped(&sink);
         auto f = Start();
         EXPECT_TRUE(sink.texts.isEmpty()) << c.why << ": " << sink.texts.join("|").toStdString();
-        f->Text1->setText("12A4"); // a text the user types is reported as always
+        testsupport::Line(*f, "Text1")->setText("12A4"); // a text the user types is reported as always
         if (qstrcmp(c.typeKey, "type5") == 0) {
             EXPECT_EQ(sink.texts.size(), 1) << c.why;
         }

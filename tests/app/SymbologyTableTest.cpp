@@ -8,6 +8,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QRadioButton>
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ TEST_F(FakeSymbology, OneRowReachesTheCommandLineTheScanCheckAndTheWindow)
     EXPECT_EQ(option->text(), QStringLiteral("Fake Bars"));
     option->setChecked(true);
     EXPECT_EQ(form.ReadRequest().symbology, kFake);
-    EXPECT_FALSE(form.Option1->isChecked());
+    EXPECT_FALSE(testsupport::Radio(form, "Option1")->isChecked());
     EXPECT_EQ(platform::GetSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QStringLiteral("typefake"), QString()),
               QStringLiteral("True"));
 }

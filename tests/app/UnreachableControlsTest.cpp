@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "platform/MessageBox.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -31,7 +32,7 @@ TEST(UnreachableControls, ControlsOutsideTheirFrames_TakeNoClickAndNoTab)
     }
     EXPECT_GE(cutOff, 2) << "the Code 128-1 option and the Width box lie outside their frames";
     // Tab from the text box walks the focus chain and never stops on one.
-    for (QWidget* w = form.Text1->nextInFocusChain(); w != form.Text1; w = w->nextInFocusChain())
+    for (QWidget* w = testsupport::Line(form, "Text1")->nextInFocusChain(); w != testsupport::Line(form, "Text1"); w = w->nextInFocusChain())
         if (w->isVisibleTo(&form) && (w->focusPolicy() & Qt::TabFocus) && w->parentWidget())
             EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry().center()))
                 << w->metaObject()->className() << " " << w->objectName().toStdString();

@@ -3,6 +3,7 @@
 #include "symbologies/Ean.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -32,7 +33,7 @@ struct UpcEanGenerateTest : ::testing::Test {
 
 TEST_F(UpcEanGenerateTest, Upc_ElevenDigits_ScanAsTheCodeAndItsCheckDigit)
 {
-    form.Option8->setChecked(true);
+    testsupport::Radio(form, "Option8")->setChecked(true);
     struct Case { const char* text; const char* scanned; const char* why; };
     const Case cases[] = {
         {"03600029145", "036000291452", "worked example"},
@@ -44,9 +45,9 @@ TEST_F(UpcEanGenerateTest, Upc_ElevenDigits_ScanAsTheCodeAndItsCheckDigit)
         {"61414199999", "614141999996", "mixed"},
     };
     for (bool withText : {false, true}) {
-        form.Check2->setChecked(withText);
+        testsupport::CheckBox(form, "Check2")->setChecked(withText);
         for (const auto& c : cases) {
-            form.Text1->setText(QString::fromLatin1(c.text));
+            testsupport::Line(form, "Text1")->setText(QString::fromLatin1(c.text));
             EXPECT_EQ(DecodedPicture2(ZXing::BarcodeFormat::UPCA), c.scanned) << c.why << ", text " << withText;
             EXPECT_EQ(app::GenerateSymbol(form.ReadRequest()).tag, QString(QLatin1Char(c.scanned[11]))) << c.why;
             EXPECT_EQ(*form.Picture2.Picture(), form.Picture9.Image());
@@ -57,7 +58,7 @@ TEST_F(UpcEanGenerateTest, Upc_ElevenDigits_ScanAsTheCodeAndItsCheckDigit)
 
 TEST_F(UpcEanGenerateTest, Upc_TextsThatAreNotElevenDigits_GiveNoBarcode)
 {
-    form.Option8->setChecked(true);
+    testsupport::Radio(form, "Option8")->setChecked(true);
     struct Case { const char* text; const char* check; const char* why; };
     const Case cases[] = {
         {"0360002914", "7", "10 digits"},
@@ -66,7 +67,7 @@ TEST_F(UpcEanGenerateTest, Upc_TextsThatAreNotElevenDigits_GiveNoBarcode)
         {"Enter Bar Code Text here", "0", "the start-up text"},
     };
     for (const auto& c : cases) {
-        form.Text1->setText(QString::fromLatin1(c.text));
+        testsupport::Line(form, "Text1")->setText(QString::fromLatin1(c.text));
         ASSERT_TRUE(form.Picture2.Picture().has_value()) << c.why;
         EXPECT_TRUE(testsupport::DecodeAll(*form.Picture2.Picture()).empty()) << c.why;
         EXPECT_EQ(app::GenerateSymbol(form.ReadRequest()).tag, QString::fromLatin1(c.check)) << c.why << ": the check digit is still given";
@@ -75,12 +76,12 @@ TEST_F(UpcEanGenerateTest, Upc_TextsThatAreNotElevenDigits_GiveNoBarcode)
 
 TEST_F(UpcEanGenerateTest, Ean13_EveryFirstDigit_TypedCheckDigitReplaced)
 {
-    form.Option9->setChecked(true);
+    testsupport::Radio(form, "Option9")->setChecked(true);
     const char* rest = "71234567890"; // 11 more digits
     for (char first = '0'; first <= '9'; ++first) {
         const std::string data = std::string(1, first) + rest;
         for (const char* typedCheck : {"", "9"}) {
-            form.Text1->setText(QString::fromStdString(data + typedCheck));
+            testsupport::Line(form, "Text1")->setText(QString::fromStdString(data + typedCheck));
             const std::string scanned = DecodedPicture2(ZXing::BarcodeFormat::EAN13);
             ASSERT_EQ(scanned.size(), 13u) << data << typedCheck;
             EXPECT_EQ(scanned.substr(0, 12), data);
@@ -94,7 +95,7 @@ TEST_F(UpcEanGenerateTest, Ean13_EveryFirstDigit_TypedCheckDigitReplaced)
 
 TEST_F(UpcEanGenerateTest, Ean_WorkedExamplesScan)
 {
-    form.Option9->setChecked(true);
+    testsupport::Radio(form, "Option9")->setChecked(true);
     struct Case { const char* text; ZXing::BarcodeFormat format; const char* scanned; };
     const Case cases[] = {
         {"400638133393", ZXing::BarcodeFormat::EAN13, "4006381333931"},
@@ -104,10 +105,10 @@ TEST_F(UpcEanGenerateTest, Ean_WorkedExamplesScan)
         {"12345678901", ZXing::BarcodeFormat::EAN8, "12345670"},
     };
     for (const auto& sizes : {std::pair{"8", "1.4"}, std::pair{"20", "9"}}) {
-        form.Text3->setText(QString::fromLatin1(sizes.first));
-        form.Text8->setText(QString::fromLatin1(sizes.second)); // regenerates
+        testsupport::Line(form, "Text3")->setText(QString::fromLatin1(sizes.first));
+        testsupport::Line(form, "Text8")->setText(QString::fromLatin1(sizes.second)); // regenerates
         for (const auto& c : cases) {
-            form.Text1->setText(QString::fromLatin1(c.text));
+            testsupport::Line(form, "Text1")->setText(QString::fromLatin1(c.text));
             EXPECT_EQ(DecodedPicture2(c.format), c.scanned) << c.text << " bar length " << sizes.first;
         }
     }
@@ -116,9 +117,9 @@ TEST_F(UpcEanGenerateTest, Ean_WorkedExamplesScan)
 
 TEST_F(UpcEanGenerateTest, Ean_TooLongText_GivesTheMessageAndNoBarcode)
 {
-    form.Option9->setChecked(true);
-    form.Text1->setText(QStringLiteral("400638133393"));
-    form.Text1->setText(QStringLiteral("4006381333931234567890"));
+    testsupport::Radio(form, "Option9")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("400638133393"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("4006381333931234567890"));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(messages.texts[0], symbologies::EanTooLongMessage());
     ASSERT_TRUE(form.Picture2.Picture().has_value());
@@ -127,9 +128,9 @@ TEST_F(UpcEanGenerateTest, Ean_TooLongText_GivesTheMessageAndNoBarcode)
 
 TEST_F(UpcEanGenerateTest, Ean_NonNumericBarLength_IsATypeMismatch)
 {
-    form.Option9->setChecked(true);
-    form.Text3->setText(QStringLiteral("tall"));
-    form.Text1->setText(QStringLiteral("1234567"));
+    testsupport::Radio(form, "Option9")->setChecked(true);
+    testsupport::Line(form, "Text3")->setText(QStringLiteral("tall"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("1234567"));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(messages.texts[0], QStringLiteral("13\nType mismatch"));
 }

@@ -9,6 +9,7 @@
 #include "platform/Units.h"
 #include "tests/support/Printers.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -57,11 +58,11 @@ struct Snapshot {
     int frame9, options, printer, combo, linePattern;
     std::vector<QRect> fixed; // geometry with the width taken out
     explicit Snapshot(const Form1& f)
-        : frame9(f.Frame9->width()), options(f.FrameOptions->width()), printer(f.FramePrinter->width()),
-          combo(f.Combo1->width()), linePattern(f.FrameLinePattern->width())
+        : frame9(testsupport::Find<QFrame>(f, "Frame9")->width()), options(testsupport::Find<QGroupBox>(f, "FrameOptions")->width()), printer(testsupport::Find<QGroupBox>(f, "FramePrinter")->width()),
+          combo(testsupport::Combo(f, "Combo1")->width()), linePattern(testsupport::Find<QGroupBox>(f, "FrameLinePattern")->width())
     {
-        for (const QWidget* w : std::initializer_list<const QWidget*>{f.Frame9, f.FrameOptions, f.FramePrinter, f.Combo1,
-                                                                     f.FrameLinePattern, f.Text1, f.Frame8})
+        for (const QWidget* w : std::initializer_list<const QWidget*>{testsupport::Find<QFrame>(f, "Frame9"), testsupport::Find<QGroupBox>(f, "FrameOptions"), testsupport::Find<QGroupBox>(f, "FramePrinter"), testsupport::Combo(f, "Combo1"),
+                                                                     testsupport::Find<QGroupBox>(f, "FrameLinePattern"), testsupport::Line(f, "Text1"), testsupport::Find<QFrame>(f, "Frame8")})
             fixed.push_back(QRect(w->x(), w->y(), 0, w->height()));
     }
 };
@@ -82,8 +83,8 @@ TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictur
     Form1 form;
     form.Form_Load();
     Show(form);
-    form.Option2->setChecked(true);
-    form.Text1->setText(QStringLiteral("AB")); // Generate gives Picture1 a width of its own
+    testsupport::Radio(form, "Option2")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("AB")); // Generate gives Picture1 a width of its own
     const Snapshot before(form);
     const int width = form.width();
 
@@ -99,8 +100,8 @@ TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictur
     EXPECT_EQ(after.linePattern, before.linePattern + grow);
     EXPECT_EQ(after.fixed, before.fixed) << "nothing moves and no height changes";
 
-    EXPECT_EQ(form.Frame9->width(), Px(OuterWidthTwips(form) - 350));
-    const double pictureWidth = platform::PixelsToTwips(std::round(platform::TwipsToPixels(Tw(form.Frame9->width()) - 200)));
+    EXPECT_EQ(testsupport::Find<QFrame>(form, "Frame9")->width(), Px(OuterWidthTwips(form) - 350));
+    const double pictureWidth = platform::PixelsToTwips(std::round(platform::TwipsToPixels(Tw(testsupport::Find<QFrame>(form, "Frame9")->width()) - 200)));
     for (const platform::PictureBox* box : {&form.Picture1, &form.Picture2, &form.Picture5})
         EXPECT_DOUBLE_EQ(box->Width(), pictureWidth);
 }
@@ -116,15 +117,15 @@ TEST_F(WindowLayoutTest, Narrowing_SkipsNegativeWidths_WithoutAnError)
     // (W - 5160 - 400) goes below zero and is skipped; the others still run.
     SetClientWidth(form, 296);
     ASSERT_EQ(OuterWidthTwips(form), 4500);
-    EXPECT_EQ(form.FramePrinter->width(), before.printer);
-    EXPECT_EQ(form.Frame9->width(), Px(4500 - 350));
-    EXPECT_EQ(form.FrameLinePattern->width(), Px(4500 - 120 - 400));
+    EXPECT_EQ(testsupport::Find<QGroupBox>(form, "FramePrinter")->width(), before.printer);
+    EXPECT_EQ(testsupport::Find<QFrame>(form, "Frame9")->width(), Px(4500 - 350));
+    EXPECT_EQ(testsupport::Find<QGroupBox>(form, "FrameLinePattern")->width(), Px(4500 - 120 - 400));
 
     // Below 350 twips every frame rule fails; the pictures follow Frame9's kept width.
-    const int frame9 = form.Frame9->width();
+    const int frame9 = testsupport::Find<QFrame>(form, "Frame9")->width();
     SetClientWidth(form, 16);
     ASSERT_LT(OuterWidthTwips(form), 350);
-    EXPECT_EQ(form.Frame9->width(), frame9);
+    EXPECT_EQ(testsupport::Find<QFrame>(form, "Frame9")->width(), frame9);
     EXPECT_TRUE(sink.texts.isEmpty());
 }
 
@@ -132,11 +133,11 @@ TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStar
 {
     // The caption is the state; the options area and the outer height follow it.
     auto expectState = [](const Form1& form, bool shown) {
-        EXPECT_EQ(form.Settings->text(), shown ? QStringLiteral("&Hide Settings") : QStringLiteral("&Show Settings"));
-        EXPECT_EQ(form.FrameOptions->isVisible(), shown);
+        EXPECT_EQ(testsupport::Action(form, "Settings")->text(), shown ? QStringLiteral("&Hide Settings") : QStringLiteral("&Show Settings"));
+        EXPECT_EQ(testsupport::Find<QGroupBox>(form, "FrameOptions")->isVisible(), shown);
     };
     auto toggle = [](Form1& form) {
-        form.Settings->trigger();
+        testsupport::Action(form, "Settings")->trigger();
         QCoreApplication::processEvents();
     };
     {
@@ -167,8 +168,8 @@ TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStar
 TEST_F(WindowLayoutTest, BothHelpItems_ShowTheSixLineHelp_TitledWithTheVersion)
 {
     Form1 form;
-    form.Help1->trigger();
-    form.Help2->trigger();
+    testsupport::Action(form, "Help1")->trigger();
+    testsupport::Action(form, "Help2")->trigger();
     ASSERT_EQ(sink.texts.size(), 2);
     EXPECT_EQ(sink.texts[0], sink.texts[1]);
     EXPECT_EQ(sink.titles, (QStringList{QStringLiteral("Quorvane 4.1"), QStringLiteral("Quorvane 4.1")}));
@@ -186,7 +187,7 @@ TEST_F(WindowLayoutTest, BothHelpItems_ShowTheSixLineHelp_TitledWithTheVersion)
 TEST_F(WindowLayoutTest, About_FirstLineIsTheVersion)
 {
     Form1 form;
-    form.About->trigger();
+    testsupport::Action(form, "About")->trigger();
     ASSERT_EQ(sink.texts.size(), 1);
     EXPECT_EQ(sink.titles[0], QStringLiteral("Quorvane 4.1"));
     EXPECT_EQ(sink.texts[0].section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Quorvane 4.1 "));
@@ -196,10 +197,10 @@ TEST_F(WindowLayoutTest, EditMenuBarCode_GeneratesLikeTheButton)
 {
     Form1 form;
     form.Form_Load();
-    form.Option2->setChecked(true);
-    const QSignalBlocker quiet(form.Text1);
-    form.Text1->setText(QStringLiteral("MENU"));
-    form.BarCodeTemp->trigger();
+    testsupport::Radio(form, "Option2")->setChecked(true);
+    const QSignalBlocker quiet(testsupport::Line(form, "Text1"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("MENU"));
+    testsupport::Action(form, "BarCodeTemp")->trigger();
     EXPECT_TRUE(form.Picture2.Picture().has_value());
 }
 
@@ -207,7 +208,7 @@ TEST_F(WindowLayoutTest, EveryCaptionFitsItsControl_ExceptThoseCutByTheirFrames)
 {
     Form1 form;
     for (QWidget* w : form.centralWidget()->findChildren<QWidget*>()) {
-        if (w == static_cast<QWidget*>(form.Option4) || w == static_cast<QWidget*>(form.LabelWidth)) // they lie mostly outside their frames by design
+        if (w == static_cast<QWidget*>(testsupport::Radio(form, "Option4")) || w == static_cast<QWidget*>(testsupport::Label(form, "LabelWidth"))) // they lie mostly outside their frames by design
             continue;
         EXPECT_LE(app::CaptionWidth(w), w->width()) << w->metaObject()->className() << " "
                                                      << w->property("text").toString().toStdString();

@@ -6,6 +6,7 @@
 #include "symbologies/Code39.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -25,15 +26,15 @@ struct Code128Generate : ::testing::Test {
     void SetUp() override
     {
         form.Form_Load();
-        form.Option1->setChecked(true);
+        testsupport::Radio(form, "Option1")->setChecked(true);
     }
     // One Generate of the text: a change of Text1 runs it, else "Bar Code".
     void Type(const QString& text)
     {
-        if (form.Text1->text() == text)
+        if (testsupport::Line(form, "Text1")->text() == text)
             form.Command1_Click();
         else
-            form.Text1->setText(text);
+            testsupport::Line(form, "Text1")->setText(text);
     }
     ZXing::Result Read() const
     {
@@ -75,7 +76,7 @@ const QString kMessage =
 TEST_F(Code128Generate, PrintableAsciiOfEveryLengthUpTo60_ReadsBack_WithAndWithoutCaption)
 {
     for (bool caption : {false, true}) {
-        form.Check2->setChecked(caption);
+        testsupport::CheckBox(form, "Check2")->setChecked(caption);
         for (int n = 1; n <= 60; ++n) {
             const QString text = Printable(n);
             Type(text);
@@ -113,7 +114,7 @@ TEST(Code128GenerateArea, BarsOrAWiderCaption_AndPicture1HoldsIt)
 
 TEST_F(Code128Generate, AbWithoutCaption_BarsFromTwoOne_FortyHigh)
 {
-    form.Check2->setChecked(false);
+    testsupport::CheckBox(form, "Check2")->setChecked(false);
     Type(QStringLiteral("AB"));
     EXPECT_EQ(form.Picture1.Image().pixel(2, 1), qRgb(0, 0, 0)) << "the start character's first bar";
     EXPECT_EQ(form.Picture1.Image().pixel(2, 41), qRgb(255, 255, 255)) << "bars are 40 high";
@@ -174,7 +175,7 @@ TEST_F(Code128Generate, UnusableFontSize_TakesTheErrorPath)
     };
     for (const auto& c : cases) {
         messages.texts.clear();
-        form.Text3->setText(QString::fromLatin1(c.text));
+        testsupport::Line(form, "Text3")->setText(QString::fromLatin1(c.text));
         Type(QStringLiteral("FONT"));
         EXPECT_EQ(form.Picture2.Picture().has_value(), c.drawn) << c.text;
         EXPECT_EQ(messages.texts.size(), c.drawn ? 0 : 1) << c.text;
@@ -193,8 +194,8 @@ TEST(Code128FontSize, FromText3)
 
 TEST_F(Code128Generate, HugeFontSize_StillDrawsTheBars)
 {
-    form.Check2->setChecked(true);
-    form.Text3->setText(QStringLiteral("100000"));
+    testsupport::CheckBox(form, "Check2")->setChecked(true);
+    testsupport::Line(form, "Text3")->setText(QStringLiteral("100000"));
     Type(QStringLiteral("HUGE"));
     EXPECT_TRUE(messages.texts.isEmpty());
     EXPECT_EQ(Read().text(), "HUGE");

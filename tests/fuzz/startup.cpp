@@ -5,6 +5,7 @@
 #include "app/Form1.h"
 #include "platform/Settings.h"
 #include "tests/fuzz/FuzzSupport.h"
+#include "tests/support/Window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,11 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (const auto v = Value(in))
             platform::SaveSetting(kApp, kSection, QString::fromLatin1(key), *v);
 
-    struct Text { const char* key; QLineEdit* app::Form1::*box; const char* def; };
+    struct Text { const char* key; const char* box; const char* def; };
     const Text texts[] = {
-        {"line", &app::Form1::Text4, ""}, {"file", &app::Form1::Text5, ""}, {"text8", &app::Form1::Text8, "1.4"},
-        {"font", &app::Form1::Text3, "8"}, {"barcodeoffset14", &app::Form1::Text14, "1"},
-        {"barcodeoffset15", &app::Form1::Text15, "1"}, {"text9", &app::Form1::Text9, "500"}, {"c1opt", nullptr, ""},
+        {"line", "Text4", ""}, {"file", "Text5", ""}, {"text8", "Text8", "1.4"},
+        {"font", "Text3", "8"}, {"barcodeoffset14", "Text14", "1"},
+        {"barcodeoffset15", "Text15", "1"}, {"text9", "Text9", "500"}, {"c1opt", nullptr, ""},
     };
     QStringList expected;
     for (const Text& t : texts) {
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     app::Form1 form;
     form.Form_Load();
     for (std::size_t i = 0; i < std::size(texts); ++i) {
-        const QString shown = texts[i].box ? (form.*texts[i].box)->text() : form.Combo1->currentText();
+        const QString shown = texts[i].box ? testsupport::Line(form, texts[i].box)->text() : testsupport::Combo(form, "Combo1")->currentText();
         if (shown != expected[i])
             __builtin_trap(); // a stored text did not come back as it was
         const QString stored = platform::GetSetting(kApp, kSection, QString::fromLatin1(texts[i].key), expected[i]);
@@ -74,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap(); // start-up stored back something else
     }
     int selected = 0;
-    for (QRadioButton* o : {form.Option1, form.Option2, form.Option4, form.Option5, form.Option8, form.Option9})
+    for (QRadioButton* o : {testsupport::Radio(form, "Option1"), testsupport::Radio(form, "Option2"), testsupport::Radio(form, "Option4"), testsupport::Radio(form, "Option5"), testsupport::Radio(form, "Option8"), testsupport::Radio(form, "Option9")})
         selected += o->isChecked();
     if (selected > 1)
         __builtin_trap();

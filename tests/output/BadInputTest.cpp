@@ -8,6 +8,7 @@
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Printers.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -29,11 +30,11 @@ struct BadInputTest : testsupport::PrintingTest {
     // The window still draws and prints a plain Code 39 barcode.
     void ExpectStillWorking()
     {
-        form.Option2->setChecked(true);
-        form.Text8->setText(QStringLiteral("1.4"));
-        form.Text14->setText(QStringLiteral("1"));
-        form.Text15->setText(QStringLiteral("1"));
-        form.Text1->setText(QStringLiteral("STILL-OK"));
+        testsupport::Radio(form, "Option2")->setChecked(true);
+        testsupport::Line(form, "Text8")->setText(QStringLiteral("1.4"));
+        testsupport::Line(form, "Text14")->setText(QStringLiteral("1"));
+        testsupport::Line(form, "Text15")->setText(QStringLiteral("1"));
+        testsupport::Line(form, "Text1")->setText(QStringLiteral("STILL-OK"));
         ASSERT_TRUE(form.Picture2.Picture().has_value());
         const int before = jobs();
         form.Command2_Click();
@@ -44,9 +45,9 @@ struct BadInputTest : testsupport::PrintingTest {
 enum class Action { Generate, Print, Range };
 
 struct NumericRow {
-    QLineEdit* Form1::*box;
+    const char* box;
     const char* value;
-    QRadioButton* Form1::*option;
+    const char* option;
     Action action;
     const char* message; // part of the message expected, "" for none
     bool picture;        // Picture2 holds a barcode afterwards (Generate rows)
@@ -58,37 +59,37 @@ struct NumericRow {
 TEST_F(BadInputTest, NumericBoxes_NonNumericAndHugeValues)
 {
     const NumericRow rows[] = {
-        {&Form1::Text3, "abc", &Form1::Option1, Action::Generate, "Unknow Error", false,
+        {"Text3", "abc", "Option1", Action::Generate, "Unknow Error", false,
          "Code 128 B takes a font size that is not a number as size 0: the engine's message"},
-        {&Form1::Text3, "1e300", &Form1::Option1, Action::Generate, "Unknow Error", false,
+        {"Text3", "1e300", "Option1", Action::Generate, "Unknow Error", false,
          "a size beyond any integer is refused the same way"},
-        {&Form1::Text3, "99999", &Form1::Option1, Action::Generate, "", true, "a huge but valid size draws"},
-        {&Form1::Text3, "abc", &Form1::Option9, Action::Generate, "13\nType mismatch", true,
+        {"Text3", "99999", "Option1", Action::Generate, "", true, "a huge but valid size draws"},
+        {"Text3", "abc", "Option9", Action::Generate, "13\nType mismatch", true,
          "EAN reads the bar length as a number: a run-time error message"},
-        {&Form1::Text8, "abc", &Form1::Option2, Action::Generate, "", true, "the height factor falls back to 1.4"},
-        {&Form1::Text8, "1e300", &Form1::Option2, Action::Generate, "", true, "the box is held to the tallest raster"},
-        {&Form1::Text8, "-5", &Form1::Option4, Action::Generate, "", true, "negative bars draw nothing harmful"},
-        {&Form1::Text8, "abc", &Form1::Option9, Action::Generate, "13\nType mismatch", true, "EAN's font size"},
-        {&Form1::Text9, "abc", &Form1::Option4, Action::Generate, "", true, "no stretch"},
-        {&Form1::Text9, "1e300", &Form1::Option4, Action::Generate, "", true, "held to the widest surface"},
-        {&Form1::Text9, "-800", &Form1::Option5, Action::Generate, "", true, "no stretch below one pixel"},
-        {&Form1::Text14, "abc", &Form1::Option2, Action::Print, "The Barcode Offset must be a numeric value", false, "reset to 1"},
-        {&Form1::Text14, "1e300", &Form1::Option2, Action::Print, "outside the page", false, "not a blank page"},
-        {&Form1::Text15, "-1e30", &Form1::Option2, Action::Print, "outside the page", false, "above the page"},
-        {&Form1::Text15, "x", &Form1::Option2, Action::Print, "The Barcode Offset must be a numeric value", false, "reset to 1"},
-        {&Form1::Text21, "abc", &Form1::Option2, Action::Range, "From and To must be numbers", false, "nothing printed"},
-        {&Form1::Text22, "", &Form1::Option2, Action::Range, "From and To must be numbers", false, "an empty To"},
-        {&Form1::Text21, "1e300", &Form1::Option2, Action::Range, "too large", false,
+        {"Text8", "abc", "Option2", Action::Generate, "", true, "the height factor falls back to 1.4"},
+        {"Text8", "1e300", "Option2", Action::Generate, "", true, "the box is held to the tallest raster"},
+        {"Text8", "-5", "Option4", Action::Generate, "", true, "negative bars draw nothing harmful"},
+        {"Text8", "abc", "Option9", Action::Generate, "13\nType mismatch", true, "EAN's font size"},
+        {"Text9", "abc", "Option4", Action::Generate, "", true, "no stretch"},
+        {"Text9", "1e300", "Option4", Action::Generate, "", true, "held to the widest surface"},
+        {"Text9", "-800", "Option5", Action::Generate, "", true, "no stretch below one pixel"},
+        {"Text14", "abc", "Option2", Action::Print, "The Barcode Offset must be a numeric value", false, "reset to 1"},
+        {"Text14", "1e300", "Option2", Action::Print, "outside the page", false, "not a blank page"},
+        {"Text15", "-1e30", "Option2", Action::Print, "outside the page", false, "above the page"},
+        {"Text15", "x", "Option2", Action::Print, "The Barcode Offset must be a numeric value", false, "reset to 1"},
+        {"Text21", "abc", "Option2", Action::Range, "From and To must be numbers", false, "nothing printed"},
+        {"Text22", "", "Option2", Action::Range, "From and To must be numbers", false, "an empty To"},
+        {"Text21", "1e300", "Option2", Action::Range, "too large", false,
          "adding one no longer changes From: the run would never end"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.value) + ": " + r.why);
         messages.texts.clear();
-        (form.*r.option)->setChecked(true);
-        form.Text21->setText(QStringLiteral("100"));
-        form.Text22->setText(r.box == &Form1::Text21 ? QStringLiteral("1e301") : QStringLiteral("101"));
-        form.Text1->setText(QStringLiteral("12345670"));
-        (form.*r.box)->setText(QString::fromLatin1(r.value));
+        testsupport::Radio(form, r.option)->setChecked(true);
+        testsupport::Line(form, "Text21")->setText(QStringLiteral("100"));
+        testsupport::Line(form, "Text22")->setText(std::string_view(r.box) == "Text21" ? QStringLiteral("1e301") : QStringLiteral("101"));
+        testsupport::Line(form, "Text1")->setText(QStringLiteral("12345670"));
+        testsupport::Line(form, r.box)->setText(QString::fromLatin1(r.value));
         const int before = jobs();
         switch (r.action) {
         case Action::Generate:
@@ -109,9 +110,9 @@ TEST_F(BadInputTest, NumericBoxes_NonNumericAndHugeValues)
         else
             EXPECT_TRUE(messages.texts.isEmpty()) << said().toStdString();
         // Put the box back to its default for the next row.
-        (form.*r.box)->setText(r.box == &Form1::Text3 ? QStringLiteral("8")
-                               : r.box == &Form1::Text8 ? QStringLiteral("1.4")
-                               : r.box == &Form1::Text9 ? QStringLiteral("500")
+        testsupport::Line(form, r.box)->setText(std::string_view(r.box) == "Text3" ? QStringLiteral("8")
+                               : std::string_view(r.box) == "Text8" ? QStringLiteral("1.4")
+                               : std::string_view(r.box) == "Text9" ? QStringLiteral("500")
                                : QStringLiteral("1"));
     }
     ExpectStillWorking();
@@ -119,32 +120,32 @@ TEST_F(BadInputTest, NumericBoxes_NonNumericAndHugeValues)
 
 TEST_F(BadInputTest, TenThousandCharacterText_EverySymbologyRefusesOrReportsIt)
 {
-    struct Row { QRadioButton* Form1::*option; QChar fill; const char* message; const char* why; };
+    struct Row { const char* option; QChar fill; const char* message; const char* why; };
     const Row rows[] = {
-        {&Form1::Option2, u'A', "too long to draw", "Code 39 wider than any surface"},
-        {&Form1::Option1, u'A', "too long to draw", "Code 128 B wider than any surface"},
-        {&Form1::Option4, u'A', "too long to draw", "Code 128-1 wider than any surface"},
-        {&Form1::Option5, u'7', "9\nSubscript out of range", "Interleaved 2 of 5 takes at most 20 digits"},
-        {&Form1::Option9, u'7', "too long", "EAN takes at most 20 characters"},
+        {"Option2", u'A', "too long to draw", "Code 39 wider than any surface"},
+        {"Option1", u'A', "too long to draw", "Code 128 B wider than any surface"},
+        {"Option4", u'A', "too long to draw", "Code 128-1 wider than any surface"},
+        {"Option5", u'7', "9\nSubscript out of range", "Interleaved 2 of 5 takes at most 20 digits"},
+        {"Option9", u'7', "too long", "EAN takes at most 20 characters"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.why);
         messages.texts.clear();
-        (form.*r.option)->setChecked(true);
-        form.Text1->setText(QString(10000, r.fill));
+        testsupport::Radio(form, r.option)->setChecked(true);
+        testsupport::Line(form, "Text1")->setText(QString(10000, r.fill));
         EXPECT_EQ(messages.texts.size(), 1) << said().toStdString();
         EXPECT_TRUE(said().contains(QString::fromLatin1(r.message))) << said().toStdString();
         // Refused symbols leave no barcode to print; Interleaved 2 of 5 keeps
         // its partial drawing and EAN its cleared box, as they always do.
-        if (r.option != &Form1::Option5 && r.option != &Form1::Option9) {
+        if (r.option != "Option5" && r.option != "Option9") {
             EXPECT_FALSE(form.Picture2.Picture().has_value());
         }
-        form.Text1->clear();
+        testsupport::Line(form, "Text1")->clear();
     }
     // UPC says so inside its box: no bars for a text that is not 11 digits.
     messages.texts.clear();
-    form.Option8->setChecked(true);
-    form.Text1->setText(QString(10000, u'1'));
+    testsupport::Radio(form, "Option8")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QString(10000, u'1'));
     EXPECT_TRUE(messages.texts.isEmpty());
     ExpectStillWorking();
 }

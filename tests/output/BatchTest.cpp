@@ -7,6 +7,7 @@
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -300,15 +301,15 @@ struct OrderTest : testsupport::PrintingTest {
     void SetUp() override
     {
         form.Form_Load();
-        form.Option2->setChecked(true);
-        form.Text4->setText(QStringLiteral("*"));
-        form.Text5->setText(WriteFile(dir, QStringLiteral("order.txt"), "ORDER 17\r\n*A100\r\n  *B200  \r\n*\r\n"));
+        testsupport::Radio(form, "Option2")->setChecked(true);
+        testsupport::Line(form, "Text4")->setText(QStringLiteral("*"));
+        testsupport::Line(form, "Text5")->setText(WriteFile(dir, QStringLiteral("order.txt"), "ORDER 17\r\n*A100\r\n  *B200  \r\n*\r\n"));
     }
 
     QStringList run()
     {
         QStringList codes;
-        QObject::connect(form.Text1, &QLineEdit::textChanged, [&codes](const QString& t) { codes << t; });
+        QObject::connect(testsupport::Line(form, "Text1"), &QLineEdit::textChanged, [&codes](const QString& t) { codes << t; });
         form.Command4_Click();
         return codes;
     }
@@ -318,7 +319,7 @@ struct OrderTest : testsupport::PrintingTest {
 
 TEST_F(OrderTest, Check1Unchecked_BarcodesOfTheCodesInFileOrder)
 {
-    form.Check1->setChecked(false);
+    testsupport::CheckBox(form, "Check1")->setChecked(false);
     // The window shows each code in turn, then what was typed before.
     EXPECT_EQ(run(), (QStringList{"A100", "B200", "", "Enter Bar Code Text here"}));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
@@ -329,12 +330,12 @@ TEST_F(OrderTest, Check1Unchecked_BarcodesOfTheCodesInFileOrder)
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].text, "A100");
     EXPECT_EQ(found[1].text, "B200");
-    EXPECT_EQ(form.Text1->text(), QStringLiteral("Enter Bar Code Text here")); // the typed text comes back
+    EXPECT_EQ(testsupport::Line(form, "Text1")->text(), QStringLiteral("Enter Bar Code Text here")); // the typed text comes back
 }
 
 TEST_F(OrderTest, Check1Checked_TheCodesKeepThePattern)
 {
-    form.Check1->setChecked(true);
+    testsupport::CheckBox(form, "Check1")->setChecked(true);
     EXPECT_EQ(run(), (QStringList{"*A100", "*B200", "*", "Enter Bar Code Text here"}));
     ASSERT_EQ(sandbox.written.size(), 1);
 }
@@ -343,14 +344,14 @@ TEST_F(OrderTest, PrintingControlsAreDisabledWhileTheBatchRuns)
 {
     bool sawDisabled = false;
     platform::SetEventPump([&] {
-        sawDisabled = sawDisabled || (!form.Command2->isEnabled() && !form.Command4->isEnabled() &&
-                                      !form.Command8->isEnabled() && !form.PrintTemp->isEnabled() &&
-                                      !form.PrintFileTemp->isEnabled());
+        sawDisabled = sawDisabled || (!testsupport::Button(form, "Command2")->isEnabled() && !testsupport::Button(form, "Command4")->isEnabled() &&
+                                      !testsupport::Button(form, "Command8")->isEnabled() && !testsupport::Action(form, "PrintTemp")->isEnabled() &&
+                                      !testsupport::Action(form, "PrintFileTemp")->isEnabled());
     });
     form.Command4_Click();
     EXPECT_TRUE(sawDisabled);
-    EXPECT_TRUE(form.Command2->isEnabled() && form.Command4->isEnabled() && form.Command8->isEnabled());
-    EXPECT_TRUE(form.PrintTemp->isEnabled() && form.PrintFileTemp->isEnabled());
+    EXPECT_TRUE(testsupport::Button(form, "Command2")->isEnabled() && testsupport::Button(form, "Command4")->isEnabled() && testsupport::Button(form, "Command8")->isEnabled());
+    EXPECT_TRUE(testsupport::Action(form, "PrintTemp")->isEnabled() && testsupport::Action(form, "PrintFileTemp")->isEnabled());
 }
 
 TEST_F(OrderTest, FileNameThatIsNotUtf8_PrintsAndOpensAgainAtTheNextStart)
@@ -360,7 +361,7 @@ TEST_F(OrderTest, FileNameThatIsNotUtf8_PrintsAndOpensAgainAtTheNextStart)
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, "*A1\r\n", 5), 5);
     ::close(fd);
-    form.Text5->setText(platform::FromLocalBytes(name));
+    testsupport::Line(form, "Text5")->setText(platform::FromLocalBytes(name));
     form.Command4_Click();
     app::Form1 next;
     next.Form_Load();
@@ -371,7 +372,7 @@ TEST_F(OrderTest, FileNameThatIsNotUtf8_PrintsAndOpensAgainAtTheNextStart)
 
 TEST_F(OrderTest, PathOfBlanksOnly_AsksForAFile)
 {
-    form.Text5->setText(QStringLiteral("   "));
+    testsupport::Line(form, "Text5")->setText(QStringLiteral("   "));
     form.Command4_Click();
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Please Select a File to Print")});
     EXPECT_TRUE(sandbox.written.isEmpty());
@@ -381,31 +382,31 @@ TEST_F(OrderTest, PathOfBlanksOnly_AsksForAFile)
 TEST_F(OrderTest, EverySymbology_PrintsScannableBarcodes)
 {
     struct Row {
-        QRadioButton* app::Form1::*option;
+        const char* option;
         QByteArray file;
         ZXing::BarcodeFormats format;
         std::vector<std::string> expected;
     };
     const Row rows[] = {
-        {&app::Form1::Option1, "*QV-0001\r\n*Label 2\r\n", ZXing::BarcodeFormat::Code128, {"QV-0001", "Label 2"}},
-        {&app::Form1::Option2, "*QV-0001\r\n*LABEL 2\r\n", ZXing::BarcodeFormat::Code39, {"QV-0001", "LABEL 2"}},
-        {&app::Form1::Option4, "*QV-0001\r\n", ZXing::BarcodeFormat::Code128, {"QV-0001"}},
-        {&app::Form1::Option5, "*123456\r\n*98765432\r\n", ZXing::BarcodeFormat::ITF, {"123456", "98765432"}},
-        {&app::Form1::Option8, "*03600029145\r\n", ZXing::BarcodeFormat::UPCA, {"036000291452"}},
-        {&app::Form1::Option9, "*400638133393\r\n*1234567\r\n", ZXing::BarcodeFormat::EAN13 | ZXing::BarcodeFormat::EAN8,
+        {"Option1", "*QV-0001\r\n*Label 2\r\n", ZXing::BarcodeFormat::Code128, {"QV-0001", "Label 2"}},
+        {"Option2", "*QV-0001\r\n*LABEL 2\r\n", ZXing::BarcodeFormat::Code39, {"QV-0001", "LABEL 2"}},
+        {"Option4", "*QV-0001\r\n", ZXing::BarcodeFormat::Code128, {"QV-0001"}},
+        {"Option5", "*123456\r\n*98765432\r\n", ZXing::BarcodeFormat::ITF, {"123456", "98765432"}},
+        {"Option8", "*03600029145\r\n", ZXing::BarcodeFormat::UPCA, {"036000291452"}},
+        {"Option9", "*400638133393\r\n*1234567\r\n", ZXing::BarcodeFormat::EAN13 | ZXing::BarcodeFormat::EAN8,
          {"4006381333931", "12345670"}},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE((form.*r.option)->text().toStdString());
-        (form.*r.option)->setChecked(true);
+        SCOPED_TRACE(testsupport::Radio(form, r.option)->text().toStdString());
+        testsupport::Radio(form, r.option)->setChecked(true);
         // EAN reads these boxes as bar length and font size; the others as
         // font size and height factor.
-        const bool ean = r.option == &app::Form1::Option9;
-        form.Text3->setText(ean ? QStringLiteral("40") : QStringLiteral("8"));
-        form.Text8->setText(ean ? QStringLiteral("8") : QStringLiteral("1.4"));
+        const bool ean = std::string_view(r.option) == "Option9";
+        testsupport::Line(form, "Text3")->setText(ean ? QStringLiteral("40") : QStringLiteral("8"));
+        testsupport::Line(form, "Text8")->setText(ean ? QStringLiteral("8") : QStringLiteral("1.4"));
         sandbox.written.clear();
-        form.Text1->clear();
-        form.Text5->setText(WriteFile(dir, QStringLiteral("codes.txt"), r.file));
+        testsupport::Line(form, "Text1")->clear();
+        testsupport::Line(form, "Text5")->setText(WriteFile(dir, QStringLiteral("codes.txt"), r.file));
         form.Command4_Click();
         ASSERT_EQ(sandbox.written.size(), 1);
         const auto pages = testsupport::RenderPdf(sandbox.written[0], 300);

@@ -4,6 +4,7 @@
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -22,7 +23,7 @@ struct PrintTest : testsupport::PrintingTest {
     void SetUp() override
     {
         form.Form_Load();
-        form.Option2->setChecked(true); // Code 39
+        testsupport::Radio(form, "Option2")->setChecked(true); // Code 39
     }
     // Installs the system's printers and makes their default current.
     void install(const QStringList& names, const QString& defaultName)
@@ -30,7 +31,7 @@ struct PrintTest : testsupport::PrintingTest {
         printers.names = names;
         printers.defaultName = defaultName;
         platform::CurrentPrinter().ResetToDefault();
-        form.Text1->setText(QStringLiteral("A1"));
+        testsupport::Line(form, "Text1")->setText(QStringLiteral("A1"));
     }
     int jobsSent() const { return static_cast<int>(printers.jobs.size() + sandbox.written.size()); }
 };
@@ -60,19 +61,19 @@ TEST(PrintChecks, OffsetsAreTestedLeftThenTopThenThePicture)
 
 TEST_F(PrintTest, Print_BadOffsets_OneMessagePerPressAndTheBoxIsReset)
 {
-    form.Text1->setText(QStringLiteral("A1"));
-    form.Text14->setText(QStringLiteral("abc"));
-    form.Text15->setText(QStringLiteral("x"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("A1"));
+    testsupport::Line(form, "Text14")->setText(QStringLiteral("abc"));
+    testsupport::Line(form, "Text15")->setText(QStringLiteral("x"));
 
     form.Command2_Click();
     EXPECT_EQ(messages.texts, QStringList{output::kOffsetNotNumeric});
-    EXPECT_EQ(form.Text14->text(), QStringLiteral("1"));
-    EXPECT_EQ(form.Text15->text(), QStringLiteral("x"));
+    EXPECT_EQ(testsupport::Line(form, "Text14")->text(), QStringLiteral("1"));
+    EXPECT_EQ(testsupport::Line(form, "Text15")->text(), QStringLiteral("x"));
     EXPECT_EQ(jobsSent(), 0);
 
     form.Command2_Click();
     EXPECT_EQ(messages.texts, (QStringList{output::kOffsetNotNumeric, output::kOffsetNotNumeric}));
-    EXPECT_EQ(form.Text15->text(), QStringLiteral("1"));
+    EXPECT_EQ(testsupport::Line(form, "Text15")->text(), QStringLiteral("1"));
     EXPECT_EQ(jobsSent(), 0);
 
     form.Command2_Click();
@@ -82,7 +83,7 @@ TEST_F(PrintTest, Print_BadOffsets_OneMessagePerPressAndTheBoxIsReset)
 
 TEST_F(PrintTest, Print_WithoutABarcode_AsksToGenerateAndSendsNothing)
 {
-    form.Text1->setText(QString());
+    testsupport::Line(form, "Text1")->setText(QString());
     form.Command2_Click();
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("Please Generate Barocode to print")});
     EXPECT_EQ(jobsSent(), 0);
@@ -92,21 +93,21 @@ TEST_F(PrintTest, PrinterList_SystemPrintersInOrderThenTheBuiltInOneLast)
 {
     printers.names = {QStringLiteral("Zebra"), QStringLiteral("Office")};
     form.FillPrinterList();
-    ASSERT_EQ(form.Combo1->count(), 3);
-    EXPECT_EQ(form.Combo1->itemText(0), QStringLiteral("Zebra"));
-    EXPECT_EQ(form.Combo1->itemText(1), QStringLiteral("Office"));
-    EXPECT_EQ(form.Combo1->itemText(2), QStringLiteral("Print to PDF file"));
+    ASSERT_EQ(testsupport::Combo(form, "Combo1")->count(), 3);
+    EXPECT_EQ(testsupport::Combo(form, "Combo1")->itemText(0), QStringLiteral("Zebra"));
+    EXPECT_EQ(testsupport::Combo(form, "Combo1")->itemText(1), QStringLiteral("Office"));
+    EXPECT_EQ(testsupport::Combo(form, "Combo1")->itemText(2), QStringLiteral("Print to PDF file"));
 }
 
 TEST_F(PrintTest, Print_ChoosesThePrinterWhoseNameMatchesExactly_AndKeepsIt)
 {
     install({QStringLiteral("Label-Printer"), QStringLiteral("label-printer")}, QStringLiteral("Label-Printer"));
 
-    form.Combo1->setEditText(QStringLiteral("label-printer"));
+    testsupport::Combo(form, "Combo1")->setEditText(QStringLiteral("label-printer"));
     form.Command2_Click();
-    form.Combo1->setEditText(QStringLiteral("LABEL-PRINTER")); // matches nothing: the choice stays
+    testsupport::Combo(form, "Combo1")->setEditText(QStringLiteral("LABEL-PRINTER")); // matches nothing: the choice stays
     form.Command2_Click();
-    form.Combo1->setEditText(QStringLiteral(" Label-Printer")); // blanks count
+    testsupport::Combo(form, "Combo1")->setEditText(QStringLiteral(" Label-Printer")); // blanks count
     form.Command2_Click();
 
     ASSERT_EQ(printers.jobs.size(), 3u);
@@ -118,7 +119,7 @@ TEST_F(PrintTest, Print_ChoosesThePrinterWhoseNameMatchesExactly_AndKeepsIt)
 TEST_F(PrintTest, Print_UnknownNameGoesToTheSystemDefault)
 {
     install({QStringLiteral("Office"), QStringLiteral("Labels")}, QStringLiteral("Labels"));
-    form.Combo1->setEditText(QStringLiteral("Nowhere"));
+    testsupport::Combo(form, "Combo1")->setEditText(QStringLiteral("Nowhere"));
     form.Command2_Click();
     ASSERT_EQ(printers.jobs.size(), 1u);
     EXPECT_EQ(printers.jobs[0].printer, QStringLiteral("Labels"));
@@ -127,8 +128,8 @@ TEST_F(PrintTest, Print_UnknownNameGoesToTheSystemDefault)
 TEST_F(PrintTest, Print_NoPrinterInstalled_TheBuiltInPdfPrinterWritesANewFileEachJob)
 {
     EXPECT_EQ(platform::CurrentPrinter().DeviceName(), QStringLiteral("Print to PDF file"));
-    form.Text1->setText(QStringLiteral("A1"));
-    form.Combo1->setEditText(QString());
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("A1"));
+    testsupport::Combo(form, "Combo1")->setEditText(QString());
     form.Command2_Click();
     form.Command2_Click();
     ASSERT_EQ(sandbox.written.size(), 2);
@@ -143,8 +144,8 @@ TEST_F(PrintTest, Print_PrinterThatFails_MessageNamesThePrinterAndTheReason)
 {
     printers.names = {QStringLiteral("Shop-Floor")};
     printers.refuse = QStringLiteral("Shop-Floor");
-    form.Text1->setText(QStringLiteral("A1"));
-    form.Combo1->setEditText(QStringLiteral("Shop-Floor"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("A1"));
+    testsupport::Combo(form, "Combo1")->setEditText(QStringLiteral("Shop-Floor"));
     form.Command2_Click();
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("\"Shop-Floor\""))) << messages.texts[0].toStdString();
@@ -159,7 +160,7 @@ TEST_F(PrintTest, Print_PdfFolderThatCannotBeCreated_MessageSaysWhere)
     blocker.close();
     const QString folder = blocker.fileName() + QStringLiteral("/pdfs"); // below a file: can't exist
     qputenv("QUORVANE_PDF_DIR", folder.toLocal8Bit());
-    form.Text1->setText(QStringLiteral("A1"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("A1"));
     form.Command2_Click();
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("Print to PDF file")));
@@ -171,9 +172,9 @@ TEST_F(PrintTest, Print_PdfFolderThatCannotBeCreated_MessageSaysWhere)
 // holds the barcode 2.5 cm from the left edge on the top edge, and it scans.
 TEST_F(PrintTest, Print_Code39AtOffsets_LandsWhereAskedOnThePageAndScans)
 {
-    form.Text1->setText(QStringLiteral("QV-2024"));
-    form.Text14->setText(QStringLiteral("2.5"));
-    form.Text15->setText(QStringLiteral("0"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-2024"));
+    testsupport::Line(form, "Text14")->setText(QStringLiteral("2.5"));
+    testsupport::Line(form, "Text15")->setText(QStringLiteral("0"));
     form.Command2_Click();
     ASSERT_EQ(sandbox.written.size(), 1) << messages.texts.join(QLatin1Char('|')).toStdString();
 

@@ -4,6 +4,7 @@
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,7 +22,7 @@ struct RangeTest : testsupport::PrintingTest {
     void SetUp() override
     {
         form.Form_Load();
-        form.Option2->setChecked(true);
+        testsupport::Radio(form, "Option2")->setChecked(true);
     }
 
     QStringList printedLabels()
@@ -39,35 +40,35 @@ struct RangeTest : testsupport::PrintingTest {
 
 TEST_F(RangeTest, LeadingZerosOnlyOnTheFirstLabel_AndFromEndsAtTo)
 {
-    form.Text1->setText(QStringLiteral("A-"));
-    form.Text21->setText(QStringLiteral("007"));
-    form.Text22->setText(QStringLiteral("10"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("A-"));
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("007"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("10"));
     form.Command8_Click();
     EXPECT_EQ(printedLabels(), (QStringList{"A-007", "A-8", "A-9"}));
-    EXPECT_EQ(form.Text21->text(), QStringLiteral("10"));
-    EXPECT_EQ(form.Text1->text(), QStringLiteral("A-"));
+    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("10"));
+    EXPECT_EQ(testsupport::Line(form, "Text1")->text(), QStringLiteral("A-"));
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
 TEST_F(RangeTest, FractionalFrom_StepsByOne)
 {
-    form.Text1->setText(QString());
-    form.Text21->setText(QStringLiteral("1.5"));
-    form.Text22->setText(QStringLiteral("3"));
+    testsupport::Line(form, "Text1")->setText(QString());
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("1.5"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("3"));
     form.Command8_Click();
     EXPECT_EQ(printedLabels(), (QStringList{"1.5", "2.5"}));
-    EXPECT_EQ(form.Text21->text(), QStringLiteral("3.5"));
+    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("3.5"));
 }
 
 TEST_F(RangeTest, FromNotBelowTo_PrintsNothing)
 {
     const std::pair<const char*, const char*> rows[] = {{"5", "5"}, {"6", "5"}};
     for (const auto& [from, to] : rows) {
-        form.Text21->setText(QString::fromLatin1(from));
-        form.Text22->setText(QString::fromLatin1(to));
+        testsupport::Line(form, "Text21")->setText(QString::fromLatin1(from));
+        testsupport::Line(form, "Text22")->setText(QString::fromLatin1(to));
         form.Command8_Click();
         EXPECT_TRUE(sandbox.written.isEmpty()) << from << " to " << to;
-        EXPECT_EQ(form.Text21->text(), QString::fromLatin1(from));
+        EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QString::fromLatin1(from));
     }
     EXPECT_TRUE(messages.texts.isEmpty());
 }
@@ -77,8 +78,8 @@ TEST_F(RangeTest, FromOrToNotNumeric_MessageAndNothingPrinted)
     const std::pair<const char*, const char*> rows[] = {{"abc", "5"}, {"1", ""}};
     for (const auto& [from, to] : rows) {
         messages.texts.clear();
-        form.Text21->setText(QString::fromLatin1(from));
-        form.Text22->setText(QString::fromLatin1(to));
+        testsupport::Line(form, "Text21")->setText(QString::fromLatin1(from));
+        testsupport::Line(form, "Text22")->setText(QString::fromLatin1(to));
         form.Command8_Click();
         EXPECT_EQ(messages.texts, QStringList{QStringLiteral("From and To must be numbers")}) << from << " to " << to;
     }
@@ -87,21 +88,21 @@ TEST_F(RangeTest, FromOrToNotNumeric_MessageAndNothingPrinted)
 
 TEST_F(RangeTest, ToChangedDuringTheRun_DecidesTheNextLabel)
 {
-    form.Text1->setText(QStringLiteral("L"));
-    form.Text21->setText(QStringLiteral("1"));
-    form.Text22->setText(QStringLiteral("100"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("L"));
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("1"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("100"));
     bool disabledDuringRun = true;
     platform::SetEventPump([&] {
-        disabledDuringRun = disabledDuringRun && !form.Command8->isEnabled() && !form.Command2->isEnabled() &&
-                            !form.Command4->isEnabled();
+        disabledDuringRun = disabledDuringRun && !testsupport::Button(form, "Command8")->isEnabled() && !testsupport::Button(form, "Command2")->isEnabled() &&
+                            !testsupport::Button(form, "Command4")->isEnabled();
         if (sandbox.written.size() == 2)
-            form.Text22->setText(QStringLiteral("3"));
+            testsupport::Line(form, "Text22")->setText(QStringLiteral("3"));
     });
     form.Command8_Click();
     EXPECT_EQ(sandbox.written.size(), 2);
-    EXPECT_EQ(form.Text21->text(), QStringLiteral("3"));
+    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("3"));
     EXPECT_TRUE(disabledDuringRun);
-    EXPECT_TRUE(form.Command8->isEnabled());
+    EXPECT_TRUE(testsupport::Button(form, "Command8")->isEnabled());
 }
 
 TEST(RangePause, WaitsUntilTheClockHasMovedOn)

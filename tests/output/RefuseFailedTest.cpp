@@ -5,6 +5,7 @@
 #include "app/PrintJobs.h"
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
+#include "tests/support/Window.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,21 +24,21 @@ struct RefuseFailedTest : testsupport::PrintingTest {
 TEST_F(RefuseFailedTest, PrintCopyAndRunIt_RefuseAFailedSymbol_AndSayWhy)
 {
     struct Case {
-        QRadioButton* app::Form1::*option;
+        const char* option;
         const char* text;
         const char* reason;
     };
     const Case cases[] = {
-        {&app::Form1::Option8, "ABC12", "Code is not 11 Digits"},            // the message is in UPC's picture
-        {&app::Form1::Option5, "12A4", "Subscript out of range"},            // half a symbol drawn
-        {&app::Form1::Option9, "12345", "EAN needs at least 7 characters"},  // a blank box
+        {"Option8", "ABC12", "Code is not 11 Digits"},            // the message is in UPC's picture
+        {"Option5", "12A4", "Subscript out of range"},            // half a symbol drawn
+        {"Option9", "12345", "EAN needs at least 7 characters"},  // a blank box
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        (form.*c.option)->setChecked(true);
-        form.Text1->setText(QString::fromLatin1(c.text));
-        EXPECT_TRUE(form.ScanStatus->text().startsWith(QStringLiteral("\u2716 "))) << form.ScanStatus->text().toStdString();
-        EXPECT_TRUE(form.ScanStatus->text().contains(QLatin1String(c.reason))) << form.ScanStatus->text().toStdString();
+        testsupport::Radio(form, c.option)->setChecked(true);
+        testsupport::Line(form, "Text1")->setText(QString::fromLatin1(c.text));
+        EXPECT_TRUE(testsupport::Label(form, "ScanStatus")->text().startsWith(QStringLiteral("\u2716 "))) << testsupport::Label(form, "ScanStatus")->text().toStdString();
+        EXPECT_TRUE(testsupport::Label(form, "ScanStatus")->text().contains(QLatin1String(c.reason))) << testsupport::Label(form, "ScanStatus")->text().toStdString();
         messages.texts.clear();
 
         form.Command2_Click();
@@ -48,13 +49,13 @@ TEST_F(RefuseFailedTest, PrintCopyAndRunIt_RefuseAFailedSymbol_AndSayWhy)
         EXPECT_TRUE(messages.texts[0].contains(QLatin1String(c.reason)));
 
         messages.texts.clear();
-        form.Text21->setText(QStringLiteral("7"));
-        form.Text22->setText(QStringLiteral("9"));
+        testsupport::Line(form, "Text21")->setText(QStringLiteral("7"));
+        testsupport::Line(form, "Text22")->setText(QStringLiteral("9"));
         form.Command8_Click(); // the labels are the text and 7, 8: none is a symbol
         ASSERT_EQ(messages.texts.size(), 1) << messages.texts.join(QLatin1Char('|')).toStdString();
         EXPECT_TRUE(messages.texts[0].contains(QLatin1String(c.reason))) << messages.texts[0].toStdString();
-        EXPECT_EQ(form.Text21->text(), QStringLiteral("7")) << "From holds the first label not printed";
-        EXPECT_EQ(form.Text1->text(), QString::fromLatin1(c.text)) << "the text typed is put back";
+        EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("7")) << "From holds the first label not printed";
+        EXPECT_EQ(testsupport::Line(form, "Text1")->text(), QString::fromLatin1(c.text)) << "the text typed is put back";
     }
     EXPECT_TRUE(sandbox.written.isEmpty());
     EXPECT_TRUE(printers.jobs.empty());

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "tests/output/PrintSupport.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -38,8 +39,8 @@ struct RunStatusTest : testsupport::PrintingTest {
     void SetUp() override
     {
         form.Form_Load();
-        form.Option2->setChecked(true);
-        form.Text4->setText(QStringLiteral("*"));
+        testsupport::Radio(form, "Option2")->setChecked(true);
+        testsupport::Line(form, "Text4")->setText(QStringLiteral("*"));
         form.show(); // the line count is only made for a window someone sees
     }
 
@@ -47,17 +48,17 @@ struct RunStatusTest : testsupport::PrintingTest {
     {
         printers.names = d.installed;
         platform::SetPrinterCatalog(&printers);
-        form.Combo1->setEditText(QString::fromLatin1(d.choice));
+        testsupport::Combo(form, "Combo1")->setEditText(QString::fromLatin1(d.choice));
     }
 
     // Runs `stopWhen` at every processed event; a true result presses Stop.
     void watch(const std::function<bool()>& stopWhen = [] { return false; })
     {
         platform::SetEventPump([this, stopWhen] {
-            if (progress.isEmpty() || progress.last() != form.Progress->text())
-                progress << form.Progress->text();
-            if (stopWhen() && form.StopButton->isVisibleTo(&form))
-                form.StopButton->click();
+            if (progress.isEmpty() || progress.last() != testsupport::Label(form, "Progress")->text())
+                progress << testsupport::Label(form, "Progress")->text();
+            if (stopWhen() && testsupport::Button(form, "StopButton")->isVisibleTo(&form))
+                testsupport::Button(form, "StopButton")->click();
         });
     }
 
@@ -73,7 +74,7 @@ struct RunStatusTest : testsupport::PrintingTest {
     {
         return QString::fromLatin1(d.status).arg(sandbox.written.isEmpty() ? QString() : QDir::toNativeSeparators(sandbox.written.last()));
     }
-    QString status() const { return form.JobStatus->toolTip(); } // the whole text; the label may elide it
+    QString status() const { return testsupport::Label(form, "JobStatus")->toolTip(); } // the whole text; the label may elide it
 };
 
 } // namespace
@@ -82,17 +83,17 @@ TEST_F(RunStatusTest, Print_SaysWhereTheJobWent_AndTheBoxShowsThePrinterItUsed)
 {
     for (const Destination& d : kDestinations) {
         use(d);
-        form.Text1->setText(QStringLiteral("AB"));
+        testsupport::Line(form, "Text1")->setText(QStringLiteral("AB"));
         form.Command2_Click();
         EXPECT_EQ(status(), expected(d)) << d.choice;
         // A PDF can be opened, or its folder, from the line; a printer's job can't.
-        EXPECT_EQ(form.JobLinks->isVisibleTo(&form), !sandbox.written.isEmpty()) << d.choice;
+        EXPECT_EQ(testsupport::Label(form, "JobLinks")->isVisibleTo(&form), !sandbox.written.isEmpty()) << d.choice;
         if (!sandbox.written.isEmpty()) {
-            EXPECT_TRUE(form.JobLinks->text().contains(QUrl::fromLocalFile(sandbox.written.last()).toString(QUrl::FullyEncoded)));
+            EXPECT_TRUE(testsupport::Label(form, "JobLinks")->text().contains(QUrl::fromLocalFile(sandbox.written.last()).toString(QUrl::FullyEncoded)));
         }
         // An empty box now means the printer last chosen: the placeholder names it.
-        form.Combo1->setEditText(QString());
-        EXPECT_EQ(form.Combo1->lineEdit()->placeholderText(),
+        testsupport::Combo(form, "Combo1")->setEditText(QString());
+        EXPECT_EQ(testsupport::Combo(form, "Combo1")->lineEdit()->placeholderText(),
                   d.installed.isEmpty() ? platform::kPdfPrinterName : d.installed.first());
         sandbox.written.clear();
     }
@@ -101,31 +102,31 @@ TEST_F(RunStatusTest, Print_SaysWhereTheJobWent_AndTheBoxShowsThePrinterItUsed)
 
 TEST_F(RunStatusTest, PrintFile_ShowsLineNOfM_ThenWhereTheJobWent)
 {
-    form.Text5->setText(file("ORDER 17\r\n*A100\r\n*B200\r\n"));
+    testsupport::Line(form, "Text5")->setText(file("ORDER 17\r\n*A100\r\n*B200\r\n"));
     for (const Destination& d : kDestinations) {
         use(d);
         progress.clear();
-        watch([this] { EXPECT_FALSE(form.Command4->isEnabled()); return false; });
+        watch([this] { EXPECT_FALSE(testsupport::Button(form, "Command4")->isEnabled()); return false; });
         form.Command4_Click();
         EXPECT_EQ(progress, (QStringList{"Printing line 1 of 3", "Printing line 2 of 3", "Printing line 3 of 3"}))
             << d.choice;
-        EXPECT_TRUE(form.Progress->text().isEmpty());
+        EXPECT_TRUE(testsupport::Label(form, "Progress")->text().isEmpty());
         EXPECT_EQ(status(), expected(d)) << d.choice;
-        EXPECT_TRUE(form.Command4->isEnabled());
-        EXPECT_FALSE(form.StopButton->isVisibleTo(&form));
+        EXPECT_TRUE(testsupport::Button(form, "Command4")->isEnabled());
+        EXPECT_FALSE(testsupport::Button(form, "StopButton")->isVisibleTo(&form));
     }
 }
 
 TEST_F(RunStatusTest, StopDuringPrintFile_DropsTheJob_AndSaysSo)
 {
-    form.Text5->setText(file("*1\r\n*2\r\n*3\r\n*4\r\n"));
-    watch([this] { return form.Progress->text() == QLatin1String("Printing line 2 of 4"); });
+    testsupport::Line(form, "Text5")->setText(file("*1\r\n*2\r\n*3\r\n*4\r\n"));
+    watch([this] { return testsupport::Label(form, "Progress")->text() == QLatin1String("Printing line 2 of 4"); });
     form.Command4_Click();
     EXPECT_TRUE(sandbox.written.isEmpty());
     EXPECT_TRUE(QDir(sandbox.pdfDir.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files).isEmpty()) << "no file left";
     EXPECT_EQ(status(), QStringLiteral("Stopped after line 1 of 4; nothing was sent to the printer."));
     EXPECT_TRUE(messages.texts.isEmpty()) << "no box to click away after Stop";
-    EXPECT_TRUE(form.Command4->isEnabled() && form.Command8->isEnabled() && form.Command2->isEnabled());
+    EXPECT_TRUE(testsupport::Button(form, "Command4")->isEnabled() && testsupport::Button(form, "Command8")->isEnabled() && testsupport::Button(form, "Command2")->isEnabled());
 
     // The next run is not stopped by the last one's Stop.
     watch();
@@ -135,17 +136,17 @@ TEST_F(RunStatusTest, StopDuringPrintFile_DropsTheJob_AndSaysSo)
 
 TEST_F(RunStatusTest, RunIt_ShowsLabelNOfM_AndStopEndsAfterTheCurrentLabel)
 {
-    form.Text1->setText(QStringLiteral("L"));
-    form.Text21->setText(QStringLiteral("1"));
-    form.Text22->setText(QStringLiteral("4"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("L"));
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("1"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("4"));
     watch([this] { return sandbox.written.size() == 2; });
     form.Command8_Click();
     EXPECT_EQ(sandbox.written.size(), 2);
-    EXPECT_EQ(form.Text21->text(), QStringLiteral("3")) << "the next Run It goes on from the first label not printed";
+    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("3")) << "the next Run It goes on from the first label not printed";
     EXPECT_TRUE(progress.contains(QStringLiteral("Printing label 1 of 3")));
     EXPECT_TRUE(progress.contains(QStringLiteral("Printing label 2 of 3")));
     EXPECT_FALSE(progress.contains(QStringLiteral("Printing label 3 of 3")));
-    EXPECT_EQ(form.Progress->text(), QStringLiteral("Stopped after label 2 of 3."));
+    EXPECT_EQ(testsupport::Label(form, "Progress")->text(), QStringLiteral("Stopped after label 2 of 3."));
     EXPECT_EQ(status(), QStringLiteral("Saved ") + QDir::toNativeSeparators(sandbox.written.last()));
 }
 

@@ -7,6 +7,7 @@
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +25,7 @@ struct SharpPrintTest : testsupport::PrintingTest {
     void SetUp() override
     {
         form.Form_Load();
-        form.Text4->setText(QStringLiteral("*"));
+        testsupport::Line(form, "Text4")->setText(QStringLiteral("*"));
     }
 
     QString printListing(const QStringList& codes)
@@ -35,7 +36,7 @@ struct SharpPrintTest : testsupport::PrintingTest {
             f.write("Item\r\n*" + c.toLatin1() + "\r\n");
         f.write("End\r\n");
         f.close();
-        form.Text5->setText(f.fileName());
+        testsupport::Line(form, "Text5")->setText(f.fileName());
         sandbox.written.clear();
         form.Command4_Click();
         return sandbox.written.value(0);
@@ -43,7 +44,7 @@ struct SharpPrintTest : testsupport::PrintingTest {
 };
 
 struct SymbologyRow {
-    QRadioButton* app::Form1::*option;
+    const char* option;
     QStringList texts;
     ZXing::BarcodeFormats format;
     std::vector<std::string> expected;
@@ -66,25 +67,25 @@ void ExpectWholeModules(const QImage& page, const testsupport::Decoded& d, int d
 TEST_F(SharpPrintTest, EverySymbology_PrintsAsShapesThatScanAtEveryResolution)
 {
     const SymbologyRow rows[] = {
-        {&app::Form1::Option1, {"QV-0001", "Label 2", "a~Z 9"}, ZXing::BarcodeFormat::Code128,
+        {"Option1", {"QV-0001", "Label 2", "a~Z 9"}, ZXing::BarcodeFormat::Code128,
          {"QV-0001", "Label 2", "a~Z 9"}, {203, 300, 600}},
         // Code 39's wide-to-narrow ratio of 2 needs whole dots: not at 203 dpi with one-pixel modules.
-        {&app::Form1::Option2, {"QV-0001", "LABEL 2"}, ZXing::BarcodeFormat::Code39, {"QV-0001", "LABEL 2"}, {300, 600}},
-        {&app::Form1::Option4, {"QV-0001"}, ZXing::BarcodeFormat::Code128, {"QV-0001"}, {203, 300, 600}},
-        {&app::Form1::Option5, {"123456", "98765432"}, ZXing::BarcodeFormat::ITF, {"123456", "98765432"}, {203, 300, 600}},
-        {&app::Form1::Option8, {"03600029145"}, ZXing::BarcodeFormat::UPCA, {"036000291452"}, {203, 300, 600}},
-        {&app::Form1::Option9, {"400638133393", "1234567"}, ZXing::BarcodeFormat::EAN13 | ZXing::BarcodeFormat::EAN8,
+        {"Option2", {"QV-0001", "LABEL 2"}, ZXing::BarcodeFormat::Code39, {"QV-0001", "LABEL 2"}, {300, 600}},
+        {"Option4", {"QV-0001"}, ZXing::BarcodeFormat::Code128, {"QV-0001"}, {203, 300, 600}},
+        {"Option5", {"123456", "98765432"}, ZXing::BarcodeFormat::ITF, {"123456", "98765432"}, {203, 300, 600}},
+        {"Option8", {"03600029145"}, ZXing::BarcodeFormat::UPCA, {"036000291452"}, {203, 300, 600}},
+        {"Option9", {"400638133393", "1234567"}, ZXing::BarcodeFormat::EAN13 | ZXing::BarcodeFormat::EAN8,
          {"4006381333931", "12345670"}, {203, 300, 600}},
     };
     for (const SymbologyRow& r : rows) {
-        SCOPED_TRACE((form.*r.option)->text().toStdString());
-        (form.*r.option)->setChecked(true);
-        const bool ean = r.option == &app::Form1::Option9; // its boxes are bar length and font size
-        form.Text3->setText(ean ? QStringLiteral("40") : QStringLiteral("8"));
-        form.Text8->setText(ean ? QStringLiteral("8") : QStringLiteral("1.4"));
+        SCOPED_TRACE(testsupport::Radio(form, r.option)->text().toStdString());
+        testsupport::Radio(form, r.option)->setChecked(true);
+        const bool ean = std::string_view(r.option) == "Option9"; // its boxes are bar length and font size
+        testsupport::Line(form, "Text3")->setText(ean ? QStringLiteral("40") : QStringLiteral("8"));
+        testsupport::Line(form, "Text8")->setText(ean ? QStringLiteral("8") : QStringLiteral("1.4"));
 
         // One barcode with Print, all of them in a listing.
-        form.Text1->setText(r.texts.first());
+        testsupport::Line(form, "Text1")->setText(r.texts.first());
         sandbox.written.clear();
         form.Command2_Click();
         ASSERT_EQ(sandbox.written.size(), 1) << messages.texts.join(QLatin1Char('|')).toStdString();
@@ -131,8 +132,8 @@ TEST_F(SharpPrintTest, SystemPrinterAt203Dpi_ModulesAreWholeDots)
     printers.defaultName = printers.names[0];
     printers.resolution = 203;
     platform::CurrentPrinter().ResetToDefault();
-    form.Option1->setChecked(true);
-    form.Text1->setText(QStringLiteral("QV-0001"));
+    testsupport::Radio(form, "Option1")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-0001"));
     form.Command2_Click();
     ASSERT_EQ(printers.jobs.size(), 1u);
     const auto pages = testsupport::RenderPdf(printers.jobs[0].pdf, 203);
@@ -154,9 +155,9 @@ TEST_F(SharpPrintTest, PdfPrinterSetTo203Dpi_GhostscriptAt203KeepsModulesWhole)
     } restore;
     form.SetPdfResolution(203);
     EXPECT_EQ(app::ReadStoredOptions().pdfDpi, 203);
-    EXPECT_TRUE(form.PrinterPage->toolTip().contains(QStringLiteral("for a 203-dpi printer"))) << form.PrinterPage->toolTip().toStdString();
-    form.Option1->setChecked(true);
-    form.Text1->setText(QStringLiteral("QV-0203"));
+    EXPECT_TRUE(testsupport::Label(form, "PrinterPage")->toolTip().contains(QStringLiteral("for a 203-dpi printer"))) << testsupport::Label(form, "PrinterPage")->toolTip().toStdString();
+    testsupport::Radio(form, "Option1")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-0203"));
     sandbox.written.clear();
     form.Command2_Click();
     ASSERT_EQ(sandbox.written.size(), 1);
@@ -172,21 +173,21 @@ TEST_F(SharpPrintTest, PdfPrinterSetTo203Dpi_GhostscriptAt203KeepsModulesWhole)
 TEST_F(SharpPrintTest, Listing_StartsInThePrintableArea_AndTextNeverRunsIntoABarcode)
 {
     struct Row {
-        QRadioButton* app::Form1::*option;
+        const char* option;
         const char* text3;
         const char* text8;
         const char* code;
         const char* why;
     };
     const Row rows[] = {
-        {&app::Form1::Option9, "200", "8", "4006381333", "EAN with bars 200 units long and its guards"},
-        {&app::Form1::Option2, "8", "9", "A1", "Code 39 with a height factor of 9"},
-        {&app::Form1::Option2, "8", "1.4", "A1", "a barcode shorter than the four lines after it"},
+        {"Option9", "200", "8", "4006381333", "EAN with bars 200 units long and its guards"},
+        {"Option2", "8", "9", "A1", "Code 39 with a height factor of 9"},
+        {"Option2", "8", "1.4", "A1", "a barcode shorter than the four lines after it"},
     };
     for (const Row& r : rows) {
-        (form.*r.option)->setChecked(true);
-        form.Text3->setText(QString::fromLatin1(r.text3));
-        form.Text8->setText(QString::fromLatin1(r.text8));
+        testsupport::Radio(form, r.option)->setChecked(true);
+        testsupport::Line(form, "Text3")->setText(QString::fromLatin1(r.text3));
+        testsupport::Line(form, "Text8")->setText(QString::fromLatin1(r.text8));
         const QString pdf = printListing({QString::fromLatin1(r.code)});
         ASSERT_FALSE(pdf.isEmpty()) << r.why;
         const auto pages = testsupport::RenderPdf(pdf, 100);

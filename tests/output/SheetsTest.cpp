@@ -9,6 +9,7 @@
 #include "output/SheetPrint.h"
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
+#include "tests/support/Window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,14 +48,14 @@ struct SheetsTest : testsupport::PrintingTest {
     void SetUp() override
     {
         form.Form_Load();
-        form.Option1->setChecked(true); // Code 128 B
-        form.Text14->setText(QStringLiteral("0.5"));
-        form.Text15->setText(QStringLiteral("0.4"));
-        form.ComboLayout->setCurrentText(layout.name);
-        form.Text1->setText(QStringLiteral("A"));
-        form.Text21->setText(QStringLiteral("100"));
-        form.Text22->setText(QStringLiteral("130"));
-        form.SpinStart->setValue(5);
+        testsupport::Radio(form, "Option1")->setChecked(true); // Code 128 B
+        testsupport::Line(form, "Text14")->setText(QStringLiteral("0.5"));
+        testsupport::Line(form, "Text15")->setText(QStringLiteral("0.4"));
+        testsupport::Combo(form, "ComboLayout")->setCurrentText(layout.name);
+        testsupport::Line(form, "Text1")->setText(QStringLiteral("A"));
+        testsupport::Line(form, "Text21")->setText(QStringLiteral("100"));
+        testsupport::Line(form, "Text22")->setText(QStringLiteral("130"));
+        testsupport::Spin(form, "SpinStart")->setValue(5);
     }
 };
 
@@ -135,7 +136,7 @@ TEST_F(SheetsTest, RunOf30_On3x8_FromLabel5_EveryBarcodeInItsCellInOrder)
     form.Command8_Click();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(sandbox.written.size(), 1) << "one job";
-    EXPECT_EQ(form.Text21->text(), QStringLiteral("130"));
+    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("130"));
     constexpr int dpi = 300;
     const std::vector<QImage> pages = testsupport::RenderPdf(sandbox.written[0], dpi);
     ASSERT_EQ(pages.size(), 2u);
@@ -172,9 +173,9 @@ TEST_F(SheetsTest, Preview_IsWhatThePrinterGets)
     for (bool sheets : {true, false}) {
         SCOPED_TRACE(sheets ? "sheets" : "one label per job");
         if (!sheets)
-            form.ComboLayout->setCurrentIndex(0);
-        form.Text21->setText(QStringLiteral("100"));
-        form.Text22->setText(QStringLiteral("103"));
+            testsupport::Combo(form, "ComboLayout")->setCurrentIndex(0);
+        testsupport::Line(form, "Text21")->setText(QStringLiteral("100"));
+        testsupport::Line(form, "Text22")->setText(QStringLiteral("103"));
         sandbox.written.clear();
         QString failure;
         const std::vector<QImage> preview = form.PreviewPages(app::Form1::PrintKind::RunIt, 300, failure);
@@ -206,15 +207,15 @@ TEST_F(SheetsTest, Calibration_MovesAndScalesTheBarcodes_ModulesStayWholeDots)
     printers.names = {QStringLiteral("Office")};
     printers.resolution = 600;
     form.FillPrinterList();
-    form.Combo1->setCurrentText(QStringLiteral("Office"));
-    form.SpinStart->setValue(1);
-    form.Text22->setText(QStringLiteral("103")); // cells 1, 2 and 3 of the first row
+    testsupport::Combo(form, "Combo1")->setCurrentText(QStringLiteral("Office"));
+    testsupport::Spin(form, "SpinStart")->setValue(1);
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("103")); // cells 1, 2 and 3 of the first row
     constexpr int dpi = 600;
     const auto leftEdges = [&](const platform::Calibration& c) {
         const platform::CalibrationLookup previous =
             platform::SetCalibrationLookup([c](const QString&) { return c; });
         const size_t jobs = printers.jobs.size();
-        form.Text21->setText(QStringLiteral("100"));
+        testsupport::Line(form, "Text21")->setText(QStringLiteral("100"));
         form.Command8_Click();
         platform::SetCalibrationLookup(previous);
         EXPECT_EQ(printers.jobs.size(), jobs + 1);
@@ -250,9 +251,9 @@ TEST_F(SheetsTest, BadInput_PrintsNothing_AndSaysWhy)
         const char* says;
     };
     const Case cases[] = {
-        {[&] { form.Text14->setText(QStringLiteral("6")); }, "does not fit its label"},
-        {[&] { form.Text21->setText(QStringLiteral("x")); }, "From and To must be numbers"},
-        {[&] { form.Option8->setChecked(true); }, "There is no barcode to print for the label \"A100\": Code is not 11 Digits"},
+        {[&] { testsupport::Line(form, "Text14")->setText(QStringLiteral("6")); }, "does not fit its label"},
+        {[&] { testsupport::Line(form, "Text21")->setText(QStringLiteral("x")); }, "From and To must be numbers"},
+        {[&] { testsupport::Radio(form, "Option8")->setChecked(true); }, "There is no barcode to print for the label \"A100\": Code is not 11 Digits"},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -262,13 +263,13 @@ TEST_F(SheetsTest, BadInput_PrintsNothing_AndSaysWhy)
         EXPECT_TRUE(sandbox.written.isEmpty()) << c.says;
         ASSERT_EQ(messages.texts.size(), 1) << c.says;
         EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8(c.says))) << messages.texts[0].toStdString();
-        EXPECT_EQ(form.Text21->text(), c.says[0] == 'F' ? QStringLiteral("x") : QStringLiteral("100")) << "From kept";
+        EXPECT_EQ(testsupport::Line(form, "Text21")->text(), c.says[0] == 'F' ? QStringLiteral("x") : QStringLiteral("100")) << "From kept";
     }
 }
 
 TEST_F(SheetsTest, Print_FillsOneCellOrTheRestOfTheSheet)
 {
-    form.Text1->setText(QStringLiteral("LOT-7"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("LOT-7"));
     form.Command1_Click();
     struct Case {
         int start;
@@ -277,8 +278,8 @@ TEST_F(SheetsTest, Print_FillsOneCellOrTheRestOfTheSheet)
     };
     for (const Case c : {Case{5, false, 1}, Case{5, true, 20}, Case{24, true, 1}}) {
         sandbox.written.clear();
-        form.SpinStart->setValue(c.start);
-        form.CheckRepeat->setChecked(c.repeat);
+        testsupport::Spin(form, "SpinStart")->setValue(c.start);
+        testsupport::CheckBox(form, "CheckRepeat")->setChecked(c.repeat);
         form.Command2_Click();
         ASSERT_EQ(sandbox.written.size(), 1);
         const std::vector<QImage> pages = testsupport::RenderPdf(sandbox.written[0], 150);
@@ -324,14 +325,14 @@ TEST_F(SheetsTest, CalibrationPage_CrossesWhereItSays_MovedByTheCalibration)
 
 TEST_F(SheetsTest, LayoutStartAndFill_AreStored_AndBadStoredValuesFallBack)
 {
-    form.CheckRepeat->setChecked(true);
+    testsupport::CheckBox(form, "CheckRepeat")->setChecked(true);
     {
         app::Form1 again;
         again.Form_Load();
-        EXPECT_EQ(again.ComboLayout->currentText(), layout.name);
-        EXPECT_EQ(again.SpinStart->value(), 5);
-        EXPECT_TRUE(again.CheckRepeat->isChecked());
-        EXPECT_TRUE(again.SpinStart->toolTip().contains(QStringLiteral("row 2, column 2"))) << again.SpinStart->toolTip().toStdString();
+        EXPECT_EQ(testsupport::Combo(again, "ComboLayout")->currentText(), layout.name);
+        EXPECT_EQ(testsupport::Spin(again, "SpinStart")->value(), 5);
+        EXPECT_TRUE(testsupport::CheckBox(again, "CheckRepeat")->isChecked());
+        EXPECT_TRUE(testsupport::Spin(again, "SpinStart")->toolTip().contains(QStringLiteral("row 2, column 2"))) << testsupport::Spin(again, "SpinStart")->toolTip().toStdString();
     }
     struct Case {
         const char* layout;
@@ -345,7 +346,7 @@ TEST_F(SheetsTest, LayoutStartAndFill_AreStored_AndBadStoredValuesFallBack)
         app::StoreOption(QStringLiteral("layoutstart"), QString::fromLatin1(c.start));
         app::Form1 again;
         again.Form_Load();
-        EXPECT_EQ(again.ComboLayout->currentText(), QString::fromLatin1(c.shownLayout)) << c.layout;
-        EXPECT_EQ(again.SpinStart->value(), c.shownStart) << c.start;
+        EXPECT_EQ(testsupport::Combo(again, "ComboLayout")->currentText(), QString::fromLatin1(c.shownLayout)) << c.layout;
+        EXPECT_EQ(testsupport::Spin(again, "SpinStart")->value(), c.shownStart) << c.start;
     }
 }

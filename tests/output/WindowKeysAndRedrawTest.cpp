@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "app/SymbologyTable.h"
 #include "tests/output/PrintSupport.h"
+#include "tests/support/Window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,18 +36,18 @@ struct WindowKeysAndRedrawTest : testsupport::PrintingTest {
 
 TEST_F(WindowKeysAndRedrawTest, EveryOptionThatChangesTheDrawing_RedrawsAtOnce)
 {
-    form.Text1->setText(QStringLiteral("QV-1"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-1"));
     struct Step {
         const char* what;
         std::function<void()> change;
     };
     const Step steps[] = {
-        {"Code 39 picked", [&] { form.Option2->setChecked(true); }},
-        {"Code 128-1 picked", [&] { form.Option4->setChecked(true); }},
-        {"the text below the bars", [&] { form.Check2->setChecked(!form.Check2->isChecked()); }},
-        {"the width", [&] { form.Text9->setText(QStringLiteral("1600")); }},
-        {"Code 128 B picked", [&] { form.Option1->setChecked(true); }},
-        {"the font size", [&] { form.Text3->setText(QStringLiteral("14")); }},
+        {"Code 39 picked", [&] { testsupport::Radio(form, "Option2")->setChecked(true); }},
+        {"Code 128-1 picked", [&] { testsupport::Radio(form, "Option4")->setChecked(true); }},
+        {"the text below the bars", [&] { testsupport::CheckBox(form, "Check2")->setChecked(!testsupport::CheckBox(form, "Check2")->isChecked()); }},
+        {"the width", [&] { testsupport::Line(form, "Text9")->setText(QStringLiteral("1600")); }},
+        {"Code 128 B picked", [&] { testsupport::Radio(form, "Option1")->setChecked(true); }},
+        {"the font size", [&] { testsupport::Line(form, "Text3")->setText(QStringLiteral("14")); }},
     };
     for (const Step& s : steps) {
         const QString before = Shown();
@@ -59,19 +60,19 @@ TEST_F(WindowKeysAndRedrawTest, EveryOptionThatChangesTheDrawing_RedrawsAtOnce)
 TEST_F(WindowKeysAndRedrawTest, MenusShowTheirShortcuts_EnterDraws_EscClosesTheChooser)
 {
     const std::pair<QAction*, QKeySequence> keys[] = {
-        {form.PrintTemp, QKeySequence(QStringLiteral("Ctrl+P"))},
-        {form.SaveAs, QKeySequence(QStringLiteral("Ctrl+Shift+S"))},
-        {form.Exit, QKeySequence(QStringLiteral("Ctrl+Q"))},
-        {form.Help2, QKeySequence(QStringLiteral("F1"))},
+        {testsupport::Action(form, "PrintTemp"), QKeySequence(QStringLiteral("Ctrl+P"))},
+        {testsupport::Action(form, "SaveAs"), QKeySequence(QStringLiteral("Ctrl+Shift+S"))},
+        {testsupport::Action(form, "Exit"), QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {testsupport::Action(form, "Help2"), QKeySequence(QStringLiteral("F1"))},
     };
     for (const auto& [action, key] : keys)
         EXPECT_EQ(action->shortcut(), key) << action->text().toStdString();
 
-    form.Text1->setText(QStringLiteral("ENTER"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("ENTER"));
     form.Picture2.Cls();
     form.Picture2.SetPicture(std::nullopt);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(form.Text1, &enter);
+    QApplication::sendEvent(testsupport::Line(form, "Text1"), &enter);
     EXPECT_TRUE(form.Picture2.Picture().has_value()) << "Enter in the text box runs Bar Code";
 
     form.FileOpen_Click();
@@ -89,17 +90,17 @@ TEST_F(WindowKeysAndRedrawTest, Runs_PutBackTheTypedText_AndSayHowTheyEnded)
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("A1\r\nB2\r\n");
     f.close();
-    form.Text1->setText(QStringLiteral("typed by hand"));
-    form.Text5->setText(f.fileName());
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("typed by hand"));
+    testsupport::Line(form, "Text5")->setText(f.fileName());
     form.Command4_Click();
-    EXPECT_EQ(form.Text1->text(), QStringLiteral("typed by hand"));
+    EXPECT_EQ(testsupport::Line(form, "Text1")->text(), QStringLiteral("typed by hand"));
 
-    form.Text1->setText(QStringLiteral("L-"));
-    form.Text21->setText(QStringLiteral("1"));
-    form.Text22->setText(QStringLiteral("4"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("L-"));
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("1"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("4"));
     form.Command8_Click();
-    EXPECT_EQ(form.Progress->text(), QStringLiteral("Printed 3 labels"));
-    EXPECT_EQ(form.Text1->text(), QStringLiteral("L-"));
+    EXPECT_EQ(testsupport::Label(form, "Progress")->text(), QStringLiteral("Printed 3 labels"));
+    EXPECT_EQ(testsupport::Line(form, "Text1")->text(), QStringLiteral("L-"));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
 }
 
@@ -129,17 +130,17 @@ TEST_F(WindowKeysAndRedrawTest, CaptionsAndDescenders_AreNeverCutOff_AndTheWindo
     form.show();
     QApplication::processEvents();
     const QSize design = form.size();
-    form.Option1->setChecked(true);
-    form.Check2->setChecked(true);
-    form.Text3->setText(QStringLiteral("40"));
+    testsupport::Radio(form, "Option1")->setChecked(true);
+    testsupport::CheckBox(form, "Check2")->setChecked(true);
+    testsupport::Line(form, "Text3")->setText(QStringLiteral("40"));
     QApplication::processEvents();
-    form.Text1->setText(QStringLiteral("jumpy gqpy jumpy gqpy jumpy gqpy jumpy gqpy"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("jumpy gqpy jumpy gqpy jumpy gqpy jumpy gqpy"));
     QApplication::processEvents();
     EXPECT_GT(form.height(), design.height()) << "the frame grows for the caption";
     EXPECT_GT(form.width(), design.width()) << "and the window for the long symbol";
-    form.Text3->setText(QStringLiteral("8"));
+    testsupport::Line(form, "Text3")->setText(QStringLiteral("8"));
     QApplication::processEvents();
-    form.Text1->setText(QStringLiteral("QV"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV"));
     QApplication::processEvents();
     EXPECT_EQ(form.size(), design);
 }

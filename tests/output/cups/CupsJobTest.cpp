@@ -12,6 +12,7 @@
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/ZplGraphics.h"
+#include "tests/support/Window.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -89,7 +90,7 @@ bool StatusSays(const app::Form1& form, const QString& what, int ms = 20000)
     t.start();
     while (t.elapsed() < ms) {
         QApplication::processEvents();
-        if (form.JobStatus->toolTip().contains(what))
+        if (testsupport::Label(form, "JobStatus")->toolTip().contains(what))
             return true;
         QThread::msleep(50);
     }
@@ -108,7 +109,7 @@ struct WindowOnQueue {
     explicit WindowOnQueue(const QString& queue)
     {
         form.Form_Load();
-        form.Combo1->setEditText(queue);
+        testsupport::Combo(form, "Combo1")->setEditText(queue);
         form.Combo1_Validate();
     }
     // Pumps the window's events until it follows no job and `done` holds.
@@ -206,17 +207,17 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
     // The window: one Print, then a Run It of three labels, each its own job.
     WindowOnQueue window(QStringLiteral("Zebra"));
     app::Form1& form = window.form;
-    EXPECT_TRUE(form.PrinterPage->toolTip().endsWith(QStringLiteral(": 4 × 5 in label, 203 dpi, printable to the edges")))
-        << form.PrinterPage->toolTip().toStdString();
-    form.Text1->setText(QStringLiteral("QV-201"));
+    EXPECT_TRUE(testsupport::Label(form, "PrinterPage")->toolTip().endsWith(QStringLiteral(": 4 × 5 in label, 203 dpi, printable to the edges")))
+        << testsupport::Label(form, "PrinterPage")->toolTip().toStdString();
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-201"));
     form.Command2_Click();
-    ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on Zebra (job "))) << form.JobStatus->toolTip().toStdString();
+    ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on Zebra (job "))) << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
     ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-201")}, 1);
 
     JobCapture capture(zpl);
-    form.Text1->setText(QStringLiteral("QV-"));
-    form.Text21->setText(QStringLiteral("301"));
-    form.Text22->setText(QStringLiteral("304"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-"));
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("301"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("304"));
     form.Command8_Click();
     window.WaitForJobs();
     QThread::msleep(300); // the last file read
@@ -278,12 +279,12 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
     // The window's printer box takes the URI as well, with the queue's page.
     WindowOnQueue window(uri);
     app::Form1& form = window.form;
-    EXPECT_TRUE(form.PrinterPage->toolTip().endsWith(QStringLiteral(": 4 × 5 in label, 203 dpi, printable to the edges")))
-        << form.PrinterPage->toolTip().toStdString();
+    EXPECT_TRUE(testsupport::Label(form, "PrinterPage")->toolTip().endsWith(QStringLiteral(": 4 × 5 in label, 203 dpi, printable to the edges")))
+        << testsupport::Label(form, "PrinterPage")->toolTip().toStdString();
     QFile::remove(zpl);
-    form.Text1->setText(QStringLiteral("QV-402"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-402"));
     form.Command2_Click();
-    ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on %1 (job ").arg(uri))) << form.JobStatus->toolTip().toStdString();
+    ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on %1 (job ").arg(uri))) << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
     ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-402")}, 1);
     EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
 }
@@ -340,18 +341,18 @@ TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
     // The window says the same in its status line, and cancels from there.
     WindowOnQueue window(QString{});
     app::Form1& form = window.form;
-    form.Text1->setText(QStringLiteral("QV-601"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-601"));
     for (const char* queue : {"NoFile", "Paused"}) {
-        form.Combo1->setEditText(QString::fromLatin1(queue));
+        testsupport::Combo(form, "Combo1")->setEditText(QString::fromLatin1(queue));
         form.Command2_Click();
         const QString stopped = queue == std::string_view("NoFile") ? QStringLiteral("stopped: could not open the output file")
                                                                     : QStringLiteral("stopped: the printer is paused");
-        ASSERT_TRUE(StatusSays(form, stopped)) << form.JobStatus->toolTip().toStdString();
-        EXPECT_TRUE(form.JobLinks->text().contains(QStringLiteral("Cancel job")));
+        ASSERT_TRUE(StatusSays(form, stopped)) << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
+        EXPECT_TRUE(testsupport::Label(form, "JobLinks")->text().contains(QStringLiteral("Cancel job")));
         const int id = form.FollowedJobs().back().id;
         form.CancelJob_Click(id);
         EXPECT_TRUE(StatusSays(form, QStringLiteral("Job %1 on %2 was canceled").arg(id).arg(QString::fromLatin1(queue))))
-            << form.JobStatus->toolTip().toStdString();
+            << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
     }
     EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
 }
@@ -377,10 +378,10 @@ TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
     for (const auto& [symbology, text] : cases) {
         const app::SymbologyRow& row = app::RowOf(symbology);
         SCOPED_TRACE(row.name);
-        const int index = form.ComboMore->findData(QLatin1String(row.name));
-        form.ComboMore->setCurrentIndex(index);
-        emit form.ComboMore->activated(index);
-        form.Text1->setText(QString::fromUtf8(text));
+        const int index = testsupport::Combo(form, "ComboMore")->findData(QLatin1String(row.name));
+        testsupport::Combo(form, "ComboMore")->setCurrentIndex(index);
+        emit testsupport::Combo(form, "ComboMore")->activated(index);
+        testsupport::Line(form, "Text1")->setText(QString::fromUtf8(text));
         const QByteArray before = ReadAll(zpl);
         form.Command2_Click();
         window.WaitForJobs([&] { return ReadAll(zpl) != before; });

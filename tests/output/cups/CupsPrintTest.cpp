@@ -7,6 +7,7 @@
 #include "tests/output/cups/OwnCupsd.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -112,19 +113,19 @@ TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
     form.Form_Load();
 
     QStringList listed;
-    for (int i = 0; i < form.Combo1->count(); ++i)
-        listed << form.Combo1->itemText(i);
+    for (int i = 0; i < testsupport::Combo(form, "Combo1")->count(); ++i)
+        listed << testsupport::Combo(form, "Combo1")->itemText(i);
     listed.sort();
     EXPECT_EQ(listed, (QStringList{QStringLiteral("Label203"), platform::kPdfPrinterName, kQueue}));
 
     const QString pdfFolder = CupsPdfOutputFolder();
     struct Job {
-        QRadioButton* app::Form1::*option;
+        const char* option;
         const char* text;
         ZXing::BarcodeFormat format;
     };
-    const Job jobs[] = {{&app::Form1::Option2, "CUPS-42", ZXing::BarcodeFormat::Code39},
-                        {&app::Form1::Option1, "Label 203", ZXing::BarcodeFormat::Code128}};
+    const Job jobs[] = {{"Option2", "CUPS-42", ZXing::BarcodeFormat::Code39},
+                        {"Option1", "Label 203", ZXing::BarcodeFormat::Code128}};
     for (const Queue& q : queues) {
         for (const Job& j : jobs) {
             SCOPED_TRACE(q.name.toStdString() + ": " + j.text);
@@ -132,9 +133,9 @@ TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
             // older file of that name: the job's file is the one written
             // after it was sent.
             const QDateTime sent = QDateTime::currentDateTime().addSecs(-1);
-            (form.*j.option)->setChecked(true);
-            form.Text1->setText(QString::fromLatin1(j.text));
-            form.Combo1->setEditText(q.name);
+            testsupport::Radio(form, j.option)->setChecked(true);
+            testsupport::Line(form, "Text1")->setText(QString::fromLatin1(j.text));
+            testsupport::Combo(form, "Combo1")->setEditText(q.name);
             form.Command2_Click();
             EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
             EXPECT_EQ(platform::CurrentPrinter().DeviceName(), q.name);
