@@ -55,14 +55,16 @@ bool WriteStderrLine(const QString& text)
     return std::fflush(stderr) == 0 && written;
 }
 
-void StderrSink::Show(const QString& text, const QString& title)
+QString StderrSink::LineOf(const QString& text, const QString& title)
 {
     QString flat = text;
     flat.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    // File names in the text come out as the bytes they are on disk. A
-    // message ends at a NUL (a code line may hold one): a log line holds none.
+    // A message ends at a NUL (a code line may hold one): a log line holds none.
     const QString line = title + QStringLiteral(": ") + flat.split(QLatin1Char('\n')).join(QStringLiteral(" / "));
-    WriteStderrLine(line.left(line.indexOf(QChar(0))));
+    return line.left(line.indexOf(QChar(0)));
 }
+
+// File names in the text come out as the bytes they are on disk.
+void StderrSink::Show(const QString& text, const QString& title) { WriteStderrLine(LineOf(text, title)); }
 
 } // namespace platform

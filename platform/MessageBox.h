@@ -45,6 +45,8 @@ class StderrSink : public MessageSink {
 public:
     void Show(const QString& text, const QString& title) override;
     void ShowFailure(const QString& text, const QString& title) override { Show(text, title); }
+    // The line Show writes for a message (without its line end).
+    static QString LineOf(const QString& text, const QString& title);
 };
 
 // Keeps every message, for tests.
