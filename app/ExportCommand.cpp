@@ -4,22 +4,16 @@
 #include "app/SymbologyTable.h"
 #include "output/ScanCheck.h"
 #include "platform/AtomicFile.h"
+#include "platform/MessageBox.h"
 #include "platform/Termination.h"
-#include "platform/TextCodec.h"
 
 #include <QtGlobal>
 #include <atomic>
-#include <cstdio>
 
 namespace app {
 namespace {
 
-void Tell(const QString& text)
-{
-    const QByteArray line = QByteArrayLiteral("quorvane: ") + platform::ToLocalBytes(text) + '\n';
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
-    std::fflush(stderr);
-}
+void Tell(const QString& text) { platform::WriteStderrLine(QStringLiteral("quorvane: ") + text); }
 
 // A line's text as a message shows it: a very long one by its start.
 QString Shown(const QString& text)

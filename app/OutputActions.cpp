@@ -355,6 +355,7 @@ bool Form1::Command4_Click()
             platform::DoEvents();
             return ListingBarcode(request, code);
         },
+        ShowListingMessage,
         [this, &printed, lines](qint64 n) {
             printed = n;
             Progress->setText(output::ListingProgress(lines < 0 ? n + 1 : std::min(n + 1, lines), lines));
@@ -598,8 +599,12 @@ std::vector<QImage> Form1::PreviewPages(PrintKind kind, double dpi, QString& fai
         labels = output::SameLabel(label, SheetPlacementNow(), CheckRepeat->isChecked());
     } else if (kind == PrintKind::PrintFile) {
         if (!layout) {
-            // A listing tells its problems as it prints them.
-            output::PrintListing({Text5->text(), Text4->text(), Check1->isChecked()}, printer, barcodeFor);
+            // A preview shows no boxes: the first problem is its text.
+            output::PrintListing({Text5->text(), Text4->text(), Check1->isChecked()}, printer, barcodeFor,
+                                 [&failure](const output::ListingMessage& m) {
+                                     if (failure.isEmpty())
+                                         failure = m.failure.text;
+                                 });
         }
         labels = FileLabels(Text5->text(), Text4->text(), Check1->isChecked(), barcodeFor, error);
     } else {

@@ -18,6 +18,14 @@ output::Barcode ListingBarcode(const SymbolRequest& options, const QString& code
     return {std::move(symbol.drawing), std::move(symbol.failure)};
 }
 
+void ShowListingMessage(const output::ListingMessage& message)
+{
+    if (message.logOnly)
+        platform::ReportFailure(message.failure.text);
+    else
+        platform::MsgBox(message.failure.text);
+}
+
 namespace {
 
 // A font this large draws characters taller than a page.
@@ -99,7 +107,8 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how)
         return barcode;
     };
     const bool asAsked =
-        output::PrintListing({path, stored.linePattern, stored.keepPattern}, current, barcodeFor).AllAsAsked();
+        output::PrintListing({path, stored.linePattern, stored.keepPattern}, current, barcodeFor, ShowListingMessage)
+            .AllAsAsked();
     std::optional<platform::CupsJob> job = current.LastJob();
     if (!job || !how.wait)
         return asAsked;

@@ -16,6 +16,10 @@ namespace app {
 // of a failure with the line it belongs to.
 output::Barcode ListingBarcode(const SymbolRequest& options, const QString& code);
 
+// Shows what a listing tells as the user has always seen it: a message
+// (a box in the window, stderr in an unattended run), or for the log only.
+void ShowListingMessage(const output::ListingMessage& message);
+
 // How an unattended run prints.
 struct UnattendedPrint {
     QString printer; // a name or a queue URI; empty: the stored choice

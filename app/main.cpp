@@ -19,7 +19,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QStringList>
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -43,12 +42,13 @@ void TellPdfWritten(const QString& path)
     }
 }
 
-// Help and version go to stdout; a usage error to stderr.
-int Say(std::FILE* to, const QString& text, int status)
+// Help, the version and the layouts go to stdout: a run whose answer did
+// not get there did not do what was asked.
+int SayOnStdout(const QString& text)
 {
     const QByteArray bytes = platform::ToLocalBytes(text) + '\n';
-    const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), to) == static_cast<size_t>(bytes.size());
-    return std::fflush(to) == 0 && written ? status : std::max(status, 1);
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) == static_cast<size_t>(bytes.size());
+    return std::fflush(stdout) == 0 && written ? 0 : 1;
 }
 
 QtMessageHandler g_qtMessages = nullptr;
@@ -74,10 +74,11 @@ int main(int argc, char* argv[])
         args << platform::FromLocalBytes(argv[i]);
     const app::Command command = app::ParseCommandLine(args);
     switch (command.kind) {
-    case app::Command::Help: return Say(stdout, app::CommandLineHelp(), 0);
-    case app::Command::Version: return Say(stdout, app::VersionText(), 0);
+    case app::Command::Help: return SayOnStdout(app::CommandLineHelp());
+    case app::Command::Version: return SayOnStdout(app::VersionText());
     case app::Command::Error:
-        return Say(stderr, QStringLiteral("quorvane: %1\n%2").arg(command.error, app::CommandLineUsage()), 2);
+        platform::WriteStderrLine(QStringLiteral("quorvane: %1\n%2").arg(command.error, app::CommandLineUsage()));
+        return 2;
     case app::Command::Window:
     case app::Command::Export:
     case app::Command::Print:
@@ -111,7 +112,7 @@ int main(int argc, char* argv[])
     // Each printer's jobs are moved and scaled by its stored calibration.
     platform::SetCalibrationLookup(app::StoredCalibration);
     if (command.kind == app::Command::Layouts)
-        return Say(stdout, app::LayoutList(), 0);
+        return SayOnStdout(app::LayoutList());
     if (command.kind == app::Command::Export)
         return command.layout.isEmpty() ? app::RunExport(command) : app::ExportSheets(command);
 
@@ -131,7 +132,7 @@ int main(int argc, char* argv[])
         platform::SetPdfGridDpi(command.pdfDpi > 0 ? command.pdfDpi : app::ReadStoredOptions().pdfDpi);
         if (command.dryRun) {
             const std::optional<QString> said = app::DryRun(command.file.trimmed(), command.printer);
-            return said ? Say(stdout, *said, 0) : 1;
+            return said ? SayOnStdout(*said) : 1;
         }
         if (command.kind == app::Command::PrintRange)
             return app::PrintRangeUnattended(command) && g_pathsTold ? 0 : 1;

@@ -2,7 +2,6 @@
 
 #include "output/BatchFile.h"
 #include "platform/EventPump.h"
-#include "platform/MessageBox.h"
 #include "platform/Termination.h"
 #include "platform/Units.h"
 
@@ -64,12 +63,16 @@ std::optional<QString> CodeOfLine(const QString& line, const QString& pattern, b
 }
 
 ListingResult PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,
-                           const LinePrinted& linePrinted)
+                           const ListingTold& told, const LinePrinted& linePrinted)
 {
+    const auto tell = [&told](int code, const QString& text, bool logOnly = false) {
+        if (told)
+            told({platform::Failure{code, text}, logOnly});
+    };
     const QString shownPath = QDir::toNativeSeparators(options.path);
     BatchFileReader reader;
     if (!reader.Open(options.path)) {
-        platform::MsgBox(QStringLiteral("Cannot open the file \"%1\": %2").arg(shownPath, reader.Error()));
+        tell(ListingCode::CannotOpen, QStringLiteral("Cannot open the file \"%1\": %2").arg(shownPath, reader.Error()));
         return {};
     }
 
@@ -83,9 +86,9 @@ ListingResult PrintListing(const BatchOptions& options, platform::Printer& print
         const bool gotLine = !platform::TerminationRequested() && reader.ReadLine(line);
         if (platform::TerminationRequested()) {
             printer.KillDoc();
-            platform::MsgBox(QStringLiteral("Printing of \"%1\" was stopped before the end of the file; "
-                                            "nothing was sent to the printer.")
-                                 .arg(shownPath));
+            tell(ListingCode::Stopped, QStringLiteral("Printing of \"%1\" was stopped before the end of the file; "
+                                                      "nothing was sent to the printer.")
+                                           .arg(shownPath));
             return {};
         }
         if (!gotLine)
@@ -103,11 +106,13 @@ ListingResult PrintListing(const BatchOptions& options, platform::Printer& print
             ++result.linesNotAsAsked;
             const QString where = QStringLiteral("%1:%2: ").arg(shownPath).arg(reader.LineNumber());
             if (barcode.failure->inPicture)
-                platform::ReportFailure(where + QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(*code), barcode.failure->text));
+                tell(barcode.failure->code,
+                     where + QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(*code), barcode.failure->text), true);
             else
-                platform::MsgBox(where + barcode.failure->text);
+                tell(barcode.failure->code, where + barcode.failure->text);
         } else if (!barcode.note.isEmpty()) {
-            platform::ReportFailure(QStringLiteral("%1:%2: %3").arg(shownPath).arg(reader.LineNumber()).arg(barcode.note));
+            tell(platform::kNotAsTyped, QStringLiteral("%1:%2: %3").arg(shownPath).arg(reader.LineNumber()).arg(barcode.note),
+                 true);
         }
         // A code whose barcode failed gets none under it: a message or half
         // a symbol in its place would be taken for the code's barcode.
@@ -140,16 +145,16 @@ ListingResult PrintListing(const BatchOptions& options, platform::Printer& print
 
     if (!reader.Error().isEmpty()) {
         printer.KillDoc(); // a listing cut short is not sent as if it were whole
-        platform::MsgBox(QStringLiteral("Cannot read the file \"%1\": %2").arg(shownPath, reader.Error()));
+        tell(ListingCode::CannotRead, QStringLiteral("Cannot read the file \"%1\": %2").arg(shownPath, reader.Error()));
         return {};
     }
     if (!printer.EndDoc()) {
-        platform::MsgBox(printer.Error());
+        tell(platform::kPrintFailed, printer.Error());
         return {};
     }
     result.sent = true;
     if (!cutLines.isEmpty()) {
-        platform::MsgBox(CutLinesMessage(shownPath, cutLines));
+        tell(ListingCode::LinesCut, CutLinesMessage(shownPath, cutLines));
         result.linesNotAsAsked += cutLines.size();
     }
     return result;

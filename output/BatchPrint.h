@@ -47,20 +47,43 @@ struct ListingResult {
     explicit operator bool() const { return AllAsAsked(); }
 };
 
+// The codes of a listing's own failures. A barcode's failure keeps its own
+// code, a barcode holding another text than its code is
+// platform::kNotAsTyped, and a printer that fails platform::kPrintFailed.
+struct ListingCode {
+    enum : int { CannotOpen = 3301, Stopped, CannotRead, LinesCut };
+};
+
+// Something a listing tells: a failure with its code and its text as the
+// user reads it. One marked logOnly is for a log alone (stderr in an
+// unattended run), never a box: a barcode whose picture shows its failure
+// by itself (UPC's message), or a barcode that holds another text than its
+// code.
+struct ListingMessage {
+    platform::Failure failure;
+    bool logOnly = false;
+};
+
+// Hears what a listing tells, in the order it happens, while it prints: the
+// caller decides how to show it (and whether a stop asked for meanwhile
+// changes that).
+using ListingTold = std::function<void(const ListingMessage&)>;
+
 // Called after every line printed, with the number of lines printed so far.
 using LinePrinted = std::function<void(qint64 lines)>;
 
-// Prints the file as one job on the printer. Problems (a file that can't be
-// opened or read, a failing printer) are shown as messages naming the file
-// or printer and the reason; nothing of a file that can't be opened is
-// printed. A line longer than the reader's limit prints its start and no
-// barcode, and a message names it. A barcode that failed is counted and
-// told with the file and line it comes from ("FILE:LINE: " before the
-// failure's own text); one whose picture shows the failure by itself
-// (UPC's message) is reported without a message box.
+// Prints the file as one job on the printer; shows nothing itself, and
+// tells `told` of every problem. Problems (a file that can't be opened or
+// read, a failing printer) name the file or printer and the reason;
+// nothing of a file that can't be opened is printed. A line longer than
+// the reader's limit prints its start and no barcode, and is named after
+// the job went out. A barcode that failed is counted and told with the
+// file and line it comes from ("FILE:LINE: " before the failure's own
+// text); one whose picture shows the failure by itself (UPC's message) is
+// told for the log only.
 // A stop request (platform::TerminationRequested) drops the job at the
 // next line.
 ListingResult PrintListing(const BatchOptions& options, platform::Printer& printer, const BarcodeMaker& barcodeFor,
-                           const LinePrinted& linePrinted = {});
+                           const ListingTold& told = {}, const LinePrinted& linePrinted = {});
 
 } // namespace output

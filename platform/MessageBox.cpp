@@ -48,15 +48,23 @@ MessageSink* SetMessageSink(MessageSink* sink)
     return previous;
 }
 
+bool WriteStderrLine(const QString& text)
+{
+    const QByteArray line = ToLocalBytes(text) + '\n';
+    const bool written = std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr) == static_cast<size_t>(line.size());
+    return std::fflush(stderr) == 0 && written;
+}
 
-void StderrSink::Show(const QString& text, const QString& title)
+QString StderrSink::LineOf(const QString& text, const QString& title)
 {
     QString flat = text;
     flat.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    // File names in the text come out as the bytes they are on disk.
-    const QByteArray line = ToLocalBytes(title + QStringLiteral(": ") + flat.split(QLatin1Char('\n')).join(QStringLiteral(" / ")));
-    std::fprintf(stderr, "%s\n", line.constData());
-    std::fflush(stderr);
+    // A message ends at a NUL (a code line may hold one): a log line holds none.
+    const QString line = title + QStringLiteral(": ") + flat.split(QLatin1Char('\n')).join(QStringLiteral(" / "));
+    return line.left(line.indexOf(QChar(0)));
 }
+
+// File names in the text come out as the bytes they are on disk.
+void StderrSink::Show(const QString& text, const QString& title) { WriteStderrLine(LineOf(text, title)); }
 
 } // namespace platform

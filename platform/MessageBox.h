@@ -35,11 +35,18 @@ void ReportFailure(const QString& text, const QString& title = AppTitle());
 // Installs a sink; returns the previous one. The default shows boxes.
 MessageSink* SetMessageSink(MessageSink* sink);
 
+// The program's one writer of stderr: the text as the system's bytes (see
+// ToLocalBytes) and a line end, flushed at once. False when not all of it
+// was written.
+bool WriteStderrLine(const QString& text);
+
 // Writes "title: text" to stderr, one line per message line.
 class StderrSink : public MessageSink {
 public:
     void Show(const QString& text, const QString& title) override;
     void ShowFailure(const QString& text, const QString& title) override { Show(text, title); }
+    // The line Show writes for a message (without its line end).
+    static QString LineOf(const QString& text, const QString& title);
 };
 
 // Keeps every message, for tests.

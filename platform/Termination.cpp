@@ -22,6 +22,9 @@ namespace {
 
 volatile std::sig_atomic_t g_requested = 0;
 
+// Only raises the flag: a signal handler writes nothing. What a stop has to
+// say is written by the work that sees the flag, or by a StopWatch's
+// farewell on its own thread, through the one writer of stderr.
 extern "C" void OnTerminate(int) { g_requested = 1; }
 
 // One lock for the temporary files and the steps a stop waits for.

@@ -1,7 +1,7 @@
 // The listing loop on arbitrary files with a printer that works, one that
 // refuses the job, and one whose output can't be written (/dev/full):
-// the loop ends, says why whenever it reports a failure, reports none
-// when it says all printed, and leaves no job open.
+// the loop ends, shows nothing itself, tells why whenever it reports a
+// failure, tells none when it says all printed, and leaves no job open.
 #include "output/BatchPrint.h"
 #include "platform/EventPump.h"
 #include "platform/MessageBox.h"
@@ -68,13 +68,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::ScopedMessageSink sink(&messages);
     platform::Printer& current = platform::CurrentPrinter();
     current.SelectByName(printer);
-    const bool printed = static_cast<bool>(output::PrintListing({path, pattern, keep}, current, [&](const QString&) {
-        output::Barcode barcode;
-        barcode.drawing.size = QSize(width, height);
-        barcode.drawing.AddFill(QRect(0, 0, width, height), platform::kBlack);
-        return barcode;
-    }));
-    if (printed != messages.texts.isEmpty())
+    qsizetype told = 0; // what the window would show as a message
+    const bool printed = static_cast<bool>(output::PrintListing(
+        {path, pattern, keep}, current,
+        [&](const QString&) {
+            output::Barcode barcode;
+            barcode.drawing.size = QSize(width, height);
+            barcode.drawing.AddFill(QRect(0, 0, width, height), platform::kBlack);
+            return barcode;
+        },
+        [&told](const output::ListingMessage& m) { told += !m.logOnly; }));
+    if (!messages.texts.isEmpty() || !messages.failures.isEmpty())
+        __builtin_trap(); // the listing showed something itself
+    if (printed != (told == 0))
         __builtin_trap(); // a failure without a reason, or a reason for a success
     if (current.DocFailed() || !current.EndDoc())
         __builtin_trap(); // the job was left open

@@ -1,7 +1,9 @@
 #include "app/Form1.h"
+#include "app/PrintJobs.h"
 #include "output/BatchFile.h"
 #include "output/BatchPrint.h"
 #include "platform/MessageBox.h"
+#include "platform/Termination.h"
 #include "platform/TextCodec.h"
 #include "symbologies/Code39.h"
 #include "tests/output/PrintSupport.h"
@@ -285,10 +287,72 @@ TEST_F(ListingTest, MissingFile_MessageNamesTheFileAndNothingIsPrinted)
 {
     const QString path = dir.filePath(QStringLiteral("no such file.txt"));
     EXPECT_FALSE(output::PrintListing({path, QStringLiteral("*"), false}, platform::CurrentPrinter(),
-                                      [](const QString&) { return output::Barcode(); }));
+                                      [](const QString&) { return output::Barcode(); }, app::ShowListingMessage));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_TRUE(messages.texts[0].contains(path)) << messages.texts[0].toStdString();
     EXPECT_TRUE(sandbox.written.isEmpty());
+}
+
+namespace {
+
+// Fails the test when anything is shown or reported through the sink.
+struct NothingShown : platform::MessageSink {
+    void Show(const QString& text, const QString&) override { ADD_FAILURE() << "shown: " << text.toStdString(); }
+    void ShowFailure(const QString& text, const QString&) override { ADD_FAILURE() << "reported: " << text.toStdString(); }
+};
+
+// BOX fails with a message of its own, PIC fails in its picture, NOTE holds
+// another text than its code, the rest print.
+output::Barcode TellingBarcode(const QString& code)
+{
+    output::Barcode b;
+    b.drawing.size = QSize(30, 10);
+    b.drawing.AddFill(QRect(0, 0, 30, 10), platform::kBlack);
+    if (code == QLatin1String("BOX"))
+        b.failure = platform::Failure{77, QStringLiteral("boxed")};
+    if (code == QLatin1String("PIC"))
+        b.failure = platform::Failure{78, QStringLiteral("pictured"), true};
+    if (code == QLatin1String("NOTE"))
+        b.note = QStringLiteral("a 0 was added");
+    return b;
+}
+
+} // namespace
+
+TEST_F(ListingTest, Problems_AreToldToTheCallerInOrderWithTheirCodesAndNeverShown)
+{
+    // Each told as "code box|log text", %1 standing for the file's path.
+    struct Case { const char* why; QByteArray file; QStringList told; qint64 notAsAsked; const char* path = nullptr; bool stop = false; };
+    const Case cases[] = {
+        {"failures with their lines in file order; notes and pictured failures for the log only",
+         "*BOX\r\n*PIC\r\n*NOTE\r\n*OK\r\n",
+         {"77 box %1:1: boxed", "78 log %1:2: No barcode for \"PIC\": pictured", "1005 log %1:3: a 0 was added"}, 2},
+        {"a cut line is named once the job went out, after a later line's failure",
+         "*" + QByteArray(output::BatchFileReader::kMaxLineBytes + 1, 'A') + "\r\n*BOX",
+         {"77 box %1:2: boxed", "3304 box Line 1 of \"%1\" is longer than 1 MiB: only the start was printed, without a barcode."}, 2},
+        {"a file that can't be opened", "", {"3301 box Cannot open the file \"%1\": it is a device, not a file"}, 0, "/dev/zero"},
+        {"a stop", "*OK", {"3302 box Printing of \"%1\" was stopped before the end of the file; nothing was sent to the printer."},
+         0, nullptr, true},
+    };
+    NothingShown nothing;
+    ScopedMessageSink quiet(&nothing);
+    for (const Case& c : cases) {
+        const QString path = c.path ? QString::fromLatin1(c.path) : WriteFile(dir, QStringLiteral("told.txt"), c.file);
+        if (c.stop)
+            platform::RequestStop();
+        QStringList told;
+        const output::ListingResult r = output::PrintListing(
+            {path, QStringLiteral("*"), false}, platform::CurrentPrinter(), TellingBarcode, [&told](const output::ListingMessage& m) {
+                told << QStringLiteral("%1 %2 %3").arg(m.failure.code).arg(m.logOnly ? "log" : "box", m.failure.text);
+            });
+        platform::ClearStopRequest();
+        EXPECT_EQ(r.sent, c.notAsAsked > 0) << c.why;
+        EXPECT_EQ(r.linesNotAsAsked, c.notAsAsked) << c.why;
+        QStringList expected;
+        for (const QString& t : c.told)
+            expected << t.arg(path);
+        EXPECT_EQ(told, expected) << c.why;
+    }
 }
 
 // Through the main window: the four-line order with Code 39.
@@ -331,6 +395,15 @@ TEST_F(OrderTest, Check1Unchecked_BarcodesOfTheCodesInFileOrder)
     EXPECT_EQ(found[0].text, "A100");
     EXPECT_EQ(found[1].text, "B200");
     EXPECT_EQ(testsupport::Line(form, "Text1")->text(), QStringLiteral("Enter Bar Code Text here")); // the typed text comes back
+}
+
+TEST_F(OrderTest, PreviewOfAFileThatCannotBeOpened_SaysWhyWithoutABox)
+{
+    form.Text5->setText(QStringLiteral("/dev/zero"));
+    QString failure;
+    EXPECT_TRUE(form.PreviewPages(app::Form1::PrintKind::PrintFile, 75, failure).empty());
+    EXPECT_EQ(failure, QStringLiteral("Cannot open the file \"/dev/zero\": it is a device, not a file"));
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(OrderTest, Check1Checked_TheCodesKeepThePattern)
