@@ -399,7 +399,7 @@ TEST_F(OrderTest, Check1Unchecked_BarcodesOfTheCodesInFileOrder)
 
 TEST_F(OrderTest, PreviewOfAFileThatCannotBeOpened_SaysWhyWithoutABox)
 {
-    form.Text5->setText(QStringLiteral("/dev/zero"));
+    testsupport::Line(form, "Text5")->setText(QStringLiteral("/dev/zero"));
     QString failure;
     EXPECT_TRUE(form.PreviewPages(app::Form1::PrintKind::PrintFile, 75, failure).empty());
     EXPECT_EQ(failure, QStringLiteral("Cannot open the file \"/dev/zero\": it is a device, not a file"));
