@@ -64,97 +64,37 @@ public:
     // The file chooser while it is open (it deletes itself when closed).
     QPointer<Form2> Chooser;
 
-    // --- handlers and operations ---
-    void StartupOptions(const StoredOptions& stored);
-    void OptionClick();
+    // --- handlers and operations: the window's surface for the program
+    // (start-up, the menus) and its tests ---
     void reSizeimage();
     void Command1_Click(); // Generate
-    void Text1_Change();
-    void Text3_Change();
-    void Text4_Change();
-    void Text5_Change();
-    void Text8_Change();
-    void Text9_Change();
-    void Text14_Change();
-    void Text15_Change();
-    void Check1_Click();
-    void Check2_Click();
     void Combo1_Validate();
     void Settings_Click();
-    void PdfResolution_Click();
     // The built-in printer draws for a printer of `dpi` from now on, and
     // at the next start.
     void SetPdfResolution(int dpi);
     void Form_Resize();
-    // Draws again after an option that changes the drawing changed.
-    void Redraw();
-    // Makes the controls' area below the menu bar `px` high.
-    void SetCentralHeight(int px);
-    void Help2_Click();
-    void About_Click();
     void Exit_Click();
-    void Form_Unload(); // closing the main window closes every other window
 
     // Output actions
     void Command2_Click(); // Print
-    // Prints a barcode at the offsets on the printer chosen; `hasPicture`
-    // false: there is nothing to print, and a message says so.
-    void PrintBarcode(const platform::Drawing& barcode, bool hasPicture);
-    void Command3_Click(); // Open File
     bool Command4_Click(); // Print File; true when every line printed as asked
     void Command8_Click(); // Run It
 
-    // Label layouts. The sheet layout chosen; none for one label per job.
-    std::optional<output::SheetLayout> ChosenLayout() const;
-    void FillLayoutList(const QString& select);
-    void Layout_Change();
-    // The start position's row and column, in its tip.
-    void ShowStartPlace();
-    void NewLayout_Click();
-    void Calibrate_Click();
     // What a preview shows: the pages of the next Print, Print File or Run It.
     enum class PrintKind { Print, PrintFile, RunIt };
-    void PrintPreview_Click();
     // The pages `kind` would print on the chosen printer and layout, drawn
     // at `dpi`; empty with the reason in `failure` when it would print
     // nothing. A run of one label per job shows its first kMaxPreviewJobs.
     std::vector<QImage> PreviewPages(PrintKind kind, double dpi, QString& failure, QRectF* printableMm = nullptr);
     static constexpr int kMaxPreviewJobs = 50;
-    // Prints the labels on sheets of the chosen layout as one job and says
-    // where it went; false, with a message, when nothing was printed.
-    bool PrintLabelSheets(const output::NextLabel& labels, const output::LinePrinted& progress = {});
-    // The chosen layout with the start and the offsets as typed.
-    output::SheetPlacement SheetPlacementNow() const;
-    // Print File and Run It on sheets: every label in one job.
-    bool PrintFileOnSheets();
-    void RunOnSheets();
-    // The offsets' and the picture's checks before a print, with the
-    // message shown; true when they stop it.
-    bool PrintRefused(bool hasPicture);
+
     void Command9_Click(); // Copy to clipboard
     void FileOpen_Click();
-    // Saves the barcode shown as PNG, SVG or PDF, the file named in a dialog.
-    void SaveAs_Click();
     bool SaveBarcode(const platform::Drawing& drawing, const QString& path);
-    void Stop_Click(); // ends the run in progress as a signal would
 
     // A batch or range run is printing (its handler is on the stack).
     bool Running() const { return runs_ > 0; }
-    void RunStarted();
-    void RunEnded();
-
-    // Says in the status line where a job went; a PDF gets links to open it
-    // and its folder. An empty text clears the line.
-    void ShowJobStatus(const QString& text, const QString& pdfPath = QString());
-    // Combo1 says, greyed, which printer an empty choice prints on, and
-    // the line under it the page that printer's jobs get.
-    void ShowCurrentPrinter();
-
-    // Follows a job CUPS took until it ends: the status line says where it
-    // stands ("Printing on NAME (job 12)…", "Printed on NAME (job 12)", or
-    // what stopped it), with a "Cancel job" link while it waits.
-    void FollowJob(const platform::CupsJob& job);
-    void PollJobs();
     void CancelJob_Click(int jobId);
     // The jobs being followed.
     const std::vector<platform::CupsJob>& FollowedJobs() const { return jobs_; }
@@ -168,35 +108,19 @@ public:
     const std::vector<OptionRow>& OptionRows() const { return optionRows_; }
     // The row of the selected option; "Code 39" when none is selected.
     const SymbologyRow& SelectedRow() const;
-    // The picture box a symbology draws on.
-    platform::PictureBox& SurfaceOf(SurfaceId id);
-    const platform::PictureBox& SurfaceOf(SurfaceId id) const;
 
     // The controls read once into what Generate draws.
     SymbolRequest ReadRequest() const;
     // Why the last Generate drew no barcode, or nothing when it drew one.
     const platform::MaybeFailure& LastFailure() const { return lastFailure_; }
-    // When the last Generate failed, says that there is no barcode to
-    // `action` ("print", "copy") and why, and returns true.
-    bool RefuseFailedSymbol(const QString& action);
-
-
-    // Sizes the scrolled area to the surfaces it shows, and widens the
-    // window (up to the screen) for a symbol wider than it.
-    void FitDrawingArea(bool growWindow = false);
 
     // Fills Combo1 with the installed printers' names.
     void FillPrinterList();
 
-    // The surface a Generate with the current option draws on.
-    platform::PictureBox& SelectedSurface();
     // The barcode that Print and the clipboard take: Picture2's picture, or
     // for EAN the current drawing of its surface.
     const platform::Drawing& BarcodeToPrint() const;
     std::optional<QImage> PictureToCopy() const;
-
-    // The widget that shows a surface, when it has one.
-    platform::PictureBoxWidget* WidgetOf(const platform::PictureBox& box) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -204,6 +128,81 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // --- handlers and operations only the window itself calls ---
+    void StartupOptions(const StoredOptions& stored);
+    void OptionClick();
+    void Text1_Change();
+    void Text3_Change();
+    void Text4_Change();
+    void Text5_Change();
+    void Text8_Change();
+    void Text9_Change();
+    void Text14_Change();
+    void Text15_Change();
+    void Check1_Click();
+    void Check2_Click();
+    void PdfResolution_Click();
+    // Draws again after an option that changes the drawing changed.
+    void Redraw();
+    // Makes the controls' area below the menu bar `px` high.
+    void SetCentralHeight(int px);
+    void Help2_Click();
+    void About_Click();
+    void Form_Unload(); // closing the main window closes every other window
+    // Prints a barcode at the offsets on the printer chosen; `hasPicture`
+    // false: there is nothing to print, and a message says so.
+    void PrintBarcode(const platform::Drawing& barcode, bool hasPicture);
+    void Command3_Click(); // Open File
+    // Label layouts. The sheet layout chosen; none for one label per job.
+    std::optional<output::SheetLayout> ChosenLayout() const;
+    void FillLayoutList(const QString& select);
+    void Layout_Change();
+    // The start position's row and column, in its tip.
+    void ShowStartPlace();
+    void NewLayout_Click();
+    void Calibrate_Click();
+    void PrintPreview_Click();
+    // Prints the labels on sheets of the chosen layout as one job and says
+    // where it went; false, with a message, when nothing was printed.
+    bool PrintLabelSheets(const output::NextLabel& labels, const output::LinePrinted& progress = {});
+    // The chosen layout with the start and the offsets as typed.
+    output::SheetPlacement SheetPlacementNow() const;
+    // Print File and Run It on sheets: every label in one job.
+    bool PrintFileOnSheets();
+    void RunOnSheets();
+    // The offsets' and the picture's checks before a print, with the
+    // message shown; true when they stop it.
+    bool PrintRefused(bool hasPicture);
+    // Saves the barcode shown as PNG, SVG or PDF, the file named in a dialog.
+    void SaveAs_Click();
+    void Stop_Click(); // ends the run in progress as a signal would
+    void RunStarted();
+    void RunEnded();
+    // Says in the status line where a job went; a PDF gets links to open it
+    // and its folder. An empty text clears the line.
+    void ShowJobStatus(const QString& text, const QString& pdfPath = QString());
+    // Combo1 says, greyed, which printer an empty choice prints on, and
+    // the line under it the page that printer's jobs get.
+    void ShowCurrentPrinter();
+    // Follows a job CUPS took until it ends: the status line says where it
+    // stands ("Printing on NAME (job 12)…", "Printed on NAME (job 12)", or
+    // what stopped it), with a "Cancel job" link while it waits.
+    void FollowJob(const platform::CupsJob& job);
+    void PollJobs();
+    // The picture box a symbology draws on.
+    platform::PictureBox& SurfaceOf(SurfaceId id);
+    const platform::PictureBox& SurfaceOf(SurfaceId id) const;
+    // When the last Generate failed, says that there is no barcode to
+    // `action` ("print", "copy") and why, and returns true.
+    bool RefuseFailedSymbol(const QString& action);
+    // Sizes the scrolled area to the surfaces it shows, and widens the
+    // window (up to the screen) for a symbol wider than it.
+    void FitDrawingArea(bool growWindow = false);
+    // The surface a Generate with the current option draws on.
+    platform::PictureBox& SelectedSurface();
+    // The widget that shows a surface, when it has one.
+    platform::PictureBoxWidget* WidgetOf(const platform::PictureBox& box) const;
+
     // --- controls, named as the user documentation names them; each
     // carries its name as its object name, which is how tests and
     // accessibility tools find it ---
