@@ -459,11 +459,16 @@ void Printer::Print(const QString& text)
             return;
         if (!line.trimmed().isEmpty()) { // blanks leave no mark
             QPainter& painter = doc_->painter;
-            painter.save();
-            painter.translate(d.calOffset);
-            painter.scale(d.calScale, d.calScale);
-            painter.drawText(QPointF(xInches_ * d.dpi, (yInches_ + d.ascentInches) * d.dpi), line.left(maxChars));
-            painter.restore();
+            const QPointF at(xInches_ * d.dpi, (yInches_ + d.ascentInches) * d.dpi);
+            if (d.calScale == 1 && d.calOffset.isNull()) { // most printers: no state to save
+                painter.drawText(at, line.left(maxChars));
+            } else {
+                painter.save();
+                painter.translate(d.calOffset);
+                painter.scale(d.calScale, d.calScale);
+                painter.drawText(at, line.left(maxChars));
+                painter.restore();
+            }
         }
         xInches_ = 0;
         yInches_ += d.lineInches;
