@@ -148,8 +148,8 @@ ListingResult PrintListing(const BatchOptions& options, platform::Printer& print
         tell(ListingCode::CannotRead, QStringLiteral("Cannot read the file \"%1\": %2").arg(shownPath, reader.Error()));
         return {};
     }
-    if (!printer.EndDoc()) {
-        tell(platform::kPrintFailed, printer.Error());
+    if (const platform::MaybeFailure failed = printer.EndDoc()) {
+        tell(failed->code, failed->text);
         return {};
     }
     result.sent = true;

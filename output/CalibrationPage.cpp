@@ -53,9 +53,7 @@ platform::MaybeFailure PrintCalibrationPage(platform::Printer& printer)
         printer.PaintTextMm(text + QPointF(0, 10), QStringLiteral("Shift = where a cross is measured - where it should be."));
         printer.PaintTextMm(text + QPointF(0, 15), QStringLiteral("Scale = distance between two crosses measured / printed x 100."));
     }
-    if (!printer.EndDoc())
-        return platform::Failure{platform::kPrintFailed, printer.Error()};
-    return std::nullopt;
+    return printer.EndDoc();
 }
 
 } // namespace output

@@ -34,8 +34,7 @@ platform::MaybeFailure PrintDrawingAt(platform::Printer& printer, const platform
     const double widthCm = printer.DrawingWidth(drawing);
     const double heightCm = printer.DrawingHeight(drawing);
     if (printer.DocFailed()) {
-        printer.EndDoc();
-        return platform::Failure{platform::kPrintFailed, printer.Error()};
+        return printer.EndDoc();
     }
     if (!std::isfinite(leftCm) || !std::isfinite(topCm) || leftCm >= pageWidth || topCm >= pageHeight ||
         leftCm + widthCm <= 0 || topCm + heightCm <= 0) {
@@ -43,9 +42,7 @@ platform::MaybeFailure PrintDrawingAt(platform::Printer& printer, const platform
         return platform::Failure{platform::kPrintFailed, kOutsideThePage};
     }
     printer.PaintDrawing(drawing, leftCm, topCm);
-    if (!printer.EndDoc())
-        return platform::Failure{platform::kPrintFailed, printer.Error()};
-    return std::nullopt;
+    return printer.EndDoc();
 }
 
 } // namespace output

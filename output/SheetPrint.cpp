@@ -30,10 +30,7 @@ SheetResult PrintOnSheets(platform::Printer& printer, const SheetPlacement& plac
         return SheetResult{0, bad, false};
     printer.SetPaper(layout.pageMm);
     printer.SetScaleMode(platform::PrinterScale::Centimeters);
-    const auto printerFailed = [&printer] {
-        printer.EndDoc();
-        return platform::Failure{platform::kPrintFailed, printer.Error()};
-    };
+    const auto printerFailed = [&printer] { return printer.EndDoc(); };
     const double paperLeft = printer.PaperLeft(), paperTop = printer.PaperTop();
     if (printer.DocFailed())
         return Dropped(printer, printerFailed());
@@ -75,10 +72,10 @@ SheetResult PrintOnSheets(platform::Printer& printer, const SheetPlacement& plac
     }
     if (printed == 0)
         return Dropped(printer, std::nullopt);
-    const bool sent = printer.EndDoc();
+    platform::MaybeFailure failed = printer.EndDoc();
     printer.SetPaper(std::nullopt);
-    if (!sent)
-        return SheetResult{0, platform::Failure{platform::kPrintFailed, printer.Error()}, false};
+    if (failed)
+        return SheetResult{0, std::move(failed), false};
     return SheetResult{printed, std::nullopt, false};
 }
 

@@ -264,6 +264,11 @@ void Printer::fail(Doc& doc, const QString& reason)
     error_ = QStringLiteral("The printer \"%1\" failed: %2").arg(doc.deviceName, reason);
 }
 
+MaybeFailure Printer::Outcome(const Doc& doc) const
+{
+    return doc.failed ? MaybeFailure(Failure{kPrintFailed, error_}) : std::nullopt;
+}
+
 bool Printer::DocFailed() const { return doc_ && doc_->failed; }
 
 bool Printer::ensureDoc()
@@ -523,10 +528,10 @@ void Printer::NewPage()
     xInches_ = yInches_ = 0;
 }
 
-bool Printer::EndDoc()
+MaybeFailure Printer::EndDoc()
 {
     if (!doc_)
-        return true;
+        return std::nullopt;
     std::unique_ptr<Doc> doc = std::move(doc_);
     xInches_ = yInches_ = 0;
     if (doc->preview) {
@@ -540,7 +545,7 @@ bool Printer::EndDoc()
         previewPrintable_ = QRectF(doc->marginsMm.left(), doc->marginsMm.top(),
                                    doc->paperMm.width() - doc->marginsMm.left() - doc->marginsMm.right(),
                                    doc->paperMm.height() - doc->marginsMm.top() - doc->marginsMm.bottom());
-        return !doc->failed;
+        return Outcome(*doc);
     }
     if (doc->failed && doc->printer && doc->painter.isActive())
         doc->printer->abort(); // a half-made job is not sent
@@ -566,7 +571,7 @@ bool Printer::EndDoc()
             g_pdfWritten(path);
         }
     }
-    return !doc->failed;
+    return Outcome(*doc);
 }
 
 void Printer::KillDoc()

@@ -8,6 +8,7 @@
 
 #include "platform/CupsQueue.h"
 #include "platform/Drawing.h"
+#include "platform/Failure.h"
 
 #include <QImage>
 #include <QLineF>
@@ -186,13 +187,13 @@ public:
     void Print(const QString& text);
     void NewPage();
 
-    // Ends the document and sends it as one job. False when the document
-    // failed at any point; Error() says why. Without a document it does
+    // Ends the document and sends it as one job. The failure (kPrintFailed,
+    // its text naming the printer and the reason) when the document failed
+    // at any point; nothing when it was sent. Without a document it does
     // nothing and succeeds.
-    bool EndDoc();
+    MaybeFailure EndDoc();
     // Drops the document without sending it.
     void KillDoc();
-    QString Error() const { return error_; }
     // The CUPS job the last EndDoc sent, until the next document begins;
     // the caller that follows it forgets it (platform::ForgetJob).
     const std::optional<CupsJob>& LastJob() const { return lastJob_; }
@@ -202,6 +203,7 @@ private:
     double unitsPerInch() const;
     bool ensureDoc();
     void fail(Doc& doc, const QString& reason);
+    MaybeFailure Outcome(const Doc& doc) const;
 
     QString deviceName_;
     PrinterScale scale_ = PrinterScale::Twips;

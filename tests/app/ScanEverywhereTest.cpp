@@ -125,7 +125,8 @@ struct ScanEverywhereTest : testsupport::PrintingTest {
             y += printer.DrawingHeight(d) + 5;
         }
         sandbox.written.clear();
-        EXPECT_TRUE(printer.EndDoc()) << printer.Error().toStdString();
+        const platform::MaybeFailure failed = printer.EndDoc();
+        EXPECT_FALSE(failed) << failed->text.toStdString();
         return sandbox.written.value(0);
     }
 

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap(); // the listing showed something itself
     if (printed != (told == 0))
         __builtin_trap(); // a failure without a reason, or a reason for a success
-    if (current.DocFailed() || !current.EndDoc())
+    if (current.DocFailed() || current.EndDoc())
         __builtin_trap(); // the job was left open
     return 0;
 }
