@@ -3,6 +3,7 @@
 // printer's calibration measured on the page.
 #include "app/Form1.h"
 #include "app/PrintJobs.h"
+#include "app/SheetDialogs.h"
 #include "app/StoredLayouts.h"
 #include "app/StoredOptions.h"
 #include "output/CalibrationPage.h"
@@ -14,7 +15,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 
 namespace {
@@ -349,4 +352,31 @@ TEST_F(SheetsTest, LayoutStartAndFill_AreStored_AndBadStoredValuesFallBack)
         EXPECT_EQ(testsupport::Combo(again, "ComboLayout")->currentText(), QString::fromLatin1(c.shownLayout)) << c.layout;
         EXPECT_EQ(testsupport::Spin(again, "SpinStart")->value(), c.shownStart) << c.start;
     }
+}
+
+TEST_F(SheetsTest, PreviewDialog_PagesThroughWhatItWasGiven_OrSaysWhyThereIsNothing)
+{
+    std::vector<int> printed;
+    const auto render = [&](int kind) {
+        app::PreviewDialog::Pages pages;
+        pages.dpi = 50;
+        if (kind == 0)
+            pages.images = {QImage(413, 585, QImage::Format_Grayscale8), QImage(413, 585, QImage::Format_Grayscale8)};
+        else
+            pages.failure = QStringLiteral("Please Select a File to Print");
+        pages.layout = layout;
+        return pages;
+    };
+    app::PreviewDialog dialog(&form, 0, render, [&](int kind) { printed.push_back(kind); });
+    EXPECT_EQ(dialog.PageCount(), 2);
+    EXPECT_EQ(dialog.PageLabel->text(), QStringLiteral("Page 1 of 2"));
+    dialog.Kind->setCurrentIndex(1);
+    EXPECT_EQ(dialog.PageCount(), 0);
+    EXPECT_EQ(dialog.PageLabel->text(), QStringLiteral("No pages"));
+    EXPECT_TRUE(dialog.findChild<QScrollArea*>()->widget()->property("text").toString().contains(QStringLiteral("Select a File")));
+    dialog.Kind->setCurrentIndex(0);
+    for (QPushButton* b : dialog.findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("Print"))
+            b->click();
+    EXPECT_EQ(printed, std::vector<int>{0}) << "Print prints what was shown";
 }
