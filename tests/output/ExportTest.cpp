@@ -6,6 +6,7 @@
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
 #include "tests/support/Symbols.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,9 @@ using output::ExportCode;
 using output::ExportFailure;
 using ScanSymbology = symbologies::Symbology;
 using testsupport::DrawSymbol;
+
+using testsupport::Entries;
+using testsupport::Read;
 
 namespace {
 
@@ -42,17 +46,6 @@ const Symbol kSymbols[] = {
     {ScanSymbology::Ean, "400638133393", ZXing::BarcodeFormat::EAN13, "4006381333931"},
     {ScanSymbology::Ean, "1234567", ZXing::BarcodeFormat::EAN8, "12345670"},
 };
-
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray Read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void Write(const QString& path, const QByteArray& bytes)
 {

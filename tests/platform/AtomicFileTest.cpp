@@ -3,6 +3,7 @@
 // the replaced file's permissions and never written through, a name
 // claimed only when free, and nothing is left when the file is dropped.
 #include "platform/AtomicFile.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,19 +14,10 @@
 
 using platform::AtomicFile;
 
+using testsupport::Entries;
+using testsupport::Read;
+
 namespace {
-
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray Read(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 void Write(const QString& path, const QByteArray& bytes, int mode)
 {

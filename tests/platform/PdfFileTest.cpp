@@ -1,6 +1,7 @@
 // A job's PDF gets its final name only when whole, never through a link
 // someone placed there, and leaves nothing behind when it fails.
 #include "platform/PdfFile.h"
+#include "tests/support/Files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,19 +16,10 @@
 
 using platform::PdfFile;
 
+using testsupport::Entries;
+using testsupport::Read;
+
 namespace {
-
-QStringList Entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray Read(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 } // namespace
 
