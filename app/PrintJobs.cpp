@@ -1,5 +1,9 @@
 #include "app/PrintJobs.h"
 
+#include "app/SheetJobs.h"
+#include "app/StoredLayouts.h"
+#include "output/PrintAction.h"
+
 #include "app/StoredOptions.h"
 #include "app/SymbologyTable.h"
 #include "output/BatchFile.h"
@@ -75,6 +79,39 @@ QString UnattendedPrinter(const QString& printerName)
     return stored.isEmpty() ? platform::CurrentPrinter().DeviceName() : stored;
 }
 
+namespace {
+
+// With a sheet layout stored, the file prints as the window's Print File
+// prints it then: every code line's barcode on a label of its own, one
+// job of sheets. A barcode that holds another text than its code is
+// named on stderr, as a listing names it.
+bool PrintFileOnSheets(const QString& path, const StoredOptions& stored, const output::SheetLayout& sheet,
+                       platform::Printer& printer, const output::BarcodeMaker& barcodeFor)
+{
+    auto error = std::make_shared<QString>();
+    const output::NextLabel labels = FileLabels(path, stored.linePattern, stored.keepPattern,
+                                                [&barcodeFor](const QString& code) {
+                                                    output::Barcode barcode = barcodeFor(code);
+                                                    if (!barcode.note.isEmpty())
+                                                        platform::ReportFailure(barcode.note);
+                                                    return barcode;
+                                                },
+                                                error);
+    if (!error->isEmpty()) {
+        platform::MsgBox(*error);
+        return false;
+    }
+    const output::SheetResult result = output::PrintOnSheets(
+        printer, {sheet, stored.layoutStart, output::OffsetCm(stored.left), output::OffsetCm(stored.top)}, labels);
+    if (result.failure)
+        platform::MsgBox(result.failure->text);
+    else if (result.printed == 0 && !result.stopped)
+        platform::MsgBox(QStringLiteral("Nothing was printed: the file %1 has no code lines.").arg(path));
+    return result.printed > 0;
+}
+
+} // namespace
+
 bool PrintFileUnattended(const QString& path, const UnattendedPrint& how)
 {
     const StoredOptions stored = ReadStoredOptions();
@@ -106,9 +143,11 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how)
             return output::Barcode{{}, platform::Failure{platform::kNotAsTyped, barcode.note}, {}};
         return barcode;
     };
-    const bool asAsked =
-        output::PrintListing({path, stored.linePattern, stored.keepPattern}, current, barcodeFor, ShowListingMessage)
-            .AllAsAsked();
+    const std::optional<output::SheetLayout> sheet = FindLayout(stored.layout).sheet;
+    const bool asAsked = sheet ? PrintFileOnSheets(path, stored, *sheet, current, barcodeFor)
+                               : output::PrintListing({path, stored.linePattern, stored.keepPattern}, current,
+                                                      barcodeFor, ShowListingMessage)
+                                     .AllAsAsked();
     std::optional<platform::CupsJob> job = current.LastJob();
     if (!job || !how.wait)
         return asAsked;
@@ -150,6 +189,14 @@ std::optional<QString> DryRun(const QString& path, const QString& printerName)
             return std::nullopt;
         }
         text += QStringLiteral("File: %1, %2 lines, %3 with a barcode\n").arg(path).arg(lines).arg(codes);
+        if (const std::optional<output::SheetLayout> sheet = FindLayout(stored.layout).sheet) {
+            const int sheets = codes == 0 ? 0 : output::CellOfLabel(*sheet, stored.layoutStart, codes - 1).sheet + 1;
+            text += QStringLiteral("Layout: %1, from label %2: %3 %4\n")
+                        .arg(sheet->name)
+                        .arg(stored.layoutStart)
+                        .arg(sheets)
+                        .arg(sheets == 1 ? QStringLiteral("sheet") : QStringLiteral("sheets"));
+        }
     }
     return text + QStringLiteral("Nothing was printed (--dry-run).");
 }

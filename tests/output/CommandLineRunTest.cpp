@@ -4,6 +4,7 @@
 #include "tests/output/UnattendedRun.h"
 #include "tests/output/PrintSupport.h"
 #include "tests/support/Decode.h"
+#include "tests/support/TempConfig.h"
 
 #include <QDir>
 #include <QImage>
@@ -89,4 +90,21 @@ TEST_F(CommandLineRun, EveryForm_ExitStatusOutputAndFiles)
     ASSERT_EQ(sheets.size(), 1u);
     EXPECT_EQ(testsupport::DecodeAll(sheets[0]).size(), 2u);
     Q_UNUSED(odd);
+}
+
+TEST_F(CommandLineRun, PrintFile_WithASheetLayoutStored_PutsEveryCodeOnALabel)
+{
+    const testsupport::TempConfig config; // the layout stays with this test
+    Store("line", QStringLiteral("*"));
+    Store("layout", QStringLiteral("Avery L7160"));
+    Store("layoutstart", QStringLiteral("20"));
+    const QString lines = writeFile(QStringLiteral("codes.txt"), "*QV-1\r\nnot a code\r\n*QV-3\r\n*QV-4\r\n");
+    const testsupport::ProgramRun dry = quorvane({"print", lines, "--dry-run"});
+    EXPECT_TRUE(dry.out.contains(QStringLiteral("Layout: Avery L7160, from label 20: 2 sheets"))) << dry.out.toStdString();
+    const testsupport::ProgramRun r = quorvane({"print", lines});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const std::vector<QImage> sheets = testsupport::RenderPdf(r.out.trimmed(), 150);
+    ASSERT_EQ(sheets.size(), 2u) << "labels 20 and 21 of the first sheet, then the first of the next";
+    EXPECT_EQ(testsupport::DecodeAll(sheets[0]).size(), 2u);
+    EXPECT_EQ(testsupport::DecodeOne(sheets[1]).text, "QV-4");
 }
