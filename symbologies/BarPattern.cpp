@@ -1,5 +1,7 @@
 #include "symbologies/BarPattern.h"
 
+#include "symbologies/BarLayout.h"
+
 #include "symbologies/Code128B.h"
 #include "symbologies/Codabar.h"
 #include "symbologies/Interleaved25.h"
@@ -128,13 +130,8 @@ void DrawPattern(platform::Surface& surface, const PatternStyle& style, float le
     // Printing puts a module on whole dots; with spaces wider than bars the
     // common unit is one pixel of the surface.
     surface.SetModule(widths.bar == widths.space ? widths.bar : 1, left);
-    double x = left;
-    for (qsizetype i = 0; i < pattern.size(); ++i) {
-        const int w = ElementWidth(i, pattern[i], widths);
-        if (IsBar(i))
-            surface.LineBoxFilled(x, top, x + w, top + style.barHeight, platform::kBlack);
-        x += w;
-    }
+    const double x = LayOutBars(surface, ElementsOfPattern(pattern), left, top, top + style.barHeight,
+                                BarWidths{double(widths.bar), double(widths.space)}, false);
 
     if (style.bearers && !pattern.isEmpty()) {
         const double bearer = kBearerBar / std::max(surface.PixelsPerUnitY(), 1e-9);

@@ -1,5 +1,7 @@
 #include "symbologies/Code39.h"
 
+#include "symbologies/BarLayout.h"
+
 #include "platform/Numeric.h"
 
 #include <algorithm>
@@ -103,11 +105,7 @@ double DrawCode39(const Code39Symbol& symbol, platform::Surface& box, bool inclu
     // The bars always leave 1.5 text heights free at the bottom.
     const double bottom = box.ScaleTop() + box.ScaleHeight() - 1.5 * th;
 
-    double x = box.ScaleLeft();
-    for (const Element& e : symbol.elements) {
-        box.LineBoxFilled(x, top, x + e.modules * m, bottom, e.bar ? kBlack : kWhite);
-        x += e.modules * m;
-    }
+    const double x = LayOutBars(box, symbol.elements, box.ScaleLeft(), top, bottom, BarWidths{m, m}, true);
 
     if (includeText) {
         // A caption wider than the bars widens the box rather than being cut
