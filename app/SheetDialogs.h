@@ -36,8 +36,11 @@ public:
     QSpinBox *Columns = nullptr, *Rows = nullptr;
     QDoubleSpinBox *PitchX = nullptr, *PitchY = nullptr, *Left = nullptr, *Top = nullptr;
 
-private:
+    // Saves the layout; a layout that can't be saved is refused with the
+    // reason and the dialog stays open.
     void accept() override;
+
+private:
     void unitChanged();
     bool inches_ = false;
 };
@@ -51,8 +54,11 @@ public:
     platform::Calibration Entered() const;
     QDoubleSpinBox *ShiftX = nullptr, *ShiftY = nullptr, *Scale = nullptr;
 
-private:
+    // Checks and stores the calibration; one that can't be used is refused
+    // with the reason and the dialog stays open.
     void accept() override;
+
+private:
     void printPage();
     QString printer_;
 };

@@ -380,3 +380,73 @@ TEST_F(SheetsTest, PreviewDialog_PagesThroughWhatItWasGiven_OrSaysWhyThereIsNoth
             b->click();
     EXPECT_EQ(printed, std::vector<int>{0}) << "Print prints what was shown";
 }
+
+TEST_F(SheetsTest, Dialogs_ConvertUnits_AndRefuseWhatCantBeUsed_StayingOpen)
+{
+    app::LayoutDialog layoutDialog(&form);
+    layoutDialog.Name->setText(QStringLiteral("Parcels"));
+    layoutDialog.Unit->setCurrentIndex(1); // inches: every length converted, none lost
+    EXPECT_NEAR(layoutDialog.LabelWidth->value(), 2.5, 1e-4);
+    const output::SheetLayout entered = layoutDialog.Entered();
+    EXPECT_NEAR(entered.labelMm.width(), 63.5, 0.01);
+    EXPECT_NEAR(entered.pitchXMm, 66.04, 0.01);
+    EXPECT_TRUE(entered.inches);
+
+    struct Case {
+        std::function<void()> set;
+        QDialog* dialog;
+        const char* says;
+    };
+    app::CalibrationDialog calibration(&form, QStringLiteral("Office"));
+    const Case cases[] = {
+        {[&] { layoutDialog.Columns->setValue(4); }, &layoutDialog, "past the page's width"},
+        {[&] { layoutDialog.Name->setText(QStringLiteral("L7160")); }, &layoutDialog, "built-in layout"},
+        {[&] { calibration.Scale->setValue(111); }, &calibration, "between 90 and 110 %"},
+    };
+    for (const Case& c : cases) {
+        messages.texts.clear();
+        c.set();
+        c.dialog->accept();
+        EXPECT_EQ(c.dialog->result(), QDialog::Rejected) << c.says;
+        ASSERT_EQ(messages.texts.size(), 1) << c.says;
+        EXPECT_TRUE(messages.texts[0].contains(QString::fromUtf8(c.says))) << messages.texts[0].toStdString();
+    }
+    calibration.Scale->setValue(99.5);
+    calibration.ShiftX->setValue(-1.2);
+    calibration.accept();
+    EXPECT_EQ(calibration.result(), QDialog::Accepted);
+    EXPECT_EQ(app::StoredCalibration(QStringLiteral("Office")).shiftXMm, -1.2);
+    EXPECT_TRUE(app::FindLayout(QStringLiteral("Parcels")).failure) << "nothing saved of a refused layout";
+}
+
+TEST_F(SheetsTest, PrintOnSheets_SendsNothing_WhenALabelFailsOrTheStartIsOffTheSheet)
+{
+    const platform::Drawing bars = app::ListingBarcode(form.ReadRequest(), QStringLiteral("A1")).drawing;
+    const output::SheetLabel good{QStringLiteral("A1"), {bars, {}, {}}, {}};
+    const output::SheetLabel failed{QStringLiteral("A2"), {{}, platform::Failure{9, QStringLiteral("9\nSubscript out of range")}, {}}, {}};
+    const output::SheetLabel unreadable{{}, {}, platform::Failure{2005, QStringLiteral("The file x can't be read: gone")}};
+    struct Case {
+        std::vector<output::SheetLabel> labels;
+        int start;
+        const char* says; // empty: sent
+    };
+    const Case cases[] = {
+        {{good, good}, 1, ""},
+        {{good, failed, good}, 1, "There is no barcode to print for the label \"A2\": 9\nSubscript out of range"},
+        {{good, unreadable}, 1, "The file x can't be read: gone"},
+        {{good}, 25, "labels 1 to 24"},
+        {{}, 1, ""},
+    };
+    for (const Case& c : cases) {
+        sandbox.written.clear();
+        size_t next = 0;
+        const output::SheetResult r = output::PrintOnSheets(platform::CurrentPrinter(), {layout, c.start, 0.5, 0.4}, [&] {
+            return next < c.labels.size() ? std::optional<output::SheetLabel>(c.labels[next++]) : std::nullopt;
+        });
+        const bool sent = std::string_view(c.says).empty() && !c.labels.empty();
+        EXPECT_EQ(sandbox.written.size(), sent ? 1 : 0) << c.says;
+        EXPECT_EQ(r.printed, sent ? static_cast<qint64>(c.labels.size()) : 0) << c.says;
+        const std::string said = r.failure ? r.failure->text.toStdString() : "";
+        EXPECT_TRUE(std::string_view(c.says).empty() ? said.empty() : said.find(c.says) != std::string::npos) << said;
+    }
+}
