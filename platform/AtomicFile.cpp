@@ -96,7 +96,10 @@ bool AtomicFile::CreateUnnamed(const QString& folder, const QString& suffix, QSt
 {
 #ifdef O_TMPFILE
     Discard();
-    const int fd = ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    // The file is named through /proc; without it (a bare container) it
+    // could never be named.
+    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
+    const int fd = procFds ? ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
     if (fd >= 0) {
         fd_ = fd;
         unnamed_ = true;
