@@ -100,6 +100,10 @@ bool PrintRangeUnattended(const Command& command)
         platform::MsgBox(layout.failure->text + QStringLiteral(" Nothing was printed."));
         return false;
     }
+    if (const auto range = output::ReadRange(command.from, command.to); range && !range->CanStep()) {
+        platform::MsgBox(output::kRangeTooLarge);
+        return false;
+    }
     const QString printerName = UnattendedPrinter(command.printer);
     if (printerName.isEmpty())
         return false;

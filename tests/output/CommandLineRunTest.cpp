@@ -65,6 +65,8 @@ TEST_F(CommandLineRun, EveryForm_ExitStatusOutputAndFiles)
          1, "", "labels 1 to 21", {}, "a start past the sheet: nothing written"},
         {{"print-range", "--from", "7", "--to", "9", "--layout", "L7160", "--start", "7,3"}, 0, ".pdf", "", {},
          "a run of labels on sheets, from the last label of the first sheet"},
+        {{"print-range", "--from", "1e300", "--to", "1e301"}, 1, "", "From is too large a number to count up by one", {},
+         "a From that adding one does not change: nothing printed, not a run that never ends"},
         {{"print-range", "--from", "7", "--to", "9", "--layout", "L7160", "--start", "2,4"}, 1, "",
          "Row 2, column 4 is not on the sheet: the layout \"Avery L7160\" has 3 columns and 7 rows.", {},
          "a place not on the sheet: nothing printed"},
