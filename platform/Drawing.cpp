@@ -1,5 +1,6 @@
 #include "platform/Drawing.h"
 
+#include "platform/PdfDocument.h"
 #include "platform/Units.h"
 
 #include <QPaintDevice>
@@ -60,7 +61,8 @@ void PaintOne(const DrawOp& op, QPainter& painter, const Mapping& m)
         painter.translate(m.origin + op.baseline * m.scale);
         if (op.text->rotation != 0)
             painter.rotate(-op.text->rotation);
-        painter.drawText(QPointF(0, 0), op.text->text);
+        if (!PdfDocument::DrawText(painter, QPointF(0, 0), op.text->text))
+            painter.drawText(QPointF(0, 0), op.text->text);
         painter.restore();
         break;
     }

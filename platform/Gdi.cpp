@@ -501,7 +501,13 @@ int SurfaceDC::Advance(const GdiFont& font, std::string_view text)
 {
     if (text.empty())
         return 0;
-    return QFontMetrics(font.font).horizontalAdvance(FromCp1252(QByteArrayView(text.data(), static_cast<qsizetype>(text.size()))));
+    if (measuredAdvance_ >= 0 && text == measuredText_ && font.font == measuredFont_)
+        return measuredAdvance_;
+    measuredAdvance_ =
+        QFontMetrics(font.font).horizontalAdvance(FromCp1252(QByteArrayView(text.data(), static_cast<qsizetype>(text.size()))));
+    measuredText_.assign(text);
+    measuredFont_ = font.font;
+    return measuredAdvance_;
 }
 
 void SurfaceDC::Fill(const RECT& r, Rgb color)
@@ -522,7 +528,7 @@ void SurfaceDC::TextLine(int x, int y, const GdiFont& font, std::string_view tex
     if (charExtra != 0)
         measured.setLetterSpacing(QFont::AbsoluteSpacing, charExtra);
     const QFontMetrics fm(measured);
-    t->advance = fm.horizontalAdvance(t->text);
+    t->advance = charExtra == 0 ? Advance(font, text) : fm.horizontalAdvance(t->text);
     const int escapement = font.logFont.lfEscapement % 3600;
     t->rotation = escapement / 10.0; // counter-clockwise, about the cell's top-left corner
     QTransform turn;

@@ -193,6 +193,11 @@ public:
 
 private:
     Surface& surface_;
+    // The last text measured and its advance: a caption is measured for
+    // its extent, again to be placed and again to be drawn.
+    QFont measuredFont_;
+    std::string measuredText_;
+    int measuredAdvance_ = -1;
 };
 using PictureBoxDC = SurfaceDC;
 

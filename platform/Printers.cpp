@@ -2,6 +2,7 @@
 
 #include "platform/HomeFolder.h"
 #include "platform/LocalPath.h"
+#include "platform/PdfDocument.h"
 #include "platform/PdfFile.h"
 #include "platform/Units.h"
 
@@ -171,7 +172,8 @@ struct Printer::Doc {
     std::unique_ptr<QPrinter> printer; // a system printer
     PdfFile pdfFile;                   // the built-in printer's file while it is written
     std::unique_ptr<QTemporaryFile> cupsFile; // a CUPS job's document while it is drawn
-    std::unique_ptr<QPdfWriter> pdf;   // the built-in printer, or a CUPS job's document
+    std::unique_ptr<QPdfWriter> pdf;   // a CUPS job's document
+    std::unique_ptr<PdfDocument> ownPdf; // the built-in printer's document
     int pdfResolution = kPdfResolution;
     bool builtIn = false;
     bool givenDevice = false; // the built-in printer writes to a device it was given
@@ -196,9 +198,17 @@ struct Printer::Doc {
     double calScale = 1;
     QPointF calOffset;
 
-    QPagedPaintDevice* device() const
+    QPaintDevice* device() const
     {
-        return pdf ? static_cast<QPagedPaintDevice*>(pdf.get()) : static_cast<QPagedPaintDevice*>(printer.get());
+        if (ownPdf)
+            return ownPdf.get();
+        return pdf ? static_cast<QPaintDevice*>(pdf.get()) : static_cast<QPaintDevice*>(printer.get());
+    }
+    bool NewDevicePage()
+    {
+        if (ownPdf)
+            return ownPdf->NewPage();
+        return pdf ? pdf->newPage() : printer->newPage();
     }
     QPaintDevice* paintDevice() { return preview ? static_cast<QPaintDevice*>(&page) : device(); }
     QPointF Calibrated(QPointF p) const { return p * calScale + calOffset; }
@@ -303,8 +313,9 @@ bool Printer::ensureDoc()
         d.marginsMm = QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm);
         gridDpi = g_pdfGridDpi;
         QIODevice* const given = std::exchange(pdfDevice_, nullptr);
+        QIODevice* out = nullptr;
         if (!d.preview && given) {
-            d.pdf = std::make_unique<QPdfWriter>(given);
+            out = given;
             d.givenDevice = true;
         } else if (!d.preview) {
             const QString folder = PdfFolder();
@@ -315,11 +326,13 @@ bool Printer::ensureDoc()
                 return false;
             }
             d.pdfStem = PdfStem();
-            d.pdf = std::make_unique<QPdfWriter>(d.pdfFile.Device());
+            out = d.pdfFile.Device();
         }
-        if (d.pdf) {
-            d.pdf->setResolution(kPdfResolution);
-            d.pdf->setPageLayout(QPageLayout(size, QPageLayout::Portrait, d.marginsMm, QPageLayout::Millimeter));
+        if (out) {
+            d.ownPdf = std::make_unique<PdfDocument>(
+                out, QPageLayout(size, QPageLayout::Portrait, d.marginsMm, QPageLayout::Millimeter), kPdfResolution);
+            d.ownPdf->SetTitle(QStringLiteral("Quorvane"));
+            d.ownPdf->SetCreator(QStringLiteral("Quorvane"));
         }
     } else if (PrintsThroughCups(d.deviceName)) {
         // Qt draws the job as a PDF on the queue's own page, at its own
@@ -391,8 +404,9 @@ bool Printer::ensureDoc()
     d.grid = DeviceGrid{d.dpi, builtIn ? gridDpi : (d.preview ? gridDpi : d.dpi), {}};
     d.grid.origin = -QPointF(d.marginsMm.left(), d.marginsMm.top()) / kMmPerInch * d.dpi;
     if (!d.preview)
-        d.grid.origin = d.pdf ? -d.pdf->pageLayout().paintRectPixels(d.pdfResolution).topLeft()
-                              : -d.printer->pageRect(QPrinter::DevicePixel).topLeft();
+        d.grid.origin = d.ownPdf ? -QPointF(d.ownPdf->PaintRect().topLeft())
+                        : d.pdf  ? -d.pdf->pageLayout().paintRectPixels(d.pdfResolution).topLeft()
+                                 : -d.printer->pageRect(QPrinter::DevicePixel).topLeft();
     const Calibration cal = builtIn ? Calibration{} : CalibrationOf(d.deviceName);
     d.calScale = cal.scalePercent / 100;
     d.grid.scale = d.calScale;
@@ -465,13 +479,17 @@ void Printer::Print(const QString& text)
         if (!line.trimmed().isEmpty()) { // blanks leave no mark
             QPainter& painter = doc_->painter;
             const QPointF at(xInches_ * d.dpi, (yInches_ + d.ascentInches) * d.dpi);
+            const auto draw = [&] {
+                if (!PdfDocument::DrawText(painter, at, line.left(maxChars)))
+                    painter.drawText(at, line.left(maxChars));
+            };
             if (d.calScale == 1 && d.calOffset.isNull()) { // most printers: no state to save
-                painter.drawText(at, line.left(maxChars));
+                draw();
             } else {
                 painter.save();
                 painter.translate(d.calOffset);
                 painter.scale(d.calScale, d.calScale);
-                painter.drawText(at, line.left(maxChars));
+                draw();
                 painter.restore();
             }
         }
@@ -519,7 +537,7 @@ void Printer::NewPage()
     }
     // A PDF that can't be written (a full disk) says so, and where; the
     // page that could not be started is only the symptom.
-    const bool started = doc_->device()->newPage();
+    const bool started = doc_->NewDevicePage();
     if (doc_->builtIn && !doc_->pdfFile.WriteError().isEmpty())
         fail(*doc_, QStringLiteral("cannot write in %1 (%2)")
                         .arg(QDir::toNativeSeparators(PdfFolder()), doc_->pdfFile.WriteError()));
