@@ -3,6 +3,7 @@
 #include "output/MonoPng.h"
 #include "platform/AtomicFile.h"
 #include "platform/Color.h"
+#include "platform/PdfDocument.h"
 #include "platform/Printers.h"
 #include "platform/Termination.h"
 #include "platform/Units.h"
@@ -12,7 +13,6 @@
 #include <QImageWriter>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPdfWriter>
 #include <charconv>
 #include <cmath>
 #include <new>
@@ -348,12 +348,13 @@ bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
     const double widthPt = std::ceil((symbol.width() + 2 * quiet) * 72.0 / kPdfResolution);
     const double heightPt = std::ceil((std::max(symbol.height(), 1.0) + 2 * quietRows) * 72.0 / kPdfResolution);
 
-    QPdfWriter pdf(&device);
-    pdf.setTitle(QStringLiteral("Quorvane"));
-    pdf.setCreator(QStringLiteral("Quorvane"));
-    pdf.setResolution(kPdfResolution);
-    pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(widthPt, heightPt), QPageSize::Point, QString(), QPageSize::ExactMatch),
-                                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+    platform::PdfDocument pdf(
+        &device,
+        QPageLayout(QPageSize(QSizeF(widthPt, heightPt), QPageSize::Point, QString(), QPageSize::ExactMatch),
+                    QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point),
+        kPdfResolution);
+    pdf.SetTitle(QStringLiteral("Quorvane"));
+    pdf.SetCreator(QStringLiteral("Quorvane"));
     QPainter painter;
     if (!painter.begin(&pdf))
         return false;

@@ -54,6 +54,19 @@ void Num(std::string& out, double v)
     out.append(buf, size_t(p - buf));
 }
 
+// A number to nine places, for the page's scale: a thousandth off in a
+// scale of 72/203 would move the far end of a page by a printer's dot.
+void Precise(std::string& out, double v)
+{
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 9);
+    while (end[-1] == '0')
+        --end;
+    if (end[-1] == '.')
+        --end;
+    out.append(buf, size_t(end - buf));
+}
+
 void Nums(std::string& out, std::initializer_list<double> values)
 {
     bool first = true;
@@ -462,8 +475,11 @@ private:
         // painter draws; a PDF page is points from the bottom-left corner.
         const double s = kPointsPerInch / resolution_;
         page_ += "q ";
-        Nums(page_, {s, 0, 0, -s, paintRect_.left() * s, pagePoints_.height() - paintRect_.top() * s});
-        page_ += " cm\n";
+        for (double v : {s, 0.0, 0.0, -s, paintRect_.left() * s, pagePoints_.height() - paintRect_.top() * s}) {
+            Precise(page_, v);
+            page_ += ' ';
+        }
+        page_ += "cm\n";
     }
     void EndPage()
     {

@@ -15,7 +15,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -172,8 +171,7 @@ struct Printer::Doc {
     std::unique_ptr<QPrinter> printer; // a system printer
     PdfFile pdfFile;                   // the built-in printer's file while it is written
     std::unique_ptr<QTemporaryFile> cupsFile; // a CUPS job's document while it is drawn
-    std::unique_ptr<QPdfWriter> pdf;   // a CUPS job's document
-    std::unique_ptr<PdfDocument> ownPdf; // the built-in printer's document
+    std::unique_ptr<PdfDocument> pdf;  // the built-in printer's, or a CUPS job's document
     int pdfResolution = kPdfResolution;
     bool builtIn = false;
     bool givenDevice = false; // the built-in printer writes to a device it was given
@@ -200,15 +198,11 @@ struct Printer::Doc {
 
     QPaintDevice* device() const
     {
-        if (ownPdf)
-            return ownPdf.get();
         return pdf ? static_cast<QPaintDevice*>(pdf.get()) : static_cast<QPaintDevice*>(printer.get());
     }
     bool NewDevicePage()
     {
-        if (ownPdf)
-            return ownPdf->NewPage();
-        return pdf ? pdf->newPage() : printer->newPage();
+        return pdf ? pdf->NewPage() : printer->newPage();
     }
     QPaintDevice* paintDevice() { return preview ? static_cast<QPaintDevice*>(&page) : device(); }
     QPointF Calibrated(QPointF p) const { return p * calScale + calOffset; }
@@ -328,12 +322,9 @@ bool Printer::ensureDoc()
             d.pdfStem = PdfStem();
             out = d.pdfFile.Device();
         }
-        if (out) {
-            d.ownPdf = std::make_unique<PdfDocument>(
+        if (out)
+            d.pdf = std::make_unique<PdfDocument>(
                 out, QPageLayout(size, QPageLayout::Portrait, d.marginsMm, QPageLayout::Millimeter), kPdfResolution);
-            d.ownPdf->SetTitle(QStringLiteral("Quorvane"));
-            d.ownPdf->SetCreator(QStringLiteral("Quorvane"));
-        }
     } else if (PrintsThroughCups(d.deviceName)) {
         // Qt draws the job as a PDF on the queue's own page, at its own
         // dots; CUPS carries it (Qt's own CUPS printing would send every
@@ -357,12 +348,11 @@ bool Printer::ensureDoc()
                             .arg(QDir::toNativeSeparators(QDir::tempPath()), d.cupsFile->errorString()));
                 return false;
             }
-            d.pdf = std::make_unique<QPdfWriter>(d.cupsFile.get());
-            d.pdf->setResolution(d.pdfResolution);
-            d.pdf->setPageLayout(QPageLayout(QPageSize(page->sizeMm, QPageSize::Millimeter, QString(),
-                                                       QPageSize::ExactMatch),
-                                             QPageLayout::Portrait, page->marginsMm, QPageLayout::Millimeter,
-                                             QMarginsF()));
+            d.pdf = std::make_unique<PdfDocument>(
+                d.cupsFile.get(),
+                QPageLayout(QPageSize(page->sizeMm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
+                            QPageLayout::Portrait, page->marginsMm, QPageLayout::Millimeter, QMarginsF()),
+                d.pdfResolution);
         }
     } else {
         d.printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -383,8 +373,8 @@ bool Printer::ensureDoc()
             d.printer.reset();
     }
     if (d.pdf) {
-        d.pdf->setTitle(QStringLiteral("Quorvane"));
-        d.pdf->setCreator(QStringLiteral("Quorvane"));
+        d.pdf->SetTitle(QStringLiteral("Quorvane"));
+        d.pdf->SetCreator(QStringLiteral("Quorvane"));
     }
 
     if (d.preview) {
@@ -404,9 +394,8 @@ bool Printer::ensureDoc()
     d.grid = DeviceGrid{d.dpi, builtIn ? gridDpi : (d.preview ? gridDpi : d.dpi), {}};
     d.grid.origin = -QPointF(d.marginsMm.left(), d.marginsMm.top()) / kMmPerInch * d.dpi;
     if (!d.preview)
-        d.grid.origin = d.ownPdf ? -QPointF(d.ownPdf->PaintRect().topLeft())
-                        : d.pdf  ? -d.pdf->pageLayout().paintRectPixels(d.pdfResolution).topLeft()
-                                 : -d.printer->pageRect(QPrinter::DevicePixel).topLeft();
+        d.grid.origin = d.pdf ? -QPointF(d.pdf->PaintRect().topLeft())
+                              : -d.printer->pageRect(QPrinter::DevicePixel).topLeft();
     const Calibration cal = builtIn ? Calibration{} : CalibrationOf(d.deviceName);
     d.calScale = cal.scalePercent / 100;
     d.grid.scale = d.calScale;

@@ -24,21 +24,22 @@ struct TwoWays {
     QTemporaryDir dir;
     QString pdf = dir.filePath(QStringLiteral("out.pdf"));
     QImage picture;
+    int dpi;
 
     template <typename Paint>
-    explicit TwoWays(Paint paint)
+    explicit TwoWays(Paint paint, int resolution = kDpi) : dpi(resolution)
     {
         QFile file(pdf);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        platform::PdfDocument doc(&file, A6(), kDpi);
+        platform::PdfDocument doc(&file, A6(), dpi);
         QPainter onPdf(&doc);
         paint(onPdf);
         EXPECT_TRUE(onPdf.end());
         file.close();
 
         picture = QImage(doc.width(), doc.height(), QImage::Format_RGB32);
-        picture.setDotsPerMeterX(qRound(kDpi / 0.0254));
-        picture.setDotsPerMeterY(qRound(kDpi / 0.0254));
+        picture.setDotsPerMeterX(qRound(dpi / 0.0254));
+        picture.setDotsPerMeterY(qRound(dpi / 0.0254));
         picture.fill(Qt::white);
         QPainter onPicture(&picture);
         paint(onPicture);
@@ -46,9 +47,9 @@ struct TwoWays {
     // The PDF's page, cut to the printable area.
     QImage Page() const
     {
-        const std::vector<QImage> pages = testsupport::RenderPdf(pdf, kDpi);
+        const std::vector<QImage> pages = testsupport::RenderPdf(pdf, dpi);
         EXPECT_EQ(pages.size(), 1u);
-        const QRect area = A6().paintRectPixels(kDpi);
+        const QRect area = A6().paintRectPixels(dpi);
         return pages.empty() ? QImage() : pages[0].copy(area);
     }
     QString Text() const
@@ -136,7 +137,7 @@ TEST(PdfDocumentTest, Shapes_LandOnTheSameDotsAsOnAPicture)
     for (int x = 0; x < 4; ++x)
         for (int y = 0; y < 2; ++y)
             checks.setPixel(x, y, (x + y) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
-    const TwoWays both([&](QPainter& p) {
+    const auto paint = [&](QPainter& p) {
         p.setPen(Qt::NoPen);
         const QRectF bars[] = {{30, 30, 6, 200}, {42, 30, 3, 200}, {51, 30, 9, 200}};
         p.setBrush(Qt::black);
@@ -152,18 +153,26 @@ TEST(PdfDocumentTest, Shapes_LandOnTheSameDotsAsOnAPicture)
         p.setPen(Qt::NoPen);
         p.fillRect(QRectF(0, 0, 10, 10), Qt::black);
         p.restore();
-    });
-    const QImage page = both.Page();
-    ASSERT_EQ(page.size(), both.picture.size());
-    // Poppler rounds a picture's edges outward by a dot; its inside counts.
-    const QRect pictureBox(240, 30, 80, 40);
-    const QRect ring = pictureBox.adjusted(-1, -1, 1, 1);
-    qint64 differ = 0;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x)
-            if (!ring.contains(x, y) || pictureBox.adjusted(1, 1, -1, -1).contains(x, y))
-                differ += testsupport::IsDark(page, x, y) != testsupport::IsDark(both.picture, x, y);
-    EXPECT_EQ(differ, 0);
+        for (int x = 0; x < 200; ++x) // bars of one and two dots, far from the corner
+            p.fillRect(QRectF(100 + 3 * x, 500 + x, 1 + x % 2, 100), Qt::black);
+    };
+    // At 203 dpi a point is 203/72 dots: the page's scale must be exact
+    // enough that the far end of the page is still on whole dots.
+    for (const int dpi : {203, 300}) {
+        SCOPED_TRACE(dpi);
+        const TwoWays both(paint, dpi);
+        const QImage page = both.Page();
+        ASSERT_EQ(page.size(), both.picture.size());
+        // Poppler rounds a picture's edges outward by a dot; its inside counts.
+        const QRect pictureBox(240, 30, 80, 40);
+        const QRect ring = pictureBox.adjusted(-1, -1, 1, 1);
+        qint64 differ = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (!ring.contains(x, y) || pictureBox.adjusted(1, 1, -1, -1).contains(x, y))
+                    differ += testsupport::IsDark(page, x, y) != testsupport::IsDark(both.picture, x, y);
+        EXPECT_EQ(differ, 0);
+    }
 }
 
 TEST(PdfDocumentTest, ADeviceThatCannotBeWritten_FailsTheDocument)
