@@ -781,6 +781,21 @@ PictureBox& Form1::SurfaceOf(SurfaceId id)
 
 const PictureBox& Form1::SurfaceOf(SurfaceId id) const { return const_cast<Form1*>(this)->SurfaceOf(id); }
 
+Form2* Form1::OpenChooser() const { return Chooser; }
+
+const PictureBox& Form1::Box(std::string_view name) const
+{
+    const std::pair<std::string_view, const PictureBox*> boxes[] = {
+        {"Picture1", &Picture1}, {"Picture2", &Picture2},   {"Picture5", &Picture5},
+        {"Picture9", &Picture9}, {"Picture10", &Picture10}, {"Picture11", &Picture11},
+    };
+    for (const auto& [boxName, box] : boxes)
+        if (boxName == name)
+            return *box;
+    // Only the program's own code and tests ask, by the names above.
+    qFatal("the main window has no picture box named %.*s", int(name.size()), name.data());
+}
+
 SymbolRequest Form1::ReadRequest() const
 {
     SymbolRequest r = ReadSizeFields(SelectedRow().symbology, Text1->text(), Text8->text(), Text3->text(),

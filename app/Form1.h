@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -53,16 +54,11 @@ public:
     // Start-up: restores the stored options and fills the printer list.
     void Form_Load();
 
-    // Drawing surfaces
-    platform::PictureBox Picture1;  // Code 39 and Code 128 B
-    platform::PictureBox Picture2;  // hidden result holder: the last barcode
-    platform::PictureBox Picture5;  // Code 128-1 and Code 2/5
-    platform::PictureBox Picture9;  // UPC
-    platform::PictureBox Picture10; // EAN; its Tag carries the text
-    platform::PictureBox Picture11; // the symbologies of "More…"
-
-    // The file chooser while it is open (it deletes itself when closed).
-    QPointer<Form2> Chooser;
+    // A drawing surface by its name ("Picture1", "Picture2", "Picture5",
+    // "Picture9", "Picture10", "Picture11"), as the window shows it.
+    const platform::PictureBox& Box(std::string_view name) const;
+    // The file chooser while it is open; none when it is closed.
+    Form2* OpenChooser() const;
 
     // --- handlers and operations: the window's surface for the program
     // (start-up, the menus) and its tests ---
@@ -128,6 +124,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Drawing surfaces
+    platform::PictureBox Picture1;  // Code 39 and Code 128 B
+    platform::PictureBox Picture2;  // hidden result holder: the last barcode
+    platform::PictureBox Picture5;  // Code 128-1 and Code 2/5
+    platform::PictureBox Picture9;  // UPC
+    platform::PictureBox Picture10; // EAN; its Tag carries the text
+    platform::PictureBox Picture11; // the symbologies of "More…"
+
+    // The file chooser while it is open (it deletes itself when closed).
+    QPointer<Form2> Chooser;
+
     // --- handlers and operations only the window itself calls ---
     void StartupOptions(const StoredOptions& stored);
     void OptionClick();

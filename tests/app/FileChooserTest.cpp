@@ -90,18 +90,18 @@ struct FileChooserTest : ::testing::Test {
     }
     void TearDown() override
     {
-        if (form.Chooser)
-            delete form.Chooser.data();
+        if (form.OpenChooser())
+            delete form.OpenChooser();
         QDir::setCurrent(previousCurrent);
     }
 
     app::Form2& Open()
     {
         form.FileOpen_Click();
-        EXPECT_TRUE(form.Chooser);
-        return *form.Chooser;
+        EXPECT_TRUE(form.OpenChooser());
+        return *form.OpenChooser();
     }
-    bool ChooserOpen() const { return form.Chooser && form.Chooser->isVisible(); }
+    bool ChooserOpen() const { return form.OpenChooser() && form.OpenChooser()->isVisible(); }
 };
 
 } // namespace

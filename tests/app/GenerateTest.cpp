@@ -24,9 +24,9 @@ TEST_F(GenerateTest, EmptyText_LeavesNoPicture)
 {
     testsupport::Radio(form, "Option2")->setChecked(true);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("ABC"));
-    ASSERT_TRUE(form.Picture2.Picture().has_value());
+    ASSERT_TRUE(form.Box("Picture2").Picture().has_value());
     testsupport::Line(form, "Text1")->setText(QString());
-    EXPECT_FALSE(form.Picture2.Picture().has_value());
+    EXPECT_FALSE(form.Box("Picture2").Picture().has_value());
 }
 
 TEST_F(GenerateTest, Code39_EveryKeystrokeRegenerates_AndPicture2IsPicture1)
@@ -37,9 +37,9 @@ TEST_F(GenerateTest, Code39_EveryKeystrokeRegenerates_AndPicture2IsPicture1)
     for (QChar c : QStringLiteral("AB-12")) {
         typed += c;
         testsupport::Line(form, "Text1")->setText(typed);
-        ASSERT_TRUE(form.Picture2.Picture().has_value());
-        EXPECT_EQ(*form.Picture2.Picture(), form.Picture1.Image());
-        const auto d = testsupport::DecodeOne(testsupport::WithQuietZone(*form.Picture2.Picture()),
+        ASSERT_TRUE(form.Box("Picture2").Picture().has_value());
+        EXPECT_EQ(*form.Box("Picture2").Picture(), form.Box("Picture1").Image());
+        const auto d = testsupport::DecodeOne(testsupport::WithQuietZone(*form.Box("Picture2").Picture()),
                                               ZXing::BarcodeFormat::Code39);
         EXPECT_EQ(QString::fromStdString(d.text), typed);
     }
@@ -50,8 +50,8 @@ TEST_F(GenerateTest, NoOptionSelected_FallsBackToCode39)
     for (QRadioButton* o : {testsupport::Radio(form, "Option1"), testsupport::Radio(form, "Option2"), testsupport::Radio(form, "Option4"), testsupport::Radio(form, "Option5"), testsupport::Radio(form, "Option8"), testsupport::Radio(form, "Option9")})
         o->setChecked(false);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("FALLBACK"));
-    ASSERT_TRUE(form.Picture2.Picture().has_value());
-    const auto d = testsupport::DecodeOne(testsupport::WithQuietZone(*form.Picture2.Picture()), ZXing::BarcodeFormat::Code39);
+    ASSERT_TRUE(form.Box("Picture2").Picture().has_value());
+    const auto d = testsupport::DecodeOne(testsupport::WithQuietZone(*form.Box("Picture2").Picture()), ZXing::BarcodeFormat::Code39);
     EXPECT_EQ(d.text, "FALLBACK");
 }
 
@@ -70,10 +70,10 @@ TEST_F(GenerateTest, SurfaceVisibilityFollowsTheOption)
         testsupport::Radio(form, c.option)->setChecked(true);
         testsupport::Line(form, "Text1")->setText(QStringLiteral("1234567"));
         form.Command1_Click();
-        EXPECT_EQ(form.Picture1.Visible(), c.p1) << testsupport::Radio(form, c.option)->text().toStdString();
-        EXPECT_EQ(form.Picture5.Visible(), c.p5) << testsupport::Radio(form, c.option)->text().toStdString();
-        EXPECT_EQ(form.Picture10.Visible(), c.p10) << testsupport::Radio(form, c.option)->text().toStdString();
-        EXPECT_TRUE(form.Picture9.Visible());
+        EXPECT_EQ(form.Box("Picture1").Visible(), c.p1) << testsupport::Radio(form, c.option)->text().toStdString();
+        EXPECT_EQ(form.Box("Picture5").Visible(), c.p5) << testsupport::Radio(form, c.option)->text().toStdString();
+        EXPECT_EQ(form.Box("Picture10").Visible(), c.p10) << testsupport::Radio(form, c.option)->text().toStdString();
+        EXPECT_TRUE(form.Box("Picture9").Visible());
     }
 }
 
@@ -81,17 +81,17 @@ TEST_F(GenerateTest, Code25WithOneCharacter_DrawsNothing)
 {
     testsupport::Radio(form, "Option5")->setChecked(true);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("7"));
-    EXPECT_FALSE(form.Picture2.Picture().has_value());
+    EXPECT_FALSE(form.Box("Picture2").Picture().has_value());
 }
 
 TEST_F(GenerateTest, EanTagCarriesTextOnlyForEan)
 {
     testsupport::Radio(form, "Option9")->setChecked(true);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("12"));
-    EXPECT_EQ(form.Picture10.Tag, QStringLiteral("12"));
+    EXPECT_EQ(form.Box("Picture10").Tag, QStringLiteral("12"));
     testsupport::Radio(form, "Option2")->setChecked(true);
     form.Command1_Click();
-    EXPECT_TRUE(form.Picture10.Tag.isEmpty());
+    EXPECT_TRUE(form.Box("Picture10").Tag.isEmpty());
 }
 
 TEST_F(GenerateTest, HeightFactorResizesPicture1AndRegenerates)
@@ -99,7 +99,7 @@ TEST_F(GenerateTest, HeightFactorResizesPicture1AndRegenerates)
     testsupport::Radio(form, "Option2")->setChecked(true);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("X"));
     testsupport::Line(form, "Text8")->setText(QStringLiteral("2"));
-    EXPECT_NEAR(form.Picture1.ScaleHeight(), 80, 1);
+    EXPECT_NEAR(form.Box("Picture1").ScaleHeight(), 80, 1);
     testsupport::Line(form, "Text8")->setText(QStringLiteral("not a number")); // falls back to 1.4
-    EXPECT_NEAR(form.Picture1.ScaleHeight(), 56, 1);
+    EXPECT_NEAR(form.Box("Picture1").ScaleHeight(), 56, 1);
 }

@@ -139,7 +139,7 @@ TEST_F(LibraryCodesTest, TheWindow_DrawsWhatMoreOffers_AndItsPictureScans)
         ASSERT_FALSE(form.LastFailure()) << form.LastFailure()->text.toStdString();
         const output::ScanExpectation e = app::ExpectedScan(c.symbology, testsupport::Line(form, "Text1")->text());
         const platform::Drawing& drawing = form.BarcodeToPrint();
-        const QImage shown = platform::WithQuietZones(*form.Picture2.Picture(), platform::QuietZonePixels(drawing),
+        const QImage shown = platform::WithQuietZones(*form.Box("Picture2").Picture(), platform::QuietZonePixels(drawing),
                                                       platform::QuietZoneRows(drawing));
         EXPECT_EQ(Read(shown, e), e.text.toStdString());
     }

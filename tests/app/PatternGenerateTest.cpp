@@ -32,7 +32,7 @@ struct PatternGenerateTest : ::testing::Test {
             form.Command1_Click(); // a change of text generates by itself
         else
             testsupport::Line(form, "Text1")->setText(text);
-        return form.Picture2.Picture().value_or(QImage());
+        return form.Box("Picture2").Picture().value_or(QImage());
     }
 
     static QString Read(const QImage& img, ZXing::BarcodeFormat format)
@@ -142,7 +142,7 @@ TEST_F(PatternGenerateTest, Stretch_RedrawsWithWholePixelModulesNearTheAskedWidt
         }
         EXPECT_EQ(width, 72 * c.bar + 73 * c.space) << "Text9 " << c.text9;
         EXPECT_EQ(Read(img, ZXing::BarcodeFormat::Code128), text) << "Text9 " << c.text9;
-        EXPECT_EQ(platform::TwipsToPixels(form.Picture5.Width()), 1333) << "20000 twips, in whole pixels";
+        EXPECT_EQ(platform::TwipsToPixels(form.Box("Picture5").Width()), 1333) << "20000 twips, in whole pixels";
     }
 }
 
@@ -164,7 +164,7 @@ TEST_F(PatternGenerateTest, Stretch_SymbolWiderThan800Pixels_IsDrawnWholeNotCut)
 TEST_F(PatternGenerateTest, NarrowSurfaceAtStart_IsWidenedSoTheWholeSymbolShows)
 {
     // Picture5 starts 441 pixels wide; with Text9 800 nothing else widens it.
-    ASSERT_LT(platform::TwipsToPixels(form.Picture5.Width()), 450);
+    ASSERT_LT(platform::TwipsToPixels(form.Box("Picture5").Width()), 450);
     const QString text = QStringLiteral("Forty characters of Code 128, all drawn");
     const QImage img = Generate(testsupport::Radio(form, "Option4"), QStringLiteral("800"), text);
     EXPECT_GT(img.width(), 800);
@@ -208,7 +208,7 @@ TEST_F(PatternGenerateTest, Text8_NotANumberFallsBackTo1Point4_AndExtremesDoNotB
         EXPECT_FALSE(img.isNull()) << "Text8 " << h;
     }
     testsupport::Line(form, "Text8")->setText(QStringLiteral("1e30")); // bars down to the bottom of the surface
-    EXPECT_GT(LastDark(Generate(testsupport::Radio(form, "Option4"), QStringLiteral("500"), text), form.Picture5.Image().height() - 1), 0);
+    EXPECT_GT(LastDark(Generate(testsupport::Radio(form, "Option4"), QStringLiteral("500"), text), form.Box("Picture5").Image().height() - 1), 0);
 }
 
 TEST_F(PatternGenerateTest, Code25Failure_ShowsTheRunTimeErrorAndKeepsThePartialSymbol)

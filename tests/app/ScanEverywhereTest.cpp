@@ -146,8 +146,8 @@ struct ScanEverywhereTest : testsupport::PrintingTest {
         testsupport::Line(form, "Text9")->setText(QString::fromLatin1(width));
         testsupport::Line(form, "Text1")->setText(text);
         form.Command1_Click();
-        return {platform::WithQuietZones(form.Picture5.Image(), platform::QuietZonePixels(form.Picture5.CurrentDrawing())),
-                form.Picture2.PictureDrawing()};
+        return {platform::WithQuietZones(form.Box("Picture5").Image(), platform::QuietZonePixels(form.Box("Picture5").CurrentDrawing())),
+                form.Box("Picture2").PictureDrawing()};
     }
 };
 

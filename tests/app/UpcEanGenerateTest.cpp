@@ -23,9 +23,9 @@ struct UpcEanGenerateTest : ::testing::Test {
 
     std::string DecodedPicture2(ZXing::BarcodeFormat format)
     {
-        if (!form.Picture2.Picture())
+        if (!form.Box("Picture2").Picture())
             return "(no picture)";
-        return testsupport::DecodeOne(*form.Picture2.Picture(), format).text;
+        return testsupport::DecodeOne(*form.Box("Picture2").Picture(), format).text;
     }
 };
 
@@ -50,7 +50,7 @@ TEST_F(UpcEanGenerateTest, Upc_ElevenDigits_ScanAsTheCodeAndItsCheckDigit)
             testsupport::Line(form, "Text1")->setText(QString::fromLatin1(c.text));
             EXPECT_EQ(DecodedPicture2(ZXing::BarcodeFormat::UPCA), c.scanned) << c.why << ", text " << withText;
             EXPECT_EQ(app::GenerateSymbol(form.ReadRequest()).tag, QString(QLatin1Char(c.scanned[11]))) << c.why;
-            EXPECT_EQ(*form.Picture2.Picture(), form.Picture9.Image());
+            EXPECT_EQ(*form.Box("Picture2").Picture(), form.Box("Picture9").Image());
         }
     }
     EXPECT_TRUE(messages.texts.isEmpty());
@@ -68,8 +68,8 @@ TEST_F(UpcEanGenerateTest, Upc_TextsThatAreNotElevenDigits_GiveNoBarcode)
     };
     for (const auto& c : cases) {
         testsupport::Line(form, "Text1")->setText(QString::fromLatin1(c.text));
-        ASSERT_TRUE(form.Picture2.Picture().has_value()) << c.why;
-        EXPECT_TRUE(testsupport::DecodeAll(*form.Picture2.Picture()).empty()) << c.why;
+        ASSERT_TRUE(form.Box("Picture2").Picture().has_value()) << c.why;
+        EXPECT_TRUE(testsupport::DecodeAll(*form.Box("Picture2").Picture()).empty()) << c.why;
         EXPECT_EQ(app::GenerateSymbol(form.ReadRequest()).tag, QString::fromLatin1(c.check)) << c.why << ": the check digit is still given";
     }
 }
@@ -85,9 +85,9 @@ TEST_F(UpcEanGenerateTest, Ean13_EveryFirstDigit_TypedCheckDigitReplaced)
             const std::string scanned = DecodedPicture2(ZXing::BarcodeFormat::EAN13);
             ASSERT_EQ(scanned.size(), 13u) << data << typedCheck;
             EXPECT_EQ(scanned.substr(0, 12), data);
-            EXPECT_EQ(form.Picture10.Tag.toStdString(), scanned) << "the tag holds the full code";
-            EXPECT_EQ(testsupport::DecodeOne(form.Picture10.Image(), ZXing::BarcodeFormat::EAN13).text, scanned);
-            EXPECT_EQ(*form.Picture2.Picture(), form.Picture10.Image());
+            EXPECT_EQ(form.Box("Picture10").Tag.toStdString(), scanned) << "the tag holds the full code";
+            EXPECT_EQ(testsupport::DecodeOne(form.Box("Picture10").Image(), ZXing::BarcodeFormat::EAN13).text, scanned);
+            EXPECT_EQ(*form.Box("Picture2").Picture(), form.Box("Picture10").Image());
         }
     }
     EXPECT_TRUE(messages.texts.isEmpty());
@@ -122,8 +122,8 @@ TEST_F(UpcEanGenerateTest, Ean_TooLongText_GivesTheMessageAndNoBarcode)
     testsupport::Line(form, "Text1")->setText(QStringLiteral("4006381333931234567890"));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(messages.texts[0], symbologies::EanTooLongMessage());
-    ASSERT_TRUE(form.Picture2.Picture().has_value());
-    EXPECT_TRUE(testsupport::DecodeAll(*form.Picture2.Picture()).empty()) << "no symbol of the previous text";
+    ASSERT_TRUE(form.Box("Picture2").Picture().has_value());
+    EXPECT_TRUE(testsupport::DecodeAll(*form.Box("Picture2").Picture()).empty()) << "no symbol of the previous text";
 }
 
 TEST_F(UpcEanGenerateTest, Ean_NonNumericBarLength_IsATypeMismatch)

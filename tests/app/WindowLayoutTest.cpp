@@ -102,7 +102,7 @@ TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictur
 
     EXPECT_EQ(testsupport::Find<QFrame>(form, "Frame9")->width(), Px(OuterWidthTwips(form) - 350));
     const double pictureWidth = platform::PixelsToTwips(std::round(platform::TwipsToPixels(Tw(testsupport::Find<QFrame>(form, "Frame9")->width()) - 200)));
-    for (const platform::PictureBox* box : {&form.Picture1, &form.Picture2, &form.Picture5})
+    for (const platform::PictureBox* box : {&form.Box("Picture1"), &form.Box("Picture2"), &form.Box("Picture5")})
         EXPECT_DOUBLE_EQ(box->Width(), pictureWidth);
 }
 
@@ -201,7 +201,7 @@ TEST_F(WindowLayoutTest, EditMenuBarCode_GeneratesLikeTheButton)
     const QSignalBlocker quiet(testsupport::Line(form, "Text1"));
     testsupport::Line(form, "Text1")->setText(QStringLiteral("MENU"));
     testsupport::Action(form, "BarCodeTemp")->trigger();
-    EXPECT_TRUE(form.Picture2.Picture().has_value());
+    EXPECT_TRUE(form.Box("Picture2").Picture().has_value());
 }
 
 TEST_F(WindowLayoutTest, EveryCaptionFitsItsControl_ExceptThoseCutByTheirFrames)
@@ -221,7 +221,7 @@ TEST_F(WindowLayoutTest, ClosingTheMainWindow_ClosesTheChooser)
     form.Form_Load();
     Show(form);
     form.FileOpen_Click();
-    ASSERT_TRUE(form.Chooser && form.Chooser->isVisible());
+    ASSERT_TRUE(form.OpenChooser() && form.OpenChooser()->isVisible());
     form.close();
-    EXPECT_FALSE(form.Chooser && form.Chooser->isVisible());
+    EXPECT_FALSE(form.OpenChooser() && form.OpenChooser()->isVisible());
 }

@@ -38,7 +38,7 @@ struct Code128Generate : ::testing::Test {
     }
     ZXing::Result Read() const
     {
-        const QImage img = testsupport::WithQuietZone(*form.Picture2.Picture())
+        const QImage img = testsupport::WithQuietZone(*form.Box("Picture2").Picture())
                                .convertToFormat(QImage::Format_Grayscale8);
         ZXing::DecodeHints hints;
         hints.setFormats(ZXing::BarcodeFormat::Code128);
@@ -80,8 +80,8 @@ TEST_F(Code128Generate, PrintableAsciiOfEveryLengthUpTo60_ReadsBack_WithAndWitho
         for (int n = 1; n <= 60; ++n) {
             const QString text = Printable(n);
             Type(text);
-            ASSERT_TRUE(form.Picture2.Picture().has_value()) << n;
-            EXPECT_EQ(*form.Picture2.Picture(), form.Picture1.Image());
+            ASSERT_TRUE(form.Box("Picture2").Picture().has_value()) << n;
+            EXPECT_EQ(*form.Box("Picture2").Picture(), form.Box("Picture1").Image());
             const auto r = Read();
             EXPECT_EQ(QString::fromStdString(r.text()), text) << "length " << n << (caption ? " with caption" : "");
         }
@@ -116,8 +116,8 @@ TEST_F(Code128Generate, AbWithoutCaption_BarsFromTwoOne_FortyHigh)
 {
     testsupport::CheckBox(form, "Check2")->setChecked(false);
     Type(QStringLiteral("AB"));
-    EXPECT_EQ(form.Picture1.Image().pixel(2, 1), qRgb(0, 0, 0)) << "the start character's first bar";
-    EXPECT_EQ(form.Picture1.Image().pixel(2, 41), qRgb(255, 255, 255)) << "bars are 40 high";
+    EXPECT_EQ(form.Box("Picture1").Image().pixel(2, 1), qRgb(0, 0, 0)) << "the start character's first bar";
+    EXPECT_EQ(form.Box("Picture1").Image().pixel(2, 41), qRgb(255, 255, 255)) << "bars are 40 high";
 }
 
 TEST_F(Code128Generate, Fnc1First_ReadsAsGs1)
@@ -151,8 +151,8 @@ TEST_F(Code128Generate, RejectedCharacter_ShowsTheMessageOnce_DrawsNothing_AndTh
     EXPECT_EQ(messages.texts[0], kMessage);
     ASSERT_TRUE(form.LastFailure().has_value()) << "a batch counts the line as not printed as asked";
     EXPECT_EQ(form.LastFailure()->code, 54548);
-    EXPECT_FALSE(form.Picture2.Picture().has_value());
-    EXPECT_TRUE(AllWhite(form.Picture1.Image()));
+    EXPECT_FALSE(form.Box("Picture2").Picture().has_value());
+    EXPECT_TRUE(AllWhite(form.Box("Picture1").Image()));
 
     EXPECT_TRUE(form.isVisible());
     Type(QStringLiteral("AB"));
@@ -177,7 +177,7 @@ TEST_F(Code128Generate, UnusableFontSize_TakesTheErrorPath)
         messages.texts.clear();
         testsupport::Line(form, "Text3")->setText(QString::fromLatin1(c.text));
         Type(QStringLiteral("FONT"));
-        EXPECT_EQ(form.Picture2.Picture().has_value(), c.drawn) << c.text;
+        EXPECT_EQ(form.Box("Picture2").Picture().has_value(), c.drawn) << c.text;
         EXPECT_EQ(messages.texts.size(), c.drawn ? 0 : 1) << c.text;
     }
 }

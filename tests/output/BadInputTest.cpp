@@ -35,7 +35,7 @@ struct BadInputTest : testsupport::PrintingTest {
         testsupport::Line(form, "Text14")->setText(QStringLiteral("1"));
         testsupport::Line(form, "Text15")->setText(QStringLiteral("1"));
         testsupport::Line(form, "Text1")->setText(QStringLiteral("STILL-OK"));
-        ASSERT_TRUE(form.Picture2.Picture().has_value());
+        ASSERT_TRUE(form.Box("Picture2").Picture().has_value());
         const int before = jobs();
         form.Command2_Click();
         EXPECT_EQ(jobs(), before + 1);
@@ -94,7 +94,7 @@ TEST_F(BadInputTest, NumericBoxes_NonNumericAndHugeValues)
         switch (r.action) {
         case Action::Generate:
             form.Command1_Click();
-            EXPECT_EQ(form.Picture2.Picture().has_value(), r.picture);
+            EXPECT_EQ(form.Box("Picture2").Picture().has_value(), r.picture);
             break;
         case Action::Print:
             form.Command2_Click();
@@ -138,7 +138,7 @@ TEST_F(BadInputTest, TenThousandCharacterText_EverySymbologyRefusesOrReportsIt)
         // Refused symbols leave no barcode to print; Interleaved 2 of 5 keeps
         // its partial drawing and EAN its cleared box, as they always do.
         if (r.option != "Option5" && r.option != "Option9") {
-            EXPECT_FALSE(form.Picture2.Picture().has_value());
+            EXPECT_FALSE(form.Box("Picture2").Picture().has_value());
         }
         testsupport::Line(form, "Text1")->clear();
     }

@@ -183,7 +183,7 @@ TEST_F(PrintTest, Print_Code39AtOffsets_LandsWhereAskedOnThePageAndScans)
     const QImage& page = pages[0];
 
     // Where the first bar must be: the offset plus the bar's own place in the picture.
-    const QImage picture = *form.Picture2.Picture();
+    const QImage picture = *form.Box("Picture2").Picture();
     int firstBarX = -1, firstBarY = -1;
     for (int x = 0; x < picture.width() && firstBarX < 0; ++x)
         for (int y = 0; y < picture.height(); ++y)
