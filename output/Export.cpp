@@ -363,8 +363,9 @@ bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
 
 namespace {
 
-ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
-                        bool durable, const std::function<void()>& named)
+// `folder` is the path's folder held open, or null for the path alone.
+ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const platform::FileFolder* folder, const QString& path,
+                        const ExportOptions& options, bool durable, const std::function<void()>& named)
 {
     if (drawing.IsEmpty())
         return Failure(ExportCode::NothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
@@ -392,7 +393,9 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QStri
     };
     platform::AtomicFile file;
     QString reason;
-    if (!file.CreateUnnamed(QFileInfo(path).absolutePath(), TempSuffix(format), reason))
+    const bool created = folder ? file.CreateUnnamed(*folder, TempSuffix(format), reason)
+                                : file.CreateUnnamed(QFileInfo(path).absolutePath(), TempSuffix(format), reason);
+    if (!created)
         return cannot(reason);
     bool written = true;
     switch (format) {
@@ -413,27 +416,36 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QStri
     }
     // A stop waits until the file has its name and the caller knows it.
     const auto hold = platform::HoldOffStop();
-    if (!file.ReplaceAs(path, reason))
+    const bool replaced = folder ? file.ReplaceAs(*folder, path.mid(path.lastIndexOf(QLatin1Char('/')) + 1), reason)
+                                 : file.ReplaceAs(path, reason);
+    if (!replaced)
         return cannot(reason);
     if (named)
         named();
     return std::nullopt;
 }
 
-} // namespace
-
-ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
-                         bool durable, const std::function<void()>& named)
+// A large picture needs memory at every step (its pixels, its rows, the
+// compressed file): whichever can't have it, the export fails with that
+// reason, and its temporary file is gone with the steps.
+ExportResult WriteOrNoMemory(const Drawing& drawing, ExportFormat format, const platform::FileFolder* folder,
+                             const QString& path, const ExportOptions& options, bool durable,
+                             const std::function<void()>& named)
 {
-    // A large picture needs memory at every step (its pixels, its rows,
-    // the compressed file): whichever can't have it, the export fails with
-    // that reason, and its temporary file is gone with the steps.
     try {
-        return WriteSteps(drawing, format, path, options, durable, named);
+        return WriteSteps(drawing, format, folder, path, options, durable, named);
     } catch (const std::bad_alloc&) {
         return Failure(ExportCode::TooLarge,
                        QStringLiteral("There is not enough memory to write %1; choose a lower resolution.").arg(Shown(path)));
     }
+}
+
+} // namespace
+
+ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const platform::FileFolder& folder, const QString& path,
+                         const ExportOptions& options, bool durable, const std::function<void()>& named)
+{
+    return WriteOrNoMemory(drawing, format, &folder, path, options, durable, named);
 }
 
 ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options,
@@ -444,7 +456,7 @@ ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const Ex
         return Failure(ExportCode::BadName,
                        QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(path)));
     platform::AtomicFile::RemoveAbandoned(QFileInfo(path).absolutePath(), kAnyExportTemp);
-    return WriteExport(drawing, *format, path, options, true, named);
+    return WriteOrNoMemory(drawing, *format, nullptr, path, options, true, named);
 }
 
 } // namespace output
