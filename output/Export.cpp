@@ -246,7 +246,7 @@ void SvgImage(SvgOut& out, const DrawOp& op, int dx)
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    op.image.save(&buffer, "PNG");
+    op.image->save(&buffer, "PNG");
     out << "<image x=\"";
     out.Int(op.box.x() + dx) << "\" y=\"";
     out.Int(op.box.y()) << "\" width=\"";

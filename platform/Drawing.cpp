@@ -43,7 +43,7 @@ void PaintOne(const DrawOp& op, QPainter& painter, const Mapping& m)
         if (op.kind == DrawOp::Kind::Fill)
             painter.fillRect(target, ToQColor(op.color));
         else
-            painter.drawImage(target, op.image);
+            painter.drawImage(target, *op.image);
         break;
     }
     case DrawOp::Kind::Line: {
@@ -166,7 +166,7 @@ void Drawing::AddImage(const QImage& image, const QPoint& at)
     DrawOp op;
     op.kind = DrawOp::Kind::Image;
     op.box = QRect(at, image.size());
-    op.image = image;
+    op.image = std::make_shared<const QImage>(image);
     ops_.push_back(std::move(op));
 }
 
@@ -192,10 +192,16 @@ QRect Drawing::Bounds() const
     return r.toAlignedRect();
 }
 
-Drawing Drawing::Cropped() const
+Drawing Drawing::Cropped() const&
+{
+    Drawing copy = *this;
+    return std::move(copy).Cropped();
+}
+
+Drawing Drawing::Cropped() &&
 {
     const QRect bounds = Bounds();
-    Drawing out = *this;
+    Drawing out = std::move(*this);
     if (bounds.isEmpty())
         return out;
     const QPoint shift = -bounds.topLeft();
