@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace platform {
 namespace {
@@ -172,11 +173,21 @@ void Drawing::AddImage(const QImage& image, const QPoint& at)
 
 QRect Drawing::Bounds() const
 {
+    // Boxes are whole pixels and never empty (AddFill and AddImage keep
+    // none): their edges are gathered as integers, and only lines and text
+    // go through QRectF, whose union is a call into Qt for every op.
+    int left = std::numeric_limits<int>::max(), top = left;
+    int right = std::numeric_limits<int>::min(), bottom = right;
     QRectF r;
     for (const DrawOp& op : ops_) {
         switch (op.kind) {
         case DrawOp::Kind::Fill:
-        case DrawOp::Kind::Image: r |= QRectF(op.box); break;
+        case DrawOp::Kind::Image:
+            left = std::min(left, op.box.x());
+            top = std::min(top, op.box.y());
+            right = std::max(right, op.box.x() + op.box.width());
+            bottom = std::max(bottom, op.box.y() + op.box.height());
+            break;
         case DrawOp::Kind::Line:
             r |= QRectF(op.line.p1(), op.line.p2()).normalized().adjusted(-op.width, -op.width, op.width, op.width);
             break;
@@ -189,6 +200,8 @@ QRect Drawing::Bounds() const
         }
         }
     }
+    if (left < right)
+        r |= QRectF(left, top, right - left, bottom - top);
     return r.toAlignedRect();
 }
 
