@@ -50,7 +50,7 @@ SymbolRequest ExportRequest(const Command& command, const QString& text)
 
 SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict)
 {
-    const Symbol symbol = GenerateSymbol(request);
+    Symbol symbol = GenerateSymbol(request);
     const QString caption = QLatin1String(RowOf(request.symbology).caption);
     if (symbol.failure) {
         platform::Failure f = *symbol.failure;
@@ -59,7 +59,7 @@ SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict)
     }
     if (symbol.drawing.IsEmpty())
         return {{}, platform::Failure{platform::kNotDrawable, QStringLiteral("no %1 barcode of an empty text").arg(caption)}, {}};
-    platform::Drawing drawing = symbol.drawing.Cropped();
+    platform::Drawing drawing = std::move(symbol.drawing).Cropped();
     if (verify) {
         const output::ScanResult scan = output::ScanCheck(drawing, ExpectedScan(request.symbology, request.text));
         if (scan.Fails())
@@ -71,7 +71,7 @@ SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict)
     const QString note = HoldsOtherText(request.symbology, request.text);
     if (strict && !note.isEmpty())
         return {{}, platform::Failure{platform::kNotAsTyped, note}, {}};
-    return {drawing, {}, note};
+    return {std::move(drawing), {}, note};
 }
 
 QString SuggestedFileName(const QString& text)

@@ -88,6 +88,7 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
         return report;
     }
     platform::AtomicFile::RemoveAbandoned(folder, QStringLiteral(".part"));
+    const platform::FileFolder held(folder);
 
     QList<qint64> failedNamed;
     auto lineFailed = [&](qint64 number, const ExportFailure& f) {
@@ -131,7 +132,7 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
             if (events.lineWritten)
                 events.lineWritten(number);
         };
-        if (ExportResult f = WriteExport(drawing, format, path, options, false, named)) {
+        if (ExportResult f = WriteExport(drawing, format, held, path, options, false, named)) {
             lineFailed(number, *f);
             continue;
         }

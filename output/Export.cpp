@@ -14,6 +14,8 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <charconv>
+#include <cstring>
+#include <string_view>
 #include <cmath>
 #include <new>
 
@@ -65,30 +67,95 @@ PngLayout LayoutPng(const Drawing& d, const ExportOptions& o)
 
 // --- SVG ---
 
-// Numbers go straight into the document: a batch writes thousands of
-// files, and a temporary text per number was most of an SVG's cost.
-void Int(QByteArray& out, qint64 v)
-{
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
-    out.append(digits, end - digits);
-}
+// The document as it is built: pieces are copied through a pointer into
+// room made ahead. A batch writes thousands of files of a few dozen pieces
+// each, and QByteArray's append checks more per call than a box's few
+// characters cost to copy.
+class SvgOut {
+public:
+    SvgOut() { grow(4096); }
+    template <size_t N>
+    SvgOut& operator<<(const char (&s)[N])
+    {
+        return *this << std::string_view(s, N - 1);
+    }
+    SvgOut& operator<<(std::string_view s)
+    {
+        std::memcpy(room(static_cast<qsizetype>(s.size())), s.data(), s.size());
+        at_ += s.size();
+        return *this;
+    }
+    SvgOut& operator<<(const QByteArray& s) { return *this << std::string_view(s.constData(), static_cast<size_t>(s.size())); }
+    SvgOut& operator<<(char c)
+    {
+        *room(1) = c;
+        ++at_;
+        return *this;
+    }
+    SvgOut& Int(qint64 v)
+    {
+        constexpr qsizetype kDigits = 20;
+        char* start = room(kDigits);
+        at_ = std::to_chars(start, start + kDigits, v).ptr;
+        return *this;
+    }
+    // Room for `n` more characters at Next(); Advance(k) keeps k of them.
+    char* Next(qsizetype n) { return room(n); }
+    void Advance(char* to) { at_ = to; }
+    QByteArray Take()
+    {
+        bytes_.truncate(at_ - bytes_.data());
+        at_ = end_ = nullptr;
+        return std::move(bytes_);
+    }
 
-void Number(QByteArray& out, double v)
+private:
+    char* room(qsizetype n)
+    {
+        if (end_ - at_ < n)
+            grow(n);
+        return at_;
+    }
+    void grow(qsizetype n)
+    {
+        const qsizetype used = at_ ? at_ - bytes_.data() : 0;
+        bytes_.resize(std::max(2 * bytes_.size(), used + n));
+        at_ = bytes_.data() + used;
+        end_ = bytes_.data() + bytes_.size();
+    }
+
+    QByteArray bytes_;
+    char* at_ = nullptr;
+    char* end_ = nullptr;
+};
+
+void Number(SvgOut& out, double v)
 {
     // Whole numbers as such, others to a thousandth of a pixel.
     const double r = std::round(v * 1000) / 1000;
     if (r == std::floor(r) && std::abs(r) < 1e15) {
-        Int(out, static_cast<qint64>(r));
+        out.Int(static_cast<qint64>(r));
         return;
     }
     QByteArray n = QByteArray::number(r, 'f', 3);
     while (n.endsWith('0'))
         n.chop(1);
-    out += n;
+    out << n;
 }
 
-QByteArray Colour(platform::Rgb rgb) { return platform::ToQColor(rgb).name().toLatin1(); }
+// "#rrggbb", as QColor::name() says it.
+void Colour(SvgOut& out, platform::Rgb rgb)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    const QRgb c = platform::ToQColor(rgb).rgb();
+    char* at = out.Next(7);
+    *at++ = '#';
+    for (const int part : {qRed(c), qGreen(c), qBlue(c)}) {
+        *at++ = kHex[part >> 4];
+        *at++ = kHex[part & 0xF];
+    }
+    out.Advance(at);
+}
 
 // Text as XML character data: markup escaped, and every character XML
 // can't hold (control characters, unpaired surrogates such as the bytes of
@@ -122,86 +189,95 @@ QByteArray XmlText(const QString& text)
     return clean.toUtf8();
 }
 
-void SvgText(QByteArray& out, const DrawOp& op, int dx)
+void SvgText(SvgOut& out, const DrawOp& op, int dx)
 {
     const double x = op.baseline.x() + dx, y = op.baseline.y();
-    out += "<text x=\"";
+    out << "<text x=\"";
     Number(out, x);
-    out += "\" y=\"";
+    out << "\" y=\"";
     Number(out, y);
-    out += "\" font-family=\"" + XmlText(op.text->font.family()) + ", sans-serif\" font-size=\"";
+    out << "\" font-family=\"" << XmlText(op.text->font.family()) << ", sans-serif\" font-size=\"";
     Number(out, op.text->pixelSize);
-    out += '"';
+    out << '"';
     if (op.text->font.bold())
-        out += " font-weight=\"bold\"";
+        out << " font-weight=\"bold\"";
     if (op.text->font.italic())
-        out += " font-style=\"italic\"";
+        out << " font-style=\"italic\"";
     if (op.text->font.underline())
-        out += " text-decoration=\"underline\"";
+        out << " text-decoration=\"underline\"";
     if (op.text->spacing != 0) {
-        out += " letter-spacing=\"";
+        out << " letter-spacing=\"";
         Number(out, op.text->spacing);
-        out += '"';
+        out << '"';
     }
     if (op.text->rotation != 0) {
-        out += " transform=\"rotate(";
+        out << " transform=\"rotate(";
         Number(out, -op.text->rotation);
-        out += ' ';
+        out << ' ';
         Number(out, x);
-        out += ' ';
+        out << ' ';
         Number(out, y);
-        out += ")\"";
+        out << ")\"";
     }
-    out += " fill=\"" + Colour(op.color) + "\" xml:space=\"preserve\">" + XmlText(op.text->text) + "</text>\n";
+    out << " fill=\"";
+    Colour(out, op.color);
+    out << "\" xml:space=\"preserve\">" << XmlText(op.text->text) << "</text>\n";
 }
 
-void SvgLine(QByteArray& out, const DrawOp& op, int dx)
+void SvgLine(SvgOut& out, const DrawOp& op, int dx)
 {
-    out += "<line x1=\"";
+    out << "<line x1=\"";
     Number(out, op.line.x1() + dx);
-    out += "\" y1=\"";
+    out << "\" y1=\"";
     Number(out, op.line.y1());
-    out += "\" x2=\"";
+    out << "\" x2=\"";
     Number(out, op.line.x2() + dx);
-    out += "\" y2=\"";
+    out << "\" y2=\"";
     Number(out, op.line.y2());
-    out += "\" stroke=\"" + Colour(op.color) + "\" stroke-width=\"";
+    out << "\" stroke=\"";
+    Colour(out, op.color);
+    out << "\" stroke-width=\"";
     Number(out, op.width);
-    out += "\" stroke-linecap=\"square\"/>\n";
+    out << "\" stroke-linecap=\"square\"/>\n";
 }
 
-void SvgImage(QByteArray& out, const DrawOp& op, int dx)
+void SvgImage(SvgOut& out, const DrawOp& op, int dx)
 {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    op.image.save(&buffer, "PNG");
-    out += "<image x=\"" + QByteArray::number(op.box.x() + dx) + "\" y=\"" + QByteArray::number(op.box.y()) +
-           "\" width=\"" + QByteArray::number(op.box.width()) + "\" height=\"" + QByteArray::number(op.box.height()) +
-           "\" preserveAspectRatio=\"none\" xlink:href=\"data:image/png;base64," + png.toBase64() + "\"/>\n";
+    op.image->save(&buffer, "PNG");
+    out << "<image x=\"";
+    out.Int(op.box.x() + dx) << "\" y=\"";
+    out.Int(op.box.y()) << "\" width=\"";
+    out.Int(op.box.width()) << "\" height=\"";
+    out.Int(op.box.height()) << "\" preserveAspectRatio=\"none\" xlink:href=\"data:image/png;base64," << png.toBase64()
+                             << "\"/>\n";
 }
 
 // Boxes of one colour that follow each other become one path of
 // rectangles, as the printer gets them in one call.
 class SvgBoxes {
 public:
-    SvgBoxes(QByteArray& out, int dx) : out_(out), dx_(dx) {}
+    SvgBoxes(SvgOut& out, int dx) : out_(out), dx_(dx) {}
     void Add(const QRect& box, platform::Rgb color)
     {
         if (open_ && color != color_)
             Flush();
         if (!open_) {
-            out_ += "<path fill=\"" + Colour(color) + "\" d=\"";
+            out_ << "<path fill=\"";
+            Colour(out_, color);
+            out_ << "\" d=\"";
             open_ = true;
             color_ = color;
         }
-        // One box is one append: a batch of thousands of files spends its
-        // time here, and every append of a piece costs a growth check.
-        char path[5 * 12 + 8];
-        char* at = path;
-        const auto put = [&at, &path](char op, int v) {
+        // Five numbers of at most 11 characters, each after its letter, and "z".
+        constexpr qsizetype kLongest = 5 * 12 + 1;
+        char* const start = out_.Next(kLongest);
+        char* at = start;
+        const auto put = [&at, start](char op, int v) {
             *at++ = op;
-            at = std::to_chars(at, path + sizeof path, v).ptr;
+            at = std::to_chars(at, start + kLongest, v).ptr;
         };
         put('M', box.x() + dx_);
         put(' ', box.y());
@@ -209,17 +285,17 @@ public:
         put('v', box.height());
         put('h', -box.width());
         *at++ = 'z';
-        out_.append(path, at - path);
+        out_.Advance(at);
     }
     void Flush()
     {
         if (open_)
-            out_ += "\"/>\n";
+            out_ << "\"/>\n";
         open_ = false;
     }
 
 private:
-    QByteArray& out_;
+    SvgOut& out_;
     int dx_;
     bool open_ = false;
     platform::Rgb color_ = platform::kBlack;
@@ -302,18 +378,20 @@ QByteArray ExportSvg(const Drawing& drawing)
 {
     const int quiet = platform::QuietZonePixels(drawing);
     const int quietRows = platform::QuietZoneRows(drawing);
-    const QByteArray w = QByteArray::number(drawing.size.width() + 2 * quiet);
-    const QByteArray h = QByteArray::number(drawing.size.height() + 2 * quietRows);
-    QByteArray out;
-    out.reserve(4096);
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"" +
-           w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + ' ' + h + "\" shape-rendering=\"crispEdges\">\n";
-    out += "<rect width=\"" + w + "\" height=\"" + h + "\" fill=\"#ffffff\"/>\n";
+    const int w = drawing.size.width() + 2 * quiet;
+    const int h = drawing.size.height() + 2 * quietRows;
+    SvgOut out;
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"";
+    out.Int(w) << "\" height=\"";
+    out.Int(h) << "\" viewBox=\"0 0 ";
+    out.Int(w) << ' ';
+    out.Int(h) << "\" shape-rendering=\"crispEdges\">\n<rect width=\"";
+    out.Int(w) << "\" height=\"";
+    out.Int(h) << "\" fill=\"#ffffff\"/>\n";
     if (quietRows > 0) {
-        out += "<g transform=\"translate(0 ";
-        Int(out, quietRows);
-        out += ")\">\n";
+        out << "<g transform=\"translate(0 ";
+        out.Int(quietRows) << ")\">\n";
     }
     SvgBoxes boxes(out, quiet);
     for (const DrawOp& op : drawing.Ops()) {
@@ -331,9 +409,9 @@ QByteArray ExportSvg(const Drawing& drawing)
     }
     boxes.Flush();
     if (quietRows > 0)
-        out += "</g>\n";
-    out += "</svg>\n";
-    return out;
+        out << "</g>\n";
+    out << "</svg>\n";
+    return out.Take();
 }
 
 bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
@@ -364,8 +442,9 @@ bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
 
 namespace {
 
-ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
-                        bool durable, const std::function<void()>& named)
+// `folder` is the path's folder held open, or null for the path alone.
+ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const platform::FileFolder* folder, const QString& path,
+                        const ExportOptions& options, bool durable, const std::function<void()>& named)
 {
     if (drawing.IsEmpty())
         return Failure(ExportCode::NothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
@@ -393,7 +472,9 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QStri
     };
     platform::AtomicFile file;
     QString reason;
-    if (!file.CreateUnnamed(QFileInfo(path).absolutePath(), TempSuffix(format), reason))
+    const bool created = folder ? file.CreateUnnamed(*folder, TempSuffix(format), reason)
+                                : file.CreateUnnamed(QFileInfo(path).absolutePath(), TempSuffix(format), reason);
+    if (!created)
         return cannot(reason);
     bool written = true;
     switch (format) {
@@ -414,27 +495,36 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const QStri
     }
     // A stop waits until the file has its name and the caller knows it.
     const auto hold = platform::HoldOffStop();
-    if (!file.ReplaceAs(path, reason))
+    const bool replaced = folder ? file.ReplaceAs(*folder, path.mid(path.lastIndexOf(QLatin1Char('/')) + 1), reason)
+                                 : file.ReplaceAs(path, reason);
+    if (!replaced)
         return cannot(reason);
     if (named)
         named();
     return std::nullopt;
 }
 
-} // namespace
-
-ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const QString& path, const ExportOptions& options,
-                         bool durable, const std::function<void()>& named)
+// A large picture needs memory at every step (its pixels, its rows, the
+// compressed file): whichever can't have it, the export fails with that
+// reason, and its temporary file is gone with the steps.
+ExportResult WriteOrNoMemory(const Drawing& drawing, ExportFormat format, const platform::FileFolder* folder,
+                             const QString& path, const ExportOptions& options, bool durable,
+                             const std::function<void()>& named)
 {
-    // A large picture needs memory at every step (its pixels, its rows,
-    // the compressed file): whichever can't have it, the export fails with
-    // that reason, and its temporary file is gone with the steps.
     try {
-        return WriteSteps(drawing, format, path, options, durable, named);
+        return WriteSteps(drawing, format, folder, path, options, durable, named);
     } catch (const std::bad_alloc&) {
         return Failure(ExportCode::TooLarge,
                        QStringLiteral("There is not enough memory to write %1; choose a lower resolution.").arg(Shown(path)));
     }
+}
+
+} // namespace
+
+ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const platform::FileFolder& folder, const QString& path,
+                         const ExportOptions& options, bool durable, const std::function<void()>& named)
+{
+    return WriteOrNoMemory(drawing, format, &folder, path, options, durable, named);
 }
 
 ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options,
@@ -445,7 +535,7 @@ ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const Ex
         return Failure(ExportCode::BadName,
                        QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(path)));
     platform::AtomicFile::RemoveAbandoned(QFileInfo(path).absolutePath(), kAnyExportTemp);
-    return WriteExport(drawing, *format, path, options, true, named);
+    return WriteOrNoMemory(drawing, *format, nullptr, path, options, true, named);
 }
 
 } // namespace output

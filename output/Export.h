@@ -21,6 +21,10 @@
 
 class QIODevice;
 
+namespace platform {
+class FileFolder;
+}
+
 namespace output {
 
 enum class ExportFormat { Png, Svg, Pdf };
@@ -77,10 +81,13 @@ bool WriteExportPdf(const platform::Drawing& drawing, QIODevice& device);
 ExportResult ExportDrawing(const platform::Drawing& drawing, const QString& path, const ExportOptions& options = {},
                            const std::function<void()>& named = {});
 
-// For writing many files: the same steps, with the choice of making each
-// file durable on disk before it gets its name (`durable`), or leaving
-// that to one AtomicFile::SyncFileSystem at the end.
-ExportResult WriteExport(const platform::Drawing& drawing, ExportFormat format, const QString& path,
-                         const ExportOptions& options, bool durable, const std::function<void()>& named = {});
+// For writing many files in one folder, held open for the run: the same
+// steps, the file getting the name of `path` in `folder` (the path's
+// folder; the path itself is for messages), with the choice of making
+// each file durable on disk before it gets its name (`durable`), or
+// leaving that to one AtomicFile::SyncFileSystem at the end.
+ExportResult WriteExport(const platform::Drawing& drawing, ExportFormat format, const platform::FileFolder& folder,
+                         const QString& path, const ExportOptions& options, bool durable,
+                         const std::function<void()>& named = {});
 
 } // namespace output

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <atomic>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -33,9 +34,11 @@ QString TempName(const QString& suffix)
 
 #ifdef Q_OS_UNIX
 QString Reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+#endif
 // File names by their bytes, so a name that is not UTF-8 is written and
 // removed as given.
 QByteArray Native(const QString& path) { return ToLocalBytes(path); }
+#ifdef Q_OS_UNIX
 
 // The pid a temporary file's name carries, or 0.
 qint64 OwnerOf(const QString& name)
@@ -44,11 +47,16 @@ qint64 OwnerOf(const QString& name)
     return middle.section(QLatin1Char('-'), 0, 0).toLongLong();
 }
 
-// An open descriptor's name for linkat: AT_EMPTY_PATH would need a
-// privilege a user does not have.
+// An open descriptor's name for linkat where AT_EMPTY_PATH is refused.
 [[maybe_unused]] QByteArray SelfPath(int fd) { return "/proc/self/fd/" + QByteArray::number(fd); }
 
+// Paths are taken from the current folder where a folder's descriptor
+// could stand.
+constexpr int kCurrentFolder = AT_FDCWD;
+
 bool Alive(qint64 pid) { return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
+#else
+constexpr int kCurrentFolder = -1;
 #endif
 
 } // namespace
@@ -92,15 +100,64 @@ bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& r
     return false;
 }
 
+namespace {
+
+#ifdef O_TMPFILE
+// An unnamed file in `folder` (a path, or "." of a held folder's
+// descriptor `dir`); -1 where the file system has none.
+int OpenUnnamed(int dir, const char* folder)
+{
+    // The file is named through /proc where its descriptor can't name it;
+    // without /proc (a bare container) it might never be named.
+    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
+    return procFds ? ::openat(dir, folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
+}
+
+// Links an unnamed file to `target`, by its descriptor (AT_EMPTY_PATH)
+// where the kernel lets the file's opener do that, which spares a lookup
+// through /proc for every file. Kernels before 6.10 allow it only to a
+// privileged user and say ENOENT; from then on /proc names the files.
+int LinkUnnamed(int fd, int dir, const char* target)
+{
+    static std::atomic<bool> byDescriptor = true;
+    if (byDescriptor.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", dir, target, AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != ENOENT)
+            return -1;
+    }
+    const QByteArray self = SelfPath(fd);
+    if (::linkat(AT_FDCWD, self.constData(), dir, target, AT_SYMLINK_FOLLOW) != 0)
+        return -1;
+    byDescriptor.store(false, std::memory_order_relaxed);
+    return 0;
+}
+#endif
+
+} // namespace
+
+FileFolder::FileFolder(const QString& path) : path_(path)
+{
+#if defined(O_PATH) && defined(O_TMPFILE)
+    // O_PATH: the folder is only looked through, so one that may be
+    // written but not listed is held as well.
+    fd_ = ::open(Native(path).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+#endif
+}
+
+FileFolder::~FileFolder()
+{
+#ifdef Q_OS_UNIX
+    if (fd_ >= 0)
+        ::close(fd_);
+#endif
+}
+
 bool AtomicFile::CreateUnnamed(const QString& folder, const QString& suffix, QString& reason)
 {
 #ifdef O_TMPFILE
     Discard();
-    // The file is named through /proc; without it (a bare container) it
-    // could never be named.
-    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
-    const int fd = procFds ? ::open(Native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
-    if (fd >= 0) {
+    if (const int fd = OpenUnnamed(AT_FDCWD, Native(folder).constData()); fd >= 0) {
         fd_ = fd;
         unnamed_ = true;
         folder_ = folder;
@@ -112,11 +169,28 @@ bool AtomicFile::CreateUnnamed(const QString& folder, const QString& suffix, QSt
     return Create(folder, suffix, reason);
 }
 
-#ifdef O_TMPFILE
-bool AtomicFile::nameUnnamed(const QString& target, QString& reason)
+bool AtomicFile::CreateUnnamed(const FileFolder& folder, const QString& suffix, QString& reason)
 {
-    const QByteArray self = SelfPath(handle());
-    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(target).constData(), AT_SYMLINK_FOLLOW) == 0) {
+#ifdef O_TMPFILE
+    if (folder.fd_ >= 0) {
+        Discard();
+        if (const int fd = OpenUnnamed(folder.fd_, "."); fd >= 0) {
+            fd_ = fd;
+            unnamed_ = true;
+            folder_ = folder.Path();
+            suffix_ = suffix;
+            return true;
+        }
+        return Create(folder.Path(), suffix, reason);
+    }
+#endif
+    return CreateUnnamed(folder.Path(), suffix, reason);
+}
+
+#ifdef O_TMPFILE
+bool AtomicFile::nameUnnamed(int dir, const QByteArray& target, QString& reason)
+{
+    if (LinkUnnamed(handle(), dir, target.constData()) == 0) {
         unnamed_ = false;
         closeFile();
         return true;
@@ -129,7 +203,7 @@ bool AtomicFile::nameUnnamed(const QString& target, QString& reason)
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString path = QDir(folder_).filePath(TempName(suffix_));
         const auto hold = HoldOffStop();
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(path).constData(), AT_SYMLINK_FOLLOW) == 0) {
+        if (LinkUnnamed(handle(), AT_FDCWD, Native(path).constData()) == 0) {
             tempPath_ = path;
             AddStopTemporary(ToLocalBytes(path));
             unnamed_ = false;
@@ -142,7 +216,7 @@ bool AtomicFile::nameUnnamed(const QString& target, QString& reason)
     return false;
 }
 #else
-bool AtomicFile::nameUnnamed(const QString&, QString&) { return false; }
+bool AtomicFile::nameUnnamed(int, const QByteArray&, QString&) { return false; }
 #endif
 
 QIODevice* AtomicFile::Device()
@@ -225,13 +299,22 @@ void AtomicFile::closeFile()
     writeErrno_ = 0;
 }
 
-bool AtomicFile::ReplaceAs(const QString& target, QString& reason)
+bool AtomicFile::ReplaceAs(const QString& target, QString& reason) { return replace(kCurrentFolder, Native(target), reason); }
+
+bool AtomicFile::ReplaceAs(const FileFolder& folder, const QString& name, QString& reason)
+{
+    if (folder.fd_ >= 0)
+        return replace(folder.fd_, Native(name), reason);
+    return ReplaceAs(QDir(folder.Path()).filePath(name), reason);
+}
+
+bool AtomicFile::replace(int dir, const QByteArray& target, QString& reason)
 {
     if (unnamed_) {
         // Named when the name is free; else it now has a temporary name
         // and replaces the file below, or it failed.
         const auto hold = HoldOffStop(); // named, or not
-        if (nameUnnamed(target, reason))
+        if (nameUnnamed(dir, target, reason))
             return true;
         if (tempPath_.isEmpty()) {
             Discard();
@@ -243,17 +326,19 @@ bool AtomicFile::ReplaceAs(const QString& target, QString& reason)
     // rename() puts the new file in place of whatever has the name in one
     // step, and replaces a symlink itself rather than what it points to.
     struct stat st;
-    if (::lstat(Native(target).constData(), &st) == 0 && S_ISREG(st.st_mode))
+    if (::fstatat(dir, target.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
         ::chmod(Native(tempPath_).constData(), st.st_mode & 07777);
     const auto hold = HoldOffStop(); // named and no longer temporary, or neither
-    if (::rename(Native(tempPath_).constData(), Native(target).constData()) == 0) {
+    if (::renameat(AT_FDCWD, Native(tempPath_).constData(), dir, target.constData()) == 0) {
         forget();
         return true;
     }
     reason = Reason(errno);
 #else
-    QFile::remove(target);
-    if (QFile::rename(tempPath_, target)) {
+    Q_UNUSED(dir);
+    const QString path = QString::fromLocal8Bit(target);
+    QFile::remove(path);
+    if (QFile::rename(tempPath_, path)) {
         forget();
         return true;
     }
@@ -269,9 +354,8 @@ AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
     if (unnamed_) {
         // Linked only where nothing has the name; the file stays open for
         // the next name when it is taken.
-        const QByteArray self = SelfPath(handle());
         const auto hold = HoldOffStop();
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Native(target).constData(), AT_SYMLINK_FOLLOW) == 0) {
+        if (LinkUnnamed(handle(), AT_FDCWD, Native(target).constData()) == 0) {
             closeFile();
             return Naming::Named;
         }

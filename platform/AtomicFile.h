@@ -13,6 +13,25 @@
 
 namespace platform {
 
+// A folder held open while many files are written in it: each file is
+// created and named relative to it, so the folder's path is not looked up
+// again for every file. Where it can't be held (no such folder, a system
+// without descriptors for folders) the files go by its path.
+class FileFolder {
+public:
+    explicit FileFolder(const QString& path);
+    ~FileFolder();
+    FileFolder(const FileFolder&) = delete;
+    FileFolder& operator=(const FileFolder&) = delete;
+
+    const QString& Path() const { return path_; }
+
+private:
+    friend class AtomicFile;
+    QString path_;
+    int fd_ = -1;
+};
+
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -28,6 +47,7 @@ public:
     // whatever ends the run, and two system calls fewer a file (what a batch
     // of thousands of small files spends its time on).
     bool CreateUnnamed(const QString& folder, const QString& suffix, QString& reason);
+    bool CreateUnnamed(const FileFolder& folder, const QString& suffix, QString& reason);
     // The file as a device, for writers that stream (a PDF).
     QIODevice* Device();
     // Writes bytes made whole beforehand straight to the file: no buffer,
@@ -48,6 +68,8 @@ public:
     // symlink of that name; a file replaced keeps its permissions. False
     // with the reason, and the temporary file removed, when it can't.
     bool ReplaceAs(const QString& target, QString& reason);
+    // The same for the file `name` in a held folder.
+    bool ReplaceAs(const FileFolder& folder, const QString& name, QString& reason);
     // Gives the flushed file the name `target` only when nothing has that
     // name (a symlink, even a dangling one, counts).
     enum class Naming { Named, Taken, Failed };
@@ -70,7 +92,10 @@ private:
 
     // An unnamed file (Linux's O_TMPFILE) gets a temporary name only when
     // its final name is taken and must be replaced.
-    bool nameUnnamed(const QString& target, QString& reason);
+    // `dir` and `target` as linkat and renameat take them: a folder's
+    // descriptor and a name in it, or AT_FDCWD and a path.
+    bool nameUnnamed(int dir, const QByteArray& target, QString& reason);
+    bool replace(int dir, const QByteArray& target, QString& reason);
 
     QString tempPath_;
     bool unnamed_ = false;

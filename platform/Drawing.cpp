@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 
 namespace platform {
 namespace {
@@ -44,7 +45,7 @@ void PaintOne(const DrawOp& op, QPainter& painter, const Mapping& m)
         if (op.kind == DrawOp::Kind::Fill)
             painter.fillRect(target, ToQColor(op.color));
         else
-            painter.drawImage(target, op.image);
+            painter.drawImage(target, *op.image);
         break;
     }
     case DrawOp::Kind::Line: {
@@ -168,17 +169,27 @@ void Drawing::AddImage(const QImage& image, const QPoint& at)
     DrawOp op;
     op.kind = DrawOp::Kind::Image;
     op.box = QRect(at, image.size());
-    op.image = image;
+    op.image = std::make_shared<const QImage>(image);
     ops_.push_back(std::move(op));
 }
 
 QRect Drawing::Bounds() const
 {
+    // Boxes are whole pixels and never empty (AddFill and AddImage keep
+    // none): their edges are gathered as integers, and only lines and text
+    // go through QRectF, whose union is a call into Qt for every op.
+    int left = std::numeric_limits<int>::max(), top = left;
+    int right = std::numeric_limits<int>::min(), bottom = right;
     QRectF r;
     for (const DrawOp& op : ops_) {
         switch (op.kind) {
         case DrawOp::Kind::Fill:
-        case DrawOp::Kind::Image: r |= QRectF(op.box); break;
+        case DrawOp::Kind::Image:
+            left = std::min(left, op.box.x());
+            top = std::min(top, op.box.y());
+            right = std::max(right, op.box.x() + op.box.width());
+            bottom = std::max(bottom, op.box.y() + op.box.height());
+            break;
         case DrawOp::Kind::Line:
             r |= QRectF(op.line.p1(), op.line.p2()).normalized().adjusted(-op.width, -op.width, op.width, op.width);
             break;
@@ -191,13 +202,21 @@ QRect Drawing::Bounds() const
         }
         }
     }
+    if (left < right)
+        r |= QRectF(left, top, right - left, bottom - top);
     return r.toAlignedRect();
 }
 
-Drawing Drawing::Cropped() const
+Drawing Drawing::Cropped() const&
+{
+    Drawing copy = *this;
+    return std::move(copy).Cropped();
+}
+
+Drawing Drawing::Cropped() &&
 {
     const QRect bounds = Bounds();
-    Drawing out = *this;
+    Drawing out = std::move(*this);
     if (bounds.isEmpty())
         return out;
     const QPoint shift = -bounds.topLeft();

@@ -40,7 +40,10 @@ struct DrawOp {
     double width = 1;  // Line: pen width in pixels
     QPointF baseline;  // Text: left end of the baseline
     std::shared_ptr<const DrawText> text; // Text
-    QImage image;      // Image: a picture that has no drawing of its own
+    // Image: a picture that has no drawing of its own. Held apart, as the
+    // text is: a QImage member made every box's copy and destruction a
+    // call into Qt, and a symbol is tens of boxes copied several times.
+    std::shared_ptr<const QImage> image;
 };
 
 class Drawing {
@@ -72,7 +75,8 @@ public:
 
     // The drawing cut to its bounds: what was drawn, with (0, 0) at its
     // top-left corner and nothing of the surface's empty rest.
-    Drawing Cropped() const;
+    Drawing Cropped() const&;
+    Drawing Cropped() &&; // the same, in place
 
     // Every op of the other drawing, after this one's.
     void Append(const Drawing& other);

@@ -450,15 +450,18 @@ int DrawTextA(HDC dc, const char* text, int count, RECT* rect, unsigned format)
 
 QByteArray AnsiBytes(const QString& text)
 {
-    QByteArray out;
-    out.reserve(text.size());
+    // Never more bytes than characters: written in place, every symbol's
+    // caption and font name pass through here.
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char* at = out.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
             ++i; // one character, one replacement
         const auto code = Cp1252Code(c);
-        out.append(code ? static_cast<char>(*code) : '?');
+        *at++ = code ? static_cast<char>(*code) : '?';
     }
+    out.truncate(at - out.constData());
     return out;
 }
 

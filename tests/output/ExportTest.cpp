@@ -182,6 +182,51 @@ TEST(Export, Svg_WholeUnitBoxesAndAnyTextAsWellFormedXml)
     EXPECT_EQ(printed, QStringLiteral("a<b>&\"c\uFFFD\uFFFD"));
 }
 
+// Every kind of shape, in every attribute the writer can set, byte for
+// byte: runs of one colour as one path, numbers whole or to a thousandth,
+// colours as #rrggbb, text escaped.
+TEST(Export, Svg_EveryKindOfShape_WrittenExactly)
+{
+    platform::Drawing d;
+    d.size = QSize(40, 20);
+    d.AddFill(QRect(0, 0, 2, 20), platform::kBlack);
+    d.AddFill(QRect(3, 0, 1, 20), platform::kBlack);
+    d.AddFill(QRect(5, 2, 3, 4), 0x0080FF); // BGR: orange
+    d.AddLine(QLineF(1.25, 2, 30, 2.0004), 1.5, 0x00FF00);
+    auto text = std::make_shared<platform::DrawText>();
+    text->font.setFamily(QStringLiteral("A&B"));
+    text->font.setBold(true);
+    text->font.setItalic(true);
+    text->font.setUnderline(true);
+    text->pixelSize = 10.5;
+    text->spacing = 0.125;
+    text->rotation = 90;
+    text->text = QStringLiteral("x<1>");
+    platform::DrawOp op;
+    op.baseline = QPointF(2, 18.3336);
+    op.text = text;
+    d.AddText(op);
+    QImage dot(1, 1, QImage::Format_RGB32);
+    dot.fill(Qt::black);
+    d.AddImage(dot, QPoint(4, 5));
+    d.AddFill(QRect(6, 0, 1, 20), platform::kBlack);
+    // The picture's PNG bytes are Qt's to choose: only where they go is checked.
+    QByteArray svg = output::ExportSvg(d);
+    const qsizetype png = svg.indexOf("base64,") + 7;
+    svg.remove(png, svg.indexOf('"', png) - png);
+    EXPECT_EQ(svg.toStdString(), R"svg(<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" version="1.1" width="60" height="20" viewBox="0 0 60 20" shape-rendering="crispEdges">
+<rect width="60" height="20" fill="#ffffff"/>
+<path fill="#000000" d="M10 0h2v20h-2zM13 0h1v20h-1z"/>
+<path fill="#ff8000" d="M15 2h3v4h-3z"/>
+<line x1="11.25" y1="2" x2="40" y2="2" stroke="#00ff00" stroke-width="1.5" stroke-linecap="square"/>
+<text x="12" y="18.334" font-family="A&amp;B, sans-serif" font-size="10.5" font-weight="bold" font-style="italic" text-decoration="underline" letter-spacing="0.125" transform="rotate(-90 12 18.334)" fill="#000000" xml:space="preserve">x&lt;1&gt;</text>
+<image x="14" y="5" width="1" height="1" preserveAspectRatio="none" xlink:href="data:image/png;base64,"/>
+<path fill="#000000" d="M16 0h1v20h-1z"/>
+</svg>
+)svg");
+}
+
 TEST(Export, ATargetThatIsASymlink_IsReplacedItself_WhatItPointsToIsKept)
 {
     QTemporaryDir dir;

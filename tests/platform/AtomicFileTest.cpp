@@ -36,34 +36,42 @@ int Mode(const QString& path)
 
 } // namespace
 
+// By its path, and by its name in a folder held open for many files.
 TEST(AtomicFile, Unnamed_NamedWhole_ReplacingAFileOrALinkItself)
 {
-    QTemporaryDir dir;
-    const QString victim = dir.filePath(QStringLiteral("victim.txt"));
-    Write(victim, "keep me", 0644);
-    Write(dir.filePath(QStringLiteral("old.svg")), "old", 0600);
-    ASSERT_TRUE(QFile::link(victim, dir.filePath(QStringLiteral("link.svg"))));
-    struct Case {
-        const char* name;
-        int mode; // of the file named
-    };
-    ::umask(022);
-    for (const Case c : {Case{"new.svg", 0644}, Case{"old.svg", 0600}, Case{"link.svg", 0644}}) {
-        SCOPED_TRACE(c.name);
-        AtomicFile file;
-        QString reason;
-        ASSERT_TRUE(file.CreateUnnamed(dir.path(), QStringLiteral(".svg.part"), reason)) << reason.toStdString();
-        EXPECT_FALSE(Entries(dir.path()).join(' ').contains(QStringLiteral(".part"))) << "no name while it is written";
-        ASSERT_TRUE(file.Write("whole"));
-        EXPECT_TRUE(file.Flush().isEmpty());
-        const QString target = dir.filePath(QString::fromLatin1(c.name));
-        ASSERT_TRUE(file.ReplaceAs(target, reason)) << reason.toStdString();
-        EXPECT_EQ(Read(target), "whole");
-        EXPECT_EQ(Mode(target), c.mode);
-        EXPECT_TRUE(QFileInfo(target).symLinkTarget().isEmpty()) << "the link itself is replaced";
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "in a held folder" : "by path");
+        QTemporaryDir dir;
+        const QString victim = dir.filePath(QStringLiteral("victim.txt"));
+        Write(victim, "keep me", 0644);
+        Write(dir.filePath(QStringLiteral("old.svg")), "old", 0600);
+        ASSERT_TRUE(QFile::link(victim, dir.filePath(QStringLiteral("link.svg"))));
+        const platform::FileFolder folder(dir.path());
+        struct Case {
+            const char* name;
+            int mode; // of the file named
+        };
+        ::umask(022);
+        for (const Case c : {Case{"new.svg", 0644}, Case{"old.svg", 0600}, Case{"link.svg", 0644}}) {
+            SCOPED_TRACE(c.name);
+            AtomicFile file;
+            QString reason;
+            ASSERT_TRUE(held ? file.CreateUnnamed(folder, QStringLiteral(".svg.part"), reason)
+                             : file.CreateUnnamed(dir.path(), QStringLiteral(".svg.part"), reason))
+                << reason.toStdString();
+            EXPECT_FALSE(Entries(dir.path()).join(' ').contains(QStringLiteral(".part"))) << "no name while it is written";
+            ASSERT_TRUE(file.Write("whole"));
+            EXPECT_TRUE(file.Flush().isEmpty());
+            const QString target = dir.filePath(QString::fromLatin1(c.name));
+            ASSERT_TRUE(held ? file.ReplaceAs(folder, QString::fromLatin1(c.name), reason) : file.ReplaceAs(target, reason))
+                << reason.toStdString();
+            EXPECT_EQ(Read(target), "whole");
+            EXPECT_EQ(Mode(target), c.mode);
+            EXPECT_TRUE(QFileInfo(target).symLinkTarget().isEmpty()) << "the link itself is replaced";
+        }
+        EXPECT_EQ(Read(victim), "keep me");
+        EXPECT_EQ(Entries(dir.path()), (QStringList{"link.svg", "new.svg", "old.svg", "victim.txt"}));
     }
-    EXPECT_EQ(Read(victim), "keep me");
-    EXPECT_EQ(Entries(dir.path()), (QStringList{"link.svg", "new.svg", "old.svg", "victim.txt"}));
 }
 
 TEST(AtomicFile, Unnamed_ClaimedOnlyWhenFree_AndDroppedWithoutATrace)

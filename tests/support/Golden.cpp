@@ -25,12 +25,12 @@ QString Op(const platform::DrawOp& op)
             .arg(N(t.advance), Escaped(t.text));
     }
     case K::Image: {
-        const QByteArray bits(reinterpret_cast<const char*>(op.image.constBits()), op.image.sizeInBytes());
+        const QByteArray bits(reinterpret_cast<const char*>(op.image->constBits()), op.image->sizeInBytes());
         return QStringLiteral("image %1 %2 %3x%4 %5")
             .arg(op.box.x())
             .arg(op.box.y())
-            .arg(op.image.width())
-            .arg(op.image.height())
+            .arg(op.image->width())
+            .arg(op.image->height())
             .arg(QString::fromLatin1(QCryptographicHash::hash(bits, QCryptographicHash::Sha1).toHex()));
     }
     }

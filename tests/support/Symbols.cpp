@@ -86,7 +86,7 @@ platform::Drawing WithoutBar(const platform::Drawing& drawing, int n)
         else if (op.kind == platform::DrawOp::Kind::Line)
             out.AddLine(op.line, op.width, op.color);
         else
-            out.AddImage(op.image, op.box.topLeft());
+            out.AddImage(*op.image, op.box.topLeft());
     }
     return out;
 }
