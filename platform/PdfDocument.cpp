@@ -9,9 +9,9 @@
 #include <QRawFont>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <string>
 #include <string_view>
-#include <cmath>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -416,8 +416,6 @@ public:
         page_ += inString ? ">] TJ\nET\n" : "] TJ\nET\n";
     }
 
-    bool ok_ = true;
-
 private:
     // ---- writing
     void Write(QByteArrayView bytes)
@@ -749,6 +747,7 @@ private:
     QRect paintRect_;
     QSize pagePoints_;
     bool started_ = false;
+    bool ok_ = true; // false once the device refused what was written
     QByteArray pending_;
     qint64 offset_ = 0;
     std::vector<qint64> offsets_; // of objects 1, 2, ...
