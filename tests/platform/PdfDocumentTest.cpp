@@ -92,6 +92,7 @@ TEST(PdfDocumentTest, Text_LandsWhereQtDrawsIt_AndIsSearchableWhenItNeedsNoShapi
         double degrees = 0;
     } rows[] = {
         {"a label's text", QStringLiteral("QV-0001 Label"), true},
+        {"pairs the font kerns", QStringLiteral("AVAVAVAVAV To Ty WAWAWA LT LY"), true},
         {"Latin-1 and beyond", QStringLiteral("Größe 5 € — ñ"), true},
         {"Greek and Cyrillic", QStringLiteral("Ελληνικά Кириллица"), true},
         {"turned a quarter", QStringLiteral("A00000001"), true, 90},
