@@ -532,7 +532,6 @@ void Printer::NewPage()
                         .arg(QDir::toNativeSeparators(PdfFolder()), doc_->pdfFile.WriteError()));
     else if (!started)
         fail(*doc_, QStringLiteral("a new page could not be started"));
-    xInches_ = yInches_ = 0;
 }
 
 MaybeFailure Printer::EndDoc()
