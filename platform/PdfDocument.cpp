@@ -139,7 +139,6 @@ struct Type3Font {
     std::string name; // its resource name
     std::vector<quint32> glyphs;
     std::vector<QString> chars; // the characters each glyph stands for
-    std::vector<double> widths; // advances in glyph units
 };
 
 // A face at kGlyphUnits pixels, and the glyphs of it the document uses.
@@ -317,7 +316,7 @@ public:
         StartObject(im.object);
         WriteStream("/Type /XObject /Subtype /Image /Width " + QByteArray::number(picture.width()) + " /Height " +
                         QByteArray::number(picture.height()) + " /ColorSpace /DeviceRGB /BitsPerComponent 8",
-                    pixels.toStdString());
+                    std::string_view(pixels.constData(), size_t(pixels.size())));
         images_.push_back(im);
         // The picture's unit square onto the box, its first row at the top.
         page_ += "q ";
@@ -641,7 +640,6 @@ private:
         f.chars.push_back(QString(c));
         const double width =
             face.raw.advancesForGlyphIndexes(QList<quint32>{index}, QRawFont::UseDesignMetrics).value(0).x();
-        f.widths.push_back(width);
         const Glyph g{fi, int(f.glyphs.size()), width};
         face.glyphs.emplace(index, g);
         return g;
@@ -671,7 +669,8 @@ private:
                 const QRectF box = outline.boundingRect();
                 bounds |= box;
                 std::string program;
-                Nums(program, {f.widths[i], 0, box.left(), -box.bottom(), box.right(), -box.top()});
+                const double width = face.glyphs.at(f.glyphs[i]).width;
+                Nums(program, {width, 0, box.left(), -box.bottom(), box.right(), -box.top()});
                 program += " d1\n";
                 WritePath(program, outline, true);
                 if (!outline.isEmpty())
@@ -681,7 +680,7 @@ private:
                 WriteStream({}, program);
                 const QByteArray name = "/g" + QByteArray::number(qulonglong(i + 1));
                 procs += ' ' + name + ' ' + Ref(object);
-                Num(widths, f.widths[i]);
+                Num(widths, width);
                 widths += ' ';
                 differences += ' ' + name;
                 // A CMap lists at most 100 characters a block.
