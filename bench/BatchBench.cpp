@@ -2,8 +2,8 @@
 // line is a code line, printed by the main window to the built-in PDF
 // printer. bench/batch_bench.sh measures the whole unattended program
 // (start-up, wall time, peak memory); this isolates the per-line work.
-#include "app/Form1.h"
-#include "platform/Printers.h"
+#include "printing/Printers.h"
+#include "ui/Form1.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -26,12 +26,12 @@ void BatchWith(benchmark::State& state, const char* option)
         file.write(QStringLiteral("*QV-%1\r\n").arg(i, 6, 10, QLatin1Char('0')).toLatin1());
     file.close();
 
-    app::Form1 form;
+    ui::Form1 form;
     form.Form_Load();
     form.findChild<QRadioButton*>(QLatin1String(option))->setChecked(true);
     form.findChild<QLineEdit*>(QStringLiteral("Text4"))->setText(QStringLiteral("*"));
     form.findChild<QLineEdit*>(QStringLiteral("Text5"))->setText(path);
-    form.findChild<QComboBox*>(QStringLiteral("Combo1"))->setEditText(platform::kPdfPrinterName);
+    form.findChild<QComboBox*>(QStringLiteral("Combo1"))->setEditText(printing::kPdfPrinterName);
     for (auto _ : state)
         form.Command4_Click();
     state.SetItemsProcessed(state.iterations() * lines);

@@ -1,6 +1,6 @@
 // Generate for "Code 128 B" as every keystroke runs it: the Code 39
 // pre-sizing of Picture1, then the layout engine with its caption.
-#include "app/Form1.h"
+#include "ui/Form1.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -11,7 +11,7 @@ namespace {
 
 void BM_Generate_Code128B_WithCaption(benchmark::State& state)
 {
-    app::Form1 form;
+    ui::Form1 form;
     form.Form_Load();
     form.findChild<QRadioButton*>(QStringLiteral("Option1"))->setChecked(true);
     form.findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(true);

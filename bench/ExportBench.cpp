@@ -3,14 +3,14 @@
 // (tmpfs), with each step alone beside it: drawing a text with the Code
 // 128 engine, and making the SVG or PNG bytes of a drawing. Peak memory is
 // the process's (run one benchmark per process to read it).
-#include "app/Code128Generate.h"
-#include "code128engine/Code128Engine.h"
-#include "output/BatchExport.h"
-#include "output/Export.h"
-#include "output/MonoPng.h"
-#include "platform/Gdi.h"
-#include "platform/Surface.h"
-#include "platform/Units.h"
+#include "core/Units.h"
+#include "files/BatchExport.h"
+#include "files/Export.h"
+#include "files/MonoPng.h"
+#include "graphics/Gdi.h"
+#include "graphics/Surface.h"
+#include "symbols/Code128Engine.h"
+#include "symbols/Code128Generate.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,19 +23,19 @@ namespace {
 constexpr int kLines = 10000;
 
 // "Code 128 B" as Generate draws it, with the text as caption.
-platform::Drawing DrawCode128(const QString& text)
+graphics::Drawing DrawCode128(const QString& text)
 {
-    app::SymbolRequest request;
+    symbols::SymbolRequest request;
     request.text = text;
     request.withText = true;
-    const code128engine::Code128Params r = app::Code128Record(request);
+    const symbols::Code128Params r = symbols::Code128Record(request);
     // As wide as Generate leaves it: start, characters and check of 11
     // modules, the 13-module stop, the left offset and the background's edge.
     const int width = 2 + 11 * (static_cast<int>(text.size()) + 2) + 13 + 2;
-    platform::Surface box(240, 120, platform::PixelsToTwips(width), 855);
-    box.SetScaleMode(platform::ScaleMode::Pixels);
-    platform::SurfaceDC dc(box);
-    code128engine::DrawCode128(r, code128engine::EncodeCode128Record(r).elements, &dc);
+    graphics::Surface box(240, 120, core::PixelsToTwips(width), 855);
+    box.SetScaleMode(graphics::ScaleMode::Pixels);
+    graphics::SurfaceDC dc(box);
+    symbols::DrawCode128(r, symbols::EncodeCode128Record(r).elements, &dc);
     box.SetModule(r.ModuleWidth);
     return box.CurrentDrawing();
 }
@@ -59,27 +59,27 @@ BENCHMARK(BM_DrawCode128)->Unit(benchmark::kMicrosecond);
 
 void BM_SvgBytes(benchmark::State& state)
 {
-    const platform::Drawing d = DrawCode128(Code(1));
+    const graphics::Drawing d = DrawCode128(Code(1));
     for (auto _ : state)
-        benchmark::DoNotOptimize(output::ExportSvg(d));
+        benchmark::DoNotOptimize(files::ExportSvg(d));
 }
 BENCHMARK(BM_SvgBytes)->Unit(benchmark::kMicrosecond);
 
 // The picture at 300 dpi (about 540 x 171 pixels for these texts), then its PNG bytes.
 void BM_PngPicture(benchmark::State& state)
 {
-    const platform::Drawing d = DrawCode128(Code(1));
+    const graphics::Drawing d = DrawCode128(Code(1));
     for (auto _ : state)
-        benchmark::DoNotOptimize(output::ExportImage(d, {}));
+        benchmark::DoNotOptimize(graphics::RasterImage(d, {}));
 }
 BENCHMARK(BM_PngPicture)->Unit(benchmark::kMicrosecond);
 
 void BM_PngBytes(benchmark::State& state)
 {
-    const QImage picture = output::ExportImage(DrawCode128(Code(1)), {});
+    const QImage picture = graphics::RasterImage(DrawCode128(Code(1)), {});
     QByteArray png;
     for (auto _ : state)
-        benchmark::DoNotOptimize(png = output::MonoPng(picture, picture.dotsPerMeterX()));
+        benchmark::DoNotOptimize(png = files::MonoPng(picture, picture.dotsPerMeterX()));
     state.counters["bytes"] = png.size();
 }
 BENCHMARK(BM_PngBytes)->Unit(benchmark::kMicrosecond);
@@ -103,7 +103,7 @@ void BM_BatchExport(benchmark::State& state)
             f.write((Code(i) + QStringLiteral("\r\n")).toLatin1());
     }
     const QString pattern = dir.filePath(png ? QStringLiteral("out/~~~~~.png") : QStringLiteral("out/~~~~~.svg"));
-    const auto draw = [](const QString& line, platform::Drawing& d) -> output::ExportResult {
+    const auto draw = [](const QString& line, graphics::Drawing& d) -> files::ExportResult {
         d = DrawCode128(line);
         return std::nullopt;
     };
@@ -112,7 +112,7 @@ void BM_BatchExport(benchmark::State& state)
         QDir(dir.filePath(QStringLiteral("out"))).removeRecursively();
         QDir(dir.path()).mkdir(QStringLiteral("out"));
         state.ResumeTiming();
-        const output::BatchExportReport r = output::ExportBatch(lines, draw, pattern, {});
+        const files::BatchExportReport r = files::ExportBatch(lines, draw, pattern, {});
         if (r.failure || r.written != kLines)
             state.SkipWithError("the batch failed");
     }

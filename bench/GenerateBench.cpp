@@ -1,6 +1,6 @@
 // Generate as the preview runs it on every keystroke: clear the surfaces,
 // draw, snapshot into the result holder.
-#include "app/Form1.h"
+#include "ui/Form1.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -13,7 +13,7 @@ namespace {
 
 void GenerateWith(benchmark::State& state, const char* option)
 {
-    app::Form1 form;
+    ui::Form1 form;
     form.Form_Load();
     form.findChild<QRadioButton*>(QLatin1String(option))->setChecked(true);
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->blockSignals(true);

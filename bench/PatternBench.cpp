@@ -1,6 +1,6 @@
 // Generate for "Code 128-1" as the preview runs it on every keystroke:
 // clear the surfaces, draw on Picture5, stretch to Text9, snapshot.
-#include "app/Form1.h"
+#include "ui/Form1.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
@@ -10,7 +10,7 @@ namespace {
 
 void BM_Generate_Code128_1_Text9_500(benchmark::State& state)
 {
-    app::Form1 form;
+    ui::Form1 form;
     form.Form_Load();
     form.findChild<QRadioButton*>(QStringLiteral("Option4"))->setChecked(true);
     form.findChild<QLineEdit*>(QStringLiteral("Text9"))->setText(QStringLiteral("500"));

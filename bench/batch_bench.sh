@@ -10,7 +10,7 @@
 # Needs a build (./scripts/build); QUORVANE_BIN overrides the program.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-bin="${QUORVANE_BIN:-$here/../build/default/app/quorvane}"
+bin="${QUORVANE_BIN:-$here/../build/default/cli/quorvane}"
 symbology="${1:-code128b}"
 shift || true
 counts=("$@")

@@ -10,7 +10,7 @@
 # Needs a build (./scripts/build); QUORVANE_BIN overrides the program.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-bin="${QUORVANE_BIN:-$here/../build/default/app/quorvane}"
+bin="${QUORVANE_BIN:-$here/../build/default/cli/quorvane}"
 format="${1:-svg}"
 lines="${2:-10000}"
 base="${3:-/dev/shm}"

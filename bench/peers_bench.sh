@@ -20,7 +20,7 @@
 # folder in /dev/shm (tmpfs).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-bin="${QUORVANE_BIN:-$here/../build/default/app/quorvane}"
+bin="${QUORVANE_BIN:-$here/../build/default/cli/quorvane}"
 n="${1:-10000}"
 shift $(( $# > 0 ? 1 : 0 ))
 works=("${@:-listing svg png qr-svg qr-png}")

@@ -12,7 +12,7 @@
 # Needs a build (./scripts/build); QUORVANE_BIN overrides the program.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-bin="${QUORVANE_BIN:-$here/../build/default/app/quorvane}"
+bin="${QUORVANE_BIN:-$here/../build/default/cli/quorvane}"
 runs="${1:-10}"
 delay="${2:-0.3}"
 sig="${3:-TERM}"

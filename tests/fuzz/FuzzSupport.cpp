@@ -1,9 +1,15 @@
 #include "tests/fuzz/FuzzSupport.h"
 
-#include "platform/Cp1252.h"
-#include "platform/MessageBox.h"
+#include "core/Cp1252.h"
+#include "services/MessageBox.h"
 
+#ifdef QUORVANE_FUZZ_WIDGETS
 #include <QApplication>
+using FuzzApplication = QApplication;
+#else
+#include <QGuiApplication>
+using FuzzApplication = QGuiApplication;
+#endif
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstring>
@@ -18,9 +24,9 @@ void Init()
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    static QApplication app(argc, argv);
-    static platform::RecordingSink quiet; // messages are expected; never a dialog
-    platform::SetMessageSink(&quiet);
+    static FuzzApplication app(argc, argv);
+    static services::RecordingSink quiet; // messages are expected; never a dialog
+    services::SetMessageSink(&quiet);
 }
 
 std::uint8_t Reader::Byte()
@@ -54,7 +60,7 @@ QString Reader::Text(int maxChars)
 
 QString Reader::Rest()
 {
-    const QString s = platform::FromCp1252(QByteArrayView(reinterpret_cast<const char*>(data_), static_cast<qsizetype>(size_)));
+    const QString s = core::FromCp1252(QByteArrayView(reinterpret_cast<const char*>(data_), static_cast<qsizetype>(size_)));
     size_ = 0;
     return s;
 }

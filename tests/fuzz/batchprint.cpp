@@ -2,10 +2,10 @@
 // refuses the job, and one whose output can't be written (/dev/full):
 // the loop ends, shows nothing itself, tells why whenever it reports a
 // failure, tells none when it says all printed, and leaves no job open.
-#include "output/BatchPrint.h"
-#include "platform/EventPump.h"
-#include "platform/MessageBox.h"
-#include "platform/Printers.h"
+#include "printing/BatchPrint.h"
+#include "printing/Printers.h"
+#include "services/EventPump.h"
+#include "services/MessageBox.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QFile>
@@ -15,7 +15,7 @@
 
 namespace {
 
-class FlakyPrinters : public platform::PrinterCatalog {
+class FlakyPrinters : public printing::PrinterCatalog {
 public:
     QStringList DeviceNames() const override { return {QStringLiteral("Good"), QStringLiteral("Refuses"), QStringLiteral("Full")}; }
     QString DefaultDeviceName() const override { return QStringLiteral("Good"); }
@@ -40,7 +40,7 @@ private:
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzsupport::Init();
-    platform::SetEventPump([] {});
+    services::SetEventPump([] {});
     return 0;
 }
 
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static FlakyPrinters printers;
     static QTemporaryDir dir;
-    platform::SetPrinterCatalog(&printers);
+    printing::SetPrinterCatalog(&printers);
 
     fuzzsupport::Reader in(data, size);
     const QStringList names = printers.DeviceNames();
@@ -64,20 +64,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         f.write(in.RestBytes());
     }
 
-    platform::RecordingSink messages;
-    platform::ScopedMessageSink sink(&messages);
-    platform::Printer& current = platform::CurrentPrinter();
+    services::RecordingSink messages;
+    services::ScopedMessageSink sink(&messages);
+    printing::Printer& current = printing::CurrentPrinter();
     current.SelectByName(printer);
     qsizetype told = 0; // what the window would show as a message
-    const bool printed = static_cast<bool>(output::PrintListing(
+    const bool printed = static_cast<bool>(printing::PrintListing(
         {path, pattern, keep}, current,
         [&](const QString&) {
-            output::Barcode barcode;
+            printing::Barcode barcode;
             barcode.drawing.size = QSize(width, height);
-            barcode.drawing.AddFill(QRect(0, 0, width, height), platform::kBlack);
+            barcode.drawing.AddFill(QRect(0, 0, width, height), graphics::kBlack);
             return barcode;
         },
-        [&told](const output::ListingMessage& m) { told += !m.logOnly; }));
+        [&told](const printing::ListingMessage& m) { told += !m.logOnly; }));
     if (!messages.texts.isEmpty() || !messages.failures.isEmpty())
         __builtin_trap(); // the listing showed something itself
     if (printed != (told == 0))

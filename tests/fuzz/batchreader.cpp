@@ -2,7 +2,7 @@
 // mark, and across its 64 KiB block edge: it ends, no line holds a line
 // end, and the same bytes read again after a first line that pushes them
 // onto the block edge give the same lines.
-#include "output/BatchFile.h"
+#include "files/BatchFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QFile>
@@ -20,7 +20,7 @@ QStringList ReadAll(const QString& path, const QByteArray& bytes)
             __builtin_trap();
         f.write(bytes);
     }
-    output::BatchFileReader reader;
+    files::BatchFileReader reader;
     if (!reader.Open(path))
         __builtin_trap();
     QStringList lines;

@@ -2,9 +2,9 @@
 // record taken from the input, drawing on a real picture box: any record
 // gives no elements and a defined code with the engine's message, or
 // elements to draw, and every GDI object a drawing creates is deleted again.
-#include "code128engine/Code128Engine.h"
-#include "platform/Gdi.h"
-#include "platform/PictureBox.h"
+#include "graphics/Gdi.h"
+#include "graphics/PictureBox.h"
+#include "symbols/Code128Engine.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    using namespace code128engine;
+    using namespace symbols;
     fuzzsupport::Reader in(data, size);
     Code128Params p;
     // Small values are the interesting ones; one byte in four keeps all 32 bits.
@@ -46,21 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     p.Caption = in.Text(80);
     p.Text = in.Text(120);
 
-    platform::PictureBox box(0, 0, 3000, 1500);
-    box.SetScaleMode(platform::ScaleMode::Pixels);
-    const int live = platform::LiveGdiObjects();
+    graphics::PictureBox box(0, 0, 3000, 1500);
+    box.SetScaleMode(graphics::ScaleMode::Pixels);
+    const int live = graphics::LiveGdiObjects();
     std::int32_t code = 0;
     {
         const Code128Encoded encoded = EncodeCode128Record(p);
         code = encoded.failure ? encoded.failure->code : kCode128Ok;
         if (encoded.failure && (!encoded.elements.empty() || encoded.failure->text != Code128ErrorMessage(code)))
             __builtin_trap();
-        platform::PictureBoxDC dc(box);
+        graphics::PictureBoxDC dc(box);
         DrawCode128(p, encoded.elements, &dc);
     }
     const bool known = code == kCode128Ok || code == kBadModuleWidth || code == kBadBarHeight || code == kBadSymbology ||
                        code == kBadFont || code == kBadAlignment || code == kBadCaptionPosition || code == kBadCharacter;
-    if (!known || platform::LiveGdiObjects() != live)
+    if (!known || graphics::LiveGdiObjects() != live)
         __builtin_trap();
     return 0;
 }

@@ -1,6 +1,6 @@
 // EncodeCode39 and DrawCode39 on an off-screen box with any text and box height.
-#include "platform/PictureBox.h"
-#include "symbologies/Code39.h"
+#include "graphics/PictureBox.h"
+#include "symbols/Code39.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzsupport::Reader in(data, size);
     const double height = 15.0 * (in.Byte() + 1);
     const bool withText = in.Byte() & 1;
-    platform::PictureBox box(0, 0, 100, height);
+    graphics::PictureBox box(0, 0, 100, height);
     box.SetFontSize(1 + in.Byte() % 40);
-    symbologies::DrawCode39(symbologies::EncodeCode39(in.Text(200)), box, withText);
+    symbols::DrawCode39(symbols::EncodeCode39(in.Text(200)), box, withText);
     return 0;
 }

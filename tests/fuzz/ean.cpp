@@ -1,8 +1,8 @@
 // DrawEan on an off-screen box with any text, bar length and font size,
 // the way Generate calls it.
-#include "platform/Numeric.h"
-#include "platform/PictureBox.h"
-#include "symbologies/Ean.h"
+#include "core/Numeric.h"
+#include "graphics/PictureBox.h"
+#include "symbols/Ean.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -16,9 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzsupport::Reader in(data, size);
     const QString barLength = in.Text(8);
     const QString fontSize = in.Text(8);
-    platform::PictureBox box(720, 840, 3600, 1095);
+    graphics::PictureBox box(720, 840, 3600, 1095);
     const QString text = in.Text(40);
-    symbologies::FitEanScale(box, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
-    symbologies::DrawEan(box, text, platform::ParseNumber(barLength), platform::ParseNumber(fontSize));
+    symbols::FitEanScale(box, core::ParseNumber(barLength), core::ParseNumber(fontSize));
+    symbols::DrawEan(box, text, core::ParseNumber(barLength), core::ParseNumber(fontSize));
     return 0;
 }

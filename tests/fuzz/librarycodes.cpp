@@ -2,17 +2,17 @@
 // out the way the program draws them. libzint is a library the program
 // hands user text to: no input may take the program down, and whatever it
 // encodes must be a whole matrix the layout can draw.
-#include "app/Generate.h"
-#include "app/SymbologyTable.h"
+#include "symbols/Generate.h"
+#include "symbols/SymbologyTable.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
-constexpr symbologies::Symbology kSymbologies[] = {
-    symbologies::Symbology::Code128,    symbologies::Symbology::Gs1_128,       symbologies::Symbology::RetailEan13,
-    symbologies::Symbology::RetailEan8, symbologies::Symbology::RetailUpcA,    symbologies::Symbology::Qr,
-    symbologies::Symbology::DataMatrix, symbologies::Symbology::Gs1DataMatrix, symbologies::Symbology::Pdf417,
-    symbologies::Symbology::Aztec,
+constexpr symbols::Symbology kSymbologies[] = {
+    symbols::Symbology::Code128,    symbols::Symbology::Gs1_128,       symbols::Symbology::RetailEan13,
+    symbols::Symbology::RetailEan8, symbols::Symbology::RetailUpcA,    symbols::Symbology::Qr,
+    symbols::Symbology::DataMatrix, symbols::Symbology::Gs1DataMatrix, symbols::Symbology::Pdf417,
+    symbols::Symbology::Aztec,
 };
 
 } // namespace
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzzsupport::Reader in(data, size);
-    app::SymbolRequest r;
+    symbols::SymbolRequest r;
     r.symbology = kSymbologies[in.Byte() % std::size(kSymbologies)];
     const std::uint8_t options = in.Byte();
     r.library.qrEcc = "LMQH"[options & 3];
@@ -38,10 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Text as UTF-8 (2D codes), or any bytes as Latin-1.
     const QByteArray bytes = in.RestBytes();
     r.text = options & 16 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
-    const app::Symbol symbol = app::GenerateSymbol(r);
+    const symbols::Symbol symbol = symbols::GenerateSymbol(r);
     // A failure draws nothing; a symbol is drawn and knows its module.
     if (symbol.failure ? !symbol.drawing.IsEmpty() : (!r.text.isEmpty() && (symbol.drawing.IsEmpty() || !(symbol.drawing.module >= 1))))
         __builtin_trap();
-    (void)app::ExpectedScan(r.symbology, r.text);
+    (void)symbols::ExpectedScan(r.symbology, r.text);
     return 0;
 }

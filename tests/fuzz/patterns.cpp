@@ -1,11 +1,11 @@
 // The three pattern encoders and the renderer on any text and type: every
 // pattern is made of the digits 1..4, starts and ends with a bar where it
 // is complete, and the renderer draws it on an off-screen box.
-#include "platform/PictureBox.h"
-#include "symbologies/BarPattern.h"
-#include "symbologies/Codabar.h"
-#include "symbologies/Code128B.h"
-#include "symbologies/Interleaved25.h"
+#include "graphics/PictureBox.h"
+#include "symbols/BarPattern.h"
+#include "symbols/Codabar.h"
+#include "symbols/Code128B.h"
+#include "symbols/Interleaved25.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {
@@ -36,14 +36,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool withText = in.Byte() & 1;
     QString text = in.Text(60);
 
-    CheckPattern(symbologies::Code128BPattern(text), true);
-    CheckPattern(symbologies::CodabarPattern(text.toUpper()), true);
-    const auto i25 = symbologies::Interleaved25Pattern(text);
+    CheckPattern(symbols::Code128BPattern(text), true);
+    CheckPattern(symbols::CodabarPattern(text.toUpper()), true);
+    const auto i25 = symbols::Interleaved25Pattern(text);
     CheckPattern(i25.pattern, false);
 
     static const char* types[] = {"128", "25", "Codit", "39"};
-    platform::PictureBox box(240, 120, 6615, 1095);
-    box.SetScaleMode(platform::ScaleMode::Pixels);
-    symbologies::DrawBarPattern(QString::fromLatin1(types[which % 4]), text, box, {module, module}, barHeight, 1.0f, 20.0f, withText);
+    graphics::PictureBox box(240, 120, 6615, 1095);
+    box.SetScaleMode(graphics::ScaleMode::Pixels);
+    symbols::DrawBarPattern(QString::fromLatin1(types[which % 4]), text, box, {module, module}, barHeight, 1.0f, 20.0f, withText);
     return 0;
 }

@@ -3,11 +3,11 @@
 // packaged reader assert when it is asked for more than one symbol), with
 // pixels flipped. No input may take the program down, and a verdict of
 // "scans" always means the text read is the one expected.
-#include "app/PatternGenerate.h"
-#include "app/SymbologyTable.h"
-#include "output/ScanCheck.h"
-#include "platform/Surface.h"
-#include "symbologies/Code39.h"
+#include "graphics/Surface.h"
+#include "symbols/Code39.h"
+#include "symbols/PatternGenerate.h"
+#include "symbols/ScanCheck.h"
+#include "symbols/SymbologyTable.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QPainter>
@@ -15,29 +15,29 @@
 
 namespace {
 
-using ScanSymbology = symbologies::Symbology;
+using ScanSymbology = symbols::Symbology;
 
 constexpr ScanSymbology kSymbologies[] = {ScanSymbology::Code128_1, ScanSymbology::Code25, ScanSymbology::Codabar,
                                           ScanSymbology::Code39,    ScanSymbology::Code128B, ScanSymbology::UpcA,
                                           ScanSymbology::Ean};
 
 // A symbol of the text: Code 39 or one of the pattern symbols.
-platform::Drawing Draw(ScanSymbology s, const QString& text)
+graphics::Drawing Draw(ScanSymbology s, const QString& text)
 {
-    platform::Surface box(240, 120, 6615, 1095);
+    graphics::Surface box(240, 120, 6615, 1095);
     QString t = text;
     if (s == ScanSymbology::Code39) {
-        symbologies::DrawCode39(symbologies::EncodeCode39(t), box, true);
+        symbols::DrawCode39(symbols::EncodeCode39(t), box, true);
     } else {
         const QString type = s == ScanSymbology::Code25    ? QStringLiteral("25")
                              : s == ScanSymbology::Codabar ? QStringLiteral("Codit")
                                                            : QStringLiteral("128");
-        app::DrawPatternSymbol(type, t, {1.4, std::nullopt, true}, box);
+        symbols::DrawPatternSymbol(type, t, {1.4, std::nullopt, true}, box);
     }
     return box.CurrentDrawing();
 }
 
-void Check(const output::ScanResult& r)
+void Check(const symbols::ScanResult& r)
 {
     if (r.Scans() && r.read != r.expected)
         __builtin_trap();
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t mode = in.Byte();
     const ScanSymbology symbology = kSymbologies[in.Byte() % std::size(kSymbologies)];
     const QString text = in.Text(24);
-    const output::ScanExpectation expected = app::ExpectedScan(symbology, text);
+    const symbols::ScanExpectation expected = symbols::ExpectedScan(symbology, text);
 
     if (mode & 1) {
         // Raw grey pixels, up to 1024 wide.
@@ -70,15 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QImage image(width, height, QImage::Format_Grayscale8);
         for (int y = 0; y < height; ++y)
             std::memcpy(image.scanLine(y), pixels.constData() + qsizetype(y) * width, static_cast<size_t>(width));
-        Check(output::ScanImage(image, expected));
+        Check(symbols::ScanImage(image, expected));
         return 0;
     }
 
     // The symbol of the text, read alone, then copied into a grid of up to
     // four by four with some pixels flipped.
-    const platform::Drawing drawing = Draw(symbology, text);
-    Check(output::ScanCheck(drawing, app::ExpectedScan(symbology, text)));
-    const QImage one = platform::WithQuietZones(drawing.ToImage(), platform::QuietZonePixels(drawing));
+    const graphics::Drawing drawing = Draw(symbology, text);
+    Check(symbols::ScanCheck(drawing, symbols::ExpectedScan(symbology, text)));
+    const QImage one = graphics::WithQuietZones(drawing.ToImage(), graphics::QuietZonePixels(drawing));
     const int across = 1 + in.Byte() % 4, down = 1 + in.Byte() % 4;
     QImage grid(one.width() * across, one.height() * down, QImage::Format_Grayscale8);
     grid.fill(Qt::white);
@@ -94,6 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         uchar& px = grid.scanLine(y)[x];
         px = static_cast<uchar>(255 - px);
     }
-    Check(output::ScanImage(grid, expected));
+    Check(symbols::ScanImage(grid, expected));
     return 0;
 }

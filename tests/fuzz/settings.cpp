@@ -1,6 +1,6 @@
 // The settings store reading an arbitrary file: whatever is on disk, reads
 // give text, start-up conversions never fail, and a write still works.
-#include "platform/Settings.h"
+#include "services/Settings.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QDir>
@@ -23,11 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     f.close();
     for (const char* key : {"show", "type1", "line", "file", "text8", "check1", "c1opt", "text9"})
-        (void)platform::GetSetting("Quorvane", "options", key, "default");
-    platform::SaveSetting("Quorvane", "options", "text9", "500");
+        (void)services::GetSetting("Quorvane", "options", key, "default");
+    services::SaveSetting("Quorvane", "options", "text9", "500");
     // ... unless the store is one that is never used (over 10000 lines).
-    if (platform::SettingsFileProblem("Quorvane").isEmpty() &&
-        platform::GetSetting("Quorvane", "options", "text9") != QLatin1String("500"))
+    if (services::SettingsFileProblem("Quorvane").isEmpty() &&
+        services::GetSetting("Quorvane", "options", "text9") != QLatin1String("500"))
         __builtin_trap(); // a write after a damaged file must still be read back
     return 0;
 }

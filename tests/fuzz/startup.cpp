@@ -2,10 +2,10 @@
 // holds by default: every text comes back into its box unchanged, the
 // conversions of the option and check values never fail, and what start-up
 // writes back is what was stored.
-#include "app/Form1.h"
-#include "platform/Settings.h"
+#include "services/Settings.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/support/Window.h"
+#include "ui/Form1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -41,11 +41,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    QFile::remove(platform::SettingsLocation(kApp));
+    QFile::remove(services::SettingsLocation(kApp));
     fuzzsupport::Reader in(data, size);
     for (const char* key : {"show", "type1", "type2", "type4", "type5", "type8", "type9", "check1", "check2"})
         if (const auto v = Value(in))
-            platform::SaveSetting(kApp, kSection, QString::fromLatin1(key), *v);
+            services::SaveSetting(kApp, kSection, QString::fromLatin1(key), *v);
 
     struct Text { const char* key; const char* box; const char* def; };
     const Text texts[] = {
@@ -60,17 +60,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QString key = QString::fromLatin1(t.key);
         const auto v = Value(in);
         if (v)
-            platform::SaveSetting(kApp, kSection, key, *v);
-        expected << (v ? platform::GetSetting(kApp, kSection, key) : QString::fromLatin1(t.def));
+            services::SaveSetting(kApp, kSection, key, *v);
+        expected << (v ? services::GetSetting(kApp, kSection, key) : QString::fromLatin1(t.def));
     }
 
-    app::Form1 form;
+    ui::Form1 form;
     form.Form_Load();
     for (std::size_t i = 0; i < std::size(texts); ++i) {
         const QString shown = texts[i].box ? testsupport::Line(form, texts[i].box)->text() : testsupport::Combo(form, "Combo1")->currentText();
         if (shown != expected[i])
             __builtin_trap(); // a stored text did not come back as it was
-        const QString stored = platform::GetSetting(kApp, kSection, QString::fromLatin1(texts[i].key), expected[i]);
+        const QString stored = services::GetSetting(kApp, kSection, QString::fromLatin1(texts[i].key), expected[i]);
         if (stored != expected[i] && texts[i].box)
             __builtin_trap(); // start-up stored back something else
     }

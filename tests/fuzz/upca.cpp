@@ -1,6 +1,6 @@
 // EncodeUpcA and DrawUpcA on an off-screen box with any text.
-#include "platform/PictureBox.h"
-#include "symbologies/UpcA.h"
+#include "graphics/PictureBox.h"
+#include "symbols/UpcA.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -13,10 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     fuzzsupport::Reader in(data, size);
     const bool withText = in.Byte() & 1;
-    platform::PictureBox box(240, 0, 5055, 1095);
-    box.SetScaleMode(platform::ScaleMode::Twips);
-    const symbologies::UpcASymbol symbol = symbologies::EncodeUpcA(in.Text(40));
-    symbologies::DrawUpcA(box, symbol, withText);
+    graphics::PictureBox box(240, 0, 5055, 1095);
+    box.SetScaleMode(graphics::ScaleMode::Twips);
+    const symbols::UpcASymbol symbol = symbols::EncodeUpcA(in.Text(40));
+    symbols::DrawUpcA(box, symbol, withText);
     if (symbol.check < 0 || symbol.check > 9 || symbol.elements.empty() != symbol.failure.has_value())
         __builtin_trap();
     return 0;

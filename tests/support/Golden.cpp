@@ -7,9 +7,9 @@ namespace {
 
 QString N(double v) { return QString::number(v, 'g', 7); }
 
-QString Op(const platform::DrawOp& op)
+QString Op(const graphics::DrawOp& op)
 {
-    using K = platform::DrawOp::Kind;
+    using K = graphics::DrawOp::Kind;
     const QString color = QString::number(op.color, 16);
     switch (op.kind) {
     case K::Fill:
@@ -18,7 +18,7 @@ QString Op(const platform::DrawOp& op)
         return QStringLiteral("line %1 %2 %3 %4 w%5 #%6")
             .arg(N(op.line.x1()), N(op.line.y1()), N(op.line.x2()), N(op.line.y2()), N(op.width), color);
     case K::Text: {
-        const platform::DrawText& t = *op.text;
+        const graphics::DrawText& t = *op.text;
         return QStringLiteral("text %1 %2 #%3 font=%4/%5/%6 px=%7 sp=%8 rot=%9 adv=%10 |%11|")
             .arg(N(op.baseline.x()), N(op.baseline.y()), color, t.font.family(), QString::number(t.font.weight()),
                  QString::number(t.font.italic()), N(t.pixelSize), N(t.spacing), N(t.rotation))
@@ -46,19 +46,19 @@ QString Escaped(QString text)
         .replace(QLatin1Char('\r'), QLatin1String("\\r"));
 }
 
-QStringList SerializeDrawing(const platform::Drawing& drawing)
+QStringList SerializeDrawing(const graphics::Drawing& drawing)
 {
     QStringList out;
     out << QStringLiteral("size %1x%2 module %3 origin %4")
                .arg(drawing.size.width())
                .arg(drawing.size.height())
                .arg(N(drawing.module), N(drawing.moduleOrigin));
-    for (const platform::DrawOp& op : drawing.Ops())
+    for (const graphics::DrawOp& op : drawing.Ops())
         out << Op(op);
     return out;
 }
 
-QStringList SerializeSymbol(const platform::Drawing& drawing, const platform::MaybeFailure& failure, const QString& tag)
+QStringList SerializeSymbol(const graphics::Drawing& drawing, const core::MaybeFailure& failure, const QString& tag)
 {
     QStringList out = SerializeDrawing(drawing);
     if (failure)

@@ -2,8 +2,8 @@
 // for tables that hold what was drawn against what is drawn now.
 #pragma once
 
-#include "platform/Drawing.h"
-#include "platform/Failure.h"
+#include "core/Failure.h"
+#include "graphics/Drawing.h"
 
 #include <QStringList>
 
@@ -12,8 +12,8 @@ namespace testsupport {
 // A text on one line of a table: line ends and backslashes escaped.
 QString Escaped(QString text);
 
-QStringList SerializeDrawing(const platform::Drawing& drawing);
+QStringList SerializeDrawing(const graphics::Drawing& drawing);
 // The drawing, then the failure and the tag that came with it.
-QStringList SerializeSymbol(const platform::Drawing& drawing, const platform::MaybeFailure& failure, const QString& tag);
+QStringList SerializeSymbol(const graphics::Drawing& drawing, const core::MaybeFailure& failure, const QString& tag);
 
 } // namespace testsupport

@@ -1,49 +1,49 @@
 #include "tests/support/Symbols.h"
 
-#include "app/Code128Generate.h"
-#include "app/PatternGenerate.h"
-#include "platform/Units.h"
-#include "symbologies/Code39.h"
-#include "symbologies/Ean.h"
-#include "symbologies/UpcA.h"
+#include "core/Units.h"
+#include "symbols/Code128Generate.h"
+#include "symbols/Code39.h"
+#include "symbols/Ean.h"
+#include "symbols/PatternGenerate.h"
+#include "symbols/UpcA.h"
 
 namespace testsupport {
 namespace {
 
-using ScanSymbology = symbologies::Symbology;
+using ScanSymbology = symbols::Symbology;
 
 // "Code 128 B" as Generate draws it, on a box as wide as the symbol.
-platform::Drawing DrawCode128Engine(const QString& text, bool withText)
+graphics::Drawing DrawCode128Engine(const QString& text, bool withText)
 {
-    app::SymbolRequest r;
+    symbols::SymbolRequest r;
     r.text = text;
     r.withText = withText;
-    platform::Surface box(240, 120, platform::PixelsToTwips(1), 855); // the engine widens it to the symbol
-    box.SetScaleMode(platform::ScaleMode::Pixels);
-    if (app::RunCode128Engine(r, box).failure)
+    graphics::Surface box(240, 120, core::PixelsToTwips(1), 855); // the engine widens it to the symbol
+    box.SetScaleMode(graphics::ScaleMode::Pixels);
+    if (symbols::RunCode128Engine(r, box).failure)
         return {};
     return box.CurrentDrawing();
 }
 
-platform::Drawing DrawPattern(const char* type, const QString& text, bool withText)
+graphics::Drawing DrawPattern(const char* type, const QString& text, bool withText)
 {
-    platform::Surface box(240, 120, 6615, 1095);
+    graphics::Surface box(240, 120, 6615, 1095);
     QString t = text;
-    if (!app::DrawPatternSymbol(QString::fromLatin1(type), t, {1.4, std::nullopt, withText}, box))
+    if (!symbols::DrawPatternSymbol(QString::fromLatin1(type), t, {1.4, std::nullopt, withText}, box))
         return {};
     return box.CurrentDrawing();
 }
 
 } // namespace
 
-platform::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool withText)
+graphics::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool withText)
 {
     switch (symbology) {
     case ScanSymbology::Code128B:
         return DrawCode128Engine(text, withText);
     case ScanSymbology::Code39: {
-        platform::Surface box(240, 120, 6615, 855);
-        symbologies::DrawCode39(symbologies::EncodeCode39(text), box, withText);
+        graphics::Surface box(240, 120, 6615, 855);
+        symbols::DrawCode39(symbols::EncodeCode39(text), box, withText);
         return box.CurrentDrawing();
     }
     case ScanSymbology::Code128_1:
@@ -53,37 +53,37 @@ platform::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool 
     case ScanSymbology::Codabar:
         return DrawPattern("Codit", text, withText);
     case ScanSymbology::UpcA: {
-        platform::Surface box(240, 0, 5055, 1095);
-        box.SetScaleMode(platform::ScaleMode::Twips);
-        symbologies::DrawUpcA(box, symbologies::EncodeUpcA(text), withText);
+        graphics::Surface box(240, 0, 5055, 1095);
+        box.SetScaleMode(graphics::ScaleMode::Twips);
+        symbols::DrawUpcA(box, symbols::EncodeUpcA(text), withText);
         return box.CurrentDrawing();
     }
     case ScanSymbology::Ean: {
-        platform::Surface box(720, 840, 3600, 1095);
-        symbologies::FitEanScale(box, 8, 1.4);
-        symbologies::DrawEan(box, text, 8, 1.4);
+        graphics::Surface box(720, 840, 3600, 1095);
+        symbols::FitEanScale(box, 8, 1.4);
+        symbols::DrawEan(box, text, 8, 1.4);
         return box.CurrentDrawing();
     }
     }
     return {};
 }
 
-platform::Drawing WithoutBar(const platform::Drawing& drawing, int n)
+graphics::Drawing WithoutBar(const graphics::Drawing& drawing, int n)
 {
-    platform::Drawing out;
+    graphics::Drawing out;
     out.size = drawing.size;
     out.module = drawing.module;
     out.moduleOrigin = drawing.moduleOrigin;
     int bar = 0;
-    for (const platform::DrawOp& op : drawing.Ops()) {
-        const bool isBar = op.kind == platform::DrawOp::Kind::Fill && op.color != platform::kWhite;
+    for (const graphics::DrawOp& op : drawing.Ops()) {
+        const bool isBar = op.kind == graphics::DrawOp::Kind::Fill && op.color != graphics::kWhite;
         if (isBar && bar++ == n)
             continue;
-        if (op.kind == platform::DrawOp::Kind::Fill)
+        if (op.kind == graphics::DrawOp::Kind::Fill)
             out.AddFill(op.box, op.color);
-        else if (op.kind == platform::DrawOp::Kind::Text)
+        else if (op.kind == graphics::DrawOp::Kind::Text)
             out.AddText(op);
-        else if (op.kind == platform::DrawOp::Kind::Line)
+        else if (op.kind == graphics::DrawOp::Kind::Line)
             out.AddLine(op.line, op.width, op.color);
         else
             out.AddImage(*op.image, op.box.topLeft());

@@ -3,18 +3,18 @@
 // for it, with the window's default sizes.
 #pragma once
 
-#include "symbologies/Symbology.h"
+#include "symbols/Symbology.h"
 #include <QString>
-#include "platform/Drawing.h"
+#include "graphics/Drawing.h"
 
 #include <QString>
 
 namespace testsupport {
 
 // The drawing of `text`; empty when the symbology draws nothing for it.
-platform::Drawing DrawSymbol(symbologies::Symbology symbology, const QString& text, bool withText);
+graphics::Drawing DrawSymbol(symbols::Symbology symbology, const QString& text, bool withText);
 
 // The drawing without its n-th filled box that is not white: a bar gone.
-platform::Drawing WithoutBar(const platform::Drawing& drawing, int n);
+graphics::Drawing WithoutBar(const graphics::Drawing& drawing, int n);
 
 } // namespace testsupport

@@ -1,9 +1,16 @@
-// Test programs start a headless Qt application with a fixed locale (the
+// Test programs start a headless Qt application (with widgets for the
+// layers that have them) with a fixed locale (the
 // decimal point is "."), send messages to stderr, and point the settings store at a fresh folder so
 // no test touches the user's settings.
-#include "platform/MessageBox.h"
+#include "services/MessageBox.h"
 
+#ifdef QUORVANE_TEST_WIDGETS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 #include <QLocale>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -15,11 +22,11 @@ int main(int argc, char** argv)
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     // A test never waits on a dialog: messages a test does not capture go
     // to stderr.
-    platform::StderrSink messages;
-    platform::SetMessageSink(&messages);
+    services::StderrSink messages;
+    services::SetMessageSink(&messages);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -4,7 +4,7 @@
 // deadline.
 #pragma once
 
-#include "platform/Units.h"
+#include "core/Units.h"
 #include "tests/support/TempConfig.h"
 
 #include <QDeadlineTimer>
@@ -61,7 +61,7 @@ inline bool WaitFor(const std::function<bool()>& done, int timeoutMs)
     return done();
 }
 
-inline int Px(double twips) { return static_cast<int>(std::lround(platform::TwipsToPixels(twips))); }
+inline int Px(double twips) { return static_cast<int>(std::lround(core::TwipsToPixels(twips))); }
 
 // Stops a process the fixture started: politely, then for good.
 inline void Stop(QProcess& p)

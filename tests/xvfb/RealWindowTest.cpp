@@ -2,7 +2,7 @@
 // display, types a barcode text with xdotool, reads the barcode back from a
 // screenshot of the window, copies it with the button and reads it back
 // from the X clipboard. Every wait polls with a deadline.
-#include "platform/Settings.h"
+#include "services/Settings.h"
 #include "tests/support/Decode.h"
 #include "tests/xvfb/RealWindow.h"
 
@@ -39,8 +39,8 @@ protected:
     {
         const QString options = QStringLiteral("options");
         for (const char* key : {"type1", "type4", "type5", "type8", "type9"})
-            platform::SaveSetting(QStringLiteral("Quorvane"), options, QString::fromLatin1(key), QStringLiteral("False"));
-        platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("type2"), QStringLiteral("True"));
+            services::SaveSetting(QStringLiteral("Quorvane"), options, QString::fromLatin1(key), QStringLiteral("False"));
+        services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("type2"), QStringLiteral("True"));
         StartProgram();
         return WaitForWindow(QStringLiteral("^Quorvane - "));
     }
@@ -160,8 +160,8 @@ TEST_P(ScaledWindowTest, ModulesAreWholeEqualDevicePixels_AndCaptionsWhole)
     const char* font = "20";
     const auto [factor, moduleDots] = GetParam();
     const QString options = QStringLiteral("options");
-    platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("check2"), QStringLiteral("1"));
-    platform::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("font"), QLatin1String(font));
+    services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("check2"), QStringLiteral("1"));
+    services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("font"), QLatin1String(font));
     env_.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(factor));
     StartProgram();
     const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));

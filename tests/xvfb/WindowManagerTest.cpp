@@ -1,7 +1,7 @@
 // The program as a user meets it under a real window manager (openbox):
 // window sizes that do not depend on the frame the manager adds, and long
 // runs that Stop and Exit end.
-#include "platform/Settings.h"
+#include "services/Settings.h"
 #include "tests/xvfb/RealWindow.h"
 
 #include <QDir>
@@ -12,7 +12,7 @@ namespace {
 
 void Store(const char* key, const QString& value)
 {
-    platform::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QString::fromLatin1(key), value);
+    services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QString::fromLatin1(key), value);
 }
 
 // Code 39, a marker for code lines, and the stored settings switch.

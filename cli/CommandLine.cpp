@@ -1,0 +1,526 @@
+#include "cli/CommandLine.h"
+
+#include "jobs/StoredOptions.h"
+#include "symbols/SymbologyTable.h"
+
+#include "core/About.h"
+#include "files/BatchExport.h"
+#include "files/Export.h"
+#include "printing/Printers.h"
+#include "printing/RangePrint.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <optional>
+#include <tuple>
+#include <utility>
+
+namespace cli {
+namespace {
+
+constexpr int kMinDpi = 10, kMaxDpi = 4800;
+constexpr int kMinModuleDots = 1, kMaxModuleDots = 100;
+constexpr int kMaxWaitSeconds = 86400;
+
+const QString kDashes = QStringLiteral("--");
+
+Command Failed(const QString& error)
+{
+    Command c;
+    c.kind = Command::Error;
+    c.error = error;
+    return c;
+}
+
+// The options of a subcommand as they come: a name with its value (from
+// "--name value" or "--name=value"), a flag, or a plain argument.
+class Options {
+public:
+    explicit Options(QStringList args) : args_(std::move(args)) {}
+
+    bool AtEnd() const { return i_ >= args_.size(); }
+    // The next argument; an option when it starts with "-" and is more
+    // than that, unless a "--" alone came before it. The value of
+    // "--name=value" is `attached`.
+    QString Next(bool& isOption, QString& attached, bool& hasAttached)
+    {
+        QString arg = args_[i_++];
+        if (!plain_ && arg == kDashes) {
+            plain_ = true;
+            if (AtEnd()) {
+                isOption = false;
+                return QString();
+            }
+            arg = args_[i_++];
+        }
+        isOption = !plain_ && arg.size() > 1 && arg.startsWith(QLatin1Char('-'));
+        hasAttached = false;
+        if (isOption && arg.startsWith(kDashes)) {
+            const qsizetype eq = arg.indexOf(QLatin1Char('='));
+            if (eq > 0) {
+                attached = arg.mid(eq + 1);
+                hasAttached = true;
+                arg.truncate(eq);
+            }
+        }
+        return arg;
+    }
+    // The argument after an option that takes a value, whatever it starts
+    // with (a text may start with dashes); none at the end.
+    std::optional<QString> Value()
+    {
+        if (AtEnd())
+            return std::nullopt;
+        return args_[i_++];
+    }
+
+private:
+    QStringList args_;
+    qsizetype i_ = 0;
+    bool plain_ = false;
+};
+
+// A whole number in [low, high] written as digits only.
+std::optional<int> WholeNumber(const QString& text, int low, int high)
+{
+    if (text.isEmpty() || text.size() > 9)
+        return std::nullopt;
+    for (QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    const int n = text.toInt();
+    if (n < low || n > high)
+        return std::nullopt;
+    return n;
+}
+
+QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'); }
+
+// Reads the value options and flags of one subcommand. The table lists
+// the value options; every value is required and not empty, and no option
+// may be given twice.
+struct Parsed {
+    QStringList positional;
+    std::map<QString, QString> values;
+    QStringList flags;
+    bool help = false;
+    QString error;
+};
+
+Parsed ReadOptions(const QString& subcommand, const QStringList& args, const QStringList& valueOptions,
+                   const QStringList& flagOptions)
+{
+    Parsed p;
+    Options options(args);
+    while (!options.AtEnd() && p.error.isEmpty()) {
+        bool isOption = false, hasAttached = false;
+        QString attached;
+        const QString arg = options.Next(isOption, attached, hasAttached);
+        if (!isOption) {
+            p.positional << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--help")) {
+            p.help = true;
+            continue;
+        }
+        const bool takesValue = valueOptions.contains(arg);
+        if (!takesValue && !flagOptions.contains(arg)) {
+            p.error = QStringLiteral("unknown option %1 for %2").arg(arg, subcommand);
+            break;
+        }
+        if (p.values.count(arg) || p.flags.contains(arg)) {
+            p.error = QStringLiteral("%1 is given twice").arg(arg);
+            break;
+        }
+        if (!takesValue) {
+            if (hasAttached)
+                p.error = QStringLiteral("%1 takes no value").arg(arg);
+            p.flags << arg;
+            continue;
+        }
+        const std::optional<QString> value = hasAttached ? std::optional<QString>(attached) : options.Value();
+        if (!value || value->isEmpty())
+            p.error = QStringLiteral("%1 needs a value").arg(arg);
+        else
+            p.values[arg] = *value;
+    }
+    return p;
+}
+
+QString Value(const Parsed& p, const char* name)
+{
+    const auto it = p.values.find(QString::fromLatin1(name));
+    return it == p.values.end() ? QString() : it->second;
+}
+
+// What a subcommand's options already decide: a wrong option, or --help;
+// for a subcommand that takes no plain argument (`noArgumentsFor` names
+// it), one given.
+std::optional<Command> ErrorOrHelp(const Parsed& p, const QString& noArgumentsFor = {})
+{
+    if (!p.error.isEmpty())
+        return Failed(p.error);
+    if (!p.help && !noArgumentsFor.isEmpty() && !p.positional.isEmpty())
+        return Failed(QStringLiteral("unexpected argument %1 for %2").arg(Quoted(p.positional.front()), noArgumentsFor));
+    if (!p.help)
+        return std::nullopt;
+    Command c;
+    c.kind = Command::Help;
+    return c;
+}
+
+// The option of the symbology's own the command line gives, into
+// `options`; what is wrong with it, or empty. An option of another
+// symbology is refused rather than ignored.
+QString ReadOwnOption(const Parsed& p, const symbols::SymbologyRow& row, symbols::LibraryOptions& options)
+{
+    const std::pair<const char*, symbols::OwnOption> own[] = {
+        {"--ecc", symbols::OwnOption::QrEcc}, {"--columns", symbols::OwnOption::Pdf417Columns}, {"--rectangular", symbols::OwnOption::Rectangular}};
+    QStringList takers;
+    for (const auto& [name, option] : own) {
+        const QString flag = QLatin1String(name);
+        if (!p.values.contains(flag) && !p.flags.contains(flag))
+            continue;
+        if (row.ownOption != option) {
+            for (const symbols::SymbologyRow& r : symbols::Symbologies())
+                if (r.ownOption == option)
+                    takers << QLatin1String(r.name);
+            return QStringLiteral("%1 applies to %2 only, not %3").arg(flag, takers.join(QStringLiteral(" and ")), QLatin1String(row.name));
+        }
+        const QString given = Value(p, name);
+        if (option == symbols::OwnOption::QrEcc) {
+            const std::optional<char> level = jobs::EccLevel(given);
+            if (!level)
+                return QStringLiteral("--ecc needs L, M, Q or H, not %1").arg(Quoted(given));
+            options.qrEcc = *level;
+        } else if (option == symbols::OwnOption::Pdf417Columns) {
+            const std::optional<int> n = jobs::Pdf417Columns(given);
+            if (!n || *n == 0)
+                return QStringLiteral("--columns needs a whole number from 1 to 30, not %1").arg(Quoted(given));
+            options.pdf417Columns = *n;
+        } else {
+            options.rectangular = true;
+        }
+    }
+    return {};
+}
+
+// --start, and --left and --top in cm, of labels on sheets.
+QString ReadSheetOptions(const Parsed& p, Command& c)
+{
+    if (const QString start = Value(p, "--start"); !start.isEmpty()) {
+        const QStringList place = start.split(QLatin1Char(','));
+        const std::optional<int> n = WholeNumber(place.front().trimmed(), 1, 100000);
+        const std::optional<int> column = place.size() == 2 ? WholeNumber(place.back().trimmed(), 1, 100000) : std::nullopt;
+        if (!n || place.size() > 2 || (place.size() == 2 && !column))
+            return QStringLiteral("--start needs the number of a label, 1 for the sheet's first, or ROW,COLUMN, not %1")
+                .arg(Quoted(start));
+        (column ? c.startRow : c.start) = *n;
+        c.startColumn = column.value_or(0);
+    }
+    for (const auto& [name, target] : {std::pair{"--left", &c.leftCm}, std::pair{"--top", &c.topCm}}) {
+        const QString given = Value(p, name);
+        if (given.isEmpty())
+            continue;
+        bool ok = false;
+        const double cm = given.toDouble(&ok);
+        if (!ok || !(cm >= 0 && cm <= 100))
+            return QStringLiteral("%1 needs a distance in cm from 0 to 100, not %2").arg(QLatin1String(name), Quoted(given));
+        *target = cm;
+    }
+    return {};
+}
+
+Command ParseExport(const QStringList& args)
+{
+    const Parsed p = ReadOptions(QStringLiteral("export"), args,
+                                 {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc", "--columns",
+                                  "--layout", "--start", "--left", "--top"},
+                                 {"--text-below", "--verify", "--strict", "--rectangular"});
+    if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("export")))
+        return *done;
+
+    Command c;
+    c.kind = Command::Export;
+    c.type = Value(p, "--type").toLower();
+    c.text = Value(p, "--text");
+    c.batch = Value(p, "--batch");
+    c.output = Value(p, "--output");
+    c.textBelow = p.flags.contains(QStringLiteral("--text-below"));
+    c.verify = p.flags.contains(QStringLiteral("--verify"));
+    c.strict = p.flags.contains(QStringLiteral("--strict"));
+
+    const QString types = ExportTypeNames().join(QStringLiteral(", "));
+    if (c.type.isEmpty())
+        return Failed(QStringLiteral("export needs --type: one of %1").arg(types));
+    const std::optional<symbols::Symbology> type = symbols::SymbologyNamed(c.type);
+    if (!type)
+        return Failed(QStringLiteral("unknown type %1: use one of %2").arg(Quoted(Value(p, "--type")), types));
+    c.symbology = *type;
+    if (const QString wrong = ReadOwnOption(p, symbols::RowOf(c.symbology), c.library); !wrong.isEmpty())
+        return Failed(wrong);
+    if (c.text.isEmpty() == c.batch.isEmpty())
+        return Failed(c.text.isEmpty() ? QStringLiteral("export needs --text TEXT or --batch LINES")
+                                       : QStringLiteral("export takes --text or --batch, not both"));
+    if (c.output.isEmpty())
+        return Failed(QStringLiteral("export needs --output FILE.png, FILE.svg or FILE.pdf"));
+    const std::optional<files::ExportFormat> format = files::ExportFormatOf(c.output);
+    if (!format)
+        return Failed(QStringLiteral("--output %1 does not end in .png, .svg or .pdf").arg(Quoted(c.output)));
+    c.layout = Value(p, "--layout");
+    if (!c.layout.isEmpty()) {
+        if (c.batch.isEmpty() || *format != files::ExportFormat::Pdf)
+            return Failed(QStringLiteral("--layout makes a PDF of sheets: it needs --batch LINES and --output FILE.pdf"));
+        if (QString wrong = ReadSheetOptions(p, c); !wrong.isEmpty())
+            return Failed(wrong);
+        return c;
+    }
+    for (const char* sheetOnly : {"--start", "--left", "--top"})
+        if (!Value(p, sheetOnly).isEmpty())
+            return Failed(QStringLiteral("%1 applies to sheets of labels only: give --layout NAME").arg(QLatin1String(sheetOnly)));
+    if (!c.batch.isEmpty())
+        if (const files::ExportResult bad = files::CheckBatchPattern(c.output))
+            return Failed(QStringLiteral("with --batch, --output %1 needs ~ in the file name where the line number goes "
+                                         "(~~~~~ for 00001, 00002, ...)")
+                              .arg(Quoted(c.output)));
+
+    for (const auto& [name, low, high, target] :
+         {std::tuple{"--dpi", kMinDpi, kMaxDpi, &c.dpi}, std::tuple{"--module-dots", kMinModuleDots, kMaxModuleDots, &c.moduleDots}}) {
+        const QString given = Value(p, name);
+        if (given.isEmpty())
+            continue;
+        if (*format != files::ExportFormat::Png)
+            return Failed(QStringLiteral("%1 applies to PNG files only; SVG and PDF are drawn as shapes").arg(QLatin1String(name)));
+        const std::optional<int> n = WholeNumber(given, low, high);
+        if (!n)
+            return Failed(QStringLiteral("%1 needs a whole number from %2 to %3, not %4").arg(QLatin1String(name)).arg(low).arg(high).arg(Quoted(given)));
+        *target = *n;
+    }
+    return c;
+}
+
+// --wait SECONDS or --no-wait.
+QString ReadWait(const Parsed& p, const QString& subcommand, Command& c)
+{
+    c.wait = !p.flags.contains(QStringLiteral("--no-wait"));
+    const QString wait = Value(p, "--wait");
+    if (!wait.isEmpty() && !c.wait)
+        return QStringLiteral("%1 takes --wait or --no-wait, not both").arg(subcommand);
+    if (!wait.isEmpty()) {
+        const std::optional<int> n = WholeNumber(wait, 0, kMaxWaitSeconds);
+        if (!n)
+            return QStringLiteral("--wait needs a whole number of seconds from 0 to %1, not %2").arg(kMaxWaitSeconds).arg(Quoted(wait));
+        c.waitSeconds = *n;
+    }
+    return {};
+}
+
+Command ParsePrintRange(const QStringList& args)
+{
+    const Parsed p = ReadOptions(QStringLiteral("print-range"), args,
+                                 {"--from", "--to", "--prefix", "--layout", "--start", "--printer", "--wait"},
+                                 {"--no-wait"});
+    if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("print-range")))
+        return *done;
+    Command c;
+    c.kind = Command::PrintRange;
+    c.from = Value(p, "--from");
+    c.to = Value(p, "--to");
+    if (c.from.isEmpty() || c.to.isEmpty())
+        return Failed(QStringLiteral("print-range needs --from N and --to N"));
+    if (!printing::ReadRange(c.from, c.to))
+        return Failed(QStringLiteral("--from and --to need numbers, not %1 and %2").arg(Quoted(c.from), Quoted(c.to)));
+    c.prefix = Value(p, "--prefix");
+    c.layout = Value(p, "--layout");
+    c.printer = Value(p, "--printer");
+    if (QString wrong = ReadSheetOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
+    if (QString wrong = ReadWait(p, QStringLiteral("print-range"), c); !wrong.isEmpty())
+        return Failed(wrong);
+    return c;
+}
+
+Command ParsePrint(const QStringList& args)
+{
+    const Parsed p = ReadOptions(QStringLiteral("print"), args, {"--printer", "--wait", "--pdf-dpi"},
+                                 {"--strict", "--no-wait", "--dry-run"});
+    if (const std::optional<Command> done = ErrorOrHelp(p))
+        return *done;
+    const bool dryRun = p.flags.contains(QStringLiteral("--dry-run"));
+    if ((p.positional.isEmpty() && !dryRun) || (!p.positional.isEmpty() && p.positional.front().isEmpty()))
+        return Failed(QStringLiteral("print needs the FILE to print"));
+    if (p.positional.size() > 1)
+        return Failed(QStringLiteral("print takes one FILE, not %1 and %2; quote a path that holds blanks")
+                          .arg(Quoted(p.positional[0]), Quoted(p.positional[1])));
+    Command c;
+    c.kind = Command::Print;
+    c.file = p.positional.value(0);
+    c.printer = Value(p, "--printer");
+    c.strict = p.flags.contains(QStringLiteral("--strict"));
+    c.dryRun = dryRun;
+    if (QString wrong = ReadWait(p, QStringLiteral("print"), c); !wrong.isEmpty())
+        return Failed(wrong);
+    if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
+        const std::optional<int> n = WholeNumber(dpi, printing::kMinPdfDpi, printing::kMaxPdfDpi);
+        if (!n)
+            return Failed(QStringLiteral("--pdf-dpi needs a whole number from %1 to %2, not %3")
+                              .arg(printing::kMinPdfDpi).arg(printing::kMaxPdfDpi).arg(Quoted(dpi)));
+        c.pdfDpi = *n;
+    }
+    return c;
+}
+
+} // namespace
+
+QStringList ExportTypeNames()
+{
+    QStringList names;
+    for (const symbols::SymbologyRow& row : symbols::Symbologies())
+        names << QLatin1String(row.name);
+    return names;
+}
+
+namespace {
+
+// The --type names with the captions the window shows, a few to a line.
+QString TypeList()
+{
+    QStringList lines, line;
+    for (const symbols::SymbologyRow& row : symbols::Symbologies()) {
+        line << QStringLiteral("%1 (%2)").arg(QLatin1String(row.name), QString::fromUtf8(row.caption));
+        if (line.size() == 3) {
+            lines << line.join(QStringLiteral(", "));
+            line.clear();
+        }
+    }
+    if (!line.isEmpty())
+        lines << line.join(QStringLiteral(", "));
+    return lines.join(QStringLiteral(",\n  "));
+}
+
+} // namespace
+
+Command ParseCommandLine(const QStringList& arguments)
+{
+    const QString whole = arguments.join(QLatin1Char(' ')).trimmed();
+    if (whole.isEmpty())
+        return Command{};
+    const QString& first = arguments.front();
+    if (first == QLatin1String("export"))
+        return ParseExport(arguments.mid(1));
+    if (first == QLatin1String("print"))
+        return ParsePrint(arguments.mid(1));
+    if (first == QLatin1String("print-range"))
+        return ParsePrintRange(arguments.mid(1));
+    if (first == QLatin1String("layouts")) {
+        if (arguments.size() > 1)
+            return Failed(QStringLiteral("layouts takes nothing after it"));
+        Command c;
+        c.kind = Command::Layouts;
+        return c;
+    }
+    if (first == QLatin1String("--help") || first == QLatin1String("--version")) {
+        if (arguments.size() > 1)
+            return Failed(QStringLiteral("%1 takes nothing after it").arg(first));
+        Command c;
+        c.kind = first == QLatin1String("--help") ? Command::Help : Command::Version;
+        return c;
+    }
+    Command c;
+    c.kind = Command::Print;
+    if (first == kDashes) {
+        // What follows is the path, whatever it starts with.
+        c.file = arguments.mid(1).join(QLatin1Char(' ')).trimmed();
+        if (c.file.isEmpty())
+            return Failed(QStringLiteral("-- needs the FILE to print after it"));
+        return c;
+    }
+    if (first.startsWith(kDashes))
+        return Failed(QStringLiteral("unknown option %1 (a file of that name is ./%1)").arg(first));
+    c.file = whole;
+    return c;
+}
+
+QString CommandLineUsage()
+{
+    return QStringLiteral("Usage: quorvane [FILE | print FILE | export --type TYPE --text TEXT --output FILE | --help | --version]; "
+                          "quorvane --help tells more.");
+}
+
+QString CommandLineHelp()
+{
+    return QStringLiteral(
+               "Usage:\n"
+               "  quorvane                 open the window\n"
+               "  quorvane FILE            batch-print FILE with the stored options and exit\n"
+               "  quorvane print FILE [--printer NAME] [--wait SECONDS | --no-wait]\n"
+               "                 [--pdf-dpi N] [--strict]\n"
+               "                           the same, on the printer NAME\n"
+               "  quorvane print [FILE] --dry-run [--printer NAME]\n"
+               "                           say on which page and printer FILE would print\n"
+               "  quorvane export --type TYPE --text TEXT --output FILE [options]\n"
+               "                           save one barcode as a PNG, SVG or PDF file\n"
+               "  quorvane export --type TYPE --batch LINES --output 'DIR/~~~~~.svg' [options]\n"
+               "                           save one barcode per line of the file LINES, numbered\n"
+               "                           as the ~ show: 00001.svg, 00002.svg, ...\n"
+               "  quorvane export --type TYPE --batch LINES --layout NAME --output SHEETS.pdf\n"
+               "                 [--start N] [--left CM] [--top CM]\n"
+               "                           a PDF of label sheets, one barcode a label\n"
+               "  quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]\n"
+               "                 [--start N] [--printer NAME] [--wait SECONDS | --no-wait]\n"
+               "                           print the labels PREFIX+N for N from --from up to,\n"
+               "                           not including, --to\n"
+               "  quorvane layouts         list the label layouts, one a line\n"
+               "  quorvane --help | --version\n"
+               "\n"
+               "TYPE is one of:\n  %1\n"
+               "\n"
+               "Options of print:\n"
+               "  --printer NAME    a printer the list shows, or a queue of a print server by\n"
+               "                    its URI: ipp://HOST:PORT/printers/QUEUE or ipps://...\n"
+               "  --wait SECONDS    follow a job on a CUPS queue until it has printed, at most\n"
+               "                    SECONDS (120 when not given); a job stopped, aborted,\n"
+               "                    canceled or still waiting then fails the run\n"
+               "  --no-wait         done once CUPS has taken the job\n"
+               "  --dry-run         print nothing: say the printer, its page and resolution\n"
+               "  --pdf-dpi N       the built-in \"Print to PDF file\" printer draws for a\n"
+               "                    printer of N dpi, %6 to %7 (100: a grid of 1/100 inch)\n"
+               "\n"
+               "Options of print-range and of export with --layout:\n"
+               "  --layout NAME     a layout \"quorvane layouts\" lists, or \"One label per job\"\n"
+               "                    (print-range: the window's layout when not given)\n"
+               "  --start N|ROW,COLUMN  the first free label of the first sheet: its number\n"
+               "                    (1 for the first, counted row by row) or its place\n"
+               "  --left CM, --top CM  (export) the barcode's place from its label's corner\n"
+               "                    (1 cm when not given); print-range uses the window's\n"
+               "\n"
+               "Options of export:\n"
+               "  --dpi N           resolution of a PNG file, %2 to %3 (300 when not given)\n"
+               "  --module-dots N   pixels per module of a PNG file, %4 to %5, instead of the\n"
+               "                    whole number nearest to the module's size at --dpi\n"
+               "  --text-below      print the text under the bars\n"
+               "  --ecc L|M|Q|H     (qr) error correction: 7, 15, 25 or 30 % (M when not given)\n"
+               "  --columns N       (pdf417) data columns, 1 to 30 (as many as fit when not given)\n"
+               "  --rectangular     (datamatrix, gs1-datamatrix) a rectangular symbol\n"
+               "  --strict          (export and print) a barcode that would hold another text\n"
+               "                    than was typed (a 0 added, a check digit replaced) fails\n"
+               "  --verify          read every barcode back; one that does not scan as its\n"
+               "                    text fails the export and is not written\n"
+               "\n"
+               "A file whose name starts with -- is written ./--NAME, or after --.\n"
+               "Errors go to the standard error; the exit status is 0 only when everything\n"
+               "asked for was done.\n")
+        .arg(TypeList())
+        .arg(kMinDpi)
+        .arg(kMaxDpi)
+        .arg(kMinModuleDots)
+        .arg(kMaxModuleDots)
+        .arg(printing::kMinPdfDpi)
+        .arg(printing::kMaxPdfDpi);
+}
+
+QString VersionText() { return core::kHelpAboutTitle; }
+
+} // namespace cli

@@ -1,0 +1,94 @@
+// The program's command line as a value: what to do, and with what. This
+// only reads the arguments; main carries the command out.
+//
+//   quorvane                         the window
+//   quorvane FILE                    batch-print FILE with the stored options
+//   quorvane print FILE [--printer NAME|URI] [--wait SECONDS | --no-wait]
+//                  [--pdf-dpi N] [--strict]
+//   quorvane print [FILE] --dry-run [--printer NAME|URI] [--pdf-dpi N]
+//   quorvane export --type TYPE (--text TEXT | --batch LINES) --output FILE
+//                   [--dpi N] [--module-dots N] [--text-below] [--verify]
+//                   [--ecc L|M|Q|H] [--columns N] [--rectangular]
+//   quorvane export --type TYPE --batch LINES --layout NAME [--start N]
+//                   [--left CM] [--top CM] --output SHEETS.pdf
+//   quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]
+//                  [--start N] [--printer NAME|URI] [--wait SECONDS | --no-wait]
+//   quorvane layouts
+//   quorvane --help | --version
+//
+// Any other command line keeps its old meaning: all of it, joined by
+// blanks and trimmed, is the path of a file to batch-print, so scripts
+// that pass a path with blanks unquoted keep working. Only a first
+// argument that starts with "--" is an option; Qt's own options such as
+// -platform are file names like any other. A file whose name starts with
+// "--" is written ./--name, or after "--".
+#pragma once
+
+#include "symbols/LibraryCodes.h"
+#include "symbols/Symbology.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace cli {
+
+struct Command {
+    enum Kind { Window, Help, Version, Export, Print, PrintRange, Layouts, Error };
+    Kind kind = Window;
+
+    // Export: one barcode of `text`, or one per line of the file `batch`,
+    // written to `output` (in a batch, its ~ become the line number).
+    QString type; // as given on the command line, in lower case
+    symbols::Symbology symbology = symbols::Symbology::Code128B;
+    QString text;
+    QString batch;
+    QString output;
+    int dpi = 300;       // PNG only
+    int moduleDots = 0;  // PNG only; 0: the nearest whole number at dpi
+    bool textBelow = false;
+    symbols::LibraryOptions library; // --ecc, --columns, --rectangular
+    bool verify = false; // read every barcode back; one that doesn't scan as its text fails
+    bool strict = false; // export and print: a barcode that would hold another text than was typed fails
+
+    // Print: the file to batch-print, and the printer (empty: the stored
+    // one), a name or a queue's URI.
+    QString file;
+    QString printer;
+    bool wait = true;       // follow a CUPS job until it printed, up to waitSeconds
+    int waitSeconds = 120;
+    bool dryRun = false;    // say what would be printed where, and print nothing
+    int pdfDpi = 0;         // the built-in PDF printer's grid for this run; 0: the stored one
+
+    // PrintRange: labels PREFIX+N for N from `from` up to, not including,
+    // `to`, as the window's Run It prints them.
+    QString from;
+    QString to;
+    QString prefix;
+    // PrintRange and Export: the label layout by name (empty: the stored
+    // one for PrintRange, none for Export), and the first free label of the
+    // first sheet (0: the stored one, else 1).
+    QString layout;
+    int start = 0;
+    int startRow = 0; // --start ROW,COLUMN: the label by its place
+    int startColumn = 0;
+    // Export with a layout: the barcode's offsets from its cell's corner.
+    double leftCm = 1;
+    double topCm = 1;
+    // Error: what is wrong, in one line naming the argument.
+    QString error;
+};
+
+// The arguments after the program's name, decoded (core::FromLocalBytes).
+Command ParseCommandLine(const QStringList& arguments);
+
+// The names --type takes, in the order help lists them.
+QStringList ExportTypeNames();
+
+// One line to show after an error: the forms, and where to learn more.
+QString CommandLineUsage();
+// The text of --help.
+QString CommandLineHelp();
+// The text of --version.
+QString VersionText();
+
+} // namespace cli

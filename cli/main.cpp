@@ -1,0 +1,158 @@
+// Quorvane: with no argument the main window opens; with a file path the
+// file is batch-printed and the program exits without a window, reporting
+// every problem on stderr; `quorvane export ...` writes barcodes as files
+// and `quorvane --help` tells the rest. Exit status 0 means everything was
+// done as asked, 1 that something was not, 2 a command line it can't read.
+#include "cli/CommandLine.h"
+#include "cli/ExportCommand.h"
+#include "cli/SheetCommands.h"
+#include "core/TextCodec.h"
+#include "jobs/PrintJobs.h"
+#include "jobs/SheetJobs.h"
+#include "jobs/StoredLayouts.h"
+#include "jobs/StoredOptions.h"
+#include "printing/Printers.h"
+#include "services/MessageBox.h"
+#include "services/Settings.h"
+#include "services/Termination.h"
+#include "ui/DialogSink.h"
+#include "ui/Form1.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStringList>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool g_pathsTold = true; // every PDF's path reached stdout
+
+// The PDF's path on stdout is how a script learns where its job went: a
+// path that could not be written there (a full disk, a closed stdout) is a
+// failed run.
+void TellPdfWritten(const QString& path)
+{
+    const QByteArray line = core::ToLocalBytes(path) + '\n';
+    errno = 0;
+    const bool written = std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout) == static_cast<size_t>(line.size());
+    if (std::fflush(stdout) != 0 || !written) {
+        g_pathsTold = false;
+        services::MsgBox(QStringLiteral("The PDF file %1 was written, but its path could not be written to the standard output: %2")
+                             .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+}
+
+// Help, the version and the layouts go to stdout: a run whose answer did
+// not get there did not do what was asked.
+int SayOnStdout(const QString& text)
+{
+    const QByteArray bytes = core::ToLocalBytes(text) + '\n';
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) == static_cast<size_t>(bytes.size());
+    return std::fflush(stdout) == 0 && written ? 0 : 1;
+}
+
+QtMessageHandler g_qtMessages = nullptr;
+
+// A script reads stderr for what went wrong, told by the program itself
+// with the line or file it concerns: Qt's own remarks (a runtime folder it
+// chose, a font without OpenType support for a script, a painter that
+// could not start) are not that, and the failures behind them are told.
+void QtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type == QtFatalMsg)
+        g_qtMessages(type, context, text);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Every argument as its bytes say, so a file name that is not UTF-8
+    // still opens.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << core::FromLocalBytes(argv[i]);
+    const cli::Command command = cli::ParseCommandLine(args);
+    switch (command.kind) {
+    case cli::Command::Help: return SayOnStdout(cli::CommandLineHelp());
+    case cli::Command::Version: return SayOnStdout(cli::VersionText());
+    case cli::Command::Error:
+        services::WriteStderrLine(QStringLiteral("quorvane: %1\n%2").arg(command.error, cli::CommandLineUsage()));
+        return 2;
+    case cli::Command::Window:
+    case cli::Command::Export:
+    case cli::Command::Print:
+    case cli::Command::PrintRange:
+    case cli::Command::Layouts: break;
+    }
+    const bool unattended = command.kind != cli::Command::Window;
+
+    // An unattended run never shows a window, so it needs no display.
+    if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (unattended)
+        g_qtMessages = qInstallMessageHandler(QtMessage);
+
+    // Qt's own options (-platform, -style, ...) are never taken from the
+    // command line: they are file names like any other there.
+    static int qtArgc = 1;
+    static char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+    QApplication::setApplicationName(QStringLiteral("Quorvane"));
+    // The menu entry is quorvane.desktop: Wayland shells find it (and its
+    // icon) by this name, X11 ones by the window's class, which Qt takes
+    // from the application name ("Quorvane", its StartupWMClass).
+    QGuiApplication::setDesktopFileName(QStringLiteral("quorvane"));
+
+    services::StderrSink stderrSink;
+    if (unattended) {
+        services::SetMessageSink(&stderrSink);
+        services::InstallTerminationHandler(); // a stopped run drops its work and exits non-zero
+    }
+    // Each printer's jobs are moved and scaled by its stored calibration.
+    printing::SetCalibrationLookup(jobs::StoredCalibration);
+    if (command.kind == cli::Command::Layouts)
+        return SayOnStdout(jobs::LayoutList());
+    if (command.kind == cli::Command::Export)
+        return command.layout.isEmpty() ? cli::RunExport(command) : cli::ExportSheets(command);
+
+    if (unattended) {
+        // The built-in PDF printer tells where each job went.
+        printing::SetPdfWrittenHandler(TellPdfWritten);
+        // Without a store at all the file would print with the defaults, not
+        // as the user set it up: nothing is printed.
+        if (const QString problem = services::SettingsProblem(); !problem.isEmpty()) {
+            services::MsgBox(QStringLiteral("The settings can't be read: %1. Nothing was printed.").arg(problem));
+            return 1;
+        }
+        // A store that may not be used (a link to nothing, a FIFO, too large)
+        // reads as the defaults; the run says so before it prints with them.
+        if (const QString problem = services::SettingsFileProblem(jobs::kOptionsApp); !problem.isEmpty())
+            services::ShowNotice(QStringLiteral("The settings can't be read: %1.").arg(problem));
+        printing::SetPdfGridDpi(command.pdfDpi > 0 ? command.pdfDpi : jobs::ReadStoredOptions().pdfDpi);
+        if (command.dryRun) {
+            const std::optional<QString> said = jobs::DryRun(command.file.trimmed(), command.printer);
+            return said ? SayOnStdout(*said) : 1;
+        }
+        if (command.kind == cli::Command::PrintRange)
+            return cli::PrintRangeUnattended(command) && g_pathsTold ? 0 : 1;
+        // No window: the file prints straight from the stored options.
+        jobs::UnattendedPrint how;
+        how.printer = command.printer;
+        how.strict = command.strict;
+        how.wait = command.wait;
+        how.waitSeconds = command.waitSeconds;
+        return jobs::PrintFileUnattended(command.file.trimmed(), how) && g_pathsTold ? 0 : 1;
+    }
+
+    ui::DialogSink boxes;
+    services::SetMessageSink(&boxes);
+    ui::Form1 window;
+    window.Form_Load();
+    // The installed icon, for window managers that show the window's own.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quorvane")));
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,17 @@
+// Unit conversions at the platform boundary: window geometry is in twips
+// (1/1440 inch), drawing surfaces are raster images at 96 pixels per inch.
+#pragma once
+
+namespace core {
+
+inline constexpr double kTwipsPerInch = 1440.0;
+inline constexpr double kSurfaceDpi = 96.0;                           // resolution every surface is drawn at
+inline constexpr double kTwipsPerPixel = kTwipsPerInch / kSurfaceDpi; // 15
+inline constexpr double kCmPerInch = 2.54;
+
+constexpr double TwipsToPixels(double twips) { return twips / kTwipsPerPixel; }
+constexpr double PixelsToTwips(double pixels) { return pixels * kTwipsPerPixel; }
+constexpr double PointsToPixels(double points) { return points * kSurfaceDpi / 72.0; }
+constexpr double PixelsToInches(double pixels) { return pixels / kSurfaceDpi; }
+
+} // namespace core

@@ -1,0 +1,87 @@
+// Saving one barcode drawing as a file: PNG at a chosen resolution with
+// every module on whole pixels, SVG and PDF as vector shapes with the text
+// as text. Every format adds the quiet zones a reader needs, ten modules
+// of white left and right.
+//
+// A file appears under its name only when it is whole (written to a hidden
+// temporary file beside it, then renamed): an existing file of that name is
+// replaced, a symlink of that name is replaced itself and never written
+// through, and a failure leaves nothing behind. Failures come back as a
+// value; nothing is shown.
+#pragma once
+
+#include "core/Failure.h"
+#include "graphics/Drawing.h"
+#include "graphics/Raster.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QIODevice;
+
+namespace files {
+
+class FileFolder;
+
+enum class ExportFormat { Png, Svg, Pdf };
+
+// What went wrong is the program's one failure shape: a code for the
+// caller (one of ExportCode), a text for the user that names the file and
+// the reason.
+using ExportFailure = core::Failure;
+struct ExportCode {
+    enum : int {
+        BadName = 2001, // the output name says no format, or no place for a number
+        NothingToDraw,  // the drawing is empty
+        TooLarge,       // the picture would be too many pixels
+        CannotWrite,    // the folder or the file can't be written
+        CannotRead,     // the lines file can't be read
+        LineFailed,     // one or more lines drew no barcode
+        TooManyLines,   // more lines than the number in the name can count
+        Stopped,        // a stop was asked for
+    };
+};
+using ExportResult = std::optional<ExportFailure>;
+
+// PNG: the resolution, or the pixels per module (see graphics::RasterOptions).
+using ExportOptions = graphics::RasterOptions;
+
+// The format the extension of the path names: .png, .svg or .pdf, in any case.
+std::optional<ExportFormat> ExportFormatOf(const QString& path);
+
+// The SVG document. Its unit is the drawing's pixel, 1/96 inch, the unit
+// of CSS and SVG: every box is a rectangle with whole-number edges, so
+// equal modules stay equal.
+QByteArray ExportSvg(const graphics::Drawing& drawing);
+// Writes the PDF, one page the size of the symbol and its quiet zones,
+// the modules on the 1/100-inch grid of the built-in PDF printer. False
+// when the device could not be written.
+bool WriteExportPdf(const graphics::Drawing& drawing, QIODevice& device);
+
+// Writes the drawing to `path` in the format its extension names. `named`
+// is called the moment the file has its name, before a stop (see
+// services::StopWatch) can end the program.
+ExportResult ExportDrawing(const graphics::Drawing& drawing, const QString& path, const ExportOptions& options = {},
+                           const std::function<void()>& named = {});
+
+// For writing many files in one folder, held open for the run: the same
+// steps, the file getting the name of `path` in `folder` (the path's
+// folder; the path itself is for messages), with the choice of making
+// each file durable on disk before it gets its name (`durable`), or
+// leaving that to one AtomicFile::SyncFileSystem at the end.
+ExportResult WriteExport(const graphics::Drawing& drawing, ExportFormat format, const FileFolder& folder,
+                         const QString& path, const ExportOptions& options, bool durable,
+                         const std::function<void()>& named = {});
+
+// A file name for a barcode's text, for Save As to suggest: the text with
+// the characters no file name takes (and control characters) made "_",
+// at most 60 characters, "barcode" for a text that leaves nothing.
+QString SuggestedFileName(const QString& text);
+// The path with the extension of the type picked in the dialog's filter
+// ("... (*.svg)") added, unless it already ends in one an export writes.
+QString WithExtensionOf(const QString& path, const QString& filter);
+
+} // namespace files

@@ -1,0 +1,56 @@
+#include "jobs/SheetJobs.h"
+
+#include "files/BatchFile.h"
+#include "files/Export.h"
+#include "jobs/StoredLayouts.h"
+#include "printing/RangePrint.h"
+
+#include <QStringList>
+
+namespace jobs {
+
+QString LayoutList()
+{
+    QStringList lines;
+    for (const printing::SheetLayout& layout : AllLayouts())
+        lines << printing::DescribeLayout(layout);
+    return lines.join(QLatin1Char('\n'));
+}
+
+printing::NextLabel RangeLabels(const QString& prefix, const QString& from, const QString& to,
+                              const printing::BarcodeMaker& barcodeFor)
+{
+    std::optional<printing::RangeBounds> range = printing::ReadRange(from, to);
+    return [=, next = from]() mutable -> std::optional<printing::SheetLabel> {
+        if (!range || !range->HasNext() || !range->CanStep())
+            return std::nullopt;
+        const QString label = printing::LabelText(prefix, next);
+        next = printing::NextFrom(range->from);
+        range->from += 1;
+        return printing::SheetLabel{label, barcodeFor(label), std::nullopt};
+    };
+}
+
+printing::NextLabel FileLabels(const QString& path, const QString& pattern, bool keepPattern,
+                             const printing::BarcodeMaker& barcodeFor, std::shared_ptr<QString> error)
+{
+    auto reader = std::make_shared<files::BatchFileReader>();
+    if (!reader->Open(path)) {
+        *error = QStringLiteral("The file %1 can't be opened: %2").arg(path, reader->Error());
+        return [] { return std::optional<printing::SheetLabel>(); };
+    }
+    return [=]() -> std::optional<printing::SheetLabel> {
+        QString line;
+        while (reader->ReadLine(line)) {
+            const std::optional<QString> code = printing::CodeOfLine(line, pattern, keepPattern);
+            if (code && !code->isEmpty())
+                return printing::SheetLabel{*code, barcodeFor(*code), std::nullopt};
+        }
+        if (reader->Error().isEmpty())
+            return std::nullopt;
+        *error = QStringLiteral("The file %1 can't be read: %2").arg(path, reader->Error());
+        return printing::SheetLabel{{}, {}, core::Failure{files::ExportCode::CannotRead, *error}};
+    };
+}
+
+} // namespace jobs

@@ -1,0 +1,69 @@
+// The options the window stores, read without a window: what the window
+// restores at start and what an unattended run prints with. One place
+// knows the keys and the values a store without them gives.
+#pragma once
+
+#include "symbols/Generate.h"
+
+#include <QString>
+#include <optional>
+
+namespace jobs {
+
+inline const QString kOptionsApp = QStringLiteral("Quorvane");
+inline const QString kOptionsSection = QStringLiteral("options");
+
+// The stored value of a key of the window's options, or `def`.
+QString StoredOption(const QString& key, const QString& def);
+// Stores a value; false when the store could not be written.
+bool StoreOption(const QString& key, const QString& value);
+
+// "True"/"False" or any number (0 = false); nothing else converts.
+std::optional<bool> StoredBool(const QString& value);
+// A 16-bit integer, rounded as the conversion rounds; nothing else converts.
+std::optional<int> StoredInt16(const QString& value);
+
+// QR Code's error correction level from its letter (L, M, Q, H, either
+// case); none for anything else.
+std::optional<char> EccLevel(const QString& text);
+// PDF417's data columns: 1 to 30, or 0 for "as many as fit"; none for
+// anything else.
+std::optional<int> Pdf417Columns(const QString& text);
+
+struct StoredOptions {
+    // The option selected: the stored option states applied in the table's
+    // order, each selected one deselecting the others. None when none is
+    // left selected (Generate then draws Code 39).
+    std::optional<symbols::Symbology> selected;
+    QString text8 = QStringLiteral("1.4"); // "Height" factor (EAN: font size)
+    QString font = QStringLiteral("8");    // "Font Size" (EAN: bar length)
+    QString text9 = QStringLiteral("500"); // "Width"
+    bool textWithBars = false;             // "Include Text in Bar Code"
+    QString linePattern;                   // "Line Pattern"
+    bool keepPattern = false;              // "Include Text in Barcode" of the line pattern
+    QString file;                          // "File Path"
+    QString printer;                       // the printer chosen by name; empty: the current one
+    QString left = QStringLiteral("1");    // "Barcode OffSet", cm
+    QString top = QStringLiteral("1");
+    bool showSettings = true;
+    // The options of the symbologies of the "More:" box (the stored letter
+    // or number when it is one, else the default).
+    symbols::LibraryOptions library;
+    // The resolution of the printer the built-in printer's PDFs are meant
+    // for ("pdfdpi"); 100 is a grid of 1/100 inch.
+    int pdfDpi = 100;
+    // The label layout printing uses ("layout"): a name, or empty for one
+    // label per job; the first free label of the first sheet
+    // ("layoutstart"); and whether Print fills the rest of the sheet
+    // ("layoutrepeat").
+    QString layout;
+    int layoutStart = 1;
+    bool layoutRepeat = false;
+
+    // What Generate draws for `text` with these options.
+    symbols::SymbolRequest Request(const QString& text) const;
+};
+
+StoredOptions ReadStoredOptions();
+
+} // namespace jobs

@@ -1,0 +1,502 @@
+#include "printing/CupsQueue.h"
+
+#include <QIODevice>
+#include <QPageSize>
+#include <QRegularExpression>
+
+#ifdef QUORVANE_HAVE_CUPS
+#include <cups/cups.h>
+#endif
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+namespace printing {
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+
+// A length in inches as a label's size is written: 4, 2.25.
+QString Inches(double mm)
+{
+    return QString::number(std::round(mm / kMmPerInch * 100) / 100, 'g', 6);
+}
+
+bool WholeQuarterInches(double mm)
+{
+    const double quarters = mm / kMmPerInch * 4;
+    return std::abs(quarters - std::round(quarters)) < 0.02;
+}
+
+QString Millimeters(double mm) { return QString::number(std::round(mm * 100) / 100, 'g', 6); }
+
+// Printer state reasons in words; the rest are told as their keywords.
+struct ReasonWords {
+    std::string_view keyword;
+    const char* words;
+};
+constexpr std::array<ReasonWords, 12> kReasonWords{{
+    {"paused", "the printer is paused"},
+    {"media-empty", "media empty"},
+    {"media-needed", "media needed"},
+    {"media-jam", "media jam"},
+    {"toner-empty", "toner empty"},
+    {"marker-supply-empty", "supplies empty"},
+    {"door-open", "a door is open"},
+    {"cover-open", "the cover is open"},
+    {"offline", "the printer is offline"},
+    {"shutdown", "the printer is shut down"},
+    {"connecting-to-device", "the printer can't be reached"},
+    {"job-canceled-by-user", "canceled by its owner"},
+}};
+
+// "media-empty-error" -> "media empty".
+QString ReasonInWords(QString keyword)
+{
+    static const QRegularExpression severity(QStringLiteral("-(error|warning|report)$"));
+    keyword.remove(severity);
+    for (const ReasonWords& r : kReasonWords)
+        if (keyword == QLatin1String(r.keyword.data(), static_cast<qsizetype>(r.keyword.size())))
+            return QString::fromLatin1(r.words);
+    return keyword.replace(QLatin1Char('-'), QLatin1Char(' '));
+}
+
+QString Reasons(const QStringList& keywords)
+{
+    QStringList words;
+    for (const QString& k : keywords)
+        if (k != QLatin1String("none") && !k.endsWith(QLatin1String("-report")) && k != QLatin1String("job-printing") &&
+            k != QLatin1String("job-incoming") && k != QLatin1String("job-queued"))
+            words << ReasonInWords(k);
+    words.removeDuplicates();
+    return words.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+bool IsQueueUri(const QString& name)
+{
+    return name.startsWith(QLatin1String("ipp://"), Qt::CaseInsensitive) ||
+           name.startsWith(QLatin1String("ipps://"), Qt::CaseInsensitive);
+}
+
+QString DescribePage(const QueuePage& page)
+{
+    const double w = page.sizeMm.width(), h = page.sizeMm.height();
+    const QPageSize known(page.sizeMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
+    QString text;
+    if (known.id() != QPageSize::Custom)
+        text = known.name().section(QStringLiteral(" / "), 0, 0); // "Letter / ANSI A": its common name
+    else if (WholeQuarterInches(w) && WholeQuarterInches(h))
+        text = QStringLiteral("%1 × %2 in label").arg(Inches(w), Inches(h));
+    else
+        text = QStringLiteral("%1 × %2 mm label").arg(Millimeters(w), Millimeters(h));
+    if (page.dpi > 0)
+        text += QStringLiteral(", %1 dpi").arg(page.dpi);
+    return text;
+}
+
+QString DescribeMargins(const QueuePage& page)
+{
+    const QMarginsF& m = page.marginsMm;
+    if (m.left() <= 0 && m.top() <= 0 && m.right() <= 0 && m.bottom() <= 0)
+        return QStringLiteral("printable to the edges");
+    if (m.left() == m.top() && m.left() == m.right() && m.left() == m.bottom())
+        return QStringLiteral("margins %1 mm").arg(Millimeters(m.left()));
+    return QStringLiteral("margins %1 mm left, %2 mm top, %3 mm right, %4 mm bottom")
+        .arg(Millimeters(m.left()), Millimeters(m.top()), Millimeters(m.right()), Millimeters(m.bottom()));
+}
+
+JobPhase PhaseOfJobState(int jobState)
+{
+    switch (jobState) {
+    case 3:
+    case 4: return JobPhase::Queued;
+    case 5: return JobPhase::Printing;
+    case 6: return JobPhase::Stopped;
+    case 7: return JobPhase::Canceled;
+    case 8: return JobPhase::Aborted;
+    case 9: return JobPhase::Completed;
+    default: return JobPhase::Unknown;
+    }
+}
+
+QString ReasonText(const QString& note, const QStringList& printerReasons, const QString& printerMessage,
+                   const QStringList& jobReasons)
+{
+    // The scheduler says why it stopped a job in a sentence of its own.
+    QString said = note.trimmed();
+    for (const char* opening : {"Stopping job because ", "the scheduler ", "Job "})
+        if (said.startsWith(QLatin1String(opening), Qt::CaseInsensitive))
+            said = said.mid(static_cast<qsizetype>(std::string_view(opening).size()));
+    while (said.endsWith(QLatin1Char('.')))
+        said.chop(1);
+    if (!said.isEmpty())
+        return said;
+    QString text = Reasons(printerReasons);
+    const QString message = printerMessage.trimmed();
+    // "Paused" is what pausing a queue without a reason leaves as its message.
+    if (!message.isEmpty() && message.compare(QLatin1String("Paused"), Qt::CaseInsensitive) != 0 &&
+        !text.contains(message, Qt::CaseInsensitive))
+        text = text.isEmpty() ? message : QStringLiteral("%1 (%2)").arg(text, message);
+    return text.isEmpty() ? Reasons(jobReasons) : text;
+}
+
+#ifdef QUORVANE_HAVE_CUPS
+
+namespace {
+
+// Every successful-ok-* status is below the redirections and errors.
+bool Failed(ipp_status_t status) { return status >= IPP_STATUS_REDIRECTION_OTHER_SITE; }
+
+// A queue and the connection that reaches it: the local server's shared
+// connection for a queue named locally, an own connection for a URI.
+class Destination {
+public:
+    explicit Destination(const QString& queue) : queue_(queue)
+    {
+        const QByteArray name = queue.toUtf8();
+        if (IsQueueUri(queue)) {
+            dest_ = cupsGetDestWithURI(nullptr, name.constData());
+            if (!dest_)
+                return;
+            char scheme[32], user[256], host[256], resource[1024];
+            int port = 0;
+            if (httpSeparateURI(HTTP_URI_CODING_ALL, name.constData(), scheme, sizeof scheme, user, sizeof user, host,
+                                sizeof host, &port, resource, sizeof resource) < HTTP_URI_STATUS_OK)
+                return;
+            const bool tls = std::string_view(scheme) == "ipps";
+            http_ = httpConnect2(host, port, nullptr, AF_UNSPEC, tls ? HTTP_ENCRYPTION_ALWAYS : HTTP_ENCRYPTION_IF_REQUESTED,
+                                 1, 15000, nullptr);
+            ownHttp_ = true;
+            uri_ = name;
+            resource_ = resource;
+            reachable_ = http_ != nullptr;
+        } else {
+            dest_ = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+            if (!dest_)
+                return;
+            const char* uri = cupsGetOption("printer-uri-supported", dest_->num_options, dest_->options);
+            uri_ = uri ? QByteArray(uri) : "ipp://localhost/printers/" + name;
+            resource_ = "/";
+            reachable_ = true;
+        }
+    }
+    ~Destination()
+    {
+        if (info_)
+            cupsFreeDestInfo(info_);
+        if (ownHttp_ && http_)
+            httpClose(http_);
+        if (dest_)
+            cupsFreeDests(1, dest_);
+    }
+    Destination(const Destination&) = delete;
+    Destination& operator=(const Destination&) = delete;
+
+    // Why the queue can't be used, or empty.
+    QString Problem() const
+    {
+        if (!dest_)
+            return IsQueueUri(queue_) ? QStringLiteral("%1 is not a printer URI CUPS can use").arg(queue_)
+                                      : QStringLiteral("CUPS knows no queue named \"%1\"").arg(queue_);
+        if (!reachable_)
+            return QStringLiteral("the print server of %1 can't be reached (%2)").arg(queue_, LastError());
+        return {};
+    }
+
+    cups_dest_t* dest() const { return dest_; }
+    http_t* http() const { return http_; }
+    cups_dinfo_t* info()
+    {
+        if (!info_)
+            info_ = cupsCopyDestInfo(http_, dest_);
+        return info_;
+    }
+
+    // An IPP request about this queue, with the operation's usual attributes.
+    ipp_t* Request(ipp_op_t op) const
+    {
+        ipp_t* request = ippNewRequest(op);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri_.constData());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+        return request;
+    }
+    // Sends the request; the answer or nothing (freed by the caller).
+    ipp_t* Send(ipp_t* request) const
+    {
+        ipp_t* answer = cupsDoRequest(http_, request, resource_.constData());
+        if (answer && Failed(ippGetStatusCode(answer))) {
+            ippDelete(answer);
+            return nullptr;
+        }
+        return answer;
+    }
+
+    static QString LastError() { return QString::fromUtf8(cupsLastErrorString()); }
+
+private:
+    QString queue_;
+    cups_dest_t* dest_ = nullptr;
+    http_t* http_ = CUPS_HTTP_DEFAULT;
+    bool ownHttp_ = false;
+    bool reachable_ = false;
+    QByteArray uri_, resource_;
+    cups_dinfo_t* info_ = nullptr;
+};
+
+QStringList Strings(ipp_t* answer, const char* name)
+{
+    QStringList values;
+    if (ipp_attribute_t* a = ippFindAttribute(answer, name, IPP_TAG_ZERO))
+        for (int i = 0; i < ippGetCount(a); ++i)
+            if (const char* s = ippGetString(a, i, nullptr))
+                values << QString::fromUtf8(s);
+    return values;
+}
+
+int Integer(ipp_t* answer, const char* name, int def)
+{
+    ipp_attribute_t* a = ippFindAttribute(answer, name, IPP_TAG_ZERO);
+    return a && (ippGetValueTag(a) == IPP_TAG_INTEGER || ippGetValueTag(a) == IPP_TAG_ENUM) ? ippGetInteger(a, 0) : def;
+}
+
+// The media-col-default collection's size and margins, in millimetres.
+// Read here rather than through cupsGetDestMediaDefault, which for CUPS'
+// own ZPL Label Printer model answers 1.25 × 0.25 in (a size its driver
+// lists) instead of the queue's 4 × 5 in default.
+std::optional<QueuePage> PageOfMediaCol(ipp_t* answer)
+{
+    ipp_attribute_t* col = ippFindAttribute(answer, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
+    ipp_t* media = col ? ippGetCollection(col, 0) : nullptr;
+    ipp_attribute_t* sizeAttr = media ? ippFindAttribute(media, "media-size", IPP_TAG_BEGIN_COLLECTION) : nullptr;
+    ipp_t* size = sizeAttr ? ippGetCollection(sizeAttr, 0) : nullptr;
+    const int x = size ? Integer(size, "x-dimension", 0) : 0, y = size ? Integer(size, "y-dimension", 0) : 0;
+    if (x <= 0 || y <= 0)
+        return std::nullopt;
+    auto margin = [media](const char* name) { return std::max(Integer(media, name, 0), 0) / 100.0; };
+    QueuePage page;
+    page.sizeMm = QSizeF(x / 100.0, y / 100.0);
+    page.marginsMm = QMarginsF(margin("media-left-margin"), margin("media-top-margin"), margin("media-right-margin"),
+                               margin("media-bottom-margin"));
+    return page;
+}
+
+int DotsPerInch(ipp_t* answer)
+{
+    ipp_attribute_t* res = ippFindAttribute(answer, "printer-resolution-default", IPP_TAG_RESOLUTION);
+    if (!res)
+        return 0;
+    int y = 0;
+    ipp_res_t units = IPP_RES_PER_INCH;
+    const int x = ippGetResolution(res, 0, &y, &units);
+    const int perInch = units == IPP_RES_PER_CM ? static_cast<int>(std::lround(x * 2.54)) : x;
+    return perInch >= 72 && perInch <= 9600 ? perInch : 0;
+}
+
+// The scheduler's notes about the job since the last one read.
+void ReadNotes(const Destination& d, CupsJob& job)
+{
+    if (job.subscription <= 0)
+        return;
+    ipp_t* request = d.Request(IPP_OP_GET_NOTIFICATIONS);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-ids", job.subscription);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-sequence-numbers", job.lastNote + 1);
+    ipp_t* answer = d.Send(request);
+    if (!answer)
+        return;
+    for (ipp_attribute_t* a = ippFirstAttribute(answer); a; a = ippNextAttribute(answer)) {
+        const char* name = ippGetName(a);
+        if (!name)
+            continue;
+        if (std::string_view(name) == "notify-sequence-number")
+            job.lastNote = std::max(job.lastNote, ippGetInteger(a, 0));
+        else if (std::string_view(name) == "notify-text")
+            if (const char* text = ippGetString(a, 0, nullptr); text && *text)
+                job.note = QString::fromUtf8(text);
+    }
+    ippDelete(answer);
+}
+
+} // namespace
+
+bool CupsBuilt() { return true; }
+
+std::optional<QueuePage> QueuePageOf(const QString& queue, QString& error)
+{
+    Destination d(queue);
+    if (error = d.Problem(); !error.isEmpty())
+        return std::nullopt;
+    ipp_t* request = d.Request(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    static const char* const wanted[] = {"media-col-default", "media-default", "printer-resolution-default"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    ipp_t* answer = d.Send(request);
+    if (!answer) {
+        error = QStringLiteral("%1 does not answer: %2").arg(queue, Destination::LastError());
+        return std::nullopt;
+    }
+    std::optional<QueuePage> page = PageOfMediaCol(answer);
+    if (!page) {
+        // Only the media's name: its size from CUPS' table of names, and
+        // margins the queue does not tell.
+        const QStringList names = Strings(answer, "media-default");
+        if (pwg_media_t* pwg = names.isEmpty() ? nullptr : pwgMediaForPWG(names.front().toUtf8().constData()))
+            page = QueuePage{QSizeF(pwg->width / 100.0, pwg->length / 100.0), {}, 0};
+    }
+    if (page)
+        page->dpi = DotsPerInch(answer);
+    else
+        error = QStringLiteral("%1 names no default media").arg(queue);
+    ippDelete(answer);
+    return page;
+}
+
+std::optional<CupsJob> SubmitPdf(const QString& queue, const QString& title, QIODevice& pdf, QString& error)
+{
+    Destination d(queue);
+    if (error = d.Problem(); !error.isEmpty())
+        return std::nullopt;
+    cups_dinfo_t* info = d.info();
+    if (!info) {
+        error = QStringLiteral("%1 does not answer: %2").arg(queue, Destination::LastError());
+        return std::nullopt;
+    }
+    const QByteArray name = title.toUtf8();
+    CupsJob job;
+    job.queue = queue;
+    if (Failed(cupsCreateDestJob(d.http(), d.dest(), info, &job.id, name.constData(), 0, nullptr)) ||
+        job.id <= 0) {
+        error = QStringLiteral("%1 did not take the job: %2").arg(queue, Destination::LastError());
+        return std::nullopt;
+    }
+    // The scheduler tells why it stops a job only in its notes about the
+    // job: subscribe before the document goes, so none is missed.
+    ipp_t* subscribe = d.Request(IPP_OP_CREATE_JOB_SUBSCRIPTIONS);
+    ippAddInteger(subscribe, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-job-id", job.id);
+    ippAddString(subscribe, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-pull-method", nullptr, "ippget");
+    static const char* const events[] = {"job-state-changed", "job-stopped", "job-completed"};
+    ippAddStrings(subscribe, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-events", 3, nullptr, events);
+    if (ipp_t* answer = d.Send(subscribe)) {
+        job.subscription = Integer(answer, "notify-subscription-id", 0);
+        ippDelete(answer);
+    }
+
+    bool sent = cupsStartDestDocument(d.http(), d.dest(), info, job.id, name.constData(), CUPS_FORMAT_PDF, 0, nullptr,
+                                      1) == HTTP_STATUS_CONTINUE;
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    pdf.seek(0);
+    for (qint64 n; sent && (n = pdf.read(chunk.data(), chunk.size())) > 0;)
+        sent = cupsWriteRequestData(d.http(), chunk.constData(), static_cast<size_t>(n)) == HTTP_STATUS_CONTINUE;
+    // Finishing reads the answer even after a failed write, so the
+    // connection is left ready for the next request.
+    const bool finished = !Failed(cupsFinishDestDocument(d.http(), d.dest(), info));
+    if (!sent || !finished) {
+        error = QStringLiteral("the document could not be sent to %1: %2").arg(queue, Destination::LastError());
+        cupsCancelDestJob(d.http(), d.dest(), job.id);
+        ForgetJob(job);
+        return std::nullopt;
+    }
+    return job;
+}
+
+JobState PollJob(CupsJob& job)
+{
+    Destination d(job.queue);
+    JobState state;
+    if (!d.Problem().isEmpty()) {
+        state.reason = d.Problem();
+        return state;
+    }
+    ipp_t* request = d.Request(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.id);
+    ipp_t* jobAnswer = d.Send(request);
+    const bool found = jobAnswer != nullptr;
+    QStringList jobReasons;
+    if (found) {
+        state.phase = PhaseOfJobState(Integer(jobAnswer, "job-state", 0));
+        jobReasons = Strings(jobAnswer, "job-state-reasons");
+        ippDelete(jobAnswer);
+    }
+    ipp_t* printer = d.Send(d.Request(IPP_OP_GET_PRINTER_ATTRIBUTES));
+    QStringList printerReasons;
+    QString printerMessage;
+    if (printer) {
+        printerReasons = Strings(printer, "printer-state-reasons");
+        printerMessage = Strings(printer, "printer-state-message").value(0);
+        // A paused printer holds its jobs, and so does one that reports an
+        // error (media empty, a door open) while it keeps the job.
+        const bool error = std::any_of(printerReasons.begin(), printerReasons.end(),
+                                       [](const QString& r) { return r.endsWith(QLatin1String("-error")); });
+        state.heldByPrinter = Integer(printer, "printer-state", 3) == IPP_PSTATE_STOPPED || error;
+        ippDelete(printer);
+    }
+    ReadNotes(d, job);
+    const bool waiting = state.phase == JobPhase::Queued || state.phase == JobPhase::Printing;
+    if (waiting && state.heldByPrinter)
+        state.reason = ReasonText(QString(), printerReasons, printerMessage, {});
+    else if (!waiting && state.phase != JobPhase::Completed && state.phase != JobPhase::Unknown)
+        state.reason = ReasonText(job.note, state.heldByPrinter ? printerReasons : QStringList(),
+                                  state.heldByPrinter ? printerMessage : QString(), jobReasons);
+    if (!found)
+        state.reason = QStringLiteral("the job can't be found: %1").arg(Destination::LastError());
+    return state;
+}
+
+bool CancelJob(const CupsJob& job, QString& error)
+{
+    Destination d(job.queue);
+    if (error = d.Problem(); !error.isEmpty())
+        return false;
+    if (Failed(cupsCancelDestJob(d.http(), d.dest(), job.id))) {
+        error = Destination::LastError();
+        return false;
+    }
+    return true;
+}
+
+void ForgetJob(CupsJob& job)
+{
+    if (job.subscription <= 0)
+        return;
+    Destination d(job.queue);
+    if (d.Problem().isEmpty()) {
+        ipp_t* request = d.Request(IPP_OP_CANCEL_SUBSCRIPTION);
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-id", job.subscription);
+        if (ipp_t* answer = d.Send(request))
+            ippDelete(answer);
+    }
+    job.subscription = 0;
+}
+
+#else
+
+bool CupsBuilt() { return false; }
+
+std::optional<QueuePage> QueuePageOf(const QString&, QString& error)
+{
+    error = QStringLiteral("this build does not print through CUPS");
+    return std::nullopt;
+}
+
+std::optional<CupsJob> SubmitPdf(const QString&, const QString&, QIODevice&, QString& error)
+{
+    error = QStringLiteral("this build does not print through CUPS");
+    return std::nullopt;
+}
+
+JobState PollJob(CupsJob&) { return {}; }
+
+bool CancelJob(const CupsJob&, QString& error)
+{
+    error = QStringLiteral("this build does not print through CUPS");
+    return false;
+}
+
+void ForgetJob(CupsJob& job) { job.subscription = 0; }
+
+#endif
+
+} // namespace printing

@@ -1,0 +1,37 @@
+#include "printing/RangePrint.h"
+
+#include "core/Numeric.h"
+#include "services/Clock.h"
+#include "services/EventPump.h"
+#include "services/Termination.h"
+
+#include <chrono>
+#include <thread>
+
+namespace printing {
+
+std::optional<RangeBounds> ReadRange(const QString& fromText, const QString& toText)
+{
+    const auto from = core::ParseNumber(fromText);
+    const auto to = core::ParseNumber(toText);
+    if (!from || !to)
+        return std::nullopt;
+    return RangeBounds{*from, *to};
+}
+
+QString LabelText(const QString& prefix, const QString& fromText) { return prefix + fromText; }
+
+QString NextFrom(double from) { return core::FormatNumber(from + 1); }
+
+void Pause(int seconds)
+{
+    services::Clock& clock = services::CurrentClock();
+    const double start = clock.Seconds();
+    while (clock.Seconds() - start < seconds && !services::TerminationRequested()) {
+        services::DoEvents();
+        // A short rest between rounds keeps the wait from taking a whole core.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace printing

@@ -1,0 +1,37 @@
+// Range printing: the numbers of a run of labels, and the pause between
+// the steps of a label.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace printing {
+
+inline const QString kRangeNotNumeric = QStringLiteral("From and To must be numbers");
+inline const QString kRangeTooLarge =
+    QStringLiteral("From is too large a number to count up by one; no more labels are printed.");
+
+struct RangeBounds {
+    double from = 0;
+    double to = 0;
+    bool HasNext() const { return from < to; }
+    // Whether adding one changes From: beyond 2^53 it does not, and the run
+    // would print the same label for ever.
+    bool CanStep() const { return from + 1 != from; }
+};
+
+// From and To as numbers; nothing when either is not numeric.
+std::optional<RangeBounds> ReadRange(const QString& fromText, const QString& toText);
+
+// The label: the prefix followed directly by From exactly as typed.
+QString LabelText(const QString& prefix, const QString& fromText);
+
+// The From that follows: the number plus one, in its shortest plain form.
+QString NextFrom(double from);
+
+// Processes pending window events until the given whole number of seconds
+// has passed on the steady clock, or until a stop is requested: a stopped
+// run should not sit out its pauses.
+void Pause(int seconds);
+
+} // namespace printing

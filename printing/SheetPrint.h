@@ -1,0 +1,46 @@
+// Labels on sheets: the barcodes of a run put one in a cell, row by row
+// and sheet after sheet, at the offsets from the cell's corner, as one job.
+#pragma once
+#include "printing/BatchPrint.h"
+#include "printing/Printers.h"
+#include "printing/SheetLayout.h"
+#include <functional>
+#include <optional>
+
+namespace printing {
+
+struct SheetPlacement {
+    SheetLayout layout;
+    int start = 1;       // the first sheet's first free label (1 is its first)
+    double leftCm = 0;   // the barcode's offset from its cell's left edge
+    double topCm = 0;    // ... and from its top edge
+};
+
+struct SheetLabel {
+    QString text; // what the label says, for messages
+    Barcode barcode;
+    // The labels can't go on (their file can't be read): nothing is printed.
+    core::MaybeFailure stop;
+};
+// The next label of the run; nothing at its end.
+using NextLabel = std::function<std::optional<SheetLabel>()>;
+
+struct SheetResult {
+    qint64 printed = 0;             // labels sent
+    core::MaybeFailure failure; // why nothing was sent
+    bool stopped = false;           // a stop request dropped the job
+};
+
+// Prints the labels as one job on the printer, on sheets of the layout's
+// page. Nothing is sent when the layout or the start position can't be
+// used, a label has no barcode or runs past its cell, the printer fails,
+// or a stop is requested (services::TerminationRequested); the result
+// says why. A run without labels sends nothing either.
+SheetResult PrintOnSheets(Printer& printer, const SheetPlacement& placement, const NextLabel& next,
+                          const LinePrinted& labelPrinted = {});
+
+// The labels of a Print with a sheet layout: the one barcode in the start
+// cell, or in every cell from there to the end of the sheet (`repeat`).
+NextLabel SameLabel(const SheetLabel& label, const SheetPlacement& placement, bool repeat);
+
+} // namespace printing

@@ -1,0 +1,25 @@
+// Files and folders by the bytes of their names. A name from the
+// environment or the command line may hold bytes that are not UTF-8 (see
+// TextCodec.h); Qt's file classes would turn those into U+FFFD and reach a
+// different file, so the checks and the folders made here go by the bytes.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace services {
+
+// An environment variable's value as its bytes say (FromLocalBytes).
+QString EnvironmentPath(const char* name);
+
+// The path as the system's bytes.
+QByteArray NativePath(const QString& path);
+
+// True when the path names a folder (a link to one counts).
+bool IsFolder(const QString& path);
+
+// Makes the folder and the folders above it that are missing. False with
+// the system's reason when it can't.
+bool MakeFolders(const QString& path, QString& reason);
+
+} // namespace services

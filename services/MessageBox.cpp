@@ -1,0 +1,55 @@
+#include "services/MessageBox.h"
+
+#include "core/TextCodec.h"
+
+#include <cstdio>
+
+namespace services {
+namespace {
+
+StderrSink g_stderr;
+MessageSink* g_sink = &g_stderr;
+
+} // namespace
+
+QString AppTitle() { return QStringLiteral("Quorvane"); }
+
+void MsgBox(const QString& text, const QString& title)
+{
+    g_sink->Show(text, title);
+}
+
+void ShowNotice(const QString& text, const QString& title) { g_sink->Show(text, title); }
+
+void ReportFailure(const QString& text, const QString& title)
+{
+    g_sink->ShowFailure(text, title);
+}
+
+MessageSink* SetMessageSink(MessageSink* sink)
+{
+    MessageSink* previous = g_sink;
+    g_sink = sink ? sink : &g_stderr;
+    return previous;
+}
+
+bool WriteStderrLine(const QString& text)
+{
+    const QByteArray line = core::ToLocalBytes(text) + '\n';
+    const bool written = std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr) == static_cast<size_t>(line.size());
+    return std::fflush(stderr) == 0 && written;
+}
+
+QString StderrSink::LineOf(const QString& text, const QString& title)
+{
+    QString flat = text;
+    flat.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // A message ends at a NUL (a code line may hold one): a log line holds none.
+    const QString line = title + QStringLiteral(": ") + flat.split(QLatin1Char('\n')).join(QStringLiteral(" / "));
+    return line.left(line.indexOf(QChar(0)));
+}
+
+// File names in the text come out as the bytes they are on disk.
+void StderrSink::Show(const QString& text, const QString& title) { WriteStderrLine(LineOf(text, title)); }
+
+} // namespace services

@@ -1,0 +1,85 @@
+// The bar-pattern renderer: picks an encoder by a short type code, lets it
+// build the pattern of the whole symbol, and draws one filled box per bar,
+// with the text under the bars when asked.
+//
+// A pattern is a text of the digits "1" to "4", one per element, giving its
+// width in modules; odd positions (counting from 1) are bars, even ones
+// spaces. Every pattern starts and ends with a bar.
+#pragma once
+
+#include "core/Failure.h"
+#include "graphics/Surface.h"
+
+#include <QString>
+#include <string_view>
+
+namespace symbols {
+
+// The pattern DrawBarPattern drew last: written and read only by
+// DrawBarPattern, which draws it again when a call names a type that has no
+// encoder. Starts empty and lives for the whole run. Nothing else keeps a
+// pattern between calls: the encoders return theirs.
+extern QString BarPattern;
+
+// Widths of one module in the surface's units: of a bar and of a space.
+// Whole numbers, so that every element of a symbol is a whole number of
+// pixels and elements of equal module counts are equally wide.
+struct ModuleWidths {
+    int bar = 2;
+    int space = 2;
+    friend bool operator==(const ModuleWidths&, const ModuleWidths&) = default;
+};
+
+// What an encoder makes of a text: the pattern of the whole symbol (or of
+// the part built before a failure, and why it failed).
+struct EncodedPattern {
+    bool encoded = false; // false: the type has no encoder, and there is no pattern
+    QString pattern;
+    core::MaybeFailure failure;
+};
+
+// Runs the encoder of a type on `text`: "128" Code 128 B, "25" Interleaved
+// 2 of 5 (an odd-length text gets "0" appended), "Codit" Codabar (the text
+// is upper-cased); `text` is changed as said. Any other type runs no
+// encoder. Draws nothing and keeps nothing.
+EncodedPattern EncodePattern(const QString& type, QString& text);
+
+// How a pattern is drawn.
+struct PatternStyle {
+    ModuleWidths widths;
+    float barHeight = 14;
+    bool includeText = false;
+    bool bearers = false; // bars across the top and the bottom, with teeth into the spaces (Interleaved 2 of 5)
+};
+
+// Draws a pattern from (left, top): one filled box per bar, and the text
+// left-aligned under the bars when the style asks for it.
+void DrawPattern(graphics::Surface& surface, const PatternStyle& style, float left, float top, const QString& text,
+                 const QString& pattern);
+
+// Encodes as EncodePattern does, then draws the pattern (that of the last
+// call when the type has no encoder): one filled box per
+// bar, `widths` a module, and the (possibly changed) text left-aligned
+// under the bars when asked; Interleaved 2 of 5 with bearer bars. Geometry
+// is in the surface's scale units; the surface is neither cleared nor resized.
+core::MaybeFailure DrawBarPattern(const QString& type, QString& text, graphics::Surface& surface,
+                                     ModuleWidths widths, float barHeight, float left, float top, bool includeText);
+
+// How many modules the bars and the spaces of a pattern take.
+struct PatternModules {
+    int bars = 0;
+    int spaces = 0;
+};
+PatternModules CountModules(const QString& pattern);
+
+// How far the drawing of a pattern reaches right of its left edge.
+double PatternWidth(const QString& pattern, ModuleWidths widths);
+
+// The module widths whose symbol comes nearest `target` units wide: bars
+// and spaces equally wide, or, from three units a module on, spaces one
+// unit wider (a third more at most, which both zxing-cpp and zbar read;
+// half as wide again, at two and three, most symbols do not). Never under
+// one unit a module, however small the target.
+ModuleWidths NearestModuleWidths(PatternModules modules, double target);
+
+} // namespace symbols

@@ -1,0 +1,53 @@
+#include "symbols/Generate.h"
+
+#include "core/Numeric.h"
+#include "symbols/SymbologyTable.h"
+
+namespace symbols {
+Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces)
+{
+    if (request.text.isEmpty())
+        return {}; // an empty text draws nothing, and that is no failure
+    Generated g = RowOf(request.symbology).draw(request, surfaces);
+    if (g.surface)
+        g.surface->GrowToHold(); // a caption below the bars is never cut off
+    return g;
+}
+
+SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QString& text8, const QString& text3,
+                             const QString& text9, bool withText)
+{
+    SymbolRequest r{symbology, text, core::ParseNumber(text8), core::ParseNumber(text3), std::nullopt,
+                    core::ParseNumber(text9), withText, {}};
+    if (RowOf(symbology).sizeBoxesSwapped) {
+        r.fontSize = r.heightFactor;
+        r.barLength = core::ParseNumber(text3);
+        r.heightFactor.reset();
+    }
+    return r;
+}
+
+void SizePicture1(graphics::Surface& picture1, SizeField heightFactor, SizeField fontSize)
+{
+    picture1.SetScaleMode(graphics::ScaleMode::Pixels);
+    const double f = heightFactor.value_or(1.4);
+    const double s = fontSize.value_or(8);
+    if (picture1.ScaleHeight() > 0)
+        picture1.SetHeight(40 * f / picture1.ScaleHeight() * picture1.Height());
+    picture1.SetFontSize(s);
+}
+
+Symbol GenerateSymbol(const SymbolRequest& request)
+{
+    auto make = [](const SurfaceGeometry& g) { return graphics::Surface(g.left, g.top, g.width, g.height); };
+    graphics::Surface picture1 = make(kPicture1Geometry), picture5 = make(kPicture5Geometry),
+                      picture9 = make(kPicture9Geometry), picture10 = make(kPicture10Geometry),
+                      picture11 = make(kPicture11Geometry);
+    GenerateSurfaces surfaces{picture1, picture5, picture9, picture10, picture11};
+    const Generated g = GenerateOn(request, surfaces);
+    const graphics::Surface* drawnOn[] = {&picture1, &picture5, &picture9, &picture10, &picture11};
+    const graphics::Surface& surface = *drawnOn[static_cast<int>(RowOf(request.symbology).surface)];
+    return Symbol{surface.CurrentDrawing(), g.failure, g.tag, g.surface != nullptr};
+}
+
+} // namespace symbols

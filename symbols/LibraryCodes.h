@@ -1,0 +1,64 @@
+// The symbologies encoded by libzint: Code 128 with automatic code sets,
+// GS1-128, EAN-13, EAN-8 and UPC-A in the retail layout, QR Code, Data
+// Matrix (plain and GS1), PDF417 and Aztec. libzint only encodes: it turns
+// a text into modules (a row of bars, or a matrix), and the program lays
+// them out itself, so dot snapping, quiet zones, captions and exports stay
+// the same for every symbology. libzint's warnings are failures too: a
+// symbol that breaks its standard is not drawn.
+#pragma once
+
+#include "core/Failure.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace symbols {
+
+enum class LibraryCode { Code128, Gs1_128, Ean13, Ean8, UpcA, Qr, DataMatrix, Gs1DataMatrix, Pdf417, Aztec };
+
+// The options a symbology may take; each reads only its own.
+struct LibraryOptions {
+    char qrEcc = 'M';         // QR Code: L, M, Q or H
+    int pdf417Columns = 0;    // PDF417: data columns, 1 to 30; 0 picks them
+    bool rectangular = false; // Data Matrix: a rectangular symbol instead of a square one
+};
+
+// What an encoder built: rows of modules, dark or light, each row
+// `rowHeights[r]` modules high (1 for a matrix; PDF417 rows are 3).
+struct Modules {
+    int width = 0;
+    int rows = 0;
+    std::vector<uint8_t> dark; // rows x width, row by row
+    std::vector<int> rowHeights;
+    // The human-readable text the symbology prints under its bars (GS1 with
+    // its AIs in brackets; EAN/UPC with the check digit).
+    QString humanText;
+
+    bool Dark(int x, int row) const { return dark[static_cast<size_t>(row) * width + x] != 0; }
+};
+
+struct LibraryEncoded {
+    Modules modules;
+    core::MaybeFailure failure; // set: nothing to draw
+};
+
+// Encodes the text (UTF-8 in 2D codes; Latin-1 in Code 128). GS1 data is
+// typed with its AIs in brackets: (01)09501101530003(17)270101(10)AB-123.
+LibraryEncoded EncodeLibraryCode(LibraryCode code, const QString& text, const LibraryOptions& options = {});
+
+// The digits a retail code (EAN-13, EAN-8, UPC-A) holds, its check digit
+// included, for a text it takes; none for a text it refuses.
+std::optional<QString> RetailDigits(LibraryCode code, const QString& text);
+
+// libzint's message made the program's: without its number, and for GS1
+// data naming the AI first ("AI (01): check digit should be 3").
+QString LibraryMessage(const QString& zintText);
+
+// What a reader returns for GS1 data typed with bracketed AIs: the AIs and
+// their data run together, a group separator (ASCII 29) after every field
+// of no fixed length that another field follows.
+QString Gs1ElementString(const QString& bracketed);
+
+} // namespace symbols

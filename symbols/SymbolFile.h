@@ -1,0 +1,22 @@
+// A barcode as a file holds it: the symbol drawn without a window, cut to
+// what was drawn, checked that it scans when asked. Saving it (the window's
+// "Save Bar Code As...", the command line's export) is the files' business.
+#pragma once
+
+#include "symbols/Generate.h"
+
+namespace symbols {
+
+// The drawing of a request as a file holds it, or why there is none: a
+// text the symbology can't draw, or (when `verify`) a symbol that does not
+// read back as the text.
+struct SymbolFile {
+    graphics::Drawing drawing;
+    core::MaybeFailure failure;
+    QString note; // the symbol holds another text than was typed, and why; empty when not
+};
+// `strict`: a symbol that would hold another text than was typed is a
+// failure too.
+SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict = false);
+
+} // namespace symbols

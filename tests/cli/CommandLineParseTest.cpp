@@ -1,0 +1,173 @@
+// The command line read into a value: each form, and every error naming
+// what is wrong.
+#include "cli/CommandLine.h"
+#include "core/TextCodec.h"
+#include "tests/support/Printers.h"
+
+#include <gtest/gtest.h>
+
+using cli::Command;
+using cli::ParseCommandLine;
+
+namespace {
+
+QStringList Args(std::initializer_list<const char*> args)
+{
+    QStringList out;
+    for (const char* a : args)
+        out << QString::fromUtf8(a);
+    return out;
+}
+
+} // namespace
+
+TEST(CommandLineParse, TheFormsThatRunSomething)
+{
+    struct Case {
+        std::initializer_list<const char*> args;
+        Command::Kind kind;
+        const char* file; // Print
+        const char* why;
+    };
+    const Case cases[] = {
+        {{}, Command::Window, "", "no arguments: the window"},
+        {{"  ", ""}, Command::Window, "", "only blanks: the window, as before"},
+        {{"--help"}, Command::Help, "", ""},
+        {{"--version"}, Command::Version, "", ""},
+        {{"export", "--help"}, Command::Help, "", "help from inside a subcommand"},
+        {{"orders.txt"}, Command::Print, "orders.txt", "the old form"},
+        {{" my", "orders.txt "}, Command::Print, "my orders.txt", "joined by blanks and trimmed, as before"},
+        {{"-platform"}, Command::Print, "-platform", "Qt's options are file names"},
+        {{"-style", "fusion"}, Command::Print, "-style fusion", "Qt's options are file names"},
+        {{"./--odd-name"}, Command::Print, "./--odd-name", "a name starting with dashes, written with ./"},
+        {{"--", "--odd-name"}, Command::Print, "--odd-name", "or after --"},
+        {{"print", "a b.txt"}, Command::Print, "a b.txt", ""},
+        {{"print", "--", "--x.txt"}, Command::Print, "--x.txt", ""},
+        {{"print something"}, Command::Print, "print something", "one argument with a blank is a path"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const Command cmd = ParseCommandLine(Args(c.args));
+        EXPECT_EQ(cmd.kind, c.kind) << cmd.error.toStdString();
+        EXPECT_EQ(cmd.file, QString::fromUtf8(c.file));
+        EXPECT_TRUE(cmd.printer.isEmpty());
+    }
+    const Command named = ParseCommandLine(Args({"print", "a.txt", "--printer", "Label Printer"}));
+    EXPECT_EQ(named.printer, "Label Printer");
+    const QString notUtf8 = core::FromLocalBytes("caf\xE9.txt");
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("print"), notUtf8}).file, notUtf8) << "kept by its bytes";
+}
+
+TEST(CommandLineParse, Print_WaitDryRunAndPdfDpi)
+{
+    struct Case {
+        std::initializer_list<const char*> args;
+        const char* file;
+        bool wait;
+        int waitSeconds;
+        bool dryRun;
+        int pdfDpi;
+    };
+    const Case cases[] = {
+        {{"print", "a"}, "a", true, 120, false, 0},
+        {{"print", "a", "--wait=0"}, "a", true, 0, false, 0},
+        {{"print", "a", "--no-wait", "--pdf-dpi", "203"}, "a", false, 120, false, 203},
+        {{"print", "--dry-run", "--printer", "ipps://h:631/printers/L"}, "", true, 120, true, 0},
+        {{"print", "a", "--dry-run"}, "a", true, 120, true, 0},
+    };
+    for (const Case& c : cases) {
+        const Command cmd = ParseCommandLine(Args(c.args));
+        SCOPED_TRACE(cmd.error.toStdString());
+        ASSERT_EQ(cmd.kind, Command::Print);
+        EXPECT_EQ(cmd.file, QString::fromUtf8(c.file));
+        EXPECT_EQ(cmd.wait, c.wait);
+        EXPECT_EQ(cmd.waitSeconds, c.waitSeconds);
+        EXPECT_EQ(cmd.dryRun, c.dryRun);
+        EXPECT_EQ(cmd.pdfDpi, c.pdfDpi);
+    }
+}
+
+TEST(CommandLineParse, Export_ValuesAndDefaults)
+{
+    const Command one = ParseCommandLine(Args({"export", "--type", "CODE39", "--text", "--5", "--output=a.PNG"}));
+    ASSERT_EQ(one.kind, Command::Export) << one.error.toStdString();
+    EXPECT_EQ(one.type, "code39");
+    EXPECT_EQ(one.symbology, symbols::Symbology::Code39);
+    EXPECT_EQ(one.text, "--5") << "a text may start with dashes";
+    EXPECT_EQ(one.output, "a.PNG");
+    EXPECT_EQ(one.dpi, 300);
+    EXPECT_EQ(one.moduleDots, 0);
+    EXPECT_FALSE(one.textBelow || one.verify);
+
+    const Command batch = ParseCommandLine(Args({"export", "--verify", "--type=ean", "--batch", "l.txt", "--output",
+                                                 "out/~~~~~.png", "--dpi", "600", "--module-dots", "3", "--text-below"}));
+    ASSERT_EQ(batch.kind, Command::Export) << batch.error.toStdString();
+    EXPECT_EQ(batch.symbology, symbols::Symbology::Ean);
+    EXPECT_EQ(batch.batch, "l.txt");
+    EXPECT_EQ(batch.dpi, 600);
+    EXPECT_EQ(batch.moduleDots, 3);
+    EXPECT_TRUE(batch.textBelow && batch.verify);
+
+    for (const QString& type : cli::ExportTypeNames())
+        EXPECT_EQ(ParseCommandLine({"export", "--type", type, "--text", "1", "--output", "x.svg"}).kind, Command::Export);
+}
+
+TEST(CommandLineParse, Errors_NameWhatIsWrong)
+{
+    struct Case {
+        std::initializer_list<const char*> args;
+        const char* error; // a part of the message
+    };
+    const Case cases[] = {
+        {{"--odd-name"}, "unknown option --odd-name (a file of that name is ./--odd-name)"},
+        {{"--help", "me"}, "--help takes nothing after it"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "--colour", "red"}, "unknown option --colour for export"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "-x"}, "unknown option -x for export"},
+        {{"export", "--type", "code39", "--text", "A", "--output"}, "--output needs a value"},
+        {{"export", "--type", "code39", "--text=", "--output", "a.png"}, "--text needs a value"},
+        {{"export", "--type", "code39", "--type", "ean"}, "--type is given twice"},
+        {{"export", "--verify=yes"}, "--verify takes no value"},
+        {{"export", "--text", "A", "--output", "a.png"}, "export needs --type: one of code128b, code39, code128-1, code25, codabar, upca, ean"},
+        {{"export", "--type", "maxicode", "--text", "A", "--output", "a.png"}, "unknown type \"maxicode\""},
+        {{"export", "--type", "code39", "--output", "a.png"}, "export needs --text TEXT or --batch LINES"},
+        {{"export", "--type", "code39", "--text", "A", "--batch", "l.txt", "--output", "~.png"}, "not both"},
+        {{"export", "--type", "code39", "--text", "A"}, "export needs --output"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.jpg"}, "--output \"a.jpg\" does not end in .png, .svg or .pdf"},
+        {{"export", "--type", "code39", "--batch", "l.txt", "--output", "a.png"}, "needs ~ in the file name"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "--dpi", "3OO"}, "--dpi needs a whole number from 10 to 4800, not \"3OO\""},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "--dpi", "9"}, "--dpi needs a whole number"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "--module-dots", "-1"}, "--module-dots needs a whole number from 1 to 100"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.svg", "--dpi", "300"}, "--dpi applies to PNG files only"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "extra"}, "unexpected argument \"extra\" for export"},
+        {{"export", "--type", "qr", "--ecc", "X", "--text", "A", "--output", "a.png"}, "--ecc needs L, M, Q or H, not \"X\""},
+        {{"export", "--type", "pdf417", "--columns", "0", "--text", "A", "--output", "a.png"}, "--columns needs a whole number from 1 to 30"},
+        {{"export", "--type", "pdf417", "--columns", "31", "--text", "A", "--output", "a.png"}, "--columns needs a whole number from 1 to 30"},
+        {{"export", "--type", "aztec", "--ecc", "H", "--text", "A", "--output", "a.png"}, "--ecc applies to qr only, not aztec"},
+        {{"export", "--type", "qr", "--rectangular", "--text", "A", "--output", "a.png"}, "--rectangular applies to datamatrix and gs1-datamatrix only"},
+        {{"print-range", "--from", "1"}, "print-range needs --from N and --to N"},
+        {{"print-range", "--from", "one", "--to", "5"}, "--from and --to need numbers, not \"one\" and \"5\""},
+        {{"print-range", "--from", "1", "--to", "5", "--start", "0"}, "--start needs the number of a label"},
+        {{"print-range", "--from", "1", "--to", "5", "--start", "2,x"}, "or ROW,COLUMN, not \"2,x\""},
+        {{"export", "--type", "code39", "--batch", "l.txt", "--layout", "L7160", "--output", "a.svg"},
+         "--layout makes a PDF of sheets: it needs --batch LINES and --output FILE.pdf"},
+        {{"export", "--type", "code39", "--batch", "l.txt", "--layout", "L7160", "--left", "-1", "--output", "a.pdf"},
+         "--left needs a distance in cm from 0 to 100"},
+        {{"export", "--type", "code39", "--text", "A", "--start", "3", "--output", "a.png"}, "--start applies to sheets of labels only"},
+        {{"layouts", "all"}, "layouts takes nothing after it"},
+        {{"print"}, "print needs the FILE"},
+        {{"print", "a", "b"}, "print takes one FILE"},
+        {{"print", "a", "--printer"}, "--printer needs a value"},
+        {{"print", "a", "--wait", "2", "--no-wait"}, "print takes --wait or --no-wait, not both"},
+        {{"print", "a", "--wait", "-1"}, "--wait needs a whole number of seconds from 0 to 86400, not \"-1\""},
+        {{"print", "a", "--wait", "86401"}, "--wait needs a whole number of seconds"},
+        {{"print", "a", "--pdf-dpi", "71"}, "--pdf-dpi needs a whole number from 72 to 2400"},
+        {{"print", "--printer", "Label"}, "print needs the FILE"},
+        {{"--"}, "-- needs the FILE"},
+    };
+    for (const Case& c : cases) {
+        const Command cmd = ParseCommandLine(Args(c.args));
+        SCOPED_TRACE(c.error);
+        EXPECT_EQ(cmd.kind, Command::Error);
+        EXPECT_TRUE(cmd.error.contains(QString::fromUtf8(c.error))) << cmd.error.toStdString();
+    }
+}

@@ -1,0 +1,112 @@
+// The command line as scripts use it, against the real program: each form
+// does what it says, and every error names what is wrong and exits
+// non-zero without leaving a file behind.
+#include "tests/support/Decode.h"
+#include "tests/support/Pages.h"
+#include "tests/support/TempConfig.h"
+#include "tests/support/UnattendedRun.h"
+
+#include <QDir>
+#include <QImage>
+
+namespace {
+
+struct CommandLineRun : ::testing::Test, testsupport::UnattendedRun {
+    QString out(const QString& name) const { return work.filePath(name); }
+};
+
+} // namespace
+
+TEST_F(CommandLineRun, EveryForm_ExitStatusOutputAndFiles)
+{
+    Store("line", QStringLiteral("*"));
+    const QString lines = writeFile(QStringLiteral("lines.txt"), "QV-1\r\n\r\nQV-3\r\n");
+    const QString odd = writeFile(QStringLiteral("--odd-name"), "*ODD\r\n");
+    const QString oddRelative = QStringLiteral("./--odd-name");
+    struct Case {
+        QStringList args;
+        int exit;
+        const char* stdoutHas;
+        const char* stderrHas;
+        QStringList files; // written by the run (in the work folder)
+        const char* why;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, "quorvane export", "", {}, "help names every form"},
+        {{"--version"}, 0, "Quorvane 4.1", "", {}, "the version"},
+        {{"export", "--type", "code39", "--text", "QV-2026", "--output", out("a.png"), "--verify"}, 0, "", "", {"a.png"}, "one PNG, read back"},
+        {{"export", "--type", "ean", "--text", "400638133393", "--output", out("e.svg")}, 0, "", "", {"e.svg"}, "an SVG"},
+        {{"export", "--type", "codabar", "--batch", lines, "--output", out("~~~.pdf")}, 0, "", "", {"001.pdf", "003.pdf"},
+         "one file per line, numbered by the line"},
+        {{"export", "--type", "upca", "--text", "123", "--output", out("u.png")}, 1, "", "11 Digits", {},
+         "a text the symbology can't encode: nothing written"},
+        {{"export", "--type", "code25", "--text", "1234", "--output", out("v.png"), "--verify"}, 0, "", "", {"v.png"},
+         "too short for zxing-cpp, confirmed by its bar widths: never \"does not scan\""},
+        {{"export", "--type", "code39", "--text", "A#B", "--output", out("x.png"), "--verify"}, 1, "", "does not scan", {},
+         "a symbol that reads another text fails the check: nothing written"},
+        {{"export", "--type", "code25", "--text", "1234", "--output", out("w.png")}, 0, "", "", {"w.png"},
+         "the same symbol without the check is written"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "/no/such/folder/x.png"}, 1, "", "/no/such/folder", {},
+         "an output that can't be written is named"},
+        {{"export", "--type", "maxicode", "--text", "A", "--output", out("q.png")}, 2, "", "unknown type", {}, "unknown type"},
+        {{"export", "--type", "code39", "--text"}, 2, "", "--text", {}, "a missing value"},
+        {{"export", "--type", "code39", "--text", "A", "--output", out("d.png"), "--dpi", "lots"}, 2, "", "--dpi", {}, "not a number"},
+        {{"--frobnicate"}, 2, "", "Usage:", {}, "an unknown option gets the usage line"},
+        {{"print", lines, "--printer", "No such printer"}, 1, "", "No such printer", {}, "a printer that is not installed"},
+        {{"print", lines, "--printer", "Print to PDF file"}, 0, ".pdf", "", {}, "print on the printer named"},
+        {{"-platform"}, 1, "", "-platform", {}, "Qt's options are file names like any other"},
+        {{oddRelative}, 0, ".pdf", "", {}, "a file whose name starts with dashes, written ./--name"},
+        {{"layouts"}, 0, "Avery L7160\tA4\t3 × 7\tlabel 63.5 × 38.1 mm", "", {}, "the layouts, one a line"},
+        {{"export", "--type", "code128b", "--batch", lines, "--layout", "L7160", "--start", "20", "--output", out("s.pdf")},
+         0, "", "", {"s.pdf"}, "a PDF of sheets"},
+        {{"export", "--type", "code128b", "--batch", lines, "--layout", "No such", "--output", out("t.pdf")},
+         1, "", "There is no layout named \"No such\"", {}, "an unknown layout: nothing written"},
+        {{"export", "--type", "code128b", "--batch", lines, "--layout", "L7160", "--start", "22", "--output", out("t.pdf")},
+         1, "", "labels 1 to 21", {}, "a start past the sheet: nothing written"},
+        {{"print-range", "--from", "7", "--to", "9", "--layout", "L7160", "--start", "7,3"}, 0, ".pdf", "", {},
+         "a run of labels on sheets, from the last label of the first sheet"},
+        {{"print-range", "--from", "1e300", "--to", "1e301"}, 1, "", "From is too large a number to count up by one", {},
+         "a From that adding one does not change: nothing printed, not a run that never ends"},
+        {{"print-range", "--from", "7", "--to", "9", "--layout", "L7160", "--start", "2,4"}, 1, "",
+         "Row 2, column 4 is not on the sheet: the layout \"Avery L7160\" has 3 columns and 7 rows.", {},
+         "a place not on the sheet: nothing printed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const QStringList before = QDir(work.path()).entryList(QDir::Files);
+        testsupport::ProgramRun r = quorvane(c.args, 60000, {}, work.path());
+        ASSERT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, c.exit) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.stdoutHas))) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.stderrHas))) << r.err.toStdString();
+        QStringList made = QDir(work.path()).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& f : before)
+            made.removeAll(f);
+        made.sort();
+        EXPECT_EQ(made, c.files);
+    }
+    const QImage png(out(QStringLiteral("a.png")));
+    EXPECT_EQ(testsupport::DecodeOne(png, ZXing::BarcodeFormat::Code39).text, "QV-2026") << "the PNG as written";
+    // Lines 1 and 3 in cells 20 and 21 of the first sheet; nothing on a second.
+    const std::vector<QImage> sheets = testsupport::RenderPdf(out(QStringLiteral("s.pdf")), 150);
+    ASSERT_EQ(sheets.size(), 1u);
+    EXPECT_EQ(testsupport::DecodeAll(sheets[0]).size(), 2u);
+    Q_UNUSED(odd);
+}
+
+TEST_F(CommandLineRun, PrintFile_WithASheetLayoutStored_PutsEveryCodeOnALabel)
+{
+    const testsupport::TempConfig config; // the layout stays with this test
+    Store("line", QStringLiteral("*"));
+    Store("layout", QStringLiteral("Avery L7160"));
+    Store("layoutstart", QStringLiteral("20"));
+    const QString lines = writeFile(QStringLiteral("codes.txt"), "*QV-1\r\nnot a code\r\n*QV-3\r\n*QV-4\r\n");
+    const testsupport::ProgramRun dry = quorvane({"print", lines, "--dry-run"});
+    EXPECT_TRUE(dry.out.contains(QStringLiteral("Layout: Avery L7160, from label 20: 2 sheets"))) << dry.out.toStdString();
+    const testsupport::ProgramRun r = quorvane({"print", lines});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const std::vector<QImage> sheets = testsupport::RenderPdf(r.out.trimmed(), 150);
+    ASSERT_EQ(sheets.size(), 2u) << "labels 20 and 21 of the first sheet, then the first of the next";
+    EXPECT_EQ(testsupport::DecodeAll(sheets[0]).size(), 2u);
+    EXPECT_EQ(testsupport::DecodeOne(sheets[1]).text, "QV-4");
+}

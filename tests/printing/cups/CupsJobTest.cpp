@@ -1,0 +1,399 @@
+// Jobs through CUPS itself, on label queues of CUPS' own "ZPL Label
+// Printer" model that print to files: the page each job gets, jobs
+// followed to their end, queues of a second server reached over IPP, and
+// jobs that never print. Every test starts its own cupsd (OwnCupsd) and
+// stops only that.
+#include "printing/Printers.h"
+#include "services/MessageBox.h"
+#include "symbols/SymbologyTable.h"
+#include "tests/printing/cups/OwnCupsd.h"
+#include "tests/support/Decode.h"
+#include "tests/support/TempConfig.h"
+#include "tests/support/UnattendedRun.h"
+#include "tests/support/Window.h"
+#include "tests/support/ZplGraphics.h"
+#include "ui/Form1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStandardPaths>
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using testsupport::OwnCupsd;
+
+// 4 × 5 inch labels at 203 dpi, the model's default media.
+constexpr int kLabelWidth = 812, kLabelHeight = 1015;
+
+bool CanRunCupsd()
+{
+    return geteuid() == 0 &&
+           !QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty();
+}
+
+#define SKIP_WITHOUT_CUPSD()                                                                                          \
+    if (!CanRunCupsd())                                                                                               \
+    GTEST_SKIP() << "cupsd needs root and the cups package (scripts/deps)"
+
+// A queue of the ZPL Label Printer model whose printer is a file.
+void AddLabelQueue(const OwnCupsd& cups, const QString& name, const QString& file)
+{
+    QString out;
+    ASSERT_TRUE(cups.Admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                                       QStringLiteral("file:") + file, QStringLiteral("-m"),
+                                                       QStringLiteral("drv:///sample.drv/zebra.ppd")},
+                           &out))
+        << out.toStdString();
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every label of a ZPL stream is a whole 4 × 5 in label at 203 dpi, and
+// both readers find `texts` on them.
+void ExpectLabels(const QByteArray& zpl, const QStringList& texts, qsizetype labels = -1)
+{
+    const std::vector<QImage> images = testsupport::ZplGraphics(zpl);
+    ASSERT_FALSE(images.empty()) << "no ~DG graphic in " << zpl.left(200).toStdString();
+    if (labels >= 0)
+        EXPECT_EQ(static_cast<qsizetype>(images.size()), labels);
+    QStringList zxing, zbar;
+    for (const QImage& image : images) {
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), QSize(kLabelWidth, kLabelHeight));
+        // A listing starts at the label's edge: the readers get a quiet zone.
+        const QImage framed = testsupport::WithQuietZone(image);
+        for (const auto& d : testsupport::DecodeAll(framed))
+            zxing << QString::fromStdString(d.text);
+        for (const std::string& t : testsupport::ZbarDecodeAll(framed))
+            zbar << QString::fromStdString(t);
+    }
+    for (const QString& text : texts) {
+        EXPECT_TRUE(zxing.contains(text)) << text.toStdString() << " not read by zxing-cpp: " << zxing.join(',').toStdString();
+        EXPECT_TRUE(zbar.contains(text)) << text.toStdString() << " not read by zbar: " << zbar.join(',').toStdString();
+    }
+}
+
+// Pumps the window's events until the status line's text says `what`.
+bool StatusSays(const ui::Form1& form, const QString& what, int ms = 20000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QApplication::processEvents();
+        if (testsupport::Label(form, "JobStatus")->toolTip().contains(what))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+// The window in a settings folder of its own, printing on the queue, its
+// messages recorded instead of shown.
+struct WindowOnQueue {
+    testsupport::TempConfig config;
+    bool systemPrinters = (printing::SetPrinterCatalog(nullptr), true);
+    services::RecordingSink messages;
+    services::ScopedMessageSink sink{&messages};
+    ui::Form1 form;
+
+    explicit WindowOnQueue(const QString& queue)
+    {
+        form.Form_Load();
+        testsupport::Combo(form, "Combo1")->setEditText(queue);
+        form.Combo1_Validate();
+    }
+    // Pumps the window's events until it follows no job and `done` holds.
+    void WaitForJobs(const std::function<bool()>& done = [] { return true; })
+    {
+        QElapsedTimer t;
+        t.start();
+        while ((!form.FollowedJobs().empty() || !done()) && t.elapsed() < 20000) {
+            QApplication::processEvents();
+            QThread::msleep(50);
+        }
+    }
+};
+
+// A queue that prints to a file overwrites it with every job: this keeps
+// every whole job the file held (the driver ends each by deleting its
+// graphic, ^IDR...^XZ) while jobs follow one another.
+class JobCapture {
+public:
+    explicit JobCapture(QString path) : path_(std::move(path)), before_(ReadAll(path_)), thread_([this] { run(); }) {}
+    ~JobCapture() { Stop(); }
+    QList<QByteArray> Stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return jobs_;
+    }
+
+private:
+    void run()
+    {
+        QByteArray last = before_;
+        while (!stop_) {
+            const QByteArray now = ReadAll(path_);
+            if (now != last && now.contains("^IDR:") && now.trimmed().endsWith("^XZ") && !jobs_.contains(now))
+                jobs_ << now;
+            last = now;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    QString path_;
+    QByteArray before_; // an earlier job's
+    std::atomic<bool> stop_{false};
+    QList<QByteArray> jobs_;
+    std::thread thread_;
+};
+
+struct UnattendedCups : testsupport::UnattendedRun {
+    QString server;
+    testsupport::ProgramRun Print(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {},
+                                  const QString& command = QStringLiteral("print"))
+    {
+        testsupport::RunOptions o;
+        o.args = QStringList{command} + args;
+        o.env = {{QStringLiteral("CUPS_SERVER"), server.toLocal8Bit()}};
+        o.whileRunning = whileRunning;
+        o.timeoutMs = 60000;
+        return run(o);
+    }
+};
+
+} // namespace
+
+TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
+{
+    SKIP_WITHOUT_CUPSD();
+    OwnCupsd cups;
+    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    const QString zpl = cups.Path(QStringLiteral("out/label.zpl"));
+    AddLabelQueue(cups, QStringLiteral("Zebra"), zpl);
+
+    // Unattended: a listing whose every line is a code.
+    UnattendedCups run;
+    run.server = cups.Socket();
+    const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-101\r\nQV-102\r\n");
+    const auto dry = run.Print({QStringLiteral("--dry-run"), QStringLiteral("--printer"), QStringLiteral("Zebra")});
+    EXPECT_EQ(dry.exitCode, 0) << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains(QStringLiteral("4 × 5 in label, 203 dpi, printable to the edges"))) << dry.out.toStdString();
+    const auto printed = run.Print({listing, QStringLiteral("--printer"), QStringLiteral("Zebra"), QStringLiteral("--wait"),
+                                    QStringLiteral("30")});
+    EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString() << cups.ErrorLog().toStdString();
+    EXPECT_TRUE(printed.err.isEmpty()) << printed.err.toStdString();
+    ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-101"), QStringLiteral("QV-102")});
+    // Sheets of A4 labels are not what the label printer has: nothing goes out.
+    const auto sheets = run.Print({QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"), QStringLiteral("3"),
+                                   QStringLiteral("--layout"), QStringLiteral("L7160"), QStringLiteral("--printer"),
+                                   QStringLiteral("Zebra")},
+                                  {}, QStringLiteral("print-range"));
+    EXPECT_EQ(sheets.exitCode, 1);
+    EXPECT_TRUE(sheets.err.contains(QStringLiteral("it prints on 4 × 5 in label, 203 dpi, not on the 210 × 297 mm sheets")))
+        << sheets.err.toStdString();
+    ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-101"), QStringLiteral("QV-102")});
+
+    // The window: one Print, then a Run It of three labels, each its own job.
+    WindowOnQueue window(QStringLiteral("Zebra"));
+    ui::Form1& form = window.form;
+    EXPECT_TRUE(testsupport::Label(form, "PrinterPage")->toolTip().endsWith(QStringLiteral(": 4 × 5 in label, 203 dpi, printable to the edges")))
+        << testsupport::Label(form, "PrinterPage")->toolTip().toStdString();
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-201"));
+    form.Command2_Click();
+    ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on Zebra (job "))) << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
+    ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-201")}, 1);
+
+    JobCapture capture(zpl);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-"));
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("301"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("304"));
+    form.Command8_Click();
+    window.WaitForJobs();
+    QThread::msleep(300); // the last file read
+    const QList<QByteArray> jobs = capture.Stop();
+    EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
+    ASSERT_EQ(jobs.size(), 3) << cups.ErrorLog().toStdString();
+    for (int i = 0; i < 3; ++i)
+        ExpectLabels(jobs[i], {QStringLiteral("QV-%1").arg(301 + i)}, 1);
+}
+
+TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
+{
+    SKIP_WITHOUT_CUPSD();
+    // The print server holds the label queue and listens on loopback.
+    OwnCupsd server(testsupport::FreeLoopbackPort(), false);
+    ASSERT_TRUE(server.Running()) << server.ErrorLog().toStdString();
+    const QString zpl = server.Path(QStringLiteral("out/label.zpl"));
+    AddLabelQueue(server, QStringLiteral("Label"), zpl);
+    const QString uri = QStringLiteral("ipp://127.0.0.1:%1/printers/Label").arg(server.Port());
+
+    // The local server forwards a queue to it, as an IPP Everywhere queue.
+    OwnCupsd local;
+    ASSERT_TRUE(local.Running()) << local.ErrorLog().toStdString();
+    QString out;
+    ASSERT_TRUE(local.Admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("Forward"), QStringLiteral("-E"),
+                                                        QStringLiteral("-v"), uri, QStringLiteral("-m"), QStringLiteral("everywhere")},
+                            &out))
+        << out.toStdString();
+    // CUPS names the made driver's default "4x5" but the size itself
+    // "4x5.Borderless", and the queue then names no default media: the
+    // label size is set as its default, as an administrator would (once
+    // the scheduler has settled the new queue, which takes a moment).
+    QString why;
+    QElapsedTimer settled;
+    settled.start();
+    while (!printing::QueuePageOf(QStringLiteral("Forward"), why) && settled.elapsed() < 15000) {
+        local.Admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("Forward"), QStringLiteral("-o"),
+                                                QStringLiteral("media=custom_4x5in_4x5in")});
+        QThread::msleep(300);
+    }
+    ASSERT_TRUE(printing::QueuePageOf(QStringLiteral("Forward"), why)) << why.toStdString();
+
+    UnattendedCups run;
+    run.server = local.Socket();
+    const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-401\r\n");
+    for (const QString& printer : {QStringLiteral("Forward"), uri}) {
+        SCOPED_TRACE(printer.toStdString());
+        QFile::remove(zpl);
+        const auto printed = run.Print({listing, QStringLiteral("--printer"), printer, QStringLiteral("--wait"), QStringLiteral("30")});
+        EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString();
+        // Forwarded, the job ends at the local server once the remote one has it.
+        QElapsedTimer t;
+        t.start();
+        while (!ReadAll(zpl).trimmed().endsWith("^XZ") && t.elapsed() < 20000)
+            QThread::msleep(100);
+        ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-401")});
+    }
+
+    // The window's printer box takes the URI as well, with the queue's page.
+    WindowOnQueue window(uri);
+    ui::Form1& form = window.form;
+    EXPECT_TRUE(testsupport::Label(form, "PrinterPage")->toolTip().endsWith(QStringLiteral(": 4 × 5 in label, 203 dpi, printable to the edges")))
+        << testsupport::Label(form, "PrinterPage")->toolTip().toStdString();
+    QFile::remove(zpl);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-402"));
+    form.Command2_Click();
+    ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on %1 (job ").arg(uri))) << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
+    ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-402")}, 1);
+    EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
+}
+
+TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
+{
+    SKIP_WITHOUT_CUPSD();
+    OwnCupsd cups;
+    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    AddLabelQueue(cups, QStringLiteral("NoFile"), QStringLiteral("/nonexistent-folder/label.zpl"));
+    AddLabelQueue(cups, QStringLiteral("Paused"), cups.Path(QStringLiteral("out/paused.zpl")));
+    ASSERT_TRUE(cups.Admin(QStringLiteral("cupsdisable"), {QStringLiteral("Paused")}));
+
+    UnattendedCups run;
+    run.server = cups.Socket();
+    const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-501\r\n");
+    // Cancels the run's job from outside once the queue holds it (the
+    // first case, while the queue holds no other).
+    auto cancelFromOutside = [&cups](QProcess&) {
+        QString jobs;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 10000 && cups.Admin(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("Paused")}, &jobs) &&
+               jobs.trimmed().isEmpty())
+            QThread::msleep(100);
+        cups.Admin(QStringLiteral("cancel"), {jobs.trimmed().section(QLatin1Char(' '), 0, 0)});
+    };
+    struct Case {
+        const char* why;
+        QStringList args;
+        std::function<void(QProcess&)> whileRunning;
+        int exitCode;
+        QString said; // on stderr
+    };
+    const Case cases[] = {
+        {"canceled while the run waits", {QStringLiteral("Paused"), QStringLiteral("--wait"), QStringLiteral("20")}, cancelFromOutside,
+         1, QStringLiteral("was canceled")},
+        {"the scheduler can't open the device file", {QStringLiteral("NoFile"), QStringLiteral("--wait"), QStringLiteral("10")}, {}, 1,
+         QStringLiteral("stopped: could not open the output file")},
+        {"a paused queue holds the job past the wait", {QStringLiteral("Paused"), QStringLiteral("--wait"), QStringLiteral("2")}, {}, 1,
+         QStringLiteral("stopped: the printer is paused; it stays in the queue")},
+        {"--no-wait is done once CUPS took the job", {QStringLiteral("Paused"), QStringLiteral("--no-wait")}, {}, 0, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        const auto r = run.Print(QStringList{listing, QStringLiteral("--printer")} + c.args, c.whileRunning);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        if (c.said.isEmpty())
+            EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        else
+            EXPECT_TRUE(r.err.contains(c.said)) << r.err.toStdString();
+    }
+
+    // The window says the same in its status line, and cancels from there.
+    WindowOnQueue window(QString{});
+    ui::Form1& form = window.form;
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-601"));
+    for (const char* queue : {"NoFile", "Paused"}) {
+        testsupport::Combo(form, "Combo1")->setEditText(QString::fromLatin1(queue));
+        form.Command2_Click();
+        const QString stopped = queue == std::string_view("NoFile") ? QStringLiteral("stopped: could not open the output file")
+                                                                    : QStringLiteral("stopped: the printer is paused");
+        ASSERT_TRUE(StatusSays(form, stopped)) << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
+        EXPECT_TRUE(testsupport::Label(form, "JobLinks")->text().contains(QStringLiteral("Cancel job")));
+        const int id = form.FollowedJobs().back().id;
+        form.CancelJob_Click(id);
+        EXPECT_TRUE(StatusSays(form, QStringLiteral("Job %1 on %2 was canceled").arg(id).arg(QString::fromLatin1(queue))))
+            << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
+    }
+    EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
+}
+
+// The symbologies libzint encodes, printed from the window on the label
+// queue at its own 203 dpi: each label reads back as its text with
+// zxing-cpp, and with zbar where zbar reads the format.
+TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
+{
+    SKIP_WITHOUT_CUPSD();
+    OwnCupsd cups;
+    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    const QString zpl = cups.Path(QStringLiteral("out/label.zpl"));
+    AddLabelQueue(cups, QStringLiteral("Zebra"), zpl);
+    WindowOnQueue window(QStringLiteral("Zebra"));
+    ui::Form1& form = window.form;
+    const std::pair<symbols::Symbology, const char*> cases[] = {
+        {symbols::Symbology::Code128, "12345678901234567890"},   {symbols::Symbology::Gs1_128, "(01)09501101530003(10)AB-123"},
+        {symbols::Symbology::RetailEan13, "950110153000"},       {symbols::Symbology::Qr, "https://example.org/QV-0001"},
+        {symbols::Symbology::DataMatrix, "QV-0001"},             {symbols::Symbology::Pdf417, "Label 4711"},
+        {symbols::Symbology::Aztec, "Ticket 0815"},
+    };
+    for (const auto& [symbology, text] : cases) {
+        const symbols::SymbologyRow& row = symbols::RowOf(symbology);
+        SCOPED_TRACE(row.name);
+        const int index = testsupport::Combo(form, "ComboMore")->findData(QLatin1String(row.name));
+        testsupport::Combo(form, "ComboMore")->setCurrentIndex(index);
+        emit testsupport::Combo(form, "ComboMore")->activated(index);
+        testsupport::Line(form, "Text1")->setText(QString::fromUtf8(text));
+        const QByteArray before = ReadAll(zpl);
+        form.Command2_Click();
+        window.WaitForJobs([&] { return ReadAll(zpl) != before; });
+        const std::vector<QImage> labels = testsupport::ZplGraphics(ReadAll(zpl));
+        ASSERT_EQ(labels.size(), 1u) << cups.ErrorLog().toStdString();
+        EXPECT_EQ(labels[0].size(), QSize(kLabelWidth, kLabelHeight));
+        const symbols::ScanExpectation e = symbols::ExpectedScan(symbology, QString::fromUtf8(text));
+        const QImage symbol = testsupport::AroundInk(labels[0]);
+        EXPECT_EQ(testsupport::DecodeOne(symbol, ZXing::BarcodeFormatFromString(e.format.toStdString())).text, e.text.toStdString());
+        if (symbology == symbols::Symbology::Qr || symbology == symbols::Symbology::Code128) {
+            EXPECT_EQ(testsupport::ZbarReadOne(symbol), e.text.toStdString());
+        }
+    }
+    EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
+}

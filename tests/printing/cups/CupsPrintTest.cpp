@@ -1,0 +1,170 @@
+// Printing through a real CUPS queue. The test starts its own cupsd
+// (OwnCupsd), adds cups-pdf queues, and stops only the cupsd it started.
+#include "printing/Printers.h"
+#include "services/MessageBox.h"
+#include "tests/printing/cups/OwnCupsd.h"
+#include "tests/support/Decode.h"
+#include "tests/support/PrintSupport.h"
+#include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
+#include "ui/Form1.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+#include <algorithm>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+using testsupport::OwnCupsd;
+using testsupport::RunTool;
+
+const QString kQueue = QStringLiteral("Quorvane-Lab_Queue"); // mixed case, a hyphen and an underscore
+
+// Where cups-pdf writes the jobs of the current user: its "Out" setting.
+QString CupsPdfOutputFolder()
+{
+    QString out = QStringLiteral("/var/spool/cups-pdf/${USER}");
+    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    if (conf.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& raw : conf.readAll().split('\n')) {
+            const QString line = QString::fromLocal8Bit(raw).trimmed();
+            if (line.startsWith(QStringLiteral("Out ")))
+                out = line.mid(4).trimmed();
+        }
+    }
+    const passwd* pw = getpwuid(getuid());
+    out.replace(QStringLiteral("${HOME}"), QString::fromLocal8Bit(pw ? pw->pw_dir : ""));
+    out.replace(QStringLiteral("${USER}"), QString::fromLocal8Bit(pw ? pw->pw_name : ""));
+    return out;
+}
+
+QStringList PdfsIn(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, {QStringLiteral("*.pdf")}, QDir::Files);
+    while (it.hasNext())
+        files << it.next();
+    return files;
+}
+
+// A copy of the cups-pdf driver whose printer prints at `dpi`, as a label
+// printer's driver says its resolution.
+QString DriverAt(const QTemporaryDir& dir, int dpi)
+{
+    QFile in(QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"));
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray ppd = in.readAll();
+    const QByteArray res = QByteArray::number(dpi) + "dpi";
+    ppd.replace("*DefaultResolution: 300dpi", "*DefaultResolution: " + res);
+    ppd.replace("*Resolution 300dpi/300 DPI:", "*Resolution " + res + "/" + QByteArray::number(dpi) +
+                                                   " DPI: \"<</HWResolution[" + QByteArray::number(dpi) + " " +
+                                                   QByteArray::number(dpi) + "]>>setpagedevice\"\n*Resolution 300dpi/300 DPI:");
+    QFile out(dir.filePath(QStringLiteral("label-%1.ppd").arg(dpi)));
+    if (!out.open(QIODevice::WriteOnly))
+        return {};
+    out.write(ppd);
+    return out.fileName();
+}
+
+} // namespace
+
+TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "cupsd and the cups-pdf backend need root";
+    if (QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty() ||
+        !QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))
+        GTEST_FAIL() << "cups and printer-driver-cups-pdf must be installed (scripts/deps)";
+
+    OwnCupsd cups;
+    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    QTemporaryDir drivers;
+    // An office printer's driver (300 dpi) and a label printer's (203 dpi).
+    struct Queue {
+        QString name;
+        int dpi;
+    };
+    const Queue queues[] = {{kQueue, 300}, {QStringLiteral("Label203"), 203}};
+    for (const Queue& q : queues) {
+        QString out;
+        ASSERT_TRUE(RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), q.name, QStringLiteral("-E"), QStringLiteral("-v"),
+                                                        QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), DriverAt(drivers, q.dpi)},
+                            &out))
+            << out.toStdString();
+    }
+
+    testsupport::TempConfig config;
+    printing::SetPrinterCatalog(nullptr); // the system's printers, now those of our cupsd
+    services::RecordingSink messages;
+    services::ScopedMessageSink sink(&messages);
+    ui::Form1 form;
+    form.Form_Load();
+
+    QStringList listed;
+    for (int i = 0; i < testsupport::Combo(form, "Combo1")->count(); ++i)
+        listed << testsupport::Combo(form, "Combo1")->itemText(i);
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("Label203"), printing::kPdfPrinterName, kQueue}));
+
+    const QString pdfFolder = CupsPdfOutputFolder();
+    struct Job {
+        const char* option;
+        const char* text;
+        ZXing::BarcodeFormat format;
+    };
+    const Job jobs[] = {{"Option2", "CUPS-42", ZXing::BarcodeFormat::Code39},
+                        {"Option1", "Label 203", ZXing::BarcodeFormat::Code128}};
+    for (const Queue& q : queues) {
+        for (const Job& j : jobs) {
+            SCOPED_TRACE(q.name.toStdString() + ": " + j.text);
+            // cups-pdf names a file by the job's title and overwrites an
+            // older file of that name: the job's file is the one written
+            // after it was sent.
+            const QDateTime sent = QDateTime::currentDateTime().addSecs(-1);
+            testsupport::Radio(form, j.option)->setChecked(true);
+            testsupport::Line(form, "Text1")->setText(QString::fromLatin1(j.text));
+            testsupport::Combo(form, "Combo1")->setEditText(q.name);
+            form.Command2_Click();
+            EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+            EXPECT_EQ(printing::CurrentPrinter().DeviceName(), q.name);
+
+            // cups-pdf writes the job when the queue has run it.
+            QStringList made;
+            QElapsedTimer t;
+            t.start();
+            while (made.isEmpty() && t.elapsed() < 90000) {
+                QThread::msleep(200);
+                for (const QString& f : PdfsIn(pdfFolder))
+                    if (QFileInfo(f).lastModified() >= sent && QFileInfo(f).size() > 0)
+                        made << f;
+            }
+            ASSERT_EQ(made.size(), 1) << "no PDF from the queue in " << pdfFolder.toStdString() << "\n"
+                                      << cups.ErrorLog().toStdString();
+            QThread::msleep(500); // let the backend finish writing
+            const auto pages = testsupport::RenderPdf(made[0], q.dpi);
+            for (const QString& f : made)
+                QFile::remove(f);
+            ASSERT_EQ(pages.size(), 1u);
+            const auto d = testsupport::DecodeOne(pages[0], j.format);
+            EXPECT_EQ(d.text, j.text);
+            // At the printer's own resolution every bar and space is whole dots.
+            const auto runs = testsupport::RunsFrom(pages[0], d.left, d.Middle(), q.dpi / 10);
+            ASSERT_GT(runs.size(), 20u);
+            const int module = *std::min_element(runs.begin(), runs.end());
+            for (int r : runs)
+                EXPECT_EQ(r % module, 0) << "a run of " << r << " dots, module " << module;
+        }
+    }
+}

@@ -1,0 +1,153 @@
+// Running the real program unattended, as a script or a scheduler would:
+// `quorvane FILE` with no display, its PDFs going to a test folder, and no
+// system printers.
+#pragma once
+
+#include "services/Settings.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <functional>
+
+namespace testsupport {
+
+struct ProgramRun {
+    int exitCode = -1;
+    bool finished = false;
+    QString out, err;
+    long peakKiB = -1; // peak resident memory, when measured
+};
+
+struct RunOptions {
+    QStringList args;
+    QByteArray rawPath;       // one argument given as these bytes, whatever they are (after args)
+    bool measurePeak = false; // by /usr/bin/time, which then is the process started
+    QStringList unset;        // environment variables the run goes without
+    QString stdoutFile;       // stdout goes to this file instead of being read
+    int timeoutMs = 60000;
+    std::function<void(QProcess&)> whileRunning; // gets the started process (to signal it)
+    QString workingDirectory;                    // empty: the test's own
+    long addressSpaceKiB = 0;                    // ulimit -v for the run (not under AddressSanitizer, which needs more)
+    QList<std::pair<QString, QByteArray>> env;   // variables set to these bytes
+};
+
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kUnderAsan = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kUnderAsan = true;
+#else
+inline constexpr bool kUnderAsan = false;
+#endif
+#else
+inline constexpr bool kUnderAsan = false;
+#endif
+
+struct UnattendedRun {
+    QTemporaryDir work;
+    QTemporaryDir pdfs;
+    QString pdfDir = pdfs.path();
+
+    static void Store(const char* key, const QString& value)
+    {
+        services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QString::fromLatin1(key), value);
+    }
+
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(work.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+
+    // Runs the program; `whileRunning` gets the started process (to signal it).
+    ProgramRun quorvane(const QStringList& args, int timeoutMs = 60000,
+                        const std::function<void(QProcess&)>& whileRunning = {}, const QString& workingDirectory = {})
+    {
+        RunOptions o;
+        o.args = args;
+        o.timeoutMs = timeoutMs;
+        o.whileRunning = whileRunning;
+        o.workingDirectory = workingDirectory;
+        return run(o);
+    }
+
+    ProgramRun run(const RunOptions& o)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QUORVANE_PDF_DIR"), pdfDir);
+        env.insert(QStringLiteral("CUPS_SERVER"), work.filePath(QStringLiteral("no-cupsd.sock"))); // no system printers
+        env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the program must choose a headless run itself
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        for (const QString& name : o.unset)
+            env.remove(name);
+
+        QString program = QStringLiteral(QUORVANE_EXE);
+        QStringList args = o.args;
+        const QString peakFile = work.filePath(QStringLiteral("peak.txt"));
+        if (o.measurePeak) {
+            // Under AddressSanitizer freed blocks wait in a quarantine of up
+            // to 256 MB; kept small, the peak is the program's own.
+            const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
+            env.insert(QStringLiteral("ASAN_OPTIONS"), asan + (asan.isEmpty() ? "" : ":") + QStringLiteral("quarantine_size_mb=16"));
+            args = QStringList{QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"), peakFile, program} + args;
+            program = QStringLiteral("/usr/bin/time");
+        }
+        if (!o.rawPath.isEmpty()) {
+            // QProcess passes arguments as UTF-8; the shell's printf makes any bytes.
+            QString octal;
+            for (char c : o.rawPath)
+                octal += QStringLiteral("\\0%1").arg(static_cast<unsigned char>(c), 3, 8, QLatin1Char('0'));
+            env.insert(QStringLiteral("QUORVANE_TEST_PATH"), octal);
+            args = QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$@\" \"$(printf '%b' \"$QUORVANE_TEST_PATH\")\""),
+                               QStringLiteral("sh"), program} + args;
+            program = QStringLiteral("/bin/sh");
+        }
+
+        for (const auto& [name, bytes] : o.env) {
+            // QProcess passes the environment as UTF-8: any bytes go through the shell's printf.
+            QString octal;
+            for (char c : bytes)
+                octal += QStringLiteral("\\0%1").arg(static_cast<unsigned char>(c), 3, 8, QLatin1Char('0'));
+            env.insert(QStringLiteral("QUORVANE_TEST_ENV_") + name, octal);
+            args = QStringList{QStringLiteral("-c"),
+                               QStringLiteral("%1=\"$(printf '%b' \"$QUORVANE_TEST_ENV_%1\")\"; export %1; exec \"$@\"").arg(name),
+                               QStringLiteral("sh"), program} + args;
+            program = QStringLiteral("/bin/sh");
+        }
+        if (o.addressSpaceKiB > 0 && !kUnderAsan) {
+            args = QStringList{QStringLiteral("-c"), QStringLiteral("ulimit -v %1 && exec \"$@\"").arg(o.addressSpaceKiB),
+                               QStringLiteral("sh"), program} + args;
+            program = QStringLiteral("/bin/sh");
+        }
+        QProcess p;
+        p.setProcessEnvironment(env);
+        if (!o.workingDirectory.isEmpty())
+            p.setWorkingDirectory(o.workingDirectory);
+        if (!o.stdoutFile.isEmpty())
+            p.setStandardOutputFile(o.stdoutFile);
+        p.start(program, args);
+        p.waitForStarted(10000);
+        if (o.whileRunning)
+            o.whileRunning(p);
+        ProgramRun r;
+        r.finished = p.waitForFinished(o.timeoutMs); // a window would wait for a click forever
+        if (!r.finished)
+            p.kill();
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        r.err = QString::fromLocal8Bit(p.readAllStandardError());
+        QFile peak(peakFile);
+        if (o.measurePeak && peak.open(QIODevice::ReadOnly)) // time says the exit status first when it is not 0
+            r.peakKiB = QString::fromLatin1(peak.readAll()).trimmed().split(QLatin1Char('\n')).last().toLong();
+        peak.remove();
+        return r;
+    }
+};
+
+} // namespace testsupport

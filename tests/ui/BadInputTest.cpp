@@ -1,0 +1,151 @@
+// Bad values in the window's boxes: every one gives a clear message or a
+// documented fallback, never a crash or a hang, and the window goes on
+// working afterwards.
+#include "printing/PrintAction.h"
+#include "printing/RangePrint.h"
+#include "services/MessageBox.h"
+#include "tests/support/Printers.h"
+#include "tests/support/PrintSupport.h"
+#include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
+#include "ui/Form1.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+using ui::Form1;
+
+namespace {
+
+struct BadInputTest : testsupport::PrintingTest {
+    testsupport::SteppingClock clock{0.5};
+    Form1 form;
+
+    void SetUp() override { form.Form_Load(); }
+
+    int jobs() const { return static_cast<int>(printers.jobs.size() + sandbox.written.size()); }
+    QString said() const { return messages.texts.join(QStringLiteral(" | ")); }
+
+    // The window still draws and prints a plain Code 39 barcode.
+    void ExpectStillWorking()
+    {
+        testsupport::Radio(form, "Option2")->setChecked(true);
+        testsupport::Line(form, "Text8")->setText(QStringLiteral("1.4"));
+        testsupport::Line(form, "Text14")->setText(QStringLiteral("1"));
+        testsupport::Line(form, "Text15")->setText(QStringLiteral("1"));
+        testsupport::Line(form, "Text1")->setText(QStringLiteral("STILL-OK"));
+        ASSERT_TRUE(form.Box("Picture2").Picture().has_value());
+        const int before = jobs();
+        form.Command2_Click();
+        EXPECT_EQ(jobs(), before + 1);
+    }
+};
+
+enum class Action { Generate, Print, Range };
+
+struct NumericRow {
+    const char* box;
+    const char* value;
+    const char* option;
+    Action action;
+    const char* message; // part of the message expected, "" for none
+    bool picture;        // Picture2 holds a barcode afterwards (Generate rows)
+    const char* why;
+};
+
+} // namespace
+
+TEST_F(BadInputTest, NumericBoxes_NonNumericAndHugeValues)
+{
+    const NumericRow rows[] = {
+        {"Text3", "abc", "Option1", Action::Generate, "Unknow Error", false,
+         "Code 128 B takes a font size that is not a number as size 0: the engine's message"},
+        {"Text3", "1e300", "Option1", Action::Generate, "Unknow Error", false,
+         "a size beyond any integer is refused the same way"},
+        {"Text3", "99999", "Option1", Action::Generate, "", true, "a huge but valid size draws"},
+        {"Text3", "abc", "Option9", Action::Generate, "13\nType mismatch", true,
+         "EAN reads the bar length as a number: a run-time error message"},
+        {"Text8", "abc", "Option2", Action::Generate, "", true, "the height factor falls back to 1.4"},
+        {"Text8", "1e300", "Option2", Action::Generate, "", true, "the box is held to the tallest raster"},
+        {"Text8", "-5", "Option4", Action::Generate, "", true, "negative bars draw nothing harmful"},
+        {"Text8", "abc", "Option9", Action::Generate, "13\nType mismatch", true, "EAN's font size"},
+        {"Text9", "abc", "Option4", Action::Generate, "", true, "no stretch"},
+        {"Text9", "1e300", "Option4", Action::Generate, "", true, "held to the widest surface"},
+        {"Text9", "-800", "Option5", Action::Generate, "", true, "no stretch below one pixel"},
+        {"Text14", "abc", "Option2", Action::Print, "The Barcode Offset must be a numeric value", false, "reset to 1"},
+        {"Text14", "1e300", "Option2", Action::Print, "outside the page", false, "not a blank page"},
+        {"Text15", "-1e30", "Option2", Action::Print, "outside the page", false, "above the page"},
+        {"Text15", "x", "Option2", Action::Print, "The Barcode Offset must be a numeric value", false, "reset to 1"},
+        {"Text21", "abc", "Option2", Action::Range, "From and To must be numbers", false, "nothing printed"},
+        {"Text22", "", "Option2", Action::Range, "From and To must be numbers", false, "an empty To"},
+        {"Text21", "1e300", "Option2", Action::Range, "too large", false,
+         "adding one no longer changes From: the run would never end"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.value) + ": " + r.why);
+        messages.texts.clear();
+        testsupport::Radio(form, r.option)->setChecked(true);
+        testsupport::Line(form, "Text21")->setText(QStringLiteral("100"));
+        testsupport::Line(form, "Text22")->setText(std::string_view(r.box) == "Text21" ? QStringLiteral("1e301") : QStringLiteral("101"));
+        testsupport::Line(form, "Text1")->setText(QStringLiteral("12345670"));
+        testsupport::Line(form, r.box)->setText(QString::fromLatin1(r.value));
+        const int before = jobs();
+        switch (r.action) {
+        case Action::Generate:
+            form.Command1_Click();
+            EXPECT_EQ(form.Box("Picture2").Picture().has_value(), r.picture);
+            break;
+        case Action::Print:
+            form.Command2_Click();
+            EXPECT_EQ(jobs(), before) << "nothing printed";
+            break;
+        case Action::Range:
+            form.Command8_Click();
+            EXPECT_EQ(jobs(), before) << "no labels";
+            break;
+        }
+        if (*r.message)
+            EXPECT_TRUE(said().contains(QString::fromLatin1(r.message))) << said().toStdString();
+        else
+            EXPECT_TRUE(messages.texts.isEmpty()) << said().toStdString();
+        // Put the box back to its default for the next row.
+        testsupport::Line(form, r.box)->setText(std::string_view(r.box) == "Text3" ? QStringLiteral("8")
+                               : std::string_view(r.box) == "Text8" ? QStringLiteral("1.4")
+                               : std::string_view(r.box) == "Text9" ? QStringLiteral("500")
+                               : QStringLiteral("1"));
+    }
+    ExpectStillWorking();
+}
+
+TEST_F(BadInputTest, TenThousandCharacterText_EverySymbologyRefusesOrReportsIt)
+{
+    struct Row { const char* option; QChar fill; const char* message; const char* why; };
+    const Row rows[] = {
+        {"Option2", u'A', "too long to draw", "Code 39 wider than any surface"},
+        {"Option1", u'A', "too long to draw", "Code 128 B wider than any surface"},
+        {"Option4", u'A', "too long to draw", "Code 128-1 wider than any surface"},
+        {"Option5", u'7', "9\nSubscript out of range", "Interleaved 2 of 5 takes at most 20 digits"},
+        {"Option9", u'7', "too long", "EAN takes at most 20 characters"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.why);
+        messages.texts.clear();
+        testsupport::Radio(form, r.option)->setChecked(true);
+        testsupport::Line(form, "Text1")->setText(QString(10000, r.fill));
+        EXPECT_EQ(messages.texts.size(), 1) << said().toStdString();
+        EXPECT_TRUE(said().contains(QString::fromLatin1(r.message))) << said().toStdString();
+        // Refused symbols leave no barcode to print; Interleaved 2 of 5 keeps
+        // its partial drawing and EAN its cleared box, as they always do.
+        if (r.option != "Option5" && r.option != "Option9") {
+            EXPECT_FALSE(form.Box("Picture2").Picture().has_value());
+        }
+        testsupport::Line(form, "Text1")->clear();
+    }
+    // UPC says so inside its box: no bars for a text that is not 11 digits.
+    messages.texts.clear();
+    testsupport::Radio(form, "Option8")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QString(10000, u'1'));
+    EXPECT_TRUE(messages.texts.isEmpty());
+    ExpectStillWorking();
+}

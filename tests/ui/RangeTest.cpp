@@ -1,0 +1,125 @@
+#include "printing/RangePrint.h"
+#include "services/MessageBox.h"
+#include "tests/support/Decode.h"
+#include "tests/support/PrintSupport.h"
+#include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
+#include "ui/Form1.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using services::RecordingSink;
+using services::ScopedMessageSink;
+
+namespace {
+
+struct RangeTest : testsupport::PrintingTest {
+    testsupport::SteppingClock clock{0.25};
+    ui::Form1 form;
+
+    void SetUp() override
+    {
+        form.Form_Load();
+        testsupport::Radio(form, "Option2")->setChecked(true);
+    }
+
+    QStringList printedLabels()
+    {
+        QStringList labels;
+        for (const QString& pdf : sandbox.written) {
+            const auto pages = testsupport::RenderPdf(pdf, 300);
+            labels << (pages.empty() ? QString() : QString::fromStdString(testsupport::DecodeOne(pages[0], ZXing::BarcodeFormat::Code39).text));
+        }
+        return labels;
+    }
+};
+
+} // namespace
+
+TEST_F(RangeTest, LeadingZerosOnlyOnTheFirstLabel_AndFromEndsAtTo)
+{
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("A-"));
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("007"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("10"));
+    form.Command8_Click();
+    EXPECT_EQ(printedLabels(), (QStringList{"A-007", "A-8", "A-9"}));
+    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("10"));
+    EXPECT_EQ(testsupport::Line(form, "Text1")->text(), QStringLiteral("A-"));
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(RangeTest, FractionalFrom_StepsByOne)
+{
+    testsupport::Line(form, "Text1")->setText(QString());
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("1.5"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("3"));
+    form.Command8_Click();
+    EXPECT_EQ(printedLabels(), (QStringList{"1.5", "2.5"}));
+    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("3.5"));
+}
+
+TEST_F(RangeTest, FromNotBelowTo_PrintsNothing)
+{
+    const std::pair<const char*, const char*> rows[] = {{"5", "5"}, {"6", "5"}};
+    for (const auto& [from, to] : rows) {
+        testsupport::Line(form, "Text21")->setText(QString::fromLatin1(from));
+        testsupport::Line(form, "Text22")->setText(QString::fromLatin1(to));
+        form.Command8_Click();
+        EXPECT_TRUE(sandbox.written.isEmpty()) << from << " to " << to;
+        EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QString::fromLatin1(from));
+    }
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(RangeTest, FromOrToNotNumeric_MessageAndNothingPrinted)
+{
+    const std::pair<const char*, const char*> rows[] = {{"abc", "5"}, {"1", ""}};
+    for (const auto& [from, to] : rows) {
+        messages.texts.clear();
+        testsupport::Line(form, "Text21")->setText(QString::fromLatin1(from));
+        testsupport::Line(form, "Text22")->setText(QString::fromLatin1(to));
+        form.Command8_Click();
+        EXPECT_EQ(messages.texts, QStringList{QStringLiteral("From and To must be numbers")}) << from << " to " << to;
+    }
+    EXPECT_TRUE(sandbox.written.isEmpty());
+}
+
+TEST_F(RangeTest, ToChangedDuringTheRun_DecidesTheNextLabel)
+{
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("L"));
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("1"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("100"));
+    bool disabledDuringRun = true;
+    services::SetEventPump([&] {
+        disabledDuringRun = disabledDuringRun && !testsupport::Button(form, "Command8")->isEnabled() && !testsupport::Button(form, "Command2")->isEnabled() &&
+                            !testsupport::Button(form, "Command4")->isEnabled();
+        if (sandbox.written.size() == 2)
+            testsupport::Line(form, "Text22")->setText(QStringLiteral("3"));
+    });
+    form.Command8_Click();
+    EXPECT_EQ(sandbox.written.size(), 2);
+    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("3"));
+    EXPECT_TRUE(disabledDuringRun);
+    EXPECT_TRUE(testsupport::Button(form, "Command8")->isEnabled());
+}
+
+TEST(RangePause, WaitsUntilTheClockHasMovedOn)
+{
+    testsupport::SteppingClock clock(0.1);
+    int rounds = 0;
+    services::SetEventPump([&] { ++rounds; });
+    printing::Pause(1);
+    services::SetEventPump({});
+    EXPECT_GE(rounds, 9);
+    EXPECT_LE(rounds, 11);
+}
+
+TEST(RangeNumbers, NextFromIsTheShortestPlainForm)
+{
+    struct Row { double from; const char* next; };
+    const Row rows[] = {{7, "8"}, {1.5, "2.5"}, {99999, "100000"}, {-1, "0"}};
+    for (const Row& r : rows)
+        EXPECT_EQ(printing::NextFrom(r.from), QString::fromLatin1(r.next));
+}

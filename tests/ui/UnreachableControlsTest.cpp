@@ -1,0 +1,39 @@
+// What the window shows is what can be used: a control the frames cut off
+// takes neither a click nor the focus from Tab.
+#include "services/MessageBox.h"
+#include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
+#include "ui/Form1.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+TEST(UnreachableControls, ControlsOutsideTheirFrames_TakeNoClickAndNoTab)
+{
+    testsupport::TempConfig config;
+    services::RecordingSink messages;
+    services::ScopedMessageSink sink(&messages);
+    ui::Form1 form;
+    form.Form_Load();
+    form.show();
+    QApplication::processEvents();
+    int cutOff = 0;
+    for (QWidget* w : form.centralWidget()->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&form) || !w->parentWidget())
+            continue;
+        const bool shown = w->parentWidget()->rect().contains(w->geometry().center());
+        if (shown)
+            continue;
+        ++cutOff;
+        EXPECT_EQ(w->focusPolicy(), Qt::NoFocus) << w->metaObject()->className() << " " << w->objectName().toStdString();
+        EXPECT_TRUE(w->testAttribute(Qt::WA_TransparentForMouseEvents)) << w->metaObject()->className();
+    }
+    EXPECT_GE(cutOff, 2) << "the Code 128-1 option and the Width box lie outside their frames";
+    // Tab from the text box walks the focus chain and never stops on one.
+    for (QWidget* w = testsupport::Line(form, "Text1")->nextInFocusChain(); w != testsupport::Line(form, "Text1"); w = w->nextInFocusChain())
+        if (w->isVisibleTo(&form) && (w->focusPolicy() & Qt::TabFocus) && w->parentWidget())
+            EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry().center()))
+                << w->metaObject()->className() << " " << w->objectName().toStdString();
+}

@@ -1,0 +1,227 @@
+#include "graphics/PictureBox.h"
+#include "ui/WindowLayout.h"
+
+#include "core/Units.h"
+#include "services/MessageBox.h"
+#include "services/Settings.h"
+#include "tests/support/Printers.h"
+#include "tests/support/TempConfig.h"
+#include "tests/support/Window.h"
+#include "ui/DesignFrame.h"
+#include "ui/FileChooser.h"
+#include "ui/Form1.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QMenuBar>
+#include <gtest/gtest.h>
+#include <cmath>
+
+using ui::Form1;
+
+namespace {
+
+int Px(double twips) { return static_cast<int>(std::lround(core::TwipsToPixels(twips))); }
+double Tw(int px) { return core::PixelsToTwips(px); }
+
+QString StoredShow() { return services::GetSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QStringLiteral("show")); }
+
+struct WindowLayoutTest : ::testing::Test {
+    testsupport::TempConfig config;
+    services::RecordingSink sink;
+    services::ScopedMessageSink scoped{&sink};
+
+    static void Show(Form1& form)
+    {
+        form.show();
+        QCoreApplication::processEvents();
+    }
+    // Resizes the window to a client width of `px` pixels. The rules count
+    // the design's borders on top of it, never the window manager's.
+    static void SetClientWidth(Form1& form, int px)
+    {
+        form.resize(px, form.height());
+        QCoreApplication::processEvents();
+    }
+    static double OuterWidthTwips(const Form1& form) { return Tw(form.width()) + ui::kDesignBordersWidthTwips; }
+    static int ControlsHeight(const Form1& form) { return form.centralWidget()->height(); }
+};
+
+// The widths the resize rules set, in pixels, plus what must stay put.
+struct Snapshot {
+    int frame9, options, printer, combo, linePattern;
+    std::vector<QRect> fixed; // geometry with the width taken out
+    explicit Snapshot(const Form1& f)
+        : frame9(testsupport::Find<QFrame>(f, "Frame9")->width()), options(testsupport::Find<QGroupBox>(f, "FrameOptions")->width()), printer(testsupport::Find<QGroupBox>(f, "FramePrinter")->width()),
+          combo(testsupport::Combo(f, "Combo1")->width()), linePattern(testsupport::Find<QGroupBox>(f, "FrameLinePattern")->width())
+    {
+        for (const QWidget* w : std::initializer_list<const QWidget*>{testsupport::Find<QFrame>(f, "Frame9"), testsupport::Find<QGroupBox>(f, "FrameOptions"), testsupport::Find<QGroupBox>(f, "FramePrinter"), testsupport::Combo(f, "Combo1"),
+                                                                     testsupport::Find<QGroupBox>(f, "FrameLinePattern"), testsupport::Line(f, "Text1"), testsupport::Find<QFrame>(f, "Frame8")})
+            fixed.push_back(QRect(w->x(), w->y(), 0, w->height()));
+    }
+};
+
+} // namespace
+
+TEST_F(WindowLayoutTest, OpensAtItsDesignSize_WithItsTitle)
+{
+    Form1 form;
+    form.Form_Load();
+    Show(form);
+    EXPECT_EQ(form.centralWidget()->size(), QSize(Px(7425), Px(6465)));
+    EXPECT_TRUE(form.windowTitle().startsWith(QStringLiteral("Quorvane - ")));
+}
+
+TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictureWidths)
+{
+    Form1 form;
+    form.Form_Load();
+    Show(form);
+    testsupport::Radio(form, "Option2")->setChecked(true);
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("AB")); // Generate gives Picture1 a width of its own
+    const Snapshot before(form);
+    const int width = form.width();
+
+    const int grow = Px(1000);
+    SetClientWidth(form, width + grow);
+    ASSERT_EQ(form.width(), width + grow);
+
+    const Snapshot after(form);
+    EXPECT_EQ(after.frame9, before.frame9 + grow);
+    EXPECT_EQ(after.options, before.options + grow);
+    EXPECT_EQ(after.printer, before.printer + grow);
+    EXPECT_EQ(after.combo, before.combo + grow);
+    EXPECT_EQ(after.linePattern, before.linePattern + grow);
+    EXPECT_EQ(after.fixed, before.fixed) << "nothing moves and no height changes";
+
+    EXPECT_EQ(testsupport::Find<QFrame>(form, "Frame9")->width(), Px(OuterWidthTwips(form) - 350));
+    const double pictureWidth = core::PixelsToTwips(std::round(core::TwipsToPixels(Tw(testsupport::Find<QFrame>(form, "Frame9")->width()) - 200)));
+    for (const graphics::PictureBox* box : {&form.Box("Picture1"), &form.Box("Picture2"), &form.Box("Picture5")})
+        EXPECT_DOUBLE_EQ(box->Width(), pictureWidth);
+}
+
+TEST_F(WindowLayoutTest, Narrowing_SkipsNegativeWidths_WithoutAnError)
+{
+    Form1 form;
+    form.Form_Load();
+    Show(form);
+    const Snapshot before(form);
+
+    // 296 px = 4440 twips, 4500 with the borders: the printer frame's rule
+    // (W - 5160 - 400) goes below zero and is skipped; the others still run.
+    SetClientWidth(form, 296);
+    ASSERT_EQ(OuterWidthTwips(form), 4500);
+    EXPECT_EQ(testsupport::Find<QGroupBox>(form, "FramePrinter")->width(), before.printer);
+    EXPECT_EQ(testsupport::Find<QFrame>(form, "Frame9")->width(), Px(4500 - 350));
+    EXPECT_EQ(testsupport::Find<QGroupBox>(form, "FrameLinePattern")->width(), Px(4500 - 120 - 400));
+
+    // Below 350 twips every frame rule fails; the pictures follow Frame9's kept width.
+    const int frame9 = testsupport::Find<QFrame>(form, "Frame9")->width();
+    SetClientWidth(form, 16);
+    ASSERT_LT(OuterWidthTwips(form), 350);
+    EXPECT_EQ(testsupport::Find<QFrame>(form, "Frame9")->width(), frame9);
+    EXPECT_TRUE(sink.texts.isEmpty());
+}
+
+TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStart)
+{
+    // The caption is the state; the options area and the outer height follow it.
+    auto expectState = [](const Form1& form, bool shown) {
+        EXPECT_EQ(testsupport::Action(form, "Settings")->text(), shown ? QStringLiteral("&Hide Settings") : QStringLiteral("&Show Settings"));
+        EXPECT_EQ(testsupport::Find<QGroupBox>(form, "FrameOptions")->isVisible(), shown);
+    };
+    auto toggle = [](Form1& form) {
+        testsupport::Action(form, "Settings")->trigger();
+        QCoreApplication::processEvents();
+    };
+    {
+        Form1 form;
+        form.Form_Load();
+        Show(form);
+        expectState(form, true);
+        toggle(form);
+        expectState(form, false);
+        // 3400 outer, less the design's title bar, borders and menu bar: the
+        // controls' area ends where the settings begin.
+        EXPECT_EQ(ControlsHeight(form), Px(2640));
+        EXPECT_EQ(StoredShow(), QStringLiteral("0"));
+    }
+    Form1 restarted;
+    restarted.Form_Load();
+    Show(restarted);
+    expectState(restarted, false);
+    EXPECT_EQ(ControlsHeight(restarted), Px(2640));
+
+    toggle(restarted);
+    expectState(restarted, true);
+    // Shown again, every setting fits: the whole design height (5850 outer would cut some off).
+    EXPECT_EQ(ControlsHeight(restarted), Px(6465));
+    EXPECT_EQ(StoredShow(), QStringLiteral("1"));
+}
+
+TEST_F(WindowLayoutTest, BothHelpItems_ShowTheSixLineHelp_TitledWithTheVersion)
+{
+    Form1 form;
+    testsupport::Action(form, "Help1")->trigger();
+    testsupport::Action(form, "Help2")->trigger();
+    ASSERT_EQ(sink.texts.size(), 2);
+    EXPECT_EQ(sink.texts[0], sink.texts[1]);
+    EXPECT_EQ(sink.titles, (QStringList{QStringLiteral("Quorvane 4.1"), QStringLiteral("Quorvane 4.1")}));
+
+    const QString help = sink.texts[0];
+    EXPECT_EQ(help, ui::HelpText());
+    EXPECT_EQ(help.count(QStringLiteral("\r\n")), 6);
+    EXPECT_TRUE(help.endsWith(QStringLiteral("\r\n")));
+    EXPECT_TRUE(help.startsWith(QStringLiteral("Stavelon 2.1 Prints bar code found in specified text files. \r\n")));
+    const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    EXPECT_TRUE(help.endsWith(QStringLiteral("For Example \"") + exe + QStringLiteral(" c:\\files\\order1.txt\"\r\n")))
+        << help.toStdString();
+}
+
+TEST_F(WindowLayoutTest, About_FirstLineIsTheVersion)
+{
+    Form1 form;
+    testsupport::Action(form, "About")->trigger();
+    ASSERT_EQ(sink.texts.size(), 1);
+    EXPECT_EQ(sink.titles[0], QStringLiteral("Quorvane 4.1"));
+    EXPECT_EQ(sink.texts[0].section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Quorvane 4.1 "));
+}
+
+TEST_F(WindowLayoutTest, EditMenuBarCode_GeneratesLikeTheButton)
+{
+    Form1 form;
+    form.Form_Load();
+    testsupport::Radio(form, "Option2")->setChecked(true);
+    const QSignalBlocker quiet(testsupport::Line(form, "Text1"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("MENU"));
+    testsupport::Action(form, "BarCodeTemp")->trigger();
+    EXPECT_TRUE(form.Box("Picture2").Picture().has_value());
+}
+
+TEST_F(WindowLayoutTest, EveryCaptionFitsItsControl_ExceptThoseCutByTheirFrames)
+{
+    Form1 form;
+    for (QWidget* w : form.centralWidget()->findChildren<QWidget*>()) {
+        if (w == static_cast<QWidget*>(testsupport::Radio(form, "Option4")) || w == static_cast<QWidget*>(testsupport::Label(form, "LabelWidth"))) // they lie mostly outside their frames by design
+            continue;
+        EXPECT_LE(ui::CaptionWidth(w), w->width()) << w->metaObject()->className() << " "
+                                                     << w->property("text").toString().toStdString();
+    }
+}
+
+TEST_F(WindowLayoutTest, ClosingTheMainWindow_ClosesTheChooser)
+{
+    Form1 form;
+    form.Form_Load();
+    Show(form);
+    form.FileOpen_Click();
+    ASSERT_TRUE(form.OpenChooser() && form.OpenChooser()->isVisible());
+    form.close();
+    EXPECT_FALSE(form.OpenChooser() && form.OpenChooser()->isVisible());
+}

@@ -1,0 +1,97 @@
+// The dialogs of label sheets: a layout entered by hand, a printer's
+// calibration, and the print preview.
+#pragma once
+#include "printing/Printers.h"
+#include "printing/SheetLayout.h"
+#include <QDialog>
+#include <QImage>
+#include <QRectF>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace ui {
+
+// "New Label Layout": the sheet's page, label size, columns and rows,
+// pitch and margins, in mm or inches, saved under a name. Accepted only
+// once the layout is saved; a layout that can't be printed is refused
+// with the reason and the dialog stays open.
+class LayoutDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit LayoutDialog(QWidget* parent);
+    // The layout as entered (sizes in mm).
+    printing::SheetLayout Entered() const;
+    QLineEdit* Name = nullptr;
+    QComboBox* Page = nullptr; // A4, Letter, or the size typed
+    QComboBox* Unit = nullptr; // mm or in
+    QDoubleSpinBox *PageWidth = nullptr, *PageHeight = nullptr;
+    QDoubleSpinBox *LabelWidth = nullptr, *LabelHeight = nullptr;
+    QSpinBox *Columns = nullptr, *Rows = nullptr;
+    QDoubleSpinBox *PitchX = nullptr, *PitchY = nullptr, *Left = nullptr, *Top = nullptr;
+
+    // Saves the layout; a layout that can't be saved is refused with the
+    // reason and the dialog stays open.
+    void accept() override;
+
+private:
+    void unitChanged();
+    bool inches_ = false;
+};
+
+// "Printer Calibration": the chosen printer's shift and scale, with a
+// button that prints the calibration page to measure them on.
+class CalibrationDialog : public QDialog {
+    Q_OBJECT
+public:
+    CalibrationDialog(QWidget* parent, const QString& printer);
+    printing::Calibration Entered() const;
+    QDoubleSpinBox *ShiftX = nullptr, *ShiftY = nullptr, *Scale = nullptr;
+
+    // Checks and stores the calibration; one that can't be used is refused
+    // with the reason and the dialog stays open.
+    void accept() override;
+
+private:
+    void printPage();
+    QString printer_;
+};
+
+// The pages of the next print as they will come out: the sheet, the
+// printable area (dashed), the labels' outlines (drawn here only; they
+// are not printed), and what the printer gets, page by page.
+class PreviewDialog : public QDialog {
+    Q_OBJECT
+public:
+    struct Pages {
+        std::vector<QImage> images; // at `dpi`
+        double dpi = 0;
+        QRectF printableMm;
+        std::optional<printing::SheetLayout> layout;
+        QString failure; // why there is nothing to show
+        QString note;    // more to say (a run shown in part)
+    };
+    // `render(kind)` makes the pages of one of the choices "Print",
+    // "Print File", "Run It"; `print(kind)` prints them.
+    PreviewDialog(QWidget* parent, int kind, std::function<Pages(int kind)> render, std::function<void(int kind)> print);
+    int PageCount() const { return static_cast<int>(pages_.images.size()); }
+    int PageShown() const { return page_; }
+    QComboBox* Kind = nullptr;
+    QLabel* PageLabel = nullptr;
+
+private:
+    void reload();
+    void showPage(int page);
+    std::function<Pages(int)> render_;
+    Pages pages_;
+    int page_ = 0;
+    QLabel* view_ = nullptr;
+};
+
+} // namespace ui
