@@ -35,7 +35,7 @@ graphics::Drawing DrawCode128(const QString& text)
     graphics::Surface box(240, 120, core::PixelsToTwips(width), 855);
     box.SetScaleMode(graphics::ScaleMode::Pixels);
     graphics::SurfaceDC dc(box);
-    symbols::DrawCode128(r, symbols::EncodeCode128Record(r).elements, &dc);
+    symbols::DrawCode128(r, *symbols::EncodeCode128Record(r), &dc);
     box.SetModule(r.ModuleWidth);
     return box.CurrentDrawing();
 }
@@ -103,17 +103,14 @@ void BM_BatchExport(benchmark::State& state)
             f.write((Code(i) + QStringLiteral("\r\n")).toLatin1());
     }
     const QString pattern = dir.filePath(png ? QStringLiteral("out/~~~~~.png") : QStringLiteral("out/~~~~~.svg"));
-    const auto draw = [](const QString& line, graphics::Drawing& d) -> files::ExportResult {
-        d = DrawCode128(line);
-        return std::nullopt;
-    };
+    const auto draw = [](const QString& line) -> core::Result<graphics::Drawing> { return DrawCode128(line); };
     for (auto _ : state) {
         state.PauseTiming();
         QDir(dir.filePath(QStringLiteral("out"))).removeRecursively();
         QDir(dir.path()).mkdir(QStringLiteral("out"));
         state.ResumeTiming();
         const files::BatchExportReport r = files::ExportBatch(lines, draw, pattern, {});
-        if (r.failure || r.written != kLines)
+        if (r.outcome.failed() || r.written != kLines)
             state.SkipWithError("the batch failed");
     }
     state.counters["us_per_file"] = benchmark::Counter(double(kLines) * state.iterations(),

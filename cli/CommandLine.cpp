@@ -280,9 +280,8 @@ Command ParseExport(const QStringList& args)
     for (const char* sheetOnly : {"--start", "--left", "--top"})
         if (!Value(p, sheetOnly).isEmpty())
             return Failed(QStringLiteral("%1 applies to sheets of labels only: give --layout NAME").arg(QLatin1String(sheetOnly)));
-    if (!c.batch.isEmpty())
-        if (const files::ExportResult bad = files::CheckBatchPattern(c.output))
-            return Failed(QStringLiteral("with --batch, --output %1 needs ~ in the file name where the line number goes "
+    if (!c.batch.isEmpty() && files::CheckBatchPattern(c.output).failed())
+        return Failed(QStringLiteral("with --batch, --output %1 needs ~ in the file name where the line number goes "
                                          "(~~~~~ for 00001, 00002, ...)")
                               .arg(Quoted(c.output)));
 

@@ -2,7 +2,7 @@
 
 #include "files/AtomicFile.h"
 #include "files/BatchExport.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "services/Termination.h"
 #include "symbols/SymbologyTable.h"
 
@@ -53,17 +53,18 @@ int RunExport(const Command& command)
             Tell(written ? QStringLiteral("Stopped; %1 was written whole before the stop.").arg(output)
                          : QStringLiteral("Stopped; nothing was written to %1.").arg(output));
         });
-        const symbols::SymbolFile file =
-            DrawForFile(ExportRequest(command, command.text), command.verify, command.strict);
-        if (!file.note.isEmpty())
-            Tell(file.note);
-        if (file.failure) {
-            Tell(file.failure->text + QStringLiteral("; nothing was written to %1").arg(output));
+        const core::Result<symbols::SymbolFile> file =
+            symbols::DrawForFile(ExportRequest(command, command.text), command.verify, command.strict);
+        if (file.failed()) {
+            Tell(file.failure().text + QStringLiteral("; nothing was written to %1").arg(output));
             return 1;
         }
-        if (const files::ExportResult failed =
-                files::ExportDrawing(file.drawing, command.output, options, [&] { written = true; })) {
-            Tell(failed->text);
+        if (!file->note.isEmpty())
+            Tell(file->note);
+        if (const core::Status exported =
+                files::ExportDrawing(file->drawing, command.output, options, [&] { written = true; });
+            exported.failed()) {
+            Tell(exported.failure().text);
             return 1;
         }
         return 0;
@@ -78,7 +79,7 @@ int RunExport(const Command& command)
     });
     files::BatchExportEvents events;
     events.lineWritten = [&](qint64 line) { lastWritten = line; };
-    events.lineFailed = [&](qint64 line, const files::ExportFailure& f) {
+    events.lineFailed = [&](qint64 line, const core::Failure& f) {
         const QString path = files::BatchOutputPath(command.output, line);
         // The writing's own failures name the file already.
         if (path.isEmpty() || f.text.contains(files::ShownPath(path)))
@@ -90,21 +91,20 @@ int RunExport(const Command& command)
     symbols::SymbolRequest request = ExportRequest(command, QString());
     const files::BatchExportReport report = files::ExportBatch(
         command.batch,
-        [&](const QString& line, graphics::Drawing& drawing) -> files::ExportResult {
+        [&](const QString& line) -> core::Result<graphics::Drawing> {
             request.text = line;
-            symbols::SymbolFile file = DrawForFile(request, command.verify, command.strict);
-            if (!file.note.isEmpty())
-                Tell(file.note);
-            if (file.failure)
-                return files::ExportFailure{files::ExportCode::LineFailed, file.failure->text};
-            drawing = std::move(file.drawing);
-            return std::nullopt;
+            core::Result<symbols::SymbolFile> file = symbols::DrawForFile(request, command.verify, command.strict);
+            if (file.failed())
+                return core::Failure{core::kLineFailed, file.failure().text};
+            if (!file->note.isEmpty())
+                Tell(file->note);
+            return std::move(file->drawing);
         },
         command.output, options, events);
-    if (report.failure && report.failure->code == files::ExportCode::Stopped)
+    if (report.outcome.failed() && report.outcome.failure().code == core::kStopped)
         watch.StopNow(); // as the watch would: one farewell
-    if (report.failure) {
-        Tell(report.failure->text);
+    if (report.outcome.failed()) {
+        Tell(report.outcome.failure().text);
         return 1;
     }
     return 0;

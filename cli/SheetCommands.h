@@ -3,15 +3,16 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "jobs/PrintJobs.h"
 
 namespace cli {
 
 // `quorvane print-range`: true when every label printed (and, when asked
-// to wait, every CUPS job printed). Everything said goes to the message sink.
-bool PrintRangeUnattended(const Command& command);
+// to wait, every CUPS job printed). Everything said goes to the run's messages.
+bool PrintRangeUnattended(const Command& command, const jobs::Unattended& run);
 
 // `quorvane export --batch LINES --layout NAME --output SHEETS.pdf`: the
 // exit status, 0 when the whole file was written.
-int ExportSheets(const Command& command);
+int ExportSheets(const Command& command, services::MessageSink& messages, const printing::Printers& printers);
 
 } // namespace cli

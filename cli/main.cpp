@@ -12,10 +12,9 @@
 #include "jobs/StoredLayouts.h"
 #include "jobs/StoredOptions.h"
 #include "printing/Printers.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "services/Settings.h"
 #include "services/Termination.h"
-#include "ui/DialogSink.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -23,24 +22,23 @@
 #include <QStringList>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-bool g_pathsTold = true; // every PDF's path reached stdout
-
 // The PDF's path on stdout is how a script learns where its job went: a
 // path that could not be written there (a full disk, a closed stdout) is a
-// failed run.
-void TellPdfWritten(const QString& path)
+// failed run, and `told` says so.
+void TellPdfWritten(const QString& path, services::MessageSink& messages, bool& told)
 {
     const QByteArray line = core::ToLocalBytes(path) + '\n';
     errno = 0;
     const bool written = std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout) == static_cast<size_t>(line.size());
     if (std::fflush(stdout) != 0 || !written) {
-        g_pathsTold = false;
-        services::MsgBox(QStringLiteral("The PDF file %1 was written, but its path could not be written to the standard output: %2")
-                             .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        told = false;
+        messages.MsgBox(QStringLiteral("The PDF file %1 was written, but its path could not be written to the standard output: %2")
+                            .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     }
 }
 
@@ -53,16 +51,28 @@ int SayOnStdout(const QString& text)
     return std::fflush(stdout) == 0 && written ? 0 : 1;
 }
 
-QtMessageHandler g_qtMessages = nullptr;
-
 // A script reads stderr for what went wrong, told by the program itself
 // with the line or file it concerns: Qt's own remarks (a runtime folder it
 // chose, a font without OpenType support for a script, a painter that
 // could not start) are not that, and the failures behind them are told.
-void QtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+// A fatal one still ends the program, after its line on stderr.
+void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 {
-    if (type == QtFatalMsg)
-        g_qtMessages(type, context, text);
+    if (type != QtFatalMsg)
+        return;
+    services::WriteStderrLine(QStringLiteral("quorvane: ") + text);
+    std::abort();
+}
+
+// The printers as the stored options set them up: each printer's
+// calibration, and the grid of the built-in printer's PDFs (`pdfDpi`
+// overrides the stored one).
+printing::Printers StoredPrinters(int pdfDpi)
+{
+    printing::Printers printers;
+    printers.calibration = jobs::StoredCalibration;
+    printers.SetPdfGridDpi(pdfDpi > 0 ? pdfDpi : jobs::ReadStoredOptions().pdfDpi);
+    return printers;
 }
 
 } // namespace
@@ -93,7 +103,7 @@ int main(int argc, char* argv[])
     if (unattended && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (unattended)
-        g_qtMessages = qInstallMessageHandler(QtMessage);
+        qInstallMessageHandler(QtMessage);
 
     // Qt's own options (-platform, -style, ...) are never taken from the
     // command line: they are file names like any other there.
@@ -106,53 +116,48 @@ int main(int argc, char* argv[])
     // from the application name ("Quorvane", its StartupWMClass).
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvane"));
 
-    services::StderrSink stderrSink;
-    if (unattended) {
-        services::SetMessageSink(&stderrSink);
-        services::InstallTerminationHandler(); // a stopped run drops its work and exits non-zero
+    if (!unattended) {
+        ui::Form1 window;
+        window.Form_Load();
+        // The installed icon, for window managers that show the window's own.
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quorvane")));
+        window.show();
+        return QApplication::exec();
     }
-    // Each printer's jobs are moved and scaled by its stored calibration.
-    printing::SetCalibrationLookup(jobs::StoredCalibration);
+
+    services::StderrSink messages;
+    services::InstallTerminationHandler(); // a stopped run drops its work and exits non-zero
     if (command.kind == cli::Command::Layouts)
         return SayOnStdout(jobs::LayoutList());
     if (command.kind == cli::Command::Export)
-        return command.layout.isEmpty() ? cli::RunExport(command) : cli::ExportSheets(command);
+        return command.layout.isEmpty() ? cli::RunExport(command)
+                                         : cli::ExportSheets(command, messages, StoredPrinters(0));
 
-    if (unattended) {
-        // The built-in PDF printer tells where each job went.
-        printing::SetPdfWrittenHandler(TellPdfWritten);
-        // Without a store at all the file would print with the defaults, not
-        // as the user set it up: nothing is printed.
-        if (const QString problem = services::SettingsProblem(); !problem.isEmpty()) {
-            services::MsgBox(QStringLiteral("The settings can't be read: %1. Nothing was printed.").arg(problem));
-            return 1;
-        }
-        // A store that may not be used (a link to nothing, a FIFO, too large)
-        // reads as the defaults; the run says so before it prints with them.
-        if (const QString problem = services::SettingsFileProblem(jobs::kOptionsApp); !problem.isEmpty())
-            services::ShowNotice(QStringLiteral("The settings can't be read: %1.").arg(problem));
-        printing::SetPdfGridDpi(command.pdfDpi > 0 ? command.pdfDpi : jobs::ReadStoredOptions().pdfDpi);
-        if (command.dryRun) {
-            const std::optional<QString> said = jobs::DryRun(command.file.trimmed(), command.printer);
-            return said ? SayOnStdout(*said) : 1;
-        }
-        if (command.kind == cli::Command::PrintRange)
-            return cli::PrintRangeUnattended(command) && g_pathsTold ? 0 : 1;
-        // No window: the file prints straight from the stored options.
-        jobs::UnattendedPrint how;
-        how.printer = command.printer;
-        how.strict = command.strict;
-        how.wait = command.wait;
-        how.waitSeconds = command.waitSeconds;
-        return jobs::PrintFileUnattended(command.file.trimmed(), how) && g_pathsTold ? 0 : 1;
+    // Without a store at all the file would print with the defaults, not
+    // as the user set it up: nothing is printed.
+    if (const QString problem = services::SettingsProblem(); !problem.isEmpty()) {
+        messages.MsgBox(QStringLiteral("The settings can't be read: %1. Nothing was printed.").arg(problem));
+        return 1;
     }
-
-    ui::DialogSink boxes;
-    services::SetMessageSink(&boxes);
-    ui::Form1 window;
-    window.Form_Load();
-    // The installed icon, for window managers that show the window's own.
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quorvane")));
-    window.show();
-    return QApplication::exec();
+    // A store that may not be used (a link to nothing, a FIFO, too large)
+    // reads as the defaults; the run says so before it prints with them.
+    if (const QString problem = services::SettingsFileProblem(jobs::kOptionsApp); !problem.isEmpty())
+        messages.ShowNotice(QStringLiteral("The settings can't be read: %1.").arg(problem));
+    // The built-in PDF printer tells where each job went.
+    bool pathsTold = true;
+    const jobs::Unattended run{StoredPrinters(command.pdfDpi), messages,
+                               [&](const QString& path) { TellPdfWritten(path, messages, pathsTold); }};
+    if (command.dryRun) {
+        const std::optional<QString> said = jobs::DryRun(command.file.trimmed(), command.printer, run);
+        return said ? SayOnStdout(*said) : 1;
+    }
+    if (command.kind == cli::Command::PrintRange)
+        return cli::PrintRangeUnattended(command, run) && pathsTold ? 0 : 1;
+    // No window: the file prints straight from the stored options.
+    jobs::UnattendedPrint how;
+    how.printer = command.printer;
+    how.strict = command.strict;
+    how.wait = command.wait;
+    how.waitSeconds = command.waitSeconds;
+    return jobs::PrintFileUnattended(command.file.trimmed(), how, run) && pathsTold ? 0 : 1;
 }

@@ -109,7 +109,7 @@ private:
 
 using Status = Result<void>;
 
-// A success, for readers of `return core::Ok();`.
+// A success, for readers of `return Ok();`.
 inline Status Ok() { return {}; }
 
 } // namespace core

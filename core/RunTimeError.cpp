@@ -17,4 +17,6 @@ QString RunTimeErrorMessage(RunTimeError e)
     return QString::number(static_cast<int>(e)) + QLatin1Char('\n') + RunTimeErrorDescription(e);
 }
 
+Failure RunTimeFailure(RunTimeError e) { return Failure{static_cast<int>(e), RunTimeErrorMessage(e)}; }
+
 } // namespace core

@@ -2,6 +2,8 @@
 // description". One table, so every drawer shows the same texts.
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 namespace core {
@@ -12,5 +14,8 @@ QString RunTimeErrorDescription(RunTimeError e);
 
 // "9\nSubscript out of range"
 QString RunTimeErrorMessage(RunTimeError e);
+
+// The error as a failure: its number and that message.
+Failure RunTimeFailure(RunTimeError e);
 
 } // namespace core

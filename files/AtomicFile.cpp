@@ -32,8 +32,11 @@ QString TempName(const QString& suffix)
     return kTempPrefix + pid + QLatin1Char('-') + QString::number(QRandomGenerator::global()->generate(), 36) + suffix;
 }
 
+// A failure of the file system, in its own words ("No space left on
+// device"): the callers name the file.
+core::Failure Fail(const QString& reason) { return core::Failure{core::kCannotWrite, reason}; }
 #ifdef Q_OS_UNIX
-QString Reason(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+core::Failure Reason(int err) { return Fail(QString::fromLocal8Bit(std::strerror(err))); }
 #endif
 // File names by their bytes, so a name that is not UTF-8 is written and
 // removed as given.
@@ -65,7 +68,7 @@ QString ShownPath(const QString& path) { return QDir::toNativeSeparators(path); 
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& reason)
+core::Status AtomicFile::Create(const QString& folder, const QString& suffix)
 {
     Discard();
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -78,8 +81,7 @@ bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& r
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
-            reason = Reason(errno);
-            return false;
+            return Reason(errno);
         }
         ::flock(fd, LOCK_EX | LOCK_NB); // held until the file is closed: the job is alive
         fd_ = fd;
@@ -88,16 +90,14 @@ bool AtomicFile::Create(const QString& folder, const QString& suffix, QString& r
         if (!file_.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             if (file_.exists())
                 continue;
-            reason = file_.errorString();
-            return false;
+            return Fail(file_.errorString());
         }
 #endif
         tempPath_ = path;
         services::AddStopTemporary(core::ToLocalBytes(path)); // a stop that ends the program removes it
-        return true;
+        return core::Ok();
     }
-    reason = QStringLiteral("no free file name");
-    return false;
+    return Fail(QStringLiteral("no free file name"));
 }
 
 namespace {
@@ -153,7 +153,7 @@ FileFolder::~FileFolder()
 #endif
 }
 
-bool AtomicFile::CreateUnnamed(const QString& folder, const QString& suffix, QString& reason)
+core::Status AtomicFile::CreateUnnamed(const QString& folder, const QString& suffix)
 {
 #ifdef O_TMPFILE
     Discard();
@@ -162,14 +162,14 @@ bool AtomicFile::CreateUnnamed(const QString& folder, const QString& suffix, QSt
         unnamed_ = true;
         folder_ = folder;
         suffix_ = suffix;
-        return true;
+        return core::Ok();
     }
     // A file system without unnamed files: the named way.
 #endif
-    return Create(folder, suffix, reason);
+    return Create(folder, suffix);
 }
 
-bool AtomicFile::CreateUnnamed(const FileFolder& folder, const QString& suffix, QString& reason)
+core::Status AtomicFile::CreateUnnamed(const FileFolder& folder, const QString& suffix)
 {
 #ifdef O_TMPFILE
     if (folder.fd_ >= 0) {
@@ -179,26 +179,24 @@ bool AtomicFile::CreateUnnamed(const FileFolder& folder, const QString& suffix, 
             unnamed_ = true;
             folder_ = folder.Path();
             suffix_ = suffix;
-            return true;
+            return core::Ok();
         }
-        return Create(folder.Path(), suffix, reason);
+        return Create(folder.Path(), suffix);
     }
 #endif
-    return CreateUnnamed(folder.Path(), suffix, reason);
+    return CreateUnnamed(folder.Path(), suffix);
 }
 
 #ifdef O_TMPFILE
-bool AtomicFile::nameUnnamed(int dir, const QByteArray& target, QString& reason)
+core::Result<bool> AtomicFile::nameUnnamed(int dir, const QByteArray& target)
 {
     if (LinkUnnamed(handle(), dir, target.constData()) == 0) {
         unnamed_ = false;
         closeFile();
         return true;
     }
-    if (errno != EEXIST) {
-        reason = Reason(errno);
-        return false;
-    }
+    if (errno != EEXIST)
+        return Reason(errno);
     // The name is taken: the file gets a temporary name, to replace it by rename.
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString path = QDir(folder_).filePath(TempName(suffix_));
@@ -212,11 +210,10 @@ bool AtomicFile::nameUnnamed(int dir, const QByteArray& target, QString& reason)
         if (errno != EEXIST)
             break;
     }
-    reason = Reason(errno);
-    return false;
+    return Reason(errno);
 }
 #else
-bool AtomicFile::nameUnnamed(int, const QByteArray&, QString&) { return false; }
+core::Result<bool> AtomicFile::nameUnnamed(int, const QByteArray&) { return false; }
 #endif
 
 QIODevice* AtomicFile::Device()
@@ -249,40 +246,50 @@ bool AtomicFile::Write(const QByteArray& bytes)
     return Device()->write(bytes) == bytes.size();
 }
 
-QString AtomicFile::WriteError() const
+core::Status AtomicFile::Written() const
 {
 #ifdef Q_OS_UNIX
     if (writeErrno_ != 0)
         return Reason(writeErrno_);
 #endif
-    return file_.error() == QFileDevice::NoError ? QString() : file_.errorString();
+    return file_.error() == QFileDevice::NoError ? core::Ok() : core::Status(Fail(file_.errorString()));
 }
 
-QString AtomicFile::Flush()
+core::Status AtomicFile::Flush()
 {
     if (!IsCreated())
-        return QStringLiteral("the file was never created");
+        return Fail(QStringLiteral("the file was never created"));
     if (!file_.isOpen()) { // written straight to the descriptor
-        if (const QString error = WriteError(); !error.isEmpty())
-            return error;
-        return written_ > 0 ? QString() : QStringLiteral("nothing was written");
+        if (core::Status written = Written(); written.failed())
+            return written;
+        return written_ > 0 ? core::Ok() : core::Status(Fail(QStringLiteral("nothing was written")));
     }
     // The device's place is what was written: asking the file for its size
     // would cost a call for nothing.
     if (file_.flush() && file_.error() == QFileDevice::NoError && file_.pos() > 0)
-        return {};
-    return file_.error() != QFileDevice::NoError ? file_.errorString() : QStringLiteral("nothing was written");
+        return core::Ok();
+    return Fail(file_.error() != QFileDevice::NoError ? file_.errorString() : QStringLiteral("nothing was written"));
+}
+
+core::Status AtomicFile::Complete(bool durable)
+{
+    core::Status done = Written();
+    if (done.ok())
+        done = Flush();
+    if (done.ok() && durable)
+        done = Sync();
+    return done;
 }
 
 int AtomicFile::handle() const { return file_.isOpen() ? file_.handle() : fd_; }
 
-QString AtomicFile::Sync()
+core::Status AtomicFile::Sync()
 {
 #ifdef Q_OS_UNIX
     if (::fsync(handle()) != 0)
         return Reason(errno);
 #endif
-    return {};
+    return core::Ok();
 }
 
 void AtomicFile::closeFile()
@@ -299,26 +306,27 @@ void AtomicFile::closeFile()
     writeErrno_ = 0;
 }
 
-bool AtomicFile::ReplaceAs(const QString& target, QString& reason) { return replace(kCurrentFolder, Native(target), reason); }
+core::Status AtomicFile::ReplaceAs(const QString& target) { return replace(kCurrentFolder, Native(target)); }
 
-bool AtomicFile::ReplaceAs(const FileFolder& folder, const QString& name, QString& reason)
+core::Status AtomicFile::ReplaceAs(const FileFolder& folder, const QString& name)
 {
     if (folder.fd_ >= 0)
-        return replace(folder.fd_, Native(name), reason);
-    return ReplaceAs(QDir(folder.Path()).filePath(name), reason);
+        return replace(folder.fd_, Native(name));
+    return ReplaceAs(QDir(folder.Path()).filePath(name));
 }
 
-bool AtomicFile::replace(int dir, const QByteArray& target, QString& reason)
+core::Status AtomicFile::replace(int dir, const QByteArray& target)
 {
     if (unnamed_) {
         // Named when the name is free; else it now has a temporary name
         // and replaces the file below, or it failed.
         const auto hold = services::HoldOffStop(); // named, or not
-        if (nameUnnamed(dir, target, reason))
-            return true;
+        const core::Result<bool> named = nameUnnamed(dir, target);
+        if (named.ok() && *named)
+            return core::Ok();
         if (tempPath_.isEmpty()) {
             Discard();
-            return false;
+            return named.failed() ? core::Status(named.failure()) : core::Status(Fail(QStringLiteral("it can't be named")));
         }
     }
     closeFile();
@@ -331,24 +339,24 @@ bool AtomicFile::replace(int dir, const QByteArray& target, QString& reason)
     const auto hold = services::HoldOffStop(); // named and no longer temporary, or neither
     if (::renameat(AT_FDCWD, Native(tempPath_).constData(), dir, target.constData()) == 0) {
         forget();
-        return true;
+        return core::Ok();
     }
-    reason = Reason(errno);
+    const core::Failure failed = Reason(errno);
 #else
     Q_UNUSED(dir);
     const QString path = QString::fromLocal8Bit(target);
     QFile::remove(path);
     if (QFile::rename(tempPath_, path)) {
         forget();
-        return true;
+        return core::Ok();
     }
-    reason = QStringLiteral("it can't be replaced");
+    const core::Failure failed = Fail(QStringLiteral("it can't be replaced"));
 #endif
     Discard();
-    return false;
+    return failed;
 }
 
-AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
+core::Result<AtomicFile::Naming> AtomicFile::ClaimAs(const QString& target)
 {
 #ifdef O_TMPFILE
     if (unnamed_) {
@@ -361,9 +369,9 @@ AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
         }
         if (errno == EEXIST)
             return Naming::Taken;
-        reason = Reason(errno);
+        const core::Failure failed = Reason(errno);
         Discard();
-        return Naming::Failed;
+        return failed;
     }
 #endif
     closeFile();
@@ -378,9 +386,9 @@ AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
     if (errno == EEXIST)
         return Naming::Taken;
     if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
-        reason = Reason(errno);
+        const core::Failure failed = Reason(errno);
         Discard();
-        return Naming::Failed;
+        return failed;
     }
     // A file system without hard links: rename when the name is free.
     struct stat st;
@@ -390,7 +398,7 @@ AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
         forget();
         return Naming::Named;
     }
-    reason = Reason(errno);
+    const core::Failure failed = Reason(errno);
 #else
     if (QFileInfo::exists(target))
         return Naming::Taken;
@@ -398,10 +406,10 @@ AtomicFile::Naming AtomicFile::ClaimAs(const QString& target, QString& reason)
         forget();
         return Naming::Named;
     }
-    reason = QStringLiteral("it can't be renamed");
+    const core::Failure failed = Fail(QStringLiteral("it can't be renamed"));
 #endif
     Discard();
-    return Naming::Failed;
+    return failed;
 }
 
 void AtomicFile::forget()
@@ -463,7 +471,7 @@ void AtomicFile::RemoveAbandoned(const QString& folder, const QString& suffix)
 #endif
 }
 
-QString AtomicFile::SyncFileSystem(const QString& folder)
+core::Status AtomicFile::SyncFileSystem(const QString& folder)
 {
 #ifdef Q_OS_LINUX
     const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -472,14 +480,14 @@ QString AtomicFile::SyncFileSystem(const QString& folder)
     const int done = ::syncfs(fd);
     const int err = errno;
     ::close(fd);
-    return done == 0 ? QString() : Reason(err);
+    return done == 0 ? core::Ok() : core::Status(Reason(err));
 #elif defined(Q_OS_UNIX)
     Q_UNUSED(folder);
     ::sync();
-    return {};
+    return core::Ok();
 #else
     Q_UNUSED(folder);
-    return {};
+    return core::Ok();
 #endif
 }
 

@@ -8,6 +8,8 @@
 // RemoveAbandoned removes the next time a job writes in that folder.
 #pragma once
 
+#include "core/Result.h"
+
 #include <QFile>
 #include <QString>
 
@@ -40,40 +42,44 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // Creates the temporary file in an existing folder; its name ends in
-    // `suffix`. False with the reason when it can't.
-    bool Create(const QString& folder, const QString& suffix, QString& reason);
+    // `suffix`. The system's reason when it can't.
+    core::Status Create(const QString& folder, const QString& suffix);
     // The same, but where the file system can, the file has no name at all
     // until ReplaceAs gives it one: nothing to lock, nothing to leave behind
     // whatever ends the run, and two system calls fewer a file (what a batch
     // of thousands of small files spends its time on).
-    bool CreateUnnamed(const QString& folder, const QString& suffix, QString& reason);
-    bool CreateUnnamed(const FileFolder& folder, const QString& suffix, QString& reason);
+    core::Status CreateUnnamed(const QString& folder, const QString& suffix);
+    core::Status CreateUnnamed(const FileFolder& folder, const QString& suffix);
     // The file as a device, for writers that stream (a PDF).
     QIODevice* Device();
     // Writes bytes made whole beforehand straight to the file: no buffer,
     // and none of the calls a device makes to learn the file's size and
-    // place. False when they could not all be written (WriteError says why).
+    // place. False when they could not all be written (Written says why).
     bool Write(const QByteArray& bytes);
     bool IsCreated() const { return !tempPath_.isEmpty() || unnamed_; }
-    // An error writing so far, or empty.
-    QString WriteError() const;
+    // Whether what was written so far was written.
+    core::Status Written() const;
 
-    // Writes out what is buffered. The reason when writing failed or when
-    // nothing was written (an empty file is never a whole one), else empty.
-    QString Flush();
-    // Makes the contents durable on disk; the reason when that failed.
-    QString Sync();
+    // Writes out what is buffered. A failure when writing failed or when
+    // nothing was written (an empty file is never a whole one).
+    core::Status Flush();
+    // Makes the contents durable on disk.
+    core::Status Sync();
+    // The file whole, ready for its name: all of it written, flushed and,
+    // when `durable`, on disk.
+    core::Status Complete(bool durable = true);
 
     // Gives the flushed file the name `target`, replacing a file or a
-    // symlink of that name; a file replaced keeps its permissions. False
-    // with the reason, and the temporary file removed, when it can't.
-    bool ReplaceAs(const QString& target, QString& reason);
+    // symlink of that name; a file replaced keeps its permissions. The
+    // reason, and the temporary file removed, when it can't.
+    core::Status ReplaceAs(const QString& target);
     // The same for the file `name` in a held folder.
-    bool ReplaceAs(const FileFolder& folder, const QString& name, QString& reason);
+    core::Status ReplaceAs(const FileFolder& folder, const QString& name);
     // Gives the flushed file the name `target` only when nothing has that
-    // name (a symlink, even a dangling one, counts).
-    enum class Naming { Named, Taken, Failed };
-    Naming ClaimAs(const QString& target, QString& reason);
+    // name (a symlink, even a dangling one, counts); the file stays for
+    // another name when it is taken.
+    enum class Naming { Named, Taken };
+    core::Result<Naming> ClaimAs(const QString& target);
     // Removes the temporary file.
     void Discard();
 
@@ -81,9 +87,8 @@ public:
     // running job owns.
     static void RemoveAbandoned(const QString& folder, const QString& suffix);
     // Makes every file written in the folder's file system durable: one
-    // call at the end of many files instead of one per file. The reason
-    // when that failed, else empty.
-    static QString SyncFileSystem(const QString& folder);
+    // call at the end of many files instead of one per file.
+    static core::Status SyncFileSystem(const QString& folder);
 
 private:
     void forget();    // the file has its final name: nothing to discard
@@ -94,8 +99,9 @@ private:
     // its final name is taken and must be replaced.
     // `dir` and `target` as linkat and renameat take them: a folder's
     // descriptor and a name in it, or AT_FDCWD and a path.
-    bool nameUnnamed(int dir, const QByteArray& target, QString& reason);
-    bool replace(int dir, const QByteArray& target, QString& reason);
+    // True: named; false: it now has a temporary name to replace it by.
+    core::Result<bool> nameUnnamed(int dir, const QByteArray& target);
+    core::Status replace(int dir, const QByteArray& target);
 
     QString tempPath_;
     bool unnamed_ = false;

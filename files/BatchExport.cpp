@@ -26,8 +26,6 @@ std::pair<qsizetype, qsizetype> NumberRun(const QString& pattern)
     return {start, end + 1 - start};
 }
 
-ExportFailure Failure(int code, QString text) { return ExportFailure{code, std::move(text)}; }
-
 // The failed lines a summary names; the rest are counted.
 constexpr int kNamedLines = 10;
 
@@ -47,16 +45,17 @@ QString LineList(const QList<qint64>& named, qint64 total)
 
 } // namespace
 
-ExportResult CheckBatchPattern(const QString& pattern)
+core::Status CheckBatchPattern(const QString& pattern)
 {
     if (!ExportFormatOf(pattern))
-        return Failure(ExportCode::BadName,
-                       QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(pattern)));
+        return core::Failure{core::kBadName,
+                             QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(pattern))};
     if (NumberRun(pattern).second == 0)
-        return Failure(ExportCode::BadName,
-                       QStringLiteral("The file name %1 has no ~ where the line number goes (~~~~~ for 00001, 00002, ...).")
-                           .arg(Shown(pattern)));
-    return std::nullopt;
+        return core::Failure{
+            core::kBadName,
+            QStringLiteral("The file name %1 has no ~ where the line number goes (~~~~~ for 00001, 00002, ...).")
+                .arg(Shown(pattern))};
+    return core::Ok();
 }
 
 QString BatchOutputPath(const QString& pattern, qint64 number)
@@ -72,26 +71,26 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
                               const ExportOptions& options, const BatchExportEvents& events)
 {
     BatchExportReport report;
-    if ((report.failure = CheckBatchPattern(pattern)))
+    const auto fail = [&report](int code, const QString& text) {
+        report.outcome = core::Failure{code, text};
+        return report;
+    };
+    if ((report.outcome = CheckBatchPattern(pattern)).failed())
         return report;
     const ExportFormat format = *ExportFormatOf(pattern);
     BatchFileReader lines;
-    if (!lines.Open(linesPath)) {
-        report.failure = Failure(ExportCode::CannotRead, QStringLiteral("Cannot read %1: %2.").arg(Shown(linesPath), lines.Error()));
-        return report;
-    }
+    if (const core::Status opened = lines.Open(linesPath); opened.failed())
+        return fail(core::kCannotRead, QStringLiteral("Cannot read %1: %2.").arg(Shown(linesPath), opened.failure().text));
     const QString folder = QFileInfo(pattern).absolutePath();
     // A folder that can't be had fails every line alike: said once.
-    if (!services::IsFolder(folder)) {
-        report.failure = Failure(ExportCode::CannotWrite,
-                                 QStringLiteral("Cannot write %1: the folder %2 does not exist.").arg(Shown(pattern), Shown(folder)));
-        return report;
-    }
+    if (!services::IsFolder(folder))
+        return fail(core::kCannotWrite,
+                    QStringLiteral("Cannot write %1: the folder %2 does not exist.").arg(Shown(pattern), Shown(folder)));
     AtomicFile::RemoveAbandoned(folder, QStringLiteral(".part"));
     const FileFolder held(folder);
 
     QList<qint64> failedNamed;
-    auto lineFailed = [&](qint64 number, const ExportFailure& f) {
+    auto lineFailed = [&](qint64 number, const core::Failure& f) {
         if (++report.failedLines <= kNamedLines)
             failedNamed << number;
         if (events.lineFailed)
@@ -107,24 +106,21 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
         if (line.isEmpty())
             continue;
         const QString path = BatchOutputPath(pattern, number);
-        if (path.isEmpty()) {
-            report.failure = Failure(ExportCode::TooManyLines,
-                                     QStringLiteral("Line %1 of %2 has no file name: the ~ of %3 count up to %4 lines.")
-                                         .arg(number)
-                                         .arg(Shown(linesPath), Shown(pattern))
-                                         .arg(QString(NumberRun(pattern).second, QLatin1Char('9'))));
-            return report;
-        }
+        if (path.isEmpty())
+            return fail(core::kTooManyLines, QStringLiteral("Line %1 of %2 has no file name: the ~ of %3 count up to %4 lines.")
+                                                 .arg(number)
+                                                 .arg(Shown(linesPath), Shown(pattern))
+                                                 .arg(QString(NumberRun(pattern).second, QLatin1Char('9'))));
         if (lines.LineWasCut()) {
-            lineFailed(number, Failure(ExportCode::LineFailed,
-                                       QStringLiteral("Line %1 is longer than %2 bytes; no barcode was saved for it.")
-                                           .arg(number)
-                                           .arg(BatchFileReader::kMaxLineBytes)));
+            lineFailed(number, core::Failure{core::kLineFailed,
+                                             QStringLiteral("Line %1 is longer than %2 bytes; no barcode was saved for it.")
+                                                 .arg(number)
+                                                 .arg(BatchFileReader::kMaxLineBytes)});
             continue;
         }
-        graphics::Drawing drawing;
-        if (ExportResult f = draw(line, drawing)) {
-            lineFailed(number, *f);
+        const core::Result<graphics::Drawing> drawing = draw(line);
+        if (drawing.failed()) {
+            lineFailed(number, drawing.failure());
             continue;
         }
         const auto named = [&] {
@@ -132,36 +128,31 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
             if (events.lineWritten)
                 events.lineWritten(number);
         };
-        if (ExportResult f = WriteExport(drawing, format, held, path, options, false, named)) {
-            lineFailed(number, *f);
+        if (const core::Status written = WriteExport(*drawing, format, held, path, options, false, named); written.failed()) {
+            lineFailed(number, written.failure());
             continue;
         }
         ++report.written;
         if (events.written)
             events.written(path);
     }
-    if (lines.Stopped() || services::TerminationRequested()) {
-        report.failure = Failure(ExportCode::Stopped, lastWritten > 0 ? QStringLiteral("Stopped after line %1.").arg(lastWritten)
-                                                                         : QStringLiteral("Stopped before any file was written."));
-        return report;
-    }
-    if (!lines.Error().isEmpty()) {
-        report.failure = Failure(ExportCode::CannotRead, QStringLiteral("Cannot read %1 after line %2: %3.")
-                                                               .arg(Shown(linesPath))
-                                                               .arg(lines.LineNumber())
-                                                               .arg(lines.Error()));
-        return report;
-    }
-    if (report.written > 0) {
-        if (const QString reason = AtomicFile::SyncFileSystem(folder); !reason.isEmpty()) {
-            report.failure = Failure(ExportCode::CannotWrite, QStringLiteral("Cannot write the files in %1: %2.").arg(Shown(folder), reason));
-            return report;
-        }
-    }
+    const core::Status read = lines.Outcome();
+    if ((read.failed() && read.failure().code == core::kStopped) || services::TerminationRequested())
+        return fail(core::kStopped, lastWritten > 0 ? QStringLiteral("Stopped after line %1.").arg(lastWritten)
+                                                    : QStringLiteral("Stopped before any file was written."));
+    if (read.failed())
+        return fail(core::kCannotRead, QStringLiteral("Cannot read %1 after line %2: %3.")
+                                           .arg(Shown(linesPath))
+                                           .arg(lines.LineNumber())
+                                           .arg(read.failure().text));
+    if (report.written > 0)
+        if (const core::Status synced = AtomicFile::SyncFileSystem(folder); synced.failed())
+            return fail(core::kCannotWrite,
+                        QStringLiteral("Cannot write the files in %1: %2.").arg(Shown(folder), synced.failure().text));
     if (report.failedLines > 0)
-        report.failure = Failure(ExportCode::LineFailed, QStringLiteral("%1 of the lines of %2 gave no barcode file: %3.")
-                                                               .arg(report.failedLines)
-                                                               .arg(Shown(linesPath), LineList(failedNamed, report.failedLines)));
+        return fail(core::kLineFailed, QStringLiteral("%1 of the lines of %2 gave no barcode file: %3.")
+                                           .arg(report.failedLines)
+                                           .arg(Shown(linesPath), LineList(failedNamed, report.failedLines)));
     return report;
 }
 

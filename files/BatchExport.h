@@ -18,27 +18,27 @@
 namespace files {
 
 // Draws one line's barcode; a failure when the line gives none.
-using LineDrawer = std::function<ExportResult(const QString& line, graphics::Drawing& drawing)>;
+using LineDrawer = std::function<core::Result<graphics::Drawing>(const QString& line)>;
 
 struct BatchExportEvents {
     std::function<void(const QString& path)> written;                   // after each file
-    std::function<void(qint64 line, const ExportFailure&)> lineFailed; // a line that gave no file
+    std::function<void(qint64 line, const core::Failure&)> lineFailed; // a line that gave no file
     std::function<void(qint64 line)> lineWritten; // the moment a line's file has its name, before a stop can end the program
 };
 
 struct BatchExportReport {
     qint64 written = 0;
     qint64 failedLines = 0;
-    // Empty when every line gave its file. Otherwise what stopped the run
+    // Done when every line gave its file. Otherwise what stopped the run
     // (the lines can't be read, the folder is missing, more lines than the
-    // number can count, a stop), or LineFailed when some lines gave no file
-    // (every line is tried; the first of them are named).
-    ExportResult failure;
+    // number can count, a stop), or kLineFailed when some lines gave no
+    // file (every line is tried; the first of them are named).
+    core::Status outcome;
 };
 
 // What is wrong with a pattern: no format extension, no "~" in the file
-// name. Empty when it serves.
-ExportResult CheckBatchPattern(const QString& pattern);
+// name.
+core::Status CheckBatchPattern(const QString& pattern);
 
 // The file name for line `number`; empty when the number has more digits
 // than the run of "~".

@@ -30,7 +30,16 @@ QString FromUtf16(QByteArrayView bytes, bool bigEndian)
 
 } // namespace
 
-bool BatchFileReader::Open(const QString& path)
+core::Status BatchFileReader::Outcome() const
+{
+    if (stopped_)
+        return core::Failure{core::kStopped, QStringLiteral("a stop was asked for")};
+    if (!error_.isEmpty())
+        return core::Failure{core::kCannotRead, error_};
+    return core::Ok();
+}
+
+core::Status BatchFileReader::Open(const QString& path)
 {
     block_.clear();
     pos_ = 0;
@@ -41,9 +50,9 @@ bool BatchFileReader::Open(const QString& path)
     error_.clear();
     if (!file_.Open(path)) {
         error_ = file_.Error();
-        return false;
+        return core::Failure{core::kCannotOpen, error_};
     }
-    return true;
+    return core::Ok();
 }
 
 bool BatchFileReader::fill(qsizetype need)

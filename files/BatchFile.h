@@ -14,6 +14,7 @@
 // Waits for a slow writer (a FIFO) end when the program is asked to stop.
 #pragma once
 
+#include "core/Result.h"
 #include "services/InputFile.h"
 
 #include <QByteArray>
@@ -23,19 +24,22 @@ namespace files {
 
 class BatchFileReader {
 public:
+    // `whileWaiting` runs while a slow writer is awaited (see InputFile).
+    explicit BatchFileReader(services::EventPump whileWaiting = {}) : file_(std::move(whileWaiting)) {}
+
     // Far longer than any barcode or printed line; a line past it is cut.
     static constexpr qsizetype kMaxLineBytes = 1024 * 1024;
 
     enum class Encoding { Undecided, Cp1252, Utf8, Utf16LE, Utf16BE };
 
-    // False when the file can't be opened; Error() says why.
-    bool Open(const QString& path);
+    // Why the file can't be opened, when it can't (the system's words).
+    core::Status Open(const QString& path);
     // The next line without its line end. False at the end of the file,
-    // when reading failed (then Error() is not empty) or when a stop was
-    // requested (then Stopped() is true).
+    // when reading failed or when a stop was requested: Outcome says which.
     bool ReadLine(QString& line);
-    QString Error() const { return error_; }
-    bool Stopped() const { return stopped_; }
+    // Whether the lines read so far came whole: a failure to read
+    // (kCannotRead, in the system's words) or a stop (kStopped).
+    core::Status Outcome() const;
     // The number of the last line read, from 1.
     qint64 LineNumber() const { return lineNumber_; }
     // The last line read was longer than kMaxLineBytes: only its start was kept.

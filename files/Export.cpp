@@ -27,7 +27,7 @@ using graphics::Drawing;
 
 QString Shown(const QString& path) { return ShownPath(path); }
 
-ExportFailure Failure(int code, QString text) { return ExportFailure{code, std::move(text)}; }
+core::Failure Fail(int code, QString text) { return core::Failure{code, std::move(text)}; }
 
 // --- SVG ---
 
@@ -380,23 +380,23 @@ bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
 namespace {
 
 // `folder` is the path's folder held open, or null for the path alone.
-ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const FileFolder* folder, const QString& path,
+core::Status WriteSteps(const Drawing& drawing, ExportFormat format, const FileFolder* folder, const QString& path,
                         const ExportOptions& options, bool durable, const std::function<void()>& named)
 {
     if (drawing.IsEmpty())
-        return Failure(ExportCode::NothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
+        return Fail(core::kNothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
     QImage image;
     if (format == ExportFormat::Png) {
         image = graphics::RasterImage(drawing, options);
         if (image.isNull()) {
             const QSize size = graphics::LayOutRaster(drawing, options).size;
             if (size.isEmpty())
-                return Failure(ExportCode::TooLarge,
+                return Fail(core::kTooLarge,
                                QStringLiteral("The picture for %1 would be more than %2 pixels wide or high; choose a "
                                               "lower resolution.")
                                    .arg(Shown(path))
                                    .arg(graphics::kMaxRasterPixels));
-            return Failure(ExportCode::TooLarge,
+            return Fail(core::kTooLarge,
                            QStringLiteral("There is not enough memory for the picture for %1 (%2 by %3 pixels); choose a "
                                           "lower resolution.")
                                .arg(Shown(path))
@@ -405,14 +405,13 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const FileF
         }
     }
     auto cannot = [&](const QString& reason) {
-        return Failure(ExportCode::CannotWrite, QStringLiteral("Cannot write %1: %2.").arg(Shown(path), reason));
+        return Fail(core::kCannotWrite, QStringLiteral("Cannot write %1: %2.").arg(Shown(path), reason));
     };
     AtomicFile file;
-    QString reason;
-    const bool created = folder ? file.CreateUnnamed(*folder, TempSuffix(format), reason)
-                                : file.CreateUnnamed(QFileInfo(path).absolutePath(), TempSuffix(format), reason);
-    if (!created)
-        return cannot(reason);
+    const core::Status created = folder ? file.CreateUnnamed(*folder, TempSuffix(format))
+                                        : file.CreateUnnamed(QFileInfo(path).absolutePath(), TempSuffix(format));
+    if (created.failed())
+        return cannot(created.failure().text);
     bool written = true;
     switch (format) {
     case ExportFormat::Png:
@@ -425,51 +424,51 @@ ExportResult WriteSteps(const Drawing& drawing, ExportFormat format, const FileF
         written = WriteExportPdf(drawing, *file.Device());
         break;
     }
-    if (!written || !(reason = file.WriteError()).isEmpty() || !(reason = file.Flush()).isEmpty() ||
-        (durable && !(reason = file.Sync()).isEmpty())) {
+    const core::Status whole = file.Complete(durable);
+    if (!written || whole.failed()) {
         file.Discard();
-        return cannot(reason.isEmpty() ? QStringLiteral("the file could not be written") : reason);
+        return cannot(whole.failed() ? whole.failure().text : QStringLiteral("the file could not be written"));
     }
     // A stop waits until the file has its name and the caller knows it.
     const auto hold = services::HoldOffStop();
-    const bool replaced = folder ? file.ReplaceAs(*folder, path.mid(path.lastIndexOf(QLatin1Char('/')) + 1), reason)
-                                 : file.ReplaceAs(path, reason);
-    if (!replaced)
-        return cannot(reason);
+    const core::Status replaced = folder ? file.ReplaceAs(*folder, path.mid(path.lastIndexOf(QLatin1Char('/')) + 1))
+                                         : file.ReplaceAs(path);
+    if (replaced.failed())
+        return cannot(replaced.failure().text);
     if (named)
         named();
-    return std::nullopt;
+    return core::Ok();
 }
 
 // A large picture needs memory at every step (its pixels, its rows, the
 // compressed file): whichever can't have it, the export fails with that
 // reason, and its temporary file is gone with the steps.
-ExportResult WriteOrNoMemory(const Drawing& drawing, ExportFormat format, const FileFolder* folder,
+core::Status WriteOrNoMemory(const Drawing& drawing, ExportFormat format, const FileFolder* folder,
                              const QString& path, const ExportOptions& options, bool durable,
                              const std::function<void()>& named)
 {
     try {
         return WriteSteps(drawing, format, folder, path, options, durable, named);
     } catch (const std::bad_alloc&) {
-        return Failure(ExportCode::TooLarge,
+        return Fail(core::kTooLarge,
                        QStringLiteral("There is not enough memory to write %1; choose a lower resolution.").arg(Shown(path)));
     }
 }
 
 } // namespace
 
-ExportResult WriteExport(const Drawing& drawing, ExportFormat format, const FileFolder& folder, const QString& path,
+core::Status WriteExport(const Drawing& drawing, ExportFormat format, const FileFolder& folder, const QString& path,
                          const ExportOptions& options, bool durable, const std::function<void()>& named)
 {
     return WriteOrNoMemory(drawing, format, &folder, path, options, durable, named);
 }
 
-ExportResult ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options,
+core::Status ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options,
                            const std::function<void()>& named)
 {
     const std::optional<ExportFormat> format = ExportFormatOf(path);
     if (!format)
-        return Failure(ExportCode::BadName,
+        return Fail(core::kBadName,
                        QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(path)));
     AtomicFile::RemoveAbandoned(QFileInfo(path).absolutePath(), kAnyExportTemp);
     return WriteOrNoMemory(drawing, *format, nullptr, path, options, true, named);

@@ -10,7 +10,7 @@
 // value; nothing is shown.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 #include "graphics/Drawing.h"
 #include "graphics/Raster.h"
 
@@ -27,24 +27,6 @@ namespace files {
 class FileFolder;
 
 enum class ExportFormat { Png, Svg, Pdf };
-
-// What went wrong is the program's one failure shape: a code for the
-// caller (one of ExportCode), a text for the user that names the file and
-// the reason.
-using ExportFailure = core::Failure;
-struct ExportCode {
-    enum : int {
-        BadName = 2001, // the output name says no format, or no place for a number
-        NothingToDraw,  // the drawing is empty
-        TooLarge,       // the picture would be too many pixels
-        CannotWrite,    // the folder or the file can't be written
-        CannotRead,     // the lines file can't be read
-        LineFailed,     // one or more lines drew no barcode
-        TooManyLines,   // more lines than the number in the name can count
-        Stopped,        // a stop was asked for
-    };
-};
-using ExportResult = std::optional<ExportFailure>;
 
 // PNG: the resolution, or the pixels per module (see graphics::RasterOptions).
 using ExportOptions = graphics::RasterOptions;
@@ -64,7 +46,7 @@ bool WriteExportPdf(const graphics::Drawing& drawing, QIODevice& device);
 // Writes the drawing to `path` in the format its extension names. `named`
 // is called the moment the file has its name, before a stop (see
 // services::StopWatch) can end the program.
-ExportResult ExportDrawing(const graphics::Drawing& drawing, const QString& path, const ExportOptions& options = {},
+core::Status ExportDrawing(const graphics::Drawing& drawing, const QString& path, const ExportOptions& options = {},
                            const std::function<void()>& named = {});
 
 // For writing many files in one folder, held open for the run: the same
@@ -72,7 +54,7 @@ ExportResult ExportDrawing(const graphics::Drawing& drawing, const QString& path
 // folder; the path itself is for messages), with the choice of making
 // each file durable on disk before it gets its name (`durable`), or
 // leaving that to one AtomicFile::SyncFileSystem at the end.
-ExportResult WriteExport(const graphics::Drawing& drawing, ExportFormat format, const FileFolder& folder,
+core::Status WriteExport(const graphics::Drawing& drawing, ExportFormat format, const FileFolder& folder,
                          const QString& path, const ExportOptions& options, bool durable,
                          const std::function<void()>& named = {});
 

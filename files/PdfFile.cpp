@@ -19,56 +19,51 @@ QString FinalName(const QString& stem, int n)
 
 PdfFile::~PdfFile() { Discard(); }
 
-bool PdfFile::Create(const QString& folder, QString& error)
+core::Status PdfFile::Create(const QString& folder)
 {
-    if (QString reason; !services::MakeFolders(folder, reason)) { // by its bytes: a name that is not UTF-8 is kept
-        error = QStringLiteral("cannot create the folder %1 (%2)").arg(ShownPath(folder), reason);
-        return false;
-    }
+    const auto cannot = [&folder](const QString& what, const core::Failure& why) {
+        return core::Failure{core::kCannotWrite, what.arg(ShownPath(folder), why.text)};
+    };
+    // By its bytes: a name that is not UTF-8 is kept.
+    if (const core::Status made = services::MakeFolders(folder); made.failed())
+        return cannot(QStringLiteral("cannot create the folder %1 (%2)"), made.failure());
     RemoveAbandoned(folder);
     folder_ = folder;
-    QString reason;
-    if (file_.Create(folder, kTempSuffix, reason))
-        return true;
-    error = QStringLiteral("cannot write in %1 (%2)").arg(ShownPath(folder), reason);
-    return false;
+    if (const core::Status created = file_.Create(folder, kTempSuffix); created.failed())
+        return cannot(QStringLiteral("cannot write in %1 (%2)"), created.failure());
+    return core::Ok();
 }
 
-QString PdfFile::WriteError() const { return file_.WriteError(); }
-
-QString PdfFile::Commit(const QString& stem, QString& error)
+core::Status PdfFile::Written() const
 {
-    if (!file_.IsCreated()) {
-        error = QStringLiteral("the file was never created");
-        return {};
-    }
-    if (const QString reason = file_.Flush(); !reason.isEmpty()) {
-        error = QStringLiteral("cannot write in %1 (%2)").arg(ShownPath(folder_), reason);
+    const core::Status written = file_.Written();
+    if (written.ok())
+        return written;
+    return core::Failure{core::kCannotWrite,
+                         QStringLiteral("cannot write in %1 (%2)").arg(ShownPath(folder_), written.failure().text)};
+}
+
+core::Result<QString> PdfFile::Commit(const QString& stem)
+{
+    if (!file_.IsCreated())
+        return core::Failure{core::kCannotWrite, QStringLiteral("the file was never created")};
+    if (const core::Status whole = file_.Complete(); whole.failed()) {
         Discard();
-        return {};
-    }
-    if (const QString reason = file_.Sync(); !reason.isEmpty()) {
-        error = QStringLiteral("cannot write %1 (%2)").arg(ShownPath(folder_), reason);
-        Discard();
-        return {};
+        return core::Failure{core::kCannotWrite,
+                             QStringLiteral("cannot write in %1 (%2)").arg(ShownPath(folder_), whole.failure().text)};
     }
     const QDir dir(folder_);
     for (int n = 1; n < kMaxNames; ++n) {
         const QString target = dir.filePath(FinalName(stem, n));
-        QString reason;
-        switch (file_.ClaimAs(target, reason)) {
-        case AtomicFile::Naming::Named:
+        const core::Result<AtomicFile::Naming> naming = file_.ClaimAs(target);
+        if (naming.failed())
+            return core::Failure{core::kCannotWrite, QStringLiteral("cannot name the file %1 (%2)")
+                                                         .arg(ShownPath(target), naming.failure().text)};
+        if (*naming == AtomicFile::Naming::Named)
             return target;
-        case AtomicFile::Naming::Taken:
-            continue;
-        case AtomicFile::Naming::Failed:
-            error = QStringLiteral("cannot name the file %1 (%2)").arg(ShownPath(target), reason);
-            return {};
-        }
     }
-    error = QStringLiteral("no free file name in %1").arg(ShownPath(folder_));
     Discard();
-    return {};
+    return core::Failure{core::kCannotWrite, QStringLiteral("no free file name in %1").arg(ShownPath(folder_))};
 }
 
 void PdfFile::Discard() { file_.Discard(); }

@@ -20,17 +20,16 @@ public:
     PdfFile(const PdfFile&) = delete;
     PdfFile& operator=(const PdfFile&) = delete;
 
-    // Creates the temporary file in the folder (made when missing). False
-    // with the reason when it can't.
-    bool Create(const QString& folder, QString& error);
+    // Creates the temporary file in the folder (made when missing).
+    core::Status Create(const QString& folder);
     QIODevice* Device() { return file_.Device(); }
-    // An error writing so far, or empty.
-    QString WriteError() const;
+    // Whether what was written so far was written, and where not.
+    core::Status Written() const;
 
     // Makes the file whole on disk and gives it the name stem.pdf (or
-    // stem-2.pdf, ... when that is taken). The final path on success; empty
-    // with the reason otherwise, and then no file is left behind.
-    QString Commit(const QString& stem, QString& error);
+    // stem-2.pdf, ... when that is taken): the final path. On a failure no
+    // file is left behind.
+    core::Result<QString> Commit(const QString& stem);
     // Removes the temporary file.
     void Discard();
 

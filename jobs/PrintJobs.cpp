@@ -1,14 +1,12 @@
 #include "jobs/PrintJobs.h"
 
+#include "files/BatchFile.h"
 #include "jobs/SheetJobs.h"
 #include "jobs/StoredLayouts.h"
-#include "printing/PrintAction.h"
-
-#include "files/BatchFile.h"
 #include "jobs/StoredOptions.h"
 #include "printing/JobFollow.h"
-#include "printing/Printers.h"
-#include "services/MessageBox.h"
+#include "printing/LabelRun.h"
+#include "printing/PrintAction.h"
 #include "services/Settings.h"
 #include "symbols/SymbologyTable.h"
 
@@ -19,15 +17,15 @@ printing::Barcode ListingBarcode(const symbols::SymbolRequest& options, const QS
     symbols::SymbolRequest request = options;
     request.text = code;
     symbols::Symbol symbol = symbols::GenerateSymbol(request);
-    return {std::move(symbol.drawing), std::move(symbol.failure)};
+    return {std::move(symbol.drawing), std::move(symbol.status), {}};
 }
 
-void ShowListingMessage(const printing::ListingMessage& message)
+void ShowListingMessage(const printing::ListingMessage& message, services::MessageSink& messages)
 {
     if (message.logOnly)
-        services::ReportFailure(message.failure.text);
+        messages.ReportFailure(message.failure.text);
     else
-        services::MsgBox(message.failure.text);
+        messages.MsgBox(message.failure.text);
 }
 
 namespace {
@@ -57,26 +55,48 @@ QString SizeProblem(const StoredOptions& stored)
 
 } // namespace
 
-QString UnattendedPrinter(const QString& printerName)
+QString UnattendedPrinter(const QString& printerName, const Unattended& run)
 {
     const QString stored = ReadStoredOptions().printer;
     if (!printerName.isEmpty()) {
-        if (!printing::IsKnownPrinter(printerName)) {
-            services::MsgBox(QStringLiteral("There is no printer named \"%1\"; nothing was printed. The printers are: %2.")
-                                 .arg(printerName, printing::InstalledPrinters().join(QStringLiteral(", "))));
+        if (!run.printers.IsKnown(printerName)) {
+            run.messages.MsgBox(QStringLiteral("There is no printer named \"%1\"; nothing was printed. The printers are: %2.")
+                                    .arg(printerName, run.printers.Installed().join(QStringLiteral(", "))));
             return {};
         }
         return printerName; // for this run; the stored choice stays
     }
-    if (!stored.isEmpty() && !printing::IsKnownPrinter(stored)) {
-        // The jobs go to the current printer, as they always have; a script
+    if (!stored.isEmpty() && !run.printers.IsKnown(stored)) {
+        // The jobs go to the default printer, as they always have; a script
         // should still learn that they did not go where it was set up to.
-        services::ShowNotice(QStringLiteral("The printer \"%1\" stored in the settings (c1opt) is not installed; "
-                                            "printing on \"%2\".")
-                                 .arg(stored, printing::CurrentPrinter().DeviceName()));
-        return printing::CurrentPrinter().DeviceName();
+        run.messages.ShowNotice(QStringLiteral("The printer \"%1\" stored in the settings (c1opt) is not installed; "
+                                               "printing on \"%2\".")
+                                    .arg(stored, run.printers.Default()));
+        return run.printers.Default();
     }
-    return stored.isEmpty() ? printing::CurrentPrinter().DeviceName() : stored;
+    return stored.isEmpty() ? run.printers.Default() : stored;
+}
+
+bool FinishJobs(const std::vector<printing::JobDone>& jobs, std::optional<int> waitSeconds, const Unattended& run)
+{
+    for (const printing::JobDone& done : jobs)
+        if (!done.pdfPath.isEmpty() && run.pdfWritten)
+            run.pdfWritten(done.pdfPath);
+    bool printed = true;
+    for (const printing::JobDone& done : jobs) {
+        std::optional<printing::CupsJob> job = done.cupsJob;
+        if (!job)
+            continue;
+        // A job CUPS took may still never print (a paused queue, a backend
+        // that fails): the run is done only when it has printed.
+        if (printed && waitSeconds)
+            if (const core::Status waited = printing::WaitForJob(*job, *waitSeconds); waited.failed()) {
+                run.messages.MsgBox(waited.failure().text);
+                printed = false;
+            }
+        printing::ForgetJob(*job);
+    }
+    return printed;
 }
 
 namespace {
@@ -85,111 +105,119 @@ namespace {
 // prints it then: every code line's barcode on a label of its own, one
 // job of sheets. A barcode that holds another text than its code is
 // named on stderr, as a listing names it.
-bool PrintFileOnSheets(const QString& path, const StoredOptions& stored, const printing::SheetLayout& sheet,
-                       printing::Printer& printer, const printing::BarcodeMaker& barcodeFor)
+std::optional<printing::JobDone> PrintFileOnSheets(const QString& path, const StoredOptions& stored,
+                                                   const printing::SheetLayout& sheet, printing::PrintTarget& printer,
+                                                   const printing::BarcodeMaker& barcodeFor, const Unattended& run)
 {
-    auto error = std::make_shared<QString>();
-    const printing::NextLabel labels = FileLabels(path, stored.linePattern, stored.keepPattern,
-                                                [&barcodeFor](const QString& code) {
-                                                    printing::Barcode barcode = barcodeFor(code);
-                                                    if (!barcode.note.isEmpty())
-                                                        services::ReportFailure(barcode.note);
-                                                    return barcode;
-                                                },
-                                                error);
-    if (!error->isEmpty()) {
-        services::MsgBox(*error);
-        return false;
+    core::Result<printing::NextLabel> labels =
+        FileLabels(path, stored.linePattern, stored.keepPattern, [&](const QString& code) {
+            printing::Barcode barcode = barcodeFor(code);
+            if (!barcode.note.isEmpty())
+                run.messages.ReportFailure(barcode.note);
+            return barcode;
+        });
+    if (labels.failed()) {
+        run.messages.MsgBox(labels.failure().text);
+        return std::nullopt;
     }
-    const printing::SheetResult result = printing::PrintOnSheets(
-        printer, {sheet, stored.layoutStart, printing::OffsetCm(stored.left), printing::OffsetCm(stored.top)}, labels);
-    if (result.failure)
-        services::MsgBox(result.failure->text);
-    else if (result.printed == 0 && !result.stopped)
-        services::MsgBox(QStringLiteral("Nothing was printed: the file %1 has no code lines.").arg(path));
-    return result.printed > 0;
+    const printing::SheetPlacement placement{sheet, stored.layoutStart, printing::OffsetCm(stored.left),
+                                             printing::OffsetCm(stored.top)};
+    core::Result<printing::SheetsPrinted> printed = printing::PrintOnSheets(printer, placement, *labels);
+    if (printed.failed()) {
+        if (printed.failure().code != core::kStopped)
+            run.messages.MsgBox(printed.failure().text);
+        return std::nullopt;
+    }
+    if (printed->printed == 0) {
+        run.messages.MsgBox(QStringLiteral("Nothing was printed: the file %1 has no code lines.").arg(path));
+        return std::nullopt;
+    }
+    return printed->done;
 }
 
 } // namespace
 
-bool PrintFileUnattended(const QString& path, const UnattendedPrint& how)
+bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const Unattended& run)
 {
     const StoredOptions stored = ReadStoredOptions();
     if (const QString problem = SizeProblem(stored); !problem.isEmpty()) {
-        services::MsgBox(problem + QStringLiteral(" Nothing was printed."));
+        run.messages.MsgBox(problem + QStringLiteral(" Nothing was printed."));
         return false;
     }
     // The file printed becomes the File Path, as the window's box stores it.
-    if (!StoreOption(QStringLiteral("file"), path))
-        services::ShowNotice(QStringLiteral("Your settings could not be saved: %1").arg(services::SettingsError()));
+    if (const core::Status saved = StoreOption(QStringLiteral("file"), path); saved.failed())
+        run.messages.ShowNotice(QStringLiteral("Your settings could not be saved: %1").arg(saved.failure().text));
 
-    const QString printer = UnattendedPrinter(how.printer);
-    if (printer.isEmpty())
+    const QString printerName = UnattendedPrinter(how.printer, run);
+    if (printerName.isEmpty())
         return false;
     if (printing::TrimBlanks(path).isEmpty()) {
-        services::MsgBox(printing::kSelectAFile);
+        run.messages.MsgBox(printing::kSelectAFile);
         return false;
     }
-    printing::Printer& current = printing::CurrentPrinter();
-    current.SelectByName(printer);
+    const std::unique_ptr<printing::PrintTarget> printer = run.printers.Open(printerName);
     const symbols::SymbolRequest options = stored.Request(QString());
     const bool strict = how.strict;
     const auto barcodeFor = [&options, strict](const QString& code) {
         printing::Barcode barcode = ListingBarcode(options, code);
-        if (barcode.failure)
+        if (barcode.status.failed())
             return barcode;
         barcode.note = symbols::HoldsOtherText(options.symbology, code);
         if (strict && !barcode.note.isEmpty())
             return printing::Barcode{{}, core::Failure{core::kNotAsTyped, barcode.note}, {}};
         return barcode;
     };
-    const std::optional<printing::SheetLayout> sheet = FindLayout(stored.layout).sheet;
-    const bool asAsked = sheet ? PrintFileOnSheets(path, stored, *sheet, current, barcodeFor)
-                               : printing::PrintListing({path, stored.linePattern, stored.keepPattern}, current,
-                                                      barcodeFor, ShowListingMessage)
-                                     .AllAsAsked();
-    std::optional<printing::CupsJob> job = current.LastJob();
-    if (!job || !how.wait)
-        return asAsked;
-    // A job CUPS took may still never print (a paused queue, a backend
-    // that fails): the run is done only when it has printed.
-    const core::MaybeFailure failed = printing::WaitForJob(*job, how.waitSeconds);
-    printing::ForgetJob(*job);
-    if (failed)
-        services::MsgBox(failed->text);
-    return asAsked && !failed;
+    std::optional<printing::JobDone> done;
+    bool asAsked = false;
+    if (const std::optional<printing::SheetLayout> sheet = ChosenLayout(stored.layout)) {
+        done = PrintFileOnSheets(path, stored, *sheet, *printer, barcodeFor, run);
+        asAsked = done.has_value();
+    } else {
+        core::Result<printing::Listing> listing = printing::PrintListing(
+            {path, stored.linePattern, stored.keepPattern}, *printer, barcodeFor,
+            [&run](const printing::ListingMessage& m) { ShowListingMessage(m, run.messages); });
+        if (listing.failed()) {
+            run.messages.MsgBox(listing.failure().text);
+        } else {
+            done = listing->done;
+            asAsked = listing->linesNotAsAsked == 0;
+        }
+    }
+    if (!done)
+        return false;
+    const bool printed = FinishJobs({*done}, how.wait ? std::optional<int>(how.waitSeconds) : std::nullopt, run);
+    return printed && asAsked;
 }
 
-std::optional<QString> DryRun(const QString& path, const QString& printerName)
+std::optional<QString> DryRun(const QString& path, const QString& printerName, const Unattended& run)
 {
-    const QString printer = UnattendedPrinter(printerName);
+    const QString printer = UnattendedPrinter(printerName, run);
     if (printer.isEmpty())
         return std::nullopt;
-    QString error;
-    const QString page = printing::PageSummary(printer, error);
-    if (!error.isEmpty()) {
-        services::MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2").arg(printer, error));
+    const core::Result<QString> page = run.printers.PageSummary(printer);
+    if (page.failed()) {
+        run.messages.MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2").arg(printer, page.failure().text));
         return std::nullopt;
     }
     QString text = QStringLiteral("Printer: %1\n").arg(printer);
-    if (!page.isEmpty())
-        text += QStringLiteral("Page: %1\n").arg(page);
+    if (!page->isEmpty())
+        text += QStringLiteral("Page: %1\n").arg(*page);
     if (!path.trimmed().isEmpty()) {
         const StoredOptions stored = ReadStoredOptions();
         files::BatchFileReader reader;
-        if (!reader.Open(path)) {
-            services::MsgBox(reader.Error());
+        if (const core::Status opened = reader.Open(path); opened.failed()) {
+            run.messages.MsgBox(opened.failure().text);
             return std::nullopt;
         }
         qint64 lines = 0, codes = 0;
         for (QString line; reader.ReadLine(line); ++lines)
             codes += printing::CodeOfLine(line, stored.linePattern, stored.keepPattern).has_value();
-        if (!reader.Error().isEmpty()) {
-            services::MsgBox(reader.Error());
+        if (const core::Status read = reader.Outcome(); read.failed()) {
+            run.messages.MsgBox(read.failure().text);
             return std::nullopt;
         }
         text += QStringLiteral("File: %1, %2 lines, %3 with a barcode\n").arg(path).arg(lines).arg(codes);
-        if (const std::optional<printing::SheetLayout> sheet = FindLayout(stored.layout).sheet) {
+        if (const std::optional<printing::SheetLayout> sheet = ChosenLayout(stored.layout)) {
             const int sheets = codes == 0 ? 0 : printing::CellOfLabel(*sheet, stored.layoutStart, codes - 1).sheet + 1;
             text += QStringLiteral("Layout: %1, from label %2: %3 %4\n")
                         .arg(sheet->name)

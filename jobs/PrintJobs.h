@@ -5,9 +5,13 @@
 #pragma once
 
 #include "printing/BatchPrint.h"
+#include "printing/Printers.h"
+#include "services/Messages.h"
 #include "symbols/Generate.h"
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 namespace jobs {
 
@@ -18,7 +22,16 @@ printing::Barcode ListingBarcode(const symbols::SymbolRequest& options, const QS
 
 // Shows what a listing tells as the user has always seen it: a message
 // (a box in the window, stderr in an unattended run), or for the log only.
-void ShowListingMessage(const printing::ListingMessage& message);
+void ShowListingMessage(const printing::ListingMessage& message, services::MessageSink& messages);
+
+// What an unattended run is given: the printers, where its messages go
+// (stderr), and who hears of every PDF file the built-in printer writes
+// (the run tells its path on stdout).
+struct Unattended {
+    printing::Printers printers;
+    services::MessageSink& messages;
+    std::function<void(const QString& path)> pdfWritten;
+};
 
 // How an unattended run prints.
 struct UnattendedPrint {
@@ -36,19 +49,25 @@ struct UnattendedPrint {
 // `quorvane FILE` and `quorvane print FILE [--printer NAME]`: prints the
 // file as a listing with the stored options, on the printer named (empty:
 // the stored choice), the file's path stored as the window's File Path is.
-// True when every line printed as asked. Everything said goes through the
-// message sink (stderr in an unattended run).
-bool PrintFileUnattended(const QString& path, const UnattendedPrint& how);
+// True when every line printed as asked. Everything said goes to the run's
+// messages.
+bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const Unattended& run);
 
 // The printer an unattended run prints on: the one named (checked), else
-// the stored choice, else the current one. Empty, with the message
-// shown, when the name is no printer.
-QString UnattendedPrinter(const QString& printerName);
+// the stored choice, else the default one. Empty, with the message shown,
+// when the name is no printer.
+QString UnattendedPrinter(const QString& printerName, const Unattended& run);
+
+// The end of a run's jobs: tells of every file the built-in printer wrote,
+// then, when asked to wait, follows the CUPS jobs until each has printed.
+// False, with the reason shown, for one that did not. What CUPS keeps for
+// following them is dropped either way.
+bool FinishJobs(const std::vector<printing::JobDone>& jobs, std::optional<int> waitSeconds, const Unattended& run);
 
 // `quorvane print [FILE] --dry-run`: what would be printed where, as
 // lines for stdout (the printer, its page and printable area, the file's
 // lines and barcodes); nothing is printed. Nothing, with the message
 // shown, when the printer or the file can't be used.
-std::optional<QString> DryRun(const QString& path, const QString& printerName);
+std::optional<QString> DryRun(const QString& path, const QString& printerName, const Unattended& run);
 
 } // namespace jobs

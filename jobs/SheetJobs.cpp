@@ -27,30 +27,31 @@ printing::NextLabel RangeLabels(const QString& prefix, const QString& from, cons
         const QString label = printing::LabelText(prefix, next);
         next = printing::NextFrom(range->from);
         range->from += 1;
-        return printing::SheetLabel{label, barcodeFor(label), std::nullopt};
+        return printing::SheetLabel{label, barcodeFor(label), {}};
     };
 }
 
-printing::NextLabel FileLabels(const QString& path, const QString& pattern, bool keepPattern,
-                             const printing::BarcodeMaker& barcodeFor, std::shared_ptr<QString> error)
+core::Result<printing::NextLabel> FileLabels(const QString& path, const QString& pattern, bool keepPattern,
+                                             const printing::BarcodeMaker& barcodeFor,
+                                             const services::EventPump& whileWaiting)
 {
-    auto reader = std::make_shared<files::BatchFileReader>();
-    if (!reader->Open(path)) {
-        *error = QStringLiteral("The file %1 can't be opened: %2").arg(path, reader->Error());
-        return [] { return std::optional<printing::SheetLabel>(); };
-    }
-    return [=]() -> std::optional<printing::SheetLabel> {
+    auto reader = std::make_shared<files::BatchFileReader>(whileWaiting);
+    if (const core::Status opened = reader->Open(path); opened.failed())
+        return core::Failure{core::kCannotOpen,
+                             QStringLiteral("The file %1 can't be opened: %2").arg(path, opened.failure().text)};
+    return printing::NextLabel([=]() -> std::optional<printing::SheetLabel> {
         QString line;
         while (reader->ReadLine(line)) {
             const std::optional<QString> code = printing::CodeOfLine(line, pattern, keepPattern);
             if (code && !code->isEmpty())
-                return printing::SheetLabel{*code, barcodeFor(*code), std::nullopt};
+                return printing::SheetLabel{*code, barcodeFor(*code), {}};
         }
-        if (reader->Error().isEmpty())
+        const core::Status read = reader->Outcome();
+        if (read.ok())
             return std::nullopt;
-        *error = QStringLiteral("The file %1 can't be read: %2").arg(path, reader->Error());
-        return printing::SheetLabel{{}, {}, core::Failure{files::ExportCode::CannotRead, *error}};
-    };
+        return printing::SheetLabel{{}, {}, core::Failure{read.failure().code, QStringLiteral("The file %1 can't be read: %2")
+                                                                                   .arg(path, read.failure().text)}};
+    });
 }
 
 } // namespace jobs

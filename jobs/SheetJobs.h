@@ -2,8 +2,8 @@
 // a file, and the list of layouts.
 #pragma once
 #include "printing/SheetPrint.h"
+#include "services/EventPump.h"
 #include "symbols/Generate.h"
-#include <memory>
 
 namespace jobs {
 
@@ -17,10 +17,11 @@ printing::NextLabel RangeLabels(const QString& prefix, const QString& from, cons
                               const printing::BarcodeMaker& barcodeFor);
 
 // The labels of a file: one for every line that holds a code, as a
-// listing finds them (`pattern`, `keepPattern`). A file that can't be
-// opened gives no labels and its reason in `*error`; one that can't be
-// read on the way stops the labels (SheetLabel::stop) and nothing prints.
-printing::NextLabel FileLabels(const QString& path, const QString& pattern, bool keepPattern,
-                             const printing::BarcodeMaker& barcodeFor, std::shared_ptr<QString> error);
+// listing finds them (`pattern`, `keepPattern`); why not, when the file
+// can't be opened. A file that can't be read on the way stops the labels
+// (SheetLabel::stop) and nothing prints.
+core::Result<printing::NextLabel> FileLabels(const QString& path, const QString& pattern, bool keepPattern,
+                                             const printing::BarcodeMaker& barcodeFor,
+                                             const services::EventPump& whileWaiting = {});
 
 } // namespace jobs

@@ -52,37 +52,41 @@ std::vector<printing::SheetLayout> AllLayouts()
     return all;
 }
 
-LayoutChoice FindLayout(const QString& name)
+core::Result<std::optional<printing::SheetLayout>> FindLayout(const QString& name)
 {
+    using Choice = std::optional<printing::SheetLayout>;
     const QString wanted = name.trimmed();
     if (wanted.isEmpty() || SameName(wanted, printing::kOneLabelPerJob))
-        return {};
+        return Choice();
     const std::vector<printing::SheetLayout> all = AllLayouts();
     for (const printing::SheetLayout& layout : all)
         if (SameName(layout.name, wanted))
-            return {layout, std::nullopt};
+            return Choice(layout);
     for (const printing::SheetLayout& layout : printing::BuiltInLayouts())
         if (NamedWithoutMaker(layout, wanted))
-            return {layout, std::nullopt};
+            return Choice(layout);
     QStringList names;
     for (const printing::SheetLayout& layout : all)
         names << layout.name;
-    return {std::nullopt,
-            core::Failure{printing::LayoutCode::UnknownLayout,
-                              QStringLiteral("There is no layout named \"%1\". The layouts are: %2, %3.")
-                                  .arg(wanted, printing::kOneLabelPerJob, names.join(QStringLiteral(", ")))}};
+    return core::Failure{core::kUnknownLayout, QStringLiteral("There is no layout named \"%1\". The layouts are: %2, %3.")
+                                                   .arg(wanted, printing::kOneLabelPerJob, names.join(QStringLiteral(", ")))};
 }
 
-core::MaybeFailure SaveLayout(const printing::SheetLayout& layout)
+std::optional<printing::SheetLayout> ChosenLayout(const QString& name)
 {
-    const auto refused = [](const QString& why) { return core::Failure{printing::LayoutCode::UnknownLayout, why}; };
+    return FindLayout(name).value_or(std::nullopt);
+}
+
+core::Status SaveLayout(const printing::SheetLayout& layout)
+{
+    const auto refused = [](const QString& why) { return core::Failure{core::kUnknownLayout, why}; };
     const QString name = layout.name.trimmed();
     if (name.isEmpty() || SameName(name, printing::kOneLabelPerJob))
         return refused(QStringLiteral("The layout needs a name of its own."));
     for (const printing::SheetLayout& builtIn : printing::BuiltInLayouts())
         if (SameName(builtIn.name, name) || NamedWithoutMaker(builtIn, name))
             return refused(QStringLiteral("\"%1\" is the name of a built-in layout; save yours under another name.").arg(name));
-    if (core::MaybeFailure bad = printing::CheckLayout(layout))
+    if (core::Status bad = printing::CheckLayout(layout); bad.failed())
         return bad;
     std::vector<printing::SheetLayout> saved = SavedLayouts();
     const auto same = std::find_if(saved.begin(), saved.end(), [&](const auto& l) { return SameName(l.name, name); });
@@ -92,17 +96,19 @@ core::MaybeFailure SaveLayout(const printing::SheetLayout& layout)
         saved.push_back(layout);
     if (static_cast<int>(saved.size()) > kMaxSavedLayouts)
         return refused(QStringLiteral("No more than %1 layouts can be saved.").arg(kMaxSavedLayouts));
-    bool written = true;
+    core::Status written = core::Ok();
+    const auto save = [&written](const QString& key, const QString& value) {
+        if (written.ok())
+            written = services::SaveSetting(kOptionsApp, kLayoutsSection, key, value);
+    };
     for (int i = 0; i < static_cast<int>(saved.size()); ++i) {
-        written = written && services::SaveSetting(kOptionsApp, kLayoutsSection, QStringLiteral("name%1").arg(i + 1), saved[i].name.trimmed());
-        written = written && services::SaveSetting(kOptionsApp, kLayoutsSection, QStringLiteral("value%1").arg(i + 1),
-                                                   printing::LayoutToSetting(saved[i]));
+        save(QStringLiteral("name%1").arg(i + 1), saved[i].name.trimmed());
+        save(QStringLiteral("value%1").arg(i + 1), printing::LayoutToSetting(saved[i]));
     }
-    written = written && services::SaveSetting(kOptionsApp, kLayoutsSection, QStringLiteral("count"),
-                                               QString::number(saved.size()));
-    if (!written)
-        return refused(QStringLiteral("The layout could not be saved: %1").arg(services::SettingsError()));
-    return std::nullopt;
+    save(QStringLiteral("count"), QString::number(saved.size()));
+    if (written.failed())
+        return refused(QStringLiteral("The layout could not be saved: %1").arg(written.failure().text));
+    return core::Ok();
 }
 
 printing::Calibration StoredCalibration(const QString& printer)
@@ -114,32 +120,33 @@ printing::Calibration StoredCalibration(const QString& printer)
     bool okX = false, okY = false, okS = false;
     const printing::Calibration c{parts[0].toDouble(&okX), parts[1].toDouble(&okY), parts[2].toDouble(&okS)};
     // A hand-edited value that can't be right prints as if there were none.
-    return okX && okY && okS && !CheckCalibration(c) ? c : printing::Calibration{};
+    return okX && okY && okS && CheckCalibration(c).ok() ? c : printing::Calibration{};
 }
 
-core::MaybeFailure CheckCalibration(const printing::Calibration& c)
+core::Status CheckCalibration(const printing::Calibration& c)
 {
     if (!(c.scalePercent >= kMinScalePercent && c.scalePercent <= kMaxScalePercent))
-        return core::Failure{kCalibrationCode, QStringLiteral("The scale must be between %1 and %2 %.")
+        return core::Failure{core::kBadCalibration, QStringLiteral("The scale must be between %1 and %2 %.")
                                                        .arg(kMinScalePercent)
                                                        .arg(kMaxScalePercent)};
     if (!(std::abs(c.shiftXMm) <= kMaxShiftMm && std::abs(c.shiftYMm) <= kMaxShiftMm))
-        return core::Failure{kCalibrationCode,
+        return core::Failure{core::kBadCalibration,
                                  QStringLiteral("A shift must be between -%1 and %1 mm.").arg(kMaxShiftMm)};
-    return std::nullopt;
+    return core::Ok();
 }
 
-core::MaybeFailure SaveCalibration(const QString& printer, const printing::Calibration& c)
+core::Status SaveCalibration(const QString& printer, const printing::Calibration& c)
 {
-    if (core::MaybeFailure bad = CheckCalibration(c))
+    if (core::Status bad = CheckCalibration(c); bad.failed())
         return bad;
     const QString value = QStringLiteral("%1 %2 %3")
                               .arg(QString::number(c.shiftXMm, 'g', 10), QString::number(c.shiftYMm, 'g', 10),
                                    QString::number(c.scalePercent, 'g', 10));
-    if (!services::SaveSetting(kOptionsApp, kCalibrationSection, CalibrationKey(printer), value))
-        return core::Failure{kCalibrationCode,
-                                 QStringLiteral("The calibration could not be saved: %1").arg(services::SettingsError())};
-    return std::nullopt;
+    if (const core::Status saved = services::SaveSetting(kOptionsApp, kCalibrationSection, CalibrationKey(printer), value);
+        saved.failed())
+        return core::Failure{core::kBadCalibration,
+                             QStringLiteral("The calibration could not be saved: %1").arg(saved.failure().text)};
+    return core::Ok();
 }
 
 } // namespace jobs

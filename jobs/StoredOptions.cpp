@@ -15,7 +15,7 @@ QString StoredOption(const QString& key, const QString& def)
     return services::GetSetting(kOptionsApp, kOptionsSection, key, def);
 }
 
-bool StoreOption(const QString& key, const QString& value)
+core::Status StoreOption(const QString& key, const QString& value)
 {
     return services::SaveSetting(kOptionsApp, kOptionsSection, key, value);
 }

@@ -15,8 +15,8 @@ inline const QString kOptionsSection = QStringLiteral("options");
 
 // The stored value of a key of the window's options, or `def`.
 QString StoredOption(const QString& key, const QString& def);
-// Stores a value; false when the store could not be written.
-bool StoreOption(const QString& key, const QString& value);
+// Stores a value; why not, when the store could not be written.
+core::Status StoreOption(const QString& key, const QString& value);
 
 // "True"/"False" or any number (0 = false); nothing else converts.
 std::optional<bool> StoredBool(const QString& value);

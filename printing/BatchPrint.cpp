@@ -1,8 +1,9 @@
 #include "printing/BatchPrint.h"
 
+#include "printing/Printer.h"
+
 #include "core/Units.h"
 #include "files/BatchFile.h"
-#include "services/EventPump.h"
 #include "services/Termination.h"
 
 #include <QDir>
@@ -62,34 +63,33 @@ std::optional<QString> CodeOfLine(const QString& line, const QString& pattern, b
     return TrimBlanks(t.mid(pattern.size()));
 }
 
-ListingResult PrintListing(const BatchOptions& options, Printer& printer, const BarcodeMaker& barcodeFor,
-                           const ListingTold& told, const LinePrinted& linePrinted)
+core::Result<Listing> PrintListing(const BatchOptions& options, PrintTarget& target, const BarcodeMaker& barcodeFor,
+                                   const ListingTold& told, const LinePrinted& linePrinted)
 {
     const auto tell = [&told](int code, const QString& text, bool logOnly = false) {
         if (told)
             told({core::Failure{code, text}, logOnly});
     };
     const QString shownPath = QDir::toNativeSeparators(options.path);
-    files::BatchFileReader reader;
-    if (!reader.Open(options.path)) {
-        tell(ListingCode::CannotOpen, QStringLiteral("Cannot open the file \"%1\": %2").arg(shownPath, reader.Error()));
-        return {};
-    }
+    files::BatchFileReader reader(options.pump);
+    if (const core::Status opened = reader.Open(options.path); opened.failed())
+        return core::Failure{core::kCannotOpen,
+                             QStringLiteral("Cannot open the file \"%1\": %2").arg(shownPath, opened.failure().text)};
 
+    Printer printer(target);
     printer.SetScaleMode(PrinterScale::Millimeters);
     QString line;
     QList<qint64> cutLines;
-    ListingResult result;
-    for (qint64 printed = 0;;) {
-        services::DoEvents();
+    Listing listing;
+    for (qint64 lines = 0;;) {
+        services::Pump(options.pump);
         // A stop asked for while the reader waits for a slow writer ends the wait.
         const bool gotLine = !services::TerminationRequested() && reader.ReadLine(line);
         if (services::TerminationRequested()) {
             printer.KillDoc();
-            tell(ListingCode::Stopped, QStringLiteral("Printing of \"%1\" was stopped before the end of the file; "
-                                                      "nothing was sent to the printer.")
-                                           .arg(shownPath));
-            return {};
+            return core::Failure{core::kStopped, QStringLiteral("Printing of \"%1\" was stopped before the end of the file; "
+                                                                "nothing was sent to the printer.")
+                                                     .arg(shownPath)};
         }
         if (!gotLine)
             break;
@@ -102,62 +102,63 @@ ListingResult PrintListing(const BatchOptions& options, Printer& printer, const 
         Barcode barcode;
         if (code)
             barcode = barcodeFor(*code);
-        if (barcode.failure) {
-            ++result.linesNotAsAsked;
+        if (barcode.status.failed()) {
+            ++listing.linesNotAsAsked;
+            const core::Failure& failure = barcode.status.failure();
             const QString where = QStringLiteral("%1:%2: ").arg(shownPath).arg(reader.LineNumber());
-            if (barcode.failure->inPicture)
-                tell(barcode.failure->code,
-                     where + QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(*code), barcode.failure->text), true);
+            if (failure.inPicture)
+                tell(failure.code, where + QStringLiteral("No barcode for \"%1\": %2").arg(Shortened(*code), failure.text),
+                     true);
             else
-                tell(barcode.failure->code, where + barcode.failure->text);
+                tell(failure.code, where + failure.text);
         } else if (!barcode.note.isEmpty()) {
             tell(core::kNotAsTyped, QStringLiteral("%1:%2: %3").arg(shownPath).arg(reader.LineNumber()).arg(barcode.note),
                  true);
         }
         // A code whose barcode failed gets none under it: a message or half
         // a symbol in its place would be taken for the code's barcode.
-        const bool drawn = code && !barcode.failure;
+        const bool drawn = code && barcode.status.ok();
         const double barcodeHeight = drawn ? printer.DrawingHeight(barcode.drawing) : 0;
 
         // A line and its barcode stay together, and a barcode is never cut
         // by the bottom of the page: when they don't fit in what is left of
         // the page they start a new one.
         const double needed = printer.TextHeight() + barcodeHeight;
+        core::Status printed = core::Ok();
         if (printer.CurrentY() > 0 && printer.CurrentY() + needed > printer.ScaleHeight())
-            printer.NewPage();
-
-        printer.Print(line);
-        if (drawn) {
+            printed = printer.NewPage();
+        if (printed.ok())
+            printed = printer.Print(line);
+        if (printed.ok() && drawn) {
             const double top = printer.CurrentY();
-            printer.PaintDrawing(barcode.drawing, 0, top);
-            printer.Print(kBlankLine);
-            printer.Print(kBlankLine);
+            printed = printer.PaintDrawing(barcode.drawing, 0, top);
+            for (int blank = 0; blank < 2 && printed.ok(); ++blank)
+                printed = printer.Print(kBlankLine);
             // A barcode taller than those lines keeps one line of space below
             // it, so the next line never runs into it.
             printer.MoveDownTo(top + barcodeHeight + printer.TextHeight());
         }
-        if (printer.DocFailed())
+        if (printed.failed())
             break;
         if (linePrinted)
-            linePrinted(++printed);
+            linePrinted(++lines);
     }
     reader.Close();
 
-    if (!reader.Error().isEmpty()) {
+    if (const core::Status read = reader.Outcome(); read.failed()) {
         printer.KillDoc(); // a listing cut short is not sent as if it were whole
-        tell(ListingCode::CannotRead, QStringLiteral("Cannot read the file \"%1\": %2").arg(shownPath, reader.Error()));
-        return {};
+        return core::Failure{core::kCannotRead,
+                             QStringLiteral("Cannot read the file \"%1\": %2").arg(shownPath, read.failure().text)};
     }
-    if (const core::MaybeFailure failed = printer.EndDoc()) {
-        tell(failed->code, failed->text);
-        return {};
-    }
-    result.sent = true;
+    core::Result<JobDone> done = printer.EndDoc();
+    if (done.failed())
+        return done.failure();
+    listing.done = std::move(*done);
     if (!cutLines.isEmpty()) {
-        tell(ListingCode::LinesCut, CutLinesMessage(shownPath, cutLines));
-        result.linesNotAsAsked += cutLines.size();
+        tell(core::kLinesCut, CutLinesMessage(shownPath, cutLines));
+        listing.linesNotAsAsked += cutLines.size();
     }
-    return result;
+    return listing;
 }
 
 } // namespace printing

@@ -2,8 +2,10 @@
 // every line as text and every code line followed by its barcode.
 #pragma once
 
-#include "core/Failure.h"
-#include "printing/Printers.h"
+#include "core/Result.h"
+#include "graphics/Drawing.h"
+#include "printing/PrintTarget.h"
+#include "services/EventPump.h"
 
 #include <QString>
 #include <functional>
@@ -28,30 +30,24 @@ struct BatchOptions {
     QString path;        // used as given, blanks included
     QString pattern;     // the line pattern
     bool keepPattern = false;
+    // Runs before every line, and while a slow writer of the file is
+    // awaited (the window processes its events: its Stop ends the listing).
+    services::EventPump pump = {};
 };
 
 // The barcode of one code: the drawing to print under it, and why it is
 // not the code's barcode when it isn't.
 struct Barcode {
     graphics::Drawing drawing;
-    core::MaybeFailure failure;
+    core::Status status;
     QString note; // the barcode holds another text than the code: told with its line where only a log shows it
 };
 using BarcodeMaker = std::function<Barcode(const QString& code)>;
 
-// What became of a listing.
-struct ListingResult {
-    bool sent = false;           // the job went to the printer
-    qint64 linesNotAsAsked = 0;  // code lines without their barcode, lines cut at the limit
-    bool AllAsAsked() const { return sent && linesNotAsAsked == 0; }
-    explicit operator bool() const { return AllAsAsked(); }
-};
-
-// The codes of a listing's own failures. A barcode's failure keeps its own
-// code, a barcode holding another text than its code is
-// core::kNotAsTyped, and a printer that fails core::kPrintFailed.
-struct ListingCode {
-    enum : int { CannotOpen = 3301, Stopped, CannotRead, LinesCut };
+// A listing that went to the printer.
+struct Listing {
+    JobDone done;
+    qint64 linesNotAsAsked = 0; // code lines without their barcode, lines cut at the limit
 };
 
 // Something a listing tells: a failure with its code and its text as the
@@ -72,18 +68,17 @@ using ListingTold = std::function<void(const ListingMessage&)>;
 // Called after every line printed, with the number of lines printed so far.
 using LinePrinted = std::function<void(qint64 lines)>;
 
-// Prints the file as one job on the printer; shows nothing itself, and
-// tells `told` of every problem. Problems (a file that can't be opened or
-// read, a failing printer) name the file or printer and the reason;
-// nothing of a file that can't be opened is printed. A line longer than
-// the reader's limit prints its start and no barcode, and is named after
-// the job went out. A barcode that failed is counted and told with the
-// file and line it comes from ("FILE:LINE: " before the failure's own
-// text); one whose picture shows the failure by itself (UPC's message) is
-// told for the log only.
-// A stop request (services::TerminationRequested) drops the job at the
-// next line.
-ListingResult PrintListing(const BatchOptions& options, Printer& printer, const BarcodeMaker& barcodeFor,
-                           const ListingTold& told = {}, const LinePrinted& linePrinted = {});
+// Prints the file as one job on the printer and shows nothing itself. What
+// went wrong with lines is told to `told` as it happens: a barcode that
+// failed is counted and told with the file and line it comes from
+// ("FILE:LINE: " before the failure's own text; one whose picture shows the
+// failure by itself, UPC's message, for the log only), and a line longer
+// than the reader's limit prints its start and no barcode, and is named
+// after the job went out. Why nothing was sent comes back: a file that
+// can't be opened or read, a failing printer (each named with the reason),
+// or a stop request (services::TerminationRequested), which drops the job
+// at the next line.
+core::Result<Listing> PrintListing(const BatchOptions& options, PrintTarget& printer, const BarcodeMaker& barcodeFor,
+                                   const ListingTold& told = {}, const LinePrinted& linePrinted = {});
 
 } // namespace printing

@@ -1,5 +1,7 @@
 #include "printing/CalibrationPage.h"
 
+#include "printing/Printer.h"
+
 namespace printing {
 namespace {
 
@@ -37,10 +39,11 @@ std::vector<QPointF> CalibrationCrossesMm(const QSizeF& s)
             {s.width() / 2, s.height() / 2}};
 }
 
-core::MaybeFailure PrintCalibrationPage(Printer& printer)
+core::Result<JobDone> PrintCalibrationPage(PrintTarget& target)
 {
+    Printer printer(target);
     const QSizeF sheet = printer.SheetMm();
-    if (!printer.DocFailed()) {
+    if (printer.Begin().ok()) {
         for (const QPointF& c : CalibrationCrossesMm(sheet))
             Cross(printer, c);
         // The rulers start at the sheet's edge, where the printer may not

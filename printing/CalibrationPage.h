@@ -2,8 +2,8 @@
 // so that a user can measure with a ruler how far a printer moves and
 // scales what it prints.
 #pragma once
-#include "core/Failure.h"
-#include "printing/Printers.h"
+#include "core/Result.h"
+#include "printing/PrintTarget.h"
 #include <QPointF>
 #include <vector>
 
@@ -15,6 +15,6 @@ std::vector<QPointF> CalibrationCrossesMm(const QSizeF& sheetMm);
 
 // Prints the page as one job on the printer (with its calibration, so
 // that a calibrated printer shows what is left to correct).
-core::MaybeFailure PrintCalibrationPage(Printer& printer);
+core::Result<JobDone> PrintCalibrationPage(PrintTarget& printer);
 
 } // namespace printing

@@ -75,6 +75,12 @@ QString Reasons(const QStringList& keywords)
     return words.join(QStringLiteral(", "));
 }
 
+// Why a queue can't be used or a job not sent, in words to follow "The
+// printer X failed: ".
+core::Failure Unusable(const QString& why) { return core::Failure{core::kPrintFailed, why}; }
+
+[[maybe_unused]] const QString kNoCups = QStringLiteral("this build does not print through CUPS");
+
 } // namespace
 
 bool IsQueueUri(const QString& name)
@@ -325,19 +331,17 @@ void ReadNotes(const Destination& d, CupsJob& job)
 
 bool CupsBuilt() { return true; }
 
-std::optional<QueuePage> QueuePageOf(const QString& queue, QString& error)
+core::Result<QueuePage> QueuePageOf(const QString& queue)
 {
     Destination d(queue);
-    if (error = d.Problem(); !error.isEmpty())
-        return std::nullopt;
+    if (const QString problem = d.Problem(); !problem.isEmpty())
+        return Unusable(problem);
     ipp_t* request = d.Request(IPP_OP_GET_PRINTER_ATTRIBUTES);
     static const char* const wanted[] = {"media-col-default", "media-default", "printer-resolution-default"};
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
     ipp_t* answer = d.Send(request);
-    if (!answer) {
-        error = QStringLiteral("%1 does not answer: %2").arg(queue, Destination::LastError());
-        return std::nullopt;
-    }
+    if (!answer)
+        return Unusable(QStringLiteral("%1 does not answer: %2").arg(queue, Destination::LastError()));
     std::optional<QueuePage> page = PageOfMediaCol(answer);
     if (!page) {
         // Only the media's name: its size from CUPS' table of names, and
@@ -348,30 +352,27 @@ std::optional<QueuePage> QueuePageOf(const QString& queue, QString& error)
     }
     if (page)
         page->dpi = DotsPerInch(answer);
-    else
-        error = QStringLiteral("%1 names no default media").arg(queue);
     ippDelete(answer);
-    return page;
+    if (!page)
+        return Unusable(QStringLiteral("%1 names no default media").arg(queue));
+    return *page;
 }
 
-std::optional<CupsJob> SubmitPdf(const QString& queue, const QString& title, QIODevice& pdf, QString& error)
+core::Result<CupsJob> SubmitDocument(const QString& queue, const QString& title, QIODevice& document,
+                                     const char* format)
 {
     Destination d(queue);
-    if (error = d.Problem(); !error.isEmpty())
-        return std::nullopt;
+    if (const QString problem = d.Problem(); !problem.isEmpty())
+        return Unusable(problem);
     cups_dinfo_t* info = d.info();
-    if (!info) {
-        error = QStringLiteral("%1 does not answer: %2").arg(queue, Destination::LastError());
-        return std::nullopt;
-    }
+    if (!info)
+        return Unusable(QStringLiteral("%1 does not answer: %2").arg(queue, Destination::LastError()));
     const QByteArray name = title.toUtf8();
     CupsJob job;
     job.queue = queue;
     if (Failed(cupsCreateDestJob(d.http(), d.dest(), info, &job.id, name.constData(), 0, nullptr)) ||
-        job.id <= 0) {
-        error = QStringLiteral("%1 did not take the job: %2").arg(queue, Destination::LastError());
-        return std::nullopt;
-    }
+        job.id <= 0)
+        return Unusable(QStringLiteral("%1 did not take the job: %2").arg(queue, Destination::LastError()));
     // The scheduler tells why it stops a job only in its notes about the
     // job: subscribe before the document goes, so none is missed.
     ipp_t* subscribe = d.Request(IPP_OP_CREATE_JOB_SUBSCRIPTIONS);
@@ -384,20 +385,21 @@ std::optional<CupsJob> SubmitPdf(const QString& queue, const QString& title, QIO
         ippDelete(answer);
     }
 
-    bool sent = cupsStartDestDocument(d.http(), d.dest(), info, job.id, name.constData(), CUPS_FORMAT_PDF, 0, nullptr,
-                                      1) == HTTP_STATUS_CONTINUE;
+    bool sent = cupsStartDestDocument(d.http(), d.dest(), info, job.id, name.constData(), format, 0, nullptr, 1) ==
+                HTTP_STATUS_CONTINUE;
     QByteArray chunk(64 * 1024, Qt::Uninitialized);
-    pdf.seek(0);
-    for (qint64 n; sent && (n = pdf.read(chunk.data(), chunk.size())) > 0;)
+    document.seek(0);
+    for (qint64 n; sent && (n = document.read(chunk.data(), chunk.size())) > 0;)
         sent = cupsWriteRequestData(d.http(), chunk.constData(), static_cast<size_t>(n)) == HTTP_STATUS_CONTINUE;
     // Finishing reads the answer even after a failed write, so the
     // connection is left ready for the next request.
     const bool finished = !Failed(cupsFinishDestDocument(d.http(), d.dest(), info));
     if (!sent || !finished) {
-        error = QStringLiteral("the document could not be sent to %1: %2").arg(queue, Destination::LastError());
+        const core::Failure failed =
+            Unusable(QStringLiteral("the document could not be sent to %1: %2").arg(queue, Destination::LastError()));
         cupsCancelDestJob(d.http(), d.dest(), job.id);
         ForgetJob(job);
-        return std::nullopt;
+        return failed;
     }
     return job;
 }
@@ -445,16 +447,14 @@ JobState PollJob(CupsJob& job)
     return state;
 }
 
-bool CancelJob(const CupsJob& job, QString& error)
+core::Status CancelJob(const CupsJob& job)
 {
     Destination d(job.queue);
-    if (error = d.Problem(); !error.isEmpty())
-        return false;
-    if (Failed(cupsCancelDestJob(d.http(), d.dest(), job.id))) {
-        error = Destination::LastError();
-        return false;
-    }
-    return true;
+    if (const QString problem = d.Problem(); !problem.isEmpty())
+        return Unusable(problem);
+    if (Failed(cupsCancelDestJob(d.http(), d.dest(), job.id)))
+        return Unusable(Destination::LastError());
+    return core::Ok();
 }
 
 void ForgetJob(CupsJob& job)
@@ -475,25 +475,13 @@ void ForgetJob(CupsJob& job)
 
 bool CupsBuilt() { return false; }
 
-std::optional<QueuePage> QueuePageOf(const QString&, QString& error)
-{
-    error = QStringLiteral("this build does not print through CUPS");
-    return std::nullopt;
-}
+core::Result<QueuePage> QueuePageOf(const QString&) { return Unusable(kNoCups); }
 
-std::optional<CupsJob> SubmitPdf(const QString&, const QString&, QIODevice&, QString& error)
-{
-    error = QStringLiteral("this build does not print through CUPS");
-    return std::nullopt;
-}
+core::Result<CupsJob> SubmitDocument(const QString&, const QString&, QIODevice&, const char*) { return Unusable(kNoCups); }
 
 JobState PollJob(CupsJob&) { return {}; }
 
-bool CancelJob(const CupsJob&, QString& error)
-{
-    error = QStringLiteral("this build does not print through CUPS");
-    return false;
-}
+core::Status CancelJob(const CupsJob&) { return Unusable(kNoCups); }
 
 void ForgetJob(CupsJob& job) { job.subscription = 0; }
 

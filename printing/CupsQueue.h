@@ -4,6 +4,8 @@
 // jobs sent to it as PDF documents, and what became of them.
 #pragma once
 
+#include "core/Result.h"
+
 #include <QMarginsF>
 #include <QSizeF>
 #include <QString>
@@ -34,9 +36,9 @@ QString DescribePage(const QueuePage& page);
 QString DescribeMargins(const QueuePage& page);
 
 // The queue's default media with its margins, and its resolution, from
-// its IPP attributes. Nothing, with the reason in `error`, when the queue
-// can't be reached or names no media.
-std::optional<QueuePage> QueuePageOf(const QString& queue, QString& error);
+// its IPP attributes; why not, when the queue can't be reached or names
+// no media.
+core::Result<QueuePage> QueuePageOf(const QString& queue);
 
 // A job a queue has accepted.
 struct CupsJob {
@@ -58,12 +60,14 @@ struct JobState {
     QString reason;
 };
 
-// Sends the PDF read from `pdf` to the queue as one job titled `title`.
-// Nothing, with the reason, when the queue refuses it.
-std::optional<CupsJob> SubmitPdf(const QString& queue, const QString& title, QIODevice& pdf, QString& error);
+// Sends the document read from `document` (of the MIME type `format`,
+// "application/pdf") to the queue as one job titled `title`; why not, when
+// the queue refuses it.
+core::Result<CupsJob> SubmitDocument(const QString& queue, const QString& title, QIODevice& document,
+                                     const char* format);
 // Asks the queue about the job (and its printer).
 JobState PollJob(CupsJob& job);
-bool CancelJob(const CupsJob& job, QString& error);
+core::Status CancelJob(const CupsJob& job);
 // Drops what the scheduler keeps for following the job.
 void ForgetJob(CupsJob& job);
 

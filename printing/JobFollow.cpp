@@ -38,14 +38,14 @@ bool JobEnded(JobPhase phase)
     return phase == JobPhase::Completed || phase == JobPhase::Canceled || phase == JobPhase::Aborted;
 }
 
-core::MaybeFailure WaitForJob(CupsJob& job, double seconds, const JobPoll& poll)
+core::Status WaitForJob(CupsJob& job, double seconds, const JobPoll& poll)
 {
     QElapsedTimer waited;
     waited.start();
     for (;;) {
         const JobState state = poll(job);
         if (state.phase == JobPhase::Completed)
-            return std::nullopt;
+            return core::Ok();
         // A stopped job goes on only when someone restarts it.
         if (JobEnded(state.phase))
             return core::Failure{core::kPrintFailed, JobStatusText(job, state)};

@@ -3,7 +3,7 @@
 // run for its job.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 #include "printing/CupsQueue.h"
 
 #include <QString>
@@ -21,11 +21,11 @@ bool JobEnded(JobPhase phase);
 
 using JobPoll = std::function<JobState(CupsJob&)>;
 
-// Waits up to `seconds` for the job to print. Nothing when it printed;
+// Waits up to `seconds` for the job to print. Done when it printed;
 // else why not, in the status line's words: stopped, aborted or canceled
 // (at once), or still queued or printing when the time is up (a paused
 // printer says so). A stop request (services::TerminationRequested) ends
 // the wait as well. The job is left in the queue either way.
-core::MaybeFailure WaitForJob(CupsJob& job, double seconds, const JobPoll& poll = PollJob);
+core::Status WaitForJob(CupsJob& job, double seconds, const JobPoll& poll = PollJob);
 
 } // namespace printing

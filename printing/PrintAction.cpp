@@ -2,20 +2,21 @@
 
 #include "core/Numeric.h"
 #include "core/Units.h"
+#include "printing/Printer.h"
 
 #include <cmath>
 
 namespace printing {
 
-core::MaybeFailure CheckPrint(const QString& leftText, const QString& topText, bool hasPicture)
+core::Status CheckPrint(const QString& leftText, const QString& topText, bool hasPicture)
 {
     if (!core::IsNumeric(leftText))
-        return core::Failure{PrintCheckCode::LeftNotNumeric, kOffsetNotNumeric};
+        return core::Failure{core::kLeftNotNumeric, kOffsetNotNumeric};
     if (!core::IsNumeric(topText))
-        return core::Failure{PrintCheckCode::TopNotNumeric, kOffsetNotNumeric};
+        return core::Failure{core::kTopNotNumeric, kOffsetNotNumeric};
     if (!hasPicture)
-        return core::Failure{PrintCheckCode::NoPicture, kNothingToPrint};
-    return std::nullopt;
+        return core::Failure{core::kNoPicture, kNothingToPrint};
+    return core::Ok();
 }
 
 double OffsetCm(const QString& text)
@@ -23,25 +24,24 @@ double OffsetCm(const QString& text)
     return static_cast<float>(core::NumberOr(text, 0));
 }
 
-core::MaybeFailure PrintDrawingAt(Printer& printer, const graphics::Drawing& drawing, double leftCm,
-                                      double topCm)
+core::Result<JobDone> PrintDrawingAt(PrintTarget& target, const graphics::Drawing& drawing, double leftCm,
+                                     double topCm)
 {
+    Printer printer(target);
     printer.SetScaleMode(PrinterScale::Centimeters);
+    if (const core::Status begun = printer.Begin(); begun.failed())
+        return begun.failure();
     // An offset that puts the whole barcode off the page (a typo such as
     // 250 for 2.5, or a value too large for a number) would send a blank
     // page; nothing is sent instead.
     const double pageWidth = printer.ScaleWidth(), pageHeight = printer.ScaleHeight();
     const double widthCm = printer.DrawingWidth(drawing);
     const double heightCm = printer.DrawingHeight(drawing);
-    if (printer.DocFailed()) {
-        return printer.EndDoc();
-    }
     if (!std::isfinite(leftCm) || !std::isfinite(topCm) || leftCm >= pageWidth || topCm >= pageHeight ||
-        leftCm + widthCm <= 0 || topCm + heightCm <= 0) {
-        printer.KillDoc();
+        leftCm + widthCm <= 0 || topCm + heightCm <= 0)
         return core::Failure{core::kPrintFailed, kOutsideThePage};
-    }
-    printer.PaintDrawing(drawing, leftCm, topCm);
+    if (const core::Status placed = printer.PaintDrawing(drawing, leftCm, topCm); placed.failed())
+        return placed.failure();
     return printer.EndDoc();
 }
 

@@ -23,12 +23,11 @@ QString LabelText(const QString& prefix, const QString& fromText) { return prefi
 
 QString NextFrom(double from) { return core::FormatNumber(from + 1); }
 
-void Pause(int seconds)
+void Pause(int seconds, services::Clock& clock, const services::EventPump& pump)
 {
-    services::Clock& clock = services::CurrentClock();
     const double start = clock.Seconds();
     while (clock.Seconds() - start < seconds && !services::TerminationRequested()) {
-        services::DoEvents();
+        services::Pump(pump);
         // A short rest between rounds keeps the wait from taking a whole core.
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }

@@ -2,6 +2,9 @@
 // the steps of a label.
 #pragma once
 
+#include "services/Clock.h"
+#include "services/EventPump.h"
+
 #include <QString>
 #include <optional>
 
@@ -29,9 +32,9 @@ QString LabelText(const QString& prefix, const QString& fromText);
 // The From that follows: the number plus one, in its shortest plain form.
 QString NextFrom(double from);
 
-// Processes pending window events until the given whole number of seconds
-// has passed on the steady clock, or until a stop is requested: a stopped
-// run should not sit out its pauses.
-void Pause(int seconds);
+// Runs the pump until the given whole number of seconds has passed on the
+// clock, or until a stop is requested: a stopped run should not sit out its
+// pauses.
+void Pause(int seconds, services::Clock& clock, const services::EventPump& pump);
 
 } // namespace printing

@@ -49,7 +49,7 @@ std::optional<qint64> CountLines(const QString& path, const std::function<bool()
 {
     constexpr qint64 kAskEvery = 4096;
     files::BatchFileReader reader;
-    if (!reader.Open(path))
+    if (reader.Open(path).failed())
         return std::nullopt;
     qint64 lines = 0;
     QString line;
@@ -57,7 +57,7 @@ std::optional<qint64> CountLines(const QString& path, const std::function<bool()
         if (++lines % kAskEvery == 0 && !keepGoing())
             return std::nullopt;
     }
-    if (!reader.Error().isEmpty())
+    if (reader.Outcome().failed())
         return std::nullopt;
     return lines;
 }

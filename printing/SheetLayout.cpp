@@ -96,10 +96,10 @@ const std::vector<SheetLayout>& BuiltInLayouts()
     return table;
 }
 
-core::MaybeFailure CheckLayout(const SheetLayout& l)
+core::Status CheckLayout(const SheetLayout& l)
 {
     const auto notAbove = [&](const QString& what) {
-        return Refused(LayoutCode::NotAboveZero, l, QStringLiteral("%1 must be more than 0").arg(what));
+        return Refused(core::kNotAboveZero, l, QStringLiteral("%1 must be more than 0").arg(what));
     };
     if (!(l.pageMm.width() > 0) || !(l.pageMm.height() > 0))
         return notAbove(QStringLiteral("the page's width and height"));
@@ -108,51 +108,50 @@ core::MaybeFailure CheckLayout(const SheetLayout& l)
     if (l.columns < 1 || l.rows < 1)
         return notAbove(QStringLiteral("the number of columns and of rows"));
     if (l.columns > 1 && l.pitchXMm < l.labelMm.width() - kTolerance)
-        return Refused(LayoutCode::Overlap, l,
+        return Refused(core::kOverlap, l,
                        QStringLiteral("the labels overlap: the pitch across (%1 mm) is less than a label's width (%2 mm)")
                            .arg(Length(l.pitchXMm, false), Length(l.labelMm.width(), false)));
     if (l.rows > 1 && l.pitchYMm < l.labelMm.height() - kTolerance)
-        return Refused(LayoutCode::Overlap, l,
+        return Refused(core::kOverlap, l,
                        QStringLiteral("the labels overlap: the pitch down (%1 mm) is less than a label's height (%2 mm)")
                            .arg(Length(l.pitchYMm, false), Length(l.labelMm.height(), false)));
     if (!(l.leftMm >= -kTolerance) || !(l.topMm >= -kTolerance))
-        return Refused(LayoutCode::OffThePage, l, QStringLiteral("the margins must not be negative"));
+        return Refused(core::kOffThePage, l, QStringLiteral("the margins must not be negative"));
     const QPointF last = l.CellCornerMm(l.LabelsPerSheet() - 1);
     const double right = last.x() + l.labelMm.width(), bottom = last.y() + l.labelMm.height();
     if (right > l.pageMm.width() + kTolerance)
-        return Refused(LayoutCode::OffThePage, l,
+        return Refused(core::kOffThePage, l,
                        QStringLiteral("its last column ends %1 mm from the left edge, past the page's width of %2 mm")
                            .arg(Length(right, false), Length(l.pageMm.width(), false)));
     if (bottom > l.pageMm.height() + kTolerance)
-        return Refused(LayoutCode::OffThePage, l,
+        return Refused(core::kOffThePage, l,
                        QStringLiteral("its last row ends %1 mm from the top edge, past the page's height of %2 mm")
                            .arg(Length(bottom, false), Length(l.pageMm.height(), false)));
-    return std::nullopt;
+    return core::Ok();
 }
 
-core::MaybeFailure CheckStart(const SheetLayout& layout, int start)
+core::Status CheckStart(const SheetLayout& layout, int start)
 {
     if (start >= 1 && start <= layout.LabelsPerSheet())
-        return std::nullopt;
-    return core::Failure{LayoutCode::StartPastSheet,
+        return core::Ok();
+    return core::Failure{core::kStartPastSheet,
                              QStringLiteral("The start position %1 is not on the sheet: the layout \"%2\" has labels 1 to %3.")
                                  .arg(start)
                                  .arg(layout.name)
                                  .arg(layout.LabelsPerSheet())};
 }
 
-StartPosition StartAtRowColumn(const SheetLayout& layout, int row, int column)
+core::Result<int> StartAtRowColumn(const SheetLayout& layout, int row, int column)
 {
     if (row >= 1 && row <= layout.rows && column >= 1 && column <= layout.columns)
-        return StartPosition{(row - 1) * layout.columns + column, std::nullopt};
-    return StartPosition{1, core::Failure{LayoutCode::StartPastSheet,
-                                              QStringLiteral("Row %1, column %2 is not on the sheet: the layout \"%3\" has "
-                                                             "%4 columns and %5 rows.")
-                                                  .arg(row)
-                                                  .arg(column)
-                                                  .arg(layout.name)
-                                                  .arg(layout.columns)
-                                                  .arg(layout.rows)}};
+        return (row - 1) * layout.columns + column;
+    return core::Failure{core::kStartPastSheet,
+                         QStringLiteral("Row %1, column %2 is not on the sheet: the layout \"%3\" has %4 columns and %5 rows.")
+                             .arg(row)
+                             .arg(column)
+                             .arg(layout.name)
+                             .arg(layout.columns)
+                             .arg(layout.rows)};
 }
 
 QString PageName(const SheetLayout& layout)

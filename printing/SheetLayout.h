@@ -3,7 +3,7 @@
 // A4 and Letter products, the checks that a layout can be printed, and the
 // cell every label of a run of labels goes into.
 #pragma once
-#include "core/Failure.h"
+#include "core/Result.h"
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
@@ -38,20 +38,16 @@ struct SheetLayout {
 const std::vector<SheetLayout>& BuiltInLayouts();
 
 // Why the layout can't be printed (a size that is not above zero, labels
-// that overlap, cells that run off the page), or nothing.
-core::MaybeFailure CheckLayout(const SheetLayout& layout);
+// that overlap, cells that run off the page), when it can't.
+core::Status CheckLayout(const SheetLayout& layout);
 
 // Why a start position (1 is the sheet's first label) can't be used with
-// the layout, or nothing.
-core::MaybeFailure CheckStart(const SheetLayout& layout, int start);
+// the layout, when it can't.
+core::Status CheckStart(const SheetLayout& layout, int start);
 
 // The start position of a label given by its row and column (from 1),
 // or why the sheet has no such label.
-struct StartPosition {
-    int label = 1;
-    core::MaybeFailure failure;
-};
-StartPosition StartAtRowColumn(const SheetLayout& layout, int row, int column);
+core::Result<int> StartAtRowColumn(const SheetLayout& layout, int row, int column);
 
 // The page's name when it is A4 or Letter, else its size.
 QString PageName(const SheetLayout& layout);
@@ -74,10 +70,5 @@ struct LabelCell {
 // The cell of the label `index` (0 is the run's first label) when the
 // first sheet's labels before `start` are used already.
 LabelCell CellOfLabel(const SheetLayout& layout, int start, qint64 index);
-
-// The codes of a layout's and a start position's failures.
-struct LayoutCode {
-    enum : int { NotAboveZero = 3101, Overlap, OffThePage, StartPastSheet, UnknownLayout };
-};
 
 } // namespace printing

@@ -2,7 +2,7 @@
 // and sheet after sheet, at the offsets from the cell's corner, as one job.
 #pragma once
 #include "printing/BatchPrint.h"
-#include "printing/Printers.h"
+#include "printing/PrintTarget.h"
 #include "printing/SheetLayout.h"
 #include <functional>
 #include <optional>
@@ -19,25 +19,26 @@ struct SheetPlacement {
 struct SheetLabel {
     QString text; // what the label says, for messages
     Barcode barcode;
-    // The labels can't go on (their file can't be read): nothing is printed.
-    core::MaybeFailure stop;
+    // Why the labels can't go on (their file can't be read), when they
+    // can't: nothing is printed.
+    core::Status stop;
 };
 // The next label of the run; nothing at its end.
 using NextLabel = std::function<std::optional<SheetLabel>()>;
 
-struct SheetResult {
-    qint64 printed = 0;             // labels sent
-    core::MaybeFailure failure; // why nothing was sent
-    bool stopped = false;           // a stop request dropped the job
+// Labels sent on sheets.
+struct SheetsPrinted {
+    qint64 printed = 0; // 0: there were no labels, and nothing was sent
+    JobDone done;
 };
 
 // Prints the labels as one job on the printer, on sheets of the layout's
 // page. Nothing is sent when the layout or the start position can't be
 // used, a label has no barcode or runs past its cell, the printer fails,
-// or a stop is requested (services::TerminationRequested); the result
-// says why. A run without labels sends nothing either.
-SheetResult PrintOnSheets(Printer& printer, const SheetPlacement& placement, const NextLabel& next,
-                          const LinePrinted& labelPrinted = {});
+// or a stop is requested (services::TerminationRequested: kStopped); the
+// failure says why. A run without labels sends nothing either.
+core::Result<SheetsPrinted> PrintOnSheets(PrintTarget& printer, const SheetPlacement& placement, const NextLabel& next,
+                                          const LinePrinted& labelPrinted = {});
 
 // The labels of a Print with a sheet layout: the one barcode in the start
 // cell, or in every cell from there to the end of the sheet (`repeat`).

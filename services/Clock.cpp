@@ -5,7 +5,7 @@
 namespace services {
 namespace {
 
-class SteadyClock : public Clock {
+class Steady : public Clock {
 public:
     double Seconds() override
     {
@@ -14,18 +14,12 @@ public:
     }
 };
 
-SteadyClock g_steady;
-Clock* g_clock = &g_steady;
-
 } // namespace
 
-Clock& CurrentClock() { return *g_clock; }
-
-Clock* SetClock(Clock* clock)
+Clock& SteadyClock()
 {
-    Clock* previous = g_clock;
-    g_clock = clock ? clock : &g_steady;
-    return previous;
+    static Steady clock; // holds nothing: every call reads the system's clock
+    return clock;
 }
 
 } // namespace services

@@ -1,5 +1,5 @@
-// A clock of elapsed seconds that never jumps back (steady), replaceable
-// so tests can run timed loops without real waiting.
+// A clock of elapsed seconds that never jumps back (steady). What waits is
+// given one, so tests can run timed loops without real waiting.
 #pragma once
 
 namespace services {
@@ -10,8 +10,7 @@ public:
     virtual double Seconds() = 0; // seconds since an arbitrary fixed point
 };
 
-Clock& CurrentClock();
-// Installs a clock; nullptr restores the steady system clock. Returns the previous one.
-Clock* SetClock(Clock* clock);
+// The system's steady clock.
+Clock& SteadyClock();
 
 } // namespace services

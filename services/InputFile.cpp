@@ -117,7 +117,7 @@ InputFile::Result InputFile::Read(char* to, qint64 max, qint64& got)
             return Result::Failed;
         }
         if (ready <= 0) {
-            DoEvents(); // the window stays alive while a writer is awaited
+            Pump(whileWaiting_); // the window stays alive while a writer is awaited
             continue;
         }
         const ssize_t n = ::read(fd_, to, static_cast<size_t>(max));

@@ -3,11 +3,13 @@
 // writes slowly, would otherwise block the run inside open() or read(),
 // where no signal can end it: here the file is opened without waiting and
 // every wait for data is a short poll, after which the stop flag is checked
-// and pending window events are processed.
+// and the pump it was given runs (the window processes its events).
 //
 // Only regular files and FIFOs are read. A device is refused: /dev/zero or
 // /dev/urandom never end and hold no text.
 #pragma once
+
+#include "services/EventPump.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -18,7 +20,7 @@ class InputFile {
 public:
     enum class Result { Data, End, Failed, Stopped };
 
-    InputFile() = default;
+    explicit InputFile(EventPump whileWaiting = {}) : whileWaiting_(std::move(whileWaiting)) {}
     ~InputFile();
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -38,6 +40,7 @@ private:
     int fd_ = -1;
 #endif
     QString error_;
+    EventPump whileWaiting_;
 };
 
 } // namespace services

@@ -34,16 +34,14 @@ bool IsFolder(const QString& path)
 #endif
 }
 
-bool MakeFolders(const QString& path, QString& reason)
+core::Status MakeFolders(const QString& path)
 {
 #ifdef Q_OS_UNIX
     QByteArray bytes = NativePath(path);
     while (bytes.size() > 1 && bytes.endsWith('/'))
         bytes.chop(1);
-    if (bytes.isEmpty()) {
-        reason = QStringLiteral("no folder name");
-        return false;
-    }
+    if (bytes.isEmpty())
+        return core::Failure{core::kCannotWrite, QStringLiteral("no folder name")};
     // Each folder from the top down: mkdir, and an existing folder is fine.
     for (qsizetype i = 1; i <= bytes.size(); ++i) {
         if (i < bytes.size() && bytes[i] != '/')
@@ -55,15 +53,13 @@ bool MakeFolders(const QString& path, QString& reason)
         struct stat st;
         if (::stat(part.constData(), &st) == 0 && S_ISDIR(st.st_mode))
             continue;
-        reason = QString::fromLocal8Bit(std::strerror(err == EEXIST ? ENOTDIR : err));
-        return false;
+        return core::Failure{core::kCannotWrite, QString::fromLocal8Bit(std::strerror(err == EEXIST ? ENOTDIR : err))};
     }
-    return true;
+    return core::Ok();
 #else
     if (QDir().mkpath(path))
-        return true;
-    reason = QStringLiteral("the folder can't be made");
-    return false;
+        return core::Ok();
+    return core::Failure{core::kCannotWrite, QStringLiteral("the folder can't be made")};
 #endif
 }
 

@@ -4,6 +4,8 @@
 // different file, so the checks and the folders made here go by the bytes.
 #pragma once
 
+#include "core/Result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,8 +20,9 @@ QByteArray NativePath(const QString& path);
 // True when the path names a folder (a link to one counts).
 bool IsFolder(const QString& path);
 
-// Makes the folder and the folders above it that are missing. False with
-// the system's reason when it can't.
-bool MakeFolders(const QString& path, QString& reason);
+// Makes the folder and the folders above it that are missing. The
+// system's reason ("Permission denied") when it can't, for the caller to
+// word into its own sentence.
+core::Status MakeFolders(const QString& path);
 
 } // namespace services

@@ -21,8 +21,6 @@
 namespace services {
 namespace {
 
-QString g_lastError;
-
 // The file (or registry key) of an application has a lower-cased name, so
 // "Stavelon" and "stavelon" are one store.
 QString Norm(const QString& name) { return name.toLower(); }
@@ -270,26 +268,19 @@ QString GetSetting(const QString& application, const QString& section, const QSt
     return v.isValid() ? Held(Text(v)) : defaultValue;
 }
 
-bool SaveSetting(const QString& application, const QString& section, const QString& key, const QString& value)
+core::Status SaveSetting(const QString& application, const QString& section, const QString& key, const QString& value)
 {
-    if (const QString problem = SettingsProblem(); !problem.isEmpty()) {
-        g_lastError = problem;
-        return false;
-    }
+    const auto failed = [](const QString& why) { return core::Failure{core::kCannotWrite, why}; };
+    if (const QString problem = SettingsProblem(); !problem.isEmpty())
+        return failed(problem);
 #ifndef Q_OS_WIN
     const QString path = IniPath(application);
-    if (QString reason; !MakeFolders(IniFolder(), reason)) {
-        g_lastError = QStringLiteral("%1 could not be written: %2").arg(path, reason);
-        return false;
-    }
-    if (const QString why = FileProblem(path); !why.isEmpty()) {
-        g_lastError = Unusable(path, why);
-        return false;
-    }
-    if (QtPath(application).isEmpty()) {
-        g_lastError = QStringLiteral("%1 could not be written: %2").arg(path, SystemReason(errno));
-        return false;
-    }
+    if (const core::Status made = MakeFolders(IniFolder()); made.failed())
+        return failed(QStringLiteral("%1 could not be written: %2").arg(path, made.failure().text));
+    if (const QString why = FileProblem(path); !why.isEmpty())
+        return failed(Unusable(path, why));
+    if (QtPath(application).isEmpty())
+        return failed(QStringLiteral("%1 could not be written: %2").arg(path, SystemReason(errno)));
 #endif
     QSettings s = Open(application);
     // The entry is replaced where it is, in the spelling it has; any other
@@ -304,14 +295,9 @@ bool SaveSetting(const QString& application, const QString& section, const QStri
     }
     s.setValue(e.section + QLatin1Char('/') + e.key, Stored(Held(value)));
     s.sync(); // written through a temporary file and renamed: all or nothing
-    if (s.status() == QSettings::AccessError) {
-        g_lastError = QStringLiteral("%1 could not be written").arg(SettingsLocation(application));
-        return false;
-    }
-    g_lastError.clear();
-    return true;
+    if (s.status() == QSettings::AccessError)
+        return failed(QStringLiteral("%1 could not be written").arg(SettingsLocation(application)));
+    return core::Ok();
 }
-
-QString SettingsError() { return g_lastError; }
 
 } // namespace services

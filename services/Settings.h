@@ -18,6 +18,8 @@
 // Software\Quorvane\<application>.
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 namespace services {
@@ -32,12 +34,9 @@ inline constexpr qsizetype kMaxSettingValue = 32767;
 QString GetSetting(const QString& application, const QString& section, const QString& key,
                    const QString& defaultValue = QString());
 
-// Returns false when the store could not be written; SettingsError() says why.
-bool SaveSetting(const QString& application, const QString& section, const QString& key,
-                 const QString& value);
-
-// The reason of the last failed write, empty after a good one.
-QString SettingsError();
+// Why the store could not be written, when it could not.
+core::Status SaveSetting(const QString& application, const QString& section, const QString& key,
+                         const QString& value);
 
 // Where the entries of an application are kept (a file path or registry key).
 QString SettingsLocation(const QString& application);

@@ -69,10 +69,7 @@ EncodedPattern EncodePattern(const QString& type, QString& text)
         if (text.size() % 2 != 0)
             text += QLatin1Char('0');
         Interleaved25Result r = Interleaved25Pattern(text);
-        EncodedPattern e{true, std::move(r.pattern), {}};
-        if (r.error)
-            e.failure = core::Failure{static_cast<int>(*r.error), core::RunTimeErrorMessage(*r.error)};
-        return e;
+        return {true, std::move(r.pattern), std::move(r.status)};
     }
     if (type == u"Codit") {
         text = text.toUpper();
@@ -159,14 +156,14 @@ void DrawPattern(graphics::Surface& surface, const PatternStyle& style, float le
     }
 }
 
-core::MaybeFailure DrawBarPattern(const QString& type, QString& text, graphics::Surface& surface,
+core::Status DrawBarPattern(const QString& type, QString& text, graphics::Surface& surface,
                                      ModuleWidths widths, float barHeight, float left, float top, bool includeText)
 {
     EncodedPattern e = EncodePattern(type, text);
     if (e.encoded)
         BarPattern = std::move(e.pattern);
     DrawPattern(surface, {widths, barHeight, includeText, type == u"25"}, left, top, text, BarPattern);
-    return e.failure;
+    return e.status;
 }
 
 } // namespace symbols

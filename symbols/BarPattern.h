@@ -7,7 +7,7 @@
 // spaces. Every pattern starts and ends with a bar.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 #include "graphics/Surface.h"
 
 #include <QString>
@@ -35,7 +35,7 @@ struct ModuleWidths {
 struct EncodedPattern {
     bool encoded = false; // false: the type has no encoder, and there is no pattern
     QString pattern;
-    core::MaybeFailure failure;
+    core::Status status;
 };
 
 // Runs the encoder of a type on `text`: "128" Code 128 B, "25" Interleaved
@@ -62,7 +62,7 @@ void DrawPattern(graphics::Surface& surface, const PatternStyle& style, float le
 // bar, `widths` a module, and the (possibly changed) text left-aligned
 // under the bars when asked; Interleaved 2 of 5 with bearer bars. Geometry
 // is in the surface's scale units; the surface is neither cleared nor resized.
-core::MaybeFailure DrawBarPattern(const QString& type, QString& text, graphics::Surface& surface,
+core::Status DrawBarPattern(const QString& type, QString& text, graphics::Surface& surface,
                                      ModuleWidths widths, float barHeight, float left, float top, bool includeText);
 
 // How many modules the bars and the spaces of a pattern take.

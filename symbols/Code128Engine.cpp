@@ -80,7 +80,7 @@ constexpr int kBottom = 1, kTop = 2;
 
 } // namespace
 
-core::MaybeFailure ValidateCode128(const Code128Params& params)
+core::Status ValidateCode128(const Code128Params& params)
 {
     std::int32_t code = FieldCheck(params);
     for (QChar c : params.Text) {
@@ -90,17 +90,17 @@ core::MaybeFailure ValidateCode128(const Code128Params& params)
         }
     }
     if (code == kCode128Ok)
-        return std::nullopt;
+        return core::Ok();
     return core::Failure{code, Code128ErrorMessage(code)};
 }
 
-Code128Encoded EncodeCode128Record(const Code128Params& params)
+core::Result<Elements> EncodeCode128Record(const Code128Params& params)
 {
-    if (core::MaybeFailure failure = ValidateCode128(params))
-        return {{}, std::move(failure)};
+    if (core::Status valid = ValidateCode128(params); valid.failed())
+        return valid.failure();
     if (params.Text.isEmpty())
-        return {};
-    return {Code128Elements(EncodeCode128(params.Text, params.AddCheckCharacter)), std::nullopt};
+        return Elements{};
+    return Code128Elements(EncodeCode128(params.Text, params.AddCheckCharacter));
 }
 
 Code128Area DrawCode128(const Code128Params& p, const Elements& elements, HDC dc)

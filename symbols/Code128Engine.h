@@ -3,7 +3,7 @@
 // lays those out (background, bars and caption) on a device context.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 #include "graphics/Gdi.h"
 #include "symbols/Code128Params.h"
 #include "symbols/Element.h"
@@ -16,16 +16,12 @@ namespace symbols {
 // The first failing field check, then the character check, which overrides
 // it, as a failure with the engine's code and its one message; none when
 // the record may be drawn.
-core::MaybeFailure ValidateCode128(const Code128Params& params);
+core::Status ValidateCode128(const Code128Params& params);
 
 // What the record's text encodes as: the symbol's bars and spaces, bar
 // first, in modules (none for an empty text, which draws nothing), or the
 // failure ValidateCode128 gives.
-struct Code128Encoded {
-    Elements elements;
-    core::MaybeFailure failure;
-};
-Code128Encoded EncodeCode128Record(const Code128Params& params);
+core::Result<Elements> EncodeCode128Record(const Code128Params& params);
 
 // The size of the area a drawing filled, background and caption included.
 struct Code128Area {

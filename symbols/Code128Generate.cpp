@@ -45,17 +45,17 @@ Code128Params Code128Record(const SymbolRequest& request)
     return r;
 }
 
-Code128Drawn RunCode128Engine(const SymbolRequest& request, graphics::Surface& picture1)
+core::Result<Code128Area> RunCode128Engine(const SymbolRequest& request, graphics::Surface& picture1)
 {
     picture1.Cls();
     const Code128Params record = Code128Record(request);
-    const Code128Encoded encoded = EncodeCode128Record(record);
-    if (encoded.failure)
-        return {{}, encoded.failure}; // nothing is drawn
+    const core::Result<Elements> encoded = EncodeCode128Record(record);
+    if (encoded.failed())
+        return encoded.failure(); // nothing is drawn
 
     auto draw = [&] {
         graphics::SurfaceDC dc(picture1);
-        return DrawCode128(record, encoded.elements, &dc);
+        return DrawCode128(record, *encoded, &dc);
     };
     Code128Area area = draw();
     // Picture1 comes with the width of the Code 39 drawing of the text, in
@@ -69,10 +69,10 @@ Code128Drawn RunCode128Engine(const SymbolRequest& request, graphics::Surface& p
     }
     if (needed > graphics::Surface::kMaxPixels) {
         picture1.Cls();
-        return {{}, core::Failure{core::kTooLongToDraw, kTooLongToDraw}};
+        return core::Failure{core::kTooLongToDraw, kTooLongToDraw};
     }
     picture1.SetModule(record.ModuleWidth); // the engine draws in pixels here
-    return {area, std::nullopt};
+    return area;
 }
 
 } // namespace symbols

@@ -17,14 +17,10 @@ std::int32_t EngineFontSize(std::optional<double> size);
 // (2, 1), black on white.
 Code128Params Code128Record(const SymbolRequest& request);
 
-struct Code128Drawn {
-    Code128Area area; // what the drawing filled; empty when nothing was drawn
-    core::MaybeFailure failure;
-};
-
 // Clears Picture1 and has the layout engine draw the request's text on it,
-// Picture1 widened when the symbol is wider. An engine error comes back
-// with the engine's one message, and nothing is drawn.
-Code128Drawn RunCode128Engine(const SymbolRequest& request, graphics::Surface& picture1);
+// Picture1 widened when the symbol is wider: what the drawing filled
+// (empty when nothing was drawn). An engine error comes back with the
+// engine's one message, and nothing is drawn.
+core::Result<Code128Area> RunCode128Engine(const SymbolRequest& request, graphics::Surface& picture1);
 
 } // namespace symbols

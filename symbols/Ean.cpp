@@ -11,8 +11,8 @@
 namespace symbols {
 namespace {
 
-using core::MaybeFailure;
 using core::RunTimeError;
+using core::Status;
 
 constexpr double kBarTop = 5;    // Y where every line starts
 constexpr int kGuardExtra = 6;   // guards reach this much below the data bars
@@ -20,17 +20,15 @@ constexpr int kStartX = 11;      // first module of the start guard
 constexpr double kLeftMarkX = 2; // "<" or the first EAN-13 digit
 constexpr double kSizeLimit = 32767; // sizes are 16-bit values
 
-MaybeFailure Fault(RunTimeError e) { return core::Failure{static_cast<int>(e), core::RunTimeErrorMessage(e)}; }
-
 // A size field that is not a number is a type mismatch, a value no 16-bit
 // size can hold an overflow.
-MaybeFailure SizeFault(std::optional<double> v)
+Status SizeFault(std::optional<double> v)
 {
     if (!v)
-        return Fault(RunTimeError::TypeMismatch);
+        return core::RunTimeFailure(RunTimeError::TypeMismatch);
     if (std::abs(*v) > kSizeLimit)
-        return Fault(RunTimeError::Overflow);
-    return std::nullopt;
+        return core::RunTimeFailure(RunTimeError::Overflow);
+    return core::Ok();
 }
 
 std::string_view DigitModules(int kind, int firstDigit, int position, int digit)
@@ -47,13 +45,13 @@ std::string_view DigitModules(int kind, int firstDigit, int position, int digit)
 
 // Draws the symbol element by element; a fault stops it where it happens,
 // and what was drawn before stays.
-MaybeFailure DrawSymbol(graphics::Surface& box, const QString& code, int kind, std::optional<double> barLength,
+Status DrawSymbol(graphics::Surface& box, const QString& code, int kind, std::optional<double> barLength,
                         std::optional<double> fontSize)
 {
     const int firstRight = kind == 8 ? 5 : 8;
     box.Cls();
     box.SetBackColor(graphics::kWhite);
-    if (MaybeFailure f = SizeFault(fontSize))
+    if (Status f = SizeFault(fontSize); f.failed())
         return f;
     box.SetFontSize(*fontSize);
     box.DrawWidth = 2;
@@ -70,10 +68,10 @@ MaybeFailure DrawSymbol(graphics::Surface& box, const QString& code, int kind, s
     for (int i = 1; i <= kind; ++i) {
         const QChar c = code[i - 1];
         if (c.unicode() < u'0' || c.unicode() > u'9')
-            return Fault(RunTimeError::TypeMismatch);
+            return core::RunTimeFailure(RunTimeError::TypeMismatch);
         const int d = c.unicode() - u'0';
         if (i == 1) {
-            if (MaybeFailure f = SizeFault(barLength))
+            if (Status f = SizeFault(barLength); f.failed())
                 return f;
             bar = *barLength;
             DrawEanGuard(box, x, bar);
@@ -97,7 +95,7 @@ MaybeFailure DrawSymbol(graphics::Surface& box, const QString& code, int kind, s
     if (kind == 8)
         printAt(x + 8, QStringLiteral(">"));
     DrawEanGuard(box, x, bar);
-    return std::nullopt;
+    return core::Ok();
 }
 
 } // namespace

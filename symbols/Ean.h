@@ -3,7 +3,7 @@
 // line, guard bars longer than the data bars and each digit under its bars.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 #include "graphics/Surface.h"
 
 #include <QString>
@@ -62,7 +62,7 @@ void DrawEanGuard(graphics::Surface& box, int& x, double barLength);
 // when nothing was drawn), and what went wrong.
 struct EanDrawn {
     QString code;
-    core::MaybeFailure failure;
+    core::Status status;
 };
 
 // Draws the symbol of a text: 7 to 11 characters give EAN-8 of the first

@@ -47,7 +47,7 @@ Symbol GenerateSymbol(const SymbolRequest& request)
     const Generated g = GenerateOn(request, surfaces);
     const graphics::Surface* drawnOn[] = {&picture1, &picture5, &picture9, &picture10, &picture11};
     const graphics::Surface& surface = *drawnOn[static_cast<int>(RowOf(request.symbology).surface)];
-    return Symbol{surface.CurrentDrawing(), g.failure, g.tag, g.surface != nullptr};
+    return Symbol{surface.CurrentDrawing(), g.status, g.tag, g.surface != nullptr};
 }
 
 } // namespace symbols

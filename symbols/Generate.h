@@ -5,7 +5,7 @@
 // record. One table row per symbology says how it is drawn.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 #include "graphics/Surface.h"
 #include "symbols/LibraryCodes.h"
 #include "symbols/Symbology.h"
@@ -70,7 +70,7 @@ struct Generated {
     // long, an engine error). A failure can come with a drawing: the part of
     // a symbol an encoder built, or UPC's message in its picture.
     graphics::Surface* surface = nullptr;
-    core::MaybeFailure failure;
+    core::Status status;
     QString tag; // UPC: the check digit; EAN: the full code with its check digit
 };
 
@@ -89,7 +89,7 @@ struct Symbol {
     // when nothing was drawn (the surface's size still says how much room
     // the symbol would have taken in a listing).
     graphics::Drawing drawing;
-    core::MaybeFailure failure;
+    core::Status status;
     QString tag;
     // The symbology drew on its surface; a failure may still leave it blank
     // (EAN under 7 characters) or holding a message (UPC).

@@ -48,7 +48,7 @@ Interleaved25Result Interleaved25Pattern(const QString& text)
         if (c < u'0' || c > u'9')
             continue;
         if (i >= kInterleaved25MaxLength) {
-            result.error = RunTimeError::SubscriptOutOfRange;
+            result.status = core::RunTimeFailure(RunTimeError::SubscriptOutOfRange);
             return result;
         }
         byPosition[static_cast<std::size_t>(i)] = kDigitWidths[c - u'0'];
@@ -58,7 +58,7 @@ Interleaved25Result Interleaved25Pattern(const QString& text)
     // empty or missing slot and fails there, as any gap does.
     for (qsizetype i = 0; i != text.size(); i += 2) {
         if (i + 1 >= kInterleaved25MaxLength || byPosition[i].empty() || byPosition[i + 1].empty()) {
-            result.error = RunTimeError::SubscriptOutOfRange;
+            result.status = core::RunTimeFailure(RunTimeError::SubscriptOutOfRange);
             return result;
         }
         for (std::size_t n = 0; n < 5; ++n) {

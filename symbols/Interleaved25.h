@@ -3,7 +3,6 @@
 // check digit. Wide elements are three modules.
 #pragma once
 
-#include "core/Failure.h"
 #include "core/RunTimeError.h"
 
 #include <QString>
@@ -15,7 +14,7 @@ struct Interleaved25Result {
     // The whole symbol, or on failure the start and every pair before the
     // failing one, without the stop.
     QString pattern;
-    std::optional<core::RunTimeError> error;
+    core::Status status; // a run-time error where it stopped
 };
 
 // The longest text that encodes: one table slot per character.

@@ -233,7 +233,7 @@ QString Gs1ElementString(const QString& bracketed)
     return out;
 }
 
-LibraryEncoded EncodeLibraryCode(LibraryCode code, const QString& text, const LibraryOptions& options)
+core::Result<Modules> EncodeLibraryCode(LibraryCode code, const QString& text, const LibraryOptions& options)
 {
     const QString caption = QLatin1String(CaptionOf(code));
     QString data = text;
@@ -241,7 +241,7 @@ LibraryEncoded EncodeLibraryCode(LibraryCode code, const QString& text, const Li
         QString why;
         const std::optional<QString> digits = RetailData(code, text, why);
         if (!digits)
-            return {{}, Refused(why)};
+            return Refused(why);
         data = *digits;
     }
     const QByteArray bytes = data.toUtf8();
@@ -274,15 +274,15 @@ LibraryEncoded EncodeLibraryCode(LibraryCode code, const QString& text, const Li
             why = QStringLiteral("too long for the largest rectangular Data Matrix (16 x 48)");
         else if (code == LibraryCode::Qr && status == ZINT_ERROR_TOO_LONG)
             why = QStringLiteral("too long for the largest QR Code (version 40) at error correction %1").arg(QChar(options.qrEcc));
-        return {{}, Refused(why)};
+        return Refused(why);
     }
-    LibraryEncoded out{ModulesOf(*symbol), std::nullopt};
+    Modules out = ModulesOf(*symbol);
     if (code == LibraryCode::Qr)
-        out.modules.dark = BestQrMask(out.modules.dark, out.modules.width, QrEccLevel(options.qrEcc)).dark;
+        out.dark = BestQrMask(out.dark, out.width, QrEccLevel(options.qrEcc)).dark;
     if (IsGs1(code))
-        out.modules.humanText = text;
+        out.humanText = text;
     else if (!Is2D(code))
-        out.modules.humanText = QString::fromUtf8(reinterpret_cast<const char*>(symbol->text));
+        out.humanText = QString::fromUtf8(reinterpret_cast<const char*>(symbol->text));
     return out;
 }
 

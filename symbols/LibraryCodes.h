@@ -7,7 +7,7 @@
 // symbol that breaks its standard is not drawn.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 
 #include <QString>
 #include <cstdint>
@@ -39,14 +39,9 @@ struct Modules {
     bool Dark(int x, int row) const { return dark[static_cast<size_t>(row) * width + x] != 0; }
 };
 
-struct LibraryEncoded {
-    Modules modules;
-    core::MaybeFailure failure; // set: nothing to draw
-};
-
 // Encodes the text (UTF-8 in 2D codes; Latin-1 in Code 128). GS1 data is
 // typed with its AIs in brackets: (01)09501101530003(17)270101(10)AB-123.
-LibraryEncoded EncodeLibraryCode(LibraryCode code, const QString& text, const LibraryOptions& options = {});
+core::Result<Modules> EncodeLibraryCode(LibraryCode code, const QString& text, const LibraryOptions& options = {});
 
 // The digits a retail code (EAN-13, EAN-8, UPC-A) holds, its check digit
 // included, for a text it takes; none for a text it refuses.

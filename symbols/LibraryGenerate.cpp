@@ -170,16 +170,16 @@ ModuleLayout LayoutFor(ModuleShape shape, const SymbolRequest& r)
 Generated GenerateLibraryCode(LibraryCode code, ModuleShape shape, double quietModules,
                               const SymbolRequest& request, Surface& surface)
 {
-    const LibraryEncoded encoded = EncodeLibraryCode(code, request.text, request.library);
-    if (encoded.failure)
-        return {nullptr, encoded.failure, {}};
+    const core::Result<Modules> modules = EncodeLibraryCode(code, request.text, request.library);
+    if (modules.failed())
+        return {nullptr, modules.failure(), {}};
     ModuleLayout layout = LayoutFor(shape, request);
     layout.quietModules = quietModules;
-    if (!LayOutModules(encoded.modules, layout, surface)) {
+    if (!LayOutModules(*modules, layout, surface)) {
         surface.Cls();
         return {nullptr, core::Failure{core::kTooLongToDraw, kTooLongToDraw}, {}};
     }
-    return {&surface, {}, encoded.modules.humanText};
+    return {&surface, {}, modules->humanText};
 }
 
 } // namespace symbols

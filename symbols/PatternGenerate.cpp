@@ -6,6 +6,7 @@
 #include "core/Numeric.h"
 #include "core/Units.h"
 #include "symbols/BarPattern.h"
+#include "symbols/Generate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,13 +79,11 @@ double DrawnExtent(const graphics::Surface& box, const QString& text, const QStr
 
 } // namespace
 
-bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, graphics::Surface& surface,
-                       core::MaybeFailure* failure)
+core::Status DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes,
+                               graphics::Surface& surface)
 {
     surface.SetScaleMode(graphics::ScaleMode::Pixels); // the renderer draws in pixels here
     EncodedPattern encoded = EncodePattern(type, text);
-    if (failure)
-        *failure = std::move(encoded.failure);
     const QString& pattern = encoded.pattern;
     const ModuleWidths widths = WidthsFor(pattern, sizes.width);
     const float barHeight = BarHeightFrom(sizes.heightFactor);
@@ -96,12 +95,12 @@ bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& s
         surface.SetWidth(std::max(kStretchSurfaceTwips, surface.Width()));
     const double drawn = DrawnExtent(surface, text, pattern, widths, sizes.withText);
     if (drawn > Surface::kMaxPixels)
-        return false;
+        return core::Failure{core::kTooLongToDraw, kTooLongToDraw};
     if (drawn > core::TwipsToPixels(surface.Width()))
         surface.SetWidth(core::PixelsToTwips(drawn));
     surface.Cls();
     DrawPattern(surface, {widths, barHeight, sizes.withText, type == u"25"}, kLeft, kTop, text, pattern);
-    return true;
+    return encoded.status;
 }
 
 } // namespace symbols

@@ -3,7 +3,7 @@
 // widths that bring it nearest the width asked in Text9.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 #include "graphics/Surface.h"
 
 #include <QString>
@@ -20,11 +20,11 @@ struct PatternSizes {
 
 // Encodes `text` with the renderer's type ("128", "25", "Codit"; `text`
 // changes as the type says) and draws it on the surface, in pixel scale,
-// from (1, 20), the surface widened to hold it. False, with nothing drawn,
-// when the symbol is wider than the widest surface.
-// An encoder that fails part-way (Interleaved 2 of 5) draws what it built
-// and says why in `failure`.
-bool DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes, graphics::Surface& surface,
-                       core::MaybeFailure* failure = nullptr);
+// from (1, 20), the surface widened to hold it. kTooLongToDraw, with
+// nothing drawn, when the symbol is wider than the widest surface. An
+// encoder that fails part-way (Interleaved 2 of 5) draws what it built and
+// says why.
+core::Status DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes,
+                               graphics::Surface& surface);
 
 } // namespace symbols

@@ -33,10 +33,10 @@ struct ScanExpectation {
     // Interleaved 2 of 5 under six digits): the pattern of the symbol's
     // element widths, which the picture's bars are measured against
     // instead. Empty when the reader decides alone.
-    QString widthsPattern;
+    QString widthsPattern = {};
     // Why the symbol holds another text than was typed (a 0 added, a check
     // digit replaced, digits not used), or empty when it holds what was typed.
-    QString note;
+    QString note = {};
 };
 
 struct ScanResult {

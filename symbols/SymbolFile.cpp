@@ -15,30 +15,28 @@ QString Shown(const QString& text)
 
 } // namespace
 
-SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict)
+core::Result<SymbolFile> DrawForFile(const SymbolRequest& request, bool verify, bool strict)
 {
     Symbol symbol = GenerateSymbol(request);
     const QString caption = QLatin1String(RowOf(request.symbology).caption);
-    if (symbol.failure) {
-        core::Failure f = *symbol.failure;
+    if (symbol.status.failed()) {
+        core::Failure f = symbol.status.failure();
         f.text = QStringLiteral("no %1 barcode of \"%2\": %3").arg(caption, Shown(request.text), f.text);
-        return {{}, f, {}};
+        return f;
     }
     if (symbol.drawing.IsEmpty())
-        return {{}, core::Failure{core::kNotDrawable, QStringLiteral("no %1 barcode of an empty text").arg(caption)}, {}};
+        return core::Failure{core::kNotDrawable, QStringLiteral("no %1 barcode of an empty text").arg(caption)};
     graphics::Drawing drawing = std::move(symbol.drawing).Cropped();
     if (verify) {
         const ScanResult scan = ScanCheck(drawing, ExpectedScan(request.symbology, request.text));
         if (scan.Fails())
-            return {{},
-                    core::Failure{core::kDoesNotScan,
-                                      QStringLiteral("the %1 barcode of \"%2\" %3").arg(caption, Shown(request.text), scan.Text())},
-                    {}};
+            return core::Failure{core::kDoesNotScan, QStringLiteral("the %1 barcode of \"%2\" %3")
+                                                         .arg(caption, Shown(request.text), scan.Text())};
     }
     const QString note = HoldsOtherText(request.symbology, request.text);
     if (strict && !note.isEmpty())
-        return {{}, core::Failure{core::kNotAsTyped, note}, {}};
-    return {std::move(drawing), {}, note};
+        return core::Failure{core::kNotAsTyped, note};
+    return SymbolFile{std::move(drawing), note};
 }
 
 } // namespace symbols

@@ -12,11 +12,10 @@ namespace symbols {
 // read back as the text.
 struct SymbolFile {
     graphics::Drawing drawing;
-    core::MaybeFailure failure;
     QString note; // the symbol holds another text than was typed, and why; empty when not
 };
 // `strict`: a symbol that would hold another text than was typed is a
 // failure too.
-SymbolFile DrawForFile(const SymbolRequest& request, bool verify, bool strict = false);
+core::Result<SymbolFile> DrawForFile(const SymbolRequest& request, bool verify, bool strict = false);
 
 } // namespace symbols

@@ -30,8 +30,10 @@ Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
     // The Code 39 drawing of the text sizes Picture1 for the engine, which
     // clears it at once: the sizing without the drawing.
     SizeCode39(EncodeCode39(r.text), s.picture1, r.withText);
-    auto failure = RunCode128Engine(r, s.picture1).failure;
-    return {failure ? nullptr : &s.picture1, failure, {}}; // an engine error draws nothing
+    const core::Result<Code128Area> drawn = RunCode128Engine(r, s.picture1);
+    if (drawn.failed())
+        return {nullptr, drawn.failure(), {}}; // an engine error draws nothing
+    return {&s.picture1, {}, {}};
 }
 
 Generated Code39(const SymbolRequest& r, GenerateSurfaces& s)
@@ -57,12 +59,12 @@ Generated Code39(const SymbolRequest& r, GenerateSurfaces& s)
 Generated Pattern(const QString& type, const SymbolRequest& r, graphics::Surface& surface)
 {
     QString text = r.text;
-    core::MaybeFailure failure;
-    if (!DrawPatternSymbol(type, text, {r.heightFactor, r.width, r.withText}, surface, &failure)) {
+    const core::Status drawn = DrawPatternSymbol(type, text, {r.heightFactor, r.width, r.withText}, surface);
+    if (drawn.failed() && drawn.failure().code == core::kTooLongToDraw) {
         surface.Cls();
-        return {nullptr, Failure{core::kTooLongToDraw, kTooLongToDraw}, {}};
+        return {nullptr, drawn, {}};
     }
-    return {&surface, failure, {}};
+    return {&surface, drawn, {}};
 }
 
 Generated Code128_1(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(QStringLiteral("128"), r, s.picture5); }
@@ -81,7 +83,7 @@ Generated UpcA(const SymbolRequest& r, GenerateSurfaces& s)
     s.picture9.SetScaleMode(graphics::ScaleMode::Twips); // the layout is in twips
     const UpcASymbol symbol = EncodeUpcA(r.text);
     DrawUpcA(s.picture9, symbol, r.withText);
-    return {&s.picture9, symbol.failure, QString::number(symbol.check)};
+    return {&s.picture9, symbol.status, QString::number(symbol.check)};
 }
 
 Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
@@ -89,9 +91,9 @@ Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
     FitEanScale(s.picture10, r.barLength, r.fontSize);
     EanDrawn drawn = DrawEan(s.picture10, r.text, r.barLength, r.fontSize);
     s.picture10.Tag = drawn.code; // the window's EAN box carries the full code
-    Generated g{&s.picture10, std::move(drawn.failure), drawn.code};
+    Generated g{&s.picture10, std::move(drawn.status), drawn.code};
     if (r.text.size() < 7)
-        g.failure = NotDrawable(QStringLiteral("EAN needs at least 7 characters"));
+        g.status = NotDrawable(QStringLiteral("EAN needs at least 7 characters"));
     return g;
 }
 
@@ -146,7 +148,7 @@ ScanExpectation ReadCode25(const QString& text)
         e.note = QStringLiteral("a 0 was added: Code 2/5 needs an even number of digits");
     if (e.text.size() < kItfReaderMinimum && OnlyOf(e.text, QStringLiteral("0123456789"))) {
         const Interleaved25Result r = Interleaved25Pattern(e.text);
-        if (!r.error)
+        if (r.status.ok())
             e.widthsPattern = r.pattern;
     }
     return e;

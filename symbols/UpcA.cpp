@@ -61,7 +61,7 @@ UpcASymbol EncodeUpcA(const QString& text)
     const QString code = text.trimmed();
     UpcASymbol symbol{UpcACheckDigit(code), {}, {}, {}};
     if (!IsUpcACode(code)) {
-        symbol.failure = core::Failure{core::kNotDrawable, kUpcANot11Digits, true};
+        symbol.status = core::Failure{core::kNotDrawable, kUpcANot11Digits, true};
         return symbol;
     }
     symbol.digits = code + QString::number(symbol.check);
@@ -99,8 +99,8 @@ void DrawUpcA(graphics::Surface& box, const UpcASymbol& symbol, bool includeText
 
     box.CurrentX = kUpcATextX;
     box.CurrentY = kUpcATextY;
-    if (symbol.failure)
-        box.Print(symbol.failure->text);
+    if (symbol.status.failed())
+        box.Print(symbol.status.failure().text);
     else if (includeText)
         box.Print(symbol.digits);
 

@@ -3,7 +3,7 @@
 // runs of one-twip lines.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 #include "graphics/Surface.h"
 #include "symbols/Element.h"
 
@@ -70,7 +70,7 @@ struct UpcASymbol {
     // table entry's elements as they stand (a space ending one entry and a
     // space starting the next stay two elements: each is drawn on its own).
     Elements elements;
-    core::MaybeFailure failure;
+    core::Status status;
 };
 UpcASymbol EncodeUpcA(const QString& text);
 

@@ -1,7 +1,7 @@
 #include "ui/Form1.h"
 
 #include "services/EventPump.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "ui/Clipboard.h"
 
 #include <QPushButton>
@@ -23,7 +23,7 @@ void Form1::Command9_Click()
     if (!picture) {
         // Nothing was generated (or the text was empty): the clipboard
         // keeps what it holds rather than being emptied for nothing.
-        services::MsgBox(QStringLiteral("There is no barcode to copy. Please Generate a barcode first."));
+        messages_->MsgBox(QStringLiteral("There is no barcode to copy. Please Generate a barcode first."));
         return;
     }
 
@@ -31,8 +31,8 @@ void Form1::Command9_Click()
     ClearClipboard();
     // Pasted next to other content, a symbol needs white of its own to scan.
     PlacePictureOnClipboard(graphics::WithQuietZones(*picture, graphics::QuietZonePixels(drawing), graphics::QuietZoneRows(drawing)));
-    services::DoEvents();
-    services::ShowNotice(
+    services::Pump(pump_);
+    messages_->ShowNotice(
         QStringLiteral("Copy Complete, The barcode can be pasted in other windows applications now with Ctrl-V"));
     Command9->setEnabled(true);
 }

@@ -1,7 +1,7 @@
 // Messages as the window shows them: a modal box with an OK button.
 #pragma once
 
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 
 namespace ui {
 

@@ -1,7 +1,7 @@
 #include "ui/FileChooser.h"
 
 #include "core/Units.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "services/Settings.h"
 #include "ui/DesignFrame.h"
 
@@ -29,7 +29,12 @@ const QString kApp = QStringLiteral("Stavelon");
 const QString kSection = QStringLiteral("FileSettings");
 
 QString Get(const QString& key, const QString& def) { return services::GetSetting(kApp, kSection, key, def); }
-void Save(const QString& key, const QString& value) { services::SaveSetting(kApp, kSection, key, value); }
+// The chooser stores what it can: a store that can't be written is told by
+// the main window, whose options are stored the same way.
+void Save(const QString& key, const QString& value)
+{
+    static_cast<void>(services::SaveSetting(kApp, kSection, key, value));
+}
 
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
@@ -170,8 +175,8 @@ void ApplyChooserResize(ChooserGeometry& g, double outerWidth, double outerHeigh
 
 // ---------------------------------------------------------------- the window
 
-Form2::Form2(std::function<void(const QString&)> onPathChanged, QWidget* parent)
-    : QWidget(parent, Qt::Window), onPathChanged_(std::move(onPathChanged)), roots_(DriveRoots())
+Form2::Form2(std::function<void(const QString&)> onPathChanged, services::MessageSink& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window), onPathChanged_(std::move(onPathChanged)), messages_(messages), roots_(DriveRoots())
 {
     setWindowTitle(QStringLiteral("File"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -337,7 +342,7 @@ void Form2::Command1_Click()
         Text2->setText(QDir::current().absoluteFilePath(Text2->text()));
     const QString path = Text2->text();
     if (path.isEmpty()) {
-        services::MsgBox(QStringLiteral("Please Speicify a file "));
+        messages_.MsgBox(QStringLiteral("Please Speicify a file "));
     } else {
         Save(QStringLiteral("Drive1Drive"), Drive());
         Save(QStringLiteral("Dir1Path"), dir1Path_);

@@ -4,6 +4,8 @@
 // resize rules are plain functions, so they can be checked without a window.
 #pragma once
 
+#include "services/Messages.h"
+
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -67,8 +69,9 @@ class Form2 : public QWidget {
     Q_OBJECT
 public:
     // `onPathChanged` receives the path box's text after every change; the
-    // main window mirrors it into its own path box.
-    explicit Form2(std::function<void(const QString&)> onPathChanged, QWidget* parent = nullptr);
+    // main window mirrors it into its own path box. Messages go to
+    // `messages`.
+    Form2(std::function<void(const QString&)> onPathChanged, services::MessageSink& messages, QWidget* parent = nullptr);
 
     QLineEdit* Text2 = nullptr;     // full path of the chosen file
     QComboBox* Drive1 = nullptr;    // drives
@@ -109,6 +112,7 @@ private:
     void place();
 
     std::function<void(const QString&)> onPathChanged_;
+    services::MessageSink& messages_;
     QStringList roots_;
     QString dir1Path_;
     QString file1Path_;

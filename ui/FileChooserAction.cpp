@@ -19,7 +19,7 @@ void Form1::FileOpen_Click()
         return;
     }
     // What is picked or typed in the chooser becomes the batch file at once.
-    Chooser = new Form2([this](const QString& path) { Text5->setText(path); }, this);
+    Chooser = new Form2([this](const QString& path) { Text5->setText(path); }, *messages_, this);
     Chooser->Form_Load();
     // The design's size shows four folders and six files: it opens half as
     // wide again and twice as tall (its lists grow with it), as far as the

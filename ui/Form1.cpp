@@ -2,9 +2,10 @@
 
 #include "core/Numeric.h"
 #include "files/Export.h"
+#include "jobs/StoredLayouts.h"
 #include "jobs/StoredOptions.h"
 #include "printing/Printers.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "services/Settings.h"
 #include "services/Termination.h"
 #include "symbols/Code39.h"
@@ -85,8 +86,12 @@ protected:
 
 } // namespace
 
-Form1::Form1(QWidget* parent)
+Form1::Form1(WindowContext context, QWidget* parent)
     : QMainWindow(parent),
+      messages_(context.messages ? context.messages : &boxes_),
+      clock_(context.clock ? *context.clock : services::SteadyClock()),
+      pump_(context.pump ? std::move(context.pump) : services::EventPump(services::DoEvents)),
+      jobDone_(std::move(context.jobDone)),
       Picture1(240, 120, 6615, 855),
       Picture2(6960, 6360, 6930, 900),
       Picture5(240, 120, 6615, 1095),
@@ -94,6 +99,10 @@ Form1::Form1(QWidget* parent)
       Picture10(720, 840, 3600, 1095),
       Picture11(240, 120, 6615, 1095)
 {
+    if (context.printers)
+        printers_.catalog = context.printers;
+    printers_.calibration = jobs::StoredCalibration;
+    currentPrinter_ = printers_.Default();
     setWindowTitle(QStringLiteral("Quorvane - ") + core::kWebAddress);
     Picture2.SetVisible(false);
     Picture5.SetVisible(false);
@@ -530,10 +539,11 @@ void Form1::Form_Load()
     // too long; Interleaved 2 of 5: not digits) is not shown.
     {
         services::RecordingSink startupMessages;
-        services::ScopedMessageSink quiet(&startupMessages);
+        services::MessageSink* const shown = std::exchange(messages_, &startupMessages);
         loading_ = true;
         StartupOptions(stored);
         loading_ = false;
+        messages_ = shown;
     }
 
     FillPrinterList();
@@ -550,7 +560,7 @@ void Form1::Form_Load()
 
 void Form1::StartupOptions(const jobs::StoredOptions& stored)
 {
-    printing::SetPdfGridDpi(stored.pdfDpi);
+    printers_.SetPdfGridDpi(stored.pdfDpi);
     if (!stored.showSettings)
         Settings_Click();
 
@@ -588,10 +598,11 @@ void Form1::setOption(QRadioButton* button, bool on)
 void Form1::store(const QString& key, const QString& value)
 {
     // A failed write is told once, after start-up (whose messages are not shown).
-    if (jobs::StoreOption(key, value) || settingsErrorShown_ || loading_)
+    const core::Status stored = jobs::StoreOption(key, value);
+    if (stored.ok() || settingsErrorShown_ || loading_)
         return;
     settingsErrorShown_ = true; // once per run: the program works on without storing
-    services::ShowNotice(QStringLiteral("Your settings could not be saved: %1").arg(services::SettingsError()));
+    messages_->ShowNotice(QStringLiteral("Your settings could not be saved: %1").arg(stored.failure().text));
 }
 
 void Form1::OptionClick()
@@ -710,7 +721,7 @@ void Form1::PdfResolution_Click()
                                          QStringLiteral("The built-in \"Print to PDF file\" printer draws every module\n"
                                                         "as whole dots of a printer of this many dots per inch\n"
                                                         "(100: a grid of 1/100 inch, near whole dots of most printers):"),
-                                         static_cast<int>(printing::PdfGridDpi()), printing::kMinPdfDpi,
+                                         static_cast<int>(printers_.pdfGridDpi), printing::kMinPdfDpi,
                                          printing::kMaxPdfDpi, 1, &ok);
     if (ok)
         SetPdfResolution(dpi);
@@ -718,8 +729,8 @@ void Form1::PdfResolution_Click()
 
 void Form1::SetPdfResolution(int dpi)
 {
-    printing::SetPdfGridDpi(dpi);
-    store(QStringLiteral("pdfdpi"), QString::number(printing::PdfGridDpi()));
+    printers_.SetPdfGridDpi(dpi);
+    store(QStringLiteral("pdfdpi"), QString::number(printers_.pdfGridDpi));
     ShowCurrentPrinter();
 }
 
@@ -857,7 +868,7 @@ void Form1::Command1_Click()
     Picture5.SetVisible(false);
     Picture11.SetVisible(false);
     Picture1.SetVisible(true);
-    lastFailure_.reset();
+    lastGenerate_ = core::Ok();
     ++scanGeneration_; // a check still running is for a symbol no longer shown
     ScanStatus->clear();
 
@@ -878,23 +889,24 @@ void Form1::Command1_Click()
     }
     symbols::GenerateSurfaces surfaces{Picture1, Picture5, Picture9, Picture10, Picture11};
     const symbols::Generated generated = symbols::GenerateOn(request, surfaces);
-    lastFailure_ = generated.failure;
+    lastGenerate_ = generated.status;
     // The window shows what went wrong once; what its surfaces show by
     // themselves (UPC's message, an empty box) needs no box.
     // During a run the window only shows what is printed, and the run
     // tells of failures itself. Under the drawing the reason stays.
-    if (generated.failure) {
+    if (generated.status.failed()) {
+        const core::Failure& failure = generated.status.failure();
         ScanStatus->setStyleSheet(QStringLiteral("color: #c62828;"));
-        ScanStatus->setText(QStringLiteral("\u2716 ") + QString(generated.failure->text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        ScanStatus->setText(QStringLiteral("\u2716 ") + QString(failure.text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        if (!failure.inPicture && !Running() && !quietFailures_)
+            messages_->MsgBox(failure.text);
     }
-    if (generated.failure && !generated.failure->inPicture && !Running() && !quietFailures_)
-        services::MsgBox(generated.failure->text);
     if (!generated.surface)
         return; // nothing to print
 
     Picture2.Cls();
     Picture2.SetPictureFrom(surface);
-    if (!generated.failure) // its reason is shown already
+    if (generated.status.ok()) // its reason is shown already
         CheckScan(request);
     // The surfaces overlap; the one just drawn is brought to the front.
     if (auto* w = WidgetOf(surface))
@@ -904,9 +916,9 @@ void Form1::Command1_Click()
 
 bool Form1::RefuseFailedSymbol(const QString& action)
 {
-    if (!lastFailure_)
+    if (lastGenerate_.ok())
         return false;
-    services::MsgBox(QStringLiteral("There is no barcode to %1: %2").arg(action, lastFailure_->text));
+    messages_->MsgBox(QStringLiteral("There is no barcode to %1: %2").arg(action, lastGenerate_.failure().text));
     return true;
 }
 
@@ -1002,9 +1014,9 @@ void Form1::ShowScan(const symbols::ScanResult& scan)
 void Form1::SaveAs_Click()
 {
     const symbols::SymbolRequest request = ReadRequest();
-    const symbols::SymbolFile file = symbols::DrawForFile(request, false);
-    if (file.failure) {
-        services::MsgBox(QStringLiteral("There is no barcode to save: %1").arg(file.failure->text));
+    const core::Result<symbols::SymbolFile> file = symbols::DrawForFile(request, false);
+    if (file.failed()) {
+        messages_->MsgBox(QStringLiteral("There is no barcode to save: %1").arg(file.failure().text));
         return;
     }
     // The name suggested comes from the barcode's text; the type picked
@@ -1018,15 +1030,15 @@ void Form1::SaveAs_Click()
         if (path.isEmpty())
             return;
         suggested = files::WithExtensionOf(path, filter);
-        if (SaveBarcode(file.drawing, suggested))
+        if (SaveBarcode(file->drawing, suggested))
             return;
     }
 }
 
 bool Form1::SaveBarcode(const graphics::Drawing& drawing, const QString& path)
 {
-    if (const files::ExportResult failed = files::ExportDrawing(drawing, path)) {
-        services::MsgBox(failed->text);
+    if (const core::Status saved = files::ExportDrawing(drawing, path); saved.failed()) {
+        messages_->MsgBox(saved.failure().text);
         return false;
     }
     ShowJobStatus(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(path)), path);

@@ -5,8 +5,13 @@
 
 #include "graphics/PictureBox.h"
 #include "printing/CupsQueue.h"
+#include "printing/LabelRun.h"
+#include "printing/Printers.h"
 #include "printing/SheetPrint.h"
+#include "services/Clock.h"
+#include "services/EventPump.h"
 #include "symbols/SymbologyTable.h"
+#include "ui/DialogSink.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -48,10 +53,23 @@ inline const QString kCancelLink = QStringLiteral("cancel:");
 
 class Form2;
 
+// What the window is given: where its messages go, where the system's
+// printers come from, and what the pauses and waits of a run use. Each
+// left empty is the window's own: message boxes, Qt's printers, the
+// steady clock, Qt's events; a test gives its own.
+struct WindowContext {
+    services::MessageSink* messages = nullptr;
+    const printing::PrinterCatalog* printers = nullptr;
+    services::Clock* clock = nullptr;
+    services::EventPump pump;
+    // Hears of every job that went out (a test keeps the files written).
+    std::function<void(const printing::JobDone&)> jobDone;
+};
+
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(QWidget* parent = nullptr);
+    explicit Form1(WindowContext context = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Start-up: restores the stored options and fills the printer list.
@@ -82,10 +100,14 @@ public:
 
     // What a preview shows: the pages of the next Print, Print File or Run It.
     enum class PrintKind { Print, PrintFile, RunIt };
+    struct Pages {
+        std::vector<QImage> images;
+        QRectF printableMm; // of the last page, from the sheet's corner
+    };
     // The pages `kind` would print on the chosen printer and layout, drawn
-    // at `dpi`; empty with the reason in `failure` when it would print
-    // nothing. A run of one label per job shows its first kMaxPreviewJobs.
-    std::vector<QImage> PreviewPages(PrintKind kind, double dpi, QString& failure, QRectF* printableMm = nullptr);
+    // at `dpi`; why none, when it would print nothing. A run of one label
+    // per job shows its first kMaxPreviewJobs.
+    core::Result<Pages> PreviewPages(PrintKind kind, double dpi);
     static constexpr int kMaxPreviewJobs = 50;
 
     void Command9_Click(); // Copy to clipboard
@@ -110,10 +132,11 @@ public:
 
     // The controls read once into what Generate draws.
     symbols::SymbolRequest ReadRequest() const;
-    // Why the last Generate drew no barcode, or nothing when it drew one.
-    const core::MaybeFailure& LastFailure() const { return lastFailure_; }
+    // Why the last Generate drew no barcode, when it drew none.
+    const core::Status& LastGenerate() const { return lastGenerate_; }
 
-    // Fills Combo1 with the installed printers' names.
+    // Fills Combo1 with the installed printers' names; an empty choice
+    // prints on the system's default printer again.
     void FillPrinterList();
 
     // The barcode that Print and the clipboard take: Picture2's picture, or
@@ -127,6 +150,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the window was given (see WindowContext), with its own in place
+    // of what it was not given. `messages_` is the boxes, or during a run
+    // that was stopped a sink that sends what it says to stderr.
+    DialogSink boxes_;
+    services::MessageSink* messages_;
+    services::Clock& clock_;
+    services::EventPump pump_;
+    std::function<void(const printing::JobDone&)> jobDone_;
+    // The printers, with each one's calibration and the built-in printer's
+    // grid as stored.
+    printing::Printers printers_;
+    // The printer an empty choice prints on: the system's default at start,
+    // then the printer last chosen by name.
+    QString currentPrinter_;
+
     // Drawing surfaces
     graphics::PictureBox Picture1;  // Code 39 and Code 128 B
     graphics::PictureBox Picture2;  // hidden result holder: the last barcode
@@ -159,9 +197,20 @@ private:
     void Help2_Click();
     void About_Click();
     void Form_Unload(); // closing the main window closes every other window
-    // Prints a barcode at the offsets on the printer chosen; `hasPicture`
-    // false: there is nothing to print, and a message says so.
-    void PrintBarcode(const graphics::Drawing& barcode, bool hasPicture);
+    // The printer jobs go to now: the one typed in Combo1 when it is one
+    // (it becomes the current printer), else the current one.
+    QString ChosenPrinter();
+    // Says in the status line where a job went, follows a CUPS job, and
+    // tells whoever hears of jobs.
+    void JobWent(const printing::JobDone& done, const QString& printer);
+    // Prints the labels of a run, as Run It and Print on sheets do, on the
+    // printer chosen: the labels of their own jobs at the offsets, or all
+    // of them on the chosen layout's sheets. Says where the jobs went, and
+    // why the run stopped before its end.
+    printing::RunReport PrintRun(const printing::NextLabel& labels, const printing::RunEvents& events = {});
+    // The labels of Run It: From and To read afresh for every label, the
+    // text of Text1 as their prefix.
+    printing::NextLabel RunItLabels(const QString& prefix, const symbols::SymbolRequest& request);
     void Command3_Click(); // Open File
     // Label layouts. The sheet layout chosen; none for one label per job.
     std::optional<printing::SheetLayout> ChosenLayout() const;
@@ -172,14 +221,11 @@ private:
     void NewLayout_Click();
     void Calibrate_Click();
     void PrintPreview_Click();
-    // Prints the labels on sheets of the chosen layout as one job and says
-    // where it went; false, with a message, when nothing was printed.
-    bool PrintLabelSheets(const printing::NextLabel& labels, const printing::LinePrinted& progress = {});
-    // The chosen layout with the start and the offsets as typed.
-    printing::SheetPlacement SheetPlacementNow() const;
-    // Print File and Run It on sheets: every label in one job.
+    // Where the labels of a run go: the chosen layout with the start and
+    // the offsets as typed, or one label per job at the offsets.
+    printing::RunPlacement PlacementNow() const;
+    // Print File on sheets: every code line's label in one job.
     bool PrintFileOnSheets();
-    void RunOnSheets();
     // The offsets' and the picture's checks before a print, with the
     // message shown; true when they stop it.
     bool PrintRefused(bool hasPicture);
@@ -339,7 +385,7 @@ private:
 
     std::vector<PictureBoxWidget*> surfaceWidgets_; // owned by their Qt parents
     std::vector<OptionRow> optionRows_;
-    core::MaybeFailure lastFailure_;
+    core::Status lastGenerate_;
     int scanGeneration_ = 0; // counts Generates; a scan check answers only for the latest
     void CheckScan(const symbols::SymbolRequest& request);
     void ShowScan(const symbols::ScanResult& scan);

@@ -1,23 +1,20 @@
 // The output actions of the main window: the printer list, Print, Print
-// File and Run It. The logic lives in output/; these handlers wire it to
-// the controls.
+// File and Run It. The logic lives in printing/ and jobs/; these handlers
+// wire it to the controls.
 #include "ui/Form1.h"
 
 #include "jobs/PrintJobs.h"
 #include "jobs/SheetJobs.h"
 #include "jobs/StoredLayouts.h"
-#include "ui/SheetDialogs.h"
-#include "ui/WindowLayout.h"
-
 #include "printing/BatchPrint.h"
 #include "printing/JobFollow.h"
+#include "printing/PreviewPrinter.h"
 #include "printing/PrintAction.h"
-#include "printing/Printers.h"
 #include "printing/RangePrint.h"
 #include "printing/RunProgress.h"
-#include "services/EventPump.h"
-#include "services/MessageBox.h"
 #include "services/Termination.h"
+#include "ui/SheetDialogs.h"
+#include "ui/WindowLayout.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -39,12 +36,15 @@ namespace ui {
 // While a batch or range run is going on, the controls that start printing
 // are disabled: the run processes window events between its steps, and a
 // second run started meanwhile would mix its pages and labels into it.
-// The Stop button and the progress show instead.
-class Form1::PrintingBusy {
+// The Stop button and the progress show instead. Once a run was stopped,
+// by Stop or by ending the program, what it says about that goes to
+// stderr: nobody should have to click away a box about a run they ended
+// themselves; the status line tells what happened.
+class Form1::PrintingBusy : public services::MessageSink {
 public:
     explicit PrintingBusy(Form1& form)
         : form_(form), controls_{form.Command2, form.Command4, form.Command8},
-          actions_{form.PrintTemp, form.PrintFileTemp}
+          actions_{form.PrintTemp, form.PrintFileTemp}, previous_(std::exchange(form.messages_, this))
     {
         for (std::size_t i = 0; i < controls_.size(); ++i) {
             controlWas_[i] = controls_[i]->isEnabled();
@@ -56,8 +56,9 @@ public:
         }
         form_.RunStarted();
     }
-    ~PrintingBusy()
+    ~PrintingBusy() override
     {
+        form_.messages_ = previous_;
         form_.RunEnded();
         for (std::size_t i = 0; i < controls_.size(); ++i)
             controls_[i]->setEnabled(controlWas_[i]);
@@ -66,26 +67,6 @@ public:
     }
     PrintingBusy(const PrintingBusy&) = delete;
     PrintingBusy& operator=(const PrintingBusy&) = delete;
-
-private:
-    Form1& form_;
-    std::array<QPushButton*, 3> controls_;
-    std::array<QAction*, 2> actions_;
-    std::array<bool, 3> controlWas_{};
-    std::array<bool, 2> actionWas_{};
-};
-
-namespace {
-
-// Once a run was stopped, by Stop or by ending the program, what it says
-// about that goes to stderr: nobody should have to click away a box about
-// a run they ended themselves; the status line tells what happened.
-class StoppedRunMessages : public services::MessageSink {
-public:
-    StoppedRunMessages() : previous_(services::SetMessageSink(this)) {}
-    ~StoppedRunMessages() override { services::SetMessageSink(previous_); }
-    StoppedRunMessages(const StoppedRunMessages&) = delete;
-    StoppedRunMessages& operator=(const StoppedRunMessages&) = delete;
 
     void Show(const QString& text, const QString& title) override
     {
@@ -103,33 +84,13 @@ public:
     }
 
 private:
+    Form1& form_;
+    std::array<QPushButton*, 3> controls_;
+    std::array<QAction*, 2> actions_;
+    std::array<bool, 3> controlWas_{};
+    std::array<bool, 2> actionWas_{};
     services::MessageSink* previous_;
 };
-
-// Learns which file the built-in printer wrote for the jobs of one action.
-// The handler installed before (an unattended run's, a test's) still hears
-// of every file.
-class PdfWatch {
-public:
-    PdfWatch()
-    {
-        previous_ = printing::SetPdfWrittenHandler([this](const QString& path) {
-            written = path;
-            if (previous_)
-                previous_(path);
-        });
-    }
-    ~PdfWatch() { printing::SetPdfWrittenHandler(std::move(previous_)); }
-    PdfWatch(const PdfWatch&) = delete;
-    PdfWatch& operator=(const PdfWatch&) = delete;
-
-    QString written; // the last file written, empty when none
-
-private:
-    std::function<void(const QString&)> previous_;
-};
-
-} // namespace
 
 void Form1::RunStarted()
 {
@@ -156,19 +117,25 @@ void Form1::Stop_Click()
         services::RequestStop();
 }
 
+QString Form1::ChosenPrinter()
+{
+    if (printers_.IsKnown(Combo1->currentText()))
+        currentPrinter_ = Combo1->currentText();
+    return currentPrinter_;
+}
+
 void Form1::ShowCurrentPrinter()
 {
-    const QString name = printing::CurrentPrinter().DeviceName();
+    const QString name = currentPrinter_;
     Combo1->lineEdit()->setPlaceholderText(name);
     Combo1->setToolTip(QStringLiteral("Empty: the jobs go to %1").arg(name));
     FitComboText(Combo1);
     // The printer a job would go to now: the one typed when it is one.
     const QString typed = Combo1->currentText();
-    const QString printer = printing::IsKnownPrinter(typed) ? typed : name;
-    QString error;
-    const QString page = printing::PageSummary(printer, error);
-    pageText_ = page.isEmpty() ? error : page;
-    PrinterPage->setToolTip(page.isEmpty() ? error : QStringLiteral("%1: %2").arg(printer, page));
+    const QString printer = printers_.IsKnown(typed) ? typed : name;
+    const core::Result<QString> page = printers_.PageSummary(printer);
+    pageText_ = page.ok() ? *page : page.failure().text;
+    PrinterPage->setToolTip(page.ok() ? QStringLiteral("%1: %2").arg(printer, *page) : page.failure().text);
     elidePrinterPage();
 }
 
@@ -182,6 +149,15 @@ void Form1::showJobLinks(const QString& html)
 {
     JobLinks->setText(html);
     JobLinks->setVisible(!html.isEmpty());
+}
+
+void Form1::JobWent(const printing::JobDone& done, const QString& printer)
+{
+    ShowJobStatus(printing::WhereItWent(printer, done.pdfPath), done.pdfPath);
+    if (done.cupsJob)
+        FollowJob(*done.cupsJob);
+    if (jobDone_)
+        jobDone_(done);
 }
 
 void Form1::FollowJob(const printing::CupsJob& job)
@@ -238,9 +214,9 @@ void Form1::CancelJob_Click(int jobId)
     const auto it = std::find_if(jobs_.begin(), jobs_.end(), [jobId](const printing::CupsJob& j) { return j.id == jobId; });
     if (it == jobs_.end())
         return;
-    QString error;
-    if (!printing::CancelJob(*it, error)) {
-        services::MsgBox(QStringLiteral("Job %1 on %2 could not be canceled: %3").arg(jobId).arg(it->queue, error));
+    if (const core::Status canceled = printing::CancelJob(*it); canceled.failed()) {
+        messages_->MsgBox(
+            QStringLiteral("Job %1 on %2 could not be canceled: %3").arg(jobId).arg(it->queue, canceled.failure().text));
         return;
     }
     // The line tells at once what became of the job canceled, wherever it
@@ -256,8 +232,9 @@ void Form1::CancelJob_Click(int jobId)
 
 void Form1::FillPrinterList()
 {
+    currentPrinter_ = printers_.Default();
     Combo1->clear();
-    Combo1->addItems(printing::InstalledPrinters());
+    Combo1->addItems(printers_.Installed());
     ShowCurrentPrinter();
 }
 
@@ -267,47 +244,37 @@ void Form1::Command2_Click()
     // would be a wasted label reported as done.
     if (RefuseFailedSymbol(QStringLiteral("print")))
         return;
-    if (ChosenLayout()) {
-        if (!PrintRefused(Picture2.Picture().has_value()))
-            PrintLabelSheets(printing::SameLabel({Text1->text(), {BarcodeToPrint(), {}, {}}, {}}, SheetPlacementNow(),
-                                               CheckRepeat->isChecked()));
+    const QString printer = ChosenPrinter();
+    if (PrintRefused(Picture2.Picture().has_value()))
+        return;
+    const printing::RunPlacement where = PlacementNow();
+    if (where.sheets) {
+        PrintRun(printing::SameLabel({Text1->text(), {BarcodeToPrint(), {}, {}}, {}}, *where.sheets,
+                                     CheckRepeat->isChecked()));
         return;
     }
-    PrintBarcode(BarcodeToPrint(), Picture2.Picture().has_value());
-}
-
-void Form1::PrintBarcode(const graphics::Drawing& barcode, bool hasPicture)
-{
-    printing::Printer& printer = printing::CurrentPrinter();
-    printer.SelectByName(Combo1->currentText());
-    printer.SetScaleMode(printing::PrinterScale::Centimeters);
-    if (PrintRefused(hasPicture))
-        return;
-
-    PdfWatch pdf;
-    const core::MaybeFailure failed =
-        printing::PrintDrawingAt(printer, barcode, printing::OffsetCm(Text14->text()), printing::OffsetCm(Text15->text()));
+    const std::unique_ptr<printing::PrintTarget> target = printers_.Open(printer);
+    const core::Result<printing::JobDone> done =
+        printing::PrintDrawingAt(*target, BarcodeToPrint(), where.leftCm, where.topCm);
     ShowCurrentPrinter();
-    if (failed) {
+    if (done.failed()) {
         ShowJobStatus(QString());
-        services::MsgBox(failed->text);
+        messages_->MsgBox(done.failure().text);
         return;
     }
-    ShowJobStatus(printing::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
-    if (printer.LastJob())
-        FollowJob(*printer.LastJob());
+    JobWent(*done, printer);
 }
 
 bool Form1::PrintRefused(bool hasPicture)
 {
-    const core::MaybeFailure refused = printing::CheckPrint(Text14->text(), Text15->text(), hasPicture);
-    if (!refused)
+    const core::Status refused = printing::CheckPrint(Text14->text(), Text15->text(), hasPicture);
+    if (refused.ok())
         return false;
-    services::MsgBox(refused->text);
+    messages_->MsgBox(refused.failure().text);
     // An offset that is not a number goes back to the design's.
-    if (refused->code == printing::PrintCheckCode::LeftNotNumeric)
+    if (refused.failure().code == core::kLeftNotNumeric)
         Text14->setText(QStringLiteral("1"));
-    else if (refused->code == printing::PrintCheckCode::TopNotNumeric)
+    else if (refused.failure().code == core::kTopNotNumeric)
         Text15->setText(QStringLiteral("1"));
     return true;
 }
@@ -317,113 +284,146 @@ void Form1::Command3_Click() { FileOpen_Click(); }
 bool Form1::Command4_Click()
 {
     if (printing::TrimBlanks(Text5->text()).isEmpty()) {
-        services::MsgBox(printing::kSelectAFile);
+        messages_->MsgBox(printing::kSelectAFile);
         return false;
     }
     if (ChosenLayout())
         return PrintFileOnSheets();
     PrintingBusy busy(*this);
-    StoppedRunMessages stopped;
-    printing::Printer& printer = printing::CurrentPrinter();
-    printer.SelectByName(Combo1->currentText());
+    const QString printer = ChosenPrinter();
     ShowCurrentPrinter();
 
     // The lines are counted first so the progress can say "of M"; an
     // unattended run, which shows no progress, skips that.
-    const printing::BatchOptions options{Text5->text(), Text4->text(), Check1->isChecked()};
+    const printing::BatchOptions options{Text5->text(), Text4->text(), Check1->isChecked(), pump_};
     qint64 lines = -1;
     if (isVisible()) {
         Progress->setText(QStringLiteral("Counting the lines..."));
-        lines = printing::CountLines(options.path, [] {
-                    services::DoEvents();
+        lines = printing::CountLines(options.path, [this] {
+                    services::Pump(pump_);
                     return !services::TerminationRequested();
                 }).value_or(-1);
     }
     if (lines != 0) // an empty file prints nothing: no "line 1 of 0"
         Progress->setText(printing::ListingProgress(1, lines));
 
-    PdfWatch pdf;
     qint64 printed = 0;
     const symbols::SymbolRequest request = ReadRequest();
     const QString typed = Text1->text(); // shown again when the run ends
-    const printing::ListingResult result = printing::PrintListing(
-        options, printer,
+    const std::unique_ptr<printing::PrintTarget> target = printers_.Open(printer);
+    const core::Result<printing::Listing> listing = printing::PrintListing(
+        options, *target,
         [this, &request](const QString& code) {
             // The window shows the code being printed; the barcode printed
             // is drawn apart from it, from the options read at the start.
             Text1->setText(code);
-            services::DoEvents();
+            services::Pump(pump_);
             return jobs::ListingBarcode(request, code);
         },
-        jobs::ShowListingMessage,
+        [this](const printing::ListingMessage& m) { jobs::ShowListingMessage(m, *messages_); },
         [this, &printed, lines](qint64 n) {
             printed = n;
             Progress->setText(printing::ListingProgress(lines < 0 ? n + 1 : std::min(n + 1, lines), lines));
         });
     Progress->clear();
     Text1->setText(typed);
-    if (!result.sent && services::TerminationRequested())
-        ShowJobStatus(printing::ListingStopped(printed, lines));
-    else if (!result.sent)
-        ShowJobStatus(QString()); // a message said why
-    else if (printed == 0)
+    if (listing.failed()) {
+        messages_->MsgBox(listing.failure().text);
+        ShowJobStatus(listing.failure().code == core::kStopped ? printing::ListingStopped(printed, lines) : QString());
+        return false;
+    }
+    if (printed == 0)
         ShowJobStatus(QStringLiteral("Nothing was printed: the file has no lines."));
     else
-        ShowJobStatus(printing::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
-    if (result.sent && printer.LastJob())
-        FollowJob(*printer.LastJob());
-    return result.AllAsAsked();
+        JobWent(listing->done, printer);
+    return listing->linesNotAsAsked == 0;
+}
+
+printing::NextLabel Form1::RunItLabels(const QString& prefix, const symbols::SymbolRequest& request)
+{
+    return [this, prefix, request]() -> std::optional<printing::SheetLabel> {
+        // To is read afresh for every label, so the count may change on the way.
+        const auto range = printing::ReadRange(Text21->text(), Text22->text());
+        if (!range)
+            return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeNotNumeric}};
+        if (!range->HasNext())
+            return std::nullopt;
+        if (!range->CanStep())
+            return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeTooLarge}};
+        const QString label = printing::LabelText(prefix, Text21->text());
+        return printing::SheetLabel{label, jobs::ListingBarcode(request, label), {}};
+    };
 }
 
 void Form1::Command8_Click()
 {
-    if (ChosenLayout())
-        return RunOnSheets();
+    const printing::RunPlacement where = PlacementNow();
+    const auto range = printing::ReadRange(Text21->text(), Text22->text());
+    if (!range) {
+        messages_->MsgBox(printing::kRangeNotNumeric);
+        return;
+    }
+    if (!range->CanStep()) {
+        messages_->MsgBox(printing::kRangeTooLarge);
+        return;
+    }
+    if (where.sheets && PrintRefused(true))
+        return;
     PrintingBusy busy(*this);
-    StoppedRunMessages stopped;
-    for (qint64 printed = 0;; ++printed) {
-        const auto range = printing::ReadRange(Text21->text(), Text22->text());
-        // Stop and Exit end the run after the label in progress.
-        if (services::TerminationRequested()) {
-            if (range)
-                Progress->setText(printing::RangeStopped(printed, printed + printing::LabelsLeft(range->from, range->to)));
-            return;
-        }
-        if (!range) {
-            services::MsgBox(printing::kRangeNotNumeric);
-            return;
-        }
-        if (!range->HasNext()) {
-            Progress->setText(printed == 1 ? QStringLiteral("Printed 1 label") : QStringLiteral("Printed %1 labels").arg(printed));
-            return;
-        }
-        if (!range->CanStep()) {
-            services::MsgBox(printing::kRangeTooLarge);
-            return;
-        }
-        // To is read afresh for every label, so the count may change on the way.
-        Progress->setText(printing::LabelProgress(printed + 1, printed + printing::LabelsLeft(range->from, range->to)));
-        services::DoEvents();
-        const QString prefix = Text1->text();
-        const QString label = printing::LabelText(prefix, Text21->text());
-        Text1->setText(label); // the window shows the label being printed
-        printing::Pause(1);
-        // The label printed is drawn apart from what the window shows.
-        symbols::SymbolRequest request = ReadRequest();
-        request.text = label;
-        const symbols::Symbol symbol = symbols::GenerateSymbol(request);
-        if (symbol.failure) {
-            // A label without its barcode is not printed, and the run stops
-            // there: From holds that label, the first not printed.
-            Text1->setText(prefix);
-            Progress->setText(printing::RangeStopped(printed, printed + printing::LabelsLeft(range->from, range->to)));
-            services::MsgBox(QStringLiteral("There is no barcode to print for the label \"%1\": %2").arg(label, symbol.failure->text));
-            return;
-        }
-        PrintBarcode(symbol.drawing, symbol.drawn);
-        printing::Pause(1);
+    const symbols::SymbolRequest request = ReadRequest();
+    const QString prefix = Text1->text();
+    // What is left of the run, for the progress: To may change on the way.
+    const auto left = [this](qint64 printed) {
+        const auto now = printing::ReadRange(Text21->text(), Text22->text());
+        return printed + (now ? printing::LabelsLeft(now->from, now->to) : 0);
+    };
+    printing::RunReport report;
+    qint64 done = 0; // labels whose turn has passed, printed or not
+    if (where.sheets) {
+        const double total = printing::LabelsLeft(range->from, range->to);
+        const printing::NextLabel labels =
+            jobs::RangeLabels(prefix, Text21->text(), Text22->text(), [&](const QString& label) {
+                Text1->setText(label); // the window shows the label being placed
+                services::Pump(pump_);
+                return jobs::ListingBarcode(request, label);
+            });
+        printing::RunEvents events;
+        events.placed = [&](qint64 n) {
+            Progress->setText(printing::LabelProgress(std::min<double>(n + 1, total), total));
+        };
+        report = PrintRun(labels, events);
         Text1->setText(prefix);
-        Text21->setText(printing::NextFrom(range->from));
+        // From holds the first number not printed, as after a run of single labels.
+        if (report.printed > 0)
+            Text21->setText(printing::NextFrom(range->from + static_cast<double>(report.printed) - 1));
+        done = report.printed;
+    } else {
+        printing::RunEvents events;
+        events.starting = [&](const printing::SheetLabel& label) {
+            Progress->setText(printing::LabelProgress(done + 1, left(done)));
+            services::Pump(pump_);
+            Text1->setText(label.text); // the window shows the label being printed
+            printing::Pause(1, clock_, pump_);
+            // A label whose offsets are refused is not printed; the run goes on.
+            return label.barcode.status.failed() || !PrintRefused(true);
+        };
+        events.finished = [&](const printing::SheetLabel&, const printing::JobDone*) {
+            printing::Pause(1, clock_, pump_);
+            Text1->setText(prefix);
+            if (const auto now = printing::ReadRange(Text21->text(), Text22->text()))
+                Text21->setText(printing::NextFrom(now->from));
+            ++done;
+        };
+        events.jobFailed = [](const printing::SheetLabel&, const core::Failure&) { return true; };
+        report = PrintRun(RunItLabels(prefix, request), events);
+        Text1->setText(prefix);
+    }
+    if (report.status.ok()) {
+        Progress->setText(done == 1 ? QStringLiteral("Printed 1 label") : QStringLiteral("Printed %1 labels").arg(done));
+    } else if (report.status.failure().code == core::kStopped || !where.sheets) {
+        // Stop and Exit end the run after the label in progress; a label
+        // without its barcode stops it there, and From holds that label.
+        Progress->setText(printing::RangeStopped(done, left(done)));
     }
 }
 
@@ -431,7 +431,7 @@ void Form1::Command8_Click()
 
 std::optional<printing::SheetLayout> Form1::ChosenLayout() const
 {
-    return jobs::FindLayout(ComboLayout->currentText()).sheet;
+    return jobs::ChosenLayout(ComboLayout->currentText());
 }
 
 void Form1::FillLayoutList(const QString& select)
@@ -443,8 +443,8 @@ void Form1::FillLayoutList(const QString& select)
         ComboLayout->addItem(layout.name, printing::DescribeLayout(layout).replace(QLatin1Char('\t'), QStringLiteral(", ")));
     for (int i = 0; i < ComboLayout->count(); ++i)
         ComboLayout->setItemData(i, ComboLayout->itemData(i), Qt::ToolTipRole);
-    const jobs::LayoutChoice chosen = jobs::FindLayout(select);
-    const int at = chosen.sheet ? ComboLayout->findText(chosen.sheet->name) : 0;
+    const std::optional<printing::SheetLayout> chosen = jobs::ChosenLayout(select);
+    const int at = chosen ? ComboLayout->findText(chosen->name) : 0;
     ComboLayout->setCurrentIndex(std::max(at, 0));
     Layout_Change();
 }
@@ -472,171 +472,150 @@ void Form1::ShowStartPlace()
                                  : QStringLiteral("The first free label of a sheet, counted row by row"));
 }
 
-printing::SheetPlacement Form1::SheetPlacementNow() const
+printing::RunPlacement Form1::PlacementNow() const
 {
-    return printing::SheetPlacement{ChosenLayout().value_or(printing::SheetLayout{}), SpinStart->value(),
-                                  printing::OffsetCm(Text14->text()), printing::OffsetCm(Text15->text())};
+    const double left = printing::OffsetCm(Text14->text()), top = printing::OffsetCm(Text15->text());
+    printing::RunPlacement where{std::nullopt, left, top};
+    if (const std::optional<printing::SheetLayout> layout = ChosenLayout())
+        where.sheets = printing::SheetPlacement{*layout, SpinStart->value(), left, top};
+    return where;
 }
 
-bool Form1::PrintLabelSheets(const printing::NextLabel& labels, const printing::LinePrinted& progress)
+printing::RunReport Form1::PrintRun(const printing::NextLabel& labels, const printing::RunEvents& events)
 {
-    printing::Printer& printer = printing::CurrentPrinter();
-    printer.SelectByName(Combo1->currentText());
+    const QString printer = ChosenPrinter();
     ShowCurrentPrinter();
-    PdfWatch pdf;
-    const printing::SheetResult result = printing::PrintOnSheets(printer, SheetPlacementNow(), labels, progress);
-    if (result.failure)
-        services::MsgBox(result.failure->text);
-    if (result.printed == 0) {
-        ShowJobStatus(result.stopped ? QStringLiteral("Stopped: nothing was printed.")
-                                     : result.failure ? QString()
-                                                      : QStringLiteral("Nothing was printed: there are no labels."));
-        return false;
-    }
-    ShowJobStatus(printing::WhereItWent(printer.DeviceName(), pdf.written), pdf.written);
-    if (printer.LastJob())
-        FollowJob(*printer.LastJob());
-    return true;
+    const std::unique_ptr<printing::PrintTarget> target = printers_.Open(printer);
+    printing::RunEvents said = events;
+    // A job of its own is told as it goes out; a label whose job failed is
+    // told in a box, and the run goes on once it is closed.
+    said.finished = [&](const printing::SheetLabel& label, const printing::JobDone* done) {
+        if (done)
+            JobWent(*done, printer);
+        if (events.finished)
+            events.finished(label, done);
+    };
+    if (events.jobFailed)
+        said.jobFailed = [&](const printing::SheetLabel& label, const core::Failure& why) {
+            ShowJobStatus(QString());
+            messages_->MsgBox(why.text);
+            return events.jobFailed(label, why);
+        };
+    const printing::RunPlacement where = PlacementNow();
+    const printing::RunReport report = printing::PrintLabelRun(*target, where, labels, said);
+    if (where.sheets && report.printed > 0)
+        JobWent(report.jobs.back(), printer);
+    if (report.status.failed() && report.status.failure().code != core::kStopped)
+        messages_->MsgBox(report.status.failure().text);
+    if (where.sheets && report.printed == 0)
+        ShowJobStatus(report.status.failed() && report.status.failure().code == core::kStopped
+                          ? QStringLiteral("Stopped: nothing was printed.")
+                      : report.status.failed() ? QString()
+                                               : QStringLiteral("Nothing was printed: there are no labels."));
+    return report;
 }
 
 bool Form1::PrintFileOnSheets()
 {
     if (printing::TrimBlanks(Text5->text()).isEmpty()) {
-        services::MsgBox(printing::kSelectAFile);
+        messages_->MsgBox(printing::kSelectAFile);
         return false;
     }
     if (PrintRefused(true))
         return false;
     PrintingBusy busy(*this);
-    StoppedRunMessages stopped;
     const symbols::SymbolRequest request = ReadRequest();
     const QString typed = Text1->text();
-    auto error = std::make_shared<QString>();
-    const printing::NextLabel labels =
-        jobs::FileLabels(Text5->text(), Text4->text(), Check1->isChecked(),
-                   [this, &request](const QString& code) {
-                       Text1->setText(code); // the window shows the label being placed
-                       services::DoEvents();
-                       return jobs::ListingBarcode(request, code);
-                   },
-                   error);
-    if (!error->isEmpty()) {
-        services::MsgBox(*error);
+    const core::Result<printing::NextLabel> labels = jobs::FileLabels(
+        Text5->text(), Text4->text(), Check1->isChecked(),
+        [this, &request](const QString& code) {
+            Text1->setText(code); // the window shows the label being placed
+            services::Pump(pump_);
+            return jobs::ListingBarcode(request, code);
+        },
+        pump_);
+    if (labels.failed()) {
+        messages_->MsgBox(labels.failure().text);
         return false;
     }
-    const bool printed = PrintLabelSheets(
-        labels, [this](qint64 n) { Progress->setText(QStringLiteral("Label %1").arg(n + 1)); });
+    printing::RunEvents events;
+    events.placed = [this](qint64 n) { Progress->setText(QStringLiteral("Label %1").arg(n + 1)); };
+    const printing::RunReport report = PrintRun(*labels, events);
     Progress->clear();
     Text1->setText(typed);
-    return printed;
+    return report.printed > 0;
 }
 
-void Form1::RunOnSheets()
+core::Result<Form1::Pages> Form1::PreviewPages(PrintKind kind, double dpi)
 {
-    const auto range = printing::ReadRange(Text21->text(), Text22->text());
-    if (!range) {
-        services::MsgBox(printing::kRangeNotNumeric);
-        return;
-    }
-    if (!range->CanStep()) {
-        services::MsgBox(printing::kRangeTooLarge);
-        return;
-    }
-    if (PrintRefused(true))
-        return;
-    PrintingBusy busy(*this);
-    StoppedRunMessages stopped;
-    symbols::SymbolRequest request = ReadRequest();
-    const QString prefix = Text1->text();
-    const double total = printing::LabelsLeft(range->from, range->to);
-    const printing::NextLabel labels = jobs::RangeLabels(prefix, Text21->text(), Text22->text(), [&](const QString& label) {
-        Text1->setText(label);
-        services::DoEvents();
-        return jobs::ListingBarcode(request, label);
-    });
-    qint64 printed = 0;
-    const bool sent = PrintLabelSheets(labels, [&](qint64 n) {
-        printed = n;
-        Progress->setText(printing::LabelProgress(std::min<double>(n + 1, total), total));
-    });
-    Text1->setText(prefix);
-    if (!sent)
-        return;
-    // From holds the first number not printed, as after a run of single labels.
-    Text21->setText(printing::NextFrom(range->from + static_cast<double>(printed) - 1));
-    Progress->setText(printed == 1 ? QStringLiteral("Printed 1 label") : QStringLiteral("Printed %1 labels").arg(printed));
-}
-
-std::vector<QImage> Form1::PreviewPages(PrintKind kind, double dpi, QString& failure, QRectF* printableMm)
-{
-    printing::Printer printer;
-    printer.SelectByName(printing::CurrentPrinter().DeviceName());
-    printer.SelectByName(Combo1->currentText());
-    printer.SetPreview(dpi);
-    const std::optional<printing::SheetLayout> layout = ChosenLayout();
+    const std::unique_ptr<printing::PrintTarget> printer = printers_.Open(ChosenPrinter());
+    printing::PreviewPrinter preview(*printer, dpi);
+    const printing::RunPlacement where = PlacementNow();
     const symbols::SymbolRequest request = ReadRequest();
     const auto barcodeFor = [&request](const QString& code) { return jobs::ListingBarcode(request, code); };
-    const double left = printing::OffsetCm(Text14->text()), top = printing::OffsetCm(Text15->text());
-    const auto said = [&failure](const core::MaybeFailure& f) {
-        if (f)
-            failure = f->text;
+    if (const core::Status refused = printing::CheckPrint(Text14->text(), Text15->text(), true); refused.failed())
+        return refused.failure();
+
+    Pages pages;
+    const auto keep = [&pages](const printing::JobDone& done) {
+        for (const QImage& page : done.pages)
+            pages.images.push_back(page);
     };
-    failure.clear();
-    if (const core::MaybeFailure refused = printing::CheckPrint(Text14->text(), Text15->text(), true)) {
-        failure = refused->text;
-        return {};
-    }
-    auto error = std::make_shared<QString>();
     printing::NextLabel labels;
     if (kind == PrintKind::Print) {
-        if (lastFailure_ || !Picture2.Picture()) {
-            failure = lastFailure_ ? lastFailure_->text : printing::kNothingToPrint;
-            return {};
-        }
-        printing::SheetLabel label{Text1->text(), {BarcodeToPrint(), {}, {}}, {}};
-        if (!layout)
-            said(printing::PrintDrawingAt(printer, label.barcode.drawing, left, top));
-        labels = printing::SameLabel(label, SheetPlacementNow(), CheckRepeat->isChecked());
+        if (lastGenerate_.failed())
+            return lastGenerate_.failure();
+        if (!Picture2.Picture())
+            return core::Failure{core::kNoPicture, printing::kNothingToPrint};
+        const printing::SheetLabel label{Text1->text(), {BarcodeToPrint(), {}, {}}, {}};
+        labels = where.sheets ? printing::SameLabel(label, *where.sheets, CheckRepeat->isChecked())
+                              : printing::NextLabel([label, once = true]() mutable {
+                                    return std::exchange(once, false) ? std::optional(label) : std::nullopt;
+                                });
+    } else if (kind == PrintKind::PrintFile && !where.sheets) {
+        // A preview shows no boxes: the lines without their barcode show so.
+        core::Result<printing::Listing> listing =
+            printing::PrintListing({Text5->text(), Text4->text(), Check1->isChecked()}, preview, barcodeFor);
+        if (listing.failed())
+            return listing.failure();
+        keep(listing->done);
     } else if (kind == PrintKind::PrintFile) {
-        if (!layout) {
-            // A preview shows no boxes: the first problem is its text.
-            printing::PrintListing({Text5->text(), Text4->text(), Check1->isChecked()}, printer, barcodeFor,
-                                 [&failure](const printing::ListingMessage& m) {
-                                     if (failure.isEmpty())
-                                         failure = m.failure.text;
-                                 });
-        }
-        labels = jobs::FileLabels(Text5->text(), Text4->text(), Check1->isChecked(), barcodeFor, error);
+        core::Result<printing::NextLabel> lines =
+            jobs::FileLabels(Text5->text(), Text4->text(), Check1->isChecked(), barcodeFor);
+        if (lines.failed())
+            return lines.failure();
+        labels = *lines;
     } else {
-        labels = jobs::RangeLabels(Text1->text(), Text21->text(), Text22->text(), barcodeFor);
-        for (int job = 0; !layout && job < kMaxPreviewJobs; ++job) {
-            const std::optional<printing::SheetLabel> label = labels();
-            if (!label)
-                break;
-            if (label->barcode.failure) {
-                failure = label->barcode.failure->text;
-                break;
-            }
-            said(printing::PrintDrawingAt(printer, label->barcode.drawing, left, top));
-        }
+        printing::NextLabel range = jobs::RangeLabels(Text1->text(), Text21->text(), Text22->text(), barcodeFor);
+        // A run of single labels shows its first jobs.
+        labels = where.sheets ? range : [range, left = kMaxPreviewJobs]() mutable {
+            return left-- > 0 ? range() : std::nullopt;
+        };
     }
-    if (layout) {
-        if (!error->isEmpty())
-            failure = *error;
-        else
-            said(printing::PrintOnSheets(printer, SheetPlacementNow(), labels).failure);
+    if (labels) {
+        const printing::RunReport report = printing::PrintLabelRun(preview, where, labels);
+        if (report.status.failed())
+            return report.status.failure();
+        for (const printing::JobDone& done : report.jobs)
+            keep(done);
     }
-    if (printableMm)
-        *printableMm = printer.PreviewPrintableMm();
-    return printer.TakePreview();
+    if (const core::Result<printing::JobPage> page = preview.PageFor(where.sheets ? std::optional(where.sheets->layout.pageMm)
+                                                                                   : std::nullopt);
+        page.ok())
+        pages.printableMm = QRectF(QPointF(page->marginsMm.left(), page->marginsMm.top()), page->printableMm);
+    return pages;
 }
 
 void Form1::PrintPreview_Click()
 {
-    const auto render = [this](int kind) {
+    const auto render = [this](int kind) -> core::Result<PreviewDialog::Pages> {
         PreviewDialog::Pages pages;
         pages.dpi = 150;
-        pages.images = PreviewPages(static_cast<PrintKind>(kind), pages.dpi, pages.failure, &pages.printableMm);
+        core::Result<Pages> drawn = PreviewPages(static_cast<PrintKind>(kind), pages.dpi);
+        if (drawn.failed())
+            return drawn.failure();
+        pages.images = std::move(drawn->images);
+        pages.printableMm = drawn->printableMm;
         pages.layout = ChosenLayout();
         if (!pages.layout && kind == static_cast<int>(PrintKind::RunIt) &&
             static_cast<int>(pages.images.size()) == kMaxPreviewJobs)
@@ -656,19 +635,20 @@ void Form1::PrintPreview_Click()
 
 void Form1::NewLayout_Click()
 {
-    LayoutDialog dialog(this);
+    LayoutDialog dialog(this, *messages_);
     if (dialog.exec() == QDialog::Accepted)
         FillLayoutList(dialog.Entered().name);
 }
 
 void Form1::Calibrate_Click()
 {
-    const QString printer = Combo1->currentText().isEmpty() ? printing::CurrentPrinter().DeviceName() : Combo1->currentText();
+    const QString printer = Combo1->currentText().isEmpty() ? currentPrinter_ : Combo1->currentText();
     if (printer == printing::kPdfPrinterName) {
-        services::MsgBox(QStringLiteral("The built-in \"Print to PDF file\" printer prints where it is told; it needs no calibration."));
+        messages_->MsgBox(
+            QStringLiteral("The built-in \"Print to PDF file\" printer prints where it is told; it needs no calibration."));
         return;
     }
-    CalibrationDialog dialog(this, printer);
+    CalibrationDialog dialog(this, printer, printers_, *messages_);
     dialog.exec();
 }
 

@@ -2,7 +2,7 @@
 
 #include "jobs/StoredLayouts.h"
 #include "printing/CalibrationPage.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -55,7 +55,7 @@ QDialogButtonBox* OkCancel(QDialog* dialog, const QString& ok)
 
 // ------------------------------------------------------------ LayoutDialog
 
-LayoutDialog::LayoutDialog(QWidget* parent) : QDialog(parent)
+LayoutDialog::LayoutDialog(QWidget* parent, services::MessageSink& messages) : QDialog(parent), messages_(messages)
 {
     setWindowTitle(QStringLiteral("New Label Layout"));
     auto* form = new QFormLayout(this);
@@ -143,8 +143,8 @@ printing::SheetLayout LayoutDialog::Entered() const
 
 void LayoutDialog::accept()
 {
-    if (const core::MaybeFailure failed = jobs::SaveLayout(Entered())) {
-        services::MsgBox(failed->text);
+    if (const core::Status saved = jobs::SaveLayout(Entered()); saved.failed()) {
+        messages_.MsgBox(saved.failure().text);
         return;
     }
     QDialog::accept();
@@ -152,7 +152,9 @@ void LayoutDialog::accept()
 
 // ------------------------------------------------------- CalibrationDialog
 
-CalibrationDialog::CalibrationDialog(QWidget* parent, const QString& printer) : QDialog(parent), printer_(printer)
+CalibrationDialog::CalibrationDialog(QWidget* parent, const QString& printer, const printing::Printers& printers,
+                                     services::MessageSink& messages)
+    : QDialog(parent), printer_(printer), printers_(printers), messages_(messages)
 {
     setWindowTitle(QStringLiteral("Printer Calibration"));
     const printing::Calibration c = jobs::StoredCalibration(printer);
@@ -183,8 +185,8 @@ printing::Calibration CalibrationDialog::Entered() const
 
 void CalibrationDialog::accept()
 {
-    if (const core::MaybeFailure failed = jobs::SaveCalibration(printer_, Entered())) {
-        services::MsgBox(failed->text);
+    if (const core::Status saved = jobs::SaveCalibration(printer_, Entered()); saved.failed()) {
+        messages_.MsgBox(saved.failure().text);
         return;
     }
     QDialog::accept();
@@ -192,15 +194,14 @@ void CalibrationDialog::accept()
 
 void CalibrationDialog::printPage()
 {
-    printing::Printer printer;
-    printer.SelectByName(printer_);
-    if (const core::MaybeFailure failed = printing::PrintCalibrationPage(printer))
-        services::MsgBox(failed->text);
+    const std::unique_ptr<printing::PrintTarget> printer = printers_.Open(printer_);
+    if (const core::Result<printing::JobDone> done = printing::PrintCalibrationPage(*printer); done.failed())
+        messages_.MsgBox(done.failure().text);
 }
 
 // ----------------------------------------------------------- PreviewDialog
 
-PreviewDialog::PreviewDialog(QWidget* parent, int kind, std::function<Pages(int)> render,
+PreviewDialog::PreviewDialog(QWidget* parent, int kind, std::function<core::Result<Pages>(int)> render,
                              std::function<void(int)> print)
     : QDialog(parent), render_(std::move(render))
 {
@@ -245,7 +246,9 @@ PreviewDialog::PreviewDialog(QWidget* parent, int kind, std::function<Pages(int)
 
 void PreviewDialog::reload()
 {
-    pages_ = render_(Kind->currentIndex());
+    core::Result<Pages> pages = render_(Kind->currentIndex());
+    pages_ = pages.ok() ? std::move(*pages) : Pages{};
+    failure_ = pages.ok() ? QString() : pages.failure().text;
     showPage(0);
 }
 
@@ -254,7 +257,7 @@ void PreviewDialog::showPage(int page)
     if (pages_.images.empty()) {
         page_ = 0;
         view_->setPixmap({});
-        view_->setText(pages_.failure.isEmpty() ? QStringLiteral("Nothing would be printed.") : pages_.failure);
+        view_->setText(failure_.isEmpty() ? QStringLiteral("Nothing would be printed.") : failure_);
         view_->setWordWrap(true);
         PageLabel->setText(QStringLiteral("No pages"));
         return;

@@ -3,6 +3,7 @@
 #pragma once
 #include "printing/Printers.h"
 #include "printing/SheetLayout.h"
+#include "services/Messages.h"
 #include <QDialog>
 #include <QImage>
 #include <QRectF>
@@ -25,7 +26,7 @@ namespace ui {
 class LayoutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit LayoutDialog(QWidget* parent);
+    LayoutDialog(QWidget* parent, services::MessageSink& messages);
     // The layout as entered (sizes in mm).
     printing::SheetLayout Entered() const;
     QLineEdit* Name = nullptr;
@@ -42,6 +43,7 @@ public:
 
 private:
     void unitChanged();
+    services::MessageSink& messages_;
     bool inches_ = false;
 };
 
@@ -50,7 +52,8 @@ private:
 class CalibrationDialog : public QDialog {
     Q_OBJECT
 public:
-    CalibrationDialog(QWidget* parent, const QString& printer);
+    CalibrationDialog(QWidget* parent, const QString& printer, const printing::Printers& printers,
+                      services::MessageSink& messages);
     printing::Calibration Entered() const;
     QDoubleSpinBox *ShiftX = nullptr, *ShiftY = nullptr, *Scale = nullptr;
 
@@ -61,6 +64,8 @@ public:
 private:
     void printPage();
     QString printer_;
+    const printing::Printers& printers_;
+    services::MessageSink& messages_;
 };
 
 // The pages of the next print as they will come out: the sheet, the
@@ -74,12 +79,13 @@ public:
         double dpi = 0;
         QRectF printableMm;
         std::optional<printing::SheetLayout> layout;
-        QString failure; // why there is nothing to show
-        QString note;    // more to say (a run shown in part)
+        QString note; // more to say (a run shown in part)
     };
     // `render(kind)` makes the pages of one of the choices "Print",
-    // "Print File", "Run It"; `print(kind)` prints them.
-    PreviewDialog(QWidget* parent, int kind, std::function<Pages(int kind)> render, std::function<void(int kind)> print);
+    // "Print File", "Run It", or says why there are none; `print(kind)`
+    // prints them.
+    PreviewDialog(QWidget* parent, int kind, std::function<core::Result<Pages>(int kind)> render,
+                  std::function<void(int kind)> print);
     int PageCount() const { return static_cast<int>(pages_.images.size()); }
     int PageShown() const { return page_; }
     QComboBox* Kind = nullptr;
@@ -88,8 +94,9 @@ public:
 private:
     void reload();
     void showPage(int page);
-    std::function<Pages(int)> render_;
+    std::function<core::Result<Pages>(int)> render_;
     Pages pages_;
+    QString failure_; // why there are no pages
     int page_ = 0;
     QLabel* view_ = nullptr;
 };

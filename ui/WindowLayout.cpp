@@ -1,6 +1,6 @@
 #include "ui/WindowLayout.h"
 
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "ui/DesignFrame.h"
 #include "ui/FileChooser.h"
 #include "ui/Form1.h"
@@ -236,10 +236,10 @@ void Form1::Help2_Click()
     // The text box keeps lines, not line ends; the box shows them CR LF ended.
     QString text = Text2->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    services::ShowNotice(text, core::kHelpAboutTitle);
+    messages_->ShowNotice(text, core::kHelpAboutTitle);
 }
 
-void Form1::About_Click() { services::ShowNotice(AboutText(), core::kHelpAboutTitle); }
+void Form1::About_Click() { messages_->ShowNotice(AboutText(), core::kHelpAboutTitle); }
 
 void Form1::Exit_Click()
 {

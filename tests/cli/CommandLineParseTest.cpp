@@ -2,7 +2,7 @@
 // what is wrong.
 #include "cli/CommandLine.h"
 #include "core/TextCodec.h"
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 
 #include <gtest/gtest.h>
 

@@ -27,7 +27,7 @@ struct NoWindowTest : testsupport::PrintingTest {
 
 void Store(const char* key, const char* value)
 {
-    services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QLatin1String(key), QLatin1String(value));
+    EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QLatin1String(key), QLatin1String(value)).ok());
 }
 
 } // namespace
@@ -41,7 +41,7 @@ TEST_F(NoWindowTest, UnattendedListingAndExport_CreateNoWidget)
     const QString listing = Write(QStringLiteral("orders.txt"), "ORDER 17\r\n*A100\r\n*B-200\r\n");
     const QList<QWidget*> before = QApplication::allWidgets();
 
-    EXPECT_TRUE(jobs::PrintFileUnattended(listing, {})) << messages.texts.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(jobs::PrintFileUnattended(listing, {}, Unattended())) << messages.texts.join(QLatin1Char('\n')).toStdString();
     const cli::Command c = cli::ParseCommandLine({QStringLiteral("export"), QStringLiteral("--type"), QStringLiteral("code39"),
                                                   QStringLiteral("--text"), QStringLiteral("E1"), QStringLiteral("--output"),
                                                   files.filePath(QStringLiteral("e1.svg"))});

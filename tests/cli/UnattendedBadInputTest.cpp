@@ -6,7 +6,7 @@
 #include "services/Settings.h"
 #include "tests/support/Decode.h"
 #include "tests/support/Pages.h"
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/UnattendedRun.h"
 
@@ -210,8 +210,9 @@ TEST_F(UnattendedBadInputTest, DamagedSettingsStore_RunsWithTheDefaults)
         ASSERT_TRUE(r.finished);
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_EQ(r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 1) << "one PDF written";
-        if (!testsupport::kUnderAsan)
+        if (!testsupport::kUnderAsan) {
             EXPECT_LT(r.peakKiB, 100 * 1024) << "peak memory, KiB";
+        }
         if (c.says) {
             EXPECT_EQ(r.err.count(QLatin1String("could not be saved")), 1) << r.err.toStdString();
             EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.says))) << r.err.toStdString();
@@ -550,8 +551,9 @@ TEST_F(UnattendedBadInputTest, EnvironmentFoldersThatAreNotUtf8_AreUsedByTheirBy
             });
             EXPECT_TRUE(pdfThere) << QByteArray(tree.join(' ')).toStdString();
         }
-        if (!c.settingsUnder.isEmpty())
+        if (!c.settingsUnder.isEmpty()) {
             EXPECT_TRUE(tree.contains(c.folder + '/' + c.settingsUnder)) << QByteArray(tree.join(' ')).toStdString();
+        }
     }
 }
 
@@ -625,8 +627,9 @@ TEST_F(UnattendedBadInputTest, Signals_StopEveryExportWhereverItIs)
                     last = std::max(last, QFileInfo(f).baseName().toLongLong());
                     EXPECT_FALSE(QImage(QDir(out).filePath(f)).isNull()) << f.toStdString() << " is whole";
                 }
-                if (last > 0)
+                if (last > 0) {
                     EXPECT_TRUE(r.err.contains(QStringLiteral("Stopped after line %1;").arg(last))) << r.err.toStdString();
+                }
             } else {
                 EXPECT_TRUE(files.isEmpty()) << files.join(' ').toStdString();
                 EXPECT_TRUE(r.err.contains(QLatin1String("nothing was written"))) << r.err.toStdString();

@@ -1,5 +1,5 @@
 #include "core/TextCodec.h"
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

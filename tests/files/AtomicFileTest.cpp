@@ -55,16 +55,15 @@ TEST(AtomicFile, Unnamed_NamedWhole_ReplacingAFileOrALinkItself)
         for (const Case c : {Case{"new.svg", 0644}, Case{"old.svg", 0600}, Case{"link.svg", 0644}}) {
             SCOPED_TRACE(c.name);
             AtomicFile file;
-            QString reason;
-            ASSERT_TRUE(held ? file.CreateUnnamed(folder, QStringLiteral(".svg.part"), reason)
-                             : file.CreateUnnamed(dir.path(), QStringLiteral(".svg.part"), reason))
-                << reason.toStdString();
+            const core::Status created = held ? file.CreateUnnamed(folder, QStringLiteral(".svg.part"))
+                                              : file.CreateUnnamed(dir.path(), QStringLiteral(".svg.part"));
+            ASSERT_TRUE(created.ok()) << created.failure().text.toStdString();
             EXPECT_FALSE(Entries(dir.path()).join(' ').contains(QStringLiteral(".part"))) << "no name while it is written";
             ASSERT_TRUE(file.Write("whole"));
-            EXPECT_TRUE(file.Flush().isEmpty());
+            EXPECT_TRUE(file.Flush().ok());
             const QString target = dir.filePath(QString::fromLatin1(c.name));
-            ASSERT_TRUE(held ? file.ReplaceAs(folder, QString::fromLatin1(c.name), reason) : file.ReplaceAs(target, reason))
-                << reason.toStdString();
+            const core::Status named = held ? file.ReplaceAs(folder, QString::fromLatin1(c.name)) : file.ReplaceAs(target);
+            ASSERT_TRUE(named.ok()) << named.failure().text.toStdString();
             EXPECT_EQ(Read(target), "whole");
             EXPECT_EQ(Mode(target), c.mode);
             EXPECT_TRUE(QFileInfo(target).symLinkTarget().isEmpty()) << "the link itself is replaced";
@@ -79,16 +78,15 @@ TEST(AtomicFile, Unnamed_ClaimedOnlyWhenFree_AndDroppedWithoutATrace)
     QTemporaryDir dir;
     Write(dir.filePath(QStringLiteral("a.pdf")), "taken", 0644);
     AtomicFile file;
-    QString reason;
-    ASSERT_TRUE(file.CreateUnnamed(dir.path(), QStringLiteral(".pdf.part"), reason));
+    ASSERT_TRUE(file.CreateUnnamed(dir.path(), QStringLiteral(".pdf.part")).ok());
     ASSERT_TRUE(file.Write("%PDF"));
-    EXPECT_EQ(file.ClaimAs(dir.filePath(QStringLiteral("a.pdf")), reason), AtomicFile::Naming::Taken);
-    EXPECT_EQ(file.ClaimAs(dir.filePath(QStringLiteral("b.pdf")), reason), AtomicFile::Naming::Named);
+    EXPECT_EQ(file.ClaimAs(dir.filePath(QStringLiteral("a.pdf"))).value_or(AtomicFile::Naming::Taken), AtomicFile::Naming::Taken);
+    EXPECT_EQ(file.ClaimAs(dir.filePath(QStringLiteral("b.pdf"))).value_or(AtomicFile::Naming::Taken), AtomicFile::Naming::Named);
     EXPECT_EQ(Read(dir.filePath(QStringLiteral("a.pdf"))), "taken");
     EXPECT_EQ(Read(dir.filePath(QStringLiteral("b.pdf"))), "%PDF");
 
     AtomicFile dropped;
-    ASSERT_TRUE(dropped.CreateUnnamed(dir.path(), QStringLiteral(".pdf.part"), reason));
+    ASSERT_TRUE(dropped.CreateUnnamed(dir.path(), QStringLiteral(".pdf.part")).ok());
     ASSERT_TRUE(dropped.Write("half"));
     dropped.Discard();
     EXPECT_EQ(Entries(dir.path()), (QStringList{"a.pdf", "b.pdf"}));

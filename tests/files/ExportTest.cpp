@@ -19,8 +19,6 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-using files::ExportCode;
-using files::ExportFailure;
 using ScanSymbology = symbols::Symbology;
 using testsupport::DrawSymbol;
 
@@ -103,8 +101,8 @@ TEST(Export, EverySymbologyInEveryFormat_ReadsBackWithoutAddedMargins)
             for (const char* ext : {"png", "svg", "pdf"}) {
                 SCOPED_TRACE(std::string(s.text) + (withText ? " with text, " : ", ") + ext);
                 const QString path = dir.filePath(QStringLiteral("%1-%2.%3").arg(QString::fromLatin1(s.read)).arg(withText).arg(ext));
-                const files::ExportResult failure = files::ExportDrawing(drawing, path);
-                ASSERT_FALSE(failure) << failure->text.toStdString();
+                const core::Status exported = files::ExportDrawing(drawing, path);
+                ASSERT_TRUE(exported.ok()) << exported.failure().text.toStdString();
                 EXPECT_EQ(testsupport::DecodeOne(ReadBack(path), s.format).text, s.read);
             }
         }
@@ -134,7 +132,7 @@ TEST(Export, Png_EveryModuleOnTheSameWholeNumberOfPixels)
         SCOPED_TRACE(c.why);
         const graphics::Drawing d = DrawSymbol(c.symbology, QString::fromLatin1(c.text), true);
         const QString path = dir.filePath(QStringLiteral("code.png"));
-        ASSERT_FALSE(files::ExportDrawing(d, path, {c.dpi, c.moduleDots}));
+        ASSERT_TRUE(files::ExportDrawing(d, path, {c.dpi, c.moduleDots}).ok());
         const QImage png(path);
         ASSERT_FALSE(png.isNull());
         EXPECT_EQ(png.depth(), 1) << "black and white, one bit per pixel";
@@ -234,7 +232,7 @@ TEST(Export, ATargetThatIsASymlink_IsReplacedItself_WhatItPointsToIsKept)
     Write(victim, "keep me");
     const QString target = dir.filePath(QStringLiteral("code.svg"));
     ASSERT_TRUE(QFile::link(victim, target));
-    ASSERT_FALSE(files::ExportDrawing(DrawSymbol(ScanSymbology::Code39, QStringLiteral("A1"), true), target));
+    ASSERT_TRUE(files::ExportDrawing(DrawSymbol(ScanSymbology::Code39, QStringLiteral("A1"), true), target).ok());
     EXPECT_EQ(Read(victim), "keep me");
     EXPECT_TRUE(QFileInfo(target).isFile() && !QFileInfo(target).isSymLink());
     EXPECT_TRUE(Read(target).contains("<svg"));
@@ -247,7 +245,7 @@ TEST(Export, AnExistingFile_IsReplacedWhole_AndKeepsItsPermissions)
     const QString target = dir.filePath(QStringLiteral("code.png"));
     Write(target, "old");
     ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0600), 0);
-    ASSERT_FALSE(files::ExportDrawing(DrawSymbol(ScanSymbology::Code39, QStringLiteral("A1"), true), target));
+    ASSERT_TRUE(files::ExportDrawing(DrawSymbol(ScanSymbology::Code39, QStringLiteral("A1"), true), target).ok());
     EXPECT_FALSE(QImage(target).isNull());
     struct stat st;
     ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
@@ -265,14 +263,14 @@ TEST(Export, Failures_NameTheFileAndLeaveNothingBehind)
         bool emptyDrawing;
     };
     const Case cases[] = {
-        {"a folder that does not exist", "missing/code.png", ExportCode::CannotWrite, [](const QString&) {}, {}, false},
-        {"a file where the folder should be", "file/code.png", ExportCode::CannotWrite,
+        {"a folder that does not exist", "missing/code.png", core::kCannotWrite, [](const QString&) {}, {}, false},
+        {"a file where the folder should be", "file/code.png", core::kCannotWrite,
          [](const QString& f) { Write(f + "/file", "x"); }, {}, false},
-        {"a folder of the target's name", "code.svg", ExportCode::CannotWrite,
+        {"a folder of the target's name", "code.svg", core::kCannotWrite,
          [](const QString& f) { QDir(f).mkdir("code.svg"); }, {}, false},
-        {"a name without a format", "code.jpg", ExportCode::BadName, [](const QString&) {}, {}, false},
-        {"nothing drawn", "code.png", ExportCode::NothingToDraw, [](const QString&) {}, {}, true},
-        {"a picture beyond 32767 pixels", "code.png", ExportCode::TooLarge, [](const QString&) {}, {300, 600}, false},
+        {"a name without a format", "code.jpg", core::kBadName, [](const QString&) {}, {}, false},
+        {"nothing drawn", "code.png", core::kNothingToDraw, [](const QString&) {}, {}, true},
+        {"a picture beyond 32767 pixels", "code.png", core::kTooLarge, [](const QString&) {}, {300, 600}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -281,10 +279,10 @@ TEST(Export, Failures_NameTheFileAndLeaveNothingBehind)
         const QStringList before = Entries(dir.path());
         const QString path = dir.filePath(QString::fromLatin1(c.name));
         const graphics::Drawing d = c.emptyDrawing ? graphics::Drawing() : DrawSymbol(ScanSymbology::Code39, "A1", false);
-        const files::ExportResult f = files::ExportDrawing(d, path, c.options);
-        ASSERT_TRUE(f);
-        EXPECT_EQ(f->code, c.code);
-        EXPECT_TRUE(f->text.contains(path)) << f->text.toStdString();
+        const core::Status f = files::ExportDrawing(d, path, c.options);
+        ASSERT_TRUE(f.failed());
+        EXPECT_EQ(f.failure().code, c.code);
+        EXPECT_TRUE(f.failure().text.contains(path)) << f.failure().text.toStdString();
         EXPECT_EQ(Entries(dir.path()), before);
     }
 }
@@ -304,11 +302,11 @@ TEST(Export, AWriteThatFailsMidway_KeepsTheOldFileAndLeavesNoPart)
         rlimit small = saved;
         small.rlim_cur = 100;
         ::setrlimit(RLIMIT_FSIZE, &small);
-        const files::ExportResult f = files::ExportDrawing(d, target);
+        const core::Status f = files::ExportDrawing(d, target);
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, SIG_DFL);
-        ASSERT_TRUE(f);
-        EXPECT_EQ(f->code, ExportCode::CannotWrite) << f->text.toStdString();
+        ASSERT_TRUE(f.failed());
+        EXPECT_EQ(f.failure().code, core::kCannotWrite) << f.failure().text.toStdString();
         EXPECT_EQ(Read(target), "old");
         EXPECT_EQ(Entries(dir.path()).filter(QStringLiteral(".part")), QStringList());
     }
@@ -322,16 +320,15 @@ TEST(BatchExport, OneFilePerLine_NumberedAsTheTildesShow_EveryLineTried)
     QDir(dir.path()).mkpath(QStringLiteral("out/code-00005.svg")); // a folder in line 5's way
     QStringList written;
     std::vector<qint64> failed, named;
-    const auto draw = [](const QString& line, graphics::Drawing& d) -> files::ExportResult {
+    const auto draw = [](const QString& line) -> core::Result<graphics::Drawing> {
         if (line == QLatin1String("bad"))
-            return ExportFailure{ExportCode::LineFailed, QStringLiteral("no barcode")};
-        d = DrawSymbol(ScanSymbology::Code39, line, true);
-        return std::nullopt;
+            return core::Failure{core::kLineFailed, QStringLiteral("no barcode")};
+        return DrawSymbol(ScanSymbology::Code39, line, true);
     };
     const files::BatchExportReport r = files::ExportBatch(
         lines, draw, dir.filePath(QStringLiteral("out/code-~~~~~.svg")), {},
         {[&](const QString& path) { written << QFileInfo(path).fileName(); },
-         [&](qint64 line, const ExportFailure&) { failed.push_back(line); }, [&](qint64 line) { named.push_back(line); }});
+         [&](qint64 line, const core::Failure&) { failed.push_back(line); }, [&](qint64 line) { named.push_back(line); }});
     EXPECT_EQ(written, (QStringList{"code-00001.svg", "code-00003.svg", "code-00006.svg"}))
         << "the empty line 2 gives no file; the lines after a failed one are still tried";
     EXPECT_EQ(failed, (std::vector<qint64>{4, 5}));
@@ -339,9 +336,10 @@ TEST(BatchExport, OneFilePerLine_NumberedAsTheTildesShow_EveryLineTried)
     EXPECT_EQ(Entries(dir.filePath(QStringLiteral("out"))),
               (QStringList{"code-00001.svg", "code-00003.svg", "code-00005.svg", "code-00006.svg"}));
     EXPECT_EQ(r.written, 3);
-    ASSERT_TRUE(r.failure);
-    EXPECT_EQ(r.failure->code, ExportCode::LineFailed);
-    EXPECT_TRUE(r.failure->text.endsWith(QStringLiteral("gave no barcode file: lines 4 and 5."))) << r.failure->text.toStdString();
+    ASSERT_TRUE(r.outcome.failed());
+    EXPECT_EQ(r.outcome.failure().code, core::kLineFailed);
+    EXPECT_TRUE(r.outcome.failure().text.endsWith(QStringLiteral("gave no barcode file: lines 4 and 5.")))
+        << r.outcome.failure().text.toStdString();
     EXPECT_EQ(testsupport::DecodeOne(ReadBack(dir.filePath("out/code-00003.svg"))).text, "B2");
 }
 
@@ -356,11 +354,11 @@ TEST(BatchExport, PatternsAndLimits)
     };
     const Case cases[] = {
         {"nine lines for one ~", "~.png", 9, 0, 9},
-        {"the tenth line has no number: stop there", "~.png", 12, ExportCode::TooManyLines, 9},
-        {"no ~ in the file name", "codes.png", 1, ExportCode::BadName, 0},
-        {"a ~ in the folder only", "~x/codes.png", 1, ExportCode::BadName, 0},
-        {"no format", "~~.txt", 1, ExportCode::BadName, 0},
-        {"a folder that does not exist: stop at the first file", "missing/~~.png", 3, ExportCode::CannotWrite, 0},
+        {"the tenth line has no number: stop there", "~.png", 12, core::kTooManyLines, 9},
+        {"no ~ in the file name", "codes.png", 1, core::kBadName, 0},
+        {"a ~ in the folder only", "~x/codes.png", 1, core::kBadName, 0},
+        {"no format", "~~.txt", 1, core::kBadName, 0},
+        {"a folder that does not exist: stop at the first file", "missing/~~.png", 3, core::kCannotWrite, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -372,12 +370,10 @@ TEST(BatchExport, PatternsAndLimits)
         Write(dir.filePath(QStringLiteral("lines.txt")), text);
         const files::BatchExportReport r = files::ExportBatch(
             dir.filePath(QStringLiteral("lines.txt")),
-            [](const QString& line, graphics::Drawing& d) -> files::ExportResult {
-                d = DrawSymbol(ScanSymbology::Code39, line, false);
-                return std::nullopt;
-            },
+            [](const QString& line) -> core::Result<graphics::Drawing> { return DrawSymbol(ScanSymbology::Code39, line, false); },
             dir.filePath(QString::fromLatin1(c.pattern)), {});
-        EXPECT_EQ(r.failure ? r.failure->code : 0, c.code) << (r.failure ? r.failure->text.toStdString() : "");
+        EXPECT_EQ(r.outcome.failed() ? r.outcome.failure().code : 0, c.code)
+            << (r.outcome.failed() ? r.outcome.failure().text.toStdString() : "");
         EXPECT_EQ(r.written, c.written);
     }
     EXPECT_EQ(files::BatchOutputPath(QStringLiteral("a~b/x~~~.svg"), 42), "a~b/x042.svg") << "the run in the file name";

@@ -116,8 +116,9 @@ TEST(PdfDocumentTest, Text_LandsWhereQtDrawsIt_AndIsSearchableWhenItNeedsNoShapi
         EXPECT_NEAR(got.top(), expected.top(), 2);
         EXPECT_NEAR(got.right(), expected.right(), 3);
         EXPECT_NEAR(got.bottom(), expected.bottom(), 2);
-        if (r.searchable)
+        if (r.searchable) {
             EXPECT_EQ(both.Text(), r.text);
+        }
     }
 
     const QString many = ManyCharacters();

@@ -35,12 +35,13 @@ TEST(PdfFile, CommitsUnderTheFirstFreeName_NeverThroughALinkPlacedThere)
     ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("job-2.pdf")))); // dangling
 
     PdfFile pdf;
-    QString error;
-    ASSERT_TRUE(pdf.Create(dir.path(), error)) << error.toStdString();
+    ASSERT_TRUE(pdf.Create(dir.path()).ok());
     pdf.Device()->write("%PDF-1.4 whole");
     EXPECT_EQ(Entries(dir.path()).filter(QStringLiteral(".pdf.part")).size(), 1) << "written under a temporary name";
-    const QString path = pdf.Commit(QStringLiteral("job"), error);
-    EXPECT_EQ(path, dir.filePath(QStringLiteral("job-3.pdf"))) << error.toStdString();
+    const core::Result<QString> committed = pdf.Commit(QStringLiteral("job"));
+    ASSERT_TRUE(committed.ok()) << committed.failure().text.toStdString();
+    const QString path = *committed;
+    EXPECT_EQ(path, dir.filePath(QStringLiteral("job-3.pdf")));
     EXPECT_EQ(Read(path), "%PDF-1.4 whole");
     EXPECT_EQ(Read(victim), "keep me");
     EXPECT_EQ(QFile::symLinkTarget(dir.filePath(QStringLiteral("job.pdf"))), victim);
@@ -65,11 +66,11 @@ TEST(PdfFile, FailuresLeaveNoFileBehind)
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("pdfs"));
         PdfFile pdf;
-        QString error;
-        ASSERT_TRUE(pdf.Create(folder, error)) << c.why;
+        ASSERT_TRUE(pdf.Create(folder).ok()) << c.why;
         c.before(pdf, folder);
-        EXPECT_TRUE(pdf.Commit(QStringLiteral("job"), error).isEmpty()) << c.why;
-        EXPECT_FALSE(error.isEmpty()) << c.why;
+        const core::Result<QString> committed = pdf.Commit(QStringLiteral("job"));
+        ASSERT_TRUE(committed.failed()) << c.why;
+        EXPECT_FALSE(committed.failure().text.isEmpty()) << c.why;
         EXPECT_TRUE(Entries(folder).isEmpty()) << c.why;
     }
 }

@@ -1,7 +1,6 @@
 #include "tests/fuzz/FuzzSupport.h"
 
 #include "core/Cp1252.h"
-#include "services/MessageBox.h"
 
 #ifdef QUORVANE_FUZZ_WIDGETS
 #include <QApplication>
@@ -25,8 +24,6 @@ void Init()
     static QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     static FuzzApplication app(argc, argv);
-    static services::RecordingSink quiet; // messages are expected; never a dialog
-    services::SetMessageSink(&quiet);
 }
 
 std::uint8_t Reader::Byte()

@@ -1,11 +1,10 @@
 // The listing loop on arbitrary files with a printer that works, one that
 // refuses the job, and one whose output can't be written (/dev/full):
-// the loop ends, shows nothing itself, tells why whenever it reports a
-// failure, tells none when it says all printed, and leaves no job open.
+// the loop ends, says why whenever it fails, tells why whenever a line is
+// not printed as asked and tells nothing when all printed, and leaves no
+// job open.
 #include "printing/BatchPrint.h"
 #include "printing/Printers.h"
-#include "services/EventPump.h"
-#include "services/MessageBox.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QFile>
@@ -19,16 +18,14 @@ class FlakyPrinters : public printing::PrinterCatalog {
 public:
     QStringList DeviceNames() const override { return {QStringLiteral("Good"), QStringLiteral("Refuses"), QStringLiteral("Full")}; }
     QString DefaultDeviceName() const override { return QStringLiteral("Good"); }
-    bool Configure(QPrinter& printer, const QString& deviceName, QString& error) const override
+    core::Status Configure(QPrinter& printer, const QString& deviceName) const override
     {
-        if (deviceName == QLatin1String("Refuses")) {
-            error = QStringLiteral("the printer is offline");
-            return false;
-        }
+        if (deviceName == QLatin1String("Refuses"))
+            return core::Failure{core::kPrintFailed, QStringLiteral("the printer is offline")};
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(deviceName == QLatin1String("Full") ? QStringLiteral("/dev/full") : out.filePath(QStringLiteral("job.pdf")));
         printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        return true;
+        return core::Ok();
     }
 
 private:
@@ -40,7 +37,6 @@ private:
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     fuzzsupport::Init();
-    services::SetEventPump([] {});
     return 0;
 }
 
@@ -48,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static FlakyPrinters printers;
     static QTemporaryDir dir;
-    printing::SetPrinterCatalog(&printers);
+    printing::Printers installed;
+    installed.catalog = &printers;
 
     fuzzsupport::Reader in(data, size);
     const QStringList names = printers.DeviceNames();
@@ -64,25 +61,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         f.write(in.RestBytes());
     }
 
-    services::RecordingSink messages;
-    services::ScopedMessageSink sink(&messages);
-    printing::Printer& current = printing::CurrentPrinter();
-    current.SelectByName(printer);
+    const std::unique_ptr<printing::PrintTarget> current = installed.Open(printer);
     qsizetype told = 0; // what the window would show as a message
-    const bool printed = static_cast<bool>(printing::PrintListing(
-        {path, pattern, keep}, current,
+    const core::Result<printing::Listing> listing = printing::PrintListing(
+        {path, pattern, keep, {}}, *current,
         [&](const QString&) {
             printing::Barcode barcode;
             barcode.drawing.size = QSize(width, height);
             barcode.drawing.AddFill(QRect(0, 0, width, height), graphics::kBlack);
             return barcode;
         },
-        [&told](const printing::ListingMessage& m) { told += !m.logOnly; }));
-    if (!messages.texts.isEmpty() || !messages.failures.isEmpty())
-        __builtin_trap(); // the listing showed something itself
-    if (printed != (told == 0))
-        __builtin_trap(); // a failure without a reason, or a reason for a success
-    if (current.DocFailed() || current.EndDoc())
+        [&told](const printing::ListingMessage& m) { told += !m.logOnly; });
+    if (listing.failed() && listing.failure().text.isEmpty())
+        __builtin_trap(); // a failure without a reason
+    if (listing.ok() && (listing->linesNotAsAsked == 0) != (told == 0))
+        __builtin_trap(); // lines not as asked without a reason, or a reason for a success
+    const core::Result<printing::JobDone> open = current->End();
+    if (open.failed() || !open->pdfPath.isEmpty() || open->cupsJob)
         __builtin_trap(); // the job was left open
     return 0;
 }

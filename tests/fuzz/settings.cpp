@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.close();
     for (const char* key : {"show", "type1", "line", "file", "text8", "check1", "c1opt", "text9"})
         (void)services::GetSetting("Quorvane", "options", key, "default");
-    services::SaveSetting("Quorvane", "options", "text9", "500");
+    static_cast<void>(services::SaveSetting("Quorvane", "options", "text9", "500"));
     // ... unless the store is one that is never used (over 10000 lines).
     if (services::SettingsFileProblem("Quorvane").isEmpty() &&
         services::GetSetting("Quorvane", "options", "text9") != QLatin1String("500"))

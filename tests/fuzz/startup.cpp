@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzsupport::Reader in(data, size);
     for (const char* key : {"show", "type1", "type2", "type4", "type5", "type8", "type9", "check1", "check2"})
         if (const auto v = Value(in))
-            services::SaveSetting(kApp, kSection, QString::fromLatin1(key), *v);
+            static_cast<void>(services::SaveSetting(kApp, kSection, QString::fromLatin1(key), *v));
 
     struct Text { const char* key; const char* box; const char* def; };
     const Text texts[] = {
@@ -60,11 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const QString key = QString::fromLatin1(t.key);
         const auto v = Value(in);
         if (v)
-            services::SaveSetting(kApp, kSection, key, *v);
+            static_cast<void>(services::SaveSetting(kApp, kSection, key, *v));
         expected << (v ? services::GetSetting(kApp, kSection, key) : QString::fromLatin1(t.def));
     }
 
-    ui::Form1 form;
+    services::RecordingSink quiet; // messages are expected; never a dialog
+    ui::Form1 form{testsupport::Quietly(&quiet)};
     form.Form_Load();
     for (std::size_t i = 0; i < std::size(texts); ++i) {
         const QString shown = texts[i].box ? testsupport::Line(form, texts[i].box)->text() : testsupport::Combo(form, "Combo1")->currentText();

@@ -1,7 +1,7 @@
 // The words for a queue's page and for what holds a job up, from what
 // CUPS reports: no server needed.
 #include "printing/CupsQueue.h"
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // of the states it reports.
 #include "printing/JobFollow.h"
 #include "services/Termination.h"
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -67,13 +67,13 @@ TEST(JobFollow, WaitForJob_EndsWithTheJobOrTheTime)
         const auto failed = printing::WaitForJob(job, c.seconds, [&](printing::CupsJob&) {
             return c.reported[std::min(polls++, c.reported.size() - 1)];
         });
-        EXPECT_EQ(failed ? failed->text : QString(), QString::fromUtf8(c.failure));
+        EXPECT_EQ(failed.failed() ? failed.failure().text : QString(), QString::fromUtf8(c.failure));
     }
     // A run stopped by a signal stops waiting at once.
     services::RequestStop();
     printing::CupsJob job = kJob;
     const auto stopped = printing::WaitForJob(job, 3600, [](printing::CupsJob&) { return JobState{JobPhase::Printing}; });
     services::ClearStopRequest();
-    ASSERT_TRUE(stopped);
-    EXPECT_EQ(stopped->text, "Stopped waiting for job 12 on Label; it stays in the queue.");
+    ASSERT_TRUE(stopped.failed());
+    EXPECT_EQ(stopped.failure().text, "Stopped waiting for job 12 on Label; it stays in the queue.");
 }

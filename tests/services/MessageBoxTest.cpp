@@ -1,4 +1,4 @@
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 
 #include <gtest/gtest.h>
 

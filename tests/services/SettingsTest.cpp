@@ -1,6 +1,6 @@
 #include "core/TextCodec.h"
 #include "services/Settings.h"
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 #include "tests/support/TempConfig.h"
 
 #include <QDir>
@@ -66,9 +66,9 @@ TEST(Settings, MissingEntriesGiveTheDefault)
 TEST(Settings, NamesAreCaseInsensitive)
 {
     testsupport::TempConfig config;
-    ASSERT_TRUE(SaveSetting("Stavelon", "FileSettings", "File1Path", "/tmp/a"));
+    ASSERT_TRUE(SaveSetting("Stavelon", "FileSettings", "File1Path", "/tmp/a").ok());
     EXPECT_EQ(GetSetting("stavelon", "filesettings", "file1Path"), QStringLiteral("/tmp/a"));
-    ASSERT_TRUE(SaveSetting("STAVELON", "FILESETTINGS", "FILE1PATH", "/tmp/b"));
+    ASSERT_TRUE(SaveSetting("STAVELON", "FILESETTINGS", "FILE1PATH", "/tmp/b").ok());
     EXPECT_EQ(GetSetting("Stavelon", "FileSettings", "File1Path"), QStringLiteral("/tmp/b"));
 }
 
@@ -81,7 +81,7 @@ TEST(Settings, ValuesRoundTripUnchanged)
         QStringLiteral("line\nbreak"), QString(300, QLatin1Char('x')),
     };
     for (const QString& v : values) {
-        ASSERT_TRUE(SaveSetting("Quorvane", "options", "line", v));
+        ASSERT_TRUE(SaveSetting("Quorvane", "options", "line", v).ok());
         EXPECT_EQ(GetSetting("Quorvane", "options", "line", "<default>"), v);
     }
 }
@@ -89,21 +89,21 @@ TEST(Settings, ValuesRoundTripUnchanged)
 TEST(Settings, AnEmptiedValueReadsEmptyNotDefault)
 {
     testsupport::TempConfig config;
-    SaveSetting("Quorvane", "options", "text8", "");
+    EXPECT_TRUE(SaveSetting("Quorvane", "options", "text8", "").ok());
     EXPECT_EQ(GetSetting("Quorvane", "options", "text8", "1.4"), QString());
 }
 
 TEST(Settings, ASecondProcessReadsAWriteAtOnce)
 {
     testsupport::TempConfig config;
-    SaveSetting("Quorvane", "options", "font", "12");
+    EXPECT_TRUE(SaveSetting("Quorvane", "options", "font", "12").ok());
     EXPECT_EQ(Probe({"get", "Quorvane", "options", "FONT"}), QStringLiteral("12"));
 }
 
 TEST(Settings, AWriteSurvivesTheProcessBeingKilled)
 {
     testsupport::TempConfig config;
-    SaveSetting("Quorvane", "options", "line", "before");
+    EXPECT_TRUE(SaveSetting("Quorvane", "options", "line", "before").ok());
     Probe({"set-and-die", "Quorvane", "options", "line", "after"});
     EXPECT_EQ(GetSetting("Quorvane", "options", "line"), QStringLiteral("after"));
 }
@@ -120,7 +120,7 @@ TEST(Settings, GarbageFileReadsAsDefaultsAndCanBeWrittenAgain)
     f.write(junk);
     f.close();
     EXPECT_EQ(GetSetting("Quorvane", "options", "text9", "500"), QStringLiteral("500"));
-    EXPECT_TRUE(SaveSetting("Quorvane", "options", "text9", "640"));
+    EXPECT_TRUE(SaveSetting("Quorvane", "options", "text9", "640").ok());
     EXPECT_EQ(GetSetting("Quorvane", "options", "text9", "500"), QStringLiteral("640"));
 }
 
@@ -129,8 +129,9 @@ TEST(Settings, ADirectoryInPlaceOfTheFile_DefaultsAndAReasonForTheFailedWrite)
     testsupport::TempConfig config;
     QDir().mkpath(config.iniFile());
     EXPECT_EQ(GetSetting("Quorvane", "options", "text9", "500"), QStringLiteral("500"));
-    EXPECT_FALSE(SaveSetting("Quorvane", "options", "text9", "640"));
-    EXPECT_TRUE(services::SettingsError().contains(config.iniFile())) << services::SettingsError().toStdString();
+    const core::Status saved = SaveSetting("Quorvane", "options", "text9", "640");
+    ASSERT_TRUE(saved.failed());
+    EXPECT_TRUE(saved.failure().text.contains(config.iniFile())) << saved.failure().text.toStdString();
 }
 
 // An INI file written by hand spells names as its writer likes.
@@ -141,8 +142,8 @@ TEST(Settings, HandWrittenMixedCase_IsReadAndAWriteReplacesTheEntryInPlace)
     EXPECT_EQ(GetSetting("Quorvane", "options", "type2"), QStringLiteral("True"));
     EXPECT_EQ(GetSetting("Quorvane", "options", "line"), QStringLiteral("#"));
 
-    ASSERT_TRUE(SaveSetting("Quorvane", "options", "type2", "False"));
-    ASSERT_TRUE(SaveSetting("Quorvane", "options", "text9", "640"));
+    ASSERT_TRUE(SaveSetting("Quorvane", "options", "type2", "False").ok());
+    ASSERT_TRUE(SaveSetting("Quorvane", "options", "text9", "640").ok());
     const QString ini = QString::fromUtf8(ReadFile(config.iniFile()));
     EXPECT_EQ(ini.count(QStringLiteral("type2="), Qt::CaseInsensitive), 1) << ini.toStdString();
     EXPECT_TRUE(ini.contains(QStringLiteral("Type2=False"))) << ini.toStdString();
@@ -151,7 +152,7 @@ TEST(Settings, HandWrittenMixedCase_IsReadAndAWriteReplacesTheEntryInPlace)
 
     // Two spellings of one entry: a write leaves one, with the new value.
     WriteIni(config, "[options]\ntype2=True\n[OPTIONS]\nTYPE2=False\n");
-    ASSERT_TRUE(SaveSetting("Quorvane", "Options", "Type2", "True"));
+    ASSERT_TRUE(SaveSetting("Quorvane", "Options", "Type2", "True").ok());
     EXPECT_EQ(QString::fromUtf8(ReadFile(config.iniFile())).count(QStringLiteral("type2="), Qt::CaseInsensitive), 1);
     EXPECT_EQ(Probe({"get", "Quorvane", "options", "type2"}), QStringLiteral("True"));
 }
@@ -168,7 +169,7 @@ TEST(Settings, LongValuesAndFileNamesThatAreNotUtf8_ComeBackAsTheyWere)
         {QStringLiteral("caf\u00e9"), "caf\xc3\xa9", "plain UTF-8 stays text"},
     };
     for (const Row& r : rows) {
-        ASSERT_TRUE(SaveSetting("Quorvane", "options", "file", r.value)) << r.why;
+        ASSERT_TRUE(SaveSetting("Quorvane", "options", "file", r.value).ok()) << r.why;
         EXPECT_EQ(ProbeBytes({"get", "Quorvane", "options", "file"}), r.bytes) << r.why;
     }
 }
@@ -181,8 +182,9 @@ TEST(Settings, NoHomeFolder_DefaultsAndWritesFailWithTheReason)
     qunsetenv("XDG_CONFIG_HOME");
     const QString problem = services::SettingsProblem();
     const QString read = GetSetting("Quorvane", "options", "text9", "500");
-    const bool saved = SaveSetting("Quorvane", "options", "text9", "640");
-    const QString error = services::SettingsError();
+    const core::Status written = SaveSetting("Quorvane", "options", "text9", "640");
+    const bool saved = written.ok();
+    const QString error = saved ? QString() : written.failure().text;
     qputenv("HOME", home);
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     EXPECT_TRUE(problem.contains(QStringLiteral("HOME"))) << problem.toStdString();
@@ -330,14 +332,16 @@ TEST(Settings, WhatTheStoreIs_DecidesWhetherItIsReadAndWritten)
         EXPECT_EQ(ProbeWithin({"get", "Quorvane", "options", "text9"}), c.used ? "640" : "<absent>") << "never blocks";
         EXPECT_EQ(GetSetting("Quorvane", "options", "text9", "500"), c.used ? "640" : "500");
         EXPECT_EQ(services::SettingsFileProblem("Quorvane").isEmpty(), c.used) << services::SettingsFileProblem("Quorvane").toStdString();
-        EXPECT_EQ(SaveSetting("Quorvane", "options", "text8", "2"), c.used);
+        const core::Status saved = SaveSetting("Quorvane", "options", "text8", "2");
+        EXPECT_EQ(saved.ok(), c.used);
         if (c.used) {
             EXPECT_EQ(Probe({"get", "Quorvane", "options", "text8"}), "2");
             EXPECT_TRUE(ReadFile(kept).contains("text8=2")) << "written through the link";
             continue;
         }
-        EXPECT_TRUE(services::SettingsError().contains(config.iniFile())) << services::SettingsError().toStdString();
-        EXPECT_TRUE(services::SettingsError().contains(QString::fromLatin1(c.reason))) << services::SettingsError().toStdString();
+        const QString error = saved.failure().text;
+        EXPECT_TRUE(error.contains(config.iniFile())) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromLatin1(c.reason))) << error.toStdString();
         EXPECT_TRUE(Take(kept) == before) << "neither written nor replaced";
         EXPECT_EQ(Names(Bytes(config.path() + "/quorvane")), QList<QByteArray>{"quorvane.ini"})
             << "no file made beside it";
@@ -356,7 +360,7 @@ TEST(Settings, ValuesAreHeldToWhatATextBoxTakes)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.why);
-        ASSERT_TRUE(SaveSetting("Quorvane", "options", "line", r.written));
+        ASSERT_TRUE(SaveSetting("Quorvane", "options", "line", r.written).ok());
         EXPECT_EQ(GetSetting("Quorvane", "options", "line"), r.read);
     }
     // A value written by hand past the limit reads cut as well.

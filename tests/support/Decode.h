@@ -1,7 +1,7 @@
 // Decoding what the program draws, with zxing-cpp as an independent reader.
 #pragma once
 
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 
 #include <QImage>
 #include <ZXing/BarcodeFormat.h>

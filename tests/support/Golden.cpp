@@ -58,11 +58,13 @@ QStringList SerializeDrawing(const graphics::Drawing& drawing)
     return out;
 }
 
-QStringList SerializeSymbol(const graphics::Drawing& drawing, const core::MaybeFailure& failure, const QString& tag)
+QStringList SerializeSymbol(const graphics::Drawing& drawing, const core::Status& status, const QString& tag)
 {
     QStringList out = SerializeDrawing(drawing);
-    if (failure)
-        out << QStringLiteral("failure %1 inPicture=%2 |%3|").arg(failure->code).arg(failure->inPicture).arg(Escaped(failure->text));
+    if (status.failed()) {
+        const core::Failure& failure = status.failure();
+        out << QStringLiteral("failure %1 inPicture=%2 |%3|").arg(failure.code).arg(failure.inPicture).arg(Escaped(failure.text));
+    }
     if (!tag.isEmpty())
         out << QStringLiteral("tag |%1|").arg(Escaped(tag));
     return out;

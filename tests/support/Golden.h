@@ -2,7 +2,7 @@
 // for tables that hold what was drawn against what is drawn now.
 #pragma once
 
-#include "core/Failure.h"
+#include "core/Result.h"
 #include "graphics/Drawing.h"
 
 #include <QStringList>
@@ -14,6 +14,6 @@ QString Escaped(QString text);
 
 QStringList SerializeDrawing(const graphics::Drawing& drawing);
 // The drawing, then the failure and the tag that came with it.
-QStringList SerializeSymbol(const graphics::Drawing& drawing, const core::MaybeFailure& failure, const QString& tag);
+QStringList SerializeSymbol(const graphics::Drawing& drawing, const core::Status& status, const QString& tag);
 
 } // namespace testsupport

@@ -3,10 +3,10 @@
 // printer.
 #pragma once
 
+#include "jobs/PrintJobs.h"
 #include "printing/Printers.h"
 #include "services/Clock.h"
-#include "services/EventPump.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "tests/support/Pages.h"
 #include "tests/support/TempConfig.h"
 
@@ -36,12 +36,10 @@ public:
 
     QStringList DeviceNames() const override { return names; }
     QString DefaultDeviceName() const override { return defaultName; }
-    bool Configure(QPrinter& printer, const QString& deviceName, QString& error) const override
+    core::Status Configure(QPrinter& printer, const QString& deviceName) const override
     {
-        if (deviceName == refuse) {
-            error = QStringLiteral("the printer is offline");
-            return false;
-        }
+        if (deviceName == refuse)
+            return core::Failure{core::kPrintFailed, QStringLiteral("the printer is offline")};
         const QString pdf = dir.filePath(QStringLiteral("%1-%2.pdf").arg(jobs.size() + 1).arg(deviceName));
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
@@ -49,7 +47,7 @@ public:
             printer.setResolution(resolution);
         printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         jobs.push_back({deviceName, pdf});
-        return true;
+        return core::Ok();
     }
 
 private:
@@ -57,50 +55,58 @@ private:
     QDir dir{tmp.path()};
 };
 
-// Installs a printer list and a fresh folder for the built-in printer for
-// one test, and collects the files the built-in printer writes.
+// A fresh folder for the built-in printer for one test, the printers a
+// test prints on (its fake ones, then the built-in one writing there), and
+// the files the built-in printer wrote, in order.
 class PrintingSandbox {
 public:
-    explicit PrintingSandbox(FakePrinters* printers)
-        : previousDir_(qgetenv("QUORVANE_PDF_DIR"))
+    explicit PrintingSandbox(FakePrinters* printers) : printers_(printers), previousDir_(qgetenv("QUORVANE_PDF_DIR"))
     {
         qputenv("QUORVANE_PDF_DIR", pdfDir.path().toLocal8Bit());
-        previousCatalog_ = printing::SetPrinterCatalog(printers);
-        previousHandler_ = printing::SetPdfWrittenHandler([this](const QString& path) { written.append(path); });
-        services::SetEventPump([] {});
     }
-    ~PrintingSandbox()
-    {
-        printing::CurrentPrinter().KillDoc();
-        services::SetEventPump({});
-        printing::SetPdfWrittenHandler(std::move(previousHandler_));
-        printing::SetPrinterCatalog(previousCatalog_);
-        qputenv("QUORVANE_PDF_DIR", previousDir_);
-    }
+    ~PrintingSandbox() { qputenv("QUORVANE_PDF_DIR", previousDir_); }
     PrintingSandbox(const PrintingSandbox&) = delete;
     PrintingSandbox& operator=(const PrintingSandbox&) = delete;
+
+    printing::Printers Printers() const
+    {
+        printing::Printers p;
+        p.catalog = printers_;
+        p.pdfFolder = pdfDir.path();
+        return p;
+    }
+    // Keeps the file a job wrote, and gives back what became of the job.
+    template <class Result>
+    const Result& Keep(const Result& done)
+    {
+        if (done.ok())
+            Keep(*done);
+        return done;
+    }
+    void Keep(const printing::JobDone& done)
+    {
+        if (!done.pdfPath.isEmpty())
+            written.append(done.pdfPath);
+    }
 
     QTemporaryDir pdfDir;
     QStringList written; // files of the built-in printer, in order
 
 private:
+    FakePrinters* printers_;
     QByteArray previousDir_;
-    printing::PrinterCatalog* previousCatalog_ = nullptr;
-    std::function<void(const QString&)> previousHandler_;
 };
 
 // A clock that moves on by a fixed step every time it is read, so timed
 // waits end at once.
 class SteppingClock : public services::Clock {
 public:
-    explicit SteppingClock(double step) : step_(step) { previous_ = services::SetClock(this); }
-    ~SteppingClock() override { services::SetClock(previous_); }
+    explicit SteppingClock(double step) : step_(step) {}
     double Seconds() override { return now_ += step_; }
 
 private:
     double step_;
     double now_ = 1000;
-    services::Clock* previous_ = nullptr;
 };
 
 // What every printing test starts from: its own settings folder, the fake
@@ -110,7 +116,16 @@ struct PrintingTest : ::testing::Test {
     FakePrinters printers;
     PrintingSandbox sandbox{&printers};
     services::RecordingSink messages;
-    services::ScopedMessageSink sink{&messages};
+    // What the window runs between the steps of a run (nothing, unless a
+    // test watches the run go on).
+    std::function<void()> pump;
+
+    // An unattended run's set-up on the test's printers: its messages
+    // recorded, the built-in printer's files kept.
+    jobs::Unattended Unattended()
+    {
+        return jobs::Unattended{sandbox.Printers(), messages, [this](const QString& path) { sandbox.written.append(path); }};
+    }
 };
 
 } // namespace testsupport

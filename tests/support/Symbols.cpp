@@ -20,7 +20,7 @@ graphics::Drawing DrawCode128Engine(const QString& text, bool withText)
     r.withText = withText;
     graphics::Surface box(240, 120, core::PixelsToTwips(1), 855); // the engine widens it to the symbol
     box.SetScaleMode(graphics::ScaleMode::Pixels);
-    if (symbols::RunCode128Engine(r, box).failure)
+    if (symbols::RunCode128Engine(r, box).failed())
         return {};
     return box.CurrentDrawing();
 }
@@ -29,7 +29,8 @@ graphics::Drawing DrawPattern(const char* type, const QString& text, bool withTe
 {
     graphics::Surface box(240, 120, 6615, 1095);
     QString t = text;
-    if (!symbols::DrawPatternSymbol(QString::fromLatin1(type), t, {1.4, std::nullopt, withText}, box))
+    const core::Status drawn = symbols::DrawPatternSymbol(QString::fromLatin1(type), t, {1.4, std::nullopt, withText}, box);
+    if (drawn.failed() && drawn.failure().code == core::kTooLongToDraw)
         return {};
     return box.CurrentDrawing();
 }

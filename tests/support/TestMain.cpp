@@ -1,9 +1,7 @@
 // Test programs start a headless Qt application (with widgets for the
-// layers that have them) with a fixed locale (the
-// decimal point is "."), send messages to stderr, and point the settings store at a fresh folder so
-// no test touches the user's settings.
-#include "services/MessageBox.h"
-
+// layers that have them) with a fixed locale (the decimal point is "."),
+// and point the settings store at a fresh folder so no test touches the
+// user's settings.
 #ifdef QUORVANE_TEST_WIDGETS
 #include <QApplication>
 using TestApplication = QApplication;
@@ -23,10 +21,6 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     TestApplication app(argc, argv);
-    // A test never waits on a dialog: messages a test does not capture go
-    // to stderr.
-    services::StderrSink messages;
-    services::SetMessageSink(&messages);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -53,7 +53,7 @@ struct UnattendedRun {
 
     static void Store(const char* key, const QString& value)
     {
-        services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QString::fromLatin1(key), value);
+        EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QString::fromLatin1(key), value).ok());
     }
 
     QString writeFile(const QString& name, const QByteArray& bytes)

@@ -4,6 +4,9 @@
 // controls, which share some names, are not the main window's.
 #pragma once
 
+#include "services/Messages.h"
+#include "ui/Form1.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,5 +46,15 @@ inline QComboBox* Combo(const QWidget& w, const char* name) { return Find<QCombo
 inline QLabel* Label(const QWidget& w, const char* name) { return Find<QLabel>(w, name); }
 inline QSpinBox* Spin(const QWidget& w, const char* name) { return Find<QSpinBox>(w, name); }
 inline QAction* Action(const QWidget& w, const char* name) { return Find<QAction>(w, name); }
+
+// What a window under test is given: its messages go to `messages`, or to
+// stderr when the test does not keep them (a test never waits on a box).
+inline ui::WindowContext Quietly(services::MessageSink* messages = nullptr)
+{
+    static services::StderrSink stderrSink;
+    ui::WindowContext context;
+    context.messages = messages ? messages : &stderrSink;
+    return context;
+}
 
 } // namespace testsupport

@@ -33,13 +33,14 @@ std::vector<std::pair<RECT, int>> DrawTexts(const RecordingDC& dc)
 // The fake measures 6 units per character, tmHeight 13, internal leading 2.
 struct Drawn {
     RecordingDC dc;
-    core::MaybeFailure failure;
+    core::Status status;
     Code128Area area;
     explicit Drawn(const Code128Params& p)
     {
-        const Code128Encoded encoded = EncodeCode128Record(p);
-        failure = encoded.failure;
-        area = DrawCode128(p, encoded.elements, &dc);
+        const core::Result<Elements> encoded = EncodeCode128Record(p);
+        if (encoded.failed())
+            status = encoded.failure();
+        area = DrawCode128(p, encoded.value_or({}), &dc);
     }
     RECT background() const { return Rectangles(dc).at(0); }
     RECT firstBar() const { return Rectangles(dc).at(1); }
@@ -51,7 +52,7 @@ struct Drawn {
 TEST(Code128Drawing, AbWithoutCaption_HasTheWorkedSizes)
 {
     Drawn d(GenerateRecord(QStringLiteral("AB")));
-    ASSERT_FALSE(d.failure);
+    ASSERT_TRUE(d.status.ok());
     EXPECT_EQ(d.background(), (RECT{2, 1, 61, 42}));
     EXPECT_EQ(d.firstBar(), (RECT{2, 1, 4, 41})) << "start B begins with a 2-module bar at x 2, y 1..41";
     EXPECT_EQ(d.lastBar(), (RECT{57, 1, 59, 41})) << "the stop's final bar ends at barX + W";
@@ -98,7 +99,7 @@ TEST(Code128Drawing, CaptionPlacement)
         p.Left = c.left;
         p.CaptionPosition = c.position;
         Drawn d(p);
-        ASSERT_FALSE(d.failure) << c.reason;
+        ASSERT_TRUE(d.status.ok()) << c.reason;
         EXPECT_EQ(d.background(), c.background) << c.reason;
         EXPECT_EQ(d.firstBar(), c.firstBar) << c.reason;
         const auto texts = DrawTexts(d.dc);
@@ -157,7 +158,7 @@ TEST(Code128Drawing, Rotation2_DrawsNoBarsAndFillsNoArea)
     auto p = GenerateRecord(QStringLiteral("AB"), QStringLiteral("AB"));
     p.Rotation = 2;
     Drawn d(p);
-    EXPECT_FALSE(d.failure);
+    EXPECT_TRUE(d.status.ok());
     EXPECT_EQ(Rectangles(d.dc).size(), 1u) << "the background only";
     EXPECT_TRUE(DrawTexts(d.dc).empty());
     EXPECT_EQ(d.area.width, 0);
@@ -213,7 +214,7 @@ TEST(Code128Drawing, EveryPath_DeletesEachObjectOnce_AndLeavesTheStockSelection)
                     const int live = graphics::LiveGdiObjects();
                     RecordingDC dc;
                     const auto font = dc.font;
-                    DrawCode128(p, EncodeCode128Record(p).elements, &dc);
+                    DrawCode128(p, *EncodeCode128Record(p), &dc);
                     EXPECT_EQ(graphics::LiveGdiObjects(), live) << rotation << position << alignment;
                     EXPECT_EQ(dc.brush, graphics::GetStockObject(graphics::NULL_BRUSH));
                     EXPECT_EQ(dc.pen, graphics::GetStockObject(graphics::BLACK_PEN));
@@ -231,6 +232,6 @@ TEST(Code128Drawing, ExtremeRecords_DrawWithoutOverflow)
     p.BarHeight = 2'000'000'000;
     p.FontSize = 2'000'000'000;
     Drawn d(p);
-    EXPECT_FALSE(d.failure);
+    EXPECT_TRUE(d.status.ok());
     EXPECT_EQ(d.area.width, std::numeric_limits<int>::max()) << "held at the 32-bit limit";
 }

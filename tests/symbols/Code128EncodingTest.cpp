@@ -63,9 +63,9 @@ TEST(Code128Encoding, RecordOfGenerate_ModulesMatchAnIndependentWriter)
     // Texts zxing-cpp also writes in code set B alone (no run of digits to
     // switch to code set C for), with the check character.
     for (const char* text : {"AB", "Hello, World!", "a1b2~"}) {
-        const Code128Encoded encoded = EncodeCode128Record(testsupport::GenerateRecord(QString::fromLatin1(text)));
-        ASSERT_FALSE(encoded.failure) << text;
-        EXPECT_EQ(testsupport::ModuleRow(encoded.elements),
+        const core::Result<Elements> encoded = EncodeCode128Record(testsupport::GenerateRecord(QString::fromLatin1(text)));
+        ASSERT_TRUE(encoded.ok()) << text;
+        EXPECT_EQ(testsupport::ModuleRow(*encoded),
                   testsupport::ReferenceModules(ZXing::BarcodeFormat::Code128, text)) << text;
     }
 }

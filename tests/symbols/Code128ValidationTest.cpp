@@ -67,13 +67,13 @@ TEST(Code128Validation, FieldChecksInOrder_CharacterCheckOverrides_SpecialsAccep
     for (const auto& c : cases) {
         Code128Params p = GenerateRecord(QStringLiteral("AB"));
         c.change(p);
-        const Code128Encoded encoded = EncodeCode128Record(p);
-        EXPECT_EQ(encoded.failure ? encoded.failure->code : 0, c.expected) << c.reason;
+        const core::Result<Elements> encoded = EncodeCode128Record(p);
+        EXPECT_EQ(encoded.failed() ? encoded.failure().code : 0, c.expected) << c.reason;
         if (c.expected != 0 || p.Text.isEmpty()) {
-            EXPECT_TRUE(encoded.elements.empty()) << c.reason;
+            EXPECT_TRUE(encoded.value_or({}).empty()) << c.reason;
             testsupport::RecordingDC dc;
             const int live = graphics::LiveGdiObjects();
-            EXPECT_EQ(DrawCode128(p, encoded.elements, &dc), Code128Area{}) << c.reason;
+            EXPECT_EQ(DrawCode128(p, encoded.value_or({}), &dc), Code128Area{}) << c.reason;
             EXPECT_TRUE(dc.calls.empty()) << c.reason << ": nothing is drawn";
             EXPECT_EQ(graphics::LiveGdiObjects(), live) << c.reason;
         }

@@ -1,6 +1,6 @@
 #include "core/Numeric.h"
 #include "graphics/PictureBox.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "symbols/Ean.h"
 #include "tests/support/Decode.h"
 #include "tests/symbols/ReferenceModules.h"
@@ -30,8 +30,8 @@ Drawn Draw(const QString& tag, const QString& barLength = QStringLiteral("8"),
     QStringList reported; // what the drawer says went wrong
     const symbols::EanDrawn drawn =
         symbols::DrawEan(box, tag, core::ParseNumber(barLength), core::ParseNumber(fontSize));
-    if (drawn.failure)
-        reported << drawn.failure->text;
+    if (drawn.status.failed())
+        reported << drawn.status.failure().text;
     const double bar = core::NumberOr(barLength, 8);
     return {box.Image(), drawn.code, reported, box.ToPixelY((5 + bar) / 2), box.ToPixelY(bar + 3), box.ToPixelY(bar)};
 }

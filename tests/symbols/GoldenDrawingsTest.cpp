@@ -74,7 +74,7 @@ QStringList DrawAll()
                 out << QStringLiteral("== %1 |%2| text8=%3 text3=%4 text9=%5 caption=%6")
                            .arg(QLatin1String(row.name), testsupport::Escaped(r.text), QLatin1String(s.text8),
                                 QLatin1String(s.text3), QLatin1String(s.text9), QString::number(s.withText));
-                out << testsupport::SerializeSymbol(symbol.drawing, symbol.failure, symbol.tag);
+                out << testsupport::SerializeSymbol(symbol.drawing, symbol.status, symbol.tag);
             }
     return out;
 }

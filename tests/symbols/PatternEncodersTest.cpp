@@ -1,6 +1,6 @@
 // Golden patterns of the three bar-pattern encoders, from the worked
 // examples and edge cases of their documentation.
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "symbols/BarPattern.h"
 #include "symbols/Codabar.h"
 #include "symbols/Code128B.h"
@@ -79,9 +79,10 @@ TEST(Interleaved25, Interleaved25Pattern_GivesTheGoldenPatternsAndReportsFailure
     for (const auto& c : cases) {
         const Interleaved25Result r = Interleaved25Pattern(c.text);
         if (c.fails) {
-            EXPECT_EQ(r.error, core::RunTimeError::SubscriptOutOfRange) << c.reason;
+            ASSERT_TRUE(r.status.failed()) << c.reason;
+            EXPECT_EQ(r.status.failure().code, static_cast<int>(core::RunTimeError::SubscriptOutOfRange)) << c.reason;
         } else {
-            EXPECT_FALSE(r.error.has_value()) << c.reason;
+            EXPECT_TRUE(r.status.ok()) << c.reason;
             EXPECT_TRUE(r.pattern.endsWith(QStringLiteral("311"))) << c.reason;
         }
         EXPECT_EQ(r.pattern, c.pattern) << c.reason;

@@ -39,12 +39,12 @@ TEST(QrMask, TheChosenMask_IsTheOneLibzintChooses)
                 QString text;
                 for (int i = 0; i < length; ++i)
                     text += alphabet[rng.bounded(static_cast<int>(round == 0 ? 10 : alphabet.size()))];
-                const symbols::LibraryEncoded ours = symbols::EncodeLibraryCode(symbols::LibraryCode::Qr, text, {level});
-                if (ours.failure)
+                const core::Result<symbols::Modules> ours = symbols::EncodeLibraryCode(symbols::LibraryCode::Qr, text, {level});
+                if (ours.failed())
                     continue; // longer than the level holds
                 const int zintLevel = QStringLiteral("LMQH").indexOf(QLatin1Char(level)) + 1;
-                EXPECT_EQ(ours.modules.dark, LibraryChoice(text.toUtf8(), zintLevel))
-                    << length << " characters at " << level << ", version " << (ours.modules.width - 17) / 4;
+                EXPECT_EQ(ours->dark, LibraryChoice(text.toUtf8(), zintLevel))
+                    << length << " characters at " << level << ", version " << (ours->width - 17) / 4;
                 ++compared;
             }
     EXPECT_GT(compared, 120);

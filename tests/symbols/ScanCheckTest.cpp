@@ -3,7 +3,7 @@
 // thread and on any image.
 #include "symbols/ScanCheck.h"
 #include "symbols/SymbologyTable.h"
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 #include "tests/support/Symbols.h"
 
 #include <QPainter>

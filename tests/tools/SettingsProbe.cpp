@@ -19,7 +19,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (a.size() >= 6 && a[1] == QLatin1String("set-and-die")) {
-        services::SaveSetting(a[2], a[3], a[4], a[5]);
+        static_cast<void>(services::SaveSetting(a[2], a[3], a[4], a[5]));
         std::raise(SIGKILL); // no clean shutdown: what was written must already be on disk
     }
     return 2;

@@ -2,11 +2,11 @@
 #include "files/BatchFile.h"
 #include "jobs/PrintJobs.h"
 #include "printing/BatchPrint.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "services/Termination.h"
 #include "symbols/Code39.h"
 #include "tests/support/Decode.h"
-#include "tests/support/PrintSupport.h"
+#include "tests/support/PrintingWindow.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
@@ -22,7 +22,6 @@
 #include <unistd.h>
 
 using services::RecordingSink;
-using services::ScopedMessageSink;
 using testsupport::FakePrinters;
 
 namespace {
@@ -38,12 +37,13 @@ QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 QStringList ReadAll(const QString& path)
 {
     files::BatchFileReader reader;
-    EXPECT_TRUE(reader.Open(path)) << reader.Error().toStdString();
+    const core::Status opened = reader.Open(path);
+    EXPECT_TRUE(opened.ok()) << opened.failure().text.toStdString();
     QStringList lines;
     QString line;
     while (reader.ReadLine(line))
         lines << line;
-    EXPECT_TRUE(reader.Error().isEmpty());
+    EXPECT_TRUE(reader.Outcome().ok());
     return lines;
 }
 
@@ -118,7 +118,7 @@ TEST(BatchFileReader, EncodingsByTheirMarkOrByTheFirstLineOutsideAscii)
     int n = 0;
     for (const Row& r : rows) {
         files::BatchFileReader reader;
-        ASSERT_TRUE(reader.Open(WriteFile(dir, QString::number(n++), r.bytes)));
+        ASSERT_TRUE(reader.Open(WriteFile(dir, QString::number(n++), r.bytes)).ok());
         QStringList lines;
         QString line;
         while (reader.ReadLine(line))
@@ -136,7 +136,7 @@ TEST(BatchFileReader, LineOverTheLimit_KeepsItsStartAndSaysSo)
     QByteArray big = QByteArray(limit - 1, 'a') + "\xe2\x82\xac" + QByteArray(3 * limit, 'b');
     const QString path = WriteFile(dir, QStringLiteral("big"), "x\xc3\xa9\r\n" + big + "\r\nlast");
     files::BatchFileReader reader;
-    ASSERT_TRUE(reader.Open(path));
+    ASSERT_TRUE(reader.Open(path).ok());
     QString line;
     ASSERT_TRUE(reader.ReadLine(line));
     EXPECT_FALSE(reader.LineWasCut());
@@ -174,13 +174,15 @@ TEST(BatchFileReader, MissingFileOrFolder_ReportsWhy)
 {
     QTemporaryDir dir;
     files::BatchFileReader reader;
-    EXPECT_FALSE(reader.Open(dir.filePath(QStringLiteral("missing.txt"))));
-    EXPECT_FALSE(reader.Error().isEmpty());
-    EXPECT_FALSE(reader.Open(dir.path()));
-    EXPECT_FALSE(reader.Error().isEmpty());
+    for (const QString& path : {dir.filePath(QStringLiteral("missing.txt")), dir.path()}) {
+        const core::Status opened = reader.Open(path);
+        ASSERT_TRUE(opened.failed()) << path.toStdString();
+        EXPECT_FALSE(opened.failure().text.isEmpty());
+    }
     // A device never ends and holds no text.
-    EXPECT_FALSE(reader.Open(QStringLiteral("/dev/zero")));
-    EXPECT_EQ(reader.Error(), QStringLiteral("it is a device, not a file"));
+    const core::Status device = reader.Open(QStringLiteral("/dev/zero"));
+    ASSERT_TRUE(device.failed());
+    EXPECT_EQ(device.failure().text, QStringLiteral("it is a device, not a file"));
 }
 
 TEST(BatchCodeLines, PatternMatchingAndTheCode)
@@ -209,19 +211,23 @@ namespace {
 struct ListingTest : testsupport::PrintingTest {
     QTemporaryDir dir;
     QStringList codes;
+    std::unique_ptr<printing::PrintTarget> printer = sandbox.Printers().Open(printing::kPdfPrinterName);
 
     // Every barcode is a black block 300 x 60 pixels: its height on the page is known.
     bool print(const QByteArray& bytes, const QString& pattern = QStringLiteral("*"))
     {
         const QString path = WriteFile(dir, QStringLiteral("in.txt"), bytes);
-        return static_cast<bool>(
-            printing::PrintListing({path, pattern, false}, printing::CurrentPrinter(), [this](const QString& code) {
+        const core::Result<printing::Listing> listing =
+            printing::PrintListing({path, pattern, false}, *printer, [this](const QString& code) {
                 codes << code;
                 printing::Barcode block;
                 block.drawing.size = QSize(300, 60);
                 block.drawing.AddFill(QRect(0, 0, 300, 60), graphics::kBlack);
                 return block;
-            }));
+            });
+        if (listing.ok())
+            sandbox.Keep(listing->done);
+        return listing.ok() && listing->linesNotAsAsked == 0;
     }
 };
 
@@ -286,20 +292,14 @@ TEST_F(ListingTest, ManyPages_NoBarcodeIsCutByThePageEdge)
 TEST_F(ListingTest, MissingFile_MessageNamesTheFileAndNothingIsPrinted)
 {
     const QString path = dir.filePath(QStringLiteral("no such file.txt"));
-    EXPECT_FALSE(printing::PrintListing({path, QStringLiteral("*"), false}, printing::CurrentPrinter(),
-                                      [](const QString&) { return printing::Barcode(); }, jobs::ShowListingMessage));
-    ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(messages.texts[0].contains(path)) << messages.texts[0].toStdString();
+    const core::Result<printing::Listing> listing =
+        printing::PrintListing({path, QStringLiteral("*"), false}, *printer, [](const QString&) { return printing::Barcode(); });
+    ASSERT_TRUE(listing.failed());
+    EXPECT_TRUE(listing.failure().text.contains(path)) << listing.failure().text.toStdString();
     EXPECT_TRUE(sandbox.written.isEmpty());
 }
 
 namespace {
-
-// Fails the test when anything is shown or reported through the sink.
-struct NothingShown : services::MessageSink {
-    void Show(const QString& text, const QString&) override { ADD_FAILURE() << "shown: " << text.toStdString(); }
-    void ShowFailure(const QString& text, const QString&) override { ADD_FAILURE() << "reported: " << text.toStdString(); }
-};
 
 // BOX fails with a message of its own, PIC fails in its picture, NOTE holds
 // another text than its code, the rest print.
@@ -309,9 +309,9 @@ printing::Barcode TellingBarcode(const QString& code)
     b.drawing.size = QSize(30, 10);
     b.drawing.AddFill(QRect(0, 0, 30, 10), graphics::kBlack);
     if (code == QLatin1String("BOX"))
-        b.failure = core::Failure{77, QStringLiteral("boxed")};
+        b.status = core::Failure{77, QStringLiteral("boxed")};
     if (code == QLatin1String("PIC"))
-        b.failure = core::Failure{78, QStringLiteral("pictured"), true};
+        b.status = core::Failure{78, QStringLiteral("pictured"), true};
     if (code == QLatin1String("NOTE"))
         b.note = QStringLiteral("a 0 was added");
     return b;
@@ -321,7 +321,9 @@ printing::Barcode TellingBarcode(const QString& code)
 
 TEST_F(ListingTest, Problems_AreToldToTheCallerInOrderWithTheirCodesAndNeverShown)
 {
-    // Each told as "code box|log text", %1 standing for the file's path.
+    // Each told as "code box|log text", %1 standing for the file's path; why
+    // nothing was sent comes back last, as "code sent-nothing text".
+    const auto code = [](int c, const char* rest) { return QString::number(c) + QLatin1Char(' ') + QString::fromUtf8(rest); };
     struct Case { const char* why; QByteArray file; QStringList told; qint64 notAsAsked; const char* path = nullptr; bool stop = false; };
     const Case cases[] = {
         {"failures with their lines in file order; notes and pictured failures for the log only",
@@ -329,25 +331,30 @@ TEST_F(ListingTest, Problems_AreToldToTheCallerInOrderWithTheirCodesAndNeverShow
          {"77 box %1:1: boxed", "78 log %1:2: No barcode for \"PIC\": pictured", "1005 log %1:3: a 0 was added"}, 2},
         {"a cut line is named once the job went out, after a later line's failure",
          "*" + QByteArray(files::BatchFileReader::kMaxLineBytes + 1, 'A') + "\r\n*BOX",
-         {"77 box %1:2: boxed", "3304 box Line 1 of \"%1\" is longer than 1 MiB: only the start was printed, without a barcode."}, 2},
-        {"a file that can't be opened", "", {"3301 box Cannot open the file \"%1\": it is a device, not a file"}, 0, "/dev/zero"},
-        {"a stop", "*OK", {"3302 box Printing of \"%1\" was stopped before the end of the file; nothing was sent to the printer."},
+         {"77 box %1:2: boxed",
+          code(core::kLinesCut, "box Line 1 of \"%1\" is longer than 1 MiB: only the start was printed, without a barcode.")},
+         2},
+        {"a file that can't be opened", "",
+         {code(core::kCannotOpen, "sent-nothing Cannot open the file \"%1\": it is a device, not a file")}, 0, "/dev/zero"},
+        {"a stop", "*OK",
+         {code(core::kStopped, "sent-nothing Printing of \"%1\" was stopped before the end of the file; nothing was sent to "
+                               "the printer.")},
          0, nullptr, true},
     };
-    NothingShown nothing;
-    ScopedMessageSink quiet(&nothing);
     for (const Case& c : cases) {
         const QString path = c.path ? QString::fromLatin1(c.path) : WriteFile(dir, QStringLiteral("told.txt"), c.file);
         if (c.stop)
             services::RequestStop();
         QStringList told;
-        const printing::ListingResult r = printing::PrintListing(
-            {path, QStringLiteral("*"), false}, printing::CurrentPrinter(), TellingBarcode, [&told](const printing::ListingMessage& m) {
+        const core::Result<printing::Listing> r = printing::PrintListing(
+            {path, QStringLiteral("*"), false}, *printer, TellingBarcode, [&told](const printing::ListingMessage& m) {
                 told << QStringLiteral("%1 %2 %3").arg(m.failure.code).arg(m.logOnly ? "log" : "box", m.failure.text);
             });
         services::ClearStopRequest();
-        EXPECT_EQ(r.sent, c.notAsAsked > 0) << c.why;
-        EXPECT_EQ(r.linesNotAsAsked, c.notAsAsked) << c.why;
+        if (r.failed())
+            told << QStringLiteral("%1 sent-nothing %2").arg(r.failure().code).arg(r.failure().text);
+        EXPECT_EQ(r.ok(), c.notAsAsked > 0) << c.why;
+        EXPECT_EQ(r.ok() ? r->linesNotAsAsked : 0, c.notAsAsked) << c.why;
         QStringList expected;
         for (const QString& t : c.told)
             expected << t.arg(path);
@@ -360,7 +367,7 @@ namespace {
 
 struct OrderTest : testsupport::PrintingTest {
     QTemporaryDir dir;
-    ui::Form1 form;
+    ui::Form1 form{testsupport::PrintingWindow(*this)};
 
     void SetUp() override
     {
@@ -400,9 +407,9 @@ TEST_F(OrderTest, Check1Unchecked_BarcodesOfTheCodesInFileOrder)
 TEST_F(OrderTest, PreviewOfAFileThatCannotBeOpened_SaysWhyWithoutABox)
 {
     testsupport::Line(form, "Text5")->setText(QStringLiteral("/dev/zero"));
-    QString failure;
-    EXPECT_TRUE(form.PreviewPages(ui::Form1::PrintKind::PrintFile, 75, failure).empty());
-    EXPECT_EQ(failure, QStringLiteral("Cannot open the file \"/dev/zero\": it is a device, not a file"));
+    const core::Result<ui::Form1::Pages> pages = form.PreviewPages(ui::Form1::PrintKind::PrintFile, 75);
+    ASSERT_TRUE(pages.failed());
+    EXPECT_EQ(pages.failure().text, QStringLiteral("Cannot open the file \"/dev/zero\": it is a device, not a file"));
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
 }
 
@@ -416,11 +423,11 @@ TEST_F(OrderTest, Check1Checked_TheCodesKeepThePattern)
 TEST_F(OrderTest, PrintingControlsAreDisabledWhileTheBatchRuns)
 {
     bool sawDisabled = false;
-    services::SetEventPump([&] {
+    pump = [&] {
         sawDisabled = sawDisabled || (!testsupport::Button(form, "Command2")->isEnabled() && !testsupport::Button(form, "Command4")->isEnabled() &&
                                       !testsupport::Button(form, "Command8")->isEnabled() && !testsupport::Action(form, "PrintTemp")->isEnabled() &&
                                       !testsupport::Action(form, "PrintFileTemp")->isEnabled());
-    });
+    };
     form.Command4_Click();
     EXPECT_TRUE(sawDisabled);
     EXPECT_TRUE(testsupport::Button(form, "Command2")->isEnabled() && testsupport::Button(form, "Command4")->isEnabled() && testsupport::Button(form, "Command8")->isEnabled());
@@ -436,7 +443,7 @@ TEST_F(OrderTest, FileNameThatIsNotUtf8_PrintsAndOpensAgainAtTheNextStart)
     ::close(fd);
     testsupport::Line(form, "Text5")->setText(core::FromLocalBytes(name));
     form.Command4_Click();
-    ui::Form1 next;
+    ui::Form1 next{testsupport::PrintingWindow(*this)};
     next.Form_Load();
     next.Command4_Click();
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();

@@ -1,5 +1,5 @@
 #include "graphics/Drawing.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
@@ -21,13 +21,12 @@ const QString kCopyComplete =
 
 // Records each message and whether the copy button was enabled while it showed.
 struct ButtonWatchingSink : services::MessageSink {
-    explicit ButtonWatchingSink(QPushButton* b) : button(b) {}
     void Show(const QString& text, const QString&) override
     {
         texts << text;
         enabledWhileShown << button->isEnabled();
     }
-    QPushButton* button;
+    QPushButton* button = nullptr; // the copy button, watched while a message shows
     QStringList texts;
     QList<bool> enabledWhileShown;
 };
@@ -45,11 +44,11 @@ QImage WithQuiet(const QImage& picture, int module) { return Rgb32(graphics::Wit
 
 struct ClipboardTest : ::testing::Test {
     testsupport::TempConfig config;
-    ui::Form1 form;
-    ButtonWatchingSink sink{testsupport::Button(form, "Command9")};
-    services::ScopedMessageSink scoped{&sink};
+    ButtonWatchingSink sink;
+    ui::Form1 form{testsupport::Quietly(&sink)};
     void SetUp() override
     {
+        sink.button = testsupport::Button(form, "Command9");
         form.Form_Load();
         QGuiApplication::clipboard()->setText(QStringLiteral("earlier text"));
     }

@@ -1,5 +1,5 @@
 #include "core/Numeric.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "symbols/Code128Engine.h"
 #include "symbols/Code128Generate.h"
 #include "symbols/Code39.h"
@@ -21,8 +21,7 @@ namespace {
 struct Code128Generate : ::testing::Test {
     testsupport::TempConfig config;
     services::RecordingSink messages;
-    services::ScopedMessageSink sink{&messages};
-    Form1 form;
+    Form1 form{testsupport::Quietly(&messages)};
     void SetUp() override
     {
         form.Form_Load();
@@ -100,14 +99,14 @@ TEST(Code128GenerateArea, BarsOrAWiderCaption_AndPicture1HoldsIt)
             graphics::Surface picture1(g.left, g.top, g.width, g.height);
             symbols::SizePicture1(picture1, r.heightFactor, r.fontSize);
             symbols::SizeCode39(symbols::EncodeCode39(r.text), picture1, caption);
-            const symbols::Code128Drawn drawn = symbols::RunCode128Engine(r, picture1);
-            ASSERT_FALSE(drawn.failure) << n;
+            const core::Result<symbols::Code128Area> drawn = symbols::RunCode128Engine(r, picture1);
+            ASSERT_TRUE(drawn.ok()) << n;
             const int bars = 11 * (n + 2) + 13;
             if (caption)
-                EXPECT_GE(drawn.area.width, bars) << n;
+                EXPECT_GE(drawn->width, bars) << n;
             else
-                EXPECT_EQ(drawn.area, (symbols::Code128Area{bars, 41})) << n;
-            EXPECT_GE(picture1.PixelWidth(), 2 + drawn.area.width + 2)
+                EXPECT_EQ(*drawn, (symbols::Code128Area{bars, 41})) << n;
+            EXPECT_GE(picture1.PixelWidth(), 2 + drawn->width + 2)
                 << n << ": the box holds the whole drawn area, also where Code 39 lacks the characters";
         }
 }
@@ -149,8 +148,8 @@ TEST_F(Code128Generate, RejectedCharacter_ShowsTheMessageOnce_DrawsNothing_AndTh
     Type(QStringLiteral("A\tB"));
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(messages.texts[0], kMessage);
-    ASSERT_TRUE(form.LastFailure().has_value()) << "a batch counts the line as not printed as asked";
-    EXPECT_EQ(form.LastFailure()->code, 54548);
+    ASSERT_TRUE(form.LastGenerate().failed()) << "a batch counts the line as not printed as asked";
+    EXPECT_EQ(form.LastGenerate().failure().code, 54548);
     EXPECT_FALSE(form.Box("Picture2").Picture().has_value());
     EXPECT_TRUE(AllWhite(form.Box("Picture1").Image()));
 

@@ -2,9 +2,9 @@
 #include "ui/FileChooser.h"
 
 #include "core/Units.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "services/Settings.h"
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
@@ -28,7 +28,7 @@ namespace {
 QString Stored(const QString& key) { return services::GetSetting(QStringLiteral("Stavelon"), QStringLiteral("FileSettings"), key); }
 void Store(const QString& key, const QString& value)
 {
-    services::SaveSetting(QStringLiteral("Stavelon"), QStringLiteral("FileSettings"), key, value);
+    EXPECT_TRUE(services::SaveSetting(QStringLiteral("Stavelon"), QStringLiteral("FileSettings"), key, value).ok());
 }
 
 QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
@@ -75,8 +75,7 @@ struct FileChooserTest : ::testing::Test {
     QTemporaryDir files;
     QString previousCurrent = QDir::currentPath();
     services::RecordingSink sink;
-    services::ScopedMessageSink scoped{&sink};
-    ui::Form1 form;
+    ui::Form1 form{testsupport::Quietly(&sink)};
 
     void SetUp() override
     {

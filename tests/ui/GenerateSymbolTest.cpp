@@ -1,6 +1,6 @@
 // Generate without a window: the drawing the window shows, from the same
 // value, and what went wrong as a value the caller shows.
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "symbols/Generate.h"
 #include "symbols/SymbolFile.h"
 #include "tests/support/Decode.h"
@@ -23,8 +23,7 @@ TEST(GenerateSymbol, DrawsWhatTheWindowShows_ForEveryOption)
 {
     testsupport::TempConfig config;
     services::RecordingSink messages;
-    services::ScopedMessageSink sink(&messages);
-    ui::Form1 form;
+    ui::Form1 form{testsupport::Quietly(&messages)};
     form.Form_Load();
     struct Case {
         const char* text;
@@ -51,7 +50,7 @@ TEST(GenerateSymbol, DrawsWhatTheWindowShows_ForEveryOption)
             form.Command1_Click();
 
             const symbols::Symbol symbol = symbols::GenerateSymbol(form.ReadRequest());
-            EXPECT_EQ(symbol.failure.has_value(), form.LastFailure().has_value());
+            EXPECT_EQ(symbol.status.failed(), form.LastGenerate().failed());
             const std::optional<QImage> shown = form.PictureToCopy();
             if (symbol.drawing.IsEmpty()) {
                 // Nothing drawn: the window has no picture, or (EAN) a blank one.
@@ -75,7 +74,6 @@ TEST(GenerateSymbol, DrawsWhatTheWindowShows_ForEveryOption)
 TEST(GenerateSymbol, Failures_ComeBackWithTheirNumberAndText_AndNothingIsShown)
 {
     services::RecordingSink messages;
-    services::ScopedMessageSink sink(&messages);
     struct Case {
         Symbology symbology;
         QString text;
@@ -100,12 +98,12 @@ TEST(GenerateSymbol, Failures_ComeBackWithTheirNumberAndText_AndNothingIsShown)
         request.text = c.text;
         const symbols::Symbol symbol = symbols::GenerateSymbol(request);
         if (c.code == 0) {
-            EXPECT_FALSE(symbol.failure.has_value()) << c.why;
+            EXPECT_TRUE(symbol.status.ok()) << c.why;
         } else {
-            ASSERT_TRUE(symbol.failure.has_value()) << c.why;
-            EXPECT_EQ(symbol.failure->code, c.code) << c.why;
-            EXPECT_FALSE(symbol.failure->text.isEmpty()) << c.why;
-            EXPECT_EQ(symbol.failure->inPicture, c.inPicture) << c.why;
+            ASSERT_TRUE(symbol.status.failed()) << c.why;
+            EXPECT_EQ(symbol.status.failure().code, c.code) << c.why;
+            EXPECT_FALSE(symbol.status.failure().text.isEmpty()) << c.why;
+            EXPECT_EQ(symbol.status.failure().inPicture, c.inPicture) << c.why;
         }
         EXPECT_EQ(!symbol.drawing.IsEmpty(), c.drawn) << c.why;
     }
@@ -118,8 +116,7 @@ TEST(GenerateSymbol, TheWindowTellsWhetherItScans_AndSavesWhatItShows)
 {
     testsupport::TempConfig config;
     services::RecordingSink messages;
-    services::ScopedMessageSink sink(&messages);
-    ui::Form1 form;
+    ui::Form1 form{testsupport::Quietly(&messages)};
     form.Form_Load();
     form.show();
     struct Case {
@@ -145,7 +142,7 @@ TEST(GenerateSymbol, TheWindowTellsWhetherItScans_AndSavesWhatItShows)
     testsupport::Radio(form, "Option2")->setChecked(true);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("SAVED"));
     const QString path = dir.filePath(QStringLiteral("saved.png"));
-    ASSERT_TRUE(form.SaveBarcode(symbols::DrawForFile(form.ReadRequest(), false).drawing, path));
+    ASSERT_TRUE(form.SaveBarcode(symbols::DrawForFile(form.ReadRequest(), false)->drawing, path));
     EXPECT_EQ(testsupport::DecodeOne(QImage(path), ZXing::BarcodeFormat::Code39).text, "SAVED");
     EXPECT_TRUE(testsupport::Label(form, "JobStatus")->text().contains(QStringLiteral("saved.png")));
 }

@@ -14,7 +14,7 @@ namespace {
 
 struct GenerateTest : ::testing::Test {
     testsupport::TempConfig config;
-    Form1 form;
+    Form1 form{testsupport::Quietly()};
     void SetUp() override { form.Form_Load(); }
 };
 

@@ -8,7 +8,7 @@
 #include "printing/Printers.h"
 #include "symbols/SymbologyTable.h"
 #include "tests/support/Decode.h"
-#include "tests/support/PrintSupport.h"
+#include "tests/support/PrintingWindow.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
 
@@ -84,14 +84,14 @@ struct LibraryCodesTest : testsupport::PrintingTest {
 
 TEST_F(LibraryCodesTest, EveryNewSymbology_ReadsBackFromScreenFilesAndPrintedPage)
 {
-    printing::Printer& printer = printing::CurrentPrinter();
-    ASSERT_TRUE(printer.SelectByName(printing::kPdfPrinterName));
+    const std::unique_ptr<printing::PrintTarget> printer = sandbox.Printers().Open(printing::kPdfPrinterName);
+    ASSERT_EQ(printer->Name(), printing::kPdfPrinterName);
     int n = 0;
     for (const Case& c : kCases) {
         SCOPED_TRACE(std::string(symbols::RowOf(c.symbology).name) + " \"" + c.text + "\"");
         const symbols::SymbolRequest request = RequestFor(c);
         const symbols::Symbol symbol = symbols::GenerateSymbol(request);
-        ASSERT_FALSE(symbol.failure) << symbol.failure->text.toStdString();
+        ASSERT_TRUE(symbol.status.ok()) << symbol.status.failure().text.toStdString();
         const graphics::Drawing drawing = symbol.drawing.Cropped();
         const symbols::ScanExpectation e = symbols::ExpectedScan(c.symbology, request.text);
         const std::string want = e.text.toStdString();
@@ -99,7 +99,7 @@ TEST_F(LibraryCodesTest, EveryNewSymbology_ReadsBackFromScreenFilesAndPrintedPag
         EXPECT_EQ(Read(graphics::WithQuietZones(drawing), e), want) << "screen";
         const QString base = dir.filePath(QString::number(++n));
         for (const char* ext : {".png", ".svg", ".pdf"})
-            ASSERT_FALSE(files::ExportDrawing(drawing, base + QLatin1String(ext)));
+            ASSERT_TRUE(files::ExportDrawing(drawing, base + QLatin1String(ext)).ok());
         const QImage png(base + QStringLiteral(".png"));
         EXPECT_EQ(Read(png, e), want) << "PNG";
         EXPECT_EQ(Read(SvgRaster(base + QStringLiteral(".svg")), e), want) << "SVG";
@@ -109,7 +109,7 @@ TEST_F(LibraryCodesTest, EveryNewSymbology_ReadsBackFromScreenFilesAndPrintedPag
         }
 
         sandbox.written.clear();
-        ASSERT_FALSE(printing::PrintDrawingAt(printer, drawing, 1, 1));
+        ASSERT_TRUE(sandbox.Keep(printing::PrintDrawingAt(*printer, drawing, 1, 1)).ok());
         ASSERT_EQ(sandbox.written.size(), 1);
         for (const int dpi : {300, 600}) {
             SCOPED_TRACE(dpi);
@@ -125,7 +125,7 @@ TEST_F(LibraryCodesTest, EveryNewSymbology_ReadsBackFromScreenFilesAndPrintedPag
 
 TEST_F(LibraryCodesTest, TheWindow_DrawsWhatMoreOffers_AndItsPictureScans)
 {
-    ui::Form1 form;
+    ui::Form1 form{testsupport::PrintingWindow(*this)};
     form.Form_Load();
     for (const Case& c : kCases) {
         if (c.options.qrEcc != 'M' || c.options.pdf417Columns || c.options.rectangular)
@@ -136,7 +136,7 @@ TEST_F(LibraryCodesTest, TheWindow_DrawsWhatMoreOffers_AndItsPictureScans)
         testsupport::Combo(form, "ComboMore")->setCurrentIndex(index);
         emit testsupport::Combo(form, "ComboMore")->activated(index);
         testsupport::Line(form, "Text1")->setText(QString::fromUtf8(c.text));
-        ASSERT_FALSE(form.LastFailure()) << form.LastFailure()->text.toStdString();
+        ASSERT_TRUE(form.LastGenerate().ok()) << form.LastGenerate().failure().text.toStdString();
         const symbols::ScanExpectation e = symbols::ExpectedScan(c.symbology, testsupport::Line(form, "Text1")->text());
         const graphics::Drawing& drawing = form.BarcodeToPrint();
         const QImage shown = graphics::WithQuietZones(*form.Box("Picture2").Picture(), graphics::QuietZonePixels(drawing),
@@ -160,11 +160,11 @@ TEST_F(LibraryCodesTest, MatrixModules_AreEqualWholeDotsOnEveryDevice)
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(symbols::RowOf(c.symbology).name);
-        const symbols::Modules m = symbols::EncodeLibraryCode(codes[i], QString::fromUtf8(c.text), c.options).modules;
+        const symbols::Modules m = *symbols::EncodeLibraryCode(codes[i], QString::fromUtf8(c.text), c.options);
         const graphics::Drawing drawing = symbols::GenerateSymbol(RequestFor(c)).drawing.Cropped();
-        printing::Printer& label = printing::CurrentPrinter();
-        ASSERT_TRUE(label.SelectByName(QStringLiteral("Label203")));
-        ASSERT_FALSE(printing::PrintDrawingAt(label, drawing, 1, 1));
+        const std::unique_ptr<printing::PrintTarget> label = sandbox.Printers().Open(QStringLiteral("Label203"));
+        ASSERT_EQ(label->Name(), QStringLiteral("Label203"));
+        ASSERT_TRUE(printing::PrintDrawingAt(*label, drawing, 1, 1).ok());
         const auto page = testsupport::RenderPdf(printers.jobs.back().pdf, 203, testsupport::Renderer::Poppler, 3);
         ASSERT_EQ(page.size(), 1u);
         std::vector<std::pair<QImage, int>> devices{{page[0], 203}};
@@ -220,14 +220,14 @@ TEST(LibraryCodes, StoredPickAndOptions_ComeBackOrFallBackToTheDefault)
     for (const Stored& c : cases) {
         testsupport::TempConfig config;
         for (const auto& [key, value] : c.keys)
-            ASSERT_TRUE(jobs::StoreOption(QLatin1String(key), QLatin1String(value)));
+            ASSERT_TRUE(jobs::StoreOption(QLatin1String(key), QLatin1String(value)).ok());
         SCOPED_TRACE(c.keys.front().second);
         const symbols::SymbolRequest r = jobs::ReadStoredOptions().Request(QStringLiteral("A"));
         EXPECT_EQ(r.symbology, c.selected);
         EXPECT_EQ(r.library.qrEcc, c.options.qrEcc);
         EXPECT_EQ(r.library.pdf417Columns, c.options.pdf417Columns);
         EXPECT_EQ(r.library.rectangular, c.options.rectangular);
-        ui::Form1 form;
+        ui::Form1 form{testsupport::Quietly()};
         form.Form_Load();
         EXPECT_EQ(form.SelectedRow().symbology, c.selected);
         EXPECT_EQ(form.ReadRequest().library.pdf417Columns, c.options.pdf417Columns);
@@ -262,11 +262,10 @@ TEST(LibraryCodes, WrongInput_IsRefusedWithWhatIsWrong)
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(std::string(r.text).substr(0, 40));
-        const symbols::LibraryEncoded e = symbols::EncodeLibraryCode(r.code, QString::fromUtf8(r.text));
-        ASSERT_TRUE(e.failure);
-        EXPECT_TRUE(e.failure->text.startsWith(QString::fromUtf8(r.message))) << e.failure->text.toStdString();
-        EXPECT_EQ(e.modules.width, 0);
+        const core::Result<symbols::Modules> e = symbols::EncodeLibraryCode(r.code, QString::fromUtf8(r.text));
+        ASSERT_TRUE(e.failed());
+        EXPECT_TRUE(e.failure().text.startsWith(QString::fromUtf8(r.message))) << e.failure().text.toStdString();
     }
     // Code sets switch by themselves: 20 digits take code set C's pairs.
-    EXPECT_EQ(symbols::EncodeLibraryCode(LibraryCode::Code128, QStringLiteral("12345678901234567890")).modules.width, 145);
+    EXPECT_EQ(symbols::EncodeLibraryCode(LibraryCode::Code128, QStringLiteral("12345678901234567890"))->width, 145);
 }

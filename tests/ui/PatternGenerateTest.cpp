@@ -2,7 +2,7 @@
 // stretch to Text9, and what a decoder reads from Picture2 afterwards.
 #include "core/Units.h"
 #include "graphics/PictureBox.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
@@ -20,7 +20,8 @@ namespace {
 
 struct PatternGenerateTest : ::testing::Test {
     testsupport::TempConfig config;
-    Form1 form;
+    services::RecordingSink sink;
+    Form1 form{testsupport::Quietly(&sink)};
     void SetUp() override { form.Form_Load(); }
 
     // Generates `text` with the option and width given; what Picture2 holds.
@@ -213,8 +214,6 @@ TEST_F(PatternGenerateTest, Text8_NotANumberFallsBackTo1Point4_AndExtremesDoNotB
 
 TEST_F(PatternGenerateTest, Code25Failure_ShowsTheRunTimeErrorAndKeepsThePartialSymbol)
 {
-    services::RecordingSink sink;
-    services::ScopedMessageSink guard(&sink);
     struct Case {
         const char* reason;
         const char* text;

@@ -1,7 +1,7 @@
 #include "printing/PrintAction.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "tests/support/Decode.h"
-#include "tests/support/PrintSupport.h"
+#include "tests/support/PrintingWindow.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
@@ -12,13 +12,12 @@
 #include <cmath>
 
 using services::RecordingSink;
-using services::ScopedMessageSink;
 using testsupport::FakePrinters;
 
 namespace {
 
 struct PrintTest : testsupport::PrintingTest {
-    ui::Form1 form;
+    ui::Form1 form{testsupport::PrintingWindow(*this)};
 
     void SetUp() override
     {
@@ -30,7 +29,7 @@ struct PrintTest : testsupport::PrintingTest {
     {
         printers.names = names;
         printers.defaultName = defaultName;
-        printing::CurrentPrinter().ResetToDefault();
+        form.FillPrinterList();
         testsupport::Line(form, "Text1")->setText(QStringLiteral("A1"));
     }
     int jobsSent() const { return static_cast<int>(printers.jobs.size() + sandbox.written.size()); }
@@ -40,21 +39,21 @@ struct PrintTest : testsupport::PrintingTest {
 
 TEST(PrintChecks, OffsetsAreTestedLeftThenTopThenThePicture)
 {
-    using Code = printing::PrintCheckCode;
     struct Row { const char* left; const char* top; bool picture; int expected; const char* why; };
     const Row rows[] = {
-        {"abc", "x", true, Code::LeftNotNumeric, "left is tested first"},
-        {"1", "x", true, Code::TopNotNumeric, "then top"},
-        {"", "1", true, Code::LeftNotNumeric, "an empty text is not numeric"},
-        {"abc", "1", false, Code::LeftNotNumeric, "offsets before the picture"},
-        {" -2.5 ", "1e1", false, Code::NoPicture, "sign, blanks and exponent are numeric"},
+        {"abc", "x", true, core::kLeftNotNumeric, "left is tested first"},
+        {"1", "x", true, core::kTopNotNumeric, "then top"},
+        {"", "1", true, core::kLeftNotNumeric, "an empty text is not numeric"},
+        {"abc", "1", false, core::kLeftNotNumeric, "offsets before the picture"},
+        {" -2.5 ", "1e1", false, core::kNoPicture, "sign, blanks and exponent are numeric"},
         {"0", "0", true, 0, "zero offsets print"},
     };
     for (const Row& r : rows) {
-        const core::MaybeFailure f = printing::CheckPrint(QString::fromLatin1(r.left), QString::fromLatin1(r.top), r.picture);
-        EXPECT_EQ(f ? f->code : 0, r.expected) << r.why;
-        if (f) {
-            EXPECT_EQ(f->text, r.expected == Code::NoPicture ? printing::kNothingToPrint : printing::kOffsetNotNumeric) << r.why;
+        const core::Status f = printing::CheckPrint(QString::fromLatin1(r.left), QString::fromLatin1(r.top), r.picture);
+        EXPECT_EQ(f.failed() ? f.failure().code : 0, r.expected) << r.why;
+        if (f.failed()) {
+            EXPECT_EQ(f.failure().text, r.expected == core::kNoPicture ? printing::kNothingToPrint : printing::kOffsetNotNumeric)
+                << r.why;
         }
     }
 }
@@ -127,7 +126,7 @@ TEST_F(PrintTest, Print_UnknownNameGoesToTheSystemDefault)
 
 TEST_F(PrintTest, Print_NoPrinterInstalled_TheBuiltInPdfPrinterWritesANewFileEachJob)
 {
-    EXPECT_EQ(printing::CurrentPrinter().DeviceName(), QStringLiteral("Print to PDF file"));
+    EXPECT_EQ(testsupport::Combo(form, "Combo1")->lineEdit()->placeholderText(), QStringLiteral("Print to PDF file"));
     testsupport::Line(form, "Text1")->setText(QStringLiteral("A1"));
     testsupport::Combo(form, "Combo1")->setEditText(QString());
     form.Command2_Click();

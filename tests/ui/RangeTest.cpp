@@ -1,7 +1,7 @@
 #include "printing/RangePrint.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "tests/support/Decode.h"
-#include "tests/support/PrintSupport.h"
+#include "tests/support/PrintingWindow.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
@@ -11,13 +11,12 @@
 #include <QRadioButton>
 
 using services::RecordingSink;
-using services::ScopedMessageSink;
 
 namespace {
 
 struct RangeTest : testsupport::PrintingTest {
     testsupport::SteppingClock clock{0.25};
-    ui::Form1 form;
+    ui::Form1 form{testsupport::PrintingWindow(*this, &clock)};
 
     void SetUp() override
     {
@@ -92,12 +91,12 @@ TEST_F(RangeTest, ToChangedDuringTheRun_DecidesTheNextLabel)
     testsupport::Line(form, "Text21")->setText(QStringLiteral("1"));
     testsupport::Line(form, "Text22")->setText(QStringLiteral("100"));
     bool disabledDuringRun = true;
-    services::SetEventPump([&] {
+    pump = [&] {
         disabledDuringRun = disabledDuringRun && !testsupport::Button(form, "Command8")->isEnabled() && !testsupport::Button(form, "Command2")->isEnabled() &&
                             !testsupport::Button(form, "Command4")->isEnabled();
         if (sandbox.written.size() == 2)
             testsupport::Line(form, "Text22")->setText(QStringLiteral("3"));
-    });
+    };
     form.Command8_Click();
     EXPECT_EQ(sandbox.written.size(), 2);
     EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("3"));
@@ -109,9 +108,7 @@ TEST(RangePause, WaitsUntilTheClockHasMovedOn)
 {
     testsupport::SteppingClock clock(0.1);
     int rounds = 0;
-    services::SetEventPump([&] { ++rounds; });
-    printing::Pause(1);
-    services::SetEventPump({});
+    printing::Pause(1, clock, [&] { ++rounds; });
     EXPECT_GE(rounds, 9);
     EXPECT_LE(rounds, 11);
 }

@@ -2,8 +2,9 @@
 // refuse it with the reason, nothing is printed or copied, and the reason
 // stands under the drawing; a listing prints no barcode under its line.
 #include "jobs/PrintJobs.h"
+#include "printing/BatchPrint.h"
 #include "tests/support/Decode.h"
-#include "tests/support/PrintSupport.h"
+#include "tests/support/PrintingWindow.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 struct RefuseFailedTest : testsupport::PrintingTest {
     testsupport::SteppingClock clock{0.25};
-    ui::Form1 form;
+    ui::Form1 form{testsupport::PrintingWindow(*this, &clock)};
     void SetUp() override { form.Form_Load(); }
 };
 
@@ -71,10 +72,12 @@ TEST_F(RefuseFailedTest, Listing_PrintsNoBarcodeUnderAFailedLine)
     f.close();
     symbols::SymbolRequest upc;
     upc.symbology = symbols::Symbology::UpcA;
-    const printing::ListingResult r = printing::PrintListing({path, QStringLiteral("*"), false}, printing::CurrentPrinter(),
-                                                         [&](const QString& code) { return jobs::ListingBarcode(upc, code); });
-    EXPECT_TRUE(r.sent);
-    EXPECT_EQ(r.linesNotAsAsked, 1);
+    const std::unique_ptr<printing::PrintTarget> printer = sandbox.Printers().Open(printing::kPdfPrinterName);
+    const core::Result<printing::Listing> r = printing::PrintListing(
+        {path, QStringLiteral("*"), false}, *printer, [&](const QString& code) { return jobs::ListingBarcode(upc, code); });
+    ASSERT_TRUE(r.ok());
+    sandbox.Keep(r->done);
+    EXPECT_EQ(r->linesNotAsAsked, 1);
     ASSERT_EQ(sandbox.written.size(), 1);
     const auto pages = testsupport::RenderPdf(sandbox.written[0], 300);
     ASSERT_EQ(pages.size(), 1u);

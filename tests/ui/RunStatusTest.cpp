@@ -2,8 +2,8 @@
 // job, for the built-in PDF printer and a (fake) system printer, and what
 // Stop leaves behind.
 #include "printing/RunProgress.h"
-#include "services/MessageBox.h"
-#include "tests/support/PrintSupport.h"
+#include "services/Messages.h"
+#include "tests/support/PrintingWindow.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
@@ -33,7 +33,7 @@ const Destination kDestinations[] = {
 struct RunStatusTest : testsupport::PrintingTest {
     testsupport::SteppingClock clock{0.25};
     QTemporaryDir dir;
-    ui::Form1 form;
+    ui::Form1 form{testsupport::PrintingWindow(*this, &clock)};
     QStringList progress; // every progress text seen while the run processed events
 
     void SetUp() override
@@ -47,19 +47,19 @@ struct RunStatusTest : testsupport::PrintingTest {
     void use(const Destination& d)
     {
         printers.names = d.installed;
-        printing::SetPrinterCatalog(&printers);
+        form.FillPrinterList();
         testsupport::Combo(form, "Combo1")->setEditText(QString::fromLatin1(d.choice));
     }
 
     // Runs `stopWhen` at every processed event; a true result presses Stop.
     void watch(const std::function<bool()>& stopWhen = [] { return false; })
     {
-        services::SetEventPump([this, stopWhen] {
+        pump = [this, stopWhen] {
             if (progress.isEmpty() || progress.last() != testsupport::Label(form, "Progress")->text())
                 progress << testsupport::Label(form, "Progress")->text();
             if (stopWhen() && testsupport::Button(form, "StopButton")->isVisibleTo(&form))
                 testsupport::Button(form, "StopButton")->click();
-        });
+        };
     }
 
     QString file(const QByteArray& bytes)

@@ -3,10 +3,11 @@
 // page, with both decoders, and no decoder ever returns a wrong text (a
 // slightly turned page included).
 #include "core/Numeric.h"
-#include "services/MessageBox.h"
+#include "printing/Printer.h"
+#include "services/Messages.h"
 #include "symbols/PatternGenerate.h"
 #include "tests/support/Decode.h"
-#include "tests/support/PrintSupport.h"
+#include "tests/support/PrintingWindow.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
@@ -101,7 +102,7 @@ QImage Turned(const QImage& page, double degrees)
 }
 
 struct ScanEverywhereTest : testsupport::PrintingTest {
-    ui::Form1 form;
+    ui::Form1 form{testsupport::PrintingWindow(*this)};
     QTemporaryDir dir;
 
     void SetUp() override { form.Form_Load(); }
@@ -116,18 +117,18 @@ struct ScanEverywhereTest : testsupport::PrintingTest {
     // `fits` tells which of them the width of the page holds whole.
     QString PrintDrawings(const std::vector<graphics::Drawing>& drawings, std::vector<bool>& fits)
     {
-        printing::Printer& printer = printing::CurrentPrinter();
+        const std::unique_ptr<printing::PrintTarget> target = sandbox.Printers().Open(printing::kPdfPrinterName);
+        printing::Printer printer(*target);
         printer.SetScaleMode(printing::PrinterScale::Millimeters);
         double y = 0;
         for (const graphics::Drawing& d : drawings) {
             fits.push_back(printer.DrawingWidth(d) <= printer.ScaleWidth());
-            printer.PaintDrawing(d, 0, y);
+            EXPECT_TRUE(printer.PaintDrawing(d, 0, y).ok());
             y += printer.DrawingHeight(d) + 5;
         }
-        sandbox.written.clear();
-        const core::MaybeFailure failed = printer.EndDoc();
-        EXPECT_FALSE(failed) << failed->text.toStdString();
-        return sandbox.written.value(0);
+        const core::Result<printing::JobDone> done = printer.EndDoc();
+        EXPECT_TRUE(done.ok()) << done.failure().text.toStdString();
+        return done.ok() ? done->pdfPath : QString();
     }
 
     // The symbol of one text as the window shows it (its picture with the
@@ -138,7 +139,7 @@ struct ScanEverywhereTest : testsupport::PrintingTest {
         if (kind == Kind::Codabar) {
             graphics::PictureBox box(240, 120, 6615, 1095);
             QString t = text;
-            EXPECT_TRUE(symbols::DrawPatternSymbol(QStringLiteral("Codit"), t, {1.4, core::ParseNumber(QString::fromLatin1(width)), withText}, box));
+            EXPECT_TRUE(symbols::DrawPatternSymbol(QStringLiteral("Codit"), t, {1.4, core::ParseNumber(QString::fromLatin1(width)), withText}, box).ok());
             return {graphics::WithQuietZones(box.Image(), graphics::QuietZonePixels(box.CurrentDrawing())), box.CurrentDrawing()};
         }
         (kind == Kind::Code128 ? testsupport::Radio(form, "Option4") : testsupport::Radio(form, "Option5"))->setChecked(true);

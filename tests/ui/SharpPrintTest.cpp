@@ -2,9 +2,9 @@
 // (no picture), readable by two renderers at the resolutions label and
 // office printers have, with every bar and space a whole number of dots.
 #include "jobs/StoredOptions.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "tests/support/Decode.h"
-#include "tests/support/PrintSupport.h"
+#include "tests/support/PrintingWindow.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
@@ -20,7 +20,7 @@ namespace {
 
 struct SharpPrintTest : testsupport::PrintingTest {
     QTemporaryDir dir;
-    ui::Form1 form;
+    ui::Form1 form{testsupport::PrintingWindow(*this)};
 
     void SetUp() override
     {
@@ -131,7 +131,7 @@ TEST_F(SharpPrintTest, SystemPrinterAt203Dpi_ModulesAreWholeDots)
     printers.names = {QStringLiteral("Label203")};
     printers.defaultName = printers.names[0];
     printers.resolution = 203;
-    printing::CurrentPrinter().ResetToDefault();
+    form.FillPrinterList();
     testsupport::Radio(form, "Option1")->setChecked(true);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-0001"));
     form.Command2_Click();
@@ -150,9 +150,6 @@ TEST_F(SharpPrintTest, SystemPrinterAt203Dpi_ModulesAreWholeDots)
 // touches, keeps every module whole there, and the setting is stored.
 TEST_F(SharpPrintTest, PdfPrinterSetTo203Dpi_GhostscriptAt203KeepsModulesWhole)
 {
-    struct Restore {
-        ~Restore() { printing::SetPdfGridDpi(files::kPdfGridDpi); }
-    } restore;
     form.SetPdfResolution(203);
     EXPECT_EQ(jobs::ReadStoredOptions().pdfDpi, 203);
     EXPECT_TRUE(testsupport::Label(form, "PrinterPage")->toolTip().contains(QStringLiteral("for a 203-dpi printer"))) << testsupport::Label(form, "PrinterPage")->toolTip().toStdString();

@@ -1,4 +1,4 @@
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "services/Settings.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
@@ -24,11 +24,11 @@ QString Stored(const char* key, const char* def = "<absent>")
 {
     return services::GetSetting("Quorvane", "options", key, def);
 }
-void Store(const char* key, const QString& value) { services::SaveSetting("Quorvane", "options", key, value); }
+void Store(const char* key, const QString& value) { ASSERT_TRUE(services::SaveSetting("Quorvane", "options", key, value).ok()); }
 
-std::unique_ptr<Form1> Start()
+std::unique_ptr<Form1> Start(services::MessageSink* messages = nullptr)
 {
-    auto form = std::make_unique<Form1>();
+    auto form = std::make_unique<Form1>(testsupport::Quietly(messages));
     form->Form_Load();
     return form;
 }
@@ -214,8 +214,7 @@ TEST(Startup, AnUnwritableStore_WarnsOnceAndKeepsWorking)
     testsupport::TempConfig config;
     QDir().mkpath(config.iniFile()); // a folder where the file should be
     services::RecordingSink sink;
-    services::ScopedMessageSink scoped(&sink);
-    auto f = Start();
+    auto f = Start(&sink);
     testsupport::Line(*f, "Text4")->setText("a");
     testsupport::Line(*f, "Text4")->setText("ab");
     EXPECT_EQ(sink.texts.size(), 1) << sink.texts.join("|").toStdString();
@@ -254,8 +253,7 @@ TEST(Startup, RegeneratingTheDesignTimeText_ShowsNoMessage)
             Store(k, qstrcmp(k, c.typeKey) == 0 ? "True" : "False");
         Store("text8", "10");
         services::RecordingSink sink;
-        services::ScopedMessageSink scoped(&sink);
-        auto f = Start();
+        auto f = Start(&sink);
         EXPECT_TRUE(sink.texts.isEmpty()) << c.why << ": " << sink.texts.join("|").toStdString();
         testsupport::Line(*f, "Text1")->setText("12A4"); // a text the user types is reported as always
         if (qstrcmp(c.typeKey, "type5") == 0) {

@@ -2,7 +2,7 @@
 // else, reaches the command line, its help, the scan check, Generate and
 // the window's options with their stored key.
 #include "cli/CommandLine.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "services/Settings.h"
 #include "symbols/PatternGenerate.h"
 #include "symbols/SymbologyTable.h"
@@ -21,8 +21,7 @@ constexpr auto kFake = static_cast<symbols::Symbology>(100);
 symbols::Generated DrawFake(const symbols::SymbolRequest& r, symbols::GenerateSurfaces& s)
 {
     QString text = r.text;
-    symbols::DrawPatternSymbol(QStringLiteral("128"), text, {r.heightFactor, r.width, r.withText}, s.picture5);
-    return {&s.picture5, {}, {}};
+    return {&s.picture5, symbols::DrawPatternSymbol(QStringLiteral("128"), text, {r.heightFactor, r.width, r.withText}, s.picture5), {}};
 }
 
 symbols::ScanExpectation ReadFake(const QString& text) { return {QStringLiteral("Code128"), text}; }
@@ -58,8 +57,7 @@ TEST_F(FakeSymbology, OneRowReachesTheCommandLineTheScanCheckAndTheWindow)
 
     testsupport::TempConfig config;
     services::RecordingSink messages;
-    services::ScopedMessageSink sink(&messages);
-    ui::Form1 form;
+    ui::Form1 form{testsupport::Quietly(&messages)};
     form.Form_Load();
     auto* option = form.findChild<QRadioButton*>(QStringLiteral("OptionFake"));
     ASSERT_NE(option, nullptr);

@@ -1,6 +1,6 @@
 // What the window shows is what can be used: a control the frames cut off
 // takes neither a click nor the focus from Tab.
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
@@ -14,8 +14,7 @@ TEST(UnreachableControls, ControlsOutsideTheirFrames_TakeNoClickAndNoTab)
 {
     testsupport::TempConfig config;
     services::RecordingSink messages;
-    services::ScopedMessageSink sink(&messages);
-    ui::Form1 form;
+    ui::Form1 form{testsupport::Quietly(&messages)};
     form.Form_Load();
     form.show();
     QApplication::processEvents();
@@ -33,7 +32,8 @@ TEST(UnreachableControls, ControlsOutsideTheirFrames_TakeNoClickAndNoTab)
     EXPECT_GE(cutOff, 2) << "the Code 128-1 option and the Width box lie outside their frames";
     // Tab from the text box walks the focus chain and never stops on one.
     for (QWidget* w = testsupport::Line(form, "Text1")->nextInFocusChain(); w != testsupport::Line(form, "Text1"); w = w->nextInFocusChain())
-        if (w->isVisibleTo(&form) && (w->focusPolicy() & Qt::TabFocus) && w->parentWidget())
+        if (w->isVisibleTo(&form) && (w->focusPolicy() & Qt::TabFocus) && w->parentWidget()) {
             EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry().center()))
                 << w->metaObject()->className() << " " << w->objectName().toStdString();
+        }
 }

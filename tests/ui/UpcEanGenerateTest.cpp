@@ -1,4 +1,4 @@
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "symbols/Ean.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
@@ -17,8 +17,7 @@ namespace {
 struct UpcEanGenerateTest : ::testing::Test {
     testsupport::TempConfig config;
     services::RecordingSink messages;
-    services::ScopedMessageSink scoped{&messages};
-    Form1 form;
+    Form1 form{testsupport::Quietly(&messages)};
     void SetUp() override { form.Form_Load(); }
 
     std::string DecodedPicture2(ZXing::BarcodeFormat format)

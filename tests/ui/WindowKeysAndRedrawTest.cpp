@@ -3,7 +3,7 @@
 // shortcuts, Enter draws, Esc closes the chooser, and a run leaves the
 // text and the status as the user expects.
 #include "symbols/SymbologyTable.h"
-#include "tests/support/PrintSupport.h"
+#include "tests/support/PrintingWindow.h"
 #include "tests/support/Window.h"
 #include "ui/FileChooser.h"
 #include "ui/Form1.h"
@@ -20,7 +20,7 @@ namespace {
 
 struct WindowKeysAndRedrawTest : testsupport::PrintingTest {
     testsupport::SteppingClock clock{0.25};
-    ui::Form1 form;
+    ui::Form1 form{testsupport::PrintingWindow(*this, &clock)};
     void SetUp() override { form.Form_Load(); }
     // What the result holder shows: the drawing Print and Copy take.
     QString Shown() const

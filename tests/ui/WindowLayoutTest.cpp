@@ -2,9 +2,9 @@
 #include "ui/WindowLayout.h"
 
 #include "core/Units.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "services/Settings.h"
-#include "tests/support/Printers.h"
+#include "tests/support/PrintTo.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/DesignFrame.h"
@@ -35,7 +35,6 @@ QString StoredShow() { return services::GetSetting(QStringLiteral("Quorvane"), Q
 struct WindowLayoutTest : ::testing::Test {
     testsupport::TempConfig config;
     services::RecordingSink sink;
-    services::ScopedMessageSink scoped{&sink};
 
     static void Show(Form1& form)
     {
@@ -71,7 +70,7 @@ struct Snapshot {
 
 TEST_F(WindowLayoutTest, OpensAtItsDesignSize_WithItsTitle)
 {
-    Form1 form;
+    Form1 form{testsupport::Quietly(&sink)};
     form.Form_Load();
     Show(form);
     EXPECT_EQ(form.centralWidget()->size(), QSize(Px(7425), Px(6465)));
@@ -80,7 +79,7 @@ TEST_F(WindowLayoutTest, OpensAtItsDesignSize_WithItsTitle)
 
 TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictureWidths)
 {
-    Form1 form;
+    Form1 form{testsupport::Quietly(&sink)};
     form.Form_Load();
     Show(form);
     testsupport::Radio(form, "Option2")->setChecked(true);
@@ -108,7 +107,7 @@ TEST_F(WindowLayoutTest, Widening_GrowsTheFramesByTheSameAmount_AndSetsThePictur
 
 TEST_F(WindowLayoutTest, Narrowing_SkipsNegativeWidths_WithoutAnError)
 {
-    Form1 form;
+    Form1 form{testsupport::Quietly(&sink)};
     form.Form_Load();
     Show(form);
     const Snapshot before(form);
@@ -141,7 +140,7 @@ TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStar
         QCoreApplication::processEvents();
     };
     {
-        Form1 form;
+        Form1 form{testsupport::Quietly(&sink)};
         form.Form_Load();
         Show(form);
         expectState(form, true);
@@ -152,7 +151,7 @@ TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStar
         EXPECT_EQ(ControlsHeight(form), Px(2640));
         EXPECT_EQ(StoredShow(), QStringLiteral("0"));
     }
-    Form1 restarted;
+    Form1 restarted{testsupport::Quietly(&sink)};
     restarted.Form_Load();
     Show(restarted);
     expectState(restarted, false);
@@ -167,7 +166,7 @@ TEST_F(WindowLayoutTest, SettingsSwitch_HidesAndShows_AndIsRestoredAtTheNextStar
 
 TEST_F(WindowLayoutTest, BothHelpItems_ShowTheSixLineHelp_TitledWithTheVersion)
 {
-    Form1 form;
+    Form1 form{testsupport::Quietly(&sink)};
     testsupport::Action(form, "Help1")->trigger();
     testsupport::Action(form, "Help2")->trigger();
     ASSERT_EQ(sink.texts.size(), 2);
@@ -186,7 +185,7 @@ TEST_F(WindowLayoutTest, BothHelpItems_ShowTheSixLineHelp_TitledWithTheVersion)
 
 TEST_F(WindowLayoutTest, About_FirstLineIsTheVersion)
 {
-    Form1 form;
+    Form1 form{testsupport::Quietly(&sink)};
     testsupport::Action(form, "About")->trigger();
     ASSERT_EQ(sink.texts.size(), 1);
     EXPECT_EQ(sink.titles[0], QStringLiteral("Quorvane 4.1"));
@@ -195,7 +194,7 @@ TEST_F(WindowLayoutTest, About_FirstLineIsTheVersion)
 
 TEST_F(WindowLayoutTest, EditMenuBarCode_GeneratesLikeTheButton)
 {
-    Form1 form;
+    Form1 form{testsupport::Quietly(&sink)};
     form.Form_Load();
     testsupport::Radio(form, "Option2")->setChecked(true);
     const QSignalBlocker quiet(testsupport::Line(form, "Text1"));
@@ -206,7 +205,7 @@ TEST_F(WindowLayoutTest, EditMenuBarCode_GeneratesLikeTheButton)
 
 TEST_F(WindowLayoutTest, EveryCaptionFitsItsControl_ExceptThoseCutByTheirFrames)
 {
-    Form1 form;
+    Form1 form{testsupport::Quietly(&sink)};
     for (QWidget* w : form.centralWidget()->findChildren<QWidget*>()) {
         if (w == static_cast<QWidget*>(testsupport::Radio(form, "Option4")) || w == static_cast<QWidget*>(testsupport::Label(form, "LabelWidth"))) // they lie mostly outside their frames by design
             continue;
@@ -217,7 +216,7 @@ TEST_F(WindowLayoutTest, EveryCaptionFitsItsControl_ExceptThoseCutByTheirFrames)
 
 TEST_F(WindowLayoutTest, ClosingTheMainWindow_ClosesTheChooser)
 {
-    Form1 form;
+    Form1 form{testsupport::Quietly(&sink)};
     form.Form_Load();
     Show(form);
     form.FileOpen_Click();

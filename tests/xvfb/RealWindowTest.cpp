@@ -39,8 +39,8 @@ protected:
     {
         const QString options = QStringLiteral("options");
         for (const char* key : {"type1", "type4", "type5", "type8", "type9"})
-            services::SaveSetting(QStringLiteral("Quorvane"), options, QString::fromLatin1(key), QStringLiteral("False"));
-        services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("type2"), QStringLiteral("True"));
+            EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), options, QString::fromLatin1(key), QStringLiteral("False")).ok());
+        EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("type2"), QStringLiteral("True")).ok());
         StartProgram();
         return WaitForWindow(QStringLiteral("^Quorvane - "));
     }
@@ -160,8 +160,8 @@ TEST_P(ScaledWindowTest, ModulesAreWholeEqualDevicePixels_AndCaptionsWhole)
     const char* font = "20";
     const auto [factor, moduleDots] = GetParam();
     const QString options = QStringLiteral("options");
-    services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("check2"), QStringLiteral("1"));
-    services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("font"), QLatin1String(font));
+    EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("check2"), QStringLiteral("1")).ok());
+    EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("font"), QLatin1String(font)).ok());
     env_.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(factor));
     StartProgram();
     const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));

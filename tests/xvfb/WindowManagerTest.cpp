@@ -12,7 +12,7 @@ namespace {
 
 void Store(const char* key, const QString& value)
 {
-    services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QString::fromLatin1(key), value);
+    EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QString::fromLatin1(key), value).ok());
 }
 
 // Code 39, a marker for code lines, and the stored settings switch.

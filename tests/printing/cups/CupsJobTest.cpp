@@ -4,7 +4,7 @@
 // jobs that never print. Every test starts its own cupsd (OwnCupsd) and
 // stops only that.
 #include "printing/Printers.h"
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 #include "symbols/SymbologyTable.h"
 #include "tests/printing/cups/OwnCupsd.h"
 #include "tests/support/Decode.h"
@@ -64,8 +64,9 @@ void ExpectLabels(const QByteArray& zpl, const QStringList& texts, qsizetype lab
 {
     const std::vector<QImage> images = testsupport::ZplGraphics(zpl);
     ASSERT_FALSE(images.empty()) << "no ~DG graphic in " << zpl.left(200).toStdString();
-    if (labels >= 0)
+    if (labels >= 0) {
         EXPECT_EQ(static_cast<qsizetype>(images.size()), labels);
+    }
     QStringList zxing, zbar;
     for (const QImage& image : images) {
         ASSERT_FALSE(image.isNull());
@@ -101,10 +102,8 @@ bool StatusSays(const ui::Form1& form, const QString& what, int ms = 20000)
 // messages recorded instead of shown.
 struct WindowOnQueue {
     testsupport::TempConfig config;
-    bool systemPrinters = (printing::SetPrinterCatalog(nullptr), true);
     services::RecordingSink messages;
-    services::ScopedMessageSink sink{&messages};
-    ui::Form1 form;
+    ui::Form1 form{testsupport::Quietly(&messages)};
 
     explicit WindowOnQueue(const QString& queue)
     {
@@ -250,15 +249,15 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
     // "4x5.Borderless", and the queue then names no default media: the
     // label size is set as its default, as an administrator would (once
     // the scheduler has settled the new queue, which takes a moment).
-    QString why;
     QElapsedTimer settled;
     settled.start();
-    while (!printing::QueuePageOf(QStringLiteral("Forward"), why) && settled.elapsed() < 15000) {
+    while (printing::QueuePageOf(QStringLiteral("Forward")).failed() && settled.elapsed() < 15000) {
         local.Admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("Forward"), QStringLiteral("-o"),
                                                 QStringLiteral("media=custom_4x5in_4x5in")});
         QThread::msleep(300);
     }
-    ASSERT_TRUE(printing::QueuePageOf(QStringLiteral("Forward"), why)) << why.toStdString();
+    const core::Result<printing::QueuePage> forward = printing::QueuePageOf(QStringLiteral("Forward"));
+    ASSERT_TRUE(forward.ok()) << forward.failure().text.toStdString();
 
     UnattendedCups run;
     run.server = local.Socket();

@@ -1,37 +1,12 @@
-#include "services/MessageBox.h"
+#include "services/Messages.h"
 
 #include "core/TextCodec.h"
 
 #include <cstdio>
 
 namespace services {
-namespace {
-
-StderrSink g_stderr;
-MessageSink* g_sink = &g_stderr;
-
-} // namespace
 
 QString AppTitle() { return QStringLiteral("Quorvane"); }
-
-void MsgBox(const QString& text, const QString& title)
-{
-    g_sink->Show(text, title);
-}
-
-void ShowNotice(const QString& text, const QString& title) { g_sink->Show(text, title); }
-
-void ReportFailure(const QString& text, const QString& title)
-{
-    g_sink->ShowFailure(text, title);
-}
-
-MessageSink* SetMessageSink(MessageSink* sink)
-{
-    MessageSink* previous = g_sink;
-    g_sink = sink ? sink : &g_stderr;
-    return previous;
-}
 
 bool WriteStderrLine(const QString& text)
 {

@@ -1,0 +1,53 @@
+#include "printing/LabelRun.h"
+
+#include "printing/PrintAction.h"
+#include "services/Termination.h"
+
+namespace printing {
+
+RunReport PrintLabelRun(PrintTarget& printer, const RunPlacement& where, const NextLabel& next, const RunEvents& events)
+{
+    RunReport report;
+    if (where.sheets) {
+        core::Result<SheetsPrinted> sheets = PrintOnSheets(printer, *where.sheets, next, events.placed);
+        if (sheets.failed()) {
+            report.status = sheets.failure();
+        } else if (sheets->printed > 0) {
+            report.printed = sheets->printed;
+            report.jobs.push_back(std::move(sheets->done));
+        }
+        return report;
+    }
+    const auto stopped = [&report](const core::Failure& why) {
+        report.status = why;
+        return report;
+    };
+    for (std::optional<SheetLabel> label = next(); label; label = next()) {
+        if (services::TerminationRequested())
+            return stopped({core::kStopped, QStringLiteral("Stopped after label %1.").arg(report.printed)});
+        if (label->stop.failed())
+            return stopped(label->stop.failure());
+        const bool send = !events.starting || events.starting(*label);
+        if (label->barcode.status.failed()) {
+            const core::Failure& why = label->barcode.status.failure();
+            return stopped({why.code, QStringLiteral("There is no barcode to print for the label \"%1\": %2")
+                                          .arg(label->text, why.text)});
+        }
+        const JobDone* sent = nullptr;
+        if (send) {
+            core::Result<JobDone> done = PrintDrawingAt(printer, label->barcode.drawing, where.leftCm, where.topCm);
+            if (done.failed() && !(events.jobFailed && events.jobFailed(*label, done.failure())))
+                return stopped(done.failure());
+            if (done.ok()) {
+                ++report.printed;
+                report.jobs.push_back(std::move(*done));
+                sent = &report.jobs.back();
+            }
+        }
+        if (events.finished)
+            events.finished(*label, sent);
+    }
+    return report;
+}
+
+} // namespace printing
