@@ -12,6 +12,5 @@ inline constexpr double kCmPerInch = 2.54;
 constexpr double TwipsToPixels(double twips) { return twips / kTwipsPerPixel; }
 constexpr double PixelsToTwips(double pixels) { return pixels * kTwipsPerPixel; }
 constexpr double PointsToPixels(double points) { return points * kSurfaceDpi / 72.0; }
-constexpr double PixelsToInches(double pixels) { return pixels / kSurfaceDpi; }
 
 } // namespace core

@@ -62,7 +62,6 @@ public:
 
     const std::vector<DrawOp>& Ops() const { return ops_; }
     bool IsEmpty() const { return ops_.empty(); }
-    void Clear() { ops_.clear(); }
 
     // A box that continues the last one (same colour and rows, touching or
     // overlapping) extends it, so runs of lines become one shape.

@@ -60,8 +60,11 @@ Surface::Surface(double leftTwips, double topTwips, double widthTwips, double he
     updateScale();
 }
 
-void Surface::SetLeft(double twips) { left_ = twips; changed(); }
-void Surface::SetTop(double twips) { top_ = twips; changed(); }
+void Surface::MoveTo(double x, double y)
+{
+    currentX_ = x;
+    currentY_ = y;
+}
 
 bool Surface::SetWidth(double twips)
 {
@@ -150,8 +153,8 @@ void Surface::Cls()
 {
     restart();
     rasterCleared();
-    CurrentX = scaleLeft_;
-    CurrentY = scaleTop_;
+    currentX_ = scaleLeft_;
+    currentY_ = scaleTop_;
     changed();
 }
 
@@ -246,14 +249,14 @@ void Surface::LineBoxFilled(double x1, double y1, double x2, double y2, std::opt
     const int bottom = std::min(FirstCovered(py2), pixelHeight_);
     if (left >= right || top >= bottom)
         return;
-    FillPixels(QRect(left, top, right - left, bottom - top), color.value_or(ForeColor));
+    FillPixels(QRect(left, top, right - left, bottom - top), color.value_or(foreColor_));
 }
 
 void Surface::Line(double x1, double y1, double x2, double y2, std::optional<Rgb> color)
 {
-    const Rgb c = color.value_or(ForeColor);
+    const Rgb c = color.value_or(foreColor_);
     const double px1 = ToPixelX(x1), py1 = ToPixelY(y1), px2 = ToPixelX(x2), py2 = ToPixelY(y2);
-    const int w = std::max(DrawWidth, 1);
+    const int w = std::max(drawWidth_, 1);
     // Axis-parallel lines are the common case; they cover exact pixel runs,
     // so a line w pixels wide is w pixels wide.
     if (px1 == px2 || py1 == py2) {
@@ -286,8 +289,8 @@ void Surface::Line(double x1, double y1, double x2, double y2, std::optional<Rgb
         rasterLine(line, w, c);
         changed();
     }
-    CurrentX = x2;
-    CurrentY = y2;
+    currentX_ = x2;
+    currentY_ = y2;
 }
 
 const Surface::FontMeasures& Surface::measures() const
@@ -331,9 +334,9 @@ void Surface::Print(const QString& text)
 {
     const FontMeasures& fm = measures();
     DrawOp op;
-    op.color = ForeColor;
-    const double x = ToPixelX(CurrentX);
-    double y = ToPixelY(CurrentY);
+    op.color = foreColor_;
+    const double x = ToPixelX(currentX_);
+    double y = ToPixelY(currentY_);
     for (const QString& line : text.split(QLatin1Char('\n'))) {
         auto t = std::make_shared<DrawText>();
         t->font = font_;
@@ -346,8 +349,8 @@ void Surface::Print(const QString& text)
         DrawTextPixels(op);
         y += fm.height;
     }
-    CurrentX = scaleLeft_;
-    CurrentY += TextHeight(text);
+    currentX_ = scaleLeft_;
+    currentY_ += TextHeight(text);
     changed();
 }
 

@@ -44,8 +44,6 @@ public:
     double Top() const { return top_; }
     double Width() const { return width_; }
     double Height() const { return height_; }
-    void SetLeft(double twips);
-    void SetTop(double twips);
     // A width or height below zero is refused (returns false) and the box
     // keeps its size, as the window system refuses it.
     bool SetWidth(double twips);
@@ -55,7 +53,6 @@ public:
     int PixelHeight() const { return pixelHeight_; }
 
     // --- scale ---
-    ScaleMode GetScaleMode() const { return mode_; }
     void SetScaleMode(ScaleMode mode);
     // A user scale: the inner area spans width x height units from (left, top).
     void SetUserScale(double left, double top, double width, double height);
@@ -76,9 +73,10 @@ public:
     // Prints text with its top-left corner at (CurrentX, CurrentY); then
     // CurrentX returns to ScaleLeft and CurrentY moves one text line down.
     void Print(const QString& text);
-
-    double CurrentX = 0;
-    double CurrentY = 0;
+    // The print position, where a line drawn last ended or Print goes next.
+    double CurrentX() const { return currentX_; }
+    double CurrentY() const { return currentY_; }
+    void MoveTo(double x, double y);
 
     double FontSize() const { return font_.pointSizeF(); }
     void SetFontSize(double points);
@@ -86,12 +84,11 @@ public:
     double TextWidth(const QString& text) const;  // scale units
     double TextHeight(const QString& text) const; // scale units
 
-    int DrawWidth = 1;
-    Rgb ForeColor = kBlack;
+    // The width of lines, in pixels.
+    int DrawWidth() const { return drawWidth_; }
+    void SetDrawWidth(int pixels) { drawWidth_ = pixels; }
     Rgb BackColor() const { return backColor_; }
     void SetBackColor(Rgb color); // also clears, as a change of background does
-
-    QString Tag;
 
     // --- drawing, in pixels (for device contexts that draw on the surface) ---
     void FillPixels(const QRect& pixels, Rgb color);
@@ -154,6 +151,9 @@ private:
     double scaleLeft_ = 0, scaleTop_ = 0, scaleWidth_ = 0, scaleHeight_ = 0;
     QFont font_;
     Rgb backColor_ = kWhite;
+    Rgb foreColor_ = kBlack; // what Line and Print draw in when no colour is given
+    int drawWidth_ = 1;
+    double currentX_ = 0, currentY_ = 0;
     Drawing drawing_;
     Drawing pictureDrawing_;
     bool hasPicture_ = false;

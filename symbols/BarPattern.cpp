@@ -150,8 +150,7 @@ void DrawPattern(graphics::Surface& surface, const PatternStyle& style, float le
 
     if (style.includeText) {
         surface.SetFontSize(kTextSize);
-        surface.CurrentX = left;
-        surface.CurrentY = top * kTextGapFactor + style.barHeight;
+        surface.MoveTo(left, top * kTextGapFactor + style.barHeight);
         surface.Print(text);
     }
 }

@@ -111,8 +111,7 @@ double DrawCode39(const Code39Symbol& symbol, graphics::Surface& box, bool inclu
         // A caption wider than the bars widens the box rather than being cut
         // at both ends.
         box.SetWidth(std::max(x + m, std::ceil(tw) + 1) * box.Width() / box.ScaleWidth());
-        box.CurrentX = (box.ScaleWidth() - tw) / 2;
-        box.CurrentY = bottom + 0.25 * th;
+        box.MoveTo((box.ScaleWidth() - tw) / 2, bottom + 0.25 * th);
         box.Print(text);
     }
     return x + m;

@@ -54,15 +54,14 @@ Status DrawSymbol(graphics::Surface& box, const QString& code, int kind, std::op
     if (Status f = SizeFault(fontSize); f.failed())
         return f;
     box.SetFontSize(*fontSize);
-    box.DrawWidth = 2;
+    box.SetDrawWidth(2);
     box.SetModule(1, kStartX);
 
     int x = kStartX;
     int first = 0;
     double bar = 0;
     auto printAt = [&](double at, const QString& s) {
-        box.CurrentX = at;
-        box.CurrentY = bar;
+        box.MoveTo(at, bar);
         box.Print(s);
     };
     for (int i = 1; i <= kind; ++i) {

@@ -44,8 +44,7 @@ void Fill(Surface& surface, int x, int y, int w, int h) { surface.FillPixels(QRe
 // Prints text with its top-left corner at (x, y), in pixels.
 void PrintAt(Surface& surface, const QString& text, double x, double y)
 {
-    surface.CurrentX = x;
-    surface.CurrentY = y;
+    surface.MoveTo(x, y);
     surface.Print(text);
 }
 

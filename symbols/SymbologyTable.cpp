@@ -90,7 +90,6 @@ Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
 {
     FitEanScale(s.picture10, r.barLength, r.fontSize);
     EanDrawn drawn = DrawEan(s.picture10, r.text, r.barLength, r.fontSize);
-    s.picture10.Tag = drawn.code; // the window's EAN box carries the full code
     Generated g{&s.picture10, std::move(drawn.status), drawn.code};
     if (r.text.size() < 7)
         g.status = NotDrawable(QStringLiteral("EAN needs at least 7 characters"));

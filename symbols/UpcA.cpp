@@ -15,7 +15,7 @@ namespace {
 void DrawElement(graphics::Surface& box, const UpcAElement& e, graphics::Rgb colour)
 {
     const double perUnit = box.PixelsPerUnitX();
-    if (box.DrawWidth != 1 || !(perUnit > 0 && perUnit <= 1)) {
+    if (box.DrawWidth() != 1 || !(perUnit > 0 && perUnit <= 1)) {
         for (int i = 0; i < e.lines; ++i)
             box.Line(e.x + i, kUpcATop, e.x + i, kUpcATop + kUpcABarLength, colour);
         return;
@@ -25,8 +25,7 @@ void DrawElement(graphics::Surface& box, const UpcAElement& e, graphics::Rgb col
     const int top = static_cast<int>(std::floor(box.ToPixelY(kUpcATop)));
     const int bottom = std::max(top + 1, static_cast<int>(std::floor(box.ToPixelY(kUpcATop + kUpcABarLength))));
     box.FillPixels(QRect(first, top, last - first + 1, bottom - top), colour);
-    box.CurrentX = e.x + e.lines - 1; // where the last line ends, as Line leaves it
-    box.CurrentY = kUpcATop + kUpcABarLength;
+    box.MoveTo(e.x + e.lines - 1, kUpcATop + kUpcABarLength); // where the last line ends, as Line leaves it
 }
 
 bool IsUpcACode(const QString& code)
@@ -97,8 +96,7 @@ void DrawUpcA(graphics::Surface& box, const UpcASymbol& symbol, bool includeText
             DrawElement(box, e, e.bar ? graphics::kBlack : graphics::kWhite);
     }
 
-    box.CurrentX = kUpcATextX;
-    box.CurrentY = kUpcATextY;
+    box.MoveTo(kUpcATextX, kUpcATextY);
     if (symbol.status.failed())
         box.Print(symbol.status.failure().text);
     else if (includeText)

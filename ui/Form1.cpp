@@ -817,7 +817,6 @@ symbols::SymbolRequest Form1::ReadRequest() const
     return r;
 }
 
-PictureBox& Form1::SelectedSurface() { return SurfaceOf(SelectedRow().surface); }
 
 const graphics::Drawing& Form1::BarcodeToPrint() const
 {
@@ -843,17 +842,12 @@ PictureBoxWidget* Form1::WidgetOf(const PictureBox& box) const
 
 void Form1::Command1_Click()
 {
-    Picture1.CurrentX = 0;
+    Picture1.MoveTo(0, Picture1.CurrentY());
     const symbols::SymbologyRow& row = SelectedRow();
-    const bool ean = row.printFromSurface; // its surface shows on its own and carries the text in its Tag
+    const bool ean = row.printFromSurface; // its surface shows on its own and carries the text in its tag
 
-    if (ean) {
-        Picture10.SetVisible(true);
-        Picture10.Tag = Text1->text();
-    } else {
-        Picture10.Tag.clear();
-        Picture10.SetVisible(false);
-    }
+    Picture10.SetVisible(ean);
+    picture10Tag_ = ean ? Text1->text() : QString();
 
     for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10, &Picture11})
         box->Cls();
@@ -890,6 +884,8 @@ void Form1::Command1_Click()
     symbols::GenerateSurfaces surfaces{Picture1, Picture5, Picture9, Picture10, Picture11};
     const symbols::Generated generated = symbols::GenerateOn(request, surfaces);
     lastGenerate_ = generated.status;
+    if (ean)
+        picture10Tag_ = generated.tag; // the full code, with its check digit
     // The window shows what went wrong once; what its surfaces show by
     // themselves (UPC's message, an empty box) needs no box.
     // During a run the window only shows what is printed, and the run

@@ -80,6 +80,9 @@ public:
     const graphics::PictureBox& Box(std::string_view name) const;
     // The file chooser while it is open; none when it is closed.
     Form2* OpenChooser() const;
+    // What the EAN box's tag carries: the full code with its check digit
+    // while EAN is chosen, else nothing.
+    const QString& Picture10Tag() const { return picture10Tag_; }
 
     // --- handlers and operations: the window's surface for the program
     // (start-up, the menus) and its tests ---
@@ -170,7 +173,8 @@ private:
     graphics::PictureBox Picture2;  // hidden result holder: the last barcode
     graphics::PictureBox Picture5;  // Code 128-1 and Code 2/5
     graphics::PictureBox Picture9;  // UPC
-    graphics::PictureBox Picture10; // EAN; its Tag carries the text
+    graphics::PictureBox Picture10; // EAN; its tag (below) carries the text
+    QString picture10Tag_;
     graphics::PictureBox Picture11; // the symbologies of "More…"
 
     // The file chooser while it is open (it deletes itself when closed).
@@ -254,8 +258,6 @@ private:
     // Sizes the scrolled area to the surfaces it shows, and widens the
     // window (up to the screen) for a symbol wider than it.
     void FitDrawingArea(bool growWindow = false);
-    // The surface a Generate with the current option draws on.
-    graphics::PictureBox& SelectedSurface();
     // The widget that shows a surface, when it has one.
     PictureBoxWidget* WidgetOf(const graphics::PictureBox& box) const;
 

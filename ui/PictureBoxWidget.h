@@ -18,9 +18,8 @@ public:
 
     graphics::PictureBox& box() { return box_; }
     const graphics::PictureBox& box() const { return box_; }
-    // Where the box's image starts inside the widget, and the white shown on either side of it.
+    // Where the box's image starts inside the widget, after the white shown on either side of it.
     int ImageLeft() const { return frameWidth() + quiet_; }
-    int QuietZone() const { return quiet_; }
     // Logical pixels per pixel of the box: 1 at a whole scale factor; at a
     // fractional one (1.25, 1.5) the box is drawn anew with every module on
     // the same whole number of device pixels, a little larger or smaller.

@@ -87,7 +87,6 @@ public:
     PreviewDialog(QWidget* parent, int kind, std::function<core::Result<Pages>(int kind)> render,
                   std::function<void(int kind)> print);
     int PageCount() const { return static_cast<int>(pages_.images.size()); }
-    int PageShown() const { return page_; }
     QComboBox* Kind = nullptr;
     QLabel* PageLabel = nullptr;
 

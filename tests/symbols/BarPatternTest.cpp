@@ -112,7 +112,7 @@ TEST(BarPattern, Text_IsPrintedLeftAlignedFourUnitsBelowTheBars_OnlyWhenAsked)
         EXPECT_GE(textTop, 38) << "text starts at y = 20 x 1.2 + 14";
         EXPECT_LT(textTop, 38 + 8);
         EXPECT_LE(textLeft, 1 + 4) << "text starts at left, not centred";
-        EXPECT_NEAR(box.CurrentY, 38 + box.TextHeight(text), 1e-6);
+        EXPECT_NEAR(box.CurrentY(), 38 + box.TextHeight(text), 1e-6);
     }
 }
 

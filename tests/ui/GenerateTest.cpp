@@ -88,10 +88,10 @@ TEST_F(GenerateTest, EanTagCarriesTextOnlyForEan)
 {
     testsupport::Radio(form, "Option9")->setChecked(true);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("12"));
-    EXPECT_EQ(form.Box("Picture10").Tag, QStringLiteral("12"));
+    EXPECT_EQ(form.Picture10Tag(), QStringLiteral("12"));
     testsupport::Radio(form, "Option2")->setChecked(true);
     form.Command1_Click();
-    EXPECT_TRUE(form.Box("Picture10").Tag.isEmpty());
+    EXPECT_TRUE(form.Picture10Tag().isEmpty());
 }
 
 TEST_F(GenerateTest, HeightFactorResizesPicture1AndRegenerates)

@@ -84,7 +84,7 @@ TEST_F(UpcEanGenerateTest, Ean13_EveryFirstDigit_TypedCheckDigitReplaced)
             const std::string scanned = DecodedPicture2(ZXing::BarcodeFormat::EAN13);
             ASSERT_EQ(scanned.size(), 13u) << data << typedCheck;
             EXPECT_EQ(scanned.substr(0, 12), data);
-            EXPECT_EQ(form.Box("Picture10").Tag.toStdString(), scanned) << "the tag holds the full code";
+            EXPECT_EQ(form.Picture10Tag().toStdString(), scanned) << "the tag holds the full code";
             EXPECT_EQ(testsupport::DecodeOne(form.Box("Picture10").Image(), ZXing::BarcodeFormat::EAN13).text, scanned);
             EXPECT_EQ(*form.Box("Picture2").Picture(), form.Box("Picture10").Image());
         }
