@@ -21,7 +21,7 @@ QStringList ReadAll(const QString& path, const QByteArray& bytes)
         f.write(bytes);
     }
     files::BatchFileReader reader;
-    if (!reader.Open(path))
+    if (reader.Open(path).failed())
         __builtin_trap();
     QStringList lines;
     QString line;
@@ -32,7 +32,7 @@ QStringList ReadAll(const QString& path, const QByteArray& bytes)
         if (lines.size() > bytes.size() + 1)
             __builtin_trap(); // more lines than bytes: the reader is not advancing
     }
-    if (!reader.Error().isEmpty())
+    if (reader.Outcome().failed())
         __builtin_trap();
     return lines;
 }

@@ -51,12 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int live = graphics::LiveGdiObjects();
     std::int32_t code = 0;
     {
-        const Code128Encoded encoded = EncodeCode128Record(p);
-        code = encoded.failure ? encoded.failure->code : kCode128Ok;
-        if (encoded.failure && (!encoded.elements.empty() || encoded.failure->text != Code128ErrorMessage(code)))
+        const core::Result<symbols::Elements> encoded = EncodeCode128Record(p);
+        code = encoded.failed() ? encoded.failure().code : kCode128Ok;
+        if (encoded.failed() && encoded.failure().text != Code128ErrorMessage(code))
             __builtin_trap();
         graphics::PictureBoxDC dc(box);
-        DrawCode128(p, encoded.elements, &dc);
+        DrawCode128(p, encoded.value_or({}), &dc);
     }
     const bool known = code == kCode128Ok || code == kBadModuleWidth || code == kBadBarHeight || code == kBadSymbology ||
                        code == kBadFont || code == kBadAlignment || code == kBadCaptionPosition || code == kBadCharacter;

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     r.text = options & 16 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
     const symbols::Symbol symbol = symbols::GenerateSymbol(r);
     // A failure draws nothing; a symbol is drawn and knows its module.
-    if (symbol.failure ? !symbol.drawing.IsEmpty() : (!r.text.isEmpty() && (symbol.drawing.IsEmpty() || !(symbol.drawing.module >= 1))))
+    if (symbol.status.failed() ? !symbol.drawing.IsEmpty() : (!r.text.isEmpty() && (symbol.drawing.IsEmpty() || !(symbol.drawing.module >= 1))))
         __builtin_trap();
     (void)symbols::ExpectedScan(r.symbology, r.text);
     return 0;

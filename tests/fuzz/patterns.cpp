@@ -44,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const char* types[] = {"128", "25", "Codit", "39"};
     graphics::PictureBox box(240, 120, 6615, 1095);
     box.SetScaleMode(graphics::ScaleMode::Pixels);
-    symbols::DrawBarPattern(QString::fromLatin1(types[which % 4]), text, box, {module, module}, barHeight, 1.0f, 20.0f, withText);
+    static_cast<void>(symbols::DrawBarPattern(QString::fromLatin1(types[which % 4]), text, box, {module, module}, barHeight,
+                                              1.0f, 20.0f, withText));
     return 0;
 }

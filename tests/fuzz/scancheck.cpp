@@ -32,7 +32,7 @@ graphics::Drawing Draw(ScanSymbology s, const QString& text)
         const QString type = s == ScanSymbology::Code25    ? QStringLiteral("25")
                              : s == ScanSymbology::Codabar ? QStringLiteral("Codit")
                                                            : QStringLiteral("128");
-        symbols::DrawPatternSymbol(type, t, {1.4, std::nullopt, true}, box);
+        static_cast<void>(symbols::DrawPatternSymbol(type, t, {1.4, std::nullopt, true}, box));
     }
     return box.CurrentDrawing();
 }

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     box.SetScaleMode(graphics::ScaleMode::Twips);
     const symbols::UpcASymbol symbol = symbols::EncodeUpcA(in.Text(40));
     symbols::DrawUpcA(box, symbol, withText);
-    if (symbol.check < 0 || symbol.check > 9 || symbol.elements.empty() != symbol.failure.has_value())
+    if (symbol.check < 0 || symbol.check > 9 || symbol.elements.empty() != symbol.status.failed())
         __builtin_trap();
     return 0;
 }
