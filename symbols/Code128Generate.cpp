@@ -45,33 +45,33 @@ Code128Params Code128Record(const SymbolRequest& request)
     return r;
 }
 
-core::Result<Code128Area> RunCode128Engine(const SymbolRequest& request, graphics::Surface& picture1)
+core::Result<Code128Area> RunCode128Engine(const SymbolRequest& request, graphics::Surface& surface)
 {
-    picture1.Cls();
+    surface.Cls();
     const Code128Params record = Code128Record(request);
     const core::Result<Elements> encoded = EncodeCode128Record(record);
     if (encoded.failed())
         return encoded.failure(); // nothing is drawn
 
     auto draw = [&] {
-        graphics::SurfaceDC dc(picture1);
+        graphics::SurfaceDC dc(surface);
         return DrawCode128(record, *encoded, &dc);
     };
     Code128Area area = draw();
-    // Picture1 comes with the width of the Code 39 drawing of the text, in
+    // The surface comes with the width of the Code 39 drawing of the text, in
     // which characters Code 39 lacks take no room; rather than cut the
     // symbol off, widen the box to the drawn area and draw again.
     const std::int64_t needed = std::int64_t(record.Left) + area.width + 2; // background right edge
-    if (needed > picture1.PixelWidth()) {
-        picture1.SetWidth(core::PixelsToTwips(static_cast<double>(needed)));
-        picture1.Cls();
+    if (needed > surface.PixelWidth()) {
+        surface.SetWidth(core::PixelsToTwips(static_cast<double>(needed)));
+        surface.Cls();
         area = draw();
     }
     if (needed > graphics::Surface::kMaxPixels) {
-        picture1.Cls();
+        surface.Cls();
         return core::Failure{core::kTooLongToDraw, kTooLongToDraw};
     }
-    picture1.SetModule(record.ModuleWidth); // the engine draws in pixels here
+    surface.SetModule(record.ModuleWidth); // the engine draws in pixels here
     return area;
 }
 

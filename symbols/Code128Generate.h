@@ -1,5 +1,5 @@
 // The "Code 128 B" step of Generate: the layout engine's record filled from
-// the request, encoded, and laid out on Picture1.
+// the request, encoded, and laid out on the Code 39 surface.
 #pragma once
 
 #include "symbols/Code128Engine.h"
@@ -17,10 +17,10 @@ std::int32_t EngineFontSize(std::optional<double> size);
 // (2, 1), black on white.
 Code128Params Code128Record(const SymbolRequest& request);
 
-// Clears Picture1 and has the layout engine draw the request's text on it,
-// Picture1 widened when the symbol is wider: what the drawing filled
+// Clears the surface and has the layout engine draw the request's text on
+// it, the surface widened when the symbol is wider: what the drawing filled
 // (empty when nothing was drawn). An engine error comes back with the
 // engine's one message, and nothing is drawn.
-core::Result<Code128Area> RunCode128Engine(const SymbolRequest& request, graphics::Surface& picture1);
+core::Result<Code128Area> RunCode128Engine(const SymbolRequest& request, graphics::Surface& surface);
 
 } // namespace symbols

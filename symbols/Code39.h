@@ -36,7 +36,7 @@ Code39Symbol EncodeCode39(const QString& text);
 double DrawCode39(const Code39Symbol& symbol, graphics::Surface& box, bool includeText);
 
 // What DrawCode39 does to the box (pixel scale, cleared, sized for the
-// symbol) without drawing: the Code 128 B step sizes Picture1 so. Returns
+// symbol) without drawing: the Code 128 B step sizes its surface so. Returns
 // the same right edge.
 double SizeCode39(const Code39Symbol& symbol, graphics::Surface& box, bool includeText);
 

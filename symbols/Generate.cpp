@@ -27,25 +27,25 @@ SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QSt
     return r;
 }
 
-void SizePicture1(graphics::Surface& picture1, SizeField heightFactor, SizeField fontSize)
+void SizeCode39Surface(graphics::Surface& surface, SizeField heightFactor, SizeField fontSize)
 {
-    picture1.SetScaleMode(graphics::ScaleMode::Pixels);
+    surface.SetScaleMode(graphics::ScaleMode::Pixels);
     const double f = heightFactor.value_or(1.4);
     const double s = fontSize.value_or(8);
-    if (picture1.ScaleHeight() > 0)
-        picture1.SetHeight(40 * f / picture1.ScaleHeight() * picture1.Height());
-    picture1.SetFontSize(s);
+    if (surface.ScaleHeight() > 0)
+        surface.SetHeight(40 * f / surface.ScaleHeight() * surface.Height());
+    surface.SetFontSize(s);
 }
 
 Symbol GenerateSymbol(const SymbolRequest& request)
 {
     auto make = [](const SurfaceGeometry& g) { return graphics::Surface(g.left, g.top, g.width, g.height); };
-    graphics::Surface picture1 = make(kPicture1Geometry), picture5 = make(kPicture5Geometry),
-                      picture9 = make(kPicture9Geometry), picture10 = make(kPicture10Geometry),
-                      picture11 = make(kPicture11Geometry);
-    GenerateSurfaces surfaces{picture1, picture5, picture9, picture10, picture11};
+    graphics::Surface code39 = make(kCode39SurfaceGeometry), pattern = make(kPatternSurfaceGeometry),
+                      upcA = make(kUpcASurfaceGeometry), ean = make(kEanSurfaceGeometry),
+                      library = make(kLibrarySurfaceGeometry);
+    GenerateSurfaces surfaces{code39, pattern, upcA, ean, library};
     const Generated g = GenerateOn(request, surfaces);
-    const graphics::Surface* drawnOn[] = {&picture1, &picture5, &picture9, &picture10, &picture11};
+    const graphics::Surface* drawnOn[] = {&code39, &pattern, &upcA, &ean, &library};
     const graphics::Surface& surface = *drawnOn[static_cast<int>(RowOf(request.symbology).surface)];
     return Symbol{surface.CurrentDrawing(), g.status, g.tag, g.surface != nullptr};
 }

@@ -43,27 +43,28 @@ struct SymbolRequest {
 SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QString& text8, const QString& text3,
                              const QString& text9, bool withText);
 
-// The surfaces Generate draws on, named as the window's picture boxes.
+// The surfaces Generate draws on, named by what they draw. The window
+// shows each in a picture box of its own.
 struct GenerateSurfaces {
-    graphics::Surface& picture1;  // Code 39 and Code 128 B
-    graphics::Surface& picture5;  // Code 128-1, Code 2/5 and Codabar
-    graphics::Surface& picture9;  // UPC
-    graphics::Surface& picture10; // EAN
-    graphics::Surface& picture11; // the symbologies libzint encodes
+    graphics::Surface& code39;  // Code 39 and Code 128 B
+    graphics::Surface& pattern; // the bar-pattern renderer's symbols: Code 128-1, Code 2/5 and Codabar
+    graphics::Surface& upcA;    // UPC
+    graphics::Surface& ean;     // EAN
+    graphics::Surface& library; // the symbologies libzint encodes
 };
 
-// The picture box of the window a symbology draws on.
-enum class SurfaceId { Picture1, Picture5, Picture9, Picture10, Picture11 };
+// The surface a symbology draws on.
+enum class SurfaceId { Code39, Pattern, UpcA, Ean, Library };
 
 // Where each surface sits in the window and how big it is, in twips.
 struct SurfaceGeometry {
     double left, top, width, height;
 };
-inline constexpr SurfaceGeometry kPicture1Geometry{240, 120, 6615, 855};
-inline constexpr SurfaceGeometry kPicture5Geometry{240, 120, 6615, 1095};
-inline constexpr SurfaceGeometry kPicture9Geometry{240, 0, 5055, 1095};
-inline constexpr SurfaceGeometry kPicture10Geometry{720, 840, 3600, 1095};
-inline constexpr SurfaceGeometry kPicture11Geometry{240, 120, 6615, 1095};
+inline constexpr SurfaceGeometry kCode39SurfaceGeometry{240, 120, 6615, 855};
+inline constexpr SurfaceGeometry kPatternSurfaceGeometry{240, 120, 6615, 1095};
+inline constexpr SurfaceGeometry kUpcASurfaceGeometry{240, 0, 5055, 1095};
+inline constexpr SurfaceGeometry kEanSurfaceGeometry{720, 840, 3600, 1095};
+inline constexpr SurfaceGeometry kLibrarySurfaceGeometry{240, 120, 6615, 1095};
 
 struct Generated {
     // What was drawn on; none when nothing was (an empty text, a text too
@@ -78,11 +79,12 @@ struct Generated {
 // cleared. Nothing is shown: a failure comes back.
 Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces);
 
-// Picture1 for a height factor and a font size: an inner height of 40 x the
-// factor (1.4 and 8 for sizes that are not numbers). Code 39 and Code 128 B
-// size it from the request every time, so the same value always draws the
-// same symbol, whatever the fields held when the height last changed.
-void SizePicture1(graphics::Surface& picture1, SizeField heightFactor, SizeField fontSize);
+// The Code 39 surface for a height factor and a font size: an inner height
+// of 40 x the factor (1.4 and 8 for sizes that are not numbers). Code 39
+// and Code 128 B size it from the request every time, so the same value
+// always draws the same symbol, whatever the fields held when the height
+// last changed.
+void SizeCode39Surface(graphics::Surface& surface, SizeField heightFactor, SizeField fontSize);
 
 struct Symbol {
     // What the symbology's surface holds: the symbol, or no shapes at all

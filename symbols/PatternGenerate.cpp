@@ -1,6 +1,6 @@
 // Generate for "Code 128-1" and "Code 2/5": the bar-pattern renderer draws
-// on Picture5 at the whole-pixel module widths that come nearest the width
-// asked in Text9.
+// on the pattern surface at the whole-pixel module widths that come nearest
+// the width asked in Text9.
 #include "symbols/PatternGenerate.h"
 
 #include "core/Numeric.h"

@@ -26,33 +26,33 @@ Failure NotDrawable(const QString& why) { return Failure{core::kNotDrawable, why
 
 Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
 {
-    SizePicture1(s.picture1, r.heightFactor, r.fontSize);
-    // The Code 39 drawing of the text sizes Picture1 for the engine, which
-    // clears it at once: the sizing without the drawing.
-    SizeCode39(EncodeCode39(r.text), s.picture1, r.withText);
-    const core::Result<Code128Area> drawn = RunCode128Engine(r, s.picture1);
+    SizeCode39Surface(s.code39, r.heightFactor, r.fontSize);
+    // The Code 39 drawing of the text sizes the surface for the engine,
+    // which clears it at once: the sizing without the drawing.
+    SizeCode39(EncodeCode39(r.text), s.code39, r.withText);
+    const core::Result<Code128Area> drawn = RunCode128Engine(r, s.code39);
     if (drawn.failed())
         return {nullptr, drawn.failure(), {}}; // an engine error draws nothing
-    return {&s.picture1, {}, {}};
+    return {&s.code39, {}, {}};
 }
 
 Generated Code39(const SymbolRequest& r, GenerateSurfaces& s)
 {
-    SizePicture1(s.picture1, r.heightFactor, r.fontSize);
+    SizeCode39Surface(s.code39, r.heightFactor, r.fontSize);
     // The bars leave 1.5 text heights free under them: a caption that
     // large for the height leaves no bars at all (or bars turned upside
     // down) and is cut off at the top. The box then grows to keep half of
     // the bars' height.
     if (r.withText) {
-        const double free = 1.5 * s.picture1.TextHeight(r.text);
-        if (free >= s.picture1.ScaleHeight())
-            s.picture1.SetHeight(s.picture1.Height() * (s.picture1.ScaleHeight() / 2 + free) / s.picture1.ScaleHeight());
+        const double free = 1.5 * s.code39.TextHeight(r.text);
+        if (free >= s.code39.ScaleHeight())
+            s.code39.SetHeight(s.code39.Height() * (s.code39.ScaleHeight() / 2 + free) / s.code39.ScaleHeight());
     }
-    if (DrawCode39(EncodeCode39(r.text), s.picture1, r.withText) <= s.picture1.PixelWidth())
-        return {&s.picture1, {}, {}};
+    if (DrawCode39(EncodeCode39(r.text), s.code39, r.withText) <= s.code39.PixelWidth())
+        return {&s.code39, {}, {}};
     // A symbol wider than the widest surface can't be drawn whole, and a
     // cut barcode scans wrong or not at all: nothing is drawn.
-    s.picture1.Cls();
+    s.code39.Cls();
     return {nullptr, Failure{core::kTooLongToDraw, kTooLongToDraw}, {}};
 }
 
@@ -67,30 +67,30 @@ Generated Pattern(const QString& type, const SymbolRequest& r, graphics::Surface
     return {&surface, drawn, {}};
 }
 
-Generated Code128_1(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(QStringLiteral("128"), r, s.picture5); }
+Generated Code128_1(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(QStringLiteral("128"), r, s.pattern); }
 
 Generated Code25(const SymbolRequest& r, GenerateSurfaces& s)
 {
     if (r.text.size() < 2)
         return {nullptr, NotDrawable(QStringLiteral("Code 2/5 needs at least 2 characters")), {}};
-    return Pattern(QStringLiteral("25"), r, s.picture5);
+    return Pattern(QStringLiteral("25"), r, s.pattern);
 }
 
-Generated Codabar(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(QStringLiteral("Codit"), r, s.picture5); }
+Generated Codabar(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(QStringLiteral("Codit"), r, s.pattern); }
 
 Generated UpcA(const SymbolRequest& r, GenerateSurfaces& s)
 {
-    s.picture9.SetScaleMode(graphics::ScaleMode::Twips); // the layout is in twips
+    s.upcA.SetScaleMode(graphics::ScaleMode::Twips); // the layout is in twips
     const UpcASymbol symbol = EncodeUpcA(r.text);
-    DrawUpcA(s.picture9, symbol, r.withText);
-    return {&s.picture9, symbol.status, QString::number(symbol.check)};
+    DrawUpcA(s.upcA, symbol, r.withText);
+    return {&s.upcA, symbol.status, QString::number(symbol.check)};
 }
 
 Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
 {
-    FitEanScale(s.picture10, r.barLength, r.fontSize);
-    EanDrawn drawn = DrawEan(s.picture10, r.text, r.barLength, r.fontSize);
-    Generated g{&s.picture10, std::move(drawn.status), drawn.code};
+    FitEanScale(s.ean, r.barLength, r.fontSize);
+    EanDrawn drawn = DrawEan(s.ean, r.text, r.barLength, r.fontSize);
+    Generated g{&s.ean, std::move(drawn.status), drawn.code};
     if (r.text.size() < 7)
         g.status = NotDrawable(QStringLiteral("EAN needs at least 7 characters"));
     return g;
@@ -101,7 +101,7 @@ Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
 template <LibraryCode code, ModuleShape shape, int quiet>
 Generated Library(const SymbolRequest& r, GenerateSurfaces& s)
 {
-    return GenerateLibraryCode(code, shape, quiet, r, s.picture11);
+    return GenerateLibraryCode(code, shape, quiet, r, s.library);
 }
 
 // ------------------------------------------------------- what a reader reads
@@ -217,28 +217,28 @@ using O = OwnOption;
 // In the order the store restores the options: when more than one stored
 // value is true, the last wins. The option buttons sit where the design put
 // them in "Bar Code Type" (Code 128-1's mostly below the frame's edge).
-// Heights: Picture1's bars are 40 pixels a unit of the factor, the pattern
-// symbols' 10; a page holds about a thousand pixels (10 inches). A 2D
+// Heights: the Code 39 surface's bars are 40 pixels a unit of the factor,
+// the pattern symbols' 10; a page holds about a thousand pixels (10 inches). A 2D
 // code's module is 2 pixels a unit: at 10, 20 pixels (5 mm) a module.
 const std::array kBuiltIn{
-    SymbologyRow{S::Code128B, "code128b", "Code 128 B", {"Option1", "type1", "1", 1200, 240, 1215, 195}, P::Picture1, false, 25, false, Code128B, ReadCode128B},
-    SymbologyRow{S::Code39, "code39", "Code 39", {"Option2", "type2", "0", 120, 240, 975, 195}, P::Picture1, false, 25, false, Code39, ReadCode39},
-    SymbologyRow{S::Code128_1, "code128-1", "Code 128-1", {"Option4", "type4", "0", 2280, 960, 1215, 195}, P::Picture5, false, 100, false, Code128_1, ReadCode128_1},
-    SymbologyRow{S::Code25, "code25", "Code 2/5", {"Option5", "type5", "0", 480, 720, 975, 195}, P::Picture5, false, 100, false, Code25, ReadCode25},
-    SymbologyRow{S::Codabar, "codabar", "Codabar", {}, P::Picture5, false, 100, false, Codabar, ReadCodabar},
-    SymbologyRow{S::UpcA, "upca", "UPC", {"Option8", "type8", "0", 120, 480, 735, 195}, P::Picture9, false, 0, false, UpcA, ReadUpcA},
-    SymbologyRow{S::Ean, "ean", "EAN", {"Option9", "type9", "0", 1200, 480, 735, 195}, P::Picture10, true, 0, true, Ean, ReadEan},
-    SymbologyRow{S::Code128, "code128", "Code 128", {}, P::Picture11, false, 25, false, Library<L::Code128, M::Bars, 10>, ReadAsTyped<kCode128>, true},
-    SymbologyRow{S::Gs1_128, "gs1-128", "GS1-128", {}, P::Picture11, false, 25, false, Library<L::Gs1_128, M::Bars, 10>, ReadGs1_128, true},
-    SymbologyRow{S::RetailEan13, "retail-ean13", "EAN-13", {}, P::Picture11, false, 25, false, Library<L::Ean13, M::Ean13, 10>, ReadRetail<L::Ean13>, true},
-    SymbologyRow{S::RetailEan8, "retail-ean8", "EAN-8", {}, P::Picture11, false, 25, false, Library<L::Ean8, M::Ean8, 10>, ReadRetail<L::Ean8>, true},
-    SymbologyRow{S::RetailUpcA, "retail-upca", "UPC-A", {}, P::Picture11, false, 25, false, Library<L::UpcA, M::UpcA, 10>, ReadRetail<L::UpcA>, true},
-    SymbologyRow{S::Qr, "qr", "QR Code", {}, P::Picture11, false, 10, false, Library<L::Qr, M::Matrix, 4>, ReadAsTyped<kQrCode>, true, O::QrEcc},
-    SymbologyRow{S::DataMatrix, "datamatrix", "Data Matrix", {}, P::Picture11, false, 10, false, Library<L::DataMatrix, M::Matrix, 1>, ReadAsTyped<kDataMatrix>, true, O::Rectangular},
-    SymbologyRow{S::Gs1DataMatrix, "gs1-datamatrix", "GS1 DataMatrix", {}, P::Picture11, false, 10, false, Library<L::Gs1DataMatrix, M::Matrix, 1>, ReadGs1DataMatrix, true, O::Rectangular},
-    SymbologyRow{S::Pdf417, "pdf417", "PDF417", {}, P::Picture11, false, 10, false, Library<L::Pdf417, M::Matrix, 2>, ReadAsTyped<kPdf417>, true, O::Pdf417Columns},
+    SymbologyRow{S::Code128B, "code128b", "Code 128 B", {"Option1", "type1", "1", 1200, 240, 1215, 195}, P::Code39, false, 25, false, Code128B, ReadCode128B},
+    SymbologyRow{S::Code39, "code39", "Code 39", {"Option2", "type2", "0", 120, 240, 975, 195}, P::Code39, false, 25, false, Code39, ReadCode39},
+    SymbologyRow{S::Code128_1, "code128-1", "Code 128-1", {"Option4", "type4", "0", 2280, 960, 1215, 195}, P::Pattern, false, 100, false, Code128_1, ReadCode128_1},
+    SymbologyRow{S::Code25, "code25", "Code 2/5", {"Option5", "type5", "0", 480, 720, 975, 195}, P::Pattern, false, 100, false, Code25, ReadCode25},
+    SymbologyRow{S::Codabar, "codabar", "Codabar", {}, P::Pattern, false, 100, false, Codabar, ReadCodabar},
+    SymbologyRow{S::UpcA, "upca", "UPC", {"Option8", "type8", "0", 120, 480, 735, 195}, P::UpcA, false, 0, false, UpcA, ReadUpcA},
+    SymbologyRow{S::Ean, "ean", "EAN", {"Option9", "type9", "0", 1200, 480, 735, 195}, P::Ean, true, 0, true, Ean, ReadEan},
+    SymbologyRow{S::Code128, "code128", "Code 128", {}, P::Library, false, 25, false, Library<L::Code128, M::Bars, 10>, ReadAsTyped<kCode128>, true},
+    SymbologyRow{S::Gs1_128, "gs1-128", "GS1-128", {}, P::Library, false, 25, false, Library<L::Gs1_128, M::Bars, 10>, ReadGs1_128, true},
+    SymbologyRow{S::RetailEan13, "retail-ean13", "EAN-13", {}, P::Library, false, 25, false, Library<L::Ean13, M::Ean13, 10>, ReadRetail<L::Ean13>, true},
+    SymbologyRow{S::RetailEan8, "retail-ean8", "EAN-8", {}, P::Library, false, 25, false, Library<L::Ean8, M::Ean8, 10>, ReadRetail<L::Ean8>, true},
+    SymbologyRow{S::RetailUpcA, "retail-upca", "UPC-A", {}, P::Library, false, 25, false, Library<L::UpcA, M::UpcA, 10>, ReadRetail<L::UpcA>, true},
+    SymbologyRow{S::Qr, "qr", "QR Code", {}, P::Library, false, 10, false, Library<L::Qr, M::Matrix, 4>, ReadAsTyped<kQrCode>, true, O::QrEcc},
+    SymbologyRow{S::DataMatrix, "datamatrix", "Data Matrix", {}, P::Library, false, 10, false, Library<L::DataMatrix, M::Matrix, 1>, ReadAsTyped<kDataMatrix>, true, O::Rectangular},
+    SymbologyRow{S::Gs1DataMatrix, "gs1-datamatrix", "GS1 DataMatrix", {}, P::Library, false, 10, false, Library<L::Gs1DataMatrix, M::Matrix, 1>, ReadGs1DataMatrix, true, O::Rectangular},
+    SymbologyRow{S::Pdf417, "pdf417", "PDF417", {}, P::Library, false, 10, false, Library<L::Pdf417, M::Matrix, 2>, ReadAsTyped<kPdf417>, true, O::Pdf417Columns},
     // Aztec needs no quiet zone; one module keeps it off a file's edge.
-    SymbologyRow{S::Aztec, "aztec", "Aztec", {}, P::Picture11, false, 10, false, Library<L::Aztec, M::Matrix, 1>, ReadAsTyped<kAztec>, true},
+    SymbologyRow{S::Aztec, "aztec", "Aztec", {}, P::Library, false, 10, false, Library<L::Aztec, M::Matrix, 1>, ReadAsTyped<kAztec>, true},
 };
 
 std::vector<SymbologyRow>& Rows()

@@ -763,7 +763,7 @@ void Form1::Text8_Change()
 void Form1::reSizeimage()
 {
     const symbols::SymbolRequest request = ReadRequest();
-    symbols::SizePicture1(Picture1, request.heightFactor, request.fontSize);
+    symbols::SizeCode39Surface(Picture1, request.heightFactor, request.fontSize);
     Command1_Click();
 }
 
@@ -781,11 +781,11 @@ const symbols::SymbologyRow& Form1::SelectedRow() const
 PictureBox& Form1::SurfaceOf(symbols::SurfaceId id)
 {
     switch (id) {
-    case symbols::SurfaceId::Picture1: return Picture1;
-    case symbols::SurfaceId::Picture5: return Picture5;
-    case symbols::SurfaceId::Picture9: return Picture9;
-    case symbols::SurfaceId::Picture10: return Picture10;
-    case symbols::SurfaceId::Picture11: return Picture11;
+    case symbols::SurfaceId::Code39: return Picture1;
+    case symbols::SurfaceId::Pattern: return Picture5;
+    case symbols::SurfaceId::UpcA: return Picture9;
+    case symbols::SurfaceId::Ean: return Picture10;
+    case symbols::SurfaceId::Library: return Picture11;
     }
     return Picture1;
 }
@@ -854,9 +854,9 @@ void Form1::Command1_Click()
     Picture1.SetWidth(100);
     Picture2.SetWidth(100);
     // A surface grown for the last symbol's caption starts at its design height.
-    Picture5.SetHeight(symbols::kPicture5Geometry.height);
-    Picture9.SetHeight(symbols::kPicture9Geometry.height);
-    Picture10.SetHeight(symbols::kPicture10Geometry.height);
+    Picture5.SetHeight(symbols::kPatternSurfaceGeometry.height);
+    Picture9.SetHeight(symbols::kUpcASurfaceGeometry.height);
+    Picture10.SetHeight(symbols::kEanSurfaceGeometry.height);
     for (PictureBox* box : {&Picture1, &Picture2, &Picture5, &Picture9, &Picture10, &Picture11})
         box->SetPicture(std::nullopt); // every picture of the last Generate goes
     Picture5.SetVisible(false);

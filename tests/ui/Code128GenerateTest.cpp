@@ -95,9 +95,9 @@ TEST(Code128GenerateArea, BarsOrAWiderCaption_AndPicture1HoldsIt)
             // Picture1 as the Code 128 B step of Generate sizes it, by the
             // Code 39 drawing of the text, then the engine's drawing on it.
             const symbols::SymbolRequest r{symbols::Symbology::Code128B, Printable(n), 1.4, 8, {}, {}, caption, {}};
-            const auto g = symbols::kPicture1Geometry;
+            const auto g = symbols::kCode39SurfaceGeometry;
             graphics::Surface picture1(g.left, g.top, g.width, g.height);
-            symbols::SizePicture1(picture1, r.heightFactor, r.fontSize);
+            symbols::SizeCode39Surface(picture1, r.heightFactor, r.fontSize);
             symbols::SizeCode39(symbols::EncodeCode39(r.text), picture1, caption);
             const core::Result<symbols::Code128Area> drawn = symbols::RunCode128Engine(r, picture1);
             ASSERT_TRUE(drawn.ok()) << n;

@@ -21,7 +21,7 @@ constexpr auto kFake = static_cast<symbols::Symbology>(100);
 symbols::Generated DrawFake(const symbols::SymbolRequest& r, symbols::GenerateSurfaces& s)
 {
     QString text = r.text;
-    return {&s.picture5, symbols::DrawPatternSymbol(QStringLiteral("128"), text, {r.heightFactor, r.width, r.withText}, s.picture5), {}};
+    return {&s.pattern, symbols::DrawPatternSymbol(QStringLiteral("128"), text, {r.heightFactor, r.width, r.withText}, s.pattern), {}};
 }
 
 symbols::ScanExpectation ReadFake(const QString& text) { return {QStringLiteral("Code128"), text}; }
@@ -31,7 +31,7 @@ protected:
     void SetUp() override
     {
         symbols::RegisterSymbology({kFake, "fake-bars", "Fake Bars", {"OptionFake", "typefake", "0", 120, 720, 300, 195},
-                                symbols::SurfaceId::Picture5, false, 100, false, DrawFake, ReadFake});
+                                symbols::SurfaceId::Pattern, false, 100, false, DrawFake, ReadFake});
     }
     void TearDown() override { symbols::UnregisterSymbology(kFake); }
 };
