@@ -46,7 +46,7 @@ void BM_EncodeOnly_Qr100(benchmark::State& state)
     const QString text =
         QStringLiteral("https://qv.example/label?item=QV-000001&lot=AB-123&expiry=2027-01-01&site=north-dock-9&copy=000001").left(100);
     for (auto _ : state)
-        benchmark::DoNotOptimize(symbols::EncodeLibraryCode(symbols::LibraryCode::Qr, text));
+        benchmark::DoNotOptimize(symbols::EncodeLibraryCode(symbols::RowOf(symbols::Symbology::Qr), text));
 }
 BENCHMARK(BM_EncodeOnly_Qr100)->Unit(benchmark::kMicrosecond);
 

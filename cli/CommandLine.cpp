@@ -174,7 +174,8 @@ std::optional<Command> ErrorOrHelp(const Parsed& p, const QString& noArgumentsFo
 // The option of the symbology's own the command line gives, into
 // `options`; what is wrong with it, or empty. An option of another
 // symbology is refused rather than ignored.
-QString ReadOwnOption(const Parsed& p, const symbols::SymbologyRow& row, symbols::LibraryOptions& options)
+QString ReadOwnOption(const Parsed& p, const symbols::SymbologyRow& row, symbols::SymbologyTable table,
+                      symbols::LibraryOptions& options)
 {
     const std::pair<const char*, symbols::OwnOption> own[] = {
         {"--ecc", symbols::OwnOption::QrEcc}, {"--columns", symbols::OwnOption::Pdf417Columns}, {"--rectangular", symbols::OwnOption::Rectangular}};
@@ -184,7 +185,7 @@ QString ReadOwnOption(const Parsed& p, const symbols::SymbologyRow& row, symbols
         if (!p.values.contains(flag) && !p.flags.contains(flag))
             continue;
         if (row.ownOption != option) {
-            for (const symbols::SymbologyRow& r : symbols::Symbologies())
+            for (const symbols::SymbologyRow& r : table)
                 if (r.ownOption == option)
                     takers << QLatin1String(r.name);
             return QStringLiteral("%1 applies to %2 only, not %3").arg(flag, takers.join(QStringLiteral(" and ")), QLatin1String(row.name));
@@ -233,7 +234,7 @@ QString ReadSheetOptions(const Parsed& p, Command& c)
     return {};
 }
 
-Command ParseExport(const QStringList& args)
+Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
 {
     const Parsed p = ReadOptions(QStringLiteral("export"), args,
                                  {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc", "--columns",
@@ -252,14 +253,14 @@ Command ParseExport(const QStringList& args)
     c.verify = p.flags.contains(QStringLiteral("--verify"));
     c.strict = p.flags.contains(QStringLiteral("--strict"));
 
-    const QString types = ExportTypeNames().join(QStringLiteral(", "));
+    const QString types = ExportTypeNames(table).join(QStringLiteral(", "));
     if (c.type.isEmpty())
         return Failed(QStringLiteral("export needs --type: one of %1").arg(types));
-    const std::optional<symbols::Symbology> type = symbols::SymbologyNamed(c.type);
+    const std::optional<symbols::Symbology> type = symbols::SymbologyNamed(c.type, table);
     if (!type)
         return Failed(QStringLiteral("unknown type %1: use one of %2").arg(Quoted(Value(p, "--type")), types));
     c.symbology = *type;
-    if (const QString wrong = ReadOwnOption(p, symbols::RowOf(c.symbology), c.library); !wrong.isEmpty())
+    if (const QString wrong = ReadOwnOption(p, symbols::RowOf(c.symbology, table), table, c.library); !wrong.isEmpty())
         return Failed(wrong);
     if (c.text.isEmpty() == c.batch.isEmpty())
         return Failed(c.text.isEmpty() ? QStringLiteral("export needs --text TEXT or --batch LINES")
@@ -373,10 +374,10 @@ Command ParsePrint(const QStringList& args)
 
 } // namespace
 
-QStringList ExportTypeNames()
+QStringList ExportTypeNames(symbols::SymbologyTable table)
 {
     QStringList names;
-    for (const symbols::SymbologyRow& row : symbols::Symbologies())
+    for (const symbols::SymbologyRow& row : table)
         names << QLatin1String(row.name);
     return names;
 }
@@ -384,10 +385,10 @@ QStringList ExportTypeNames()
 namespace {
 
 // The --type names with the captions the window shows, a few to a line.
-QString TypeList()
+QString TypeList(symbols::SymbologyTable table)
 {
     QStringList lines, line;
-    for (const symbols::SymbologyRow& row : symbols::Symbologies()) {
+    for (const symbols::SymbologyRow& row : table) {
         line << QStringLiteral("%1 (%2)").arg(QLatin1String(row.name), QString::fromUtf8(row.caption));
         if (line.size() == 3) {
             lines << line.join(QStringLiteral(", "));
@@ -401,14 +402,14 @@ QString TypeList()
 
 } // namespace
 
-Command ParseCommandLine(const QStringList& arguments)
+Command ParseCommandLine(const QStringList& arguments, symbols::SymbologyTable table)
 {
     const QString whole = arguments.join(QLatin1Char(' ')).trimmed();
     if (whole.isEmpty())
         return Command{};
     const QString& first = arguments.front();
     if (first == QLatin1String("export"))
-        return ParseExport(arguments.mid(1));
+        return ParseExport(arguments.mid(1), table);
     if (first == QLatin1String("print"))
         return ParsePrint(arguments.mid(1));
     if (first == QLatin1String("print-range"))
@@ -448,7 +449,7 @@ QString CommandLineUsage()
                           "quorvane --help tells more.");
 }
 
-QString CommandLineHelp()
+QString CommandLineHelp(symbols::SymbologyTable table)
 {
     return QStringLiteral(
                "Usage:\n"
@@ -511,7 +512,7 @@ QString CommandLineHelp()
                "A file whose name starts with -- is written ./--NAME, or after --.\n"
                "Errors go to the standard error; the exit status is 0 only when everything\n"
                "asked for was done.\n")
-        .arg(TypeList())
+        .arg(TypeList(table))
         .arg(kMinDpi)
         .arg(kMaxDpi)
         .arg(kMinModuleDots)

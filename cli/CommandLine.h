@@ -26,6 +26,7 @@
 
 #include "symbols/LibraryCodes.h"
 #include "symbols/Symbology.h"
+#include "symbols/SymbologyRow.h"
 
 #include <QString>
 #include <QStringList>
@@ -79,15 +80,16 @@ struct Command {
 };
 
 // The arguments after the program's name, decoded (core::FromLocalBytes).
-Command ParseCommandLine(const QStringList& arguments);
+// --type names a row of the table.
+Command ParseCommandLine(const QStringList& arguments, symbols::SymbologyTable table = symbols::Symbologies());
 
 // The names --type takes, in the order help lists them.
-QStringList ExportTypeNames();
+QStringList ExportTypeNames(symbols::SymbologyTable table = symbols::Symbologies());
 
 // One line to show after an error: the forms, and where to learn more.
 QString CommandLineUsage();
 // The text of --help.
-QString CommandLineHelp();
+QString CommandLineHelp(symbols::SymbologyTable table = symbols::Symbologies());
 // The text of --version.
 QString VersionText();
 

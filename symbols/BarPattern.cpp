@@ -61,20 +61,30 @@ int ToothWidth(int space)
 
 } // namespace
 
+EncodedPattern Code128BPatternOf(QString& text) { return {true, Code128BPattern(text), {}}; }
+
+EncodedPattern Interleaved25PatternOf(QString& text)
+{
+    if (text.size() % 2 != 0)
+        text += QLatin1Char('0');
+    Interleaved25Result r = Interleaved25Pattern(text);
+    return {true, std::move(r.pattern), std::move(r.status), true};
+}
+
+EncodedPattern CodabarPatternOf(QString& text)
+{
+    text = text.toUpper();
+    return {true, CodabarPattern(text), {}};
+}
+
 EncodedPattern EncodePattern(const QString& type, QString& text)
 {
     if (type == u"128")
-        return {true, Code128BPattern(text), {}};
-    if (type == u"25") {
-        if (text.size() % 2 != 0)
-            text += QLatin1Char('0');
-        Interleaved25Result r = Interleaved25Pattern(text);
-        return {true, std::move(r.pattern), std::move(r.status)};
-    }
-    if (type == u"Codit") {
-        text = text.toUpper();
-        return {true, CodabarPattern(text), {}};
-    }
+        return Code128BPatternOf(text);
+    if (type == u"25")
+        return Interleaved25PatternOf(text);
+    if (type == u"Codit")
+        return CodabarPatternOf(text);
     return {};
 }
 
@@ -161,7 +171,7 @@ core::Status DrawBarPattern(const QString& type, QString& text, graphics::Surfac
     EncodedPattern e = EncodePattern(type, text);
     if (e.encoded)
         BarPattern = std::move(e.pattern);
-    DrawPattern(surface, {widths, barHeight, includeText, type == u"25"}, left, top, text, BarPattern);
+    DrawPattern(surface, {widths, barHeight, includeText, e.bearers}, left, top, text, BarPattern);
     return e.status;
 }
 

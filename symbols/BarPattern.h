@@ -1,6 +1,7 @@
-// The bar-pattern renderer: picks an encoder by a short type code, lets it
-// build the pattern of the whole symbol, and draws one filled box per bar,
-// with the text under the bars when asked.
+// The bar-pattern renderer: an encoder (the one a symbology's row names,
+// or one picked by the renderer's short type code) builds the pattern of
+// the whole symbol, and the renderer draws one filled box per bar, with the
+// text under the bars when asked.
 //
 // A pattern is a text of the digits "1" to "4", one per element, giving its
 // width in modules; odd positions (counting from 1) are bars, even ones
@@ -36,12 +37,20 @@ struct EncodedPattern {
     bool encoded = false; // false: the type has no encoder, and there is no pattern
     QString pattern;
     core::Status status;
+    // Bars across the top and the bottom of the symbol, with teeth into the
+    // spaces: Interleaved 2 of 5, which has no check character.
+    bool bearers = false;
 };
 
+// The renderer's encoders, one per symbology it draws: each changes `text`
+// as it says, and draws nothing and keeps nothing.
+using PatternEncoder = EncodedPattern (*)(QString& text);
+EncodedPattern Code128BPatternOf(QString& text);      // Code 128 B
+EncodedPattern Interleaved25PatternOf(QString& text); // an odd-length text gets "0" appended
+EncodedPattern CodabarPatternOf(QString& text);       // the text is upper-cased
+
 // Runs the encoder of a type on `text`: "128" Code 128 B, "25" Interleaved
-// 2 of 5 (an odd-length text gets "0" appended), "Codit" Codabar (the text
-// is upper-cased); `text` is changed as said. Any other type runs no
-// encoder. Draws nothing and keeps nothing.
+// 2 of 5, "Codit" Codabar. Any other type runs no encoder.
 EncodedPattern EncodePattern(const QString& type, QString& text);
 
 // How a pattern is drawn.

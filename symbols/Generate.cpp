@@ -4,22 +4,59 @@
 #include "symbols/SymbologyTable.h"
 
 namespace symbols {
-Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces)
+
+graphics::Surface& GenerateSurfaces::Of(SurfaceId id) const
+{
+    switch (id) {
+    case SurfaceId::Code39: return code39;
+    case SurfaceId::Pattern: return pattern;
+    case SurfaceId::UpcA: return upcA;
+    case SurfaceId::Ean: return ean;
+    case SurfaceId::Library: return library;
+    }
+    qFatal("no surface %d to generate on", static_cast<int>(id));
+}
+
+SurfaceGeometry GeometryOf(SurfaceId id)
+{
+    switch (id) {
+    case SurfaceId::Code39: return kCode39SurfaceGeometry;
+    case SurfaceId::Pattern: return kPatternSurfaceGeometry;
+    case SurfaceId::UpcA: return kUpcASurfaceGeometry;
+    case SurfaceId::Ean: return kEanSurfaceGeometry;
+    case SurfaceId::Library: return kLibrarySurfaceGeometry;
+    }
+    qFatal("no surface %d to generate on", static_cast<int>(id));
+}
+
+namespace {
+
+// The row's drawing step on its surface: a caption below the bars is never
+// cut off.
+Generated DrawOn(const SymbologyRow& row, const SymbolRequest& request, graphics::Surface& surface)
 {
     if (request.text.isEmpty())
         return {}; // an empty text draws nothing, and that is no failure
-    Generated g = RowOf(request.symbology).draw(request, surfaces);
+    Generated g = row.draw(row, request, surface);
     if (g.surface)
-        g.surface->GrowToHold(); // a caption below the bars is never cut off
+        g.surface->GrowToHold();
     return g;
 }
 
+} // namespace
+
+Generated GenerateOn(const SymbolRequest& request, GenerateSurfaces& surfaces)
+{
+    const SymbologyRow& row = RowOf(request.symbology, request.table);
+    return DrawOn(row, request, surfaces.Of(row.surface));
+}
+
 SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QString& text8, const QString& text3,
-                             const QString& text9, bool withText)
+                             const QString& text9, bool withText, SymbologyTable table)
 {
     SymbolRequest r{symbology, text, core::ParseNumber(text8), core::ParseNumber(text3), std::nullopt,
-                    core::ParseNumber(text9), withText, {}};
-    if (RowOf(symbology).sizeBoxesSwapped) {
+                    core::ParseNumber(text9), withText, {}, table};
+    if (RowOf(symbology, table).sizeBoxesSwapped) {
         r.fontSize = r.heightFactor;
         r.barLength = core::ParseNumber(text3);
         r.heightFactor.reset();
@@ -39,15 +76,11 @@ void SizeCode39Surface(graphics::Surface& surface, SizeField heightFactor, SizeF
 
 Symbol GenerateSymbol(const SymbolRequest& request)
 {
-    auto make = [](const SurfaceGeometry& g) { return graphics::Surface(g.left, g.top, g.width, g.height); };
-    graphics::Surface code39 = make(kCode39SurfaceGeometry), pattern = make(kPatternSurfaceGeometry),
-                      upcA = make(kUpcASurfaceGeometry), ean = make(kEanSurfaceGeometry),
-                      library = make(kLibrarySurfaceGeometry);
-    GenerateSurfaces surfaces{code39, pattern, upcA, ean, library};
-    const Generated g = GenerateOn(request, surfaces);
-    const graphics::Surface* drawnOn[] = {&code39, &pattern, &upcA, &ean, &library};
-    const graphics::Surface& surface = *drawnOn[static_cast<int>(RowOf(request.symbology).surface)];
-    return Symbol{surface.CurrentDrawing(), g.status, g.tag, g.surface != nullptr};
+    const SymbologyRow& row = RowOf(request.symbology, request.table);
+    const SurfaceGeometry g = GeometryOf(row.surface);
+    graphics::Surface surface(g.left, g.top, g.width, g.height);
+    const Generated drawn = DrawOn(row, request, surface);
+    return Symbol{surface.CurrentDrawing(), drawn.status, drawn.tag, drawn.surface != nullptr};
 }
 
 } // namespace symbols

@@ -9,6 +9,7 @@
 #include "graphics/Surface.h"
 #include "symbols/LibraryCodes.h"
 #include "symbols/Symbology.h"
+#include "symbols/SymbologyRow.h"
 
 #include <QString>
 #include <optional>
@@ -35,26 +36,27 @@ struct SymbolRequest {
     SizeField width = 500;        // the pattern symbols: the width asked, 800 the natural one
     bool withText = false;        // the human-readable text with the bars
     LibraryOptions library; // QR's error correction, PDF417's columns, Data Matrix's shape
+    // The table the symbology is a row of: the built-in one, or a test's
+    // that adds a row (it must outlive the request).
+    SymbologyTable table = Symbologies();
 };
 
 // A request from the window's fields as their texts stand: Text8 is the
 // height factor and Text3 the font size, except for EAN, whose Text8 is
 // its font size and Text3 its bar length; Text9 is the width.
 SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QString& text8, const QString& text3,
-                             const QString& text9, bool withText);
+                             const QString& text9, bool withText, SymbologyTable table = Symbologies());
 
-// The surfaces Generate draws on, named by what they draw. The window
-// shows each in a picture box of its own.
+// The surfaces Generate draws on, by what they draw (see SurfaceId).
 struct GenerateSurfaces {
-    graphics::Surface& code39;  // Code 39 and Code 128 B
-    graphics::Surface& pattern; // the bar-pattern renderer's symbols: Code 128-1, Code 2/5 and Codabar
-    graphics::Surface& upcA;    // UPC
-    graphics::Surface& ean;     // EAN
-    graphics::Surface& library; // the symbologies libzint encodes
-};
+    graphics::Surface& code39;
+    graphics::Surface& pattern;
+    graphics::Surface& upcA;
+    graphics::Surface& ean;
+    graphics::Surface& library;
 
-// The surface a symbology draws on.
-enum class SurfaceId { Code39, Pattern, UpcA, Ean, Library };
+    graphics::Surface& Of(SurfaceId id) const;
+};
 
 // Where each surface sits in the window and how big it is, in twips.
 struct SurfaceGeometry {
@@ -65,6 +67,7 @@ inline constexpr SurfaceGeometry kPatternSurfaceGeometry{240, 120, 6615, 1095};
 inline constexpr SurfaceGeometry kUpcASurfaceGeometry{240, 0, 5055, 1095};
 inline constexpr SurfaceGeometry kEanSurfaceGeometry{720, 840, 3600, 1095};
 inline constexpr SurfaceGeometry kLibrarySurfaceGeometry{240, 120, 6615, 1095};
+SurfaceGeometry GeometryOf(SurfaceId id);
 
 struct Generated {
     // What was drawn on; none when nothing was (an empty text, a text too
@@ -98,8 +101,8 @@ struct Symbol {
     bool drawn = false;
 };
 
-// Generate with no window: fresh surfaces of the window's design, and the
-// drawing of the one drawn on.
+// Generate with no window: a fresh surface of the window's design, the one
+// the symbology draws on, and its drawing.
 Symbol GenerateSymbol(const SymbolRequest& request);
 
 } // namespace symbols

@@ -2,6 +2,7 @@
 
 #include "symbols/Gs1CheckDigit.h"
 #include "symbols/QrMask.h"
+#include "symbols/SymbologyRow.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -21,41 +22,11 @@ struct ZintDeleter {
 };
 using ZintSymbol = std::unique_ptr<zint_symbol, ZintDeleter>;
 
-const char* CaptionOf(LibraryCode code)
-{
-    switch (code) {
-    case LibraryCode::Code128: return "Code 128";
-    case LibraryCode::Gs1_128: return "GS1-128";
-    case LibraryCode::Ean13: return "EAN-13";
-    case LibraryCode::Ean8: return "EAN-8";
-    case LibraryCode::UpcA: return "UPC-A";
-    case LibraryCode::Qr: return "QR Code";
-    case LibraryCode::DataMatrix: return "Data Matrix";
-    case LibraryCode::Gs1DataMatrix: return "GS1 DataMatrix";
-    case LibraryCode::Pdf417: return "PDF417";
-    case LibraryCode::Aztec: return "Aztec";
-    }
-    return "";
-}
-
-bool IsGs1(LibraryCode code) { return code == LibraryCode::Gs1_128 || code == LibraryCode::Gs1DataMatrix; }
-bool Is2D(LibraryCode code) { return code >= LibraryCode::Qr; }
+// QR Code has a mask of the program's own and says its error correction
+// when its data is too long.
+bool IsQr(const SymbologyRow& row) { return row.library.zint == BARCODE_QRCODE; }
 
 // --- retail EAN/UPC: the digits without their check digit, or why not ---
-
-struct RetailForm {
-    int data;   // digits before the check digit
-    int symbol; // zint's symbology
-};
-
-RetailForm RetailFormOf(LibraryCode code)
-{
-    switch (code) {
-    case LibraryCode::Ean8: return {7, BARCODE_EANX};
-    case LibraryCode::UpcA: return {11, BARCODE_UPCA};
-    default: return {12, BARCODE_EANX};
-    }
-}
 
 int CheckDigitOf(const QString& digits)
 {
@@ -67,23 +38,23 @@ int CheckDigitOf(const QString& digits)
 
 // The data digits of a retail code: as many as the form takes, or those
 // and a check digit that must be the right one. Never corrected silently.
-std::optional<QString> RetailData(LibraryCode code, const QString& text, QString& why)
+std::optional<QString> RetailData(const SymbologyRow& row, const QString& text, QString& why)
 {
-    const RetailForm form = RetailFormOf(code);
-    const QString name = QLatin1String(CaptionOf(code));
-    const QString takes = QStringLiteral("%1 takes %2 digits, or %3 with the check digit").arg(name).arg(form.data).arg(form.data + 1);
+    const int digits = row.library.retailDigits;
+    const QString name = QString::fromUtf8(row.caption);
+    const QString takes = QStringLiteral("%1 takes %2 digits, or %3 with the check digit").arg(name).arg(digits).arg(digits + 1);
     for (qsizetype i = 0; i < text.size(); ++i)
         if (!text[i].isDigit() || text[i].unicode() > '9') {
             why = QStringLiteral("%1: \"%2\" at position %3 is not a digit").arg(takes, text[i]).arg(i + 1);
             return std::nullopt;
         }
-    if (text.size() != form.data && text.size() != form.data + 1) {
+    if (text.size() != digits && text.size() != digits + 1) {
         why = QStringLiteral("%1, not %2").arg(takes).arg(text.size());
         return std::nullopt;
     }
-    const QString data = text.left(form.data);
+    const QString data = text.left(digits);
     const int check = CheckDigitOf(data);
-    if (text.size() == form.data + 1 && text.back().digitValue() != check) {
+    if (text.size() == digits + 1 && text.back().digitValue() != check) {
         why = QStringLiteral("the check digit should be %1, not %2").arg(check).arg(text.back());
         return std::nullopt;
     }
@@ -91,23 +62,6 @@ std::optional<QString> RetailData(LibraryCode code, const QString& text, QString
 }
 
 // --- libzint ---
-
-int ZintSymbology(LibraryCode code)
-{
-    switch (code) {
-    case LibraryCode::Code128: return BARCODE_CODE128;
-    case LibraryCode::Gs1_128: return BARCODE_GS1_128;
-    case LibraryCode::Ean13:
-    case LibraryCode::Ean8:
-    case LibraryCode::UpcA: return RetailFormOf(code).symbol;
-    case LibraryCode::Qr: return BARCODE_QRCODE;
-    case LibraryCode::DataMatrix:
-    case LibraryCode::Gs1DataMatrix: return BARCODE_DATAMATRIX;
-    case LibraryCode::Pdf417: return BARCODE_PDF417;
-    case LibraryCode::Aztec: return BARCODE_AZTEC;
-    }
-    return BARCODE_CODE128;
-}
 
 int QrEccLevel(char ecc)
 {
@@ -124,26 +78,27 @@ bool AllAscii(const QByteArray& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-void SetUp(zint_symbol& s, LibraryCode code, const QByteArray& data, const LibraryOptions& options, int dmSize)
+void SetUp(zint_symbol& s, const SymbologyRow& row, const QByteArray& data, const LibraryOptions& options, int dmSize)
 {
-    s.symbology = ZintSymbology(code);
-    s.input_mode = IsGs1(code) ? (GS1_MODE | GS1PARENS_MODE) : UNICODE_MODE;
+    const LibraryCode& code = row.library;
+    s.symbology = code.zint;
+    s.input_mode = code.gs1 ? (GS1_MODE | GS1PARENS_MODE) : UNICODE_MODE;
     // A warning (a GS1 check digit, a date that does not exist) is no symbol
     // to print; an ECI for UTF-8 is what the text needs.
     s.warn_level = WARN_FAIL_ALL;
-    if (Is2D(code) && !IsGs1(code) && !AllAscii(data))
+    if (code.twoD && !code.gs1 && !AllAscii(data))
         s.eci = 26; // UTF-8, stated, so that readers need not guess
-    switch (code) {
-    case LibraryCode::Qr: s.option_1 = QrEccLevel(options.qrEcc); break;
-    case LibraryCode::Pdf417: s.option_2 = std::clamp(options.pdf417Columns, 0, 30); break;
-    case LibraryCode::DataMatrix:
-    case LibraryCode::Gs1DataMatrix:
+    // The symbology's own option is the one libzint takes for it.
+    switch (row.ownOption) {
+    case OwnOption::QrEcc: s.option_1 = QrEccLevel(options.qrEcc); break;
+    case OwnOption::Pdf417Columns: s.option_2 = std::clamp(options.pdf417Columns, 0, 30); break;
+    case OwnOption::Rectangular:
         if (dmSize)
             s.option_2 = dmSize;
         else
             s.option_3 = DM_SQUARE;
         break;
-    default: break;
+    case OwnOption::None: break;
     }
 }
 
@@ -168,10 +123,10 @@ constexpr int kFirstRectangularSize = 25, kLastRectangularSize = 30;
 
 } // namespace
 
-std::optional<QString> RetailDigits(LibraryCode code, const QString& text)
+std::optional<QString> RetailDigits(const SymbologyRow& row, const QString& text)
 {
     QString why;
-    const std::optional<QString> data = RetailData(code, text, why);
+    const std::optional<QString> data = RetailData(row, text, why);
     if (!data)
         return std::nullopt;
     return *data + QString::number(CheckDigitOf(*data));
@@ -233,13 +188,14 @@ QString Gs1ElementString(const QString& bracketed)
     return out;
 }
 
-core::Result<Modules> EncodeLibraryCode(LibraryCode code, const QString& text, const LibraryOptions& options)
+core::Result<Modules> EncodeLibraryCode(const SymbologyRow& row, const QString& text, const LibraryOptions& options)
 {
-    const QString caption = QLatin1String(CaptionOf(code));
+    const LibraryCode& code = row.library;
+    const QString caption = QString::fromUtf8(row.caption);
     QString data = text;
-    if (code == LibraryCode::Ean13 || code == LibraryCode::Ean8 || code == LibraryCode::UpcA) {
+    if (code.retailDigits > 0) {
         QString why;
-        const std::optional<QString> digits = RetailData(code, text, why);
+        const std::optional<QString> digits = RetailData(row, text, why);
         if (!digits)
             return Refused(why);
         data = *digits;
@@ -247,17 +203,17 @@ core::Result<Modules> EncodeLibraryCode(LibraryCode code, const QString& text, c
     const QByteArray bytes = data.toUtf8();
     // A rectangular Data Matrix is the smallest rectangular size the data
     // fits; the library on its own would pick a square one when smaller.
-    const bool rectangular = options.rectangular && (code == LibraryCode::DataMatrix || code == LibraryCode::Gs1DataMatrix);
+    const bool rectangular = options.rectangular && row.ownOption == OwnOption::Rectangular;
     ZintSymbol symbol;
     int status = 0;
     auto encode = [&](int size) {
         symbol.reset(ZBarcode_Create());
         if (!symbol)
             return ZINT_ERROR_MEMORY;
-        SetUp(*symbol, code, bytes, options, size);
+        SetUp(*symbol, row, bytes, options, size);
         // A QR Code comes with mask 0, and the mask the penalty rules choose
         // is put on here: libzint's own choice is most of its time.
-        if (code == LibraryCode::Qr)
+        if (IsQr(row))
             symbol->option_3 = 1 << 8;
         return ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<int>(bytes.size()));
     };
@@ -272,16 +228,16 @@ core::Result<Modules> EncodeLibraryCode(LibraryCode code, const QString& text, c
             why = QStringLiteral("too long for a %1 symbol: %2").arg(caption, why);
         if (rectangular && status == ZINT_ERROR_TOO_LONG)
             why = QStringLiteral("too long for the largest rectangular Data Matrix (16 x 48)");
-        else if (code == LibraryCode::Qr && status == ZINT_ERROR_TOO_LONG)
+        else if (IsQr(row) && status == ZINT_ERROR_TOO_LONG)
             why = QStringLiteral("too long for the largest QR Code (version 40) at error correction %1").arg(QChar(options.qrEcc));
         return Refused(why);
     }
     Modules out = ModulesOf(*symbol);
-    if (code == LibraryCode::Qr)
+    if (IsQr(row))
         out.dark = BestQrMask(out.dark, out.width, QrEccLevel(options.qrEcc)).dark;
-    if (IsGs1(code))
+    if (code.gs1)
         out.humanText = text;
-    else if (!Is2D(code))
+    else if (!code.twoD)
         out.humanText = QString::fromUtf8(reinterpret_cast<const char*>(symbol->text));
     return out;
 }

@@ -166,14 +166,13 @@ ModuleLayout LayoutFor(ModuleShape shape, const SymbolRequest& r)
     return l;
 }
 
-Generated GenerateLibraryCode(LibraryCode code, ModuleShape shape, double quietModules,
-                              const SymbolRequest& request, Surface& surface)
+Generated GenerateLibraryCode(const SymbologyRow& row, const SymbolRequest& request, Surface& surface)
 {
-    const core::Result<Modules> modules = EncodeLibraryCode(code, request.text, request.library);
+    const core::Result<Modules> modules = EncodeLibraryCode(row, request.text, request.library);
     if (modules.failed())
         return {nullptr, modules.failure(), {}};
-    ModuleLayout layout = LayoutFor(shape, request);
-    layout.quietModules = quietModules;
+    ModuleLayout layout = LayoutFor(row.library.shape, request);
+    layout.quietModules = row.library.quietModules;
     if (!LayOutModules(*modules, layout, surface)) {
         surface.Cls();
         return {nullptr, core::Failure{core::kTooLongToDraw, kTooLongToDraw}, {}};

@@ -9,15 +9,6 @@
 
 namespace symbols {
 
-// How the modules are laid out.
-enum class ModuleShape {
-    Bars,    // a row of bars, the human-readable text under them on request
-    Ean13,   // retail: guards down into the digits, the first digit outside on the left
-    Ean8,    //         both halves' digits between the guards
-    UpcA,    //         the first and last digits outside, their bars as long as the guards
-    Matrix,  // rows of modules, each row as high as the encoder says
-};
-
 struct ModuleLayout {
     ModuleShape shape = ModuleShape::Bars;
     int module = 1;        // pixels per module
@@ -38,8 +29,9 @@ bool LayOutModules(const Modules& modules, const ModuleLayout& layout, graphics:
 // the "Height" factor, as Code 39 and Code 128 B take it.
 ModuleLayout LayoutFor(ModuleShape shape, const SymbolRequest& request);
 
-// Encodes the request with libzint and lays it out on the surface.
-Generated GenerateLibraryCode(LibraryCode code, ModuleShape shape, double quietModules,
-                              const SymbolRequest& request, graphics::Surface& surface);
+// The drawing step of every symbology libzint encodes: encodes the request
+// as the row says and lays it out on the surface in the row's shape, with
+// its quiet zone.
+Generated GenerateLibraryCode(const SymbologyRow& row, const SymbolRequest& request, graphics::Surface& surface);
 
 } // namespace symbols

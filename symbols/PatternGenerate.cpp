@@ -79,11 +79,11 @@ double DrawnExtent(const graphics::Surface& box, const QString& text, const QStr
 
 } // namespace
 
-core::Status DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes,
+core::Status DrawPatternSymbol(PatternEncoder encode, QString& text, const PatternSizes& sizes,
                                graphics::Surface& surface)
 {
     surface.SetScaleMode(graphics::ScaleMode::Pixels); // the renderer draws in pixels here
-    EncodedPattern encoded = EncodePattern(type, text);
+    EncodedPattern encoded = encode(text);
     const QString& pattern = encoded.pattern;
     const ModuleWidths widths = WidthsFor(pattern, sizes.width);
     const float barHeight = BarHeightFrom(sizes.heightFactor);
@@ -99,7 +99,7 @@ core::Status DrawPatternSymbol(const QString& type, QString& text, const Pattern
     if (drawn > core::TwipsToPixels(surface.Width()))
         surface.SetWidth(core::PixelsToTwips(drawn));
     surface.Cls();
-    DrawPattern(surface, {widths, barHeight, sizes.withText, type == u"25"}, kLeft, kTop, text, pattern);
+    DrawPattern(surface, {widths, barHeight, sizes.withText, encoded.bearers}, kLeft, kTop, text, pattern);
     return encoded.status;
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/Result.h"
 #include "graphics/Surface.h"
+#include "symbols/BarPattern.h"
 
 #include <QString>
 #include <optional>
@@ -18,13 +19,13 @@ struct PatternSizes {
     bool withText = false;
 };
 
-// Encodes `text` with the renderer's type ("128", "25", "Codit"; `text`
-// changes as the type says) and draws it on the surface, in pixel scale,
+// Encodes `text` with the renderer's encoder a symbology's row names
+// (`text` changes as the encoder says) and draws it on the surface, in pixel scale,
 // from (1, 20), the surface widened to hold it. kTooLongToDraw, with
 // nothing drawn, when the symbol is wider than the widest surface. An
 // encoder that fails part-way (Interleaved 2 of 5) draws what it built and
 // says why.
-core::Status DrawPatternSymbol(const QString& type, QString& text, const PatternSizes& sizes,
+core::Status DrawPatternSymbol(PatternEncoder encode, QString& text, const PatternSizes& sizes,
                                graphics::Surface& surface);
 
 } // namespace symbols

@@ -18,7 +18,7 @@ QString Shown(const QString& text)
 core::Result<SymbolFile> DrawForFile(const SymbolRequest& request, bool verify, bool strict)
 {
     Symbol symbol = GenerateSymbol(request);
-    const QString caption = QLatin1String(RowOf(request.symbology).caption);
+    const QString caption = QLatin1String(RowOf(request.symbology, request.table).caption);
     if (symbol.status.failed()) {
         core::Failure f = symbol.status.failure();
         f.text = QStringLiteral("no %1 barcode of \"%2\": %3").arg(caption, Shown(request.text), f.text);
@@ -28,12 +28,12 @@ core::Result<SymbolFile> DrawForFile(const SymbolRequest& request, bool verify, 
         return core::Failure{core::kNotDrawable, QStringLiteral("no %1 barcode of an empty text").arg(caption)};
     graphics::Drawing drawing = std::move(symbol.drawing).Cropped();
     if (verify) {
-        const ScanResult scan = ScanCheck(drawing, ExpectedScan(request.symbology, request.text));
+        const ScanResult scan = ScanCheck(drawing, ExpectedScan(request.symbology, request.text, request.table));
         if (scan.Fails())
             return core::Failure{core::kDoesNotScan, QStringLiteral("the %1 barcode of \"%2\" %3")
                                                          .arg(caption, Shown(request.text), scan.Text())};
     }
-    const QString note = HoldsOtherText(request.symbology, request.text);
+    const QString note = HoldsOtherText(request.symbology, request.text, request.table);
     if (strict && !note.isEmpty())
         return core::Failure{core::kNotAsTyped, note};
     return SymbolFile{std::move(drawing), note};

@@ -11,7 +11,7 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
+#include <zint.h>
 
 namespace symbols {
 namespace {
@@ -20,46 +20,49 @@ using core::Failure;
 
 // ------------------------------------------------------------ drawing steps
 
+using graphics::Surface;
+
 // A symbology that takes no symbol of this text draws nothing, and the
 // window shows that as it is: an empty surface, or UPC's message in its box.
 Failure NotDrawable(const QString& why) { return Failure{core::kNotDrawable, why, true}; }
 
-Generated Code128B(const SymbolRequest& r, GenerateSurfaces& s)
+Generated Code128B(const SymbologyRow&, const SymbolRequest& r, Surface& s)
 {
-    SizeCode39Surface(s.code39, r.heightFactor, r.fontSize);
+    SizeCode39Surface(s, r.heightFactor, r.fontSize);
     // The Code 39 drawing of the text sizes the surface for the engine,
     // which clears it at once: the sizing without the drawing.
-    SizeCode39(EncodeCode39(r.text), s.code39, r.withText);
-    const core::Result<Code128Area> drawn = RunCode128Engine(r, s.code39);
+    SizeCode39(EncodeCode39(r.text), s, r.withText);
+    const core::Result<Code128Area> drawn = RunCode128Engine(r, s);
     if (drawn.failed())
         return {nullptr, drawn.failure(), {}}; // an engine error draws nothing
-    return {&s.code39, {}, {}};
+    return {&s, {}, {}};
 }
 
-Generated Code39(const SymbolRequest& r, GenerateSurfaces& s)
+Generated Code39(const SymbologyRow&, const SymbolRequest& r, Surface& s)
 {
-    SizeCode39Surface(s.code39, r.heightFactor, r.fontSize);
+    SizeCode39Surface(s, r.heightFactor, r.fontSize);
     // The bars leave 1.5 text heights free under them: a caption that
     // large for the height leaves no bars at all (or bars turned upside
     // down) and is cut off at the top. The box then grows to keep half of
     // the bars' height.
     if (r.withText) {
-        const double free = 1.5 * s.code39.TextHeight(r.text);
-        if (free >= s.code39.ScaleHeight())
-            s.code39.SetHeight(s.code39.Height() * (s.code39.ScaleHeight() / 2 + free) / s.code39.ScaleHeight());
+        const double free = 1.5 * s.TextHeight(r.text);
+        if (free >= s.ScaleHeight())
+            s.SetHeight(s.Height() * (s.ScaleHeight() / 2 + free) / s.ScaleHeight());
     }
-    if (DrawCode39(EncodeCode39(r.text), s.code39, r.withText) <= s.code39.PixelWidth())
-        return {&s.code39, {}, {}};
+    if (DrawCode39(EncodeCode39(r.text), s, r.withText) <= s.PixelWidth())
+        return {&s, {}, {}};
     // A symbol wider than the widest surface can't be drawn whole, and a
     // cut barcode scans wrong or not at all: nothing is drawn.
-    s.code39.Cls();
+    s.Cls();
     return {nullptr, Failure{core::kTooLongToDraw, kTooLongToDraw}, {}};
 }
 
-Generated Pattern(const QString& type, const SymbolRequest& r, graphics::Surface& surface)
+// The symbologies of the bar-pattern renderer, with the encoder the row names.
+Generated Pattern(const SymbologyRow& row, const SymbolRequest& r, Surface& surface)
 {
     QString text = r.text;
-    const core::Status drawn = DrawPatternSymbol(type, text, {r.heightFactor, r.width, r.withText}, surface);
+    const core::Status drawn = DrawPatternSymbol(row.pattern, text, {r.heightFactor, r.width, r.withText}, surface);
     if (drawn.failed() && drawn.failure().code == core::kTooLongToDraw) {
         surface.Cls();
         return {nullptr, drawn, {}};
@@ -67,41 +70,29 @@ Generated Pattern(const QString& type, const SymbolRequest& r, graphics::Surface
     return {&surface, drawn, {}};
 }
 
-Generated Code128_1(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(QStringLiteral("128"), r, s.pattern); }
-
-Generated Code25(const SymbolRequest& r, GenerateSurfaces& s)
+Generated Code25(const SymbologyRow& row, const SymbolRequest& r, Surface& s)
 {
     if (r.text.size() < 2)
         return {nullptr, NotDrawable(QStringLiteral("Code 2/5 needs at least 2 characters")), {}};
-    return Pattern(QStringLiteral("25"), r, s.pattern);
+    return Pattern(row, r, s);
 }
 
-Generated Codabar(const SymbolRequest& r, GenerateSurfaces& s) { return Pattern(QStringLiteral("Codit"), r, s.pattern); }
-
-Generated UpcA(const SymbolRequest& r, GenerateSurfaces& s)
+Generated UpcA(const SymbologyRow&, const SymbolRequest& r, Surface& s)
 {
-    s.upcA.SetScaleMode(graphics::ScaleMode::Twips); // the layout is in twips
+    s.SetScaleMode(graphics::ScaleMode::Twips); // the layout is in twips
     const UpcASymbol symbol = EncodeUpcA(r.text);
-    DrawUpcA(s.upcA, symbol, r.withText);
-    return {&s.upcA, symbol.status, QString::number(symbol.check)};
+    DrawUpcA(s, symbol, r.withText);
+    return {&s, symbol.status, QString::number(symbol.check)};
 }
 
-Generated Ean(const SymbolRequest& r, GenerateSurfaces& s)
+Generated Ean(const SymbologyRow&, const SymbolRequest& r, Surface& s)
 {
-    FitEanScale(s.ean, r.barLength, r.fontSize);
-    EanDrawn drawn = DrawEan(s.ean, r.text, r.barLength, r.fontSize);
-    Generated g{&s.ean, std::move(drawn.status), drawn.code};
+    FitEanScale(s, r.barLength, r.fontSize);
+    EanDrawn drawn = DrawEan(s, r.text, r.barLength, r.fontSize);
+    Generated g{&s, std::move(drawn.status), drawn.code};
     if (r.text.size() < 7)
         g.status = NotDrawable(QStringLiteral("EAN needs at least 7 characters"));
     return g;
-}
-
-// The symbologies libzint encodes, laid out by LayOutModules on their own
-// surface, with the quiet zone (in modules) each needs.
-template <LibraryCode code, ModuleShape shape, int quiet>
-Generated Library(const SymbolRequest& r, GenerateSurfaces& s)
-{
-    return GenerateLibraryCode(code, shape, quiet, r, s.library);
 }
 
 // ------------------------------------------------------- what a reader reads
@@ -113,7 +104,7 @@ Generated Library(const SymbolRequest& r, GenerateSurfaces& s)
 // adds 128 to the next character.
 constexpr char16_t kFnc1 = 185, kFnc2 = 178, kFnc3 = 179, kFnc4 = 188;
 
-ScanExpectation ReadCode128B(const QString& text)
+ScanExpectation ReadCode128B(const SymbologyRow&, const QString& text)
 {
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -126,8 +117,8 @@ ScanExpectation ReadCode128B(const QString& text)
     return {QStringLiteral("Code128"), out};
 }
 
-ScanExpectation ReadCode39(const QString& text) { return {QStringLiteral("Code39"), text.toUpper()}; }
-ScanExpectation ReadCode128_1(const QString& text) { return {QStringLiteral("Code128"), text}; }
+ScanExpectation ReadCode39(const SymbologyRow&, const QString& text) { return {QStringLiteral("Code39"), text.toUpper()}; }
+ScanExpectation ReadCode128_1(const SymbologyRow&, const QString& text) { return {QStringLiteral("Code128"), text}; }
 bool OnlyOf(const QString& text, const QString& allowed)
 {
     return std::all_of(text.begin(), text.end(), [&](QChar c) { return allowed.contains(c); });
@@ -140,7 +131,7 @@ constexpr qsizetype kItfReaderMinimum = 6;
 constexpr qsizetype kCodabarReaderMinimum = 3;
 const QString kCodabarData = QStringLiteral("0123456789-$:/.+");
 
-ScanExpectation ReadCode25(const QString& text)
+ScanExpectation ReadCode25(const SymbologyRow&, const QString& text)
 {
     ScanExpectation e{QStringLiteral("ITF"), text.size() % 2 ? text + QLatin1Char('0') : text, {}, {}};
     if (text.size() % 2)
@@ -153,7 +144,7 @@ ScanExpectation ReadCode25(const QString& text)
     return e;
 }
 
-ScanExpectation ReadCodabar(const QString& text)
+ScanExpectation ReadCodabar(const SymbologyRow&, const QString& text)
 {
     ScanExpectation e{QStringLiteral("Codabar"), text.toUpper(), {}, {}};
     if (!e.text.isEmpty() && e.text.size() < kCodabarReaderMinimum && OnlyOf(e.text, kCodabarData))
@@ -161,13 +152,13 @@ ScanExpectation ReadCodabar(const QString& text)
     return e;
 }
 
-ScanExpectation ReadUpcA(const QString& text)
+ScanExpectation ReadUpcA(const SymbologyRow&, const QString& text)
 {
     const QString code = text.trimmed();
     return {QStringLiteral("UPC-A"), code + QString::number(UpcACheckDigit(code))};
 }
 
-ScanExpectation ReadEan(const QString& text)
+ScanExpectation ReadEan(const SymbologyRow&, const QString& text)
 {
     if (text.size() < 7)
         return {};
@@ -187,30 +178,32 @@ ScanExpectation ReadEan(const QString& text)
     return e;
 }
 
+ScanExpectation ReadGs1_128(const SymbologyRow&, const QString& text) { return {QStringLiteral("Code128"), Gs1ElementString(text), {}, {}}; }
+ScanExpectation ReadGs1DataMatrix(const SymbologyRow&, const QString& text) { return {QStringLiteral("DataMatrix"), Gs1ElementString(text), {}, {}}; }
+
+// zxing-cpp's names of the formats.
+constexpr char kCode128[] = "Code128", kQrCode[] = "QRCode", kDataMatrix[] = "DataMatrix", kPdf417[] = "PDF417",
+               kAztec[] = "Aztec", kEan13[] = "EAN-13", kEan8[] = "EAN-8", kUpcA[] = "UPC-A";
+
+template <const char* format>
+ScanExpectation ReadAsTyped(const SymbologyRow&, const QString& text) { return {QLatin1String(format), text, {}, {}}; }
+
 // A retail code reads as its digits with the check digit; a text it
 // refuses draws no symbol.
-template <LibraryCode code>
-ScanExpectation ReadRetail(const QString& text)
+template <const char* format>
+ScanExpectation ReadRetail(const SymbologyRow& row, const QString& text)
 {
-    const std::optional<QString> digits = RetailDigits(code, text);
+    const std::optional<QString> digits = RetailDigits(row, text);
     if (!digits)
         return {};
-    const char* format = code == LibraryCode::Ean13 ? "EAN-13" : code == LibraryCode::Ean8 ? "EAN-8" : "UPC-A";
     return {QLatin1String(format), *digits, {}, {}};
 }
 
-ScanExpectation ReadGs1_128(const QString& text) { return {QStringLiteral("Code128"), Gs1ElementString(text), {}, {}}; }
-ScanExpectation ReadGs1DataMatrix(const QString& text) { return {QStringLiteral("DataMatrix"), Gs1ElementString(text), {}, {}}; }
-
-template <const char* format>
-ScanExpectation ReadAsTyped(const QString& text) { return {QLatin1String(format), text, {}, {}}; }
-constexpr char kCode128[] = "Code128", kQrCode[] = "QRCode", kDataMatrix[] = "DataMatrix", kPdf417[] = "PDF417", kAztec[] = "Aztec";
 
 // ------------------------------------------------------------------ the rows
 
 using S = Symbology;
 using P = SurfaceId;
-using L = LibraryCode;
 using M = ModuleShape;
 using O = OwnOption;
 
@@ -218,74 +211,133 @@ using O = OwnOption;
 // value is true, the last wins. The option buttons sit where the design put
 // them in "Bar Code Type" (Code 128-1's mostly below the frame's edge).
 // Heights: the Code 39 surface's bars are 40 pixels a unit of the factor,
-// the pattern symbols' 10; a page holds about a thousand pixels (10 inches). A 2D
-// code's module is 2 pixels a unit: at 10, 20 pixels (5 mm) a module.
-const std::array kBuiltIn{
-    SymbologyRow{S::Code128B, "code128b", "Code 128 B", {"Option1", "type1", "1", 1200, 240, 1215, 195}, P::Code39, false, 25, false, Code128B, ReadCode128B},
-    SymbologyRow{S::Code39, "code39", "Code 39", {"Option2", "type2", "0", 120, 240, 975, 195}, P::Code39, false, 25, false, Code39, ReadCode39},
-    SymbologyRow{S::Code128_1, "code128-1", "Code 128-1", {"Option4", "type4", "0", 2280, 960, 1215, 195}, P::Pattern, false, 100, false, Code128_1, ReadCode128_1},
-    SymbologyRow{S::Code25, "code25", "Code 2/5", {"Option5", "type5", "0", 480, 720, 975, 195}, P::Pattern, false, 100, false, Code25, ReadCode25},
-    SymbologyRow{S::Codabar, "codabar", "Codabar", {}, P::Pattern, false, 100, false, Codabar, ReadCodabar},
-    SymbologyRow{S::UpcA, "upca", "UPC", {"Option8", "type8", "0", 120, 480, 735, 195}, P::UpcA, false, 0, false, UpcA, ReadUpcA},
-    SymbologyRow{S::Ean, "ean", "EAN", {"Option9", "type9", "0", 1200, 480, 735, 195}, P::Ean, true, 0, true, Ean, ReadEan},
-    SymbologyRow{S::Code128, "code128", "Code 128", {}, P::Library, false, 25, false, Library<L::Code128, M::Bars, 10>, ReadAsTyped<kCode128>, true},
-    SymbologyRow{S::Gs1_128, "gs1-128", "GS1-128", {}, P::Library, false, 25, false, Library<L::Gs1_128, M::Bars, 10>, ReadGs1_128, true},
-    SymbologyRow{S::RetailEan13, "retail-ean13", "EAN-13", {}, P::Library, false, 25, false, Library<L::Ean13, M::Ean13, 10>, ReadRetail<L::Ean13>, true},
-    SymbologyRow{S::RetailEan8, "retail-ean8", "EAN-8", {}, P::Library, false, 25, false, Library<L::Ean8, M::Ean8, 10>, ReadRetail<L::Ean8>, true},
-    SymbologyRow{S::RetailUpcA, "retail-upca", "UPC-A", {}, P::Library, false, 25, false, Library<L::UpcA, M::UpcA, 10>, ReadRetail<L::UpcA>, true},
-    SymbologyRow{S::Qr, "qr", "QR Code", {}, P::Library, false, 10, false, Library<L::Qr, M::Matrix, 4>, ReadAsTyped<kQrCode>, true, O::QrEcc},
-    SymbologyRow{S::DataMatrix, "datamatrix", "Data Matrix", {}, P::Library, false, 10, false, Library<L::DataMatrix, M::Matrix, 1>, ReadAsTyped<kDataMatrix>, true, O::Rectangular},
-    SymbologyRow{S::Gs1DataMatrix, "gs1-datamatrix", "GS1 DataMatrix", {}, P::Library, false, 10, false, Library<L::Gs1DataMatrix, M::Matrix, 1>, ReadGs1DataMatrix, true, O::Rectangular},
-    SymbologyRow{S::Pdf417, "pdf417", "PDF417", {}, P::Library, false, 10, false, Library<L::Pdf417, M::Matrix, 2>, ReadAsTyped<kPdf417>, true, O::Pdf417Columns},
+// the pattern symbols' 10; a page holds about a thousand pixels (10
+// inches). A 2D code's module is 2 pixels a unit: at 10, 20 pixels (5 mm)
+// a module. libzint's symbols keep the quiet zone their standards ask, in
+// modules.
+constexpr std::array kBuiltIn{
+    SymbologyRow{.symbology = S::Code128B, .name = "code128b", .caption = "Code 128 B",
+                 .option = {"Option1", "type1", "1", 1200, 240, 1215, 195}, .surface = P::Code39,
+                 .maxHeightFactor = 25, .draw = Code128B, .expectedScan = ReadCode128B},
+    SymbologyRow{.symbology = S::Code39, .name = "code39", .caption = "Code 39",
+                 .option = {"Option2", "type2", "0", 120, 240, 975, 195}, .surface = P::Code39,
+                 .maxHeightFactor = 25, .draw = Code39, .expectedScan = ReadCode39},
+    SymbologyRow{.symbology = S::Code128_1, .name = "code128-1", .caption = "Code 128-1",
+                 .option = {"Option4", "type4", "0", 2280, 960, 1215, 195}, .surface = P::Pattern,
+                 .maxHeightFactor = 100, .draw = Pattern, .expectedScan = ReadCode128_1, .pattern = Code128BPatternOf},
+    SymbologyRow{.symbology = S::Code25, .name = "code25", .caption = "Code 2/5",
+                 .option = {"Option5", "type5", "0", 480, 720, 975, 195}, .surface = P::Pattern,
+                 .maxHeightFactor = 100, .draw = Code25, .expectedScan = ReadCode25, .pattern = Interleaved25PatternOf},
+    SymbologyRow{.symbology = S::Codabar, .name = "codabar", .caption = "Codabar", .surface = P::Pattern,
+                 .maxHeightFactor = 100, .draw = Pattern, .expectedScan = ReadCodabar, .pattern = CodabarPatternOf},
+    SymbologyRow{.symbology = S::UpcA, .name = "upca", .caption = "UPC",
+                 .option = {"Option8", "type8", "0", 120, 480, 735, 195}, .surface = P::UpcA,
+                 .draw = UpcA, .expectedScan = ReadUpcA},
+    SymbologyRow{.symbology = S::Ean, .name = "ean", .caption = "EAN",
+                 .option = {"Option9", "type9", "0", 1200, 480, 735, 195}, .surface = P::Ean,
+                 .printFromSurface = true, .sizeBoxesSwapped = true, .draw = Ean, .expectedScan = ReadEan},
+    SymbologyRow{.symbology = S::Code128, .name = "code128", .caption = "Code 128", .surface = P::Library,
+                 .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadAsTyped<kCode128>,
+                 .inMoreBox = true, .library = {.zint = BARCODE_CODE128, .shape = M::Bars, .quietModules = 10}},
+    SymbologyRow{.symbology = S::Gs1_128, .name = "gs1-128", .caption = "GS1-128", .surface = P::Library,
+                 .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadGs1_128, .inMoreBox = true,
+                 .library = {.zint = BARCODE_GS1_128, .shape = M::Bars, .quietModules = 10, .gs1 = true}},
+    SymbologyRow{.symbology = S::RetailEan13, .name = "retail-ean13", .caption = "EAN-13", .surface = P::Library,
+                 .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadRetail<kEan13>, .inMoreBox = true,
+                 .library = {.zint = BARCODE_EANX, .shape = M::Ean13, .quietModules = 10, .retailDigits = 12}},
+    SymbologyRow{.symbology = S::RetailEan8, .name = "retail-ean8", .caption = "EAN-8", .surface = P::Library,
+                 .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadRetail<kEan8>, .inMoreBox = true,
+                 .library = {.zint = BARCODE_EANX, .shape = M::Ean8, .quietModules = 10, .retailDigits = 7}},
+    SymbologyRow{.symbology = S::RetailUpcA, .name = "retail-upca", .caption = "UPC-A", .surface = P::Library,
+                 .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadRetail<kUpcA>, .inMoreBox = true,
+                 .library = {.zint = BARCODE_UPCA, .shape = M::UpcA, .quietModules = 10, .retailDigits = 11}},
+    SymbologyRow{.symbology = S::Qr, .name = "qr", .caption = "QR Code", .surface = P::Library,
+                 .maxHeightFactor = 10, .draw = GenerateLibraryCode, .expectedScan = ReadAsTyped<kQrCode>,
+                 .inMoreBox = true, .ownOption = O::QrEcc,
+                 .library = {.zint = BARCODE_QRCODE, .shape = M::Matrix, .quietModules = 4, .twoD = true}},
+    SymbologyRow{.symbology = S::DataMatrix, .name = "datamatrix", .caption = "Data Matrix", .surface = P::Library,
+                 .maxHeightFactor = 10, .draw = GenerateLibraryCode, .expectedScan = ReadAsTyped<kDataMatrix>,
+                 .inMoreBox = true, .ownOption = O::Rectangular,
+                 .library = {.zint = BARCODE_DATAMATRIX, .shape = M::Matrix, .quietModules = 1, .twoD = true}},
+    SymbologyRow{.symbology = S::Gs1DataMatrix, .name = "gs1-datamatrix", .caption = "GS1 DataMatrix",
+                 .surface = P::Library, .maxHeightFactor = 10, .draw = GenerateLibraryCode,
+                 .expectedScan = ReadGs1DataMatrix, .inMoreBox = true, .ownOption = O::Rectangular,
+                 .library = {.zint = BARCODE_DATAMATRIX, .shape = M::Matrix, .quietModules = 1, .twoD = true, .gs1 = true}},
+    SymbologyRow{.symbology = S::Pdf417, .name = "pdf417", .caption = "PDF417", .surface = P::Library,
+                 .maxHeightFactor = 10, .draw = GenerateLibraryCode, .expectedScan = ReadAsTyped<kPdf417>,
+                 .inMoreBox = true, .ownOption = O::Pdf417Columns,
+                 .library = {.zint = BARCODE_PDF417, .shape = M::Matrix, .quietModules = 2, .twoD = true}},
     // Aztec needs no quiet zone; one module keeps it off a file's edge.
-    SymbologyRow{S::Aztec, "aztec", "Aztec", {}, P::Library, false, 10, false, Library<L::Aztec, M::Matrix, 1>, ReadAsTyped<kAztec>, true},
+    SymbologyRow{.symbology = S::Aztec, .name = "aztec", .caption = "Aztec", .surface = P::Library,
+                 .maxHeightFactor = 10, .draw = GenerateLibraryCode, .expectedScan = ReadAsTyped<kAztec>,
+                 .inMoreBox = true,
+                 .library = {.zint = BARCODE_AZTEC, .shape = M::Matrix, .quietModules = 1, .twoD = true}},
 };
 
-std::vector<SymbologyRow>& Rows()
+constexpr bool SameText(const char* a, const char* b)
 {
-    static std::vector<SymbologyRow> rows(kBuiltIn.begin(), kBuiltIn.end());
-    return rows;
+    while (*a && *a == *b)
+        ++a, ++b;
+    return *a == *b;
 }
+
+// A symbology and a command-line name name one row: a look-up takes the
+// first row that matches, and a second one would never be reached.
+constexpr bool EachOnce(std::span<const SymbologyRow> rows)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t j = i + 1; j < rows.size(); ++j)
+            if (rows[i].symbology == rows[j].symbology || SameText(rows[i].name, rows[j].name))
+                return false;
+    return true;
+}
+static_assert(EachOnce(kBuiltIn), "two rows of the table have the same symbology or the same name");
+
+// A row drawn by the pattern renderer or by libzint draws on that surface.
+constexpr bool OnTheirSurfaces(std::span<const SymbologyRow> rows)
+{
+    for (const SymbologyRow& row : rows)
+        if ((row.pattern && row.surface != P::Pattern) ||
+            ((row.library.zint != 0) != (row.draw == GenerateLibraryCode)) ||
+            (row.library.zint != 0 && row.surface != P::Library))
+            return false;
+    return true;
+}
+static_assert(OnTheirSurfaces(kBuiltIn), "a row's encoder and its surface do not go together");
 
 } // namespace
 
-std::span<const SymbologyRow> Symbologies() { return Rows(); }
+SymbologyTable Symbologies() { return kBuiltIn; }
 
-void RegisterSymbology(const SymbologyRow& row) { Rows().push_back(row); }
-
-void UnregisterSymbology(Symbology symbology)
+const SymbologyRow& RowOf(Symbology symbology, SymbologyTable table)
 {
-    std::erase_if(Rows(), [symbology](const SymbologyRow& row) { return row.symbology == symbology; });
-}
-
-const SymbologyRow& RowOf(Symbology symbology)
-{
-    for (const SymbologyRow& row : Rows())
+    for (const SymbologyRow& row : table)
         if (row.symbology == symbology)
             return row;
-    return Rows().front();
+    qFatal("symbology %d has no row in the table of symbologies", static_cast<int>(symbology));
 }
 
-std::optional<Symbology> SymbologyNamed(const QString& name)
+std::optional<Symbology> SymbologyNamed(const QString& name, SymbologyTable table)
 {
-    for (const SymbologyRow& row : Rows())
+    for (const SymbologyRow& row : table)
         if (name == QLatin1String(row.name))
             return row.symbology;
     return std::nullopt;
 }
 
-ScanExpectation ExpectedScan(Symbology symbology, const QString& text)
+ScanExpectation ExpectedScan(Symbology symbology, const QString& text, SymbologyTable table)
 {
-    return RowOf(symbology).expectedScan(text);
+    const SymbologyRow& row = RowOf(symbology, table);
+    return row.expectedScan(row, text);
 }
 
-QString HoldsOtherText(Symbology symbology, const QString& typed)
+QString HoldsOtherText(Symbology symbology, const QString& typed, SymbologyTable table)
 {
-    const ScanExpectation e = ExpectedScan(symbology, typed);
+    const ScanExpectation e = ExpectedScan(symbology, typed, table);
     if (e.note.isEmpty())
         return {};
     return QStringLiteral("the %1 barcode of \"%2\" holds %3 (%4)")
-        .arg(QString::fromUtf8(RowOf(symbology).caption), typed, e.text, e.note);
+        .arg(QString::fromUtf8(RowOf(symbology, table).caption), typed, e.text, e.note);
 }
 
 } // namespace symbols

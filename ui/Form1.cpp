@@ -92,6 +92,7 @@ Form1::Form1(WindowContext context, QWidget* parent)
       clock_(context.clock ? *context.clock : services::SteadyClock()),
       pump_(context.pump ? std::move(context.pump) : services::EventPump(services::DoEvents)),
       jobDone_(std::move(context.jobDone)),
+      symbologies_(context.symbologies.empty() ? symbols::Symbologies() : context.symbologies),
       Picture1(240, 120, 6615, 855),
       Picture2(6960, 6360, 6930, 900),
       Picture5(240, 120, 6615, 1095),
@@ -219,7 +220,7 @@ void Form1::buildControls()
     FrameOptions = Make<QGroupBox>(client, QStringLiteral("Options"), 120, 2640, 7215, 3735);
 
     FrameType = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Type"), 120, 240, 2535, 975);
-    for (const symbols::SymbologyRow& row : symbols::Symbologies()) {
+    for (const symbols::SymbologyRow& row : symbologies_) {
         const symbols::OptionButton& b = row.option;
         if (!b.control)
             continue;
@@ -567,7 +568,7 @@ void Form1::StartupOptions(const jobs::StoredOptions& stored)
     for (const OptionRow& row : OptionRows())
         setOption(row.button, stored.selected == row.symbology);
     setOwnOptions(stored.library);
-    const int more = stored.selected ? ComboMore->findData(QLatin1String(symbols::RowOf(*stored.selected).name)) : -1;
+    const int more = stored.selected ? ComboMore->findData(QLatin1String(symbols::RowOf(*stored.selected, symbologies_).name)) : -1;
     ComboMore->setCurrentIndex(std::max(more, 0));
     ShowOwnOption();
 
@@ -608,7 +609,7 @@ void Form1::store(const QString& key, const QString& value)
 void Form1::OptionClick()
 {
     for (const OptionRow& row : OptionRows())
-        store(QString::fromLatin1(symbols::RowOf(row.symbology).option.key),
+        store(QString::fromLatin1(symbols::RowOf(row.symbology, symbologies_).option.key),
               row.button->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
     // An option button picks one of the design's symbologies: "More…" none.
     if (ComboMore->currentIndex() != 0) {
@@ -625,7 +626,7 @@ void Form1::buildMoreBox()
     Place(ComboMore, 1440, 690, 1035, 255);
     ComboMore->setObjectName(QStringLiteral("ComboMore"));
     ComboMore->addItem(QStringLiteral("More\u2026"));
-    for (const symbols::SymbologyRow& row : symbols::Symbologies())
+    for (const symbols::SymbologyRow& row : symbologies_)
         if (row.inMoreBox)
             ComboMore->addItem(QString::fromUtf8(row.caption), QLatin1String(row.name));
     ComboMore->setToolTip(QStringLiteral("More bar code types"));
@@ -672,7 +673,7 @@ void Form1::MoreClick()
         for (const OptionRow& row : OptionRows())
             setOption(row.button, false);
         for (const OptionRow& row : OptionRows())
-            store(QString::fromLatin1(symbols::RowOf(row.symbology).option.key), QStringLiteral("False"));
+            store(QString::fromLatin1(symbols::RowOf(row.symbology, symbologies_).option.key), QStringLiteral("False"));
         store(QStringLiteral("moretype"), ComboMore->currentData().toString());
     } else if (std::none_of(OptionRows().begin(), OptionRows().end(), [](const OptionRow& r) { return r.button->isChecked(); })) {
         setOption(Option1, true); // "More…" itself: back to the first option
@@ -770,12 +771,12 @@ void Form1::reSizeimage()
 const symbols::SymbologyRow& Form1::SelectedRow() const
 {
     if (ComboMore->currentIndex() > 0)
-        if (const std::optional<symbols::Symbology> picked = symbols::SymbologyNamed(ComboMore->currentData().toString()))
-            return symbols::RowOf(*picked);
+        if (const std::optional<symbols::Symbology> picked = symbols::SymbologyNamed(ComboMore->currentData().toString(), symbologies_))
+            return symbols::RowOf(*picked, symbologies_);
     for (const OptionRow& row : OptionRows())
         if (row.button->isChecked())
-            return symbols::RowOf(row.symbology);
-    return symbols::RowOf(symbols::Symbology::Code39); // what Generate draws when no option is selected
+            return symbols::RowOf(row.symbology, symbologies_);
+    return symbols::RowOf(symbols::Symbology::Code39, symbologies_); // what Generate draws when no option is selected
 }
 
 PictureBox& Form1::SurfaceOf(symbols::SurfaceId id)
@@ -810,7 +811,7 @@ const PictureBox& Form1::Box(std::string_view name) const
 symbols::SymbolRequest Form1::ReadRequest() const
 {
     symbols::SymbolRequest r = symbols::ReadSizeFields(SelectedRow().symbology, Text1->text(), Text8->text(), Text3->text(),
-                                     Text9->text(), Check2->isChecked());
+                                     Text9->text(), Check2->isChecked(), symbologies_);
     r.library.qrEcc = ComboEcc->currentText().at(0).toLatin1();
     r.library.pdf417Columns = SpinColumns->value();
     r.library.rectangular = CheckRectangular->isChecked();
@@ -990,10 +991,11 @@ void Form1::CheckScan(const symbols::SymbolRequest& request)
     if (!isVisible() || Running())
         return;
     const graphics::Drawing drawing = BarcodeToPrint().Cropped();
+    const symbols::ScanExpectation expected = symbols::ExpectedScan(request.symbology, request.text, request.table);
     const int generation = scanGeneration_;
     QPointer<Form1> self(this);
-    QThreadPool::globalInstance()->start([self, drawing, request, generation] {
-        const symbols::ScanResult scan = symbols::ScanCheck(drawing, symbols::ExpectedScan(request.symbology, request.text));
+    QThreadPool::globalInstance()->start([self, drawing, expected, generation] {
+        const symbols::ScanResult scan = symbols::ScanCheck(drawing, expected);
         QMetaObject::invokeMethod(qApp, [self, scan, generation] {
             if (self && self->scanGeneration_ == generation)
                 self->ShowScan(scan);

@@ -64,6 +64,9 @@ struct WindowContext {
     services::EventPump pump;
     // Hears of every job that went out (a test keeps the files written).
     std::function<void(const printing::JobDone&)> jobDone;
+    // The symbologies the window offers and draws; empty: the built-in
+    // table. A test's table must outlive the window.
+    symbols::SymbologyTable symbologies;
 };
 
 class Form1 : public QMainWindow {
@@ -161,6 +164,7 @@ private:
     services::Clock& clock_;
     services::EventPump pump_;
     std::function<void(const printing::JobDone&)> jobDone_;
+    symbols::SymbologyTable symbologies_;
     // The printers, with each one's calibration and the built-in printer's
     // grid as stored.
     printing::Printers printers_;

@@ -29,10 +29,9 @@ graphics::Drawing Draw(ScanSymbology s, const QString& text)
     if (s == ScanSymbology::Code39) {
         symbols::DrawCode39(symbols::EncodeCode39(t), box, true);
     } else {
-        const QString type = s == ScanSymbology::Code25    ? QStringLiteral("25")
-                             : s == ScanSymbology::Codabar ? QStringLiteral("Codit")
-                                                           : QStringLiteral("128");
-        static_cast<void>(symbols::DrawPatternSymbol(type, t, {1.4, std::nullopt, true}, box));
+        // The others are drawn as Code 128 bars: a symbol read against another format's expectation.
+        const symbols::PatternEncoder encode = symbols::RowOf(s).pattern;
+        static_cast<void>(symbols::DrawPatternSymbol(encode ? encode : symbols::Code128BPatternOf, t, {1.4, std::nullopt, true}, box));
     }
     return box.CurrentDrawing();
 }

@@ -25,11 +25,11 @@ graphics::Drawing DrawCode128Engine(const QString& text, bool withText)
     return box.CurrentDrawing();
 }
 
-graphics::Drawing DrawPattern(const char* type, const QString& text, bool withText)
+graphics::Drawing DrawPattern(symbols::PatternEncoder encode, const QString& text, bool withText)
 {
     graphics::Surface box(240, 120, 6615, 1095);
     QString t = text;
-    const core::Status drawn = symbols::DrawPatternSymbol(QString::fromLatin1(type), t, {1.4, std::nullopt, withText}, box);
+    const core::Status drawn = symbols::DrawPatternSymbol(encode, t, {1.4, std::nullopt, withText}, box);
     if (drawn.failed() && drawn.failure().code == core::kTooLongToDraw)
         return {};
     return box.CurrentDrawing();
@@ -48,11 +48,11 @@ graphics::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool 
         return box.CurrentDrawing();
     }
     case ScanSymbology::Code128_1:
-        return DrawPattern("128", text, withText);
+        return DrawPattern(symbols::Code128BPatternOf, text, withText);
     case ScanSymbology::Code25:
-        return DrawPattern("25", text, withText);
+        return DrawPattern(symbols::Interleaved25PatternOf, text, withText);
     case ScanSymbology::Codabar:
-        return DrawPattern("Codit", text, withText);
+        return DrawPattern(symbols::CodabarPatternOf, text, withText);
     case ScanSymbology::UpcA: {
         graphics::Surface box(240, 0, 5055, 1095);
         box.SetScaleMode(graphics::ScaleMode::Twips);

@@ -1,7 +1,7 @@
 // The mask Quorvane chooses for a QR Code is the one libzint's own scoring
 // chooses: the same symbol, module for module, for texts of every length
 // (versions 1 to 40), at every error correction level.
-#include "symbols/LibraryCodes.h"
+#include "symbols/SymbologyTable.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
@@ -39,7 +39,7 @@ TEST(QrMask, TheChosenMask_IsTheOneLibzintChooses)
                 QString text;
                 for (int i = 0; i < length; ++i)
                     text += alphabet[rng.bounded(static_cast<int>(round == 0 ? 10 : alphabet.size()))];
-                const core::Result<symbols::Modules> ours = symbols::EncodeLibraryCode(symbols::LibraryCode::Qr, text, {level});
+                const core::Result<symbols::Modules> ours = symbols::EncodeLibraryCode(symbols::RowOf(symbols::Symbology::Qr), text, {level});
                 if (ours.failed())
                     continue; // longer than the level holds
                 const int zintLevel = QStringLiteral("LMQH").indexOf(QLatin1Char(level)) + 1;

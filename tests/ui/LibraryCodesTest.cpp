@@ -19,7 +19,6 @@
 #include <ZXing/BarcodeFormat.h>
 
 using symbols::Symbology;
-using symbols::LibraryCode;
 using symbols::LibraryOptions;
 
 namespace {
@@ -156,11 +155,9 @@ TEST_F(LibraryCodesTest, MatrixModules_AreEqualWholeDotsOnEveryDevice)
     printers.resolution = 203;
     const Case cases[] = {{Symbology::Qr, "QV-0001"}, {Symbology::DataMatrix, "QV-0001", {'M', 0, true}},
                           {Symbology::Pdf417, "QV-0001"}, {Symbology::Aztec, "QV-0001"}};
-    const LibraryCode codes[] = {LibraryCode::Qr, LibraryCode::DataMatrix, LibraryCode::Pdf417, LibraryCode::Aztec};
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        const Case& c = cases[i];
+    for (const Case& c : cases) {
         SCOPED_TRACE(symbols::RowOf(c.symbology).name);
-        const symbols::Modules m = *symbols::EncodeLibraryCode(codes[i], QString::fromUtf8(c.text), c.options);
+        const symbols::Modules m = *symbols::EncodeLibraryCode(symbols::RowOf(c.symbology), QString::fromUtf8(c.text), c.options);
         const graphics::Drawing drawing = symbols::GenerateSymbol(RequestFor(c)).drawing.Cropped();
         const std::unique_ptr<printing::PrintTarget> label = sandbox.Printers().Open(QStringLiteral("Label203"));
         ASSERT_EQ(label->Name(), QStringLiteral("Label203"));
@@ -238,34 +235,34 @@ TEST(LibraryCodes, StoredPickAndOptions_ComeBackOrFallBackToTheDefault)
 TEST(LibraryCodes, WrongInput_IsRefusedWithWhatIsWrong)
 {
     struct Refusal {
-        LibraryCode code;
+        Symbology code;
         const char* text;
         const char* message;
     };
     const std::string tooLongQr(8000, '7');
     const Refusal refusals[] = {
-        {LibraryCode::Gs1_128, "(01)09501101530004", "AI (01): check digit should be 3"},
-        {LibraryCode::Gs1_128, "(01)0950110153000", "AI (01): its data is too long or too short"},
-        {LibraryCode::Gs1_128, "(01)095011015300AB", "AI (01): 'A' is not a digit at position 13"},
-        {LibraryCode::Gs1_128, "(17)271301", "AI (17): invalid month '13' at position 3"},
-        {LibraryCode::Gs1_128, "(10)AB~12", "AI (10): '~' is not allowed in its data at position 3"},
-        {LibraryCode::Gs1_128, "(9999)12", "AI (9999): no such application identifier"},
-        {LibraryCode::Gs1_128, "0109501101530003", "GS1 data starts with an AI in brackets, such as (01)"},
-        {LibraryCode::Gs1DataMatrix, "(00)123456789012345678", "AI (00): check digit should be 5"},
-        {LibraryCode::Ean13, "4006381333932", "the check digit should be 1, not 2"},
-        {LibraryCode::Ean13, "40063813339", "EAN-13 takes 12 digits, or 13 with the check digit, not 11"},
-        {LibraryCode::Ean8, "9638507x", "EAN-8 takes 7 digits, or 8 with the check digit: \"x\" at position 8 is not a digit"},
-        {LibraryCode::UpcA, "036000291453", "the check digit should be 2, not 3"},
-        {LibraryCode::Code128, "Ж", "it takes Latin-1 characters only (ISO/IEC 8859-1)"},
-        {LibraryCode::Qr, tooLongQr.c_str(), "too long for the largest QR Code (version 40) at error correction M"},
-        {LibraryCode::DataMatrix, tooLongQr.c_str(), "too long for a Data Matrix symbol"},
+        {Symbology::Gs1_128, "(01)09501101530004", "AI (01): check digit should be 3"},
+        {Symbology::Gs1_128, "(01)0950110153000", "AI (01): its data is too long or too short"},
+        {Symbology::Gs1_128, "(01)095011015300AB", "AI (01): 'A' is not a digit at position 13"},
+        {Symbology::Gs1_128, "(17)271301", "AI (17): invalid month '13' at position 3"},
+        {Symbology::Gs1_128, "(10)AB~12", "AI (10): '~' is not allowed in its data at position 3"},
+        {Symbology::Gs1_128, "(9999)12", "AI (9999): no such application identifier"},
+        {Symbology::Gs1_128, "0109501101530003", "GS1 data starts with an AI in brackets, such as (01)"},
+        {Symbology::Gs1DataMatrix, "(00)123456789012345678", "AI (00): check digit should be 5"},
+        {Symbology::RetailEan13, "4006381333932", "the check digit should be 1, not 2"},
+        {Symbology::RetailEan13, "40063813339", "EAN-13 takes 12 digits, or 13 with the check digit, not 11"},
+        {Symbology::RetailEan8, "9638507x", "EAN-8 takes 7 digits, or 8 with the check digit: \"x\" at position 8 is not a digit"},
+        {Symbology::RetailUpcA, "036000291453", "the check digit should be 2, not 3"},
+        {Symbology::Code128, "Ж", "it takes Latin-1 characters only (ISO/IEC 8859-1)"},
+        {Symbology::Qr, tooLongQr.c_str(), "too long for the largest QR Code (version 40) at error correction M"},
+        {Symbology::DataMatrix, tooLongQr.c_str(), "too long for a Data Matrix symbol"},
     };
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(std::string(r.text).substr(0, 40));
-        const core::Result<symbols::Modules> e = symbols::EncodeLibraryCode(r.code, QString::fromUtf8(r.text));
+        const core::Result<symbols::Modules> e = symbols::EncodeLibraryCode(symbols::RowOf(r.code), QString::fromUtf8(r.text));
         ASSERT_TRUE(e.failed());
         EXPECT_TRUE(e.failure().text.startsWith(QString::fromUtf8(r.message))) << e.failure().text.toStdString();
     }
     // Code sets switch by themselves: 20 digits take code set C's pairs.
-    EXPECT_EQ(symbols::EncodeLibraryCode(LibraryCode::Code128, QStringLiteral("12345678901234567890"))->width, 145);
+    EXPECT_EQ(symbols::EncodeLibraryCode(symbols::RowOf(Symbology::Code128), QStringLiteral("12345678901234567890"))->width, 145);
 }

@@ -139,7 +139,7 @@ struct ScanEverywhereTest : testsupport::PrintingTest {
         if (kind == Kind::Codabar) {
             graphics::PictureBox box(240, 120, 6615, 1095);
             QString t = text;
-            EXPECT_TRUE(symbols::DrawPatternSymbol(QStringLiteral("Codit"), t, {1.4, core::ParseNumber(QString::fromLatin1(width)), withText}, box).ok());
+            EXPECT_TRUE(symbols::DrawPatternSymbol(symbols::CodabarPatternOf, t, {1.4, core::ParseNumber(QString::fromLatin1(width)), withText}, box).ok());
             return {graphics::WithQuietZones(box.Image(), graphics::QuietZonePixels(box.CurrentDrawing())), box.CurrentDrawing()};
         }
         (kind == Kind::Code128 ? testsupport::Radio(form, "Option4") : testsupport::Radio(form, "Option5"))->setChecked(true);

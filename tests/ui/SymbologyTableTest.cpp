@@ -1,6 +1,7 @@
-// A symbology is one row of the table: a row registered here, and nothing
-// else, reaches the command line, its help, the scan check, Generate and
-// the window's options with their stored key.
+// A symbology is one row of the table: a row added to a table here, and
+// nothing else, reaches the command line, its help, the scan check,
+// Generate and the window's options with their stored key, for whatever
+// is given that table. The built-in table stays as it is.
 #include "cli/CommandLine.h"
 #include "services/Messages.h"
 #include "services/Settings.h"
@@ -10,54 +11,63 @@
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
 
+#include <QLineEdit>
 #include <QRadioButton>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
 constexpr auto kFake = static_cast<symbols::Symbology>(100);
 
 // A made-up symbology that draws Code 128 bars and reads as what was typed.
-symbols::Generated DrawFake(const symbols::SymbolRequest& r, symbols::GenerateSurfaces& s)
+symbols::Generated DrawFake(const symbols::SymbologyRow&, const symbols::SymbolRequest& r, graphics::Surface& surface)
 {
     QString text = r.text;
-    return {&s.pattern, symbols::DrawPatternSymbol(QStringLiteral("128"), text, {r.heightFactor, r.width, r.withText}, s.pattern), {}};
+    return {&surface, symbols::DrawPatternSymbol(symbols::Code128BPatternOf, text, {r.heightFactor, r.width, r.withText}, surface), {}};
 }
 
-symbols::ScanExpectation ReadFake(const QString& text) { return {QStringLiteral("Code128"), text}; }
+symbols::ScanExpectation ReadFake(const symbols::SymbologyRow&, const QString& text) { return {QStringLiteral("Code128"), text}; }
 
-class FakeSymbology : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        symbols::RegisterSymbology({kFake, "fake-bars", "Fake Bars", {"OptionFake", "typefake", "0", 120, 720, 300, 195},
-                                symbols::SurfaceId::Pattern, false, 100, false, DrawFake, ReadFake});
-    }
-    void TearDown() override { symbols::UnregisterSymbology(kFake); }
-};
+// The built-in rows, and the fake one after them.
+std::vector<symbols::SymbologyRow> WithFakeRow()
+{
+    std::vector<symbols::SymbologyRow> rows(symbols::Symbologies().begin(), symbols::Symbologies().end());
+    rows.push_back({.symbology = kFake, .name = "fake-bars", .caption = "Fake Bars",
+                    .option = {"OptionFake", "typefake", "0", 120, 720, 300, 195},
+                    .surface = symbols::SurfaceId::Pattern, .maxHeightFactor = 100, .draw = DrawFake, .expectedScan = ReadFake});
+    return rows;
+}
 
 } // namespace
 
-TEST_F(FakeSymbology, OneRowReachesTheCommandLineTheScanCheckAndTheWindow)
+TEST(FakeSymbology, OneRowReachesTheCommandLineTheScanCheckAndTheWindow)
 {
-    EXPECT_TRUE(cli::ExportTypeNames().contains(QStringLiteral("fake-bars")));
-    EXPECT_TRUE(cli::CommandLineHelp().contains(QStringLiteral("fake-bars (Fake Bars)")));
+    const std::vector<symbols::SymbologyRow> rows = WithFakeRow();
+    const symbols::SymbologyTable table = rows;
+    EXPECT_TRUE(cli::ExportTypeNames(table).contains(QStringLiteral("fake-bars")));
+    EXPECT_FALSE(cli::ExportTypeNames().contains(QStringLiteral("fake-bars"))); // the built-in table is not changed
+    EXPECT_TRUE(cli::CommandLineHelp(table).contains(QStringLiteral("fake-bars (Fake Bars)")));
     const cli::Command c = cli::ParseCommandLine(
         {QStringLiteral("export"), QStringLiteral("--type"), QStringLiteral("fake-bars"), QStringLiteral("--text"),
-         QStringLiteral("F-1"), QStringLiteral("--output"), QStringLiteral("f.svg")});
+         QStringLiteral("F-1"), QStringLiteral("--output"), QStringLiteral("f.svg")},
+        table);
     ASSERT_EQ(c.kind, cli::Command::Export) << c.error.toStdString();
     EXPECT_EQ(c.symbology, kFake);
 
     symbols::SymbolRequest request;
     request.symbology = kFake;
     request.text = QStringLiteral("F-1");
+    request.table = table;
     const symbols::Symbol symbol = symbols::GenerateSymbol(request);
     ASSERT_FALSE(symbol.drawing.IsEmpty());
-    EXPECT_TRUE(symbols::ScanCheck(symbol.drawing.Cropped(), symbols::ExpectedScan(kFake, request.text)).Scans());
+    EXPECT_TRUE(symbols::ScanCheck(symbol.drawing.Cropped(), symbols::ExpectedScan(kFake, request.text, table)).Scans());
 
     testsupport::TempConfig config;
     services::RecordingSink messages;
-    ui::Form1 form{testsupport::Quietly(&messages)};
+    ui::WindowContext context = testsupport::Quietly(&messages);
+    context.symbologies = table;
+    ui::Form1 form{std::move(context)};
     form.Form_Load();
     auto* option = form.findChild<QRadioButton*>(QStringLiteral("OptionFake"));
     ASSERT_NE(option, nullptr);
@@ -67,4 +77,6 @@ TEST_F(FakeSymbology, OneRowReachesTheCommandLineTheScanCheckAndTheWindow)
     EXPECT_FALSE(testsupport::Radio(form, "Option1")->isChecked());
     EXPECT_EQ(services::GetSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QStringLiteral("typefake"), QString()),
               QStringLiteral("True"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("F-1"));
+    EXPECT_FALSE(form.Box("Picture5").CurrentDrawing().IsEmpty()) << "Generate draws it on the row's surface";
 }
