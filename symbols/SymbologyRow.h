@@ -81,6 +81,10 @@ struct SymbologyRow {
     // How libzint encodes it and its modules are laid out; none (zint 0)
     // for a symbology the program encodes itself.
     LibraryCode library = {};
+    // A remark the manual page makes after its name in the list of --type
+    // names. Rows next to each other with the same remark share it: it is
+    // made once, after the last of them.
+    const char* manualNote = nullptr;
 };
 
 // A table of symbologies, a row each: the built-in one, or (in a test) one

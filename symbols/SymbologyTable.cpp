@@ -207,6 +207,9 @@ using P = SurfaceId;
 using M = ModuleShape;
 using O = OwnOption;
 
+// What the manual page says after the names of the libzint rows.
+constexpr char kRetailNote[] = "the retail layout; a typed check digit must be right";
+
 // In the order the store restores the options: when more than one stored
 // value is true, the last wins. The option buttons sit where the design put
 // them in "Bar Code Type" (Code 128-1's mostly below the frame's edge).
@@ -238,19 +241,24 @@ constexpr std::array kBuiltIn{
                  .printFromSurface = true, .sizeBoxesSwapped = true, .draw = Ean, .expectedScan = ReadEan},
     SymbologyRow{.symbology = S::Code128, .name = "code128", .caption = "Code 128", .surface = P::Library,
                  .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadAsTyped<kCode128>,
-                 .inMoreBox = true, .library = {.zint = BARCODE_CODE128, .shape = M::Bars, .quietModules = 10}},
+                 .inMoreBox = true, .library = {.zint = BARCODE_CODE128, .shape = M::Bars, .quietModules = 10},
+                 .manualNote = "automatic code sets"},
     SymbologyRow{.symbology = S::Gs1_128, .name = "gs1-128", .caption = "GS1-128", .surface = P::Library,
                  .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadGs1_128, .inMoreBox = true,
-                 .library = {.zint = BARCODE_GS1_128, .shape = M::Bars, .quietModules = 10, .gs1 = true}},
+                 .library = {.zint = BARCODE_GS1_128, .shape = M::Bars, .quietModules = 10, .gs1 = true},
+                 .manualNote = "data typed as (01)09501101530003(17)270101"},
     SymbologyRow{.symbology = S::RetailEan13, .name = "retail-ean13", .caption = "EAN-13", .surface = P::Library,
                  .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadRetail<kEan13>, .inMoreBox = true,
-                 .library = {.zint = BARCODE_EANX, .shape = M::Ean13, .quietModules = 10, .retailDigits = 12}},
+                 .library = {.zint = BARCODE_EANX, .shape = M::Ean13, .quietModules = 10, .retailDigits = 12},
+                 .manualNote = kRetailNote},
     SymbologyRow{.symbology = S::RetailEan8, .name = "retail-ean8", .caption = "EAN-8", .surface = P::Library,
                  .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadRetail<kEan8>, .inMoreBox = true,
-                 .library = {.zint = BARCODE_EANX, .shape = M::Ean8, .quietModules = 10, .retailDigits = 7}},
+                 .library = {.zint = BARCODE_EANX, .shape = M::Ean8, .quietModules = 10, .retailDigits = 7},
+                 .manualNote = kRetailNote},
     SymbologyRow{.symbology = S::RetailUpcA, .name = "retail-upca", .caption = "UPC-A", .surface = P::Library,
                  .maxHeightFactor = 25, .draw = GenerateLibraryCode, .expectedScan = ReadRetail<kUpcA>, .inMoreBox = true,
-                 .library = {.zint = BARCODE_UPCA, .shape = M::UpcA, .quietModules = 10, .retailDigits = 11}},
+                 .library = {.zint = BARCODE_UPCA, .shape = M::UpcA, .quietModules = 10, .retailDigits = 11},
+                 .manualNote = kRetailNote},
     SymbologyRow{.symbology = S::Qr, .name = "qr", .caption = "QR Code", .surface = P::Library,
                  .maxHeightFactor = 10, .draw = GenerateLibraryCode, .expectedScan = ReadAsTyped<kQrCode>,
                  .inMoreBox = true, .ownOption = O::QrEcc,
