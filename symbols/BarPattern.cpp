@@ -11,8 +11,6 @@
 
 namespace symbols {
 
-QString BarPattern;
-
 namespace {
 
 constexpr float kTextSize = 16;
@@ -61,31 +59,20 @@ int ToothWidth(int space)
 
 } // namespace
 
-EncodedPattern Code128BPatternOf(QString& text) { return {true, Code128BPattern(text), {}}; }
+EncodedPattern Code128BPatternOf(QString& text) { return {Code128BPattern(text), {}}; }
 
 EncodedPattern Interleaved25PatternOf(QString& text)
 {
     if (text.size() % 2 != 0)
         text += QLatin1Char('0');
     Interleaved25Result r = Interleaved25Pattern(text);
-    return {true, std::move(r.pattern), std::move(r.status), true};
+    return {std::move(r.pattern), std::move(r.status), true};
 }
 
 EncodedPattern CodabarPatternOf(QString& text)
 {
     text = text.toUpper();
-    return {true, CodabarPattern(text), {}};
-}
-
-EncodedPattern EncodePattern(const QString& type, QString& text)
-{
-    if (type == u"128")
-        return Code128BPatternOf(text);
-    if (type == u"25")
-        return Interleaved25PatternOf(text);
-    if (type == u"Codit")
-        return CodabarPatternOf(text);
-    return {};
+    return {CodabarPattern(text), {}};
 }
 
 PatternModules CountModules(const QString& pattern)
@@ -163,16 +150,6 @@ void DrawPattern(graphics::Surface& surface, const PatternStyle& style, float le
         surface.MoveTo(left, top * kTextGapFactor + style.barHeight);
         surface.Print(text);
     }
-}
-
-core::Status DrawBarPattern(const QString& type, QString& text, graphics::Surface& surface,
-                                     ModuleWidths widths, float barHeight, float left, float top, bool includeText)
-{
-    EncodedPattern e = EncodePattern(type, text);
-    if (e.encoded)
-        BarPattern = std::move(e.pattern);
-    DrawPattern(surface, {widths, barHeight, includeText, e.bearers}, left, top, text, BarPattern);
-    return e.status;
 }
 
 } // namespace symbols

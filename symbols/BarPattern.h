@@ -1,7 +1,6 @@
-// The bar-pattern renderer: an encoder (the one a symbology's row names,
-// or one picked by the renderer's short type code) builds the pattern of
-// the whole symbol, and the renderer draws one filled box per bar, with the
-// text under the bars when asked.
+// The bar-pattern renderer: an encoder (the one a symbology's row names)
+// builds the pattern of the whole symbol, and the renderer draws one filled
+// box per bar, with the text under the bars when asked.
 //
 // A pattern is a text of the digits "1" to "4", one per element, giving its
 // width in modules; odd positions (counting from 1) are bars, even ones
@@ -16,12 +15,6 @@
 
 namespace symbols {
 
-// The pattern DrawBarPattern drew last: written and read only by
-// DrawBarPattern, which draws it again when a call names a type that has no
-// encoder. Starts empty and lives for the whole run. Nothing else keeps a
-// pattern between calls: the encoders return theirs.
-extern QString BarPattern;
-
 // Widths of one module in the surface's units: of a bar and of a space.
 // Whole numbers, so that every element of a symbol is a whole number of
 // pixels and elements of equal module counts are equally wide.
@@ -34,7 +27,6 @@ struct ModuleWidths {
 // What an encoder makes of a text: the pattern of the whole symbol (or of
 // the part built before a failure, and why it failed).
 struct EncodedPattern {
-    bool encoded = false; // false: the type has no encoder, and there is no pattern
     QString pattern;
     core::Status status;
     // Bars across the top and the bottom of the symbol, with teeth into the
@@ -49,10 +41,6 @@ EncodedPattern Code128BPatternOf(QString& text);      // Code 128 B
 EncodedPattern Interleaved25PatternOf(QString& text); // an odd-length text gets "0" appended
 EncodedPattern CodabarPatternOf(QString& text);       // the text is upper-cased
 
-// Runs the encoder of a type on `text`: "128" Code 128 B, "25" Interleaved
-// 2 of 5, "Codit" Codabar. Any other type runs no encoder.
-EncodedPattern EncodePattern(const QString& type, QString& text);
-
 // How a pattern is drawn.
 struct PatternStyle {
     ModuleWidths widths;
@@ -65,14 +53,6 @@ struct PatternStyle {
 // left-aligned under the bars when the style asks for it.
 void DrawPattern(graphics::Surface& surface, const PatternStyle& style, float left, float top, const QString& text,
                  const QString& pattern);
-
-// Encodes as EncodePattern does, then draws the pattern (that of the last
-// call when the type has no encoder): one filled box per
-// bar, `widths` a module, and the (possibly changed) text left-aligned
-// under the bars when asked; Interleaved 2 of 5 with bearer bars. Geometry
-// is in the surface's scale units; the surface is neither cleared nor resized.
-core::Status DrawBarPattern(const QString& type, QString& text, graphics::Surface& surface,
-                                     ModuleWidths widths, float barHeight, float left, float top, bool includeText);
 
 // How many modules the bars and the spaces of a pattern take.
 struct PatternModules {

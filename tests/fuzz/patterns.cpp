@@ -1,4 +1,4 @@
-// The three pattern encoders and the renderer on any text and type: every
+// The three pattern encoders and the renderer on any text: every
 // pattern is made of the digits 1..4, starts and ends with a bar where it
 // is complete, and the renderer draws it on an off-screen box.
 #include "graphics/PictureBox.h"
@@ -41,10 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto i25 = symbols::Interleaved25Pattern(text);
     CheckPattern(i25.pattern, false);
 
-    static const char* types[] = {"128", "25", "Codit", "39"};
+    static constexpr symbols::PatternEncoder encoders[] = {symbols::Code128BPatternOf, symbols::Interleaved25PatternOf,
+                                                           symbols::CodabarPatternOf};
+    const symbols::EncodedPattern e = encoders[which % 3](text);
     graphics::PictureBox box(240, 120, 6615, 1095);
     box.SetScaleMode(graphics::ScaleMode::Pixels);
-    static_cast<void>(symbols::DrawBarPattern(QString::fromLatin1(types[which % 4]), text, box, {module, module}, barHeight,
-                                              1.0f, 20.0f, withText));
+    symbols::DrawPattern(box, {{module, module}, barHeight, withText, e.bearers}, 1.0f, 20.0f, text, e.pattern);
     return 0;
 }

@@ -65,6 +65,8 @@ graphics::Drawing DrawSymbol(ScanSymbology symbology, const QString& text, bool 
         symbols::DrawEan(box, text, 8, 1.4);
         return box.CurrentDrawing();
     }
+    default: // libzint's symbologies have no drawer of their own: GenerateSymbol draws them
+        break;
     }
     return {};
 }

@@ -1,5 +1,5 @@
-// The renderer: dispatch, geometry of bars and text, and Codabar read back
-// by an independent decoder.
+// The renderer: its encoders, geometry of bars and text, and Codabar read
+// back by an independent decoder.
 #include "graphics/PictureBox.h"
 #include "services/Messages.h"
 #include "symbols/BarPattern.h"
@@ -11,8 +11,7 @@
 #include <vector>
 
 using graphics::PictureBox;
-using symbols::BarPattern;
-using symbols::DrawBarPattern;
+using symbols::DrawPattern;
 
 namespace {
 
@@ -37,6 +36,16 @@ std::vector<int> DarkColumns(const QImage& img, int y)
 
 bool RowIsBlank(const QImage& img, int y) { return DarkColumns(img, y).empty(); }
 
+// Encodes `text` and draws its pattern from (1, 20), bars 14 high, as the
+// pattern surface does; what the encoder said.
+core::Status Draw(symbols::PatternEncoder encode, QString& text, PictureBox& box, symbols::ModuleWidths widths,
+                  bool withText)
+{
+    const symbols::EncodedPattern e = encode(text);
+    DrawPattern(box, {widths, 14, withText, e.bearers}, 1, 20, text, e.pattern);
+    return e.status;
+}
+
 } // namespace
 
 TEST(BarPattern, StartAndStopOfInterleaved25_EveryElementWholePixels)
@@ -53,9 +62,7 @@ TEST(BarPattern, StartAndStopOfInterleaved25_EveryElementWholePixels)
     };
     for (const Case& c : cases) {
         PictureBox box = MakeSurface();
-        BarPattern = QStringLiteral("1111311");
-        QString text = QStringLiteral("x");
-        ASSERT_TRUE(DrawBarPattern(QStringLiteral("other"), text, box, c.widths, 14, 1, 20, false).ok());
+        DrawPattern(box, {c.widths, 14, false, false}, 1, 20, QStringLiteral("x"), QStringLiteral("1111311"));
         const QImage img = box.Image();
         for (int y = 20; y < 34; ++y)
             EXPECT_EQ(DarkColumns(img, y), c.bars) << "row " << y << ", spaces " << c.widths.space;
@@ -94,7 +101,7 @@ TEST(BarPattern, Text_IsPrintedLeftAlignedFourUnitsBelowTheBars_OnlyWhenAsked)
         PictureBox box = MakeSurface();
         box.SetFontSize(9);
         QString text = QStringLiteral("HELLO");
-        ASSERT_TRUE(DrawBarPattern(QStringLiteral("128"), text, box, {2, 2}, 14, 1, 20, withText).ok());
+        ASSERT_TRUE(Draw(symbols::Code128BPatternOf, text, box, {2, 2}, withText).ok());
         const QImage img = box.Image();
         int textTop = -1, textLeft = img.width();
         for (int y = 34; y < img.height(); ++y)
@@ -116,49 +123,34 @@ TEST(BarPattern, Text_IsPrintedLeftAlignedFourUnitsBelowTheBars_OnlyWhenAsked)
     }
 }
 
-TEST(BarPattern, Dispatch_ChangesTheTextAndPicksTheEncoder)
+TEST(BarPattern, Encoders_ChangeTheTextAsTheySay)
 {
     struct Case {
         const char* reason;
-        QString type, text, changed, pattern;
+        symbols::PatternEncoder encode;
+        QString text, changed, pattern;
     };
-    const QString previous = QStringLiteral("1111311");
     const Case cases[] = {
-        {"odd 25 text gets a 0 at the end", QStringLiteral("25"), QStringLiteral("12345"), QStringLiteral("123450"),
-         symbols::Interleaved25Pattern(QStringLiteral("123450")).pattern},
-        {"even 25 text is kept", QStringLiteral("25"), QStringLiteral("1234"), QStringLiteral("1234"),
+        {"odd 25 text gets a 0 at the end", symbols::Interleaved25PatternOf, QStringLiteral("12345"),
+         QStringLiteral("123450"), symbols::Interleaved25Pattern(QStringLiteral("123450")).pattern},
+        {"even 25 text is kept", symbols::Interleaved25PatternOf, QStringLiteral("1234"), QStringLiteral("1234"),
          symbols::Interleaved25Pattern(QStringLiteral("1234")).pattern},
-        {"Codit upper-cases", QStringLiteral("Codit"), QStringLiteral("a12b"), QStringLiteral("A12B"),
+        {"Codabar upper-cases", symbols::CodabarPatternOf, QStringLiteral("a12b"), QStringLiteral("A12B"),
          symbols::CodabarPattern(QStringLiteral("A12B"))},
-        {"types compare case-sensitively", QStringLiteral("codit"), QStringLiteral("a12b"), QStringLiteral("a12b"), previous},
-        {"another type redraws the previous pattern", QStringLiteral("39"), QStringLiteral("ABC"), QStringLiteral("ABC"),
-         previous},
     };
     for (const auto& c : cases) {
-        BarPattern = previous;
-        PictureBox box = MakeSurface();
         QString text = c.text;
-        static_cast<void>(DrawBarPattern(c.type, text, box, {2, 2}, 14, 1, 20, true));
+        const symbols::EncodedPattern e = c.encode(text);
         EXPECT_EQ(text, c.changed) << c.reason;
-        EXPECT_EQ(BarPattern, c.pattern) << c.reason;
+        EXPECT_EQ(e.pattern, c.pattern) << c.reason;
     }
-}
-
-TEST(BarPattern, BeforeAnyEncoder_AnotherTypeDrawsNoBars)
-{
-    BarPattern.clear();
-    PictureBox box = MakeSurface();
-    QString text = QStringLiteral("39");
-    ASSERT_TRUE(DrawBarPattern(QStringLiteral("39"), text, box, {2, 2}, 14, 1, 20, false).ok());
-    for (int y = 0; y < box.Image().height(); ++y)
-        ASSERT_TRUE(RowIsBlank(box.Image(), y));
 }
 
 TEST(BarPattern, Interleaved25Failure_DrawsThePartialPattern)
 {
     PictureBox box = MakeSurface();
     QString text = QStringLiteral("12A4");
-    ASSERT_TRUE(DrawBarPattern(QStringLiteral("25"), text, box, {2, 2}, 14, 1, 20, false).failed());
+    ASSERT_TRUE(Draw(symbols::Interleaved25PatternOf, text, box, {2, 2}, false).failed());
     // Start and the pair 12: seven bars.
     const auto cols = DarkColumns(box.Image(), 25);
     int bars = 0;
@@ -175,7 +167,7 @@ TEST(BarPattern, Codabar_RoundTripThroughTheRenderer)
         for (bool withText : {false, true}) {
             PictureBox box = MakeSurface(1200);
             QString text = QString::fromLatin1(t);
-            ASSERT_TRUE(DrawBarPattern(QStringLiteral("Codit"), text, box, {2, 2}, 14, 1, 20, withText).ok());
+            ASSERT_TRUE(Draw(symbols::CodabarPatternOf, text, box, {2, 2}, withText).ok());
             const auto d = testsupport::DecodeOne(testsupport::WithQuietZone(box.Image()), ZXing::BarcodeFormat::Codabar);
             QString expected = text;
             expected.remove(QLatin1Char('X')); // left out of the symbol, still printed
