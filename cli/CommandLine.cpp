@@ -245,7 +245,6 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
 
     Command c;
     c.kind = Command::Export;
-    c.type = Value(p, "--type").toLower();
     c.text = Value(p, "--text");
     c.batch = Value(p, "--batch");
     c.output = Value(p, "--output");
@@ -254,9 +253,10 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
     c.strict = p.flags.contains(QStringLiteral("--strict"));
 
     const QString types = ExportTypeNames(table).join(QStringLiteral(", "));
-    if (c.type.isEmpty())
+    const QString typeName = Value(p, "--type").toLower();
+    if (typeName.isEmpty())
         return Failed(QStringLiteral("export needs --type: one of %1").arg(types));
-    const std::optional<symbols::Symbology> type = symbols::SymbologyNamed(c.type, table);
+    const std::optional<symbols::Symbology> type = symbols::SymbologyNamed(typeName, table);
     if (!type)
         return Failed(QStringLiteral("unknown type %1: use one of %2").arg(Quoted(Value(p, "--type")), types));
     c.symbology = *type;
@@ -270,6 +270,19 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
     const std::optional<files::ExportFormat> format = files::ExportFormatOf(c.output);
     if (!format)
         return Failed(QStringLiteral("--output %1 does not end in .png, .svg or .pdf").arg(Quoted(c.output)));
+    // A sheet of labels is a PDF too: --dpi and --module-dots are refused there by name.
+    for (const auto& [name, low, high, target] :
+         {std::tuple{"--dpi", kMinDpi, kMaxDpi, &c.dpi}, std::tuple{"--module-dots", kMinModuleDots, kMaxModuleDots, &c.moduleDots}}) {
+        const QString given = Value(p, name);
+        if (given.isEmpty())
+            continue;
+        if (*format != files::ExportFormat::Png)
+            return Failed(QStringLiteral("%1 applies to PNG files only; SVG and PDF are drawn as shapes").arg(QLatin1String(name)));
+        const std::optional<int> n = WholeNumber(given, low, high);
+        if (!n)
+            return Failed(QStringLiteral("%1 needs a whole number from %2 to %3, not %4").arg(QLatin1String(name)).arg(low).arg(high).arg(Quoted(given)));
+        *target = *n;
+    }
     c.layout = Value(p, "--layout");
     if (!c.layout.isEmpty()) {
         if (c.batch.isEmpty() || *format != files::ExportFormat::Pdf)
@@ -286,18 +299,6 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
                                          "(~~~~~ for 00001, 00002, ...)")
                               .arg(Quoted(c.output)));
 
-    for (const auto& [name, low, high, target] :
-         {std::tuple{"--dpi", kMinDpi, kMaxDpi, &c.dpi}, std::tuple{"--module-dots", kMinModuleDots, kMaxModuleDots, &c.moduleDots}}) {
-        const QString given = Value(p, name);
-        if (given.isEmpty())
-            continue;
-        if (*format != files::ExportFormat::Png)
-            return Failed(QStringLiteral("%1 applies to PNG files only; SVG and PDF are drawn as shapes").arg(QLatin1String(name)));
-        const std::optional<int> n = WholeNumber(given, low, high);
-        if (!n)
-            return Failed(QStringLiteral("%1 needs a whole number from %2 to %3, not %4").arg(QLatin1String(name)).arg(low).arg(high).arg(Quoted(given)));
-        *target = *n;
-    }
     return c;
 }
 

@@ -39,7 +39,6 @@ struct Command {
 
     // Export: one barcode of `text`, or one per line of the file `batch`,
     // written to `output` (in a batch, its ~ become the line number).
-    QString type; // as given on the command line, in lower case
     symbols::Symbology symbology = symbols::Symbology::Code128B;
     QString text;
     QString batch;
