@@ -1,6 +1,7 @@
 #include "files/DataSource.h"
 
 #include "files/CsvReader.h"
+#include "files/SpreadsheetReader.h"
 
 namespace files {
 
@@ -9,6 +10,28 @@ core::Result<std::unique_ptr<DataSource>> OpenDataSource(const QString& path, co
     auto file = std::make_unique<SourceFile>();
     if (const auto opened = file->Open(path); opened.failed())
         return opened.failure();
+    // What the file is, by its first bytes, so standard input may be any.
+    const auto start = file->Peek(8);
+    if (start.failed())
+        return start.failure();
+    if (start->startsWith("PK\x03\x04") || start->startsWith("PK\x05\x06")) {
+        auto reader = SpreadsheetReader::Open(std::move(file), options);
+        if (reader.failed())
+            return reader.failure();
+        return std::unique_ptr<DataSource>(std::move(*reader));
+    }
+    const QString suffix = path.section(u'.', -1).toLower();
+    if (suffix == QLatin1String("xlsx") || suffix == QLatin1String("xlsm") || suffix == QLatin1String("ods"))
+        return core::Failure{core::kCannotRead,
+                             QStringLiteral("%1 is not a spreadsheet: an .%2 file is a zip file, and this one is not.")
+                                 .arg(file->Name(), suffix),
+                             false, PlaceIn(path)};
+    if (start->startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return core::Failure{core::kCannotRead,
+                             QStringLiteral("%1 is an Excel 97-2003 workbook (.xls), which can't be read; save it as "
+                                            ".xlsx, .ods or CSV.")
+                                 .arg(file->Name()),
+                             false, PlaceIn(path)};
     auto reader = CsvReader::Open(std::move(file), options);
     if (reader.failed())
         return reader.failure();
