@@ -68,7 +68,8 @@ stock.append(["code", "qty"])
 stock.append(["A-1", 3])
 wb.save(sys.argv[1])
 
-for path, cells in ((sys.argv[2], {"B3": "=B2+1"}), (sys.argv[3], {"B3": "#N/A"}), (sys.argv[4], {"D3": "stray"})):
+for path, cells in ((sys.argv[2], {"B3": "=B2+1"}), (sys.argv[3], {"B3": "#N/A"}), (sys.argv[4], {"D3": "stray"}),
+                    (sys.argv[5], {"B1": "sku"})):
     wb = openpyxl.Workbook()
     ws = wb.active
     ws.append(["sku", "qty"])
@@ -211,7 +212,7 @@ TEST(SheetXlsx, OpenpyxlWorkbook_ReadsAsTheSheetShowsIt)
     QTemporaryDir dir;
     const QString book = dir.filePath(QStringLiteral("items.xlsx"));
     const QStringList bad = {dir.filePath(QStringLiteral("formula.xlsx")), dir.filePath(QStringLiteral("error.xlsx")),
-                             dir.filePath(QStringLiteral("stray.xlsx"))};
+                             dir.filePath(QStringLiteral("stray.xlsx")), dir.filePath(QStringLiteral("twice.xlsx"))};
     Make(python, kOpenpyxlBooks, QStringList{book} + bad);
 
     const auto items = ReadRecords(book);
@@ -247,17 +248,19 @@ TEST(SheetXlsx, OpenpyxlWorkbook_ReadsAsTheSheetShowsIt)
     EXPECT_TRUE(missing.failure->text.endsWith(QLatin1String("has no sheet named \"Prices\"; its sheets are \"Items\", \"Stock\".")))
         << missing.failure->text.toStdString();
 
-    const char* says[] = {
-        "formula.xlsx:3: cell B3 holds a formula whose value was never worked out",
-        "error.xlsx:3: cell B3 shows the error #N/A, which can't go on a label.",
-        "stray.xlsx:3: cell D3 shows \"stray\", but the header names the columns A to B only.",
+    struct Bad { const char* says; qint64 row; qsizetype good; };
+    const Bad rows[] = {
+        {"formula.xlsx:3: cell B3 holds a formula whose value was never worked out", 3, 1},
+        {"error.xlsx:3: cell B3 shows the error #N/A, which can't go on a label.", 3, 1},
+        {"stray.xlsx:3: cell D3 shows \"stray\", but the header names the columns A to B only.", 3, 1},
+        {"twice.xlsx:1: the header names the field \"sku\" twice, in columns A and B;", 1, 0},
     };
-    for (int i = 0; i < 3; ++i) {
+    for (qsizetype i = 0; i < bad.size(); ++i) {
         const auto read = ReadRecords(bad[i]);
-        ASSERT_TRUE(read.failure) << says[i];
-        EXPECT_TRUE(read.failure->text.contains(QLatin1String(says[i]))) << read.failure->text.toStdString();
-        EXPECT_EQ(read.failure->where.line, 3);
-        EXPECT_EQ(read.values.size(), 1); // row 2 was good
+        ASSERT_TRUE(read.failure) << rows[i].says;
+        EXPECT_TRUE(read.failure->text.contains(QLatin1String(rows[i].says))) << read.failure->text.toStdString();
+        EXPECT_EQ(read.failure->where.line, rows[i].row);
+        EXPECT_EQ(read.values.size(), rows[i].good);
     }
 }
 
