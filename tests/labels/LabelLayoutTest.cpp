@@ -109,6 +109,54 @@ TEST(LabelLayout, PaintedAt203And300Dpi_CodesReadAndPartsWhereTheFilePlacesThem)
     }
 }
 
+TEST(LabelLayout, BarcodeSizesInMm_KeptOnWholeDots)
+{
+    struct Row {
+        std::optional<double> moduleMm, widthMm, heightMm;
+        bool caption;
+        const char* why;
+    };
+    const Row rows[] = {
+        {0.25, {}, 10, false, "a module in mm: the nearest whole dots, the height as asked"},
+        {0.25, {}, 10, true, "with a caption: the bars take what the caption leaves of the height"},
+        {{}, 40, 8, true, "stretched: the most whole dots a module within 40 mm"},
+        {0.25, {}, {}, true, "no height: the symbology's own proportion"},
+    };
+    for (const double dpi : {203.0, 300.0}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << row.why << " at " << dpi);
+            BarcodePart b;
+            b.symbology = symbols::Symbology::Code128;
+            b.text = QStringLiteral("LOT-2026-0042");
+            b.moduleMm = row.moduleMm;
+            b.widthMm = row.widthMm;
+            b.heightMm = row.heightMm;
+            b.caption = row.caption;
+            b.captionPoints = 9;
+            const core::Result<LaidOutLabel> laid = LayOutLabel(OneBarcodeLabel(b, QSizeF(60, 30), {5, 5}), {}, dpi);
+            ASSERT_TRUE(laid.ok()) << laid.failure().text.toStdString();
+            const LaidOutPart& part = laid->parts[0];
+            const double module = part.drawing.module;
+            if (row.moduleMm) {
+                EXPECT_EQ(module, std::max(1L, std::lround(MmToDots(*row.moduleMm, dpi))));
+            } else {
+                EXPECT_TRUE(part.box.width() <= MmToDots(*row.widthMm, dpi) + 1 &&
+                            part.box.width() / module * (module + 1) > MmToDots(*row.widthMm, dpi)) << part.box.width();
+            }
+            if (row.heightMm) {
+                EXPECT_TRUE(Near(part.box.height(), MmToDots(*row.heightMm, dpi))) << part.box.height();
+            }
+            for (const graphics::DrawOp& op : part.drawing.Ops()) {
+                if (op.kind == graphics::DrawOp::Kind::Text) {
+                    EXPECT_NEAR(op.text->pixelSize, 9 * dpi / 72, 0.01) << "the caption at 9 pt";
+                }
+            }
+            const QImage page = Paint(*laid);
+            EXPECT_EQ(testsupport::DecodeOne(page).text, "LOT-2026-0042");
+        }
+    }
+}
+
 TEST(LabelLayout, TextInABox_ShrunkToFitAlignedOrRefusedNamingThePart)
 {
     struct Row {
