@@ -39,8 +39,8 @@ endfunction()
 function(quorvane_check_layers)
   # The layers below printing, and their tests: nothing of widgets,
   # printing or CUPS, however linked.
-  set(_gui_only quorvane_core quorvane_services quorvane_graphics quorvane_symbols quorvane_files
-      test_core test_services test_graphics test_symbols test_files)
+  set(_gui_only quorvane_core quorvane_services quorvane_graphics quorvane_symbols quorvane_files quorvane_labels
+      test_core test_services test_graphics test_symbols test_files test_labels)
   foreach(_t ${_gui_only})
     _quorvane_link_closure(${_t} _closure)
     foreach(_f Qt6::Widgets Qt6::PrintSupport Cups::Cups)
@@ -52,7 +52,7 @@ function(quorvane_check_layers)
   # What each layer links itself: widgets only the window's, Qt's printing
   # support and libcups only printing. (Qt's printing support brings its
   # widgets along: printing has them only through it.)
-  foreach(_layer core services graphics symbols files printing jobs ui cli)
+  foreach(_layer core services graphics symbols files labels printing jobs ui cli)
     get_target_property(_direct quorvane_${_layer} LINK_LIBRARIES)
     foreach(_f Qt6::Widgets Qt6::PrintSupport Cups::Cups)
       if(NOT _f IN_LIST _direct)

@@ -46,6 +46,12 @@ enum FailureCode : int {
     kStartPastSheet,        // a start position the sheet does not have
     kUnknownLayout,         // a layout name that names none
     kBadCalibration = 3201, // a calibration that can't be used
+    // Labels
+    kBadLabelFile = 4001, // a label file that can't be read as one (its text names file, part and field)
+    kBadPlaceholder,      // a placeholder that is not one, or a value it can't be filled with
+    kTextDoesNotFit,      // a text wider than its box even at its minimum size
+    kOutsideLabel,        // a part that runs past the label's edge
+    kPartNotDrawn,        // a barcode part its symbology draws no symbol of
 };
 
 // Where a failure lies, when it lies in a file, a setting or a record: what
