@@ -265,21 +265,22 @@ core::Status SendToSocket(const SocketAddress& address, QByteArrayView job, cons
     closing.start();
     char sink[4096];
     for (;;) {
-        const Wait w = WaitFor(c.fd(), POLLIN, closing, t.closeMs);
-        if (w == Wait::Stopped)
-            return Stopped(at, sent, total);
-        if (w != Wait::Ready)
-            return core::Ok(); // the printer keeps the connection open: all was written
+        // A stop now leaves the job as it is: every byte is out, and the
+        // printer prints them whether or not its close is waited for.
+        if (WaitFor(c.fd(), POLLIN, closing, t.closeMs) != Wait::Ready)
+            return core::Ok();
         const ssize_t n = ::recv(c.fd(), sink, sizeof sink, 0);
         if (n == 0)
             return core::Ok();
-        if (n < 0 && errno == ECONNRESET)
+        if (n > 0 || errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
+            continue; // what the printer says back (a status it was asked for) is dropped
+        if (errno == ECONNRESET)
             return Failed(QStringLiteral("The printer at %1 reset the connection after all %2 bytes were sent: it may "
                                          "not have read them all.")
                               .arg(at, Count(total)));
-        if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
-            return core::Ok(); // every byte is out; what the printer says about it is not known
-        // What the printer says back (a status it was asked for) is not read.
+        return Failed(QStringLiteral("The connection to the printer at %1 failed after all %2 bytes were sent (%3): it "
+                                     "may not have received them all.")
+                          .arg(at, Count(total), QString::fromLocal8Bit(std::strerror(errno))));
     }
 }
 

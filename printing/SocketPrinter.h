@@ -49,7 +49,9 @@ struct SocketTimeouts {
 // services::TerminationRequested, so a stop ends it. A failure names the
 // address and how far the job got: a host not known, a connection refused
 // or not answered in time, a printer that stopped taking bytes, closed or
-// reset the connection half-way, or a stop.
+// reset the connection half-way, or a stop before the last byte went out
+// (a stop after it, in the wait for the printer's close, leaves the job
+// done: the printer has every byte).
 core::Status SendToSocket(const SocketAddress& address, QByteArrayView job, const SocketTimeouts& timeouts = {});
 
 } // namespace printing
