@@ -1,68 +1,18 @@
 #include "tests/support/ZplGraphics.h"
 
+#include "tests/support/LabelLanguages.h"
+
 #include <QList>
 
 namespace testsupport {
 namespace {
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// One graphic's data: `rows` rows of `rowBytes` bytes as hex digits, with
-// repeat counts before a digit (G..Y: 1..19, g..z: 20..400, added up), ","
-// ending a row with 0s, "!" with 1s, and ":" repeating the row before.
+// One graphic's hex data (ZPL's run-length letters and all) as a picture,
+// 1 bits black; null when it is cut short or malformed.
 QImage Decode(const QByteArray& data, qsizetype& at, int rows, int rowBytes)
 {
-    const int rowDigits = rowBytes * 2;
-    QImage image(rowBytes * 8, rows, QImage::Format_Grayscale8);
-    image.fill(255);
-    QByteArray row, previous(rowDigits, '0');
-    int y = 0, repeat = 0;
-    auto endRow = [&](char fill) {
-        row.append(QByteArray(rowDigits - row.size(), fill));
-        for (int i = 0; i < rowDigits; ++i) {
-            const int nibble = HexValue(row[i]);
-            for (int bit = 0; bit < 4; ++bit)
-                if (nibble & (8 >> bit))
-                    image.setPixel(i * 4 + bit, y, qRgb(0, 0, 0));
-        }
-        previous = row;
-        row.clear();
-        ++y;
-    };
-    for (; at < data.size() && y < rows; ++at) {
-        const char c = data[at];
-        if (c >= 'G' && c <= 'Y') {
-            repeat += c - 'G' + 1;
-        } else if (c >= 'g' && c <= 'z') {
-            repeat += (c - 'g' + 1) * 20;
-        } else if (HexValue(c) >= 0) {
-            row.append(QByteArray(std::max(repeat, 1), c));
-            repeat = 0;
-            if (row.size() > rowDigits)
-                return {};
-            if (row.size() == rowDigits)
-                endRow('0');
-        } else if (c == ',' || c == '!') {
-            endRow(c == ',' ? '0' : 'F');
-        } else if (c == ':') {
-            if (!row.isEmpty())
-                return {};
-            row = previous;
-            endRow('0');
-        } else if (c == '^' || c == '~') {
-            break; // the next command: the data ended early
-        }
-    }
-    return y == rows ? image : QImage();
+    const core::Result<QByteArray> bits = ZplHexBitmap(data, at, rows, rowBytes);
+    return bits.ok() ? BitmapPicture(*bits, rowBytes, rows, true) : QImage();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The label images in a ZPL print stream: every ~DG graphic decoded back
 // into a picture (1 bits black), so a test can measure and scan what a
-// label printer would print.
+// label printer would print. (Whole labels of ^GF graphics, EPL2 and TSPL
+// are read by LabelLanguages.h, whose hex decoder this shares.)
 #pragma once
 
 #include <QByteArray>
