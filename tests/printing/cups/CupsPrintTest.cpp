@@ -3,6 +3,7 @@
 #include "printing/Printers.h"
 #include "services/Messages.h"
 #include "tests/printing/cups/OwnCupsd.h"
+#include "tests/printing/cups/StatusLine.h"
 #include "tests/support/Decode.h"
 #include "tests/support/PrintSupport.h"
 #include "tests/support/TempConfig.h"
@@ -12,14 +13,12 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QThread>
 #include <algorithm>
 #include <pwd.h>
 #include <unistd.h>
@@ -138,19 +137,18 @@ TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
             EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
             EXPECT_EQ(testsupport::Combo(form, "Combo1")->lineEdit()->placeholderText(), q.name);
 
-            // cups-pdf writes the job when the queue has run it.
+            // cups-pdf has written the job's file, whole, when CUPS says the
+            // job has printed: its backend has ended.
+            ASSERT_FALSE(form.FollowedJobs().empty()) << "no job was sent to CUPS";
+            const int job = form.FollowedJobs().back().id;
+            ASSERT_TRUE(testsupport::StatusSays(form, QStringLiteral("Printed on %1 (job %2)").arg(q.name).arg(job), 90000))
+                << testsupport::StatusLine(form).toStdString() << "\n" << cups.ErrorLog().toStdString();
             QStringList made;
-            QElapsedTimer t;
-            t.start();
-            while (made.isEmpty() && t.elapsed() < 90000) {
-                QThread::msleep(200);
-                for (const QString& f : PdfsIn(pdfFolder))
-                    if (QFileInfo(f).lastModified() >= sent && QFileInfo(f).size() > 0)
-                        made << f;
-            }
+            for (const QString& f : PdfsIn(pdfFolder))
+                if (QFileInfo(f).lastModified() >= sent && QFileInfo(f).size() > 0)
+                    made << f;
             ASSERT_EQ(made.size(), 1) << "no PDF from the queue in " << pdfFolder.toStdString() << "\n"
                                       << cups.ErrorLog().toStdString();
-            QThread::msleep(500); // let the backend finish writing
             const auto pages = testsupport::RenderPdf(made[0], q.dpi);
             for (const QString& f : made)
                 QFile::remove(f);
