@@ -87,11 +87,18 @@ protected:
 
     // Starts Xvfb (it picks a free display and writes its number to stdout)
     // and, when asked, a window manager on it.
+    //
+    // -noreset: by default an X server starts afresh whenever its last
+    // client leaves, and drops the clients that connect meanwhile. Here the
+    // last client leaves often (every xdotool, the program between two
+    // starts, openbox when it is stopped), and a program started at such a
+    // moment died before it had a window; on a busy machine the fresh start
+    // takes long enough for that to happen.
     void StartDisplay(bool windowManager, const char* screen = "1024x768x24")
     {
-        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                             QStringLiteral("0"), QLatin1String(screen), QStringLiteral("-nolisten"),
-                                             QStringLiteral("tcp")});
+        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                                             QStringLiteral("-screen"), QStringLiteral("0"), QLatin1String(screen),
+                                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         ASSERT_TRUE(xvfb_.waitForStarted(5000));
         QByteArray number;
         ASSERT_TRUE(WaitFor(
@@ -117,8 +124,7 @@ protected:
     }
 
     // openbox on the display; it owns the window-manager selection once it
-    // manages windows. (Started on a display that has had clients, it
-    // sometimes hangs before that: start it first.)
+    // manages windows.
     void StartWindowManager()
     {
         wm_.setProcessEnvironment(env_);
@@ -161,11 +167,22 @@ protected:
         return r.exitCode == 0 && !ids.isEmpty() ? QString::fromLatin1(ids.first().trimmed()) : QString();
     }
 
+    // The window once it is mapped, or empty at the deadline or when the
+    // program has ended.
     QString WaitForWindow(const QString& namePattern, int timeoutMs = 15000)
     {
         QString window;
-        WaitFor([&] { return !(window = FindWindow(namePattern)).isEmpty(); }, timeoutMs);
+        WaitFor([&] { return !(window = FindWindow(namePattern)).isEmpty() || app_.waitForFinished(0); }, timeoutMs);
         return window;
+    }
+
+    // What became of the program, for a message when its window is missing.
+    std::string ProgramState()
+    {
+        if (app_.state() == QProcess::Running && !app_.waitForFinished(0))
+            return "the program runs";
+        return "the program ended with " + std::to_string(app_.exitCode()) + (app_.exitStatus() == QProcess::CrashExit ? " (crashed)" : "") +
+               ": " + app_.readAllStandardError().toStdString();
     }
 
     QImage Screenshot(const QString& window)

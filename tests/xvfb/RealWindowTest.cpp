@@ -42,7 +42,9 @@ protected:
             EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), options, QString::fromLatin1(key), QStringLiteral("False")).ok());
         EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("type2"), QStringLiteral("True")).ok());
         StartProgram();
-        return WaitForWindow(QStringLiteral("^Quorvane - "));
+        const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
+        EXPECT_FALSE(window.isEmpty()) << "the main window did not appear; " << ProgramState();
+        return window;
     }
 };
 
@@ -165,7 +167,7 @@ TEST_P(ScaledWindowTest, ModulesAreWholeEqualDevicePixels_AndCaptionsWhole)
     env_.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(factor));
     StartProgram();
     const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
-    ASSERT_FALSE(window.isEmpty()) << "the main window did not appear";
+    ASSERT_FALSE(window.isEmpty()) << "the main window did not appear; " << ProgramState();
     Focus(window);
     Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+a")});
     const QString typed = QStringLiteral("QV-0001 jumpy");

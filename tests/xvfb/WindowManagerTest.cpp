@@ -51,7 +51,7 @@ protected:
         StoreOptions(settingsShown);
         StartProgram();
         const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
-        EXPECT_FALSE(window.isEmpty()) << "the main window did not appear";
+        EXPECT_FALSE(window.isEmpty()) << "the main window did not appear; " << ProgramState();
         return window;
     }
 
