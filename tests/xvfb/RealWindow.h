@@ -1,20 +1,20 @@
 // The real program on its own Xvfb display, optionally under a window
 // manager (openbox), driven with xdotool and looked at with screenshots.
-// The fixture starts and stops everything it uses; every wait polls with a
-// deadline.
+// The fixture starts and stops everything it uses; every wait is for a
+// condition on the display (a window mapped, framed, a menu open), polled
+// with a deadline.
 #pragma once
 
 #include "core/Units.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/WaitUntil.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
@@ -49,17 +49,9 @@ inline ToolRun Exec(const QString& program, const QStringList& args, const QProc
     return r;
 }
 
-// Polls until `done` holds or the deadline passes.
-inline bool WaitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (done())
-            return true;
-        QThread::msleep(100);
-    }
-    return done();
-}
+// Polls until `done` holds or the deadline passes (most conditions here
+// run an X tool, so a tenth of a second between looks).
+inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) { return testsupport::WaitUntil(done, timeoutMs, 100); }
 
 inline int Px(double twips) { return static_cast<int>(std::lround(core::TwipsToPixels(twips))); }
 
@@ -167,12 +159,15 @@ protected:
         return r.exitCode == 0 && !ids.isEmpty() ? QString::fromLatin1(ids.first().trimmed()) : QString();
     }
 
-    // The window once it is mapped, or empty at the deadline or when the
-    // program has ended.
+    // The window once it is mapped (under a window manager: framed, as the
+    // manager maps only the frames it made), or empty at the deadline or
+    // when the program has ended.
     QString WaitForWindow(const QString& namePattern, int timeoutMs = 15000)
     {
         QString window;
         WaitFor([&] { return !(window = FindWindow(namePattern)).isEmpty() || app_.waitForFinished(0); }, timeoutMs);
+        if (!window.isEmpty() && wm_.state() == QProcess::Running)
+            WaitFor([&] { return Framed(window); }, timeoutMs);
         return window;
     }
 
@@ -183,6 +178,25 @@ protected:
             return "the program runs";
         return "the program ended with " + std::to_string(app_.exitCode()) + (app_.exitStatus() == QProcess::CrashExit ? " (crashed)" : "") +
                ": " + app_.readAllStandardError().toStdString();
+    }
+
+    // The window manager has put a frame round the window.
+    bool Framed(const QString& window)
+    {
+        return Tool(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS")}).out.contains("=");
+    }
+
+    // A menu of the program is open: Qt maps it as a window of its own.
+    bool MenuOpen()
+    {
+        const ToolRun r = Tool(QStringLiteral("xdotool"),
+                               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(app_.processId())});
+        for (const QByteArray& id : r.out.trimmed().split('\n'))
+            if (!id.isEmpty() &&
+                Tool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::fromLatin1(id), QStringLiteral("_NET_WM_WINDOW_TYPE")})
+                    .out.contains("_NET_WM_WINDOW_TYPE_POPUP_MENU"))
+                return true;
+        return false;
     }
 
     QImage Screenshot(const QString& window)
@@ -214,12 +228,16 @@ protected:
         Tool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
     }
 
+    // Presses the keys in turn: every key before the last opens a menu
+    // (alt+f, then x for its item), and the next is pressed once it is open.
     void Keys(const QString& window, const QStringList& keys)
     {
         Focus(window);
-        for (const QString& k : keys) {
-            Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
-            QThread::msleep(300); // a menu opens
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys[i]});
+            if (i + 1 < keys.size()) {
+                EXPECT_TRUE(WaitFor([&] { return MenuOpen(); }, 10000)) << keys[i].toStdString() << " opened no menu";
+            }
         }
     }
 
@@ -231,15 +249,25 @@ protected:
 
     // Where the main window's controls area begins, below the menu bar: the
     // top edge of the text box (design top 360 twips), found in a column
-    // right of the menus' captions.
+    // right of the menus' captions. A window not painted yet shows no such
+    // edge below the menu bar: it is looked at again until it does.
     int ControlsTop(const QString& window)
     {
-        const QImage shot = Screenshot(window);
-        const int x = Px(5000);
-        for (int y = 0; y < shot.height(); ++y)
-            if (qGray(shot.pixel(x, y)) < 180)
-                return y - Px(360);
-        return -1;
+        int top = -1;
+        WaitFor(
+            [&] {
+                const QImage shot = Screenshot(window);
+                const int x = Px(5000);
+                top = -1;
+                for (int y = 0; y < shot.height() && x < shot.width(); ++y)
+                    if (qGray(shot.pixel(x, y)) < 180) {
+                        top = y - Px(360);
+                        break;
+                    }
+                return top >= 0;
+            },
+            10000);
+        return top;
     }
 
     // A point of the controls area given in design twips.

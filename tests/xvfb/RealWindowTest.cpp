@@ -106,10 +106,7 @@ TEST_F(RealWindowTest, TypedCode39_ShowsInTheWindow_AndTheCopyButtonPutsItOnTheC
     Focus(confirmation);
     Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
     EXPECT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^Quorvane$")).isEmpty(); }, 10000));
-    Focus(window);
-    Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+f")});
-    WaitFor([] { return false; }, 300); // the menu opens
-    Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("x")});
+    Keys(window, {QStringLiteral("alt+f"), QStringLiteral("x")});
     EXPECT_TRUE(app_.waitForFinished(10000)) << "E&xit did not end the program";
     EXPECT_EQ(app_.exitCode(), 0);
 }
