@@ -20,7 +20,9 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -47,6 +49,29 @@ QString CupsPdfOutputFolder()
     out.replace(QStringLiteral("${USER}"), QString::fromLocal8Bit(pw ? pw->pw_name : ""));
     return out;
 }
+
+// cups-pdf writes the jobs of every run of this test on the machine (every
+// checkout, both builds) into the one folder of the user: a run elsewhere
+// would drop its files among this run's. Held for the test, this lock
+// makes such runs take turns; the system lets it go when the process ends.
+class MachineWideTurn {
+public:
+    MachineWideTurn() : fd_(::open("/tmp/quorvane-cups-pdf.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666))
+    {
+        if (fd_ >= 0)
+            ::flock(fd_, LOCK_EX);
+    }
+    ~MachineWideTurn()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    MachineWideTurn(const MachineWideTurn&) = delete;
+    MachineWideTurn& operator=(const MachineWideTurn&) = delete;
+
+private:
+    int fd_;
+};
 
 QStringList PdfsIn(const QString& folder)
 {
@@ -87,6 +112,7 @@ TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
         !QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))
         GTEST_FAIL() << "cups and printer-driver-cups-pdf must be installed (scripts/deps)";
 
+    const MachineWideTurn turn;
     OwnCupsd cups;
     ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
     QTemporaryDir drivers;
