@@ -2,11 +2,11 @@
 // that can't be finished (the disk fills up on its first or its last page,
 // the run is killed) leaves no file under a final name, says why and exits
 // non-zero; the next run clears what a killed one left.
+#include "tests/support/Files.h"
 #include "tests/support/UnattendedRun.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QThread>
 
 #include <csignal>
 
@@ -88,11 +88,9 @@ TEST_F(PdfJobTest, KilledRun_LeavesNoFinishedLookingFile_AndTheNextRunClearsItsL
 {
     const QString big = writeFile(QStringLiteral("big.txt"), Lines(100000));
     const testsupport::ProgramRun killed = quorvane({big}, 60000, [this](QProcess& p) {
-        QElapsedTimer t;
-        t.start();
-        while (Files().isEmpty() && t.elapsed() < 30000 && p.state() == QProcess::Running)
-            QThread::msleep(20);
-        QThread::msleep(200);
+        // Killed in the middle of the job: its temporary file holds pages.
+        EXPECT_TRUE(testsupport::WaitUntil([this] { return testsupport::JobInProgressBytes(pdfDir) > 0; }, 30000))
+            << "the job never wrote a page";
         ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
     });
     ASSERT_TRUE(killed.finished);

@@ -5,17 +5,18 @@
 #include "core/TextCodec.h"
 #include "services/Settings.h"
 #include "tests/support/Decode.h"
+#include "tests/support/Files.h"
 #include "tests/support/Pages.h"
 #include "tests/support/PrintTo.h"
+#include "tests/support/ProcessState.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/UnattendedRun.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
-#include <QThread>
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
@@ -237,12 +238,9 @@ TEST_F(UnattendedBadInputTest, StoppedHalfway_DropsTheJob_KeepsTheSettings_AndTh
     const QString path = writeFile(QStringLiteral("big.txt"), big);
 
     const ProgramRun stopped = quorvane({path}, 60000, [this](QProcess& p) {
-        // Once the job's file exists the run is printing lines: stop it then.
-        QElapsedTimer t;
-        t.start();
-        while (FileCount() == 0 && t.elapsed() < 30000 && p.state() == QProcess::Running)
-            QThread::msleep(20);
-        QThread::msleep(200);
+        // Stopped while it prints lines: its job's temporary file holds pages.
+        EXPECT_TRUE(testsupport::WaitUntil([this] { return testsupport::JobInProgressBytes(pdfDir) > 0; }, 30000))
+            << "the job never wrote a page";
         ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
     });
     ASSERT_TRUE(stopped.finished) << "the run did not stop";
@@ -436,30 +434,30 @@ TEST_F(UnattendedBadInputTest, HostileInputs_ExitStatusMessageAndMemory)
     }
 }
 
-namespace {
-
-// True once the process has the file open.
-bool HasOpen(qint64 pid, const QString& path)
-{
-    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-    for (const QString& fd : fds.entryList(QDir::System | QDir::Files))
-        if (QFile::symLinkTarget(fds.filePath(fd)) == path)
-            return true;
-    return false;
-}
-
-} // namespace
-
 // A signal ends the run wherever it waits or reads: the job is dropped,
 // the run says so and exits 1. Without the stop each of these would run or
 // wait for ever.
 TEST_F(UnattendedBadInputTest, Signals_StopTheRunWhileBlockedOrInsideALongLine)
 {
-    struct State { const char* name; const char* writer; };
+    using testsupport::BytesRead, testsupport::HasOpen, testsupport::ProgramName, testsupport::UnreadInFifo,
+        testsupport::WaitsInPoll;
+    struct State {
+        const char* name;
+        const char* writer;
+        // The run (and its writer) stand where the signal is meant to find them.
+        std::function<bool(qint64 run, qint64 writer, const QString& fifo)> reached;
+    };
     const State states[] = {
-        {"a FIFO no writer has opened", nullptr},
-        {"inside a line that never ends", "{ printf '*'; exec cat /dev/zero; } > \"$0\""},
-        {"a writer that stops writing after one line", "{ printf '*A1\\r\\n'; exec sleep 120; } > \"$0\""},
+        {"a FIFO no writer has opened", nullptr,
+         [](qint64 run, qint64, const QString& fifo) { return HasOpen(run, fifo) && WaitsInPoll(run); }},
+        // Far past the 1 MiB a line holds: skipping the rest of it.
+        {"inside a line that never ends", "{ printf '*'; exec cat /dev/zero; } > \"$0\"",
+         [](qint64 run, qint64, const QString& fifo) { return HasOpen(run, fifo) && BytesRead(run) > (16 << 20); }},
+        // The line written (the writer has gone on to sleep) and read, and the run waiting for more.
+        {"a writer that stops writing after one line", "{ printf '*A1\\r\\n'; exec sleep 120; } > \"$0\"",
+         [](qint64 run, qint64 writer, const QString& fifo) {
+             return ProgramName(writer) == "sleep" && UnreadInFifo(fifo) == 0 && WaitsInPoll(run);
+         }},
     };
     Select("type2");
     for (const State& s : states) {
@@ -471,11 +469,9 @@ TEST_F(UnattendedBadInputTest, Signals_StopTheRunWhileBlockedOrInsideALongLine)
             o.args = {fifo};
             o.timeoutMs = 5000; // from the signal on: a stop is at once, the rest is room for a busy machine
             o.whileRunning = [&](QProcess& p) {
-                QElapsedTimer t;
-                t.start();
-                while (!HasOpen(p.processId(), fifo) && t.elapsed() < 30000 && p.state() == QProcess::Running)
-                    QThread::msleep(20);
-                QThread::msleep(300); // reading, or waiting, by now
+                const qint64 writerPid = writer ? writer->processId() : 0;
+                EXPECT_TRUE(testsupport::WaitUntil([&] { return s.reached(p.processId(), writerPid, fifo); }, 30000))
+                    << "the run never got there";
                 ::kill(static_cast<pid_t>(p.processId()), sig);
             };
             const ProgramRun r = run(o);
@@ -557,22 +553,6 @@ TEST_F(UnattendedBadInputTest, EnvironmentFoldersThatAreNotUtf8_AreUsedByTheirBy
     }
 }
 
-namespace {
-
-// The resident memory of a process, in KiB.
-long ResidentKiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
-} // namespace
-
 // A signal stops any export at once, wherever it is: no temporary file is
 // left, every file already named is whole, and the run exits 1 naming the
 // last line finished. Without the stop the single export would be written
@@ -604,14 +584,14 @@ TEST_F(UnattendedBadInputTest, Signals_StopEveryExportWhereverItIs)
             o.args = c.args;
             o.timeoutMs = 5000; // from the signal on: room for a busy machine
             o.whileRunning = [&](QProcess& p) {
-                // The batch is writing its files by 0.3 s; the single export
-                // is signalled once its picture's memory is in use, while
-                // it draws or encodes it.
-                QElapsedTimer t;
-                t.start();
-                while (t.elapsed() < (batch ? 300 : 30000) && p.state() == QProcess::Running &&
-                       (batch || ResidentKiB(p.processId()) < 100 * 1024))
-                    QThread::msleep(2);
+                // The batch is signalled once it has named its first file,
+                // so that it stops among its files; the single export once
+                // its picture's memory is in use, while it draws or encodes it.
+                const auto there = [&] {
+                    return batch ? !QDir(out).entryList({QStringLiteral("*.png")}, QDir::Files).isEmpty()
+                                 : testsupport::ResidentKiB(p.processId()) >= 100 * 1024;
+                };
+                EXPECT_TRUE(testsupport::WaitUntil(there, 30000, 2)) << "the export never got there";
                 ::kill(static_cast<pid_t>(p.processId()), sig);
             };
             const ProgramRun r = run(o);

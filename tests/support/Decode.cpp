@@ -63,7 +63,7 @@ QByteArray Zbar(const QImage& image, const QString& output)
 {
     QTemporaryDir dir;
     const QString png = dir.filePath(QStringLiteral("image.png"));
-    image.save(png);
+    image.save(png, "PNG", 100);
     QProcess p;
     p.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), output, png});
     p.waitForFinished(60000);

@@ -1,20 +1,20 @@
 // The real program on its own Xvfb display, optionally under a window
 // manager (openbox), driven with xdotool and looked at with screenshots.
-// The fixture starts and stops everything it uses; every wait polls with a
-// deadline.
+// The fixture starts and stops everything it uses; every wait is for a
+// condition on the display (a window mapped, framed, a menu open), polled
+// with a deadline.
 #pragma once
 
 #include "core/Units.h"
 #include "tests/support/TempConfig.h"
+#include "tests/support/WaitUntil.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
@@ -49,17 +49,9 @@ inline ToolRun Exec(const QString& program, const QStringList& args, const QProc
     return r;
 }
 
-// Polls until `done` holds or the deadline passes.
-inline bool WaitFor(const std::function<bool()>& done, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (done())
-            return true;
-        QThread::msleep(100);
-    }
-    return done();
-}
+// Polls until `done` holds or the deadline passes (most conditions here
+// run an X tool, so a tenth of a second between looks).
+inline bool WaitFor(const std::function<bool()>& done, int timeoutMs) { return testsupport::WaitUntil(done, timeoutMs, 100); }
 
 inline int Px(double twips) { return static_cast<int>(std::lround(core::TwipsToPixels(twips))); }
 
@@ -87,11 +79,18 @@ protected:
 
     // Starts Xvfb (it picks a free display and writes its number to stdout)
     // and, when asked, a window manager on it.
+    //
+    // -noreset: by default an X server starts afresh whenever its last
+    // client leaves, and drops the clients that connect meanwhile. Here the
+    // last client leaves often (every xdotool, the program between two
+    // starts, openbox when it is stopped), and a program started at such a
+    // moment died before it had a window; on a busy machine the fresh start
+    // takes long enough for that to happen.
     void StartDisplay(bool windowManager, const char* screen = "1024x768x24")
     {
-        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                             QStringLiteral("0"), QLatin1String(screen), QStringLiteral("-nolisten"),
-                                             QStringLiteral("tcp")});
+        xvfb_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                                             QStringLiteral("-screen"), QStringLiteral("0"), QLatin1String(screen),
+                                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         ASSERT_TRUE(xvfb_.waitForStarted(5000));
         QByteArray number;
         ASSERT_TRUE(WaitFor(
@@ -112,13 +111,20 @@ protected:
         env_.insert(QStringLiteral("QUORVANE_PDF_DIR"), pdfs_.path());
         env_.insert(QStringLiteral("CUPS_SERVER"), runtime_.filePath(QStringLiteral("no-cupsd.sock"))); // no system printers
 
+        // The first key xdotool presses switches the display's keyboard to
+        // its XTEST device, and every client hears that the keyboard map
+        // has changed. openbox answers by dropping its key bindings and
+        // taking them again; a key pressed meanwhile (alt+F4) reached the
+        // window instead, on a busy machine. That first key is pressed here,
+        // before any client runs.
+        ASSERT_EQ(Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("shift")}).exitCode, 0);
+
         if (windowManager)
             StartWindowManager();
     }
 
     // openbox on the display; it owns the window-manager selection once it
-    // manages windows. (Started on a display that has had clients, it
-    // sometimes hangs before that: start it first.)
+    // manages windows.
     void StartWindowManager()
     {
         wm_.setProcessEnvironment(env_);
@@ -161,11 +167,44 @@ protected:
         return r.exitCode == 0 && !ids.isEmpty() ? QString::fromLatin1(ids.first().trimmed()) : QString();
     }
 
+    // The window once it is mapped (under a window manager: framed, as the
+    // manager maps only the frames it made), or empty at the deadline or
+    // when the program has ended.
     QString WaitForWindow(const QString& namePattern, int timeoutMs = 15000)
     {
         QString window;
-        WaitFor([&] { return !(window = FindWindow(namePattern)).isEmpty(); }, timeoutMs);
+        WaitFor([&] { return !(window = FindWindow(namePattern)).isEmpty() || app_.waitForFinished(0); }, timeoutMs);
+        if (!window.isEmpty() && wm_.state() == QProcess::Running)
+            WaitFor([&] { return Framed(window); }, timeoutMs);
         return window;
+    }
+
+    // What became of the program, for a message when its window is missing.
+    std::string ProgramState()
+    {
+        if (app_.state() == QProcess::Running && !app_.waitForFinished(0))
+            return "the program runs";
+        return "the program ended with " + std::to_string(app_.exitCode()) + (app_.exitStatus() == QProcess::CrashExit ? " (crashed)" : "") +
+               ": " + app_.readAllStandardError().toStdString();
+    }
+
+    // The window manager has put a frame round the window.
+    bool Framed(const QString& window)
+    {
+        return Tool(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS")}).out.contains("=");
+    }
+
+    // A menu of the program is open: Qt maps it as a window of its own.
+    bool MenuOpen()
+    {
+        const ToolRun r = Tool(QStringLiteral("xdotool"),
+                               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"), QString::number(app_.processId())});
+        for (const QByteArray& id : r.out.trimmed().split('\n'))
+            if (!id.isEmpty() &&
+                Tool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::fromLatin1(id), QStringLiteral("_NET_WM_WINDOW_TYPE")})
+                    .out.contains("_NET_WM_WINDOW_TYPE_POPUP_MENU"))
+                return true;
+        return false;
     }
 
     QImage Screenshot(const QString& window)
@@ -197,12 +236,16 @@ protected:
         Tool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
     }
 
+    // Presses the keys in turn: every key before the last opens a menu
+    // (alt+f, then x for its item), and the next is pressed once it is open.
     void Keys(const QString& window, const QStringList& keys)
     {
         Focus(window);
-        for (const QString& k : keys) {
-            Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
-            QThread::msleep(300); // a menu opens
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys[i]});
+            if (i + 1 < keys.size()) {
+                EXPECT_TRUE(WaitFor([&] { return MenuOpen(); }, 10000)) << keys[i].toStdString() << " opened no menu";
+            }
         }
     }
 
@@ -214,15 +257,25 @@ protected:
 
     // Where the main window's controls area begins, below the menu bar: the
     // top edge of the text box (design top 360 twips), found in a column
-    // right of the menus' captions.
+    // right of the menus' captions. A window not painted yet shows no such
+    // edge below the menu bar: it is looked at again until it does.
     int ControlsTop(const QString& window)
     {
-        const QImage shot = Screenshot(window);
-        const int x = Px(5000);
-        for (int y = 0; y < shot.height(); ++y)
-            if (qGray(shot.pixel(x, y)) < 180)
-                return y - Px(360);
-        return -1;
+        int top = -1;
+        WaitFor(
+            [&] {
+                const QImage shot = Screenshot(window);
+                const int x = Px(5000);
+                top = -1;
+                for (int y = 0; y < shot.height() && x < shot.width(); ++y)
+                    if (qGray(shot.pixel(x, y)) < 180) {
+                        top = y - Px(360);
+                        break;
+                    }
+                return top >= 0;
+            },
+            10000);
+        return top;
     }
 
     // A point of the controls area given in design twips.

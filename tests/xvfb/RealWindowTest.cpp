@@ -42,7 +42,9 @@ protected:
             EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), options, QString::fromLatin1(key), QStringLiteral("False")).ok());
         EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), options, QStringLiteral("type2"), QStringLiteral("True")).ok());
         StartProgram();
-        return WaitForWindow(QStringLiteral("^Quorvane - "));
+        const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
+        EXPECT_FALSE(window.isEmpty()) << "the main window did not appear; " << ProgramState();
+        return window;
     }
 };
 
@@ -104,10 +106,7 @@ TEST_F(RealWindowTest, TypedCode39_ShowsInTheWindow_AndTheCopyButtonPutsItOnTheC
     Focus(confirmation);
     Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
     EXPECT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^Quorvane$")).isEmpty(); }, 10000));
-    Focus(window);
-    Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+f")});
-    WaitFor([] { return false; }, 300); // the menu opens
-    Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("x")});
+    Keys(window, {QStringLiteral("alt+f"), QStringLiteral("x")});
     EXPECT_TRUE(app_.waitForFinished(10000)) << "E&xit did not end the program";
     EXPECT_EQ(app_.exitCode(), 0);
 }
@@ -165,7 +164,7 @@ TEST_P(ScaledWindowTest, ModulesAreWholeEqualDevicePixels_AndCaptionsWhole)
     env_.insert(QStringLiteral("QT_SCALE_FACTOR"), QLatin1String(factor));
     StartProgram();
     const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
-    ASSERT_FALSE(window.isEmpty()) << "the main window did not appear";
+    ASSERT_FALSE(window.isEmpty()) << "the main window did not appear; " << ProgramState();
     Focus(window);
     Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+a")});
     const QString typed = QStringLiteral("QV-0001 jumpy");

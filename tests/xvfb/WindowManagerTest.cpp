@@ -2,6 +2,7 @@
 // window sizes that do not depend on the frame the manager adds, and long
 // runs that Stop and Exit end.
 #include "services/Settings.h"
+#include "tests/support/Files.h"
 #include "tests/xvfb/RealWindow.h"
 
 #include <QDir>
@@ -45,13 +46,14 @@ protected:
     }
 
     int PdfCount() const { return static_cast<int>(QDir(pdfs_.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files).size()); }
+    qint64 JobInProgressBytes() const { return testsupport::JobInProgressBytes(pdfs_.path()); }
 
     QString StartMainWindow(bool settingsShown)
     {
         StoreOptions(settingsShown);
         StartProgram();
         const QString window = WaitForWindow(QStringLiteral("^Quorvane - "));
-        EXPECT_FALSE(window.isEmpty()) << "the main window did not appear";
+        EXPECT_FALSE(window.isEmpty()) << "the main window did not appear; " << ProgramState();
         return window;
     }
 
@@ -65,7 +67,6 @@ protected:
     {
         Sizes s;
         const QString window = StartMainWindow(settingsShown);
-        WaitFor([] { return false; }, 500); // the window manager has framed it
         s.atStart = WindowSize(window);
         Keys(window, {QStringLiteral("alt+o"), settingsShown ? QStringLiteral("h") : QStringLiteral("s")});
         WaitFor([&] { return WindowSize(window) != s.atStart; }, 5000);
@@ -73,7 +74,6 @@ protected:
         Keys(window, {QStringLiteral("alt+f"), QStringLiteral("Return")}); // "File Open"
         const QString chooser = WaitForWindow(QStringLiteral("^File$"), 10000);
         EXPECT_FALSE(chooser.isEmpty()) << "the chooser did not open";
-        WaitFor([] { return false; }, 500);
         s.chooser = WindowSize(chooser);
         s.chooserBlankRows = BlankRowsAtTheBottom(Screenshot(chooser));
         Stop(app_);
@@ -134,11 +134,10 @@ TEST_F(WindowManagerTest, ClosingOrExitDuringRunIt_EndsTheProgram_AndThePdfsStop
         const int atExit = PdfCount();
         Keys(window, keys);
         EXPECT_TRUE(app_.waitForFinished(10000)) << way << ": the run went on";
-        // The label in progress is finished; none after it.
+        // The label in progress is finished; none after it. The program has
+        // ended, so no PDF comes later, and none is left half-written.
         EXPECT_LE(PdfCount(), atExit + 1) << way;
-        const int atEnd = PdfCount();
-        WaitFor([] { return false; }, 3000);
-        EXPECT_EQ(PdfCount(), atEnd) << way;
+        EXPECT_EQ(JobInProgressBytes(), -1) << way << ": a job's temporary file was left";
         Stop(app_);
     }
 }
@@ -163,12 +162,12 @@ TEST_F(WindowManagerTest, StopDuringPrintFile_LeavesNoJob_AndThePrintButtonsCome
     // "Print File": Frame8 (120, 2040) + the button (3600, 120, 1095 x 255).
     const QPoint printFile = At(top, 120 + 3600 + 1095 / 2.0, 2040 + 120 + 255 / 2.0);
     Click(window, printFile);
-    // The built-in printer holds the job's file while it prints; wait for it if it shows.
-    WaitFor([&] { return !QDir(pdfs_.path()).isEmpty(QDir::Files | QDir::NoDotAndDotDot); }, 5000);
-    WaitFor([] { return false; }, 500);
+    // Stopped while it prints lines: the job's temporary file holds pages.
+    ASSERT_TRUE(WaitFor([&] { return JobInProgressBytes() > 0; }, 20000)) << "Print File did not start printing";
 
     Keys(window, {QStringLiteral("Escape")}); // the Stop button's key
-    WaitFor([] { return false; }, 2000);
+    // Dropped: its temporary file goes, and no PDF comes of it.
+    EXPECT_TRUE(WaitFor([&] { return JobInProgressBytes() < 0; }, 10000)) << "the stop did not end the job";
     EXPECT_EQ(PdfCount(), 0) << "the stopped job was dropped";
 
     // The buttons are back: the small file prints at once.

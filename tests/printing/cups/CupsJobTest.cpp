@@ -7,9 +7,11 @@
 #include "services/Messages.h"
 #include "symbols/SymbologyTable.h"
 #include "tests/printing/cups/OwnCupsd.h"
+#include "tests/printing/cups/StatusLine.h"
 #include "tests/support/Decode.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/UnattendedRun.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/support/Window.h"
 #include "tests/support/ZplGraphics.h"
 #include "ui/Form1.h"
@@ -84,18 +86,24 @@ void ExpectLabels(const QByteArray& zpl, const QStringList& texts, qsizetype lab
     }
 }
 
-// Pumps the window's events until the status line's text says `what`.
-bool StatusSays(const ui::Form1& form, const QString& what, int ms = 20000)
+// The media a queue offers: none until CUPS has made its driver, which for
+// an IPP Everywhere queue it does after lpadmin has returned.
+QStringList MediaSupported(const QString& queue)
 {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QApplication::processEvents();
-        if (testsupport::Label(form, "JobStatus")->toolTip().contains(what))
-            return true;
-        QThread::msleep(50);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                     queue.toUtf8().constData());
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "media-supported");
+    QStringList media;
+    if (ipp_t* answer = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/")) {
+        if (ipp_attribute_t* a = ippFindAttribute(answer, "media-supported", IPP_TAG_KEYWORD))
+            for (int i = 0; i < ippGetCount(a); ++i)
+                media << QString::fromUtf8(ippGetString(a, i, nullptr));
+        ippDelete(answer);
     }
-    return false;
+    return media;
 }
 
 // The window in a settings folder of its own, printing on the queue, its
@@ -114,12 +122,12 @@ struct WindowOnQueue {
     // Pumps the window's events until it follows no job and `done` holds.
     void WaitForJobs(const std::function<bool()>& done = [] { return true; })
     {
-        QElapsedTimer t;
-        t.start();
-        while ((!form.FollowedJobs().empty() || !done()) && t.elapsed() < 20000) {
-            QApplication::processEvents();
-            QThread::msleep(50);
-        }
+        testsupport::WaitUntil(
+            [&] {
+                QApplication::processEvents();
+                return form.FollowedJobs().empty() && done();
+            },
+            20000, 50);
     }
 };
 
@@ -128,30 +136,37 @@ struct WindowOnQueue {
 // graphic, ^IDR...^XZ) while jobs follow one another.
 class JobCapture {
 public:
-    explicit JobCapture(QString path) : path_(std::move(path)), before_(ReadAll(path_)), thread_([this] { run(); }) {}
+    explicit JobCapture(QString path) : path_(std::move(path)), last_(ReadAll(path_)), thread_([this] { run(); }) {}
     ~JobCapture() { Stop(); }
+    // Called once the jobs have ended: the file is read once more then, so
+    // the last job is kept wherever the looks before fell.
     QList<QByteArray> Stop()
     {
         stop_ = true;
-        if (thread_.joinable())
+        if (thread_.joinable()) {
             thread_.join();
+            look();
+        }
         return jobs_;
     }
 
 private:
     void run()
     {
-        QByteArray last = before_;
         while (!stop_) {
-            const QByteArray now = ReadAll(path_);
-            if (now != last && now.contains("^IDR:") && now.trimmed().endsWith("^XZ") && !jobs_.contains(now))
-                jobs_ << now;
-            last = now;
+            look();
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
+    void look()
+    {
+        const QByteArray now = ReadAll(path_);
+        if (now != last_ && now.contains("^IDR:") && now.trimmed().endsWith("^XZ") && !jobs_.contains(now))
+            jobs_ << now;
+        last_ = now;
+    }
     QString path_;
-    QByteArray before_; // an earlier job's
+    QByteArray last_; // at first an earlier job's
     std::atomic<bool> stop_{false};
     QList<QByteArray> jobs_;
     std::thread thread_;
@@ -210,7 +225,7 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
         << testsupport::Label(form, "PrinterPage")->toolTip().toStdString();
     testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-201"));
     form.Command2_Click();
-    ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on Zebra (job "))) << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
+    ASSERT_TRUE(testsupport::StatusSays(form, QStringLiteral("Printed on Zebra (job "))) << testsupport::StatusLine(form).toStdString();
     ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-201")}, 1);
 
     JobCapture capture(zpl);
@@ -219,7 +234,6 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
     testsupport::Line(form, "Text22")->setText(QStringLiteral("304"));
     form.Command8_Click();
     window.WaitForJobs();
-    QThread::msleep(300); // the last file read
     const QList<QByteArray> jobs = capture.Stop();
     EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
     ASSERT_EQ(jobs.size(), 3) << cups.ErrorLog().toStdString();
@@ -247,15 +261,16 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
         << out.toStdString();
     // CUPS names the made driver's default "4x5" but the size itself
     // "4x5.Borderless", and the queue then names no default media: the
-    // label size is set as its default, as an administrator would (once
-    // the scheduler has settled the new queue, which takes a moment).
-    QElapsedTimer settled;
-    settled.start();
-    while (printing::QueuePageOf(QStringLiteral("Forward")).failed() && settled.elapsed() < 15000) {
-        local.Admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("Forward"), QStringLiteral("-o"),
-                                                QStringLiteral("media=custom_4x5in_4x5in")});
-        QThread::msleep(300);
-    }
+    // label size is set as its default, as an administrator would. CUPS
+    // makes the driver after lpadmin has returned, and a default set before
+    // that is lost with the driver it was set on: it is set once the queue
+    // offers the size.
+    const QString label = QStringLiteral("custom_4x5in_4x5in");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return MediaSupported(QStringLiteral("Forward")).contains(label); }, 15000, 50))
+        << "no driver made for Forward: " << MediaSupported(QStringLiteral("Forward")).join(' ').toStdString();
+    ASSERT_TRUE(local.Admin(QStringLiteral("lpadmin"),
+                            {QStringLiteral("-p"), QStringLiteral("Forward"), QStringLiteral("-o"), QStringLiteral("media=") + label}, &out))
+        << out.toStdString();
     const core::Result<printing::QueuePage> forward = printing::QueuePageOf(QStringLiteral("Forward"));
     ASSERT_TRUE(forward.ok()) << forward.failure().text.toStdString();
 
@@ -268,10 +283,7 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
         const auto printed = run.Print({listing, QStringLiteral("--printer"), printer, QStringLiteral("--wait"), QStringLiteral("30")});
         EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString();
         // Forwarded, the job ends at the local server once the remote one has it.
-        QElapsedTimer t;
-        t.start();
-        while (!ReadAll(zpl).trimmed().endsWith("^XZ") && t.elapsed() < 20000)
-            QThread::msleep(100);
+        testsupport::WaitUntil([&] { return ReadAll(zpl).trimmed().endsWith("^XZ"); }, 20000);
         ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-401")});
     }
 
@@ -283,7 +295,7 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
     QFile::remove(zpl);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-402"));
     form.Command2_Click();
-    ASSERT_TRUE(StatusSays(form, QStringLiteral("Printed on %1 (job ").arg(uri))) << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
+    ASSERT_TRUE(testsupport::StatusSays(form, QStringLiteral("Printed on %1 (job ").arg(uri))) << testsupport::StatusLine(form).toStdString();
     ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-402")}, 1);
     EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
 }
@@ -304,11 +316,12 @@ TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
     // first case, while the queue holds no other).
     auto cancelFromOutside = [&cups](QProcess&) {
         QString jobs;
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 10000 && cups.Admin(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("Paused")}, &jobs) &&
-               jobs.trimmed().isEmpty())
-            QThread::msleep(100);
+        testsupport::WaitUntil(
+            [&] {
+                return !cups.Admin(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("Paused")}, &jobs) ||
+                       !jobs.trimmed().isEmpty();
+            },
+            10000, 50);
         cups.Admin(QStringLiteral("cancel"), {jobs.trimmed().section(QLatin1Char(' '), 0, 0)});
     };
     struct Case {
@@ -346,12 +359,12 @@ TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
         form.Command2_Click();
         const QString stopped = queue == std::string_view("NoFile") ? QStringLiteral("stopped: could not open the output file")
                                                                     : QStringLiteral("stopped: the printer is paused");
-        ASSERT_TRUE(StatusSays(form, stopped)) << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
+        ASSERT_TRUE(testsupport::StatusSays(form, stopped)) << testsupport::StatusLine(form).toStdString();
         EXPECT_TRUE(testsupport::Label(form, "JobLinks")->text().contains(QStringLiteral("Cancel job")));
         const int id = form.FollowedJobs().back().id;
         form.CancelJob_Click(id);
-        EXPECT_TRUE(StatusSays(form, QStringLiteral("Job %1 on %2 was canceled").arg(id).arg(QString::fromLatin1(queue))))
-            << testsupport::Label(form, "JobStatus")->toolTip().toStdString();
+        EXPECT_TRUE(testsupport::StatusSays(form, QStringLiteral("Job %1 on %2 was canceled").arg(id).arg(QString::fromLatin1(queue))))
+            << testsupport::StatusLine(form).toStdString();
     }
     EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
 }

@@ -3,6 +3,7 @@
 #include "printing/Printers.h"
 #include "services/Messages.h"
 #include "tests/printing/cups/OwnCupsd.h"
+#include "tests/printing/cups/StatusLine.h"
 #include "tests/support/Decode.h"
 #include "tests/support/PrintSupport.h"
 #include "tests/support/TempConfig.h"
@@ -12,16 +13,16 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QThread>
 #include <algorithm>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -48,6 +49,29 @@ QString CupsPdfOutputFolder()
     out.replace(QStringLiteral("${USER}"), QString::fromLocal8Bit(pw ? pw->pw_name : ""));
     return out;
 }
+
+// cups-pdf writes the jobs of every run of this test on the machine (every
+// checkout, both builds) into the one folder of the user: a run elsewhere
+// would drop its files among this run's. Held for the test, this lock
+// makes such runs take turns; the system lets it go when the process ends.
+class MachineWideTurn {
+public:
+    MachineWideTurn() : fd_(::open("/tmp/quorvane-cups-pdf.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666))
+    {
+        if (fd_ >= 0)
+            ::flock(fd_, LOCK_EX);
+    }
+    ~MachineWideTurn()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    MachineWideTurn(const MachineWideTurn&) = delete;
+    MachineWideTurn& operator=(const MachineWideTurn&) = delete;
+
+private:
+    int fd_;
+};
 
 QStringList PdfsIn(const QString& folder)
 {
@@ -88,6 +112,7 @@ TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
         !QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))
         GTEST_FAIL() << "cups and printer-driver-cups-pdf must be installed (scripts/deps)";
 
+    const MachineWideTurn turn;
     OwnCupsd cups;
     ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
     QTemporaryDir drivers;
@@ -138,19 +163,18 @@ TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
             EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
             EXPECT_EQ(testsupport::Combo(form, "Combo1")->lineEdit()->placeholderText(), q.name);
 
-            // cups-pdf writes the job when the queue has run it.
+            // cups-pdf has written the job's file, whole, when CUPS says the
+            // job has printed: its backend has ended.
+            ASSERT_FALSE(form.FollowedJobs().empty()) << "no job was sent to CUPS";
+            const int job = form.FollowedJobs().back().id;
+            ASSERT_TRUE(testsupport::StatusSays(form, QStringLiteral("Printed on %1 (job %2)").arg(q.name).arg(job), 90000))
+                << testsupport::StatusLine(form).toStdString() << "\n" << cups.ErrorLog().toStdString();
             QStringList made;
-            QElapsedTimer t;
-            t.start();
-            while (made.isEmpty() && t.elapsed() < 90000) {
-                QThread::msleep(200);
-                for (const QString& f : PdfsIn(pdfFolder))
-                    if (QFileInfo(f).lastModified() >= sent && QFileInfo(f).size() > 0)
-                        made << f;
-            }
+            for (const QString& f : PdfsIn(pdfFolder))
+                if (QFileInfo(f).lastModified() >= sent && QFileInfo(f).size() > 0)
+                    made << f;
             ASSERT_EQ(made.size(), 1) << "no PDF from the queue in " << pdfFolder.toStdString() << "\n"
                                       << cups.ErrorLog().toStdString();
-            QThread::msleep(500); // let the backend finish writing
             const auto pages = testsupport::RenderPdf(made[0], q.dpi);
             for (const QString& f : made)
                 QFile::remove(f);

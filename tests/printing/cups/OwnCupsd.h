@@ -5,13 +5,13 @@
 // through CUPS_SERVER for as long as it runs.
 #pragma once
 
+#include "tests/support/WaitUntil.h"
+
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cups/cups.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -88,17 +88,19 @@ public:
             qputenv("CUPS_SERVER", socket_.toLocal8Bit());
             cupsSetServer(nullptr); // libcups reads CUPS_SERVER again, and drops its old connection
         }
-        QElapsedTimer t;
-        t.start();
         // lpstat -r exits 0 either way; only its answer tells that the
-        // scheduler listens on our socket.
-        auto ready = [this] {
+        // scheduler listens on our socket (and on the port, where asked).
+        auto listens = [](const QString& server) {
             QString said;
-            return RunTool(QStringLiteral("lpstat"), {QStringLiteral("-r")}, &said, socket_) &&
+            return RunTool(QStringLiteral("lpstat"), {QStringLiteral("-r")}, &said, server) &&
                    said.contains(QLatin1String("scheduler is running"));
         };
-        while (started_ && t.elapsed() < 15000 && !ready())
-            QThread::msleep(100);
+        ready_ = started_ && WaitUntil(
+                                 [&] {
+                                     return cupsd_.state() == QProcess::Running && listens(socket_) &&
+                                            (!port_ || listens(QStringLiteral("127.0.0.1:%1").arg(port_)));
+                                 },
+                                 15000, 50);
     }
     ~OwnCupsd()
     {
@@ -116,7 +118,8 @@ public:
     OwnCupsd(const OwnCupsd&) = delete;
     OwnCupsd& operator=(const OwnCupsd&) = delete;
 
-    bool Running() const { return started_ && cupsd_.state() == QProcess::Running; }
+    // Started, and answering where the tests reach it.
+    bool Running() const { return ready_ && cupsd_.state() == QProcess::Running; }
     QString Socket() const { return socket_; }
     int Port() const { return port_; }
     // A file in the scheduler's own folder (where label queues print to).
@@ -146,6 +149,7 @@ private:
     bool current_ = true;
     QProcess cupsd_;
     bool started_ = false;
+    bool ready_ = false;
     QByteArray previousServer_;
 };
 
