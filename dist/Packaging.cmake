@@ -28,6 +28,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Texts are drawn in the DejaVu faces by name, so a barcode's text measures
+# the same on every machine.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-dejavu-core)
 # Not libraries: "Open" and "Show folder" of a saved PDF go through the
 # desktop's default programs (xdg-open); printers other than the built-in
 # PDF printer come from CUPS.

@@ -82,12 +82,16 @@ QFont::StyleHint HintOf(std::uint8_t pitchAndFamily)
     }
 }
 
+// The generic families are named DejaVu faces, not the platform's "Sans
+// Serif": a drawing then measures its text the same on every machine that
+// has them (the program's package depends on them). Where one is missing,
+// the style hint still finds a face of the same kind.
 QString GenericFamily(QFont::StyleHint hint)
 {
     switch (hint) {
-    case QFont::Serif: return QStringLiteral("Serif");
-    case QFont::Monospace: return QStringLiteral("Monospace");
-    default: return QStringLiteral("Sans Serif");
+    case QFont::Serif: return QStringLiteral("DejaVu Serif");
+    case QFont::Monospace: return QStringLiteral("DejaVu Sans Mono");
+    default: return QStringLiteral("DejaVu Sans");
     }
 }
 

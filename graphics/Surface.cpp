@@ -48,7 +48,7 @@ Surface::Surface(double leftTwips, double topTwips, double widthTwips, double he
     // all copies, not once per surface (a Generate without a window makes
     // four).
     static thread_local const QFont defaultFont = [] {
-        QFont f(QStringLiteral("Sans Serif"));
+        QFont f(QStringLiteral("DejaVu Sans"));
         f.setStyleHint(QFont::SansSerif);
         f.setPointSizeF(8);
         return f;

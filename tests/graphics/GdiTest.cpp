@@ -127,13 +127,11 @@ TEST(Gdi, PictureBoxDC_TellsTheBoxWhenItDrew)
     EXPECT_GT(changes, 0) << "a widget showing the box repaints";
 }
 
-TEST(Gdi, MissingFace_FallsBackToTheSansSerifFont)
+TEST(Gdi, MissingFace_FallsBackToDejaVuSans)
 {
     const HFONT missing = MakeFont("MS Sans Serif", -11);
     const QFontInfo got(FontOf(missing)->font);
-    QFont sans(QStringLiteral("Sans Serif"));
-    sans.setStyleHint(QFont::SansSerif);
-    EXPECT_EQ(got.family(), QFontInfo(sans).family());
+    EXPECT_EQ(got.family(), QStringLiteral("DejaVu Sans"));
     EXPECT_EQ(got.pixelSize(), 11);
     DeleteObject(missing);
 }
