@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QHash>
 #include <QXmlStreamReader>
+#include <functional>
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
@@ -110,6 +111,8 @@ public:
 
 private:
     core::Result<QHash<QString, Relationship>> relationships(const QString& part);
+    // Reads the XML part, handing each start element to `element`.
+    core::Status eachElement(const QString& part, const std::function<void(QXmlStreamReader&)>& element);
     core::Status loadWorkbook(const QString& part);
     core::Status loadStrings(const QString& part);
     core::Status loadStyles(const QString& part);
@@ -187,15 +190,24 @@ core::Status XlsxBook::Load()
     return core::Ok();
 }
 
-core::Status XlsxBook::loadWorkbook(const QString& part)
+core::Status XlsxBook::eachElement(const QString& part, const std::function<void(QXmlStreamReader&)>& element)
 {
     const auto bytes = ReadZipEntry(zip_, part);
     if (bytes.failed())
         return Damaged(name_, part, QStringLiteral("is missing"));
     QXmlStreamReader xml(*bytes);
     while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
+        if (xml.readNext() == QXmlStreamReader::StartElement)
+            element(xml);
+    }
+    if (xml.hasError())
+        return Damaged(name_, part, xml);
+    return core::Ok();
+}
+
+core::Status XlsxBook::loadWorkbook(const QString& part)
+{
+    return eachElement(part, [this](QXmlStreamReader& xml) {
         if (xml.name() == QLatin1String("workbookPr")) {
             const auto system = Attribute(xml, QLatin1String("date1904"));
             if (system == QLatin1String("1") || system == QLatin1String("true"))
@@ -206,36 +218,20 @@ core::Status XlsxBook::loadWorkbook(const QString& part)
             sheets_.append({Attribute(xml, QLatin1String("name")).toString(), RelationshipId(xml).toString(),
                             state == QLatin1String("hidden") || state == QLatin1String("veryHidden")});
         }
-    }
-    if (xml.hasError())
-        return Damaged(name_, part, xml);
-    return core::Ok();
+    });
 }
 
 core::Status XlsxBook::loadStrings(const QString& part)
 {
-    const auto bytes = ReadZipEntry(zip_, part);
-    if (bytes.failed())
-        return Damaged(name_, part, QStringLiteral("is missing"));
-    QXmlStreamReader xml(*bytes);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
+    return eachElement(part, [this](QXmlStreamReader& xml) {
+        if (xml.name() == QLatin1String("si"))
             strings_.append(RichText(xml));
-    }
-    if (xml.hasError())
-        return Damaged(name_, part, xml);
-    return core::Ok();
+    });
 }
 
 core::Status XlsxBook::loadStyles(const QString& part)
 {
-    const auto bytes = ReadZipEntry(zip_, part);
-    if (bytes.failed())
-        return Damaged(name_, part, QStringLiteral("is missing"));
-    QXmlStreamReader xml(*bytes);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
+    return eachElement(part, [this](QXmlStreamReader& xml) {
         if (xml.name() == QLatin1String("numFmts")) {
             while (xml.readNextStartElement()) {
                 if (xml.name() == QLatin1String("numFmt"))
@@ -252,10 +248,7 @@ core::Status XlsxBook::loadStyles(const QString& part)
                 xml.skipCurrentElement();
             }
         }
-    }
-    if (xml.hasError())
-        return Damaged(name_, part, xml);
-    return core::Ok();
+    });
 }
 
 core::Result<QString> XlsxBook::OpenSheet(const QString& name)

@@ -4,6 +4,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,6 +12,15 @@
 #include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+// cupsd and the cups-pdf backend run only as root; where they can, they
+// must be installed.
+#define REQUIRE_CUPS_PDF()                                                                                                  \
+    if (geteuid() != 0)                                                                                                     \
+        GTEST_SKIP() << "cupsd and the cups-pdf backend need root";                                                         \
+    if (QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty() || \
+        !QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))                                                   \
+    GTEST_FAIL() << "cups and printer-driver-cups-pdf must be installed (scripts/deps)"
 
 namespace testsupport::cupspdf {
 

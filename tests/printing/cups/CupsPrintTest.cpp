@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <algorithm>
 #include <unistd.h>
 
@@ -34,11 +33,7 @@ const QString kQueue = QStringLiteral("Quorvane-Lab_Queue"); // mixed case, a hy
 
 TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "cupsd and the cups-pdf backend need root";
-    if (QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty() ||
-        !QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))
-        GTEST_FAIL() << "cups and printer-driver-cups-pdf must be installed (scripts/deps)";
+    REQUIRE_CUPS_PDF();
 
     const MachineWideTurn turn;
     OwnCupsd cups;

@@ -11,17 +11,12 @@
 
 #include <QDateTime>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 using namespace testsupport::cupspdf;
 
 TEST(CupsTarget, OfficeQueue_PassesWhatEveryTargetDoes)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "cupsd and the cups-pdf backend need root";
-    if (QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty() ||
-        !QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))
-        GTEST_FAIL() << "cups and printer-driver-cups-pdf must be installed (scripts/deps)";
+    REQUIRE_CUPS_PDF();
 
     const MachineWideTurn turn;
     testsupport::OwnCupsd cups;
