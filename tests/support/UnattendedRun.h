@@ -3,6 +3,7 @@
 // system printers.
 #pragma once
 
+#include "tests/support/Sanitizers.h"
 #include "services/Settings.h"
 
 #include <QCoreApplication>
@@ -33,18 +34,6 @@ struct RunOptions {
     long addressSpaceKiB = 0;                    // ulimit -v for the run (not under AddressSanitizer, which needs more)
     QList<std::pair<QString, QByteArray>> env;   // variables set to these bytes
 };
-
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool kUnderAsan = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr bool kUnderAsan = true;
-#else
-inline constexpr bool kUnderAsan = false;
-#endif
-#else
-inline constexpr bool kUnderAsan = false;
-#endif
 
 struct UnattendedRun {
     QTemporaryDir work;

@@ -8,6 +8,7 @@
 #include "symbols/PatternGenerate.h"
 #include "tests/support/Decode.h"
 #include "tests/support/PrintingWindow.h"
+#include "tests/support/Sanitizers.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/Window.h"
 #include "ui/Form1.h"
@@ -22,6 +23,7 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <iterator>
+#include <vector>
 #include <set>
 
 namespace {
@@ -43,16 +45,10 @@ const Symbology kSymbologies[] = {
 // How a test's parameter is named in its log.
 void PrintTo(const Symbology& s, std::ostream* out) { *out << s.name; }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__has_feature)
-#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
 // Under the sanitizers the point is memory, not every width: three of them.
-const char* const kWidths[] = {"300", "800", ""};
-#define QUORVANE_WIDTHS_SET
-#endif
-#endif
-#ifndef QUORVANE_WIDTHS_SET
-const char* const kWidths[] = {"300", "400", "500", "640", "800", "1000", "1200", "1600", ""};
-#endif
+const std::vector<const char*> kWidths = testsupport::kUnderAsan
+                                             ? std::vector<const char*>{"300", "800", ""}
+                                             : std::vector<const char*>{"300", "400", "500", "640", "800", "1000", "1200", "1600", ""};
 
 // Random valid texts: printable ASCII; 6 to 20 digits (decoders want six
 // or more of Interleaved 2 of 5); Codabar's digits and signs.
