@@ -243,8 +243,9 @@ TEST(CsvStreaming, MillionRows_ReadInFlatMemory)
     EXPECT_EQ(last->line, kRows + 1);
     // A block of bytes and of text and one record: far below the 37 MB read.
     EXPECT_LT(held, 512 * 1024);
-    if (!testsupport::kUnderAsan) // which keeps what was freed aside
+    if (!testsupport::kUnderAsan) { // which keeps what was freed aside
         EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024); // kilobytes
+    }
 }
 
 // A FIFO gives the reader a few bytes at a time: the mark, a UTF-16 unit,
