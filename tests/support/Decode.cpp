@@ -26,6 +26,12 @@ Decoded ToDecoded(const ZXing::Result& r)
 {
     Decoded d;
     d.text = r.text();
+    // A linear code's bytes are Latin-1 by its standard; without an ECI
+    // zxing-cpp guesses a character set for bytes above 127.
+    if (!r.hasECI() && ZXing::BarcodeFormats(ZXing::BarcodeFormat::LinearCodes).testFlag(r.format())) {
+        const ZXing::ByteArray& bytes = r.bytes();
+        d.text = QString::fromLatin1(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())).toStdString();
+    }
     d.format = r.format();
     const auto& pos = r.position();
     d.top = std::min({pos.topLeft().y, pos.topRight().y, pos.bottomLeft().y, pos.bottomRight().y});

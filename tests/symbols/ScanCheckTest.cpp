@@ -1,6 +1,7 @@
 // The scan check reads what every symbology draws, tells a symbol that
 // doesn't scan from one that reads another text, and is safe on a worker
 // thread and on any image.
+#include "symbols/Generate.h"
 #include "symbols/ScanCheck.h"
 #include "symbols/SymbologyTable.h"
 #include "tests/support/PrintTo.h"
@@ -55,6 +56,24 @@ TEST(ScanCheck, WhatEverySymbologyDraws_Scans)
             // "scans", or "scans as ..." where the symbol holds another text than typed
             EXPECT_TRUE(r.Text().startsWith(QLatin1String("scans"))) << r.Text().toStdString();
         }
+    }
+}
+
+// Letters above 127 are Latin-1 in Code 128; without an ECI the reader
+// guesses another character set for some ("ÄÖÜ" as Shift_JIS "ﾄﾖﾜ"). The
+// check compares the bytes the symbol holds.
+TEST(ScanCheck, Code128WithLatin1Letters_ScansAsTyped)
+{
+    for (const char16_t* typed : {u"ÄÖÜ-3", u"Grüße", u"café crème", u"ÆØÅ æøå", u"ñÑ¿¡", u"©®°±µ¶", u"ÿ 10 €"}) {
+        const QString text = QString::fromUtf16(typed).replace(QChar(0x20AC), QChar(0xA4)); // € is not Latin-1: ¤
+        SCOPED_TRACE(text.toStdString());
+        const symbols::Symbol symbol = symbols::GenerateSymbol(
+            symbols::ReadSizeFields(ScanSymbology::Code128, text, QStringLiteral("1.4"), QStringLiteral("8"), QStringLiteral("500"), false));
+        ASSERT_TRUE(symbol.status.ok()) << symbol.status.failure().text.toStdString();
+        const graphics::Drawing drawing = symbol.drawing.Cropped();
+        const ScanResult r = symbols::ScanCheck(drawing, symbols::ExpectedScan(ScanSymbology::Code128, text));
+        EXPECT_TRUE(r.Scans()) << r.Text().toStdString();
+        EXPECT_EQ(r.read, text);
     }
 }
 
