@@ -102,7 +102,13 @@ void SetUp(zint_symbol& s, const SymbologyRow& row, const QByteArray& data, cons
     }
 }
 
-Modules ModulesOf(const zint_symbol& s)
+// The rows of a stacked code (PDF417) are this many modules high: the
+// least its standard recommends, and what libzint draws by default.
+constexpr int kStackedRowModules = 3;
+
+// `stacked`: rows of a stacked code, each kStackedRowModules high; else a
+// matrix's rows (one module) or a linear code's one row.
+Modules ModulesOf(const zint_symbol& s, bool stacked)
 {
     Modules m;
     m.width = s.width;
@@ -111,9 +117,7 @@ Modules ModulesOf(const zint_symbol& s)
     for (int r = 0; r < m.rows; ++r) {
         for (int x = 0; x < m.width; ++x)
             m.dark[static_cast<size_t>(r) * m.width + x] = (s.encoded_data[r][x >> 3] >> (x & 7)) & 1;
-        // A matrix row is one module high; PDF417's rows are several.
-        const float h = s.row_height[r];
-        m.rowHeights.push_back(s.rows > 1 && h >= 1 ? static_cast<int>(h + 0.5f) : 1);
+        m.rowHeights.push_back(stacked ? kStackedRowModules : 1);
     }
     return m;
 }
@@ -232,7 +236,7 @@ core::Result<Modules> EncodeLibraryCode(const SymbologyRow& row, const QString& 
             why = QStringLiteral("too long for the largest QR Code (version 40) at error correction %1").arg(QChar(options.qrEcc));
         return Refused(why);
     }
-    Modules out = ModulesOf(*symbol);
+    Modules out = ModulesOf(*symbol, code.stacked);
     if (IsQr(row))
         out.dark = BestQrMask(out.dark, out.width, QrEccLevel(options.qrEcc)).dark;
     if (code.gs1)

@@ -36,6 +36,7 @@ struct LibraryCode {
     ModuleShape shape = ModuleShape::Bars;
     double quietModules = 10; // the quiet zone the symbology needs, in modules
     bool twoD = false;        // a matrix code: text in UTF-8, stated with an ECI where it is not ASCII
+    bool stacked = false;     // rows of bars (PDF417), each several modules high
     bool gs1 = false;         // GS1 data, typed with its AIs in brackets
     int retailDigits = 0;     // retail EAN/UPC: the data digits before the check digit
 };
@@ -48,7 +49,7 @@ struct LibraryOptions {
 };
 
 // What an encoder built: rows of modules, dark or light, each row
-// `rowHeights[r]` modules high (1 for a matrix; PDF417 rows are 3).
+// `rowHeights[r]` modules high (1 for a matrix; a stacked code's rows are 3).
 struct Modules {
     int width = 0;
     int rows = 0;

@@ -274,7 +274,7 @@ constexpr std::array kBuiltIn{
     SymbologyRow{.symbology = S::Pdf417, .name = "pdf417", .caption = "PDF417", .surface = P::Library,
                  .maxHeightFactor = 10, .draw = GenerateLibraryCode, .expectedScan = ReadAsTyped<kPdf417>,
                  .inMoreBox = true, .ownOption = O::Pdf417Columns,
-                 .library = {.zint = BARCODE_PDF417, .shape = M::Matrix, .quietModules = 2, .twoD = true}},
+                 .library = {.zint = BARCODE_PDF417, .shape = M::Matrix, .quietModules = 2, .twoD = true, .stacked = true}},
     // Aztec needs no quiet zone; one module keeps it off a file's edge.
     SymbologyRow{.symbology = S::Aztec, .name = "aztec", .caption = "Aztec", .surface = P::Library,
                  .maxHeightFactor = 10, .draw = GenerateLibraryCode, .expectedScan = ReadAsTyped<kAztec>,
