@@ -283,6 +283,11 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
             return Failed(QStringLiteral("%1 needs a whole number from %2 to %3, not %4").arg(QLatin1String(name)).arg(low).arg(high).arg(Quoted(given)));
         *target = *n;
     }
+    // Readers find a 2D code's modules from two pixels up (zxing-cpp reads
+    // no Data Matrix of one-pixel modules).
+    if (c.moduleDots == 1 && symbols::RowOf(c.symbology, table).library.twoD)
+        return Failed(QStringLiteral("--module-dots 1 is too small for %1: a 2D code takes 2 or more")
+                          .arg(QLatin1String(symbols::RowOf(c.symbology, table).caption)));
     c.layout = Value(p, "--layout");
     if (!c.layout.isEmpty()) {
         if (c.batch.isEmpty() || *format != files::ExportFormat::Pdf)
@@ -499,8 +504,8 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "\n"
                "Options of export:\n"
                "  --dpi N           resolution of a PNG file, %2 to %3 (300 when not given)\n"
-               "  --module-dots N   pixels per module of a PNG file, %4 to %5, instead of the\n"
-               "                    whole number nearest to the module's size at --dpi\n"
+               "  --module-dots N   pixels per module of a PNG file, %4 to %5 (2D codes from 2),\n"
+               "                    instead of the whole number nearest to the module's size at --dpi\n"
                "  --text-below      print the text under the bars\n"
                "  --ecc L|M|Q|H     (qr) error correction: 7, 15, 25 or 30 % (M when not given)\n"
                "  --columns N       (pdf417) data columns, 1 to 30 (as many as fit when not given)\n"

@@ -40,6 +40,22 @@ symbols::SymbolRequest ExportRequest(const Command& command, const QString& text
     return r;
 }
 
+// With --verify, the picture a PNG is about to hold is read as written:
+// a reader must find the text at that size, not only in the drawing.
+// `after` ends its message.
+files::PictureCheck ReadsBack(const Command& command, const symbols::SymbolRequest& request,
+                              const files::ExportOptions& options, const QString& after = {})
+{
+    if (!command.verify)
+        return {};
+    return [&request, options, after](const QImage& picture) -> core::Status {
+        const core::Status scans = symbols::ScansInPicture(picture, request, files::PictureSize(options));
+        if (scans.failed())
+            return core::Failure{scans.failure().code, scans.failure().text + after};
+        return scans;
+    };
+}
+
 int RunExport(const Command& command)
 {
     const QtRemarksSilenced quiet;
@@ -53,16 +69,17 @@ int RunExport(const Command& command)
             Tell(written ? QStringLiteral("Stopped; %1 was written whole before the stop.").arg(output)
                          : QStringLiteral("Stopped; nothing was written to %1.").arg(output));
         });
-        const core::Result<symbols::SymbolFile> file =
-            symbols::DrawForFile(ExportRequest(command, command.text), command.verify, command.strict);
+        const symbols::SymbolRequest request = ExportRequest(command, command.text);
+        const core::Result<symbols::SymbolFile> file = symbols::DrawForFile(request, command.verify, command.strict);
+        const QString nothing = QStringLiteral("; nothing was written to %1").arg(output);
         if (file.failed()) {
-            Tell(file.failure().text + QStringLiteral("; nothing was written to %1").arg(output));
+            Tell(file.failure().text + nothing);
             return 1;
         }
         if (!file->note.isEmpty())
             Tell(file->note);
-        if (const core::Status exported =
-                files::ExportDrawing(file->drawing, command.output, options, [&] { written = true; });
+        if (const core::Status exported = files::ExportDrawing(file->drawing, command.output, options, [&] { written = true; },
+                                                               ReadsBack(command, request, options, nothing));
             exported.failed()) {
             Tell(exported.failure().text);
             return 1;
@@ -100,7 +117,7 @@ int RunExport(const Command& command)
                 Tell(file->note);
             return std::move(file->drawing);
         },
-        command.output, options, events);
+        command.output, options, events, ReadsBack(command, request, options));
     if (report.outcome.failed() && report.outcome.failure().code == core::kStopped)
         watch.StopNow(); // as the watch would: one farewell
     if (report.outcome.failed()) {

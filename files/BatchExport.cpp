@@ -68,7 +68,7 @@ QString BatchOutputPath(const QString& pattern, qint64 number)
 }
 
 BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, const QString& pattern,
-                              const ExportOptions& options, const BatchExportEvents& events)
+                              const ExportOptions& options, const BatchExportEvents& events, const PictureCheck& check)
 {
     BatchExportReport report;
     const auto fail = [&report](int code, const QString& text) {
@@ -128,7 +128,7 @@ BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, 
             if (events.lineWritten)
                 events.lineWritten(number);
         };
-        if (const core::Status written = WriteExport(*drawing, format, held, path, options, false, named); written.failed()) {
+        if (const core::Status written = WriteExport(*drawing, format, held, path, options, false, named, check); written.failed()) {
             lineFailed(number, written.failure());
             continue;
         }

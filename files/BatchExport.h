@@ -44,7 +44,10 @@ core::Status CheckBatchPattern(const QString& pattern);
 // than the run of "~".
 QString BatchOutputPath(const QString& pattern, qint64 number);
 
+// `check`: each PNG's picture is checked before it is written (it is
+// called after the line's drawer).
 BatchExportReport ExportBatch(const QString& linesPath, const LineDrawer& draw, const QString& pattern,
-                              const ExportOptions& options, const BatchExportEvents& events = {});
+                              const ExportOptions& options, const BatchExportEvents& events = {},
+                              const PictureCheck& check = {});
 
 } // namespace files

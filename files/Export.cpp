@@ -381,7 +381,8 @@ namespace {
 
 // `folder` is the path's folder held open, or null for the path alone.
 core::Status WriteSteps(const Drawing& drawing, ExportFormat format, const FileFolder* folder, const QString& path,
-                        const ExportOptions& options, bool durable, const std::function<void()>& named)
+                        const ExportOptions& options, bool durable, const std::function<void()>& named,
+                        const PictureCheck& check)
 {
     if (drawing.IsEmpty())
         return Fail(core::kNothingToDraw, QStringLiteral("There is no barcode to save in %1.").arg(Shown(path)));
@@ -403,6 +404,9 @@ core::Status WriteSteps(const Drawing& drawing, ExportFormat format, const FileF
                                .arg(size.width())
                                .arg(size.height()));
         }
+        if (check)
+            if (const core::Status scans = check(image); scans.failed())
+                return scans;
     }
     auto cannot = [&](const QString& reason) {
         return Fail(core::kCannotWrite, QStringLiteral("Cannot write %1: %2.").arg(Shown(path), reason));
@@ -445,10 +449,10 @@ core::Status WriteSteps(const Drawing& drawing, ExportFormat format, const FileF
 // reason, and its temporary file is gone with the steps.
 core::Status WriteOrNoMemory(const Drawing& drawing, ExportFormat format, const FileFolder* folder,
                              const QString& path, const ExportOptions& options, bool durable,
-                             const std::function<void()>& named)
+                             const std::function<void()>& named, const PictureCheck& check)
 {
     try {
-        return WriteSteps(drawing, format, folder, path, options, durable, named);
+        return WriteSteps(drawing, format, folder, path, options, durable, named, check);
     } catch (const std::bad_alloc&) {
         return Fail(core::kTooLarge,
                        QStringLiteral("There is not enough memory to write %1; choose a lower resolution.").arg(Shown(path)));
@@ -458,20 +462,29 @@ core::Status WriteOrNoMemory(const Drawing& drawing, ExportFormat format, const 
 } // namespace
 
 core::Status WriteExport(const Drawing& drawing, ExportFormat format, const FileFolder& folder, const QString& path,
-                         const ExportOptions& options, bool durable, const std::function<void()>& named)
+                         const ExportOptions& options, bool durable, const std::function<void()>& named,
+                         const PictureCheck& check)
 {
-    return WriteOrNoMemory(drawing, format, &folder, path, options, durable, named);
+    return WriteOrNoMemory(drawing, format, &folder, path, options, durable, named, check);
+}
+
+QString PictureSize(const ExportOptions& options)
+{
+    if (options.moduleDots == 1)
+        return QStringLiteral("at 1 pixel a module");
+    return options.moduleDots > 0 ? QStringLiteral("at %1 pixels a module").arg(options.moduleDots)
+                                  : QStringLiteral("at %1 dpi").arg(options.dpi);
 }
 
 core::Status ExportDrawing(const Drawing& drawing, const QString& path, const ExportOptions& options,
-                           const std::function<void()>& named)
+                           const std::function<void()>& named, const PictureCheck& check)
 {
     const std::optional<ExportFormat> format = ExportFormatOf(path);
     if (!format)
         return Fail(core::kBadName,
                        QStringLiteral("The file name %1 does not end in .png, .svg or .pdf.").arg(Shown(path)));
     AtomicFile::RemoveAbandoned(QFileInfo(path).absolutePath(), kAnyExportTemp);
-    return WriteOrNoMemory(drawing, *format, nullptr, path, options, true, named);
+    return WriteOrNoMemory(drawing, *format, nullptr, path, options, true, named, check);
 }
 
 QString SuggestedFileName(const QString& text)

@@ -31,6 +31,14 @@ enum class ExportFormat { Png, Svg, Pdf };
 // PNG: the resolution, or the pixels per module (see graphics::RasterOptions).
 using ExportOptions = graphics::RasterOptions;
 
+// Checks the picture a PNG is about to hold (that it scans, at the size
+// written); a failure writes nothing.
+using PictureCheck = std::function<core::Status(const QImage&)>;
+
+// The size a PNG's picture is drawn at, as a message says it: "at 2
+// pixels a module", "at 300 dpi".
+QString PictureSize(const ExportOptions& options);
+
 // The format the extension of the path names: .png, .svg or .pdf, in any case.
 std::optional<ExportFormat> ExportFormatOf(const QString& path);
 
@@ -47,7 +55,7 @@ bool WriteExportPdf(const graphics::Drawing& drawing, QIODevice& device);
 // is called the moment the file has its name, before a stop (see
 // services::StopWatch) can end the program.
 core::Status ExportDrawing(const graphics::Drawing& drawing, const QString& path, const ExportOptions& options = {},
-                           const std::function<void()>& named = {});
+                           const std::function<void()>& named = {}, const PictureCheck& check = {});
 
 // For writing many files in one folder, held open for the run: the same
 // steps, the file getting the name of `path` in `folder` (the path's
@@ -56,7 +64,7 @@ core::Status ExportDrawing(const graphics::Drawing& drawing, const QString& path
 // leaving that to one AtomicFile::SyncFileSystem at the end.
 core::Status WriteExport(const graphics::Drawing& drawing, ExportFormat format, const FileFolder& folder,
                          const QString& path, const ExportOptions& options, bool durable,
-                         const std::function<void()>& named = {});
+                         const std::function<void()>& named = {}, const PictureCheck& check = {});
 
 // A file name for a barcode's text, for Save As to suggest: the text with
 // the characters no file name takes (and control characters) made "_",

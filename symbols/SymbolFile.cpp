@@ -39,4 +39,14 @@ core::Result<SymbolFile> DrawForFile(const SymbolRequest& request, bool verify, 
     return SymbolFile{std::move(drawing), note};
 }
 
+core::Status ScansInPicture(const QImage& picture, const SymbolRequest& request, const QString& size)
+{
+    const ScanResult scan = ScanImage(picture, ExpectedScan(request.symbology, request.text, request.table));
+    if (!scan.Fails())
+        return core::Ok();
+    const QString caption = QLatin1String(RowOf(request.symbology, request.table).caption);
+    return core::Failure{core::kDoesNotScan, QStringLiteral("the %1 barcode of \"%2\" %3 in the picture written %4")
+                                                 .arg(caption, Shown(request.text), scan.Text(), size)};
+}
+
 } // namespace symbols

@@ -18,4 +18,9 @@ struct SymbolFile {
 // failure too.
 core::Result<SymbolFile> DrawForFile(const SymbolRequest& request, bool verify, bool strict = false);
 
+// Whether the picture a file is about to hold (a PNG, at the size written)
+// scans as the request's text; `size` says that size in the message
+// ("at 2 pixels a module").
+core::Status ScansInPicture(const QImage& picture, const SymbolRequest& request, const QString& size);
+
 } // namespace symbols

@@ -110,3 +110,36 @@ TEST_F(CommandLineRun, PrintFile_WithASheetLayoutStored_PutsEveryCodeOnALabel)
     EXPECT_EQ(testsupport::DecodeAll(sheets[0]).size(), 2u);
     EXPECT_EQ(testsupport::DecodeOne(sheets[1]).text, "QV-4");
 }
+
+// --verify reads the PNG as it is written: every 2D code at the smallest
+// module offered reads from the file, one pixel a module is refused for
+// them by name, and Code 128's Latin-1 letters are compared as bytes.
+TEST_F(CommandLineRun, Verify_ReadsTheWrittenFile_AtTheSmallestModuleOffered)
+{
+    struct Case {
+        const char* type;
+        const char* text;
+        ZXing::BarcodeFormat format;
+    };
+    const Case cases[] = {
+        {"qr", "QV-2026-0042 Grüße", ZXing::BarcodeFormat::QRCode},
+        {"datamatrix", "QV-2026-0042", ZXing::BarcodeFormat::DataMatrix},
+        {"pdf417", "QV-2026-0042100", ZXing::BarcodeFormat::PDF417},
+        {"aztec", "Ticket 0815", ZXing::BarcodeFormat::Aztec},
+        {"code128", "ÄÖÜ-3", ZXing::BarcodeFormat::Code128},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        const QString png = out(QStringLiteral("%1.png").arg(QLatin1String(c.type)));
+        const testsupport::ProgramRun r = quorvane({"export", "--type", c.type, "--text", QString::fromUtf8(c.text), "--output", png,
+                                                    "--module-dots", "2", "--verify"});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const auto read = testsupport::DecodeOne(QImage(png), c.format);
+        EXPECT_EQ(QString::fromStdString(read.text), QString::fromUtf8(c.text)) << "from the file as written";
+    }
+    const testsupport::ProgramRun tiny =
+        quorvane({"export", "--type", "datamatrix", "--text", "QV", "--output", out(QStringLiteral("dm.png")), "--module-dots", "1"});
+    EXPECT_EQ(tiny.exitCode, 2);
+    EXPECT_TRUE(tiny.err.contains(QStringLiteral("--module-dots 1 is too small for Data Matrix"))) << tiny.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out(QStringLiteral("dm.png"))));
+}
