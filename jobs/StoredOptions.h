@@ -59,6 +59,10 @@ struct StoredOptions {
     QString layout;
     int layoutStart = 1;
     bool layoutRepeat = false;
+    // Run It's "From" and "To" ("rangefrom", "rangeto"): a run stopped
+    // part-way goes on from where it stopped at the next start.
+    QString rangeFrom = QStringLiteral("100");
+    QString rangeTo = QStringLiteral("500");
 
     // What Generate draws for `text` with these options.
     symbols::SymbolRequest Request(const QString& text) const;

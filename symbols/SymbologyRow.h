@@ -72,7 +72,7 @@ struct SymbologyRow {
     // format; no format when the text draws no symbol.
     ScanExpectation (*expectedScan)(const SymbologyRow& row, const QString& text) = nullptr;
     // The window offers it in its "More:" box (the option buttons are the
-    // design's, and Codabar is offered by neither).
+    // design's; Codabar, which has none, is offered there too).
     bool inMoreBox = false;
     OwnOption ownOption = OwnOption::None;
     // The bar-pattern renderer's encoder of the symbology (see

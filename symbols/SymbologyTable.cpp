@@ -231,8 +231,10 @@ constexpr std::array kBuiltIn{
     SymbologyRow{.symbology = S::Code25, .name = "code25", .caption = "Code 2/5",
                  .option = {"Option5", "type5", "0", 480, 720, 975, 195}, .surface = P::Pattern,
                  .maxHeightFactor = 100, .draw = Code25, .expectedScan = ReadCode25, .pattern = Interleaved25PatternOf},
+    // Codabar has no option button of its own: the More box offers it.
     SymbologyRow{.symbology = S::Codabar, .name = "codabar", .caption = "Codabar", .surface = P::Pattern,
-                 .maxHeightFactor = 100, .draw = Pattern, .expectedScan = ReadCodabar, .pattern = CodabarPatternOf},
+                 .maxHeightFactor = 100, .draw = Pattern, .expectedScan = ReadCodabar, .inMoreBox = true,
+                 .pattern = CodabarPatternOf},
     SymbologyRow{.symbology = S::UpcA, .name = "upca", .caption = "UPC",
                  .option = {"Option8", "type8", "0", 120, 480, 735, 195}, .surface = P::UpcA,
                  .draw = UpcA, .expectedScan = ReadUpcA},

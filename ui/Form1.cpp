@@ -19,34 +19,38 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QInputDialog>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QKeySequence>
-#include <QPointer>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QScreen>
-#include <QThreadPool>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
-#include <QVBoxLayout>
-#include <QStatusBar>
+#include <QThreadPool>
+#include <QToolTip>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include <limits>
 
@@ -282,6 +286,15 @@ void Form1::buildControls()
     Text14 = Make<QLineEdit>(FrameOffset, QStringLiteral("1"), 480, 240, 735, 285);
     LabelTop = Make<QLabel>(FrameOffset, QStringLiteral("Top:"), 1320, 240, 480, 255);
     Text15 = Make<QLineEdit>(FrameOffset, QStringLiteral("1"), 1800, 240, 855, 285);
+    // The numbers of a run and the offsets take only what they can use.
+    const QString point = QRegularExpression::escape(QLocale().decimalPoint());
+    const QString whole = QStringLiteral("\\s*[+-]?[0-9]*\\s*");
+    const QString cm = QStringLiteral("\\s*[+-]?[0-9]*(%1[0-9]*)?\\s*").arg(point);
+    acceptOnly(Text21, whole, QStringLiteral("From takes a whole number: the first label's"));
+    acceptOnly(Text22, whole, QStringLiteral("To takes a whole number: the run ends before it"));
+    const QString example = QStringLiteral("1") + QLocale().decimalPoint() + QStringLiteral("5");
+    acceptOnly(Text14, cm, QStringLiteral("Left takes a distance in cm, such as %1").arg(example));
+    acceptOnly(Text15, cm, QStringLiteral("Top takes a distance in cm, such as %1").arg(example));
 
     // The label layout, on one line under the increment and offset frames.
     LabelLayout = Make<QLabel>(FrameOptions, QStringLiteral("Layout:"), 120, 3420, 600, 255);
@@ -424,6 +437,8 @@ void Form1::connectHandlers()
     connect(Text9, &QLineEdit::textChanged, this, [this] { Text9_Change(); });
     connect(Text14, &QLineEdit::textChanged, this, [this] { Text14_Change(); });
     connect(Text15, &QLineEdit::textChanged, this, [this] { Text15_Change(); });
+    connect(Text21, &QLineEdit::textChanged, this, [this] { store(QStringLiteral("rangefrom"), Text21->text()); });
+    connect(Text22, &QLineEdit::textChanged, this, [this] { store(QStringLiteral("rangeto"), Text22->text()); });
     connect(Check1, &QCheckBox::stateChanged, this, [this] { Check1_Click(); });
     connect(Check2, &QCheckBox::stateChanged, this, [this] { Check2_Click(); });
     connect(ComboMore, &QComboBox::activated, this, [this] { MoreClick(); });
@@ -547,8 +562,9 @@ void Form1::Form_Load()
         messages_ = shown;
     }
 
-    FillPrinterList();
     Combo1->setEditText(stored.printer);
+    FillPrinterList();
+    pageShownFor_ = Combo1->currentText();
     Combo1->lineEdit()->setCursorPosition(0);
 
     Text9->setText(stored.text9);
@@ -582,6 +598,8 @@ void Form1::StartupOptions(const jobs::StoredOptions& stored)
 
     Text14->setText(stored.left);
     Text15->setText(stored.top);
+    Text21->setText(stored.rangeFrom);
+    Text22->setText(stored.rangeTo);
 
     FillLayoutList(stored.layout);
     SpinStart->setValue(stored.layoutStart);
@@ -595,6 +613,16 @@ void Form1::setOption(QRadioButton* button, bool on)
 }
 
 // ---------------------------------------------------------------- storing
+
+void Form1::acceptOnly(QLineEdit* field, const QString& pattern, const QString& why)
+{
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), field));
+    field->setToolTip(why);
+    // A key the field can't use is refused where it was typed, saying why.
+    connect(field, &QLineEdit::inputRejected, this, [field, why] {
+        QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), why, field);
+    });
+}
 
 void Form1::store(const QString& key, const QString& value)
 {
@@ -888,14 +916,16 @@ void Form1::Command1_Click()
     if (ean)
         picture10Tag_ = generated.tag; // the full code, with its check digit
     // The window shows what went wrong once; what its surfaces show by
-    // themselves (UPC's message, an empty box) needs no box.
-    // During a run the window only shows what is printed, and the run
-    // tells of failures itself. Under the drawing the reason stays.
+    // themselves (UPC's message, an empty box) needs no box, nor does a
+    // symbology of the More box: a code typed into is incomplete at most
+    // keys, and a box would take the next key. During a run the window
+    // only shows what is printed, and the run tells of failures itself.
+    // Under the drawing the reason stays.
     if (generated.status.failed()) {
         const core::Failure& failure = generated.status.failure();
         ScanStatus->setStyleSheet(QStringLiteral("color: #c62828;"));
         ScanStatus->setText(QStringLiteral("\u2716 ") + QString(failure.text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-        if (!failure.inPicture && !Running() && !quietFailures_)
+        if (!failure.inPicture && !row.inMoreBox && !Running() && !quietFailures_)
             messages_->MsgBox(failure.text);
     }
     if (!generated.surface)

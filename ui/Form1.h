@@ -375,6 +375,9 @@ private:
     void buildMenus();
     void MakeUnreachable(QWidget* top);
     void connectHandlers();
+    // Makes the field take only text that matches `pattern`, with `why` as
+    // its tip and shown when a key is refused.
+    void acceptOnly(QLineEdit* field, const QString& pattern, const QString& why);
     void store(const QString& key, const QString& value);
     void setOption(QRadioButton* button, bool on);
     void buildMoreBox();

@@ -233,8 +233,13 @@ void Form1::CancelJob_Click(int jobId)
 void Form1::FillPrinterList()
 {
     currentPrinter_ = printers_.Default();
+    // Filling the list would put its first printer in the box: the box
+    // keeps what it held, so that it and the line under it name the
+    // printer a job goes to.
+    const QString typed = Combo1->currentText();
     Combo1->clear();
     Combo1->addItems(printers_.Installed());
+    Combo1->setEditText(typed);
     ShowCurrentPrinter();
 }
 

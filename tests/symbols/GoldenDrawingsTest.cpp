@@ -66,7 +66,7 @@ QStringList DrawAll()
     QStringList out;
     for (const symbols::SymbologyRow& row : symbols::Symbologies())
         for (const char* text : kTexts)
-            for (const Settings& s : row.inMoreBox ? std::span<const Settings>(kLibrarySettings) : std::span<const Settings>(kSettings)) {
+            for (const Settings& s : row.library.zint ? std::span<const Settings>(kLibrarySettings) : std::span<const Settings>(kSettings)) {
                 const symbols::SymbolRequest r =
                     symbols::ReadSizeFields(row.symbology, QString::fromUtf8(text), QString::fromLatin1(s.text8),
                                         QString::fromLatin1(s.text3), QString::fromLatin1(s.text9), s.withText);

@@ -11,6 +11,8 @@
 #include "ui/Form1.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -116,6 +118,37 @@ TEST_F(BadInputTest, NumericBoxes_NonNumericAndHugeValues)
                                : QStringLiteral("1"));
     }
     ExpectStillWorking();
+}
+
+// Typed key by key, the numbers of a run and the offsets keep only the
+// keys they can use (a stored "0.3Z" was possible before).
+TEST_F(BadInputTest, NumberFields_TakeOnlyTheKeysTheyCanUse)
+{
+    struct Typed {
+        const char* field;
+        const char* keys;
+        const char* kept;
+    };
+    const Typed typed[] = {
+        {"Text21", "12a3", "123"}, {"Text22", "-5x0", "-50"}, {"Text21", "1.5", "15"},
+        {"Text14", "0.3Z", "0.3"}, {"Text15", "2..5", "2.5"}, {"Text14", "-1.25cm", "-1.25"},
+    };
+    const QLocale before;
+    QLocale::setDefault(QLocale::c()); // the decimal point these keys use
+    for (const Typed& t : typed) {
+        SCOPED_TRACE(std::string(t.field) + " " + t.keys);
+        Form1 fresh{testsupport::PrintingWindow(*this, &clock)};
+        fresh.Form_Load();
+        QLineEdit* field = testsupport::Line(fresh, t.field);
+        field->clear();
+        for (const char key : std::string(t.keys)) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(QLatin1Char(key)));
+            QCoreApplication::sendEvent(field, &press);
+        }
+        EXPECT_EQ(field->text(), QString::fromLatin1(t.kept));
+        EXPECT_FALSE(field->toolTip().isEmpty());
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(BadInputTest, TenThousandCharacterText_EverySymbologyRefusesOrReportsIt)

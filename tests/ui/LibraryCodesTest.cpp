@@ -145,6 +145,45 @@ TEST_F(LibraryCodesTest, TheWindow_DrawsWhatMoreOffers_AndItsPictureScans)
     EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
 }
 
+// A code of the More box typed key by key is incomplete at most keys: the
+// reason shows under the drawing and follows the typing; no box opens (it
+// would take the next key).
+TEST_F(LibraryCodesTest, TypingAGrowingCode_OpensNoBox_AndTheNoteFollows)
+{
+    struct Typing {
+        Symbology symbology;
+        const char* text;
+        int at;             // after this many characters
+        const char* partly; // the note says
+    };
+    const Typing typings[] = {
+        {Symbology::RetailEan13, "4006381333931", 1, "EAN-13 takes 12 digits, or 13 with the check digit, not 1"},
+        {Symbology::Gs1_128, "(01)09501101530003", 17, "AI (01): its data is too long or too short"},
+    };
+    ui::Form1 form{testsupport::PrintingWindow(*this)};
+    form.Form_Load();
+    for (const Typing& t : typings) {
+        SCOPED_TRACE(t.text);
+        const int index = testsupport::Combo(form, "ComboMore")->findData(QLatin1String(symbols::RowOf(t.symbology).name));
+        testsupport::Combo(form, "ComboMore")->setCurrentIndex(index);
+        emit testsupport::Combo(form, "ComboMore")->activated(index);
+        const QString text = QString::fromLatin1(t.text);
+        for (qsizetype n = 1; n <= text.size(); ++n) {
+            testsupport::Line(form, "Text1")->setText(text.left(n));
+            const QString note = testsupport::Label(form, "ScanStatus")->text();
+            if (n == text.size()) {
+                EXPECT_TRUE(form.LastGenerate().ok()) << note.toStdString();
+            } else if (n == t.at) {
+                EXPECT_TRUE(note.contains(QLatin1String(t.partly))) << note.toStdString();
+            }
+            if (form.LastGenerate().failed()) {
+                EXPECT_TRUE(note.startsWith(QStringLiteral("\u2716 "))) << n << ": " << note.toStdString();
+            }
+        }
+        EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(QLatin1Char('|')).toStdString();
+    }
+}
+
 // Every module of a matrix code covers the same whole number of device
 // dots across and down, and each one is as dark as the encoder made it:
 // at a label printer's 203 dpi, an office printer's 300 and 600, and on a

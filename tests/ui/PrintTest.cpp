@@ -7,6 +7,7 @@
 #include "ui/Form1.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <cmath>
@@ -96,6 +97,33 @@ TEST_F(PrintTest, PrinterList_SystemPrintersInOrderThenTheBuiltInOneLast)
     EXPECT_EQ(testsupport::Combo(form, "Combo1")->itemText(0), QStringLiteral("Zebra"));
     EXPECT_EQ(testsupport::Combo(form, "Combo1")->itemText(1), QStringLiteral("Office"));
     EXPECT_EQ(testsupport::Combo(form, "Combo1")->itemText(2), QStringLiteral("Print to PDF file"));
+}
+
+// With no printer stored, the box, the line under it and Print all name
+// the default printer, whichever printer is listed first.
+TEST_F(PrintTest, FirstStart_TheBoxAndTheLineUnderItNameWhereAJobGoes)
+{
+    struct Start {
+        const char* defaultName;
+        const char* shown;
+    };
+    for (const Start& start : {Start{"", "Print to PDF file"}, Start{"Office", "Office"}}) {
+        SCOPED_TRACE(start.shown);
+        printers.names = {QStringLiteral("Label203"), QStringLiteral("Office")};
+        printers.defaultName = QString::fromLatin1(start.defaultName);
+        printers.jobs.clear();
+        sandbox.written.clear();
+        ui::Form1 first{testsupport::PrintingWindow(*this)};
+        first.Form_Load();
+        const QString shown = QString::fromLatin1(start.shown);
+        EXPECT_TRUE(testsupport::Combo(first, "Combo1")->currentText().isEmpty());
+        EXPECT_EQ(testsupport::Combo(first, "Combo1")->lineEdit()->placeholderText(), shown);
+        EXPECT_TRUE(testsupport::Label(first, "PrinterPage")->toolTip().startsWith(shown + QLatin1Char(':')))
+            << testsupport::Label(first, "PrinterPage")->toolTip().toStdString();
+        testsupport::Line(first, "Text1")->setText(QStringLiteral("A1"));
+        first.Command2_Click();
+        EXPECT_EQ(printers.jobs.empty() ? QStringLiteral("Print to PDF file") : printers.jobs[0].printer, shown);
+    }
 }
 
 TEST_F(PrintTest, Print_ChoosesThePrinterWhoseNameMatchesExactly_AndKeepsIt)

@@ -81,6 +81,8 @@ TEST(Startup, ARestartRestoresEveryKey)
         testsupport::Line(*f, "Text14")->setText("2.5");
         testsupport::Line(*f, "Text15")->setText("0");
         testsupport::Line(*f, "Text9")->setText("640");
+        testsupport::Line(*f, "Text21")->setText("137");
+        testsupport::Line(*f, "Text22")->setText("900");
         testsupport::Combo(*f, "Combo1")->setEditText("Office-Laser_2");
         f->Combo1_Validate();
     }
@@ -95,6 +97,8 @@ TEST(Startup, ARestartRestoresEveryKey)
     EXPECT_EQ(testsupport::Line(*f, "Text14")->text(), "2.5");
     EXPECT_EQ(testsupport::Line(*f, "Text15")->text(), "0");
     EXPECT_EQ(testsupport::Line(*f, "Text9")->text(), "640");
+    EXPECT_EQ(testsupport::Line(*f, "Text21")->text(), "137");
+    EXPECT_EQ(testsupport::Line(*f, "Text22")->text(), "900");
     EXPECT_EQ(testsupport::Combo(*f, "Combo1")->currentText(), "Office-Laser_2");
 }
 
