@@ -46,6 +46,7 @@ enum FailureCode : int {
     kStartPastSheet,        // a start position the sheet does not have
     kUnknownLayout,         // a layout name that names none
     kBadCalibration = 3201, // a calibration that can't be used
+    kWrongSheets,           // a printer whose page is not the sheets a layout asks for
     // Labels
     kBadLabelFile = 4001, // a label file that can't be read as one (its text names file, part and field)
     kBadPlaceholder,      // a placeholder that is not one, or a value it can't be filled with

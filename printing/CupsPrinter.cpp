@@ -70,7 +70,7 @@ core::Status SheetsFit(std::optional<QSizeF> paperMm, QSizeF pageMm, const QStri
     if (!paperMm ||
         (std::abs(paperMm->width() - pageMm.width()) <= 1 && std::abs(paperMm->height() - pageMm.height()) <= 1))
         return core::Ok();
-    return core::Failure{core::kPrintFailed,
+    return core::Failure{core::kWrongSheets,
                          QStringLiteral("it prints on %1, not on the %2 × %3 mm sheets asked for")
                              .arg(page, QString::number(paperMm->width()), QString::number(paperMm->height()))};
 }

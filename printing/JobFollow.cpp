@@ -17,9 +17,11 @@ QString JobStatusText(const CupsJob& job, const JobState& state)
     case JobPhase::Stopped: return with(QStringLiteral("Job %1 on %2 stopped").arg(id, job.queue));
     case JobPhase::Aborted: return with(QStringLiteral("Job %1 on %2 was aborted").arg(id, job.queue));
     case JobPhase::Canceled:
+        // The printer's reasons (paused, out of paper) are not why a job
+        // was canceled; only the job's own reason is told.
         if (state.reason.startsWith(QLatin1String("canceled")))
             return QStringLiteral("Job %1 on %2 was %3").arg(id, job.queue, state.reason);
-        return with(QStringLiteral("Job %1 on %2 was canceled").arg(id, job.queue));
+        return QStringLiteral("Job %1 on %2 was canceled").arg(id, job.queue);
     case JobPhase::Queued:
     case JobPhase::Printing:
         if (state.heldByPrinter && !state.reason.isEmpty())

@@ -42,6 +42,10 @@ core::Result<JobPage> PaintingTarget::Begin(std::optional<QSizeF> paperMm)
 {
     Abort();
     core::Result<OpenedJob> opened = Open(paperMm);
+    // Sheets the printer does not have are no failure of the printer.
+    if (opened.failed() && opened.failure().code == core::kWrongSheets)
+        return core::Failure{core::kWrongSheets, QStringLiteral("The printer \"%1\" can't print this: %2")
+                                                     .arg(Name(), opened.failure().text)};
     if (opened.failed())
         return Failed(opened.failure().text);
 

@@ -33,6 +33,8 @@ QString LabelProgress(qint64 label, double labels)
 
 QString RangeStopped(qint64 printed, double labels)
 {
+    if (printed == 0)
+        return QStringLiteral("Stopped before the first of %1 labels was printed.").arg(core::FormatNumber(labels));
     return Of(QStringLiteral("Stopped after label"), printed, core::FormatNumber(labels)) + QLatin1Char('.');
 }
 

@@ -34,6 +34,7 @@ TEST(JobFollow, StatusText_EveryState)
         {{JobPhase::Completed, false, {}}, "Printed on Label (job 12)"},
         {{JobPhase::Canceled, false, QStringLiteral("canceled by its owner")}, "Job 12 on Label was canceled by its owner"},
         {{JobPhase::Canceled, false, {}}, "Job 12 on Label was canceled"},
+        {{JobPhase::Canceled, true, QStringLiteral("the printer is paused")}, "Job 12 on Label was canceled"},
         {{JobPhase::Aborted, false, QStringLiteral("filter failed")}, "Job 12 on Label was aborted: filter failed"},
     };
     for (const Case& c : cases)
