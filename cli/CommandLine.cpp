@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "core/Numeric.h"
+
 #include "jobs/StoredOptions.h"
 #include "symbols/SymbologyTable.h"
 
@@ -262,6 +264,9 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
     c.symbology = *type;
     if (const QString wrong = ReadOwnOption(p, symbols::RowOf(c.symbology, table), table, c.library); !wrong.isEmpty())
         return Failed(wrong);
+    if (c.textBelow && symbols::RowOf(c.symbology, table).library.twoD)
+        return Failed(QStringLiteral("--text-below applies to codes of bars; %1 has no text under it")
+                          .arg(QLatin1String(symbols::RowOf(c.symbology, table).caption)));
     if (c.text.isEmpty() == c.batch.isEmpty())
         return Failed(c.text.isEmpty() ? QStringLiteral("export needs --text TEXT or --batch LINES")
                                        : QStringLiteral("export takes --text or --batch, not both"));
@@ -327,7 +332,7 @@ Command ParsePrintRange(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print-range"), args,
                                  {"--from", "--to", "--prefix", "--layout", "--start", "--printer", "--wait"},
-                                 {"--no-wait"});
+                                 {"--no-wait", "--dry-run"});
     if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("print-range")))
         return *done;
     Command c;
@@ -336,8 +341,10 @@ Command ParsePrintRange(const QStringList& args)
     c.to = Value(p, "--to");
     if (c.from.isEmpty() || c.to.isEmpty())
         return Failed(QStringLiteral("print-range needs --from N and --to N"));
-    if (!printing::ReadRange(c.from, c.to))
-        return Failed(QStringLiteral("--from and --to need numbers, not %1 and %2").arg(Quoted(c.from), Quoted(c.to)));
+    // The value that is no number is named, not both.
+    for (const auto& [name, value] : {std::pair{"--from", c.from}, std::pair{"--to", c.to}})
+        if (!core::IsNumeric(value))
+            return Failed(QStringLiteral("%1 needs a number, not %2").arg(QLatin1String(name), Quoted(value)));
     c.prefix = Value(p, "--prefix");
     c.layout = Value(p, "--layout");
     c.printer = Value(p, "--printer");
@@ -345,6 +352,7 @@ Command ParsePrintRange(const QStringList& args)
         return Failed(wrong);
     if (QString wrong = ReadWait(p, QStringLiteral("print-range"), c); !wrong.isEmpty())
         return Failed(wrong);
+    c.dryRun = p.flags.contains(QStringLiteral("--dry-run"));
     return c;
 }
 
@@ -451,8 +459,8 @@ Command ParseCommandLine(const QStringList& arguments, symbols::SymbologyTable t
 
 QString CommandLineUsage()
 {
-    return QStringLiteral("Usage: quorvane [FILE | print FILE | export --type TYPE --text TEXT --output FILE | --help | --version]; "
-                          "quorvane --help tells more.");
+    return QStringLiteral("Usage: quorvane [FILE | print FILE | print-range --from N --to N | export --type TYPE --text TEXT "
+                          "--output FILE | layouts | --help | --version]; quorvane --help tells more.");
 }
 
 QString CommandLineHelp(symbols::SymbologyTable table)
@@ -475,9 +483,9 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "                 [--start N] [--left CM] [--top CM]\n"
                "                           a PDF of label sheets, one barcode a label\n"
                "  quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]\n"
-               "                 [--start N] [--printer NAME] [--wait SECONDS | --no-wait]\n"
+               "                 [--start N] [--printer NAME] [--wait SECONDS | --no-wait] [--dry-run]\n"
                "                           print the labels PREFIX+N for N from --from up to,\n"
-               "                           not including, --to\n"
+               "                           not including, --to (--dry-run: say what would print)\n"
                "  quorvane layouts         list the label layouts, one a line\n"
                "  quorvane --help | --version\n"
                "\n"

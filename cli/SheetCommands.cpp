@@ -1,6 +1,7 @@
 #include "cli/SheetCommands.h"
 
 #include "cli/ExportCommand.h"
+#include "core/Numeric.h"
 #include "files/AtomicFile.h"
 #include "jobs/PrintJobs.h"
 #include "jobs/SheetJobs.h"
@@ -10,6 +11,8 @@
 #include "printing/LabelRun.h"
 #include "printing/PrintAction.h"
 #include "printing/RangePrint.h"
+#include "printing/RunProgress.h"
+#include "printing/SheetLayout.h"
 #include "services/Messages.h"
 #include "services/Termination.h"
 
@@ -28,6 +31,51 @@ core::Result<int> StartOf(const Command& command, const printing::SheetLayout& l
 }
 
 } // namespace
+
+std::optional<QString> DryRunRange(const Command& command, const jobs::Unattended& run)
+{
+    const jobs::StoredOptions stored = jobs::ReadStoredOptions();
+    const core::Result<std::optional<printing::SheetLayout>> layout =
+        jobs::FindLayout(command.layout.isEmpty() ? stored.layout : command.layout);
+    if (layout.failed()) {
+        run.messages.MsgBox(layout.failure().text);
+        return std::nullopt;
+    }
+    const QString printerName = jobs::UnattendedPrinter(command.printer, run);
+    if (printerName.isEmpty())
+        return std::nullopt;
+    const core::Result<QString> page = run.printers.PageSummary(printerName);
+    if (page.failed()) {
+        run.messages.MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2").arg(printerName, page.failure().text));
+        return std::nullopt;
+    }
+    const auto range = printing::ReadRange(command.from, command.to);
+    const double labels = range ? printing::LabelsLeft(range->from, range->to) : 0;
+    QString text = QStringLiteral("Printer: %1\n").arg(printerName);
+    if (!page->isEmpty())
+        text += QStringLiteral("Page: %1\n").arg(*page);
+    if (labels > 0)
+        text += QStringLiteral("Labels: %1, %2 to %3%4\n")
+                    .arg(core::FormatNumber(labels), printing::LabelText(command.prefix, command.from), command.prefix,
+                         core::FormatNumber(range->from + labels - 1));
+    else
+        text += QStringLiteral("Labels: none (From is not below To)\n");
+    if (*layout && labels > 0) {
+        const core::Result<int> start = StartOf(command, **layout, stored.layoutStart);
+        if (start.failed()) {
+            run.messages.MsgBox(start.failure().text);
+            return std::nullopt;
+        }
+        const qint64 count = static_cast<qint64>(std::min(labels, 1e15));
+        const int sheets = printing::CellOfLabel(**layout, *start, count - 1).sheet + 1;
+        text += QStringLiteral("Layout: %1, from label %2: %3 %4\n")
+                    .arg((*layout)->name)
+                    .arg(*start)
+                    .arg(sheets)
+                    .arg(sheets == 1 ? QStringLiteral("sheet") : QStringLiteral("sheets"));
+    }
+    return text + QStringLiteral("Nothing was printed (--dry-run).");
+}
 
 bool PrintRangeUnattended(const Command& command, const jobs::Unattended& run)
 {

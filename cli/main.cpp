@@ -75,6 +75,27 @@ printing::Printers StoredPrinters(int pdfDpi)
     return printers;
 }
 
+// A printer or a layout the command line names that does not exist, or an
+// option that does not apply to the printer: as any value the command line
+// can't use, said with the usage line, exit status 2.
+QString UnknownName(const cli::Command& command, const printing::Printers& printers)
+{
+    if (!command.printer.isEmpty() && !printers.IsKnown(command.printer))
+        return QStringLiteral("There is no printer named \"%1\"; nothing was printed. The printers are: %2.")
+            .arg(command.printer, printers.Installed().join(QStringLiteral(", ")));
+    if (!command.layout.isEmpty())
+        if (const auto layout = jobs::FindLayout(command.layout); layout.failed())
+            return layout.failure().text;
+    // The grid of the built-in printer's PDFs means nothing to another printer.
+    QString printer = command.printer.isEmpty() ? jobs::ReadStoredOptions().printer : command.printer;
+    if (!printers.IsKnown(printer))
+        printer = printers.Default(); // where the jobs go
+    if (command.pdfDpi > 0 && printer != printing::kPdfPrinterName)
+        return QStringLiteral("--pdf-dpi applies to the built-in printer \"%1\" only, not \"%2\"")
+            .arg(printing::kPdfPrinterName, printer);
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -127,6 +148,10 @@ int main(int argc, char* argv[])
 
     services::StderrSink messages;
     services::InstallTerminationHandler(); // a stopped run drops its work and exits non-zero
+    if (const QString unknown = UnknownName(command, StoredPrinters(command.pdfDpi)); !unknown.isEmpty()) {
+        services::WriteStderrLine(QStringLiteral("quorvane: %1\n%2").arg(unknown, cli::CommandLineUsage()));
+        return 2;
+    }
     if (command.kind == cli::Command::Layouts)
         return SayOnStdout(jobs::LayoutList());
     if (command.kind == cli::Command::Export)
@@ -147,6 +172,10 @@ int main(int argc, char* argv[])
     bool pathsTold = true;
     const jobs::Unattended run{StoredPrinters(command.pdfDpi), messages,
                                [&](const QString& path) { TellPdfWritten(path, messages, pathsTold); }};
+    if (command.dryRun && command.kind == cli::Command::PrintRange) {
+        const std::optional<QString> said = cli::DryRunRange(command, run);
+        return said ? SayOnStdout(*said) : 1;
+    }
     if (command.dryRun) {
         const std::optional<QString> said = jobs::DryRun(command.file.trimmed(), command.printer, run);
         return said ? SayOnStdout(*said) : 1;

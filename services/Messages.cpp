@@ -19,8 +19,12 @@ QString StderrSink::LineOf(const QString& text, const QString& title)
 {
     QString flat = text;
     flat.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // Every line starts with the program's name as the shell knows it, as
+    // the command line's own errors do; a title of its own follows.
     // A message ends at a NUL (a code line may hold one): a log line holds none.
-    const QString line = title + QStringLiteral(": ") + flat.split(QLatin1Char('\n')).join(QStringLiteral(" / "));
+    const QString from = title.isEmpty() || title == AppTitle() ? QStringLiteral("quorvane: ")
+                                                                 : QStringLiteral("quorvane: ") + title + QStringLiteral(": ");
+    const QString line = from + flat.split(QLatin1Char('\n')).join(QStringLiteral(" / "));
     return line.left(line.indexOf(QChar(0)));
 }
 

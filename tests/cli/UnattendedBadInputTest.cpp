@@ -96,7 +96,7 @@ TEST_F(UnattendedBadInputTest, BatchFiles_EndByThemselvesWithAnHonestExitStatus)
         if (*c.stderrHas)
             EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.stderrHas))) << c.name << "\n" << r.err.left(2000).toStdString();
         else
-            EXPECT_TRUE(r.err.trimmed().isEmpty() || !r.err.contains(QLatin1String("Quorvane:"))) << r.err.toStdString();
+            EXPECT_TRUE(r.err.trimmed().isEmpty() || !r.err.contains(QLatin1String("quorvane: "))) << r.err.toStdString();
         EXPECT_EQ(PdfCount(), c.pdfs) << c.name;
     }
 }
@@ -407,7 +407,7 @@ TEST_F(UnattendedBadInputTest, HostileInputs_ExitStatusMessageAndMemory)
         if (*c.stderrHas)
             EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.stderrHas))) << r.err.left(2000).toStdString();
         else
-            EXPECT_FALSE(r.err.contains(QLatin1String("Quorvane:"))) << r.err.left(2000).toStdString();
+            EXPECT_FALSE(r.err.contains(QLatin1String("quorvane: "))) << r.err.left(2000).toStdString();
         EXPECT_LT(r.peakKiB - baseKiB, 64 * 1024) << "peak " << r.peakKiB << " KiB, a one-line file " << baseKiB;
         const QStringList made = QDir(pdfDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
         ASSERT_EQ(made.size(), c.pdfs);

@@ -79,7 +79,7 @@ TEST_F(UnattendedMessagesTest, AStoreThatCantBeRead_IsSaidAtStart_AndTheRunGoesO
     const QString listing = writeFile(QStringLiteral("a.txt"), "A1\r\n");
     const testsupport::ProgramRun r = quorvane({listing});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.err.startsWith(QLatin1String("Quorvane: The settings can't be read: "))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QLatin1String("quorvane: The settings can't be read: "))) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QLatin1String("a link to nothing"))) << r.err.toStdString();
     EXPECT_FALSE(QDir(pdfDir).entryList(QDir::Files).isEmpty());
 }
