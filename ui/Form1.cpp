@@ -154,7 +154,7 @@ void Form1::nameControls()
         {Exit, "Exit"}, {BarCodeTemp, "BarCodeTemp"}, {PrintTemp, "PrintTemp"}, {OpenFileTemp, "OpenFileTemp"},
         {PrintFileTemp, "PrintFileTemp"}, {BarCodetoClipboard, "BarCodetoClipboard"}, {Settings, "Settings"},
         {PdfResolution, "PdfResolution"}, {PrintPreview, "PrintPreview"}, {NewLayout, "NewLayout"},
-        {Calibrate, "Calibrate"}, {Help2, "Help2"}, {About, "About"}
+        {Calibrate, "Calibrate"}, {Help2, "Help2"}, {Manual, "Manual"}, {About, "About"}
     };
     for (const auto& [control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -362,6 +362,7 @@ void Form1::buildMenus()
     Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = Help->addAction(QStringLiteral("&Help"));
     Help2->setShortcut(QKeySequence(Qt::Key_F1));
+    Manual = Help->addAction(QStringLiteral("&Manual"));
     About = Help->addAction(QStringLiteral("&About"));
 }
 
@@ -511,6 +512,7 @@ void Form1::connectHandlers()
     connect(CheckRepeat, &QCheckBox::toggled, this,
             [this](bool on) { store(QStringLiteral("layoutrepeat"), on ? QStringLiteral("1") : QStringLiteral("0")); });
     connect(Help2, &QAction::triggered, this, [this] { Help2_Click(); });
+    connect(Manual, &QAction::triggered, this, [this] { ShowManual(); });
     connect(About, &QAction::triggered, this, [this] { About_Click(); });
 }
 

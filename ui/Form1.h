@@ -204,6 +204,9 @@ private:
     void SetCentralHeight(int px);
     void Help2_Click();
     void About_Click();
+    // Shows the user's guide (the README's user part, built into the
+    // program) in a window of its own beside the main window.
+    void ShowManual();
     void Form_Unload(); // closing the main window closes every other window
     // The printer jobs go to now: the one typed in Combo1 when it is one
     // (it becomes the current printer), else the current one.
@@ -364,6 +367,7 @@ private:
     QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
     QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
     QAction* Help2 = nullptr;
+    QAction* Manual = nullptr; // Help > Manual: the user's guide
     QAction* About = nullptr;
 
     // Sets every control's object name to its documented name.

@@ -5,15 +5,19 @@
 #include "ui/FileChooser.h"
 #include "ui/Form1.h"
 #include "ui/Layout.h"
+#include "ui/ManualText.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <QApplication>
 #include <QAbstractItemView>
@@ -237,6 +241,26 @@ void Form1::Help2_Click()
     QString text = Text2->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     messages_->ShowNotice(text, core::kHelpAboutTitle);
+}
+
+void Form1::ShowManual()
+{
+    auto* shown = findChild<QDialog*>(QStringLiteral("ManualWindow"));
+    if (!shown) {
+        shown = new QDialog(this);
+        shown->setObjectName(QStringLiteral("ManualWindow"));
+        shown->setWindowTitle(QStringLiteral("Quorvane Manual"));
+        auto* text = new QTextBrowser(shown);
+        text->setObjectName(QStringLiteral("Manual"));
+        text->setOpenExternalLinks(true);
+        text->setMarkdown(QString::fromUtf8(kManualMarkdown));
+        auto* layout = new QVBoxLayout(shown);
+        layout->addWidget(text);
+        shown->resize(760, 640);
+    }
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
 }
 
 void Form1::About_Click() { messages_->ShowNotice(AboutText(), core::kHelpAboutTitle); }

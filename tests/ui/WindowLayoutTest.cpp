@@ -11,6 +11,7 @@
 #include "ui/FileChooser.h"
 #include "ui/Form1.h"
 
+#include <QTextBrowser>
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -181,6 +182,22 @@ TEST_F(WindowLayoutTest, BothHelpItems_ShowTheSixLineHelp_TitledWithTheVersion)
     const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     EXPECT_TRUE(help.endsWith(QStringLiteral("For Example \"") + exe + QStringLiteral(" c:\\files\\order1.txt\"\r\n")))
         << help.toStdString();
+}
+
+// Help > Manual shows the user's guide beside the six-line Help, which stays.
+TEST_F(WindowLayoutTest, Manual_ShowsTheUsersGuide)
+{
+    Form1 form{testsupport::Quietly(&sink)};
+    testsupport::Action(form, "Manual")->trigger();
+    testsupport::Action(form, "Manual")->trigger(); // shown again, not twice
+    const QList<QTextBrowser*> shown = form.findChildren<QTextBrowser*>(QStringLiteral("Manual"));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0]->window()->isVisible());
+    const QString text = shown[0]->toPlainText();
+    for (const char* part : {"Printing", "quorvane print-range", "More symbologies", "The barcodes on screen"})
+        EXPECT_TRUE(text.contains(QLatin1String(part))) << part;
+    EXPECT_FALSE(text.contains(QLatin1String("Adding a symbology"))) << "the developers' part is not the user's";
+    EXPECT_TRUE(sink.texts.isEmpty());
 }
 
 TEST_F(WindowLayoutTest, About_FirstLineIsTheVersion)
