@@ -55,9 +55,10 @@ std::optional<QString> DryRunRange(const Command& command, const jobs::Unattende
     if (!page->isEmpty())
         text += QStringLiteral("Page: %1\n").arg(*page);
     if (labels > 0)
-        text += QStringLiteral("Labels: %1, %2 to %3%4\n")
-                    .arg(core::FormatNumber(labels), printing::LabelText(command.prefix, command.from), command.prefix,
-                         core::FormatNumber(range->from + labels - 1));
+        text += QStringLiteral("Labels: %1, %2 to %3\n")
+                    .arg(core::FormatNumber(labels), printing::LabelText(command.prefix, command.from),
+                         labels == 1 ? printing::LabelText(command.prefix, command.from)
+                                     : command.prefix + printing::NextFrom(range->from + labels - 2, command.from));
     else
         text += QStringLiteral("Labels: none (From is not below To)\n");
     if (*layout && labels > 0) {
@@ -92,6 +93,9 @@ bool PrintRangeUnattended(const Command& command, const jobs::Unattended& run)
         run.messages.MsgBox(printing::kRangeTooLarge);
         return false;
     }
+    // A run that prints nothing is no success a script should take for one.
+    if (const auto range = printing::ReadRange(command.from, command.to); range && !range->HasNext())
+        return refused(QStringLiteral("There are no labels from %1 up to %2: --from must be below --to.").arg(command.from, command.to));
     const QString printerName = jobs::UnattendedPrinter(command.printer, run);
     if (printerName.isEmpty())
         return false;

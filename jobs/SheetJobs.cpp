@@ -25,7 +25,7 @@ printing::NextLabel RangeLabels(const QString& prefix, const QString& from, cons
         if (!range || !range->HasNext() || !range->CanStep())
             return std::nullopt;
         const QString label = printing::LabelText(prefix, next);
-        next = printing::NextFrom(range->from);
+        next = printing::NextFrom(range->from, from);
         range->from += 1;
         return printing::SheetLabel{label, barcodeFor(label), {}};
     };

@@ -5,6 +5,7 @@
 #include "services/EventPump.h"
 #include "services/Termination.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -21,7 +22,15 @@ std::optional<RangeBounds> ReadRange(const QString& fromText, const QString& toT
 
 QString LabelText(const QString& prefix, const QString& fromText) { return prefix + fromText; }
 
-QString NextFrom(double from) { return core::FormatNumber(from + 1); }
+QString NextFrom(double from, const QString& typed)
+{
+    const QString next = core::FormatNumber(from + 1);
+    const QString digits = typed.trimmed();
+    const bool padded = digits.size() > 1 && digits.startsWith(QLatin1Char('0')) &&
+                        std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const bool whole = !next.isEmpty() && std::all_of(next.begin(), next.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return padded && whole ? next.rightJustified(digits.size(), QLatin1Char('0')) : next;
+}
 
 void Pause(int seconds, services::Clock& clock, const services::EventPump& pump)
 {

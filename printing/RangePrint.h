@@ -29,8 +29,10 @@ std::optional<RangeBounds> ReadRange(const QString& fromText, const QString& toT
 // The label: the prefix followed directly by From exactly as typed.
 QString LabelText(const QString& prefix, const QString& fromText);
 
-// The From that follows: the number plus one, in its shortest plain form.
-QString NextFrom(double from);
+// The From that follows: the number plus one, in its shortest plain form;
+// with the width of `typed` when it is digits with leading zeros, as a
+// user types a serial number ("007" is followed by "008", "099" by "100").
+QString NextFrom(double from, const QString& typed = {});
 
 // Runs the pump until the given whole number of seconds has passed on the
 // clock, or until a stop is requested: a stopped run should not sit out its

@@ -400,7 +400,7 @@ void Form1::Command8_Click()
         Text1->setText(prefix);
         // From holds the first number not printed, as after a run of single labels.
         if (report.printed > 0)
-            Text21->setText(printing::NextFrom(range->from + static_cast<double>(report.printed) - 1));
+            Text21->setText(printing::NextFrom(range->from + static_cast<double>(report.printed) - 1, Text21->text()));
         done = report.printed;
     } else {
         printing::RunEvents events;
@@ -416,7 +416,7 @@ void Form1::Command8_Click()
             printing::Pause(1, clock_, pump_);
             Text1->setText(prefix);
             if (const auto now = printing::ReadRange(Text21->text(), Text22->text()))
-                Text21->setText(printing::NextFrom(now->from));
+                Text21->setText(printing::NextFrom(now->from, Text21->text()));
             ++done;
         };
         events.jobFailed = [](const printing::SheetLabel&, const core::Failure&) { return true; };

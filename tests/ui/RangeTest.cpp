@@ -37,14 +37,15 @@ struct RangeTest : testsupport::PrintingTest {
 
 } // namespace
 
-TEST_F(RangeTest, LeadingZerosOnlyOnTheFirstLabel_AndFromEndsAtTo)
+// Serial numbers keep the width typed, not.
+TEST_F(RangeTest, LeadingZerosKeepTheirWidth_AndFromEndsAtTo)
 {
     testsupport::Line(form, "Text1")->setText(QStringLiteral("A-"));
     testsupport::Line(form, "Text21")->setText(QStringLiteral("007"));
     testsupport::Line(form, "Text22")->setText(QStringLiteral("10"));
     form.Command8_Click();
-    EXPECT_EQ(printedLabels(), (QStringList{"A-007", "A-8", "A-9"}));
-    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("10"));
+    EXPECT_EQ(printedLabels(), (QStringList{"A-007", "A-008", "A-009"}));
+    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("010"));
     EXPECT_EQ(testsupport::Line(form, "Text1")->text(), QStringLiteral("A-"));
     EXPECT_TRUE(messages.texts.isEmpty());
 }
@@ -113,10 +114,12 @@ TEST(RangePause, WaitsUntilTheClockHasMovedOn)
     EXPECT_LE(rounds, 11);
 }
 
-TEST(RangeNumbers, NextFromIsTheShortestPlainForm)
+TEST(RangeNumbers, NextFromIsTheShortestPlainForm_WithTheWidthTyped)
 {
-    struct Row { double from; const char* next; };
-    const Row rows[] = {{7, "8"}, {1.5, "2.5"}, {99999, "100000"}, {-1, "0"}};
+    struct Row { double from; const char* typed; const char* next; };
+    const Row rows[] = {{7, "", "8"}, {1.5, "", "2.5"}, {99999, "", "100000"}, {-1, "", "0"},
+                        {7, "007", "008"}, {99, "007", "100"}, {999, "007", "1000"}, {7, "7", "8"},
+                        {7, " 007 ", "008"}, {1.5, "01.5", "2.5"}, {-8, "-008", "-7"}};
     for (const Row& r : rows)
-        EXPECT_EQ(printing::NextFrom(r.from), QString::fromLatin1(r.next));
+        EXPECT_EQ(printing::NextFrom(r.from, QString::fromLatin1(r.typed)), QString::fromLatin1(r.next)) << r.typed;
 }
