@@ -124,6 +124,7 @@ Form1::Form1(WindowContext context, QWidget* parent)
     connectHandlers();
     FitCaptions(centralWidget(), {Option4, LabelWidth}); // those two lie mostly outside their frames
     MakeUnreachable(centralWidget());
+    OrderTabsByPlace(centralWidget());
     // The design size is the controls' area; the menu bar and the status
     // line come on top of it.
     resize(TwipsToPx(kClientWidthTwips), height());

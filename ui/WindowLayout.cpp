@@ -243,6 +243,73 @@ void Form1::Help2_Click()
     messages_->ShowNotice(text, core::kHelpAboutTitle);
 }
 
+namespace {
+
+// Tops within this many pixels are one row.
+constexpr int kRowPixels = 8;
+
+// The frame a control is read in: the innermost group box that holds no
+// other frames; none for a control placed among frames.
+const QWidget* FrameOf(const QWidget* w, const QWidget* root)
+{
+    for (const QWidget* p = w->parentWidget(); p && p != root; p = p->parentWidget())
+        if (qobject_cast<const QGroupBox*>(p))
+            return p->findChildren<QGroupBox*>().isEmpty() ? p : nullptr;
+    return nullptr;
+}
+
+// Sorts places top-down, and left to right within a row.
+template <class T, class Place>
+void SortByPlace(QList<T>& items, Place place)
+{
+    std::stable_sort(items.begin(), items.end(), [&](const T& a, const T& b) { return place(a).y() < place(b).y(); });
+    QList<std::pair<int, T>> rows;
+    int rowTop = 0, row = -1;
+    for (const T& item : items) {
+        if (row < 0 || place(item).y() - rowTop > kRowPixels) {
+            ++row;
+            rowTop = place(item).y();
+        }
+        rows.append({row, item});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : place(a.second).x() < place(b.second).x();
+    });
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        items[i] = rows[i].second;
+}
+
+} // namespace
+
+void OrderTabsByPlace(QWidget* root)
+{
+    // The controls, each in the frame it is read in (a control among
+    // frames is a frame of its own).
+    QList<QWidget*> controls;
+    for (QWidget* w : root->findChildren<QWidget*>())
+        if ((w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QGroupBox*>(w) && !w->focusProxy())
+            controls.append(w);
+    QList<const QWidget*> frames;
+    for (const QWidget* w : controls) {
+        const QWidget* frame = FrameOf(w, root);
+        if (!frames.contains(frame ? frame : w))
+            frames.append(frame ? frame : w);
+    }
+    const auto at = [root](const QWidget* w) { return w->mapTo(root, QPoint(0, 0)); };
+    SortByPlace(frames, at);
+    QList<QWidget*> order;
+    for (const QWidget* frame : frames) {
+        QList<QWidget*> inFrame;
+        for (QWidget* w : controls)
+            if (w == frame || FrameOf(w, root) == frame)
+                inFrame.append(w);
+        SortByPlace(inFrame, at);
+        order += inFrame;
+    }
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 void Form1::ShowManual()
 {
     auto* shown = findChild<QDialog*>(QStringLiteral("ManualWindow"));

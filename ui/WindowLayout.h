@@ -48,4 +48,9 @@ void FitCaptions(QWidget* root, std::initializer_list<const QWidget*> leave);
 // fits its text field. Its drop-down list is made wide enough for all.
 void FitComboText(QComboBox* combo);
 
+// Tab moves through the controls below `root` as they are placed: frame
+// by frame, top-down and left to right, and so within each frame (a row is
+// the controls whose tops lie within a few pixels).
+void OrderTabsByPlace(QWidget* root);
+
 } // namespace ui

@@ -200,6 +200,34 @@ TEST_F(WindowLayoutTest, Manual_ShowsTheUsersGuide)
     EXPECT_TRUE(sink.texts.isEmpty());
 }
 
+// Tab goes through the window as it is laid out: frame by frame, and
+// top-down, left to right within each.
+TEST_F(WindowLayoutTest, TabOrder_FollowsTheWindowTopDownAndLeftToRight)
+{
+    Form1 form{testsupport::Quietly(&sink)};
+    form.Form_Load();
+    QStringList chain;
+    QWidget* w = testsupport::Line(form, "Text1");
+    do {
+        // A spin box's field is named by its box.
+        const QString name = w->objectName().isEmpty() && w->parentWidget() ? w->parentWidget()->objectName() : w->objectName();
+        if ((w->focusPolicy() & Qt::TabFocus) && !name.isEmpty() && w->isVisibleTo(&form) && !chain.contains(name))
+            chain << name;
+        w = w->nextInFocusChain();
+    } while (w != testsupport::Line(form, "Text1"));
+    const QStringList inOrder[] = {
+        {"Text1", "DrawingArea", "Command1", "Command2", "Command3", "Command4", "Command9"},
+        {"Option2", "Option1", "Option8", "Option9", "Option5", "ComboMore", "Check2", "Combo1"},
+        {"Text4", "Check1", "Text5", "Command5", "Text8", "Text3"},
+        {"Text21", "Text22", "Command8", "Text14", "Text15", "ComboLayout"}, {"CheckRepeat", "CommandPreview"},
+    };
+    for (const QStringList& run : inOrder) {
+        const qsizetype first = chain.indexOf(run.front());
+        ASSERT_GE(first, 0) << run.front().toStdString() << " in " << chain.join(' ').toStdString();
+        EXPECT_EQ(chain.mid(first, run.size()), run) << chain.join(' ').toStdString();
+    }
+}
+
 TEST_F(WindowLayoutTest, About_FirstLineIsTheVersion)
 {
     Form1 form{testsupport::Quietly(&sink)};
