@@ -111,6 +111,7 @@ StoredOptions ReadStoredOptions()
     o.layout = StoredOption(QStringLiteral("layout"), QString());
     o.layoutStart = std::max(1, StoredInt16(StoredOption(QStringLiteral("layoutstart"), QString())).value_or(1));
     o.layoutRepeat = StoredBool(StoredOption(QStringLiteral("layoutrepeat"), QString())).value_or(false);
+    o.labelFile = StoredOption(QStringLiteral("labelfile"), QString());
     return o;
 }
 

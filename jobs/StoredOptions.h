@@ -59,6 +59,9 @@ struct StoredOptions {
     QString layout;
     int layoutStart = 1;
     bool layoutRepeat = false;
+    // The label file the window prints instead of its one barcode
+    // ("labelfile"); empty: none.
+    QString labelFile;
 
     // What Generate draws for `text` with these options.
     symbols::SymbolRequest Request(const QString& text) const;
