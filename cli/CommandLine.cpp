@@ -236,11 +236,36 @@ QString ReadSheetOptions(const Parsed& p, Command& c)
     return {};
 }
 
+// `export --label`: the label file says what the label holds, so only the
+// output, a PNG's resolution and --verify go with it.
+Command ParseLabelExport(const Parsed& p, Command c)
+{
+    for (const char* other : {"--type", "--text", "--batch", "--module-dots", "--ecc", "--columns", "--layout", "--start",
+                              "--left", "--top", "--text-below", "--strict", "--rectangular"})
+        if (!Value(p, other).isEmpty() || p.flags.contains(QLatin1String(other)))
+            return Failed(QStringLiteral("export --label takes no %1: the label file says what its label holds")
+                              .arg(QLatin1String(other)));
+    if (c.output.isEmpty())
+        return Failed(QStringLiteral("export needs --output FILE.png, FILE.svg or FILE.pdf"));
+    const std::optional<files::ExportFormat> format = files::ExportFormatOf(c.output);
+    if (!format)
+        return Failed(QStringLiteral("--output %1 does not end in .png, .svg or .pdf").arg(Quoted(c.output)));
+    if (const QString dpi = Value(p, "--dpi"); !dpi.isEmpty()) {
+        if (*format != files::ExportFormat::Png)
+            return Failed(QStringLiteral("--dpi applies to PNG files only; SVG and PDF are drawn as shapes"));
+        const std::optional<int> n = WholeNumber(dpi, kMinDpi, kMaxDpi);
+        if (!n)
+            return Failed(QStringLiteral("--dpi needs a whole number from %1 to %2, not %3").arg(kMinDpi).arg(kMaxDpi).arg(Quoted(dpi)));
+        c.dpi = *n;
+    }
+    return c;
+}
+
 Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
 {
     const Parsed p = ReadOptions(QStringLiteral("export"), args,
                                  {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc", "--columns",
-                                  "--layout", "--start", "--left", "--top"},
+                                  "--layout", "--start", "--left", "--top", "--label"},
                                  {"--text-below", "--verify", "--strict", "--rectangular"});
     if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("export")))
         return *done;
@@ -253,6 +278,9 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
     c.textBelow = p.flags.contains(QStringLiteral("--text-below"));
     c.verify = p.flags.contains(QStringLiteral("--verify"));
     c.strict = p.flags.contains(QStringLiteral("--strict"));
+    c.label = Value(p, "--label");
+    if (!c.label.isEmpty())
+        return ParseLabelExport(p, c);
 
     const QString types = ExportTypeNames(table).join(QStringLiteral(", "));
     const QString typeName = Value(p, "--type").toLower();
@@ -331,8 +359,8 @@ QString ReadWait(const Parsed& p, const QString& subcommand, Command& c)
 Command ParsePrintRange(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print-range"), args,
-                                 {"--from", "--to", "--prefix", "--layout", "--start", "--printer", "--wait"},
-                                 {"--no-wait", "--dry-run"});
+                                 {"--from", "--to", "--prefix", "--layout", "--start", "--printer", "--wait", "--label"},
+                                 {"--no-wait", "--verify", "--dry-run"});
     if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("print-range")))
         return *done;
     Command c;
@@ -346,6 +374,12 @@ Command ParsePrintRange(const QStringList& args)
         if (!core::IsNumeric(value))
             return Failed(QStringLiteral("%1 needs a number, not %2").arg(QLatin1String(name), Quoted(value)));
     c.prefix = Value(p, "--prefix");
+    c.label = Value(p, "--label");
+    c.verify = p.flags.contains(QStringLiteral("--verify"));
+    if (!c.label.isEmpty() && !c.prefix.isEmpty())
+        return Failed(QStringLiteral("print-range --label takes no --prefix: the label's parts say where the number goes (${n})"));
+    if (c.label.isEmpty() && c.verify)
+        return Failed(QStringLiteral("--verify applies to print-range --label"));
     c.layout = Value(p, "--layout");
     c.printer = Value(p, "--printer");
     if (QString wrong = ReadSheetOptions(p, c); !wrong.isEmpty())
@@ -358,13 +392,29 @@ Command ParsePrintRange(const QStringList& args)
 
 Command ParsePrint(const QStringList& args)
 {
-    const Parsed p = ReadOptions(QStringLiteral("print"), args, {"--printer", "--wait", "--pdf-dpi"},
-                                 {"--strict", "--no-wait", "--dry-run"});
+    const Parsed p = ReadOptions(QStringLiteral("print"), args,
+                                 {"--printer", "--wait", "--pdf-dpi", "--label", "--layout", "--start"},
+                                 {"--strict", "--no-wait", "--dry-run", "--verify"});
     if (const std::optional<Command> done = ErrorOrHelp(p))
         return *done;
     const bool dryRun = p.flags.contains(QStringLiteral("--dry-run"));
-    if ((p.positional.isEmpty() && !dryRun) || (!p.positional.isEmpty() && p.positional.front().isEmpty()))
-        return Failed(QStringLiteral("print needs the FILE to print"));
+    const QString label = Value(p, "--label");
+    if (!label.isEmpty()) {
+        if (!p.positional.isEmpty())
+            return Failed(QStringLiteral("print --label prints the label file's label; it takes no FILE (%1)")
+                              .arg(Quoted(p.positional.front())));
+        for (const char* flag : {"--dry-run", "--strict"})
+            if (p.flags.contains(QLatin1String(flag)))
+                return Failed(QStringLiteral("%1 applies to a FILE's listing, not to print --label").arg(QLatin1String(flag)));
+    } else {
+        for (const char* labelOnly : {"--layout", "--start", "--verify"})
+            if (!Value(p, labelOnly).isEmpty() || p.flags.contains(QLatin1String(labelOnly)))
+                return Failed(QStringLiteral("%1 applies to print --label; a FILE prints on the window's layout")
+                                  .arg(QLatin1String(labelOnly)));
+    }
+    if (label.isEmpty() &&
+        ((p.positional.isEmpty() && !dryRun) || (!p.positional.isEmpty() && p.positional.front().isEmpty())))
+        return Failed(QStringLiteral("print needs the FILE to print, or --label LABEL.json"));
     if (p.positional.size() > 1)
         return Failed(QStringLiteral("print takes one FILE, not %1 and %2; quote a path that holds blanks")
                           .arg(Quoted(p.positional[0]), Quoted(p.positional[1])));
@@ -374,6 +424,11 @@ Command ParsePrint(const QStringList& args)
     c.printer = Value(p, "--printer");
     c.strict = p.flags.contains(QStringLiteral("--strict"));
     c.dryRun = dryRun;
+    c.label = label;
+    c.verify = p.flags.contains(QStringLiteral("--verify"));
+    c.layout = Value(p, "--layout");
+    if (QString wrong = ReadSheetOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
     if (QString wrong = ReadWait(p, QStringLiteral("print"), c); !wrong.isEmpty())
         return Failed(wrong);
     if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
@@ -383,6 +438,22 @@ Command ParsePrint(const QStringList& args)
                               .arg(printing::kMinPdfDpi).arg(printing::kMaxPdfDpi).arg(Quoted(dpi)));
         c.pdfDpi = *n;
     }
+    return c;
+}
+
+// `label --check LABEL.json`.
+Command ParseLabel(const QStringList& args)
+{
+    const Parsed p = ReadOptions(QStringLiteral("label"), args, {}, {"--check"});
+    if (const std::optional<Command> done = ErrorOrHelp(p))
+        return *done;
+    if (!p.flags.contains(QStringLiteral("--check")))
+        return Failed(QStringLiteral("label needs --check LABEL.json"));
+    if (p.positional.size() != 1 || p.positional.front().isEmpty())
+        return Failed(QStringLiteral("label --check takes one LABEL.json file; quote a path that holds blanks"));
+    Command c;
+    c.kind = Command::LabelCheck;
+    c.label = p.positional.front();
     return c;
 }
 
@@ -428,6 +499,9 @@ Command ParseCommandLine(const QStringList& arguments, symbols::SymbologyTable t
         return ParsePrint(arguments.mid(1));
     if (first == QLatin1String("print-range"))
         return ParsePrintRange(arguments.mid(1));
+    // "label" alone is still a file of that name to batch-print.
+    if (first == QLatin1String("label") && arguments.size() > 1)
+        return ParseLabel(arguments.mid(1));
     if (first == QLatin1String("layouts")) {
         if (arguments.size() > 1)
             return Failed(QStringLiteral("layouts takes nothing after it"));
@@ -486,6 +560,16 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "                 [--start N] [--printer NAME] [--wait SECONDS | --no-wait] [--dry-run]\n"
                "                           print the labels PREFIX+N for N from --from up to,\n"
                "                           not including, --to (--dry-run: say what would print)\n"
+               "  quorvane print --label LABEL.json [--layout NAME] [--start N] [--printer NAME]\n"
+               "                 [--wait SECONDS | --no-wait] [--pdf-dpi N] [--verify]\n"
+               "                           print the label of the label file, ${n} as 1\n"
+               "  quorvane print-range --label LABEL.json --from N --to N [--layout NAME] ...\n"
+               "                           print the label file's label for N from --from up to,\n"
+               "                           not including, --to, N in its ${n}\n"
+               "  quorvane export --label LABEL.json --output FILE [--dpi N] [--verify]\n"
+               "                           save the label file's label as a PNG, SVG or PDF file\n"
+               "  quorvane label --check LABEL.json\n"
+               "                           check a label file and say what it holds\n"
                "  quorvane layouts         list the label layouts, one a line\n"
                "  quorvane --help | --version\n"
                "\n"
@@ -521,7 +605,9 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "  --strict          (export and print) a barcode that would hold another text\n"
                "                    than was typed (a 0 added, a check digit replaced) fails\n"
                "  --verify          read every barcode back; one that does not scan as its\n"
-               "                    text fails the export and is not written\n"
+               "                    text fails the export and is not written (with --label,\n"
+               "                    also print and print-range: every barcode part of every\n"
+               "                    label, before it prints)\n"
                "\n"
                "A file whose name starts with -- is written ./--NAME, or after --.\n"
                "Errors go to the standard error; the exit status is 0 only when everything\n"

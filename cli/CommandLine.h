@@ -13,10 +13,16 @@
 //                   [--left CM] [--top CM] --output SHEETS.pdf
 //   quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]
 //                  [--start N] [--printer NAME|URI] [--wait SECONDS | --no-wait]
+//   quorvane print --label LABEL.json [--layout NAME] [--start N]
+//                  [--printer NAME|URI] [--wait SECONDS | --no-wait] [--pdf-dpi N] [--verify]
+//   quorvane print-range --label LABEL.json --from N --to N [--layout NAME] ...
+//   quorvane export --label LABEL.json --output FILE [--dpi N] [--verify]
+//   quorvane label --check LABEL.json
 //   quorvane layouts
 //   quorvane --help | --version
 //
-// Any other command line keeps its old meaning: all of it, joined by
+// (`quorvane label` alone is still the file "label".) Any other command
+// line keeps its old meaning: all of it, joined by
 // blanks and trimmed, is the path of a file to batch-print, so scripts
 // that pass a path with blanks unquoted keep working. Only a first
 // argument that starts with "--" is an option; Qt's own options such as
@@ -34,7 +40,7 @@
 namespace cli {
 
 struct Command {
-    enum Kind { Window, Help, Version, Export, Print, PrintRange, Layouts, Error };
+    enum Kind { Window, Help, Version, Export, Print, PrintRange, Layouts, LabelCheck, Error };
     Kind kind = Window;
 
     // Export: one barcode of `text`, or one per line of the file `batch`,
@@ -47,7 +53,7 @@ struct Command {
     int moduleDots = 0;  // PNG only; 0: the nearest whole number at dpi
     bool textBelow = false;
     symbols::LibraryOptions library; // --ecc, --columns, --rectangular
-    bool verify = false; // read every barcode back; one that doesn't scan as its text fails
+    bool verify = false; // read every barcode back (of a label, every barcode part); one that doesn't scan as its text fails
     bool strict = false; // export and print: a barcode that would hold another text than was typed fails
 
     // Print: the file to batch-print, and the printer (empty: the stored
@@ -74,6 +80,10 @@ struct Command {
     // Export with a layout: the barcode's offsets from its cell's corner.
     double leftCm = 1;
     double topCm = 1;
+    // Print, PrintRange and Export: the label file printed instead of the
+    // one barcode (${n} is 1 for Print and Export, N for PrintRange);
+    // LabelCheck: the file checked.
+    QString label;
     // Error: what is wrong, in one line naming the argument.
     QString error;
 };

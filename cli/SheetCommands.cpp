@@ -3,6 +3,7 @@
 #include "cli/ExportCommand.h"
 #include "core/Numeric.h"
 #include "files/AtomicFile.h"
+#include "jobs/LabelJobs.h"
 #include "jobs/PrintJobs.h"
 #include "jobs/SheetJobs.h"
 #include "jobs/StoredLayouts.h"
@@ -16,6 +17,7 @@
 #include "services/Messages.h"
 #include "services/Termination.h"
 
+#include <QDate>
 #include <QFileInfo>
 
 namespace cli {
@@ -96,13 +98,24 @@ bool PrintRangeUnattended(const Command& command, const jobs::Unattended& run)
     // A run that prints nothing is no success a script should take for one.
     if (const auto range = printing::ReadRange(command.from, command.to); range && !range->HasNext())
         return refused(QStringLiteral("There are no labels from %1 up to %2: --from must be below --to.").arg(command.from, command.to));
+    // A label file's label, its ${n} the run's number, instead of the
+    // barcode PREFIX+N.
+    std::optional<printing::LabelParts> parts;
+    if (!command.label.isEmpty()) {
+        core::Result<printing::LabelParts> loaded = jobs::LoadLabelParts(command.label, QDate::currentDate(), command.verify);
+        if (loaded.failed())
+            return refused(loaded.failure().text);
+        parts = std::move(*loaded);
+    }
     const QString printerName = jobs::UnattendedPrinter(command.printer, run);
     if (printerName.isEmpty())
         return false;
     const std::unique_ptr<printing::PrintTarget> printer = run.printers.Open(printerName);
     const symbols::SymbolRequest options = stored.Request(QString());
-    const printing::NextLabel labels = jobs::RangeLabels(
-        command.prefix, command.from, command.to, [&options](const QString& code) { return jobs::ListingBarcode(options, code); });
+    const printing::NextLabel labels =
+        parts ? jobs::RangeLabels(*parts, QFileInfo(command.label).fileName(), command.from, command.to)
+              : jobs::RangeLabels(command.prefix, command.from, command.to,
+                                  [&options](const QString& code) { return jobs::ListingBarcode(options, code); });
     printing::RunPlacement where{std::nullopt, printing::OffsetCm(stored.left), printing::OffsetCm(stored.top)};
     if (*layout) {
         const core::Result<int> start = StartOf(command, **layout, stored.layoutStart);

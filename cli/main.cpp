@@ -5,6 +5,7 @@
 // done as asked, 1 that something was not, 2 a command line it can't read.
 #include "cli/CommandLine.h"
 #include "cli/ExportCommand.h"
+#include "cli/LabelCommands.h"
 #include "cli/SheetCommands.h"
 #include "core/TextCodec.h"
 #include "jobs/PrintJobs.h"
@@ -116,6 +117,7 @@ int main(int argc, char* argv[])
     case cli::Command::Export:
     case cli::Command::Print:
     case cli::Command::PrintRange:
+    case cli::Command::LabelCheck:
     case cli::Command::Layouts: break;
     }
     const bool unattended = command.kind != cli::Command::Window;
@@ -154,6 +156,10 @@ int main(int argc, char* argv[])
     }
     if (command.kind == cli::Command::Layouts)
         return SayOnStdout(jobs::LayoutList());
+    if (command.kind == cli::Command::LabelCheck)
+        return cli::CheckLabel(command);
+    if (command.kind == cli::Command::Export && !command.label.isEmpty())
+        return cli::ExportLabel(command);
     if (command.kind == cli::Command::Export)
         return command.layout.isEmpty() ? cli::RunExport(command)
                                          : cli::ExportSheets(command, messages, StoredPrinters(0));
@@ -182,6 +188,8 @@ int main(int argc, char* argv[])
     }
     if (command.kind == cli::Command::PrintRange)
         return cli::PrintRangeUnattended(command, run) && pathsTold ? 0 : 1;
+    if (!command.label.isEmpty())
+        return cli::PrintLabelUnattended(command, run) && pathsTold ? 0 : 1;
     // No window: the file prints straight from the stored options.
     jobs::UnattendedPrint how;
     how.printer = command.printer;

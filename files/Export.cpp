@@ -311,7 +311,7 @@ std::optional<ExportFormat> ExportFormatOf(const QString& path)
     return std::nullopt;
 }
 
-QByteArray ExportSvg(const Drawing& drawing)
+QByteArray ExportSvg(const Drawing& drawing, double unitsPerInch)
 {
     const int quiet = graphics::QuietZonePixels(drawing);
     const int quietRows = graphics::QuietZoneRows(drawing);
@@ -320,8 +320,14 @@ QByteArray ExportSvg(const Drawing& drawing)
     SvgOut out;
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"";
-    out.Int(w) << "\" height=\"";
-    out.Int(h) << "\" viewBox=\"0 0 ";
+    if (unitsPerInch == 96) {
+        out.Int(w) << "\" height=\"";
+        out.Int(h);
+    } else {
+        const auto mm = [unitsPerInch](int units) { return QByteArray::number(units * 25.4 / unitsPerInch, 'f', 3) + "mm"; };
+        out << mm(w) << "\" height=\"" << mm(h);
+    }
+    out << "\" viewBox=\"0 0 ";
     out.Int(w) << ' ';
     out.Int(h) << "\" shape-rendering=\"crispEdges\">\n<rect width=\"";
     out.Int(w) << "\" height=\"";

@@ -44,8 +44,10 @@ std::optional<ExportFormat> ExportFormatOf(const QString& path);
 
 // The SVG document. Its unit is the drawing's pixel, 1/96 inch, the unit
 // of CSS and SVG: every box is a rectangle with whole-number edges, so
-// equal modules stay equal.
-QByteArray ExportSvg(const graphics::Drawing& drawing);
+// equal modules stay equal. A drawing in the dots of another resolution
+// (a label laid out for a printer) keeps its dots as the unit, and the
+// document states its size in mm.
+QByteArray ExportSvg(const graphics::Drawing& drawing, double unitsPerInch = 96);
 // Writes the PDF, one page the size of the symbol and its quiet zones,
 // the modules on the 1/100-inch grid of the built-in PDF printer. False
 // when the device could not be written.

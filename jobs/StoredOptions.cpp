@@ -113,6 +113,7 @@ StoredOptions ReadStoredOptions()
     o.layoutRepeat = StoredBool(StoredOption(QStringLiteral("layoutrepeat"), QString())).value_or(false);
     o.rangeFrom = StoredOption(QStringLiteral("rangefrom"), o.rangeFrom);
     o.rangeTo = StoredOption(QStringLiteral("rangeto"), o.rangeTo);
+    o.labelFile = StoredOption(QStringLiteral("labelfile"), QString());
     return o;
 }
 

@@ -63,6 +63,9 @@ struct StoredOptions {
     // part-way goes on from where it stopped at the next start.
     QString rangeFrom = QStringLiteral("100");
     QString rangeTo = QStringLiteral("500");
+    // The label file the window prints instead of its one barcode
+    // ("labelfile"); empty: none.
+    QString labelFile;
 
     // What Generate draws for `text` with these options.
     symbols::SymbolRequest Request(const QString& text) const;

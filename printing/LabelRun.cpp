@@ -22,6 +22,7 @@ RunReport PrintLabelRun(PrintTarget& printer, const RunPlacement& where, const N
         report.status = why;
         return report;
     };
+    std::optional<double> dpi; // a label of several parts is laid out for the printer's dots
     for (std::optional<SheetLabel> label = next(); label; label = next()) {
         if (services::TerminationRequested())
             return stopped({core::kStopped, QStringLiteral("Stopped after label %1.").arg(report.printed)});
@@ -33,9 +34,24 @@ RunReport PrintLabelRun(PrintTarget& printer, const RunPlacement& where, const N
             return stopped({why.code, QStringLiteral("There is no barcode to print for the label \"%1\": %2")
                                           .arg(label->text, why.text)});
         }
+        std::optional<labels::LaidOutLabel> laid;
+        if (label->parts && send) {
+            if (!dpi) { // asked once: a CUPS queue is asked over the wire
+                const core::Result<JobPage> page = printer.PageFor(std::nullopt);
+                if (page.failed())
+                    return stopped({core::kPrintFailed, QStringLiteral("The printer \"%1\" can't be used: %2")
+                                                            .arg(printer.Name(), page.failure().text)});
+                dpi = page->gridDpi;
+            }
+            core::Result<labels::LaidOutLabel> parts = LayOutParts(*label->parts, *dpi);
+            if (parts.failed())
+                return stopped(LabelNotPrinted(label->text, parts.failure()));
+            laid = std::move(*parts);
+        }
         const JobDone* sent = nullptr;
         if (send) {
-            core::Result<JobDone> done = PrintDrawingAt(printer, label->barcode.drawing, where.leftCm, where.topCm);
+            core::Result<JobDone> done = laid ? PrintLaidOutLabel(printer, *laid)
+                                              : PrintDrawingAt(printer, label->barcode.drawing, where.leftCm, where.topCm);
             if (done.failed() && !(events.jobFailed && events.jobFailed(*label, done.failure())))
                 return stopped(done.failure());
             if (done.ok()) {

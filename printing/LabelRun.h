@@ -47,7 +47,8 @@ struct RunReport {
 };
 
 // Prints the labels `next` gives, up to its end, a failure (a label without
-// its barcode, a printer that fails) or a stop request
+// its barcode, a label of several parts that can't be laid out, a printer
+// that fails) or a stop request
 // (services::TerminationRequested: kStopped).
 RunReport PrintLabelRun(PrintTarget& printer, const RunPlacement& where, const NextLabel& next,
                         const RunEvents& events = {});

@@ -83,6 +83,13 @@ void PaintingTarget::PlaceDrawing(const graphics::Drawing& drawing, QPointF topL
     graphics::Replay(drawing, job_->painter, job_->Calibrated(job_->ToDevice(topLeftMm)), job_->grid);
 }
 
+void PaintingTarget::PlaceLabel(const labels::LaidOutLabel& label, QPointF topLeftMm)
+{
+    if (!job_ || label.parts.empty())
+        return;
+    labels::PaintLabel(label, job_->painter, job_->Calibrated(job_->ToDevice(topLeftMm)), job_->grid);
+}
+
 QSizeF PaintingTarget::DrawingSizeMm(const graphics::Drawing& drawing) const
 {
     if (!job_)

@@ -47,6 +47,7 @@ public:
     core::Result<JobPage> Begin(std::optional<QSizeF> paperMm) final;
     void PlaceDrawing(const graphics::Drawing& drawing, QPointF topLeftMm) final;
     QSizeF DrawingSizeMm(const graphics::Drawing& drawing) const final;
+    void PlaceLabel(const labels::LaidOutLabel& label, QPointF topLeftMm) final;
     void PlaceLine(const QLineF& mm, double widthMm) final;
     void PlaceText(QPointF baselineMm, const QString& text, const QFont& font) final;
     TextMeasures MeasureText(const QFont& font) const final;

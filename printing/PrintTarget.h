@@ -9,6 +9,7 @@
 
 #include "core/Result.h"
 #include "graphics/Drawing.h"
+#include "labels/LabelLayout.h"
 #include "printing/CupsQueue.h"
 
 #include <QFont>
@@ -78,6 +79,10 @@ public:
     virtual void PlaceDrawing(const graphics::Drawing& drawing, QPointF topLeftMm) = 0;
     // The size a drawing takes on the page.
     virtual QSizeF DrawingSizeMm(const graphics::Drawing& drawing) const = 0;
+    // A label laid out for the job page's grid (JobPage::gridDpi), its
+    // top-left corner at `topLeftMm`: every part where the layout put it,
+    // its text as text.
+    virtual void PlaceLabel(const labels::LaidOutLabel& label, QPointF topLeftMm) = 0;
     virtual void PlaceLine(const QLineF& mm, double widthMm) = 0;
     // A line of text, its baseline starting at `baselineMm`.
     virtual void PlaceText(QPointF baselineMm, const QString& text, const QFont& font) = 0;

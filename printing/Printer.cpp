@@ -74,6 +74,16 @@ core::Status Printer::PaintDrawing(const graphics::Drawing& drawing, double x, d
     return state_;
 }
 
+core::Status Printer::PaintLabel(const labels::LaidOutLabel& label, double x, double y)
+{
+    if (const core::Status begun = Begin(); begun.failed())
+        return begun;
+    target_.PlaceLabel(label, QPointF(x, y) / unitsPerMm());
+    return state_;
+}
+
+double Printer::GridDpi() { return Begin().ok() ? page_->gridDpi : 0; }
+
 double Printer::DrawingWidth(const graphics::Drawing& drawing)
 {
     return Begin().ok() ? target_.DrawingSizeMm(drawing).width() * unitsPerMm() : 0;

@@ -57,6 +57,10 @@ public:
     // Draws a drawing with its top-left corner at (x, y), at its natural
     // size, every module on whole dots of the printer (see PrintTarget).
     core::Status PaintDrawing(const graphics::Drawing& drawing, double x, double y);
+    // A label laid out for GridDpi() with its top-left corner at (x, y).
+    core::Status PaintLabel(const labels::LaidOutLabel& label, double x, double y);
+    // The dots per inch of the grid the page's shapes land on (begins the document).
+    double GridDpi();
     // The size a drawing takes on the page, in scale units (begins the document).
     double DrawingWidth(const graphics::Drawing& drawing);
     double DrawingHeight(const graphics::Drawing& drawing);

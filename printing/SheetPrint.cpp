@@ -38,28 +38,46 @@ core::Result<SheetsPrinted> PrintOnSheets(PrintTarget& target, const SheetPlacem
             return core::Failure{core::kStopped, QStringLiteral("Stopped: nothing was printed.")};
         if (label->stop.failed())
             return label->stop.failure();
-        if (label->barcode.status.failed())
-            return core::Failure{label->barcode.status.failure().code,
-                                 QStringLiteral("There is no barcode to print for the label \"%1\": %2")
-                                     .arg(label->text, label->barcode.status.failure().text)};
+        // A label of several parts goes with its corner at the cell's; a
+        // barcode at the offsets from it.
+        std::optional<labels::LaidOutLabel> laid;
         const graphics::Drawing& drawing = label->barcode.drawing;
-        const double w = printer.DrawingWidth(drawing), h = printer.DrawingHeight(drawing);
-        if (placement.leftCm < 0 || placement.topCm < 0 || placement.leftCm + w > labelW + kSlackCm ||
-            placement.topCm + h > labelH + kSlackCm)
-            return core::Failure{core::kPrintFailed,
-                                 QStringLiteral("The barcode of \"%1\" does not fit its label: it is %2 × %3 mm, "
-                                                "and at the offsets %4 and %5 cm it runs past the %6 × %7 mm "
-                                                "label. Make the barcode smaller or the offsets less.")
-                                     .arg(label->text, Cm(w), Cm(h), QString::number(placement.leftCm),
-                                          QString::number(placement.topCm), Cm(labelW), Cm(labelH))};
+        if (label->parts) {
+            core::Result<labels::LaidOutLabel> parts = LayOutParts(*label->parts, printer.GridDpi());
+            if (parts.failed())
+                return LabelNotPrinted(label->text, parts.failure());
+            if (parts->sizeMm.width() > layout.labelMm.width() + kSlackCm * kMmPerCm ||
+                parts->sizeMm.height() > layout.labelMm.height() + kSlackCm * kMmPerCm)
+                return core::Failure{core::kPrintFailed,
+                                     QStringLiteral("The label \"%1\" is %2 × %3 mm, larger than the %4 × %5 mm labels of "
+                                                    "the layout \"%6\"; nothing was printed.")
+                                         .arg(label->text, Cm(parts->sizeMm.width() / kMmPerCm),
+                                              Cm(parts->sizeMm.height() / kMmPerCm), Cm(labelW), Cm(labelH), layout.name)};
+            laid = std::move(*parts);
+        } else {
+            if (label->barcode.status.failed())
+                return core::Failure{label->barcode.status.failure().code,
+                                     QStringLiteral("There is no barcode to print for the label \"%1\": %2")
+                                         .arg(label->text, label->barcode.status.failure().text)};
+            const double w = printer.DrawingWidth(drawing), h = printer.DrawingHeight(drawing);
+            if (placement.leftCm < 0 || placement.topCm < 0 || placement.leftCm + w > labelW + kSlackCm ||
+                placement.topCm + h > labelH + kSlackCm)
+                return core::Failure{core::kPrintFailed,
+                                     QStringLiteral("The barcode of \"%1\" does not fit its label: it is %2 × %3 mm, "
+                                                    "and at the offsets %4 and %5 cm it runs past the %6 × %7 mm "
+                                                    "label. Make the barcode smaller or the offsets less.")
+                                         .arg(label->text, Cm(w), Cm(h), QString::number(placement.leftCm),
+                                              QString::number(placement.topCm), Cm(labelW), Cm(labelH))};
+        }
         const LabelCell cell = CellOfLabel(layout, placement.start, printed);
         core::Status placed = core::Ok();
         for (; sheet < cell.sheet && placed.ok(); ++sheet)
             placed = printer.NewPage();
         const QPointF corner = layout.CellCornerMm(cell.cell) / kMmPerCm;
         if (placed.ok())
-            placed = printer.PaintDrawing(drawing, corner.x() + placement.leftCm - paperLeft,
-                                          corner.y() + placement.topCm - paperTop);
+            placed = laid ? printer.PaintLabel(*laid, corner.x() - paperLeft, corner.y() - paperTop)
+                          : printer.PaintDrawing(drawing, corner.x() + placement.leftCm - paperLeft,
+                                                 corner.y() + placement.topCm - paperTop);
         if (placed.failed())
             return placed.failure();
         ++printed;

@@ -1,7 +1,9 @@
 // Labels on sheets: the barcodes of a run put one in a cell, row by row
-// and sheet after sheet, at the offsets from the cell's corner, as one job.
+// and sheet after sheet, at the offsets from the cell's corner, as one job;
+// a label of several parts goes with its corner at the cell's corner.
 #pragma once
 #include "printing/BatchPrint.h"
+#include "printing/LabelPrint.h"
 #include "printing/PrintTarget.h"
 #include "printing/SheetLayout.h"
 #include <functional>
@@ -22,6 +24,9 @@ struct SheetLabel {
     // Why the labels can't go on (their file can't be read), when they
     // can't: nothing is printed.
     core::Status stop;
+    // A label file's label, printed instead of the barcode (the offsets
+    // are the barcode's: the label places its parts itself).
+    std::optional<LabelParts> parts = {};
 };
 // The next label of the run; nothing at its end.
 using NextLabel = std::function<std::optional<SheetLabel>()>;
@@ -34,7 +39,8 @@ struct SheetsPrinted {
 
 // Prints the labels as one job on the printer, on sheets of the layout's
 // page. Nothing is sent when the layout or the start position can't be
-// used, a label has no barcode or runs past its cell, the printer fails,
+// used, a label has no barcode or runs past its cell (a label of several
+// parts: can't be laid out, or is larger than the cell), the printer fails,
 // or a stop is requested (services::TerminationRequested: kStopped); the
 // failure says why. A run without labels sends nothing either.
 core::Result<SheetsPrinted> PrintOnSheets(PrintTarget& printer, const SheetPlacement& placement, const NextLabel& next,

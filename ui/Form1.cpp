@@ -2,6 +2,7 @@
 
 #include "core/Numeric.h"
 #include "files/Export.h"
+#include "jobs/LabelJobs.h"
 #include "jobs/StoredLayouts.h"
 #include "jobs/StoredOptions.h"
 #include "printing/Printers.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDate>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -155,7 +157,8 @@ void Form1::nameControls()
         {Exit, "Exit"}, {BarCodeTemp, "BarCodeTemp"}, {PrintTemp, "PrintTemp"}, {OpenFileTemp, "OpenFileTemp"},
         {PrintFileTemp, "PrintFileTemp"}, {BarCodetoClipboard, "BarCodetoClipboard"}, {Settings, "Settings"},
         {PdfResolution, "PdfResolution"}, {PrintPreview, "PrintPreview"}, {NewLayout, "NewLayout"},
-        {Calibrate, "Calibrate"}, {Help2, "Help2"}, {Manual, "Manual"}, {About, "About"}
+        {Calibrate, "Calibrate"}, {Help2, "Help2"}, {Manual, "Manual"}, {About, "About"}, {OpenLabelFile, "OpenLabelFile"},
+        {NoLabelFile, "NoLabelFile"}, {LabelFileInUse, "LabelFileInUse"}
     };
     for (const auto& [control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -359,6 +362,13 @@ void Form1::buildMenus()
     PrintPreview = new QAction(QStringLiteral("Print Pre&view..."), this);
     PrintPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     FileMenu->insertAction(Help1, PrintPreview);
+    OpenLabelFile = new QAction(QStringLiteral("Open &Label File\u2026"), this);
+    OpenLabelFile->setToolTip(QStringLiteral("Print, Print Preview, Run It and the sheet layouts print this label file's label"));
+    NoLabelFile = new QAction(QStringLiteral("&No label file"), this);
+    NoLabelFile->setToolTip(QStringLiteral("Print the one barcode again"));
+    NoLabelFile->setEnabled(false);
+    FileMenu->insertAction(Help1, OpenLabelFile);
+    FileMenu->insertAction(Help1, NoLabelFile);
 
     Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = Help->addAction(QStringLiteral("&Help"));
@@ -387,6 +397,10 @@ void Form1::buildStatusLine()
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar { border-top: 1px solid palette(mid); }"));
     statusBar()->addWidget(JobStatus, 1);
     statusBar()->addWidget(JobLinks);
+    LabelFileInUse = new QLabel(statusBar());
+    LabelFileInUse->setTextFormat(Qt::PlainText);
+    LabelFileInUse->hide();
+    statusBar()->addPermanentWidget(LabelFileInUse);
     statusBar()->addPermanentWidget(Progress);
     statusBar()->addPermanentWidget(StopButton);
     connect(JobLinks, &QLabel::linkActivated, this, [this](const QString& link) {
@@ -503,6 +517,8 @@ void Form1::connectHandlers()
     connect(NewLayout, &QAction::triggered, this, [this] { NewLayout_Click(); });
     connect(Calibrate, &QAction::triggered, this, [this] { Calibrate_Click(); });
     connect(PrintPreview, &QAction::triggered, this, [this] { PrintPreview_Click(); });
+    connect(OpenLabelFile, &QAction::triggered, this, [this] { OpenLabelFile_Click(); });
+    connect(NoLabelFile, &QAction::triggered, this, [this] { NoLabelFile_Click(); });
     connect(CommandPreview, &QPushButton::clicked, this, [this] { PrintPreview_Click(); });
     connect(ComboLayout, &QComboBox::currentIndexChanged, this, [this] { Layout_Change(); });
     connect(SpinStart, &QSpinBox::valueChanged, this,
@@ -607,6 +623,20 @@ void Form1::StartupOptions(const jobs::StoredOptions& stored)
     FillLayoutList(stored.layout);
     SpinStart->setValue(stored.layoutStart);
     CheckRepeat->setChecked(stored.layoutRepeat);
+
+    // A stored label file that can't be read now (moved, on a drive not
+    // there) leaves the one barcode to print and says why; the choice
+    // stays stored for the next start.
+    if (!stored.labelFile.isEmpty()) {
+        const core::Result<printing::LabelParts> parts = jobs::LoadLabelParts(stored.labelFile, QDate::currentDate(), true);
+        if (parts.ok()) {
+            labelFile_ = stored.labelFile;
+            labelParts_ = *parts;
+        } else {
+            ShowJobStatus(QStringLiteral("The label file can't be used; the barcode prints. %1").arg(parts.failure().text));
+        }
+        ShowLabelFile();
+    }
 }
 
 void Form1::setOption(QRadioButton* button, bool on)

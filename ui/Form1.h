@@ -118,6 +118,18 @@ public:
 
     void Command9_Click(); // Copy to clipboard
     void FileOpen_Click();
+
+    // Label files: "Open Label File..." asks for one; UseLabelFile makes
+    // Print, Print Preview, Run It and the sheet layouts print its label
+    // instead of the one barcode, stores the choice and says in the status
+    // line which file is in use (false, with the message shown, for a file
+    // that can't be used: the choice stays as it was). "No label file"
+    // returns to the one barcode.
+    void OpenLabelFile_Click();
+    bool UseLabelFile(const QString& path);
+    void NoLabelFile_Click();
+    // The label file in use; empty: none.
+    const QString& LabelFile() const { return labelFile_; }
     bool SaveBarcode(const graphics::Drawing& drawing, const QString& path);
 
     // A batch or range run is printing (its handler is on the stack).
@@ -237,6 +249,20 @@ private:
     printing::RunPlacement PlacementNow() const;
     // Print File on sheets: every code line's label in one job.
     bool PrintFileOnSheets();
+    // The label file's label as it prints now (today's date), and how
+    // messages name it.
+    printing::LabelParts LabelNow() const;
+    QString LabelName() const;
+    // ${n} of Print's one label: From when it is a whole number, else 1.
+    qint64 PrintNumber() const;
+    // The labels of Run It with a label file: From and To read afresh for
+    // every label, the number in ${n}.
+    printing::NextLabel RunItLabelFile();
+    // Print with a label file: its one label in a job of its own, or on
+    // the layout's sheet.
+    void PrintLabelFile();
+    // Says in the status line which label file is in use, or none.
+    void ShowLabelFile();
     // The offsets' and the picture's checks before a print, with the
     // message shown; true when they stop it.
     bool PrintRefused(bool hasPicture);
@@ -344,6 +370,7 @@ private:
     QLabel* ScanStatus = nullptr; // "scans" or "does not scan", under the drawing
     QLabel* JobStatus = nullptr;
     QLabel* JobLinks = nullptr;
+    QLabel* LabelFileInUse = nullptr; // "Label: NAME" while a label file prints instead of the barcode
     QLabel* Progress = nullptr;
     QPushButton* StopButton = nullptr;
 
@@ -364,6 +391,8 @@ private:
     QAction* Settings = nullptr;
     QAction* PdfResolution = nullptr; // "PDF Resolution...": the grid of the built-in printer
     QAction* PrintPreview = nullptr;  // "Print Preview..."
+    QAction* OpenLabelFile = nullptr; // "Open Label File...": a label file prints instead of the barcode
+    QAction* NoLabelFile = nullptr;   // "No label file": the one barcode prints again
     QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
     QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
     QAction* Help2 = nullptr;
@@ -416,6 +445,9 @@ private:
     bool loading_ = false; // StartupOptions is restoring the stored options
     bool started_ = false; // Form_Load is done: option changes redraw
     bool quietFailures_ = false; // a redraw for an option shows its failure under the drawing only
+    // The label file in use and its label, loaded once; none: the one barcode prints.
+    QString labelFile_;
+    std::optional<printing::LabelParts> labelParts_;
 };
 
 } // namespace ui

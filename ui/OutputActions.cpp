@@ -3,6 +3,8 @@
 // wire it to the controls.
 #include "ui/Form1.h"
 
+#include "core/Numeric.h"
+#include "jobs/LabelJobs.h"
 #include "jobs/PrintJobs.h"
 #include "jobs/SheetJobs.h"
 #include "jobs/StoredLayouts.h"
@@ -19,6 +21,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -245,6 +251,10 @@ void Form1::FillPrinterList()
 
 void Form1::Command2_Click()
 {
+    if (labelParts_) {
+        PrintLabelFile();
+        return;
+    }
     // A failed Generate leaves a message or part of a symbol: printed, it
     // would be a wasted label reported as done.
     if (RefuseFailedSymbol(QStringLiteral("print")))
@@ -377,6 +387,13 @@ void Form1::Command8_Click()
     PrintingBusy busy(*this);
     const symbols::SymbolRequest request = ReadRequest();
     const QString prefix = Text1->text();
+    // With a label file the number goes where its parts say, and Text1
+    // keeps the window's own barcode.
+    const bool labelFile = labelParts_.has_value();
+    const auto show = [&](const QString& text) {
+        if (!labelFile)
+            Text1->setText(text);
+    };
     // What is left of the run, for the progress: To may change on the way.
     const auto left = [this](qint64 printed) {
         const auto now = printing::ReadRange(Text21->text(), Text22->text());
@@ -387,17 +404,20 @@ void Form1::Command8_Click()
     if (where.sheets) {
         const double total = printing::LabelsLeft(range->from, range->to);
         const printing::NextLabel labels =
-            jobs::RangeLabels(prefix, Text21->text(), Text22->text(), [&](const QString& label) {
-                Text1->setText(label); // the window shows the label being placed
-                services::Pump(pump_);
-                return jobs::ListingBarcode(request, label);
-            });
+            labelFile ? jobs::RangeLabels(LabelNow(), LabelName(), Text21->text(), Text22->text())
+                      : jobs::RangeLabels(prefix, Text21->text(), Text22->text(), [&](const QString& label) {
+                            Text1->setText(label); // the window shows the label being placed
+                            services::Pump(pump_);
+                            return jobs::ListingBarcode(request, label);
+                        });
         printing::RunEvents events;
         events.placed = [&](qint64 n) {
             Progress->setText(printing::LabelProgress(std::min<double>(n + 1, total), total));
+            if (labelFile)
+                services::Pump(pump_);
         };
         report = PrintRun(labels, events);
-        Text1->setText(prefix);
+        show(prefix);
         // From holds the first number not printed, as after a run of single labels.
         if (report.printed > 0)
             Text21->setText(printing::NextFrom(range->from + static_cast<double>(report.printed) - 1, Text21->text()));
@@ -407,21 +427,21 @@ void Form1::Command8_Click()
         events.starting = [&](const printing::SheetLabel& label) {
             Progress->setText(printing::LabelProgress(done + 1, left(done)));
             services::Pump(pump_);
-            Text1->setText(label.text); // the window shows the label being printed
+            show(label.text); // the window shows the label being printed
             printing::Pause(1, clock_, pump_);
             // A label whose offsets are refused is not printed; the run goes on.
             return label.barcode.status.failed() || !PrintRefused(true);
         };
         events.finished = [&](const printing::SheetLabel&, const printing::JobDone*) {
             printing::Pause(1, clock_, pump_);
-            Text1->setText(prefix);
+            show(prefix);
             if (const auto now = printing::ReadRange(Text21->text(), Text22->text()))
                 Text21->setText(printing::NextFrom(now->from, Text21->text()));
             ++done;
         };
         events.jobFailed = [](const printing::SheetLabel&, const core::Failure&) { return true; };
-        report = PrintRun(RunItLabels(prefix, request), events);
-        Text1->setText(prefix);
+        report = PrintRun(labelFile ? RunItLabelFile() : RunItLabels(prefix, request), events);
+        show(prefix);
     }
     if (report.status.ok()) {
         Progress->setText(done == 1 ? QStringLiteral("Printed 1 label") : QStringLiteral("Printed %1 labels").arg(done));
@@ -567,7 +587,13 @@ core::Result<Form1::Pages> Form1::PreviewPages(PrintKind kind, double dpi)
             pages.images.push_back(page);
     };
     printing::NextLabel labels;
-    if (kind == PrintKind::Print) {
+    if (kind == PrintKind::Print && labelParts_) {
+        const printing::SheetLabel label = jobs::OneLabel(LabelNow(), LabelName(), PrintNumber());
+        labels = where.sheets ? printing::SameLabel(label, *where.sheets, CheckRepeat->isChecked())
+                              : printing::NextLabel([label, once = true]() mutable {
+                                    return std::exchange(once, false) ? std::optional(label) : std::nullopt;
+                                });
+    } else if (kind == PrintKind::Print) {
         if (lastGenerate_.failed())
             return lastGenerate_.failure();
         if (!Picture2.Picture())
@@ -591,7 +617,8 @@ core::Result<Form1::Pages> Form1::PreviewPages(PrintKind kind, double dpi)
             return lines.failure();
         labels = *lines;
     } else {
-        printing::NextLabel range = jobs::RangeLabels(Text1->text(), Text21->text(), Text22->text(), barcodeFor);
+        printing::NextLabel range = labelParts_ ? jobs::RangeLabels(LabelNow(), LabelName(), Text21->text(), Text22->text())
+                                                : jobs::RangeLabels(Text1->text(), Text21->text(), Text22->text(), barcodeFor);
         // A run of single labels shows its first jobs.
         labels = where.sheets ? range : [range, left = kMaxPreviewJobs]() mutable {
             return left-- > 0 ? range() : std::nullopt;
@@ -636,6 +663,97 @@ void Form1::PrintPreview_Click()
     };
     PreviewDialog dialog(this, 0, render, print);
     dialog.exec();
+}
+
+// ------------------------------------------------------------- label files
+
+void Form1::OpenLabelFile_Click()
+{
+    const QString start = labelFile_.isEmpty() ? QString() : QFileInfo(labelFile_).absolutePath();
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open Label File"), start,
+                                                      QStringLiteral("Label files (*.json);;All files (*)"));
+    if (!path.isEmpty())
+        UseLabelFile(path);
+}
+
+bool Form1::UseLabelFile(const QString& path)
+{
+    const core::Result<printing::LabelParts> parts = jobs::LoadLabelParts(path, QDate::currentDate(), true);
+    if (parts.failed()) {
+        messages_->MsgBox(parts.failure().text);
+        return false;
+    }
+    labelFile_ = path;
+    labelParts_ = *parts;
+    store(QStringLiteral("labelfile"), path);
+    ShowLabelFile();
+    return true;
+}
+
+void Form1::NoLabelFile_Click()
+{
+    labelFile_.clear();
+    labelParts_.reset();
+    store(QStringLiteral("labelfile"), QString());
+    ShowLabelFile();
+}
+
+void Form1::ShowLabelFile()
+{
+    NoLabelFile->setEnabled(labelParts_.has_value());
+    LabelFileInUse->setVisible(labelParts_.has_value());
+    LabelFileInUse->setText(labelParts_ ? QStringLiteral("Label: %1").arg(LabelName()) : QString());
+    LabelFileInUse->setToolTip(labelParts_ ? QStringLiteral("Print, Print Preview, Run It and the sheet layouts print the "
+                                                            "label of %1 instead of the barcode")
+                                                 .arg(QDir::toNativeSeparators(labelFile_))
+                                           : QString());
+}
+
+printing::LabelParts Form1::LabelNow() const
+{
+    printing::LabelParts parts = *labelParts_;
+    parts.fill.today = QDate::currentDate(); // a window left open past midnight prints the new day
+    return parts;
+}
+
+QString Form1::LabelName() const { return QFileInfo(labelFile_).fileName(); }
+
+qint64 Form1::PrintNumber() const
+{
+    const std::optional<double> from = core::ParseNumber(Text21->text());
+    const core::Result<qint64> n = from ? jobs::RunNumber(*from) : core::Result<qint64>(core::Failure{});
+    return n.ok() ? *n : 1;
+}
+
+printing::NextLabel Form1::RunItLabelFile()
+{
+    return [this, parts = LabelNow(), name = LabelName()]() -> std::optional<printing::SheetLabel> {
+        // To is read afresh for every label, so the count may change on the way.
+        const auto range = printing::ReadRange(Text21->text(), Text22->text());
+        if (!range)
+            return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeNotNumeric}};
+        if (!range->HasNext())
+            return std::nullopt;
+        if (!range->CanStep())
+            return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeTooLarge}};
+        const core::Result<qint64> n = jobs::RunNumber(range->from);
+        if (n.failed())
+            return printing::SheetLabel{{}, {}, n.failure()};
+        return jobs::OneLabel(parts, name, *n);
+    };
+}
+
+void Form1::PrintLabelFile()
+{
+    const printing::RunPlacement where = PlacementNow();
+    const printing::SheetLabel label = jobs::OneLabel(LabelNow(), LabelName(), PrintNumber());
+    if (where.sheets) {
+        PrintRun(printing::SameLabel(label, *where.sheets, CheckRepeat->isChecked()));
+        return;
+    }
+    PrintRun(printing::NextLabel([label, once = true]() mutable {
+        return std::exchange(once, false) ? std::optional(label) : std::nullopt;
+    }));
 }
 
 void Form1::NewLayout_Click()

@@ -52,6 +52,14 @@ TEST(CommandLineParse, TheFormsThatRunSomething)
         EXPECT_EQ(cmd.file, QString::fromUtf8(c.file));
         EXPECT_TRUE(cmd.printer.isEmpty());
     }
+    const Command label = ParseCommandLine(Args({"print", "--label", "shelf.json", "--layout", "L7160", "--start", "2,3"}));
+    EXPECT_EQ(label.kind, Command::Print) << label.error.toStdString();
+    EXPECT_EQ(label.label, "shelf.json");
+    EXPECT_EQ(label.layout, "L7160");
+    EXPECT_EQ(label.startRow, 2);
+    const Command check = ParseCommandLine(Args({"label", "--check", "shelf.json"}));
+    EXPECT_EQ(check.kind, Command::LabelCheck) << check.error.toStdString();
+    EXPECT_EQ(check.label, "shelf.json");
     const Command named = ParseCommandLine(Args({"print", "a.txt", "--printer", "Label Printer"}));
     EXPECT_EQ(named.printer, "Label Printer");
     const QString notUtf8 = core::FromLocalBytes("caf\xE9.txt");
@@ -168,6 +176,15 @@ TEST(CommandLineParse, Errors_NameWhatIsWrong)
         {{"print", "a", "--pdf-dpi", "71"}, "--pdf-dpi needs a whole number from 72 to 2400"},
         {{"print", "--printer", "Label"}, "print needs the FILE"},
         {{"--"}, "-- needs the FILE"},
+        {{"label", "a.json"}, "label needs --check LABEL.json"},
+        {{"label", "--check"}, "label --check takes one LABEL.json file"},
+        {{"print", "a.txt", "--label", "l.json"}, "print --label prints the label file's label; it takes no FILE (\"a.txt\")"},
+        {{"print", "--label", "l.json", "--dry-run"}, "--dry-run applies to a FILE's listing"},
+        {{"print", "a.txt", "--layout", "L7160"}, "--layout applies to print --label"},
+        {{"print-range", "--label", "l.json", "--from", "1", "--to", "5", "--prefix", "SN-"}, "takes no --prefix"},
+        {{"print-range", "--from", "1", "--to", "5", "--verify"}, "--verify applies to print-range --label"},
+        {{"export", "--label", "l.json", "--type", "qr", "--output", "a.png"}, "export --label takes no --type"},
+        {{"export", "--label", "l.json", "--output", "a.pdf", "--dpi", "600"}, "--dpi applies to PNG files only"},
     };
     for (const Case& c : cases) {
         const Command cmd = ParseCommandLine(Args(c.args));

@@ -1,11 +1,13 @@
 // What every print target must do, as one table of cases that each
 // target's test runs: a listing that runs on to a second page, a run of
-// labels of their own jobs, a run on label sheets across a page break, and
-// runs that fail part-way. What each job printed is read back as pictures
+// labels of their own jobs, a run on label sheets across a page break,
+// labels of several parts (the run's number in their code) in jobs of
+// their own and on sheets, and runs that fail part-way. What each job printed is read back as pictures
 // of its pages (a PDF rendered, a preview's own pages) and its barcodes
 // decoded, in order.
 #pragma once
 
+#include "labels/LabelLayout.h"
 #include "printing/BatchPrint.h"
 #include "printing/LabelRun.h"
 #include "printing/SheetLayout.h"
@@ -76,6 +78,33 @@ inline printing::NextLabel Labels(const char* prefix, int from, int count, int f
     };
 }
 
+// Labels of several parts, 60 × 30 mm: a Code 128 of LBL-N, a line of
+// text and a frame, N from `from`, `count` of them.
+inline printing::NextLabel PartsLabels(int from, int count)
+{
+    using namespace labels;
+    BarcodePart code;
+    code.text = QStringLiteral("LBL-${n}");
+    code.moduleMm = 0.5;
+    code.heightMm = 12;
+    TextPart line;
+    line.text = QStringLiteral("Label ${n} of a run");
+    BoxPart frame;
+    frame.sizeMm = QSizeF(60, 30);
+    const core::Result<PreparedLabel> prepared =
+        PrepareLabel(Label{QSizeF(60, 30), LengthUnit::Mm, {Part{{8, 4}, code}, Part{{8, 20}, line}, Part{{0, 0}, frame}}});
+    EXPECT_TRUE(prepared.ok());
+    const auto label = std::make_shared<const PreparedLabel>(*prepared);
+    return [=, n = from]() mutable -> std::optional<printing::SheetLabel> {
+        if (n >= from + count)
+            return std::nullopt;
+        printing::SheetLabel sheetLabel{QStringLiteral("LBL-%1").arg(n), {}, {}};
+        sheetLabel.parts = printing::LabelParts{label, {}, true};
+        sheetLabel.parts->fill.run = n++;
+        return sheetLabel;
+    };
+}
+
 } // namespace targetcases
 
 inline void ExpectWhatEveryTargetDoes(TargetUnderTest& t)
@@ -129,6 +158,28 @@ inline void ExpectWhatEveryTargetDoes(TargetUnderTest& t)
         const std::vector<QImage> pages = t.pages(report.jobs[0]);
         EXPECT_EQ(pages.size(), 2u) << "labels 20 to 24 of the first sheet, 1 to 3 of the next";
         EXPECT_EQ(Read(pages), Numbered("SHEET-", 1, 8));
+    }
+    {
+        SCOPED_TRACE("labels of several parts, each in a job of its own, then on sheets across a page break");
+        std::vector<std::vector<QImage>> jobs;
+        printing::RunEvents events;
+        events.finished = [&](const printing::SheetLabel&, const printing::JobDone* done) {
+            ASSERT_NE(done, nullptr);
+            jobs.push_back(t.pages(*done));
+        };
+        const printing::RunReport single = printing::PrintLabelRun(target, {std::nullopt, 1, 1}, PartsLabels(7, 2), events);
+        ASSERT_TRUE(single.status.ok()) << single.status.failure().text.toStdString();
+        ASSERT_EQ(jobs.size(), 2u);
+        EXPECT_EQ(Read(jobs[0]), Numbered("LBL-", 7, 1));
+        EXPECT_EQ(Read(jobs[1]), Numbered("LBL-", 8, 1));
+
+        const printing::RunPlacement where{printing::SheetPlacement{sheet, 23, 0, 0}, 0, 0};
+        const printing::RunReport sheets = printing::PrintLabelRun(target, where, PartsLabels(1, 4));
+        ASSERT_TRUE(sheets.status.ok()) << sheets.status.failure().text.toStdString();
+        ASSERT_EQ(sheets.jobs.size(), 1u);
+        const std::vector<QImage> pages = t.pages(sheets.jobs[0]);
+        EXPECT_EQ(pages.size(), 2u) << "labels 23 and 24 of the first sheet, 1 and 2 of the next";
+        EXPECT_EQ(Read(pages), Numbered("LBL-", 1, 4));
     }
     {
         SCOPED_TRACE("a label without its barcode stops the run there");

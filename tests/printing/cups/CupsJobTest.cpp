@@ -3,12 +3,15 @@
 // followed to their end, queues of a second server reached over IPP, and
 // jobs that never print. Every test starts its own cupsd (OwnCupsd) and
 // stops only that.
+#include "labels/LabelFile.h"
 #include "printing/Printers.h"
 #include "services/Messages.h"
 #include "symbols/SymbologyTable.h"
 #include "tests/printing/cups/OwnCupsd.h"
+#include "tests/labels/SampleLabel.h"
 #include "tests/printing/cups/StatusLine.h"
 #include "tests/support/Decode.h"
+#include "tests/support/LabelPage.h"
 #include "tests/support/TempConfig.h"
 #include "tests/support/UnattendedRun.h"
 #include "tests/support/WaitUntil.h"
@@ -408,4 +411,35 @@ TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
         }
     }
     EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
+}
+
+// A label file's label of two codes, three lines and a frame, printed
+// unattended on the label queue at its own 203 dpi: both codes read with
+// both readers, every part within a dot (0.2 mm) of where the file places
+// it, nothing outside the label's corner of the media.
+TEST(CupsJobs, LabelQueue_LabelOfSeveralParts_EveryPartWhereTheFilePlacesIt)
+{
+    SKIP_WITHOUT_CUPSD();
+    OwnCupsd cups;
+    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    const QString zpl = cups.Path(QStringLiteral("out/label.zpl"));
+    AddLabelQueue(cups, QStringLiteral("Zebra"), zpl);
+    UnattendedCups run;
+    run.server = cups.Socket();
+    const QString file = run.work.filePath(QStringLiteral("shelf.json"));
+    ASSERT_TRUE(labels::SaveLabel(testsupport::SampleLabel(), file).ok());
+    const auto printed = run.Print({QStringLiteral("--label"), file, QStringLiteral("--printer"), QStringLiteral("Zebra"),
+                                    QStringLiteral("--wait"), QStringLiteral("30"), QStringLiteral("--verify")});
+    ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString() << cups.ErrorLog().toStdString();
+    const std::vector<QImage> images = testsupport::ZplGraphics(ReadAll(zpl));
+    ASSERT_EQ(images.size(), 1u);
+    EXPECT_EQ(images[0].size(), QSize(kLabelWidth, kLabelHeight)) << "on the queue's own media";
+
+    labels::FillContext fill; // as the run filled it: number 1, today
+    fill.run = 1;
+    fill.today = QDate::currentDate();
+    const core::Result<labels::LaidOutLabel> laid = labels::LayOutLabel(testsupport::SampleLabel(), fill, 203);
+    ASSERT_TRUE(laid.ok());
+    testsupport::ExpectLabelWhereTheFilePlacesIt(images[0], {203, QPointF(0, 0)}, testsupport::SampleLabel(), *laid,
+                                                 {"SKU-0001", "https://example.com/p/1"});
 }
