@@ -228,6 +228,8 @@ private:
     void ShowStartPlace();
     void NewLayout_Click();
     void Calibrate_Click();
+    // Opens the label editor on a label of the window's barcode.
+    void OpenLabelEditor();
     void PrintPreview_Click();
     // Where the labels of a run go: the chosen layout with the start and
     // the offsets as typed, or one label per job at the offsets.
@@ -363,6 +365,7 @@ private:
     QAction* PrintPreview = nullptr;  // "Print Preview..."
     QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
     QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
+    QAction* EditLabel = nullptr;     // "Label…": the label editor
     QAction* Help2 = nullptr;
     QAction* About = nullptr;
 
