@@ -420,42 +420,76 @@ core::Result<PreparedLabel> PrepareLabel(Label label)
     return prepared;
 }
 
+namespace {
+
+QSize LabelDots(const Label& label, double dpi)
+{
+    return QSize(Dot(label.sizeMm.width(), dpi), Dot(label.sizeMm.height(), dpi));
+}
+
+// Part `i` of the label, its text (parsed, or none for a line or a box)
+// filled from the context.
+core::Result<LaidOutPart> LayOutOne(const Label& label, size_t i, const Template* parsed, const FillContext& context,
+                                    double dpi)
+{
+    const Part& part = label.parts[i];
+    const PartFailure fail{part, static_cast<int>(i + 1), context};
+    QString text;
+    if (parsed) {
+        core::Result<QString> filled = parsed->Fill(context);
+        if (filled.failed())
+            return fail(core::kBadPlaceholder, QStringLiteral("text"), filled.failure().text);
+        text = std::move(filled.value());
+    }
+    core::Result<LaidOutPart> laid = [&]() -> core::Result<LaidOutPart> {
+        if (const auto* b = std::get_if<BarcodePart>(&part.what))
+            return LayOutBarcode(*b, text, part, dpi, fail);
+        if (const auto* t = std::get_if<TextPart>(&part.what))
+            return LayOutText(*t, text, part, dpi, fail);
+        if (const auto* l = std::get_if<LinePart>(&part.what))
+            return LayOutLine(*l, part, dpi);
+        return LayOutBox(std::get<BoxPart>(part.what), part, dpi);
+    }();
+    if (laid.failed())
+        return laid.failure();
+    if (const QString past = PastEdge(laid->box, QRect(QPoint(0, 0), LabelDots(label, dpi)), dpi); !past.isEmpty())
+        return fail(core::kOutsideLabel, {}, QStringLiteral("the part does not lie inside the label: %1").arg(past));
+    laid->number = static_cast<int>(i + 1);
+    return laid;
+}
+
+} // namespace
+
 core::Result<LaidOutLabel> LayOutLabel(const PreparedLabel& prepared, const FillContext& context, double dpi)
 {
     const Label& label = prepared.label;
     LaidOutLabel out;
     out.dpi = dpi;
     out.sizeMm = label.sizeMm;
-    out.sizeDots = QSize(Dot(label.sizeMm.width(), dpi), Dot(label.sizeMm.height(), dpi));
-    const QRect labelBox(QPoint(0, 0), out.sizeDots);
+    out.sizeDots = LabelDots(label, dpi);
     out.parts.reserve(label.parts.size());
     for (size_t i = 0; i < label.parts.size(); ++i) {
-        const Part& part = label.parts[i];
-        const PartFailure fail{part, static_cast<int>(i + 1), context};
-        QString text;
-        if (i < prepared.texts.size() && prepared.texts[i]) {
-            core::Result<QString> filled = prepared.texts[i]->Fill(context);
-            if (filled.failed())
-                return fail(core::kBadPlaceholder, QStringLiteral("text"), filled.failure().text);
-            text = std::move(filled.value());
-        }
-        core::Result<LaidOutPart> laid = [&]() -> core::Result<LaidOutPart> {
-            if (const auto* b = std::get_if<BarcodePart>(&part.what))
-                return LayOutBarcode(*b, text, part, dpi, fail);
-            if (const auto* t = std::get_if<TextPart>(&part.what))
-                return LayOutText(*t, text, part, dpi, fail);
-            if (const auto* l = std::get_if<LinePart>(&part.what))
-                return LayOutLine(*l, part, dpi);
-            return LayOutBox(std::get<BoxPart>(part.what), part, dpi);
-        }();
+        const Template* parsed = i < prepared.texts.size() && prepared.texts[i] ? &*prepared.texts[i] : nullptr;
+        core::Result<LaidOutPart> laid = LayOutOne(label, i, parsed, context, dpi);
         if (laid.failed())
             return laid.failure();
-        if (const QString past = PastEdge(laid->box, labelBox, dpi); !past.isEmpty())
-            return fail(core::kOutsideLabel, {}, QStringLiteral("the part does not lie inside the label: %1").arg(past));
-        laid->number = static_cast<int>(i + 1);
         out.parts.push_back(std::move(laid.value()));
     }
     return out;
+}
+
+core::Result<LaidOutPart> LayOutPart(const Label& label, size_t index, const FillContext& context, double dpi)
+{
+    const Part& part = label.parts.at(index);
+    std::optional<Template> parsed;
+    if (const QString* text = PartText(part)) {
+        core::Result<Template> t = Template::Parse(*text);
+        if (t.failed())
+            return PartFailure{part, static_cast<int>(index + 1), context}(core::kBadPlaceholder, QStringLiteral("text"),
+                                                                           t.failure().text);
+        parsed = std::move(t.value());
+    }
+    return LayOutOne(label, index, parsed ? &*parsed : nullptr, context, dpi);
 }
 
 core::Result<LaidOutLabel> LayOutLabel(const Label& label, const FillContext& context, double dpi)

@@ -62,6 +62,12 @@ struct LaidOutLabel {
 core::Result<LaidOutLabel> LayOutLabel(const PreparedLabel& label, const FillContext& context, double dpi);
 core::Result<LaidOutLabel> LayOutLabel(const Label& label, const FillContext& context, double dpi);
 
+// Part `index` of the label laid out alone, exactly as LayOutLabel lays it
+// out, or why it can't be: an editor shows every part that can be drawn,
+// and beside each one that can't its own reason, while LayOutLabel stops
+// at the first.
+core::Result<LaidOutPart> LayOutPart(const Label& label, size_t index, const FillContext& context, double dpi);
+
 // Paints the laid-out label with its top-left corner at `topLeft` (device
 // units), each part replayed on the grid: on a grid of the layout's
 // resolution every edge lands where the layout put it; on another grid

@@ -359,6 +359,9 @@ void Form1::buildMenus()
     PdfResolution->setToolTip(QStringLiteral("The printer the built-in \"Print to PDF file\" printer draws for"));
     NewLayout = Options2->addAction(QStringLiteral("New &Label Layout..."));
     Calibrate = Options2->addAction(QStringLiteral("Printer &Calibration..."));
+    EditLabel = Options2->addAction(QStringLiteral("La&bel\u2026"));
+    EditLabel->setObjectName(QStringLiteral("EditLabel"));
+    connect(EditLabel, &QAction::triggered, this, [this] { OpenLabelEditor(); });
     PrintPreview = new QAction(QStringLiteral("Print Pre&view..."), this);
     PrintPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     FileMenu->insertAction(Help1, PrintPreview);

@@ -243,6 +243,8 @@ private:
     void ShowStartPlace();
     void NewLayout_Click();
     void Calibrate_Click();
+    // Opens the label editor on a label of the window's barcode.
+    void OpenLabelEditor();
     void PrintPreview_Click();
     // Where the labels of a run go: the chosen layout with the start and
     // the offsets as typed, or one label per job at the offsets.
@@ -395,6 +397,7 @@ private:
     QAction* NoLabelFile = nullptr;   // "No label file": the one barcode prints again
     QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
     QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
+    QAction* EditLabel = nullptr;     // "Label…": the label editor
     QAction* Help2 = nullptr;
     QAction* Manual = nullptr; // Help > Manual: the user's guide
     QAction* About = nullptr;

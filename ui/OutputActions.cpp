@@ -15,6 +15,7 @@
 #include "printing/RangePrint.h"
 #include "printing/RunProgress.h"
 #include "services/Termination.h"
+#include "ui/LabelEditor.h"
 #include "ui/SheetDialogs.h"
 #include "ui/WindowLayout.h"
 
@@ -773,6 +774,13 @@ void Form1::Calibrate_Click()
     }
     CalibrationDialog dialog(this, printer, printers_, *messages_);
     dialog.exec();
+}
+
+void Form1::OpenLabelEditor()
+{
+    const symbols::SymbolRequest request = ReadRequest();
+    LabelEditor editor(StarterLabel(request.symbology, request.text, request.withText), QString(), *messages_, this);
+    editor.exec();
 }
 
 } // namespace ui

@@ -257,6 +257,31 @@ TEST(LabelLayout, PartsThatCantBeLaidOut_NameThePartAndWhy)
     }
 }
 
+// An editor lays out each part alone: every part that can be drawn comes
+// out exactly as in the whole label, and one that can't says why under its
+// own number (the label as a whole stops at it).
+TEST(LabelLayout, PartsLaidOutAlone_AsInTheLabel_AFailingOneNamedByItsNumber)
+{
+    Label label = testsupport::SampleLabel();
+    const core::Result<LaidOutLabel> whole = LayOutLabel(label, Record7(), 203);
+    ASSERT_TRUE(whole.ok()) << whole.failure().text.toStdString();
+    for (size_t i = 0; i < label.parts.size(); ++i) {
+        const core::Result<LaidOutPart> alone = LayOutPart(label, i, Record7(), 203);
+        ASSERT_TRUE(alone.ok()) << alone.failure().text.toStdString();
+        EXPECT_EQ(alone->box, whole->parts[i].box) << "part " << i + 1;
+        EXPECT_EQ(alone->number, static_cast<int>(i + 1));
+    }
+    std::get<TextPart>(label.parts[3].what).minPoints = 10; // the long name no longer fits its box
+    label.parts[1].atMm.rx() = 90;                          // the QR Code runs past the right edge
+    EXPECT_TRUE(LayOutLabel(label, Record7(), 203).failure().text.startsWith(QStringLiteral("Part 2 (barcode)")));
+    const core::Result<LaidOutPart> past = LayOutPart(label, 1, Record7(), 203);
+    const core::Result<LaidOutPart> tooLong = LayOutPart(label, 3, Record7(), 203);
+    ASSERT_TRUE(past.failed() && tooLong.failed());
+    EXPECT_TRUE(past.failure().text.startsWith(QStringLiteral("Part 2 (barcode): the part does not lie inside")));
+    EXPECT_TRUE(tooLong.failure().text.startsWith(QStringLiteral("Part 4 (text): the text")));
+    EXPECT_TRUE(LayOutPart(label, 2, Record7(), 203).ok()) << "the parts between still lay out";
+}
+
 // On a PDF page (1200 units an inch, shapes on a 300-dpi grid) the text
 // stays text a reader can search, and the codes read from the page.
 TEST(LabelLayout, PaintedIntoAPdf_TextStaysTextAndCodesRead)
