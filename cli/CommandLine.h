@@ -4,16 +4,25 @@
 //   quorvane                         the window
 //   quorvane FILE                    batch-print FILE with the stored options
 //   quorvane print FILE [--printer NAME|URI] [--wait SECONDS | --no-wait]
-//                  [--pdf-dpi N] [--strict]
+//                  [--pdf-dpi N] [--strict] [LABEL PRINTER OPTIONS]
 //   quorvane print [FILE] --dry-run [--printer NAME|URI] [--pdf-dpi N]
 //   quorvane export --type TYPE (--text TEXT | --batch LINES) --output FILE
 //                   [--dpi N] [--module-dots N] [--text-below] [--verify]
 //                   [--ecc L|M|Q|H] [--columns N] [--rectangular]
 //   quorvane export --type TYPE --batch LINES --layout NAME [--start N]
 //                   [--left CM] [--top CM] --output SHEETS.pdf
+//   quorvane export --type TYPE (--text TEXT | --batch LINES | --from N --to N
+//                   [--prefix TEXT]) --output LABELS.zpl|.epl|.tspl
+//                   [--dpi N] [--module-dots N] [--media WxH{mm|in}]
+//                   [--darkness N] [--speed N]
 //   quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]
 //                  [--start N] [--printer NAME|URI] [--wait SECONDS | --no-wait]
+//                  [LABEL PRINTER OPTIONS]
 //   quorvane layouts
+//
+// LABEL PRINTER OPTIONS, for this run over what is set for the printer:
+// --language zpl|epl|tspl, --darkness N, --speed N, --media WxH{mm|in},
+// --dpi N. A printer given a language is written to in it.
 //   quorvane --help | --version
 //
 // Any other command line keeps its old meaning: all of it, joined by
@@ -24,6 +33,7 @@
 // "--" is written ./--name, or after "--".
 #pragma once
 
+#include "jobs/StoredLayouts.h"
 #include "symbols/LibraryCodes.h"
 #include "symbols/Symbology.h"
 #include "symbols/SymbologyRow.h"
@@ -74,6 +84,11 @@ struct Command {
     // Export with a layout: the barcode's offsets from its cell's corner.
     double leftCm = 1;
     double topCm = 1;
+    // Print and print-range: the label printer's setup for this run, over
+    // the stored one. Export to a label language: the labels' setup (the
+    // language is the file's; the size, when not given, the barcode's own
+    // with its quiet zones).
+    printing::LabelSetup labelSetup;
     // Error: what is wrong, in one line naming the argument.
     QString error;
 };

@@ -103,6 +103,7 @@ Form1::Form1(WindowContext context, QWidget* parent)
     if (context.printers)
         printers_.catalog = context.printers;
     printers_.calibration = jobs::StoredCalibration;
+    printers_.labelSetup = jobs::StoredLabelSetup;
     currentPrinter_ = printers_.Default();
     setWindowTitle(QStringLiteral("Quorvane - ") + core::kWebAddress);
     Picture2.SetVisible(false);
@@ -150,7 +151,7 @@ void Form1::nameControls()
         {Exit, "Exit"}, {BarCodeTemp, "BarCodeTemp"}, {PrintTemp, "PrintTemp"}, {OpenFileTemp, "OpenFileTemp"},
         {PrintFileTemp, "PrintFileTemp"}, {BarCodetoClipboard, "BarCodetoClipboard"}, {Settings, "Settings"},
         {PdfResolution, "PdfResolution"}, {PrintPreview, "PrintPreview"}, {NewLayout, "NewLayout"},
-        {Calibrate, "Calibrate"}, {Help2, "Help2"}, {About, "About"}
+        {Calibrate, "Calibrate"}, {PrinterSetup, "PrinterSetup"}, {Help2, "Help2"}, {About, "About"}
     };
     for (const auto& [control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -342,6 +343,8 @@ void Form1::buildMenus()
     PdfResolution->setToolTip(QStringLiteral("The printer the built-in \"Print to PDF file\" printer draws for"));
     NewLayout = Options2->addAction(QStringLiteral("New &Label Layout..."));
     Calibrate = Options2->addAction(QStringLiteral("Printer &Calibration..."));
+    PrinterSetup = Options2->addAction(QStringLiteral("Printer Se&tup..."));
+    PrinterSetup->setToolTip(QStringLiteral("How a label printer is written to: language, darkness, speed, label size"));
     PrintPreview = new QAction(QStringLiteral("Print Pre&view..."), this);
     PrintPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     FileMenu->insertAction(Help1, PrintPreview);
@@ -485,6 +488,7 @@ void Form1::connectHandlers()
     connect(PdfResolution, &QAction::triggered, this, [this] { PdfResolution_Click(); });
     connect(NewLayout, &QAction::triggered, this, [this] { NewLayout_Click(); });
     connect(Calibrate, &QAction::triggered, this, [this] { Calibrate_Click(); });
+    connect(PrinterSetup, &QAction::triggered, this, [this] { PrinterSetup_Click(); });
     connect(PrintPreview, &QAction::triggered, this, [this] { PrintPreview_Click(); });
     connect(CommandPreview, &QPushButton::clicked, this, [this] { PrintPreview_Click(); });
     connect(ComboLayout, &QComboBox::currentIndexChanged, this, [this] { Layout_Change(); });

@@ -228,6 +228,7 @@ private:
     void ShowStartPlace();
     void NewLayout_Click();
     void Calibrate_Click();
+    void PrinterSetup_Click();
     void PrintPreview_Click();
     // Where the labels of a run go: the chosen layout with the start and
     // the offsets as typed, or one label per job at the offsets.
@@ -363,6 +364,7 @@ private:
     QAction* PrintPreview = nullptr;  // "Print Preview..."
     QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
     QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
+    QAction* PrinterSetup = nullptr;  // "Printer Setup...": a label printer's language, darkness, speed, label size
     QAction* Help2 = nullptr;
     QAction* About = nullptr;
 
