@@ -261,11 +261,68 @@ Command ParseLabelExport(const Parsed& p, Command c)
     return c;
 }
 
+// The label printer options (--language, --darkness, --speed, --media,
+// --dpi) into c.labelSetup; what is wrong with them, or empty.
+QString ReadLabelOptions(const Parsed& p, Command& c)
+{
+    const jobs::LabelSetupText text{Value(p, "--language"), Value(p, "--darkness"), Value(p, "--speed"),
+                                    Value(p, "--media"), Value(p, "--dpi")};
+    const core::Result<printing::LabelSetup> setup = jobs::ReadLabelSetup(text);
+    if (setup.failed())
+        return setup.failure().text;
+    c.labelSetup = *setup;
+    return {};
+}
+
+const QStringList kLabelPrinterOptions{"--language", "--darkness", "--speed", "--media", "--dpi"};
+
+// `export` to a file in a label printer's language: one label of --text,
+// one a line of --batch, or one a number of --from and --to; all of them
+// in the one file.
+Command ParseLanguageExport(const Parsed& p, Command c, files::LabelLanguage language)
+{
+    const bool range = !Value(p, "--from").isEmpty() || !Value(p, "--to").isEmpty();
+    const int sources = !c.text.isEmpty() + !c.batch.isEmpty() + range;
+    if (sources != 1)
+        return Failed(sources == 0 ? QStringLiteral("export needs --text TEXT, --batch LINES or --from N --to N")
+                                   : QStringLiteral("export takes one of --text, --batch and --from/--to"));
+    if (range) {
+        c.from = Value(p, "--from");
+        c.to = Value(p, "--to");
+        if (c.from.isEmpty() || c.to.isEmpty())
+            return Failed(QStringLiteral("export needs --from N and --to N together"));
+        if (!printing::ReadRange(c.from, c.to))
+            return Failed(QStringLiteral("--from and --to need numbers, not %1 and %2").arg(Quoted(c.from), Quoted(c.to)));
+        c.prefix = Value(p, "--prefix");
+    } else if (!Value(p, "--prefix").isEmpty()) {
+        return Failed(QStringLiteral("--prefix applies to --from and --to only"));
+    }
+    for (const char* sheetOnly : {"--layout", "--start", "--left", "--top"})
+        if (!Value(p, sheetOnly).isEmpty())
+            return Failed(QStringLiteral("%1 applies to sheets of labels only, not to a label printer's file")
+                              .arg(QLatin1String(sheetOnly)));
+    if (const QString given = Value(p, "--module-dots"); !given.isEmpty()) {
+        const std::optional<int> n = WholeNumber(given, kMinModuleDots, kMaxModuleDots);
+        if (!n)
+            return Failed(QStringLiteral("--module-dots needs a whole number from %1 to %2, not %3")
+                              .arg(kMinModuleDots)
+                              .arg(kMaxModuleDots)
+                              .arg(Quoted(given)));
+        c.moduleDots = *n;
+    }
+    if (QString wrong = ReadLabelOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
+    c.labelSetup.language = language;
+    c.dpi = c.labelSetup.dpi.value_or(printing::kLabelPrinterDpi);
+    return c;
+}
+
 Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
 {
     const Parsed p = ReadOptions(QStringLiteral("export"), args,
                                  {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc", "--columns",
-                                  "--layout", "--start", "--left", "--top", "--label"},
+                                  "--layout", "--start", "--left", "--top", "--label", "--from", "--to", "--prefix", "--darkness",
+                                  "--speed", "--media"},
                                  {"--text-below", "--verify", "--strict", "--rectangular"});
     if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("export")))
         return *done;
@@ -295,14 +352,24 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
     if (c.textBelow && symbols::RowOf(c.symbology, table).library.twoD)
         return Failed(QStringLiteral("--text-below applies to codes of bars; %1 has no text under it")
                           .arg(QLatin1String(symbols::RowOf(c.symbology, table).caption)));
+    if (const std::optional<files::LabelLanguage> language = files::LabelLanguageOfPath(c.output))
+        return ParseLanguageExport(p, c, *language);
+    for (const char* labelOnly : {"--from", "--to", "--prefix", "--darkness", "--speed", "--media"})
+        if (!Value(p, labelOnly).isEmpty())
+            return Failed(QStringLiteral("%1 applies to a label printer's file only: --output FILE.zpl, FILE.epl or "
+                                         "FILE.tspl")
+                              .arg(QLatin1String(labelOnly)));
     if (c.text.isEmpty() == c.batch.isEmpty())
         return Failed(c.text.isEmpty() ? QStringLiteral("export needs --text TEXT or --batch LINES")
                                        : QStringLiteral("export takes --text or --batch, not both"));
     if (c.output.isEmpty())
-        return Failed(QStringLiteral("export needs --output FILE.png, FILE.svg or FILE.pdf"));
+        return Failed(QStringLiteral("export needs --output FILE.png, FILE.svg or FILE.pdf (or a label printer's "
+                                     "FILE.zpl, FILE.epl or FILE.tspl)"));
     const std::optional<files::ExportFormat> format = files::ExportFormatOf(c.output);
     if (!format)
-        return Failed(QStringLiteral("--output %1 does not end in .png, .svg or .pdf").arg(Quoted(c.output)));
+        return Failed(QStringLiteral("--output %1 does not end in .png, .svg or .pdf, nor in a label printer's .zpl, "
+                                     ".epl or .tspl")
+                          .arg(Quoted(c.output)));
     // A sheet of labels is a PDF too: --dpi and --module-dots are refused there by name.
     for (const auto& [name, low, high, target] :
          {std::tuple{"--dpi", kMinDpi, kMaxDpi, &c.dpi}, std::tuple{"--module-dots", kMinModuleDots, kMaxModuleDots, &c.moduleDots}}) {
@@ -359,7 +426,8 @@ QString ReadWait(const Parsed& p, const QString& subcommand, Command& c)
 Command ParsePrintRange(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print-range"), args,
-                                 {"--from", "--to", "--prefix", "--layout", "--start", "--printer", "--wait", "--label"},
+                                 QStringList{"--from", "--to", "--prefix", "--layout", "--start", "--printer", "--wait", "--label"} +
+                                     kLabelPrinterOptions,
                                  {"--no-wait", "--verify", "--dry-run"});
     if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("print-range")))
         return *done;
@@ -387,13 +455,15 @@ Command ParsePrintRange(const QStringList& args)
     if (QString wrong = ReadWait(p, QStringLiteral("print-range"), c); !wrong.isEmpty())
         return Failed(wrong);
     c.dryRun = p.flags.contains(QStringLiteral("--dry-run"));
+    if (QString wrong = ReadLabelOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
     return c;
 }
 
 Command ParsePrint(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print"), args,
-                                 {"--printer", "--wait", "--pdf-dpi", "--label", "--layout", "--start"},
+                                 QStringList{"--printer", "--wait", "--pdf-dpi", "--label", "--layout", "--start"} + kLabelPrinterOptions,
                                  {"--strict", "--no-wait", "--dry-run", "--verify"});
     if (const std::optional<Command> done = ErrorOrHelp(p))
         return *done;
@@ -438,6 +508,8 @@ Command ParsePrint(const QStringList& args)
                               .arg(printing::kMinPdfDpi).arg(printing::kMaxPdfDpi).arg(Quoted(dpi)));
         c.pdfDpi = *n;
     }
+    if (QString wrong = ReadLabelOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
     return c;
 }
 
@@ -544,7 +616,7 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "  quorvane                 open the window\n"
                "  quorvane FILE            batch-print FILE with the stored options and exit\n"
                "  quorvane print FILE [--printer NAME] [--wait SECONDS | --no-wait]\n"
-               "                 [--pdf-dpi N] [--strict]\n"
+               "                 [--pdf-dpi N] [--strict] [label printer options]\n"
                "                           the same, on the printer NAME\n"
                "  quorvane print [FILE] --dry-run [--printer NAME]\n"
                "                           say on which page and printer FILE would print\n"
@@ -556,8 +628,14 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "  quorvane export --type TYPE --batch LINES --layout NAME --output SHEETS.pdf\n"
                "                 [--start N] [--left CM] [--top CM]\n"
                "                           a PDF of label sheets, one barcode a label\n"
+               "  quorvane export --type TYPE (--text TEXT | --batch LINES | --from N --to N\n"
+               "                 [--prefix TEXT]) --output LABELS.zpl|.epl|.tspl [--media WxH{mm|in}]\n"
+               "                 [--dpi N] [--module-dots N] [--darkness N] [--speed N]\n"
+               "                           labels in a label printer's language, one a barcode,\n"
+               "                           all in one file\n"
                "  quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]\n"
                "                 [--start N] [--printer NAME] [--wait SECONDS | --no-wait] [--dry-run]\n"
+               "                 [label printer options]\n"
                "                           print the labels PREFIX+N for N from --from up to,\n"
                "                           not including, --to (--dry-run: say what would print)\n"
                "  quorvane print --label LABEL.json [--layout NAME] [--start N] [--printer NAME]\n"
@@ -576,15 +654,27 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "TYPE is one of:\n  %1\n"
                "\n"
                "Options of print:\n"
-               "  --printer NAME    a printer the list shows, or a queue of a print server by\n"
-               "                    its URI: ipp://HOST:PORT/printers/QUEUE or ipps://...\n"
+               "  --printer NAME    a printer the list shows, a queue of a print server by\n"
+               "                    its URI: ipp://HOST:PORT/printers/QUEUE or ipps://..., or a\n"
+               "                    network label printer: socket://HOST[:PORT] (9100)\n"
                "  --wait SECONDS    follow a job on a CUPS queue until it has printed, at most\n"
                "                    SECONDS (120 when not given); a job stopped, aborted,\n"
                "                    canceled or still waiting then fails the run\n"
                "  --no-wait         done once CUPS has taken the job\n"
-               "  --dry-run         print nothing: say the printer, its page and resolution\n"
+               "  --dry-run         print nothing: say the printer, its page and resolution;\n"
+               "                    for a label printer its language, label in dots, and the\n"
+               "                    bytes of FILE's labels\n"
                "  --pdf-dpi N       the built-in \"Print to PDF file\" printer draws for a\n"
                "                    printer of N dpi, %6 to %7 (100: a grid of 1/100 inch)\n"
+               "\n"
+               "Label printer options of print and print-range, for this run over what\n"
+               "Options > Printer Setup stored for the printer:\n"
+               "  --language zpl|epl|tspl  write the printer's own language (a queue with no\n"
+               "                    driver, an LPrint printer and socket:// get zpl unless set)\n"
+               "  --media WxH{mm|in}  the label's size, e.g. 2x1in, 50x25mm\n"
+               "  --darkness N      0 to 30 (EPL2, TSPL: 0 to 15); the printer's own when not given\n"
+               "  --speed N         1 to 14 inches a second (EPL2: 1 to 6)\n"
+               "  --dpi N           the printer's dots per inch, 100 to 600 (the queue's, else 203)\n"
                "\n"
                "Options of print-range and of export with --layout:\n"
                "  --layout NAME     a layout \"quorvane layouts\" lists, or \"One label per job\"\n"
@@ -595,7 +685,10 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "                    (1 cm when not given); print-range uses the window's\n"
                "\n"
                "Options of export:\n"
-               "  --dpi N           resolution of a PNG file, %2 to %3 (300 when not given)\n"
+               "  --dpi N           resolution of a PNG file, %2 to %3 (300 when not given);\n"
+               "                    of a label printer's file, 100 to 600 (203)\n"
+               "  --media, --darkness, --speed  (a label printer's file) as for print; the\n"
+               "                    label is the barcode's own size when --media is not given\n"
                "  --module-dots N   pixels per module of a PNG file, %4 to %5 (2D codes from 2),\n"
                "                    instead of the whole number nearest to the module's size at --dpi\n"
                "  --text-below      print the text under the bars\n"

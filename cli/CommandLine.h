@@ -4,13 +4,17 @@
 //   quorvane                         the window
 //   quorvane FILE                    batch-print FILE with the stored options
 //   quorvane print FILE [--printer NAME|URI] [--wait SECONDS | --no-wait]
-//                  [--pdf-dpi N] [--strict]
+//                  [--pdf-dpi N] [--strict] [LABEL PRINTER OPTIONS]
 //   quorvane print [FILE] --dry-run [--printer NAME|URI] [--pdf-dpi N]
 //   quorvane export --type TYPE (--text TEXT | --batch LINES) --output FILE
 //                   [--dpi N] [--module-dots N] [--text-below] [--verify]
 //                   [--ecc L|M|Q|H] [--columns N] [--rectangular]
 //   quorvane export --type TYPE --batch LINES --layout NAME [--start N]
 //                   [--left CM] [--top CM] --output SHEETS.pdf
+//   quorvane export --type TYPE (--text TEXT | --batch LINES | --from N --to N
+//                   [--prefix TEXT]) --output LABELS.zpl|.epl|.tspl
+//                   [--dpi N] [--module-dots N] [--media WxH{mm|in}]
+//                   [--darkness N] [--speed N]
 //   quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]
 //                  [--start N] [--printer NAME|URI] [--wait SECONDS | --no-wait]
 //   quorvane print --label LABEL.json [--layout NAME] [--start N]
@@ -18,7 +22,12 @@
 //   quorvane print-range --label LABEL.json --from N --to N [--layout NAME] ...
 //   quorvane export --label LABEL.json --output FILE [--dpi N] [--verify]
 //   quorvane label --check LABEL.json
+//                  [LABEL PRINTER OPTIONS]
 //   quorvane layouts
+//
+// LABEL PRINTER OPTIONS, for this run over what is set for the printer:
+// --language zpl|epl|tspl, --darkness N, --speed N, --media WxH{mm|in},
+// --dpi N. A printer given a language is written to in it.
 //   quorvane --help | --version
 //
 // (`quorvane label` alone is still the file "label".) Any other command
@@ -30,6 +39,7 @@
 // "--" is written ./--name, or after "--".
 #pragma once
 
+#include "jobs/StoredLayouts.h"
 #include "symbols/LibraryCodes.h"
 #include "symbols/Symbology.h"
 #include "symbols/SymbologyRow.h"
@@ -84,6 +94,11 @@ struct Command {
     // one barcode (${n} is 1 for Print and Export, N for PrintRange);
     // LabelCheck: the file checked.
     QString label;
+    // Print and print-range: the label printer's setup for this run, over
+    // the stored one. Export to a label language: the labels' setup (the
+    // language is the file's; the size, when not given, the barcode's own
+    // with its quiet zones).
+    printing::LabelSetup labelSetup;
     // Error: what is wrong, in one line naming the argument.
     QString error;
 };

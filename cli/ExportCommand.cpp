@@ -2,12 +2,18 @@
 
 #include "files/AtomicFile.h"
 #include "files/BatchExport.h"
+#include "files/LabelLanguage.h"
+#include "graphics/Raster.h"
+#include "jobs/SheetJobs.h"
+#include "printing/RangePrint.h"
 #include "services/Messages.h"
 #include "services/Termination.h"
 #include "symbols/SymbologyTable.h"
 
+#include <QFileInfo>
 #include <QtGlobal>
 #include <atomic>
+#include <utility>
 
 namespace cli {
 namespace {
@@ -58,6 +64,8 @@ files::PictureCheck ReadsBack(const Command& command, const symbols::SymbolReque
 
 int RunExport(const Command& command)
 {
+    if (files::LabelLanguageOfPath(command.output))
+        return ExportLabels(command);
     const QtRemarksSilenced quiet;
     const files::ExportOptions options{command.dpi, command.moduleDots};
     const QString output = files::ShownPath(command.output);
@@ -124,6 +132,101 @@ int RunExport(const Command& command)
         Tell(report.outcome.failure().text);
         return 1;
     }
+    return 0;
+}
+
+int ExportLabels(const Command& command)
+{
+    const QtRemarksSilenced quiet;
+    const QString shown = files::ShownPath(command.output);
+    const files::LabelLanguage language = *files::LabelLanguageOfPath(command.output);
+    files::AtomicFile file;
+    const auto nothing = [&](const QString& why) {
+        file.Discard();
+        Tell(QStringLiteral("%1 Nothing was written to %2.").arg(why, shown));
+        return 1;
+    };
+    const auto barcodeFor = [&command](const QString& code) {
+        core::Result<symbols::SymbolFile> drawn = symbols::DrawForFile(ExportRequest(command, code), command.verify, command.strict);
+        if (drawn.failed())
+            return printing::Barcode{{}, drawn.failure(), {}};
+        return printing::Barcode{std::move(drawn->drawing), {}, drawn->note};
+    };
+    printing::NextLabel labels;
+    if (!command.batch.isEmpty()) {
+        core::Result<printing::NextLabel> lines = jobs::FileLabels(command.batch, QString(), false, barcodeFor);
+        if (lines.failed())
+            return nothing(lines.failure().text);
+        labels = *lines;
+    } else if (!command.from.isEmpty()) {
+        if (const auto range = printing::ReadRange(command.from, command.to); range && !range->CanStep())
+            return nothing(printing::kRangeTooLarge);
+        labels = jobs::RangeLabels(command.prefix, command.from, command.to, barcodeFor);
+    } else {
+        labels = [&, done = false]() mutable -> std::optional<printing::SheetLabel> {
+            if (std::exchange(done, true))
+                return std::nullopt;
+            return printing::SheetLabel{command.text, barcodeFor(command.text), {}};
+        };
+    }
+
+    files::LabelSettings settings;
+    settings.dpi = command.dpi;
+    settings.darkness = command.labelSetup.darkness;
+    settings.speed = command.labelSetup.speed;
+    std::optional<QSize> media;
+    if (const std::optional<QSizeF> mm = command.labelSetup.mediaMm)
+        media = printing::LabelPrinter::Label{*mm, command.dpi}.Dots();
+
+    const QString folder = QFileInfo(command.output).absolutePath();
+    const QString suffix = QStringLiteral(".%1.part").arg(files::LabelLanguageName(language));
+    files::AtomicFile::RemoveAbandoned(folder, suffix);
+    const auto cannotWrite = [&](const core::Failure& why) {
+        return nothing(QStringLiteral("Cannot write %1: %2.").arg(shown, why.text));
+    };
+    if (const core::Status created = file.Create(folder, suffix); created.failed())
+        return cannotWrite(created.failure());
+    // Written a megabyte at a time: memory stays flat however many labels.
+    QByteArray stream;
+    qint64 written = 0;
+    const auto flush = [&] { return stream.isEmpty() || file.Write(std::exchange(stream, QByteArray())); };
+    const auto notWritten = [&] {
+        const core::Status w = file.Written();
+        return cannotWrite(w.failed() ? w.failure() : core::Failure{core::kCannotWrite, QStringLiteral("it could not be written")});
+    };
+    for (std::optional<printing::SheetLabel> label = labels(); label; label = labels()) {
+        if (services::TerminationRequested())
+            return nothing(QStringLiteral("Stopped after %1 labels.").arg(written));
+        if (label->stop.failed())
+            return nothing(label->stop.failure().text);
+        if (label->barcode.status.failed())
+            return nothing(QStringLiteral("There is no barcode for the label \"%1\": %2")
+                               .arg(label->text, label->barcode.status.failure().text));
+        if (!label->barcode.note.isEmpty())
+            Tell(label->barcode.note);
+        const QImage picture = graphics::RasterImage(label->barcode.drawing, {command.dpi, command.moduleDots});
+        if (picture.isNull())
+            return nothing(QStringLiteral("The barcode of the label \"%1\" is too large a picture at %2 dpi.")
+                               .arg(label->text)
+                               .arg(command.dpi));
+        settings.width = media ? media->width() : picture.width();
+        settings.height = media ? media->height() : picture.height();
+        if (const core::Status appended = files::AppendLabel(stream, language, picture, settings); appended.failed())
+            return nothing(QStringLiteral("The label \"%1\" can't be written: %2").arg(label->text, appended.failure().text));
+        ++written;
+        if (stream.size() >= (1 << 20) && !flush())
+            return notWritten();
+    }
+    if (written == 0)
+        return nothing(command.batch.isEmpty() ? QStringLiteral("The range from %1 to %2 has no numbers.").arg(command.from, command.to)
+                                               : QStringLiteral("The file %1 has no lines.").arg(files::ShownPath(command.batch)));
+    if (!flush())
+        return notWritten();
+    const auto hold = services::HoldOffStop();
+    if (const core::Status whole = file.Complete(); whole.failed())
+        return cannotWrite(whole.failure());
+    if (const core::Status named = file.ReplaceAs(command.output); named.failed())
+        return cannotWrite(named.failure());
     return 0;
 }
 

@@ -19,4 +19,10 @@ symbols::SymbolRequest ExportRequest(const Command& command, const QString& text
 // file was written as asked, 1 otherwise.
 int RunExport(const Command& command);
 
+// `quorvane export ... --output LABELS.zpl|.epl|.tspl`: every label of
+// --text, --batch or --from/--to drawn at the printer's dots with its
+// quiet zones and written in the file's language, one format a label, in
+// one file that is whole or absent. The exit status, as RunExport's.
+int ExportLabels(const Command& command);
+
 } // namespace cli

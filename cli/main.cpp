@@ -66,12 +66,16 @@ void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
 }
 
 // The printers as the stored options set them up: each printer's
-// calibration, and the grid of the built-in printer's PDFs (`pdfDpi`
-// overrides the stored one).
-printing::Printers StoredPrinters(int pdfDpi)
+// calibration and label setup (what the command line gives for a label
+// printer over the stored one), and the grid of the built-in printer's
+// PDFs (`pdfDpi` overrides the stored one).
+printing::Printers StoredPrinters(int pdfDpi, const printing::LabelSetup& labelSetup = {})
 {
     printing::Printers printers;
     printers.calibration = jobs::StoredCalibration;
+    printers.labelSetup = [labelSetup](const QString& printer) {
+        return jobs::MergeLabelSetup(jobs::StoredLabelSetup(printer), labelSetup);
+    };
     printers.SetPdfGridDpi(pdfDpi > 0 ? pdfDpi : jobs::ReadStoredOptions().pdfDpi);
     return printers;
 }
@@ -176,7 +180,7 @@ int main(int argc, char* argv[])
         messages.ShowNotice(QStringLiteral("The settings can't be read: %1.").arg(problem));
     // The built-in PDF printer tells where each job went.
     bool pathsTold = true;
-    const jobs::Unattended run{StoredPrinters(command.pdfDpi), messages,
+    const jobs::Unattended run{StoredPrinters(command.pdfDpi, command.labelSetup), messages,
                                [&](const QString& path) { TellPdfWritten(path, messages, pathsTold); }};
     if (command.dryRun && command.kind == cli::Command::PrintRange) {
         const std::optional<QString> said = cli::DryRunRange(command, run);

@@ -298,12 +298,28 @@ void AppendTspl(QByteArray& stream, const std::vector<uchar>& bits, int rowBytes
 
 QString LabelLanguageName(LabelLanguage language) { return QString::fromLatin1(Info(language).name); }
 
+QString LabelLanguageTitle(LabelLanguage language) { return QString::fromLatin1(Info(language).display); }
+
 QStringList LabelLanguageNames()
 {
     QStringList names;
     for (const LanguageInfo& info : kLanguages)
         names << QString::fromLatin1(info.name);
     return names;
+}
+
+std::optional<LabelLanguage> LabelLanguageOfPath(const QString& path)
+{
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || path.indexOf(QLatin1Char('/'), dot) >= 0)
+        return std::nullopt;
+    const QString extension = path.mid(dot + 1).toLower();
+    for (const LanguageInfo& info : kLanguages)
+        if (extension == QLatin1String(info.name))
+            return info.language;
+    if (extension == QLatin1String("epl2"))
+        return LabelLanguage::Epl2;
+    return std::nullopt;
 }
 
 core::Result<LabelLanguage> ParseLabelLanguage(const QString& name)

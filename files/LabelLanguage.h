@@ -44,11 +44,17 @@ enum class LabelLanguage { Zpl, Epl2, Tspl };
 
 // The language's name on the command line: "zpl", "epl", "tspl".
 QString LabelLanguageName(LabelLanguage language);
+// The language as messages and the dry run name it: "ZPL", "EPL2", "TSPL".
+QString LabelLanguageTitle(LabelLanguage language);
 // Every name LabelLanguageName gives, in the enum's order.
 QStringList LabelLanguageNames();
 // The language of a name (any case; "epl2" is taken for "epl"), or a
 // failure that lists the names there are.
 core::Result<LabelLanguage> ParseLabelLanguage(const QString& name);
+
+// The language a file's extension names: .zpl, .epl (or .epl2), .tspl,
+// in any case; none for any other.
+std::optional<LabelLanguage> LabelLanguageOfPath(const QString& path);
 
 // The widest and longest label written, in dots (ZPL's limit for ^PW and ^LL).
 inline constexpr int kMaxLabelDots = 32000;

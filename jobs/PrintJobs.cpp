@@ -10,6 +10,9 @@
 #include "services/Settings.h"
 #include "symbols/SymbologyTable.h"
 
+#include <QBuffer>
+#include <QLocale>
+
 namespace jobs {
 
 printing::Barcode ListingBarcode(const symbols::SymbolRequest& options, const QString& code)
@@ -137,6 +140,46 @@ std::optional<printing::JobDone> PrintFileOnSheets(const QString& path, const St
 
 } // namespace
 
+namespace {
+
+// A file printed on the printer as the stored options say: on sheets when
+// a layout is chosen, else as a listing. The job, or nothing when none went
+// out (the reason shown); `asAsked` is false when lines did not print as
+// asked.
+std::optional<printing::JobDone> PrintFileOn(const QString& path, const StoredOptions& stored, bool strict,
+                                             printing::PrintTarget& printer, const Unattended& run, bool& asAsked)
+{
+    const symbols::SymbolRequest options = stored.Request(QString());
+    const auto barcodeFor = [&options, strict](const QString& code) {
+        printing::Barcode barcode = ListingBarcode(options, code);
+        if (barcode.status.failed())
+            return barcode;
+        barcode.note = symbols::HoldsOtherText(options.symbology, code);
+        if (strict && !barcode.note.isEmpty())
+            return printing::Barcode{{}, core::Failure{core::kNotAsTyped, barcode.note}, {}};
+        return barcode;
+    };
+    asAsked = false;
+    if (const std::optional<printing::SheetLayout> sheet = ChosenLayout(stored.layout)) {
+        std::optional<printing::JobDone> done = PrintFileOnSheets(path, stored, *sheet, printer, barcodeFor, run);
+        asAsked = done.has_value();
+        return done;
+    }
+    core::Result<printing::Listing> listing = printing::PrintListing(
+        {path, stored.linePattern, stored.keepPattern}, printer, barcodeFor,
+        [&run](const printing::ListingMessage& m) { ShowListingMessage(m, run.messages); });
+    if (listing.failed()) {
+        run.messages.MsgBox(listing.failure().text);
+        return std::nullopt;
+    }
+    asAsked = listing->linesNotAsAsked == 0;
+    return listing->done;
+}
+
+QString Count(qint64 n) { return QLocale(QLocale::English, QLocale::UnitedStates).toString(n); }
+
+} // namespace
+
 bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const Unattended& run)
 {
     const StoredOptions stored = ReadStoredOptions();
@@ -156,33 +199,8 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const 
         return false;
     }
     const std::unique_ptr<printing::PrintTarget> printer = run.printers.Open(printerName);
-    const symbols::SymbolRequest options = stored.Request(QString());
-    const bool strict = how.strict;
-    const auto barcodeFor = [&options, strict](const QString& code) {
-        printing::Barcode barcode = ListingBarcode(options, code);
-        if (barcode.status.failed())
-            return barcode;
-        barcode.note = symbols::HoldsOtherText(options.symbology, code);
-        if (strict && !barcode.note.isEmpty())
-            return printing::Barcode{{}, core::Failure{core::kNotAsTyped, barcode.note}, {}};
-        return barcode;
-    };
-    std::optional<printing::JobDone> done;
     bool asAsked = false;
-    if (const std::optional<printing::SheetLayout> sheet = ChosenLayout(stored.layout)) {
-        done = PrintFileOnSheets(path, stored, *sheet, *printer, barcodeFor, run);
-        asAsked = done.has_value();
-    } else {
-        core::Result<printing::Listing> listing = printing::PrintListing(
-            {path, stored.linePattern, stored.keepPattern}, *printer, barcodeFor,
-            [&run](const printing::ListingMessage& m) { ShowListingMessage(m, run.messages); });
-        if (listing.failed()) {
-            run.messages.MsgBox(listing.failure().text);
-        } else {
-            done = listing->done;
-            asAsked = listing->linesNotAsAsked == 0;
-        }
-    }
+    const std::optional<printing::JobDone> done = PrintFileOn(path, stored, how.strict, *printer, run, asAsked);
     if (!done)
         return false;
     const bool printed = FinishJobs({*done}, how.wait ? std::optional<int>(how.waitSeconds) : std::nullopt, run);
@@ -202,6 +220,28 @@ std::optional<QString> DryRun(const QString& path, const QString& printerName, c
     QString text = QStringLiteral("Printer: %1\n").arg(printer);
     if (!page->isEmpty())
         text += QStringLiteral("Page: %1\n").arg(*page);
+    // A label printer: its language, and its label in dots and where that
+    // size came from.
+    const std::unique_ptr<printing::LabelPrinter> label = run.printers.OpenLabelPrinter(printer);
+    if (label) {
+        // On sheets when a layout is chosen: a printer that knows no label
+        // size of its own takes the sheet's.
+        const std::optional<printing::SheetLayout> sheet = ChosenLayout(ReadStoredOptions().layout);
+        const core::Result<printing::LabelPrinter::Label> l =
+            label->LabelFor(sheet ? std::optional<QSizeF>(sheet->pageMm) : std::nullopt);
+        if (l.failed()) {
+            run.messages.MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2").arg(printer, l.failure().text));
+            return std::nullopt;
+        }
+        const QSize dots = l->Dots();
+        text += QStringLiteral("Language: %1\n").arg(files::LabelLanguageTitle(label->Language()));
+        text += QStringLiteral("Label: %1, %2 × %3 dots at %4 dpi, from %5\n")
+                    .arg(printing::MediaText(l->sizeMm))
+                    .arg(dots.width())
+                    .arg(dots.height())
+                    .arg(l->dpi)
+                    .arg(printing::LabelSizeFromText(l->from));
+    }
     if (!path.trimmed().isEmpty()) {
         const StoredOptions stored = ReadStoredOptions();
         files::BatchFileReader reader;
@@ -217,6 +257,20 @@ std::optional<QString> DryRun(const QString& path, const QString& printerName, c
             return std::nullopt;
         }
         text += QStringLiteral("File: %1, %2 lines, %3 with a barcode\n").arg(path).arg(lines).arg(codes);
+        // What a label printer would get is counted by making it: the job
+        // written to memory instead of the printer.
+        if (label && codes > 0) {
+            QBuffer memory;
+            memory.open(QIODevice::WriteOnly);
+            bool asAsked = false;
+            const std::optional<printing::JobDone> made =
+                PrintFileOn(path, stored, false, *label->WritingTo(memory), run, asAsked);
+            if (!made)
+                return std::nullopt;
+            text += QStringLiteral("Labels: %1, %2 bytes in %3 (%4 bytes a label)\n")
+                        .arg(Count(made->labels), Count(made->bytes), files::LabelLanguageTitle(label->Language()),
+                             Count(made->labels > 0 ? made->bytes / made->labels : 0));
+        }
         if (const std::optional<printing::SheetLayout> sheet = ChosenLayout(stored.layout)) {
             const int sheets = codes == 0 ? 0 : printing::CellOfLabel(*sheet, stored.layoutStart, codes - 1).sheet + 1;
             text += QStringLiteral("Layout: %1, from label %2: %3 %4\n")

@@ -12,6 +12,7 @@ namespace {
 
 const QString kLayoutsSection = QStringLiteral("layouts");
 const QString kCalibrationSection = QStringLiteral("calibration");
+const QString kLabelPrinterSection = QStringLiteral("labelprinter");
 // More than anyone saves by hand; a hand-edited count stops here.
 constexpr int kMaxSavedLayouts = 200;
 
@@ -146,6 +147,129 @@ core::Status SaveCalibration(const QString& printer, const printing::Calibration
         saved.failed())
         return core::Failure{core::kBadCalibration,
                              QStringLiteral("The calibration could not be saved: %1").arg(saved.failure().text)};
+    return core::Ok();
+}
+
+} // namespace jobs
+
+namespace jobs {
+namespace {
+
+std::optional<int> WholeIn(const QString& text, int low, int high)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    return ok && n >= low && n <= high ? std::optional<int>(n) : std::nullopt;
+}
+
+// The most any of the languages takes (ZPL's ~SD and ^PR); each language's
+// own range is checked when its labels are written.
+constexpr int kMaxDarkness = 30, kMaxSpeed = 14;
+
+} // namespace
+
+core::Result<printing::LabelSetup> ReadLabelSetup(const LabelSetupText& t)
+{
+    printing::LabelSetup setup;
+    const auto wrong = [](const QString& what, const QString& given, const QString& takes) {
+        return core::Failure{core::kPrintFailed,
+                             QStringLiteral("The %1 \"%2\" can't be used: %3.").arg(what, given, takes)};
+    };
+    if (!t.language.trimmed().isEmpty()) {
+        core::Result<files::LabelLanguage> language = files::ParseLabelLanguage(t.language.trimmed());
+        if (language.failed())
+            return language.failure();
+        setup.language = *language;
+    }
+    if (!t.darkness.trimmed().isEmpty()) {
+        setup.darkness = WholeIn(t.darkness, 0, kMaxDarkness);
+        if (!setup.darkness)
+            return wrong(QStringLiteral("darkness"), t.darkness,
+                         QStringLiteral("it takes a whole number from 0 to %1 (EPL2 and TSPL to 15)").arg(kMaxDarkness));
+    }
+    if (!t.speed.trimmed().isEmpty()) {
+        setup.speed = WholeIn(t.speed, 1, kMaxSpeed);
+        if (!setup.speed)
+            return wrong(QStringLiteral("speed"), t.speed,
+                         QStringLiteral("it takes a whole number from 1 to %1 (EPL2 to 6)").arg(kMaxSpeed));
+    }
+    if (!t.media.trimmed().isEmpty()) {
+        core::Result<QSizeF> media = printing::ParseMedia(t.media);
+        if (media.failed())
+            return media.failure();
+        setup.mediaMm = *media;
+    }
+    if (!t.dpi.trimmed().isEmpty()) {
+        setup.dpi = WholeIn(t.dpi, printing::kMinLabelDpi, printing::kMaxLabelDpi);
+        if (!setup.dpi)
+            return wrong(QStringLiteral("resolution"), t.dpi,
+                         QStringLiteral("a label printer has %1 to %2 dots per inch")
+                             .arg(printing::kMinLabelDpi)
+                             .arg(printing::kMaxLabelDpi));
+    }
+    return setup;
+}
+
+LabelSetupText LabelSetupTexts(const printing::LabelSetup& s)
+{
+    const auto number = [](std::optional<int> n) { return n ? QString::number(*n) : QString(); };
+    return {s.language ? files::LabelLanguageName(*s.language) : QString(), number(s.darkness), number(s.speed),
+            s.mediaMm ? printing::MediaText(*s.mediaMm) : QString(), number(s.dpi)};
+}
+
+printing::LabelSetup MergeLabelSetup(printing::LabelSetup under, const printing::LabelSetup& over)
+{
+    if (over.language)
+        under.language = over.language;
+    if (over.darkness)
+        under.darkness = over.darkness;
+    if (over.speed)
+        under.speed = over.speed;
+    if (over.mediaMm)
+        under.mediaMm = over.mediaMm;
+    if (over.dpi)
+        under.dpi = over.dpi;
+    return under;
+}
+
+// Kept as "language=zpl;darkness=20;speed=4;media=2x1in;dpi=203", the
+// values that are set.
+printing::LabelSetup StoredLabelSetup(const QString& printer)
+{
+    const QString value = services::GetSetting(kOptionsApp, kLabelPrinterSection, CalibrationKey(printer));
+    printing::LabelSetup setup;
+    for (const QString& pair : value.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString key = pair.section(QLatin1Char('='), 0, 0).trimmed(), v = pair.section(QLatin1Char('='), 1);
+        LabelSetupText one;
+        if (key == QLatin1String("language"))
+            one.language = v;
+        else if (key == QLatin1String("darkness"))
+            one.darkness = v;
+        else if (key == QLatin1String("speed"))
+            one.speed = v;
+        else if (key == QLatin1String("media"))
+            one.media = v;
+        else if (key == QLatin1String("dpi"))
+            one.dpi = v;
+        if (const core::Result<printing::LabelSetup> read = ReadLabelSetup(one); read.ok())
+            setup = MergeLabelSetup(setup, *read);
+    }
+    return setup;
+}
+
+core::Status SaveLabelSetup(const QString& printer, const printing::LabelSetup& setup)
+{
+    const LabelSetupText t = LabelSetupTexts(setup);
+    QStringList pairs;
+    for (const auto& [key, v] : {std::pair{"language", t.language}, std::pair{"darkness", t.darkness},
+                                 std::pair{"speed", t.speed}, std::pair{"media", t.media}, std::pair{"dpi", t.dpi}})
+        if (!v.isEmpty())
+            pairs << QStringLiteral("%1=%2").arg(QLatin1String(key), v);
+    if (const core::Status saved =
+            services::SaveSetting(kOptionsApp, kLabelPrinterSection, CalibrationKey(printer), pairs.join(QLatin1Char(';')));
+        saved.failed())
+        return core::Failure{core::kPrintFailed,
+                             QStringLiteral("The printer's setup could not be saved: %1").arg(saved.failure().text)};
     return core::Ok();
 }
 

@@ -3,6 +3,7 @@
 // with its start position, and each printer's calibration by its name.
 #pragma once
 #include "core/Result.h"
+#include "printing/LabelPrinter.h"
 #include "printing/PrintTarget.h"
 #include "printing/SheetLayout.h"
 #include <optional>
@@ -33,6 +34,30 @@ printing::Calibration StoredCalibration(const QString& printer);
 core::Status CheckCalibration(const printing::Calibration& calibration);
 // Checks and stores the printer's calibration.
 core::Status SaveCalibration(const QString& printer, const printing::Calibration& calibration);
+
+// A label printer's setup as the command line and the Printer Setup
+// dialog give it, as text: empty is unset.
+struct LabelSetupText {
+    QString language; // zpl, epl, tspl
+    QString darkness; // 0 to 30
+    QString speed;    // 1 to 14
+    QString media;    // WxH and mm or in: 2x1in
+    QString dpi;      // 100 to 600
+};
+// The setup the texts give, or a failure naming the first that is wrong
+// and what it takes. Darkness and speed are checked against the language's
+// own range when a job is made.
+core::Result<printing::LabelSetup> ReadLabelSetup(const LabelSetupText& text);
+// A setup as its texts (what the dialog shows).
+LabelSetupText LabelSetupTexts(const printing::LabelSetup& setup);
+// `over` on top of `under`: what `over` sets wins.
+printing::LabelSetup MergeLabelSetup(printing::LabelSetup under, const printing::LabelSetup& over);
+
+// The printer's stored label setup; a hand-edited value that can't be read
+// leaves that value unset.
+printing::LabelSetup StoredLabelSetup(const QString& printer);
+// Stores the printer's label setup (an empty one removes what was stored).
+core::Status SaveLabelSetup(const QString& printer, const printing::LabelSetup& setup);
 
 inline constexpr double kMinScalePercent = 90, kMaxScalePercent = 110, kMaxShiftMm = 50;
 

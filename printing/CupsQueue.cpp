@@ -358,6 +358,31 @@ core::Result<QueuePage> QueuePageOf(const QString& queue)
     return *page;
 }
 
+core::Result<QueueFormats> QueueFormatsOf(const QString& queue)
+{
+    Destination d(queue);
+    if (const QString problem = d.Problem(); !problem.isEmpty())
+        return Unusable(problem);
+    ipp_t* request = d.Request(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    static const char* const wanted[] = {"document-format-supported", "printer-make-and-model", "media-default",
+                                         "media-col-default"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 4, nullptr, wanted);
+    ipp_t* answer = d.Send(request);
+    if (!answer)
+        return Unusable(QStringLiteral("%1 does not answer: %2").arg(queue, Destination::LastError()));
+    QueueFormats formats;
+    formats.formats = Strings(answer, "document-format-supported");
+    // CUPS names the model of a local queue without a driver "Local Raw
+    // Printer"; one that forwards to another server has that server's
+    // model. Either way a queue without a driver names no media: every
+    // driver has some.
+    formats.raw = Strings(answer, "printer-make-and-model").value(0).contains(QLatin1String("Raw Printer"), Qt::CaseInsensitive) ||
+                  (!ippFindAttribute(answer, "media-default", IPP_TAG_ZERO) &&
+                   !ippFindAttribute(answer, "media-col-default", IPP_TAG_ZERO));
+    ippDelete(answer);
+    return formats;
+}
+
 core::Result<CupsJob> SubmitDocument(const QString& queue, const QString& title, QIODevice& document,
                                      const char* format)
 {
@@ -476,6 +501,8 @@ void ForgetJob(CupsJob& job)
 bool CupsBuilt() { return false; }
 
 core::Result<QueuePage> QueuePageOf(const QString&) { return Unusable(kNoCups); }
+
+core::Result<QueueFormats> QueueFormatsOf(const QString&) { return Unusable(kNoCups); }
 
 core::Result<CupsJob> SubmitDocument(const QString&, const QString&, QIODevice&, const char*) { return Unusable(kNoCups); }
 

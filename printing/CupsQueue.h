@@ -40,6 +40,17 @@ QString DescribeMargins(const QueuePage& page);
 // no media.
 core::Result<QueuePage> QueuePageOf(const QString& queue);
 
+// What a queue takes as documents.
+struct QueueFormats {
+    // It passes a job's bytes to its device unchanged: a CUPS queue with no
+    // driver ("lpadmin -m raw").
+    bool raw = false;
+    QStringList formats; // its document-format-supported: "application/pdf", "application/vnd.zebra-zpl" ...
+};
+
+// What the queue says it takes; why not, when it can't be asked.
+core::Result<QueueFormats> QueueFormatsOf(const QString& queue);
+
 // A job a queue has accepted.
 struct CupsJob {
     QString queue; // as the user named it

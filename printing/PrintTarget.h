@@ -49,6 +49,10 @@ struct JobDone {
     QString pdfPath;                // the PDF file the built-in printer wrote (none when it wrote to a device given)
     std::optional<CupsJob> cupsJob; // the job a CUPS queue took: to follow to its end
     std::vector<QImage> pages;      // the pages a preview drew
+    // A label printer's job: the labels written in its language, and the
+    // bytes of them that went to the printer.
+    qint64 labels = 0;
+    qint64 bytes = 0;
 };
 
 // The measures of a font on a printer's page, in mm.

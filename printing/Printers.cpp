@@ -3,6 +3,7 @@
 #include "printing/CupsPrinter.h"
 #include "printing/PdfPrinter.h"
 #include "printing/QtPrinter.h"
+#include "printing/SocketPrinter.h"
 #include "services/HomeFolder.h"
 #include "services/LocalPath.h"
 
@@ -83,7 +84,7 @@ QString Printers::Default() const
 
 bool Printers::IsKnown(const QString& name) const
 {
-    return (IsQueueUri(name) && CupsBuilt()) || Installed().contains(name);
+    return IsSocketUri(name) || (IsQueueUri(name) && CupsBuilt()) || Installed().contains(name);
 }
 
 bool Printers::ThroughCups(const QString& name) const
@@ -100,12 +101,42 @@ Calibration Printers::CalibrationOf(const QString& name) const
     return calibration(name);
 }
 
+LabelSetup Printers::LabelSetupOf(const QString& name) const
+{
+    if (name == kPdfPrinterName || !labelSetup)
+        return {};
+    return labelSetup(name);
+}
+
+std::unique_ptr<LabelPrinter> Printers::OpenLabelPrinter(const QString& name) const
+{
+    LabelSetup setup = LabelSetupOf(name);
+    if (IsSocketUri(name))
+        return std::make_unique<LabelPrinter>(name, LabelSink::Socket, setup, CalibrationOf(name));
+    if (!ThroughCups(name))
+        return nullptr;
+    // A queue that can't be asked prints as a driver's queue does, which
+    // tells why it can't be used.
+    const core::Result<QueueFormats> takes = QueueFormatsOf(name);
+    if (takes.failed())
+        return nullptr;
+    static const QString kZpl = QStringLiteral("application/vnd.zebra-zpl");
+    const bool zpl = takes->formats.contains(kZpl);
+    if (!setup.language && !takes->raw && !zpl)
+        return nullptr;
+    const bool asZpl = zpl && setup.language.value_or(files::LabelLanguage::Zpl) == files::LabelLanguage::Zpl;
+    return std::make_unique<LabelPrinter>(name, LabelSink::CupsQueue, setup, CalibrationOf(name),
+                                          asZpl ? kZpl.toLatin1() : QByteArray("application/vnd.cups-raw"));
+}
+
 std::unique_ptr<PrintTarget> Printers::Open(const QString& name) const
 {
     const QString printer = IsKnown(name) ? name : Default();
     // A system printer may be called "Print to PDF file" too; then it is that one.
     if (printer == kPdfPrinterName && !catalog->DeviceNames().contains(printer))
         return std::make_unique<PdfPrinter>(pdfFolder.isEmpty() ? PdfFolder() : pdfFolder, pdfGridDpi);
+    if (std::unique_ptr<LabelPrinter> label = OpenLabelPrinter(printer))
+        return label;
     if (ThroughCups(printer))
         return std::make_unique<CupsPrinter>(printer, CalibrationOf(printer));
     return std::make_unique<QtPrinter>(*catalog, printer, CalibrationOf(printer));
@@ -124,6 +155,15 @@ core::Result<QString> Printers::PageSummary(const QString& name) const
         const QString grid = pdfGridDpi == files::kPdfGridDpi ? QStringLiteral("on a grid of 1/100 in")
                                                                : QStringLiteral("for a %1-dpi printer").arg(pdfGridDpi);
         return QStringLiteral("%1, %2, %3").arg(DescribePage(described), grid, DescribeMargins(described));
+    }
+    if (const std::unique_ptr<LabelPrinter> label = OpenLabelPrinter(name)) {
+        const core::Result<LabelPrinter::Label> l = label->LabelFor(std::nullopt);
+        if (l.failed())
+            return l.failure();
+        const QueuePage described{l->sizeMm, {}, l->dpi};
+        return QStringLiteral("%1, %2, in %3")
+            .arg(DescribePage(described), DescribeMargins(described),
+                 files::LabelLanguageTitle(label->Language()));
     }
     if (!ThroughCups(name))
         return QString();

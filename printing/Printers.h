@@ -8,6 +8,7 @@
 
 #include "core/Result.h"
 #include "files/PdfDocument.h"
+#include "printing/LabelPrinter.h"
 #include "printing/PrintTarget.h"
 
 #include <QString>
@@ -59,6 +60,9 @@ QString PdfFolder();
 
 // Each printer's calibration, by its name.
 using CalibrationLookup = std::function<Calibration(const QString& deviceName)>;
+// Each printer's label setup (its language, darkness, speed, label size),
+// by its name.
+using LabelSetupLookup = std::function<LabelSetup(const QString& deviceName)>;
 
 struct Printers {
     const PrinterCatalog* catalog = &SystemPrinters();
@@ -67,6 +71,7 @@ struct Printers {
     // The grid the built-in printer's PDFs are drawn on (see kPdfGridDpi).
     double pdfGridDpi = files::kPdfGridDpi;
     CalibrationLookup calibration; // none: no printer has one
+    LabelSetupLookup labelSetup;   // none: no printer has one
 
     // The grid for a printer of `dpi`; a value outside [kMinPdfDpi,
     // kMaxPdfDpi] leaves it as it is.
@@ -76,23 +81,34 @@ struct Printers {
     QStringList Installed() const;
     // The system's default printer, else the built-in one.
     QString Default() const;
-    // An installed printer's name, or a queue's ipp:// or ipps:// URI.
+    // An installed printer's name, a queue's ipp:// or ipps:// URI, or a
+    // network printer's socket:// address.
     bool IsKnown(const QString& name) const;
     // True when the named printer's jobs go to a CUPS queue through libcups.
     bool ThroughCups(const QString& name) const;
     // The calibration the named printer's jobs get (the built-in one has none).
     Calibration CalibrationOf(const QString& name) const;
 
+    // The label setup the named printer's jobs get.
+    LabelSetup LabelSetupOf(const QString& name) const;
+
     // The printer of that name to print on (an unknown name: the default).
     std::unique_ptr<PrintTarget> Open(const QString& name) const;
+    // The named printer as a label printer written to in its language, or
+    // none when its jobs go through a driver: a socket:// address always
+    // is one; a CUPS queue is one when a language is set for it, when it
+    // has no driver, or when it takes ZPL itself (LPrint), and then it
+    // gets ZPL unless set otherwise.
+    std::unique_ptr<LabelPrinter> OpenLabelPrinter(const QString& name) const;
     // The built-in printer writing its next jobs to `out` instead of new
     // files in its folder (an export that makes the file whole itself).
     std::unique_ptr<PrintTarget> OpenPdfTo(QIODevice& out) const;
 
     // The page a printer's jobs get, in words, as the window shows it under
     // the printer and `print --dry-run` tells it: "4 × 5 in label, 203 dpi,
-    // printable to the edges". Empty for a printer that does not say; why
-    // not, when it can't be asked.
+    // printable to the edges" (a label printer adds its language: "..., in
+    // ZPL"). Empty for a printer that does not say; why not, when it can't
+    // be asked.
     core::Result<QString> PageSummary(const QString& name) const;
 };
 

@@ -109,6 +109,7 @@ Form1::Form1(WindowContext context, QWidget* parent)
     if (context.printers)
         printers_.catalog = context.printers;
     printers_.calibration = jobs::StoredCalibration;
+    printers_.labelSetup = jobs::StoredLabelSetup;
     currentPrinter_ = printers_.Default();
     setWindowTitle(QStringLiteral("Quorvane - ") + core::kWebAddress);
     Picture2.SetVisible(false);
@@ -157,8 +158,8 @@ void Form1::nameControls()
         {Exit, "Exit"}, {BarCodeTemp, "BarCodeTemp"}, {PrintTemp, "PrintTemp"}, {OpenFileTemp, "OpenFileTemp"},
         {PrintFileTemp, "PrintFileTemp"}, {BarCodetoClipboard, "BarCodetoClipboard"}, {Settings, "Settings"},
         {PdfResolution, "PdfResolution"}, {PrintPreview, "PrintPreview"}, {NewLayout, "NewLayout"},
-        {Calibrate, "Calibrate"}, {Help2, "Help2"}, {Manual, "Manual"}, {About, "About"}, {OpenLabelFile, "OpenLabelFile"},
-        {NoLabelFile, "NoLabelFile"}, {LabelFileInUse, "LabelFileInUse"}
+        {Calibrate, "Calibrate"}, {PrinterSetup, "PrinterSetup"}, {Help2, "Help2"}, {Manual, "Manual"}, {About, "About"},
+        {OpenLabelFile, "OpenLabelFile"}, {NoLabelFile, "NoLabelFile"}, {LabelFileInUse, "LabelFileInUse"}
     };
     for (const auto& [control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -362,6 +363,8 @@ void Form1::buildMenus()
     EditLabel = Options2->addAction(QStringLiteral("La&bel\u2026"));
     EditLabel->setObjectName(QStringLiteral("EditLabel"));
     connect(EditLabel, &QAction::triggered, this, [this] { OpenLabelEditor(); });
+    PrinterSetup = Options2->addAction(QStringLiteral("Printer Se&tup..."));
+    PrinterSetup->setToolTip(QStringLiteral("How a label printer is written to: language, darkness, speed, label size"));
     PrintPreview = new QAction(QStringLiteral("Print Pre&view..."), this);
     PrintPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
     FileMenu->insertAction(Help1, PrintPreview);
@@ -519,6 +522,7 @@ void Form1::connectHandlers()
     connect(PdfResolution, &QAction::triggered, this, [this] { PdfResolution_Click(); });
     connect(NewLayout, &QAction::triggered, this, [this] { NewLayout_Click(); });
     connect(Calibrate, &QAction::triggered, this, [this] { Calibrate_Click(); });
+    connect(PrinterSetup, &QAction::triggered, this, [this] { PrinterSetup_Click(); });
     connect(PrintPreview, &QAction::triggered, this, [this] { PrintPreview_Click(); });
     connect(OpenLabelFile, &QAction::triggered, this, [this] { OpenLabelFile_Click(); });
     connect(NoLabelFile, &QAction::triggered, this, [this] { NoLabelFile_Click(); });

@@ -245,6 +245,7 @@ private:
     void Calibrate_Click();
     // Opens the label editor on a label of the window's barcode.
     void OpenLabelEditor();
+    void PrinterSetup_Click();
     void PrintPreview_Click();
     // Where the labels of a run go: the chosen layout with the start and
     // the offsets as typed, or one label per job at the offsets.
@@ -398,6 +399,7 @@ private:
     QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
     QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
     QAction* EditLabel = nullptr;     // "Label…": the label editor
+    QAction* PrinterSetup = nullptr;  // "Printer Setup...": a label printer's language, darkness, speed, label size
     QAction* Help2 = nullptr;
     QAction* Manual = nullptr; // Help > Manual: the user's guide
     QAction* About = nullptr;

@@ -783,4 +783,15 @@ void Form1::OpenLabelEditor()
     editor.exec();
 }
 
+void Form1::PrinterSetup_Click()
+{
+    const QString printer = Combo1->currentText().isEmpty() ? currentPrinter_ : Combo1->currentText();
+    if (printer == printing::kPdfPrinterName) {
+        messages_->MsgBox(QStringLiteral("The built-in \"Print to PDF file\" printer writes PDF files; it is no label printer."));
+        return;
+    }
+    PrinterSetupDialog dialog(this, printer, *messages_);
+    dialog.exec();
+}
+
 } // namespace ui

@@ -5,6 +5,7 @@
 #include "services/Messages.h"
 
 #include <QComboBox>
+#include <algorithm>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -197,6 +198,60 @@ void CalibrationDialog::printPage()
     const std::unique_ptr<printing::PrintTarget> printer = printers_.Open(printer_);
     if (const core::Result<printing::JobDone> done = printing::PrintCalibrationPage(*printer); done.failed())
         messages_.MsgBox(done.failure().text);
+}
+
+// ------------------------------------------------------ PrinterSetupDialog
+
+PrinterSetupDialog::PrinterSetupDialog(QWidget* parent, const QString& printer, services::MessageSink& messages)
+    : QDialog(parent), printer_(printer), messages_(messages)
+{
+    setWindowTitle(QStringLiteral("Printer Setup"));
+    const jobs::LabelSetupText stored = jobs::LabelSetupTexts(jobs::StoredLabelSetup(printer));
+    auto* form = new QFormLayout(this);
+    form->addRow(new QLabel(QStringLiteral("How Quorvane writes to \"%1\" as a label printer.\n"
+                                           "Leave a box empty for the printer's own setting.")
+                                .arg(printer),
+                            this));
+    Language = new QComboBox(this);
+    Language->addItem(QStringLiteral("As the printer takes it"), QString());
+    for (const QString& name : files::LabelLanguageNames())
+        Language->addItem(files::LabelLanguageTitle(*files::ParseLabelLanguage(name)), name);
+    Language->setCurrentIndex(std::max(0, Language->findData(stored.language)));
+    Language->setToolTip(QStringLiteral("A queue without a driver, and one that takes ZPL, get ZPL unless set here"));
+    const auto box = [this](const QString& value, const QString& hint) {
+        auto* edit = new QLineEdit(value, this);
+        edit->setPlaceholderText(hint);
+        return edit;
+    };
+    Darkness = box(stored.darkness, QStringLiteral("0 to 30 (EPL2, TSPL: 15)"));
+    Speed = box(stored.speed, QStringLiteral("1 to 14 (EPL2: 6)"));
+    Media = box(stored.media, QStringLiteral("e.g. 2x1in or 50x25mm"));
+    Dpi = box(stored.dpi, QStringLiteral("203, 300, 600"));
+    form->addRow(QStringLiteral("Language:"), Language);
+    form->addRow(QStringLiteral("Darkness:"), Darkness);
+    form->addRow(QStringLiteral("Speed:"), Speed);
+    form->addRow(QStringLiteral("Label size:"), Media);
+    form->addRow(QStringLiteral("Dots per inch:"), Dpi);
+    form->addRow(OkCancel(this, QStringLiteral("Save")));
+}
+
+jobs::LabelSetupText PrinterSetupDialog::Entered() const
+{
+    return {Language->currentData().toString(), Darkness->text(), Speed->text(), Media->text(), Dpi->text()};
+}
+
+void PrinterSetupDialog::accept()
+{
+    const core::Result<printing::LabelSetup> setup = jobs::ReadLabelSetup(Entered());
+    if (setup.failed()) {
+        messages_.MsgBox(setup.failure().text);
+        return;
+    }
+    if (const core::Status saved = jobs::SaveLabelSetup(printer_, *setup); saved.failed()) {
+        messages_.MsgBox(saved.failure().text);
+        return;
+    }
+    QDialog::accept();
 }
 
 // ----------------------------------------------------------- PreviewDialog

@@ -1,6 +1,7 @@
 // The dialogs of label sheets: a layout entered by hand, a printer's
 // calibration, and the print preview.
 #pragma once
+#include "jobs/StoredLayouts.h"
 #include "printing/Printers.h"
 #include "printing/SheetLayout.h"
 #include "services/Messages.h"
@@ -65,6 +66,26 @@ private:
     void printPage();
     QString printer_;
     const printing::Printers& printers_;
+    services::MessageSink& messages_;
+};
+
+// "Printer Setup": how the chosen printer is written to when it is a
+// label printer: its language, darkness, speed, label size and resolution,
+// stored by the printer's name. What is left empty is the printer's own.
+class PrinterSetupDialog : public QDialog {
+    Q_OBJECT
+public:
+    PrinterSetupDialog(QWidget* parent, const QString& printer, services::MessageSink& messages);
+    jobs::LabelSetupText Entered() const;
+    QComboBox* Language = nullptr; // first: none set (a queue without a driver gets ZPL)
+    QLineEdit *Darkness = nullptr, *Speed = nullptr, *Media = nullptr, *Dpi = nullptr;
+
+    // Checks and stores the setup; one that can't be used is refused with
+    // the reason and the dialog stays open.
+    void accept() override;
+
+private:
+    QString printer_;
     services::MessageSink& messages_;
 };
 

@@ -119,6 +119,27 @@ TEST(CommandLineParse, Export_ValuesAndDefaults)
         EXPECT_EQ(ParseCommandLine({"export", "--type", type, "--text", "1", "--output", "x.svg"}).kind, Command::Export);
 }
 
+TEST(CommandLineParse, LabelPrinterOptions_ForAPrintAndALabelFile)
+{
+    const Command print = ParseCommandLine(Args({"print", "a.txt", "--printer", "socket://10.0.0.7", "--language", "EPL2",
+                                                 "--darkness", "12", "--speed=3", "--media", "2x1in", "--dpi", "300"}));
+    ASSERT_EQ(print.kind, Command::Print) << print.error.toStdString();
+    EXPECT_EQ(print.labelSetup.language, files::LabelLanguage::Epl2);
+    EXPECT_EQ(print.labelSetup.darkness, 12);
+    EXPECT_EQ(print.labelSetup.speed, 3);
+    EXPECT_EQ(print.labelSetup.mediaMm, QSizeF(50.8, 25.4));
+    EXPECT_EQ(print.labelSetup.dpi, 300);
+    EXPECT_TRUE(ParseCommandLine(Args({"print", "a.txt"})).labelSetup.IsEmpty()) << "nothing set: the stored setup stands";
+
+    const Command range = ParseCommandLine(Args({"export", "--type", "code128b", "--from", "9", "--to", "12", "--prefix",
+                                                 "R-", "--output", "r.TSPL"}));
+    ASSERT_EQ(range.kind, Command::Export) << range.error.toStdString();
+    EXPECT_EQ(range.labelSetup.language, files::LabelLanguage::Tspl) << "the file's extension names the language";
+    EXPECT_EQ(range.dpi, 203) << "a label printer's resolution, not a PNG's";
+    EXPECT_EQ(range.from, "9");
+    EXPECT_EQ(range.prefix, "R-");
+}
+
 TEST(CommandLineParse, Errors_NameWhatIsWrong)
 {
     struct Case {
@@ -185,6 +206,18 @@ TEST(CommandLineParse, Errors_NameWhatIsWrong)
         {{"print-range", "--from", "1", "--to", "5", "--verify"}, "--verify applies to print-range --label"},
         {{"export", "--label", "l.json", "--type", "qr", "--output", "a.png"}, "export --label takes no --type"},
         {{"export", "--label", "l.json", "--output", "a.pdf", "--dpi", "600"}, "--dpi applies to PNG files only"},
+        {{"export", "--type", "code39", "--output", "a.zpl"}, "export needs --text TEXT, --batch LINES or --from N --to N"},
+        {{"export", "--type", "code39", "--text", "A", "--from", "1", "--to", "3", "--output", "a.zpl"}, "export takes one of"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.zpl", "--layout", "L7160"},
+         "--layout applies to sheets of labels only, not to a label printer's file"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.tspl", "--language", "zpl"}, "unknown option --language for export"},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.png", "--media", "2x1in"},
+         "--media applies to a label printer's file only"},
+        {{"print", "a", "--language", "pcl"}, "\"pcl\" is not a label printer language: the languages are zpl, epl, tspl"},
+        {{"print", "a", "--darkness", "31"}, "The darkness \"31\" can't be used"},
+        {{"print-range", "--from", "1", "--to", "5", "--speed", "0"}, "The speed \"0\" can't be used"},
+        {{"print", "a", "--media", "2x1"}, "\"2x1\" is not a label size"},
+        {{"print", "a", "--dpi", "50"}, "The resolution \"50\" can't be used"},
     };
     for (const Case& c : cases) {
         const Command cmd = ParseCommandLine(Args(c.args));

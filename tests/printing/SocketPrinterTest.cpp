@@ -3,10 +3,14 @@
 // the sender says how far it got; the printer's address as written.
 #include "printing/SocketPrinter.h"
 #include "services/Termination.h"
+#include "tests/support/LabelLanguages.h"
+#include "tests/support/TargetCases.h"
+#include "tests/support/UnattendedRun.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <netinet/in.h>
@@ -240,4 +244,65 @@ TEST(SocketPrinter, Uris_GiveHostAndPort_OrSayWhatIsWrong)
             EXPECT_TRUE(a.failure().text.contains(QString::fromUtf8(c.says))) << a.failure().text.toStdString();
         }
     }
+}
+
+TEST(SocketPrinter, PrintToASocketAddress_SendsZplLabels_OrExitsOneSayingWhy)
+{
+    using Does = Listener::Does;
+    testsupport::UnattendedRun run;
+    run.Store("line", QStringLiteral("*"));
+    QByteArray lines;
+    for (int n = 1; n <= 60; ++n)
+        lines += "Item " + QByteArray::number(n) + "\r\n*NET-" + QByteArray::number(n) + "\r\n";
+    const QString file = run.writeFile(QStringLiteral("lines.txt"), lines);
+    const struct {
+        Does does;
+        int exit;
+        const char* says; // on stderr
+    } cases[] = {
+        {Does::ReadAll, 0, ""},
+        {Does::CloseAfter4096, 1, "connection after"}, // closed half-way, or reset after the last byte
+        {Does::NotListen, 1, "refused the connection"},
+    };
+    for (const auto& c : cases) {
+        Listener printer(c.does);
+        ASSERT_TRUE(printer.Ok());
+        const QString uri = QStringLiteral("socket://127.0.0.1:%1").arg(printer.Port());
+        const testsupport::ProgramRun r = run.quorvane({QStringLiteral("print"), file, QStringLiteral("--printer"), uri});
+        SCOPED_TRACE(r.err.toStdString());
+        EXPECT_EQ(r.exitCode, c.exit);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says)));
+        if (c.exit != 0) {
+            EXPECT_TRUE(r.err.contains(uri)) << "the printer is named";
+            continue;
+        }
+        const auto labels = testsupport::ReadZplLabels(printer.Received());
+        ASSERT_TRUE(labels.ok()) << labels.failure().text.toStdString();
+        ASSERT_GE(labels->size(), 2u) << "a listing of 60 lines runs over several 4 × 6 in labels";
+        std::vector<QImage> pages;
+        for (const testsupport::ReadLabel& l : *labels) {
+            EXPECT_EQ(l.width, 812);
+            EXPECT_EQ(l.length, 1218);
+            pages.push_back(testsupport::WithQuietZone(l.picture));
+        }
+        std::vector<std::string> texts;
+        for (const QImage& page : pages)
+            for (const testsupport::Decoded& d : testsupport::DecodeAll(page))
+                texts.push_back(d.text);
+        std::vector<std::string> expected = testsupport::targetcases::Numbered("NET-", 1, 60);
+        std::sort(texts.begin(), texts.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(texts, expected) << "every line's barcode, of the stored symbology";
+    }
+
+    // A dry run connects to nothing: it says what would go, and how much.
+    const testsupport::ProgramRun dry =
+        run.quorvane({QStringLiteral("print"), file, QStringLiteral("--dry-run"), QStringLiteral("--printer"),
+                      QStringLiteral("socket://127.0.0.1:9"), QStringLiteral("--language"), QStringLiteral("epl"),
+                      QStringLiteral("--media"), QStringLiteral("4x3in")});
+    ASSERT_EQ(dry.exitCode, 0) << dry.err.toStdString();
+    for (const char* line : {"Page: 4 × 3 in label, 203 dpi, printable to the edges, in EPL2\n", "Language: EPL2\n",
+                             "Label: 4x3in, 812 × 609 dots at 203 dpi, from the size set for this printer\n",
+                             " bytes in EPL2 (", "Nothing was printed (--dry-run)."})
+        EXPECT_TRUE(dry.out.contains(QString::fromUtf8(line))) << line << " in:\n" << dry.out.toStdString();
 }

@@ -395,10 +395,13 @@ TEST_F(SheetsTest, Dialogs_ConvertUnits_AndRefuseWhatCantBeUsed_StayingOpen)
     };
     const printing::Printers printing = sandbox.Printers();
     ui::CalibrationDialog calibration(&form, QStringLiteral("Office"), printing, messages);
+    ui::PrinterSetupDialog setup(&form, QStringLiteral("Office"), messages);
     const Case cases[] = {
         {[&] { layoutDialog.Columns->setValue(4); }, &layoutDialog, "past the page's width"},
         {[&] { layoutDialog.Name->setText(QStringLiteral("L7160")); }, &layoutDialog, "built-in layout"},
         {[&] { calibration.Scale->setValue(111); }, &calibration, "between 90 and 110 %"},
+        {[&] { setup.Darkness->setText(QStringLiteral("31")); }, &setup, "The darkness \"31\" can't be used"},
+        {[&] { setup.Darkness->clear(); setup.Media->setText(QStringLiteral("2x1")); }, &setup, "is not a label size"},
     };
     for (const Case& c : cases) {
         messages.texts.clear();
@@ -414,6 +417,20 @@ TEST_F(SheetsTest, Dialogs_ConvertUnits_AndRefuseWhatCantBeUsed_StayingOpen)
     EXPECT_EQ(calibration.result(), QDialog::Accepted);
     EXPECT_EQ(jobs::StoredCalibration(QStringLiteral("Office")).shiftXMm, -1.2);
     EXPECT_TRUE(jobs::FindLayout(QStringLiteral("Parcels")).failed()) << "nothing saved of a refused layout";
+
+    EXPECT_TRUE(jobs::StoredLabelSetup(QStringLiteral("Office")).IsEmpty()) << "nothing saved of a refused setup";
+    setup.Language->setCurrentIndex(setup.Language->findData(QStringLiteral("tspl")));
+    setup.Media->setText(QStringLiteral("50x30mm"));
+    setup.Speed->setText(QStringLiteral("4"));
+    setup.accept();
+    EXPECT_EQ(setup.result(), QDialog::Accepted);
+    const printing::LabelSetup stored = jobs::StoredLabelSetup(QStringLiteral("Office"));
+    EXPECT_EQ(stored.language, files::LabelLanguage::Tspl);
+    EXPECT_EQ(stored.speed, 4);
+    EXPECT_EQ(stored.mediaMm, QSizeF(50, 30));
+    EXPECT_FALSE(stored.darkness) << "left empty: the printer's own";
+    const ui::PrinterSetupDialog again(&form, QStringLiteral("Office"), messages);
+    EXPECT_EQ(again.Media->text(), QStringLiteral("50x30mm")) << "the dialog shows what is stored";
 }
 
 TEST_F(SheetsTest, PrintOnSheets_SendsNothing_WhenALabelFailsOrTheStartIsOffTheSheet)

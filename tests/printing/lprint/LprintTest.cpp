@@ -7,10 +7,12 @@
 #include "graphics/Raster.h"
 #include "printing/CupsQueue.h"
 #include "printing/JobFollow.h"
+#include "printing/Printers.h"
 #include "symbols/Generate.h"
 #include "tests/printing/lprint/OwnLprint.h"
 #include "tests/support/Decode.h"
 #include "tests/support/LabelLanguages.h"
+#include "tests/support/TargetCases.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -104,4 +106,55 @@ TEST(LprintPeer, PdfJob_IsAbortedByLprint_AndFollowedToAFailure)
     // LPrint opens the job's file before it finds it can't print the PDF: it stays empty.
     EXPECT_EQ(QFileInfo(lprint.JobFile(QStringLiteral("quorvane-pdf"))).size(), 0);
     printing::ForgetJob(*job);
+}
+
+TEST(LprintPeer, LabelPrinter_SendsZplAsLprintTakesIt_AndPassesWhatEveryTargetDoes)
+{
+    SKIP_WITHOUT_LPRINT();
+    OwnLprint lprint;
+    ASSERT_TRUE(lprint.Running()) << lprint.Log().toStdString();
+    QString said;
+    ASSERT_TRUE(lprint.AddPrinter(QStringLiteral("Label"), QStringLiteral("zpl_4inch-203dpi-dt"), &said)) << said.toStdString();
+
+    const printing::Printers printers;
+    std::unique_ptr<printing::LabelPrinter> label = printers.OpenLabelPrinter(lprint.Uri(QStringLiteral("Label")));
+    ASSERT_NE(label, nullptr) << "LPrint lists application/vnd.zebra-zpl among its formats";
+    const core::Result<printing::LabelPrinter::Label> size = label->LabelFor(std::nullopt);
+    ASSERT_TRUE(size.ok()) << size.failure().text.toStdString();
+    EXPECT_EQ(size->from, printing::LabelSizeFrom::Queue);
+    EXPECT_EQ(size->Dots(), QSize(812, 1218)) << "its 4 × 6 in media at its 203 dpi";
+
+    // Each job is written to a file of its own, named by the job's title
+    // ("Quorvane-N"); LPrint's own status queries go to printer.prn.
+    const QDir out = QFileInfo(lprint.JobFile(QStringLiteral("x"))).dir();
+    QStringList seen;
+    testsupport::TargetUnderTest t{std::move(label),
+                                   [&](const printing::JobDone& done) -> std::vector<QImage> {
+                                       EXPECT_TRUE(done.cupsJob.has_value());
+                                       if (!done.cupsJob)
+                                           return {};
+                                       printing::CupsJob job = *done.cupsJob;
+                                       const core::Status printed = printing::WaitForJob(job, 60);
+                                       printing::ForgetJob(job);
+                                       EXPECT_TRUE(printed.ok()) << printed.failure().text.toStdString() << "\n"
+                                                                 << lprint.Log().toStdString();
+                                       QStringList made = out.entryList({QStringLiteral("Quorvane-*.prn")}, QDir::Files);
+                                       for (const QString& old : seen)
+                                           made.removeAll(old);
+                                       seen += made;
+                                       EXPECT_EQ(made.size(), 1) << made.join(QLatin1Char(' ')).toStdString();
+                                       if (made.size() != 1)
+                                           return {};
+                                       QFile f(out.filePath(made[0]));
+                                       EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+                                       const auto labels = testsupport::ReadZplLabels(f.readAll());
+                                       EXPECT_TRUE(labels.ok()) << labels.failure().text.toStdString();
+                                       std::vector<QImage> pages;
+                                       if (labels.ok())
+                                           for (const testsupport::ReadLabel& l : *labels)
+                                               pages.push_back(testsupport::WithQuietZone(l.picture));
+                                       return pages;
+                                   },
+                                   true};
+    testsupport::ExpectWhatEveryTargetDoes(t);
 }
