@@ -162,7 +162,12 @@ LabelEditor::LabelEditor(labels::Label label, QString path, services::MessageSin
     Preview->setFocus();
 }
 
-LabelEditor::~LabelEditor() = default;
+LabelEditor::~LabelEditor()
+{
+    // The undo stack is a child, destroyed after this class is gone: its
+    // clearing would still tell the half-destroyed editor it changed.
+    undo_->disconnect(this);
+}
 
 // ------------------------------------------------------------------ controls
 
