@@ -37,6 +37,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <variant>
 
 namespace ui {
 
@@ -355,17 +356,31 @@ bool Form1::Command4_Click()
     return listing->linesNotAsAsked == 0;
 }
 
+namespace {
+
+// Where Run It stands at its next label: the range, or what ends the run
+// there (nothing when it is done, a failure when it can't go on).
+std::variant<printing::RangeBounds, std::optional<printing::SheetLabel>> NextInRange(const QString& from, const QString& to)
+{
+    const auto range = printing::ReadRange(from, to);
+    if (!range)
+        return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeNotNumeric}};
+    if (!range->HasNext())
+        return std::optional<printing::SheetLabel>{};
+    if (!range->CanStep())
+        return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeTooLarge}};
+    return *range;
+}
+
+} // namespace
+
 printing::NextLabel Form1::RunItLabels(const QString& prefix, const symbols::SymbolRequest& request)
 {
     return [this, prefix, request]() -> std::optional<printing::SheetLabel> {
         // To is read afresh for every label, so the count may change on the way.
-        const auto range = printing::ReadRange(Text21->text(), Text22->text());
-        if (!range)
-            return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeNotNumeric}};
-        if (!range->HasNext())
-            return std::nullopt;
-        if (!range->CanStep())
-            return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeTooLarge}};
+        const auto next = NextInRange(Text21->text(), Text22->text());
+        if (const auto* end = std::get_if<std::optional<printing::SheetLabel>>(&next))
+            return *end;
         const QString label = printing::LabelText(prefix, Text21->text());
         return printing::SheetLabel{label, jobs::ListingBarcode(request, label), {}};
     };
@@ -730,14 +745,11 @@ printing::NextLabel Form1::RunItLabelFile()
 {
     return [this, parts = LabelNow(), name = LabelName()]() -> std::optional<printing::SheetLabel> {
         // To is read afresh for every label, so the count may change on the way.
-        const auto range = printing::ReadRange(Text21->text(), Text22->text());
-        if (!range)
-            return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeNotNumeric}};
-        if (!range->HasNext())
-            return std::nullopt;
-        if (!range->CanStep())
-            return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeTooLarge}};
-        const core::Result<qint64> n = jobs::RunNumber(range->from);
+        const auto next = NextInRange(Text21->text(), Text22->text());
+        if (const auto* end = std::get_if<std::optional<printing::SheetLabel>>(&next))
+            return *end;
+        const printing::RangeBounds range = std::get<printing::RangeBounds>(next);
+        const core::Result<qint64> n = jobs::RunNumber(range.from);
         if (n.failed())
             return printing::SheetLabel{{}, {}, n.failure()};
         return jobs::OneLabel(parts, name, *n);
