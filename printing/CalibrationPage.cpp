@@ -22,13 +22,14 @@ void Cross(Printer& printer, QPointF c)
 }
 
 // A ruler from the sheet's edge inwards, a tick every mm, longer every 5
-// and 10, with the centimetres written beside it.
-void Ruler(Printer& printer, bool across, double at)
+// and 10, with the centimetres written beside it, as far as the sheet goes.
+void Ruler(Printer& printer, bool across, double at, double sheetMm)
 {
-    for (int mm = 0; mm <= kRulerMm; ++mm) {
+    for (int mm = 0; mm <= std::min(kRulerMm, sheetMm); ++mm) {
         const double tick = mm % 10 == 0 ? 4 : mm % 5 == 0 ? 2.5 : 1.5;
         printer.PaintLineMm(across ? QLineF(mm, at, mm, at + tick) : QLineF(at, mm, at + tick, mm), kLineMm);
-        if (mm % 10 == 0 && mm > 0)
+        // A number that would be cut by the sheet's edge is left out.
+        if (mm % 10 == 0 && mm > 0 && mm + 5 <= sheetMm)
             printer.PaintTextMm(across ? QPointF(mm + 0.5, at + 8) : QPointF(at + 5, mm + 1), QString::number(mm / 10));
     }
 }
@@ -104,8 +105,8 @@ core::Result<JobDone> PrintCalibrationPage(PrintTarget& target, std::optional<QS
             Cross(printer, c);
         // The rulers start at the sheet's edge, where the printer may not
         // reach: what is missing of them is the margin.
-        Ruler(printer, true, sheet.height() / 2 + kRulerGapMm);
-        Ruler(printer, false, sheet.width() / 2 + kRulerGapMm);
+        Ruler(printer, true, sheet.height() / 2 + kRulerGapMm, sheet.width());
+        Ruler(printer, false, sheet.width() / 2 + kRulerGapMm, sheet.height());
         Instructions(printer, sheet);
     }
     return printer.EndDoc();
