@@ -39,8 +39,9 @@ TEST_F(CalibrationPageTest, TheInstructions_StayLeftOfTheRuler_OnEverySheet)
         // Between the top crosses and the middle one, right of the
         // vertical ruler and its numbers: nothing (the text ran there).
         const QRectF rightOfRuler(QPointF(rulerX + 9, 28), QPointF(sheet.width() - 27, sheet.height() / 2 - 8));
-        if (rightOfRuler.isValid())
+        if (rightOfRuler.isValid()) {
             EXPECT_EQ(InkIn(pages[0], rightOfRuler), 0);
+        }
         // Left of the ruler there is text.
         EXPECT_GT(InkIn(pages[0], QRectF(QPointF(28, 28), QPointF(rulerX - 2, sheet.height() / 2 - 8))), 0);
     }

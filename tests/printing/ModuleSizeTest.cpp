@@ -102,8 +102,9 @@ TEST_F(ModuleSizeTest, TheModuleAsked_IsWholeDots_AndFitsTheL7160And5160Cells)
         const graphics::Drawing d = Drawn(c.symbology, c.text, c.size);
         const graphics::DeviceGrid grid(c.dpi, c.dpi);
         EXPECT_EQ(grid.DotsPerModule(d), c.dots);
-        if (c.size.kind == PrintSize::Kind::Width)
+        if (c.size.kind == PrintSize::Kind::Width) {
             EXPECT_LE(graphics::ReplayedSize(d, grid).width() / c.dpi * 25.4, c.size.mm + 1e-9);
+        }
         for (const char* layout : {"Avery L7160", "Avery 5160"}) {
             const core::Result<printing::SheetsPrinted> printed = PrintOnCell(d, layout, c.dpi);
             ASSERT_TRUE(printed.ok()) << layout << ": " << printed.failure().text.toStdString();

@@ -98,10 +98,11 @@ TEST(ClickAndType, AfterTheMoreBoxADialogAndASheet_EachInputTakesTheKeysItIsClic
         QApplication::processEvents();
         for (size_t k = 0; k < std::size(inputs); ++k) {
             QWidget* w = inputs[k].find(form);
-            if (w == target)
+            if (w == target) {
                 EXPECT_TRUE(TextOf(w).contains(QLatin1Char('7'))) << "now " << TextOf(w).toStdString();
-            else
+            } else {
                 EXPECT_EQ(TextOf(w), before[k]) << "the key went into " << inputs[k].name;
+            }
         }
     }
     // Width means something for the pattern symbols only, and takes the keys there.

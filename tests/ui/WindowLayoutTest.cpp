@@ -264,11 +264,13 @@ TEST_F(WindowLayoutTest, EveryCaptionFitsItsControl_AndEveryControlItsFrame)
             continue;
         // Whole inside its frame, and in the window's font: a button set
         // smaller or cut by its frame reads as something else.
-        if (qobject_cast<QGroupBox*>(w->parentWidget()))
+        if (qobject_cast<QGroupBox*>(w->parentWidget())) {
             EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << w->objectName().toStdString();
+        }
         const QStringList small{"PrinterPage", "ScanStatus", "LabelPrintDots"}; // notes, set smaller on purpose
-        if (!w->objectName().isEmpty() && !small.contains(w->objectName()))
+        if (!w->objectName().isEmpty() && !small.contains(w->objectName())) {
             EXPECT_EQ(w->font().pointSizeF(), designFont.pointSizeF()) << w->objectName().toStdString();
+        }
     }
     // The More box shows each name whole when it is picked.
     QComboBox* more = testsupport::Combo(form, "ComboMore");
