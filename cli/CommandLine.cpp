@@ -210,6 +210,23 @@ QString ReadOwnOption(const Parsed& p, const symbols::SymbologyRow& row, symbols
     return {};
 }
 
+// --module MM or --width MM (mm, or mils as "13mil"); what is wrong with
+// them, or empty.
+QString ReadPrintSizeOptions(const Parsed& p, Command& c)
+{
+    const QString module = Value(p, "--module"), width = Value(p, "--width");
+    if (module.isEmpty() && width.isEmpty())
+        return {};
+    const core::Result<graphics::PrintSize> size =
+        jobs::ReadPrintSize(module, width, QStringLiteral("--module"), QStringLiteral("--width"));
+    if (size.failed())
+        return size.failure().text;
+    c.printSize = *size;
+    return {};
+}
+
+const QStringList kPrintSizeOptions{"--module", "--width"};
+
 // --start, and --left and --top in cm, of labels on sheets.
 QString ReadSheetOptions(const Parsed& p, Command& c)
 {
@@ -241,7 +258,7 @@ QString ReadSheetOptions(const Parsed& p, Command& c)
 Command ParseLabelExport(const Parsed& p, Command c)
 {
     for (const char* other : {"--type", "--text", "--batch", "--module-dots", "--ecc", "--columns", "--layout", "--start",
-                              "--left", "--top", "--text-below", "--strict", "--rectangular"})
+                              "--left", "--top", "--text-below", "--strict", "--rectangular", "--module", "--width"})
         if (!Value(p, other).isEmpty() || p.flags.contains(QLatin1String(other)))
             return Failed(QStringLiteral("export --label takes no %1: the label file says what its label holds")
                               .arg(QLatin1String(other)));
@@ -320,9 +337,10 @@ Command ParseLanguageExport(const Parsed& p, Command c, files::LabelLanguage lan
 Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
 {
     const Parsed p = ReadOptions(QStringLiteral("export"), args,
-                                 {"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc", "--columns",
-                                  "--layout", "--start", "--left", "--top", "--label", "--from", "--to", "--prefix", "--darkness",
-                                  "--speed", "--media"},
+                                 QStringList{"--type", "--text", "--batch", "--output", "--dpi", "--module-dots", "--ecc",
+                                             "--columns", "--layout", "--start", "--left", "--top", "--label", "--from", "--to",
+                                             "--prefix", "--darkness", "--speed", "--media"} +
+                                     kPrintSizeOptions,
                                  {"--text-below", "--verify", "--strict", "--rectangular"});
     if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("export")))
         return *done;
@@ -352,6 +370,11 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
     if (c.textBelow && symbols::RowOf(c.symbology, table).library.twoD)
         return Failed(QStringLiteral("--text-below applies to codes of bars; %1 has no text under it")
                           .arg(QLatin1String(symbols::RowOf(c.symbology, table).caption)));
+    if (QString wrong = ReadPrintSizeOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
+    if (c.printSize && !Value(p, "--module-dots").isEmpty())
+        return Failed(QStringLiteral("--module-dots and %1 can't both be given: each sets the module")
+                          .arg(Value(p, "--module").isEmpty() ? QStringLiteral("--width") : QStringLiteral("--module")));
     if (const std::optional<files::LabelLanguage> language = files::LabelLanguageOfPath(c.output))
         return ParseLanguageExport(p, c, *language);
     for (const char* labelOnly : {"--from", "--to", "--prefix", "--darkness", "--speed", "--media"})
@@ -427,7 +450,7 @@ Command ParsePrintRange(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print-range"), args,
                                  QStringList{"--from", "--to", "--prefix", "--layout", "--start", "--printer", "--wait", "--label"} +
-                                     kLabelPrinterOptions,
+                                     kLabelPrinterOptions + kPrintSizeOptions,
                                  {"--no-wait", "--verify", "--dry-run"});
     if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("print-range")))
         return *done;
@@ -457,13 +480,18 @@ Command ParsePrintRange(const QStringList& args)
     c.dryRun = p.flags.contains(QStringLiteral("--dry-run"));
     if (QString wrong = ReadLabelOptions(p, c); !wrong.isEmpty())
         return Failed(wrong);
+    if (QString wrong = ReadPrintSizeOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
+    if (c.printSize && !c.label.isEmpty())
+        return Failed(QStringLiteral("print-range --label takes no --module or --width: the label file sizes its barcodes"));
     return c;
 }
 
 Command ParsePrint(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print"), args,
-                                 QStringList{"--printer", "--wait", "--pdf-dpi", "--label", "--layout", "--start"} + kLabelPrinterOptions,
+                                 QStringList{"--printer", "--wait", "--pdf-dpi", "--label", "--layout", "--start"} +
+                                     kLabelPrinterOptions + kPrintSizeOptions,
                                  {"--strict", "--no-wait", "--dry-run", "--verify"});
     if (const std::optional<Command> done = ErrorOrHelp(p))
         return *done;
@@ -510,6 +538,10 @@ Command ParsePrint(const QStringList& args)
     }
     if (QString wrong = ReadLabelOptions(p, c); !wrong.isEmpty())
         return Failed(wrong);
+    if (QString wrong = ReadPrintSizeOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
+    if (c.printSize && !c.label.isEmpty())
+        return Failed(QStringLiteral("print --label takes no --module or --width: the label file sizes its barcodes"));
     return c;
 }
 
@@ -675,6 +707,15 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "  --darkness N      0 to 30 (EPL2, TSPL: 0 to 15); the printer's own when not given\n"
                "  --speed N         1 to 14 inches a second (EPL2: 1 to 6)\n"
                "  --dpi N           the printer's dots per inch, 100 to 600 (the queue's, else 203)\n"
+               "\n"
+               "Size of a barcode, for export, print and print-range (not with --label):\n"
+               "  --module MM       the width of one module (bar or space), in mm or in mils\n"
+               "                    (\"13mil\"); a printer makes the nearest whole number of its\n"
+               "                    dots, one dot at least (0.125 mm at 203 dpi)\n"
+               "  --width MM        the barcode fitted to this width: the largest module of\n"
+               "                    whole dots that keeps it no wider\n"
+               "                    (a PDF file's dots are 1/100 inch; when neither is given,\n"
+               "                    printing uses the window's size)\n"
                "\n"
                "Options of print-range and of export with --layout:\n"
                "  --layout NAME     a layout \"quorvane layouts\" lists, or \"One label per job\"\n"

@@ -4,11 +4,13 @@
 //   quorvane                         the window
 //   quorvane FILE                    batch-print FILE with the stored options
 //   quorvane print FILE [--printer NAME|URI] [--wait SECONDS | --no-wait]
-//                  [--pdf-dpi N] [--strict] [LABEL PRINTER OPTIONS]
+//                  [--pdf-dpi N] [--strict] [--module MM | --width MM]
+//                  [LABEL PRINTER OPTIONS]
 //   quorvane print [FILE] --dry-run [--printer NAME|URI] [--pdf-dpi N]
 //   quorvane export --type TYPE (--text TEXT | --batch LINES) --output FILE
 //                   [--dpi N] [--module-dots N] [--text-below] [--verify]
 //                   [--ecc L|M|Q|H] [--columns N] [--rectangular]
+//                   [--module MM | --width MM]
 //   quorvane export --type TYPE --batch LINES --layout NAME [--start N]
 //                   [--left CM] [--top CM] --output SHEETS.pdf
 //   quorvane export --type TYPE (--text TEXT | --batch LINES | --from N --to N
@@ -16,6 +18,7 @@
 //                   [--dpi N] [--module-dots N] [--media WxH{mm|in}]
 //                   [--darkness N] [--speed N]
 //   quorvane print-range --from N --to N [--prefix TEXT] [--layout NAME]
+//                  [--module MM | --width MM]
 //                  [--start N] [--printer NAME|URI] [--wait SECONDS | --no-wait]
 //   quorvane print --label LABEL.json [--layout NAME] [--start N]
 //                  [--printer NAME|URI] [--wait SECONDS | --no-wait] [--pdf-dpi N] [--verify]
@@ -46,6 +49,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "graphics/Drawing.h"
 
 namespace cli {
 
@@ -62,6 +68,10 @@ struct Command {
     int dpi = 300;       // PNG only
     int moduleDots = 0;  // PNG only; 0: the nearest whole number at dpi
     bool textBelow = false;
+    // Export, Print and PrintRange: --module MM or --width MM, the size a
+    // barcode is given in whole dots; none: a file's own size, the stored
+    // one for printing.
+    std::optional<graphics::PrintSize> printSize;
     symbols::LibraryOptions library; // --ecc, --columns, --rectangular
     bool verify = false; // read every barcode back (of a label, every barcode part); one that doesn't scan as its text fails
     bool strict = false; // export and print: a barcode that would hold another text than was typed fails

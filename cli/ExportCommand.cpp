@@ -43,6 +43,7 @@ symbols::SymbolRequest ExportRequest(const Command& command, const QString& text
     symbols::SymbolRequest r = symbols::ReadSizeFields(command.symbology, text, QStringLiteral("1.4"), QStringLiteral("8"),
                                      QStringLiteral("800"), command.textBelow);
     r.library = command.library;
+    r.printSize = command.printSize.value_or(graphics::PrintSize{});
     return r;
 }
 

@@ -111,12 +111,14 @@ bool PrintRangeUnattended(const Command& command, const jobs::Unattended& run)
     if (printerName.isEmpty())
         return false;
     const std::unique_ptr<printing::PrintTarget> printer = run.printers.Open(printerName);
-    const symbols::SymbolRequest options = stored.Request(QString());
+    symbols::SymbolRequest options = stored.Request(QString());
+    if (command.printSize)
+        options.printSize = *command.printSize;
     const printing::NextLabel labels =
         parts ? jobs::RangeLabels(*parts, QFileInfo(command.label).fileName(), command.from, command.to)
               : jobs::RangeLabels(command.prefix, command.from, command.to,
                                   [&options](const QString& code) { return jobs::ListingBarcode(options, code); });
-    printing::RunPlacement where{std::nullopt, printing::OffsetCm(stored.left), printing::OffsetCm(stored.top)};
+    printing::RunPlacement where{std::nullopt, printing::OffsetCm(stored.left), printing::OffsetCm(stored.top), stored.copies};
     if (*layout) {
         const core::Result<int> start = StartOf(command, **layout, stored.layoutStart);
         if (start.failed())

@@ -200,5 +200,6 @@ int main(int argc, char* argv[])
     how.strict = command.strict;
     how.wait = command.wait;
     how.waitSeconds = command.waitSeconds;
+    how.printSize = command.printSize;
     return jobs::PrintFileUnattended(command.file.trimmed(), how, run) && pathsTold ? 0 : 1;
 }

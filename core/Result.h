@@ -47,6 +47,7 @@ enum FailureCode : int {
     kUnknownLayout,         // a layout name that names none
     kBadCalibration = 3201, // a calibration that can't be used
     kWrongSheets,           // a printer whose page is not the sheets a layout asks for
+    kBadPrintSize = 3301,   // a module or a width that is no size, or both asked
     // Labels
     kBadLabelFile = 4001, // a label file that can't be read as one (its text names file, part and field)
     kBadPlaceholder,      // a placeholder that is not one, or a value it can't be filled with

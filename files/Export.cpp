@@ -360,7 +360,7 @@ QByteArray ExportSvg(const Drawing& drawing, double unitsPerInch)
 bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
 {
     const graphics::DeviceGrid grid{double(kPdfResolution), kPdfGridDpi};
-    const double scale = grid.UnitsPerPixel(drawing.module);
+    const double scale = grid.UnitsPerPixel(drawing);
     // The quiet zone in whole grid dots, so the symbol starts on one.
     const double quiet = std::ceil(graphics::QuietZonePixels(drawing) * scale / grid.Dot()) * grid.Dot();
     const double quietRows = std::ceil(graphics::QuietZoneRows(drawing) * scale / grid.Dot()) * grid.Dot();

@@ -281,16 +281,56 @@ double DeviceGrid::UnitsPerPixel(double module) const
     return dots * Dot() / module;
 }
 
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+
+double ModuleOf(const Drawing& d) { return d.module > 0 ? d.module : 1; }
+
+} // namespace
+
+int DeviceGrid::DotsPerModule(const Drawing& drawing) const
+{
+    const double module = ModuleOf(drawing);
+    const PrintSize& asked = drawing.printSize;
+    const double mmDots = asked.mm / kMmPerInch * gridDpi * scale;
+    double dots = std::round(module * gridDpi / core::kSurfaceDpi * scale);
+    if (!asked.IsNatural() && asked.kind == PrintSize::Kind::Module)
+        dots = std::round(mmDots);
+    else if (!asked.IsNatural() && asked.kind == PrintSize::Kind::Width && drawing.size.width() > 0)
+        // A hair of slack: a width typed from a module's own size in mm
+        // must give that module, not one dot less.
+        dots = std::floor(mmDots / (drawing.size.width() / module) + 1e-9);
+    return static_cast<int>(std::clamp(dots, 1.0, 1e6));
+}
+
+double DeviceGrid::UnitsPerPixel(const Drawing& drawing) const
+{
+    return DotsPerModule(drawing) * Dot() / ModuleOf(drawing);
+}
+
+int LargestFittingModule(const Drawing& drawing, const DeviceGrid& grid, QSizeF room)
+{
+    // The drawing's size is its pixels times the units a pixel takes.
+    const double module = ModuleOf(drawing);
+    const double fitW = room.width() / grid.Dot() * module / std::max(1, drawing.size.width());
+    const double fitH = room.height() / grid.Dot() * module / std::max(1, drawing.size.height());
+    const int most = static_cast<int>(std::min({std::floor(fitW + 1e-9), std::floor(fitH + 1e-9), 1e6}));
+    return std::max(most, 0);
+}
+
+double DotsToMm(int dots, double gridDpi) { return gridDpi > 0 ? dots * kMmPerInch / gridDpi : 0; }
+
 QSizeF ReplayedSize(const Drawing& drawing, const DeviceGrid& grid)
 {
-    const double s = grid.UnitsPerPixel(drawing.module);
+    const double s = grid.UnitsPerPixel(drawing);
     return QSizeF(drawing.size.width() * s, drawing.size.height() * s);
 }
 
 void Replay(const Drawing& drawing, QPainter& painter, QPointF topLeft, const DeviceGrid& grid)
 {
     const double dot = grid.Dot();
-    const double s = grid.UnitsPerPixel(drawing.module);
+    const double s = grid.UnitsPerPixel(drawing);
     const double perPixel = s / dot; // dots per drawing pixel
     // The corner on a whole dot; every box edge a whole number of dots from
     // it, counted from where a module starts, so equal widths stay equal.

@@ -46,6 +46,22 @@ struct DrawOp {
     std::shared_ptr<const QImage> image;
 };
 
+// The size a symbol is asked to print at, whatever the device: the width
+// of one module, or the width the whole drawing is fitted to, in mm. A
+// device meets either in whole dots: a module is the nearest whole number
+// of dots (a width: the most dots that keep the drawing no wider), at
+// least one. Natural: a module's pixels at the surface's 96 dpi.
+struct PrintSize {
+    enum class Kind { Natural, Module, Width };
+    Kind kind = Kind::Natural;
+    double mm = 0;
+
+    static PrintSize Module(double mm) { return {Kind::Module, mm}; }
+    static PrintSize Width(double mm) { return {Kind::Width, mm}; }
+    bool IsNatural() const { return kind == Kind::Natural || !(mm > 0); }
+    friend bool operator==(const PrintSize&, const PrintSize&) = default;
+};
+
 class Drawing {
 public:
     // The pixel size of the surface the drawing was made on.
@@ -59,6 +75,9 @@ public:
     // of the drawing: the screen, the clipboard and the files add it.
     double quietModules = 10;
     bool quietAbove = false;
+    // The size it prints at on a printer or in a file (the screen shows it
+    // one pixel per pixel whatever is asked).
+    PrintSize printSize;
 
     const std::vector<DrawOp>& Ops() const { return ops_; }
     bool IsEmpty() const { return ops_.empty(); }
@@ -137,7 +156,18 @@ struct DeviceGrid {
     // Device units per drawing pixel for a drawing whose module is `module`
     // pixels: the nearest whole number of dots per module (at least one).
     double UnitsPerPixel(double module) const;
+    // The dots one module of the drawing takes, and the device units per
+    // drawing pixel that gives, as its print size asks.
+    int DotsPerModule(const Drawing& drawing) const;
+    double UnitsPerPixel(const Drawing& drawing) const;
 };
+
+// The largest module, in whole dots of the grid, at which the drawing is
+// no larger than `room` (device units); 0 when not even one dot fits.
+int LargestFittingModule(const Drawing& drawing, const DeviceGrid& grid, QSizeF room);
+// A number of the grid's dots in mm, and the mm that the smallest module a
+// device can make exactly (one dot) is.
+double DotsToMm(int dots, double gridDpi);
 
 // Replays the drawing with its top-left corner at `topLeft` (device units,
 // moved onto the grid), every edge of a box on a whole dot.

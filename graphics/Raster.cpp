@@ -19,7 +19,8 @@ RasterLayout LayOutRaster(const Drawing& d, const RasterOptions& o)
     } else {
         l.grid = DeviceGrid{double(std::max(o.dpi, 1)), double(std::max(o.dpi, 1))};
     }
-    l.scale = l.grid.UnitsPerPixel(module);
+    // Pixels per module win over a size asked in mm.
+    l.scale = o.moduleDots > 0 ? l.grid.UnitsPerPixel(module) : l.grid.UnitsPerPixel(d);
     l.quiet = static_cast<int>(std::lround(QuietZonePixels(d) * l.scale));
     l.quietRows = static_cast<int>(std::lround(QuietZoneRows(d) * l.scale));
     const double w = std::ceil(d.size.width() * l.scale) + 2.0 * l.quiet;

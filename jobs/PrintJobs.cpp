@@ -147,9 +147,12 @@ namespace {
 // out (the reason shown); `asAsked` is false when lines did not print as
 // asked.
 std::optional<printing::JobDone> PrintFileOn(const QString& path, const StoredOptions& stored, bool strict,
-                                             printing::PrintTarget& printer, const Unattended& run, bool& asAsked)
+                                             printing::PrintTarget& printer, const Unattended& run, bool& asAsked,
+                                             std::optional<graphics::PrintSize> printSize = std::nullopt)
 {
-    const symbols::SymbolRequest options = stored.Request(QString());
+    symbols::SymbolRequest options = stored.Request(QString());
+    if (printSize)
+        options.printSize = *printSize;
     const auto barcodeFor = [&options, strict](const QString& code) {
         printing::Barcode barcode = ListingBarcode(options, code);
         if (barcode.status.failed())
@@ -200,7 +203,7 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const 
     }
     const std::unique_ptr<printing::PrintTarget> printer = run.printers.Open(printerName);
     bool asAsked = false;
-    const std::optional<printing::JobDone> done = PrintFileOn(path, stored, how.strict, *printer, run, asAsked);
+    const std::optional<printing::JobDone> done = PrintFileOn(path, stored, how.strict, *printer, run, asAsked, how.printSize);
     if (!done)
         return false;
     const bool printed = FinishJobs({*done}, how.wait ? std::optional<int>(how.waitSeconds) : std::nullopt, run);

@@ -44,6 +44,8 @@ struct UnattendedPrint {
     // unless it printed; without waiting the run ends once CUPS took it.
     bool wait = true;
     int waitSeconds = 120;
+    // The barcodes' size for this run; none: the stored one.
+    std::optional<graphics::PrintSize> printSize;
 };
 
 // `quorvane FILE` and `quorvane print FILE [--printer NAME]`: prints the

@@ -3,6 +3,7 @@
 #include "printing/Printers.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/Numeric.h"
 #include "services/Settings.h"
@@ -60,10 +61,87 @@ std::optional<int> Pdf417Columns(const QString& text)
     return n;
 }
 
+std::optional<double> ReadLengthMm(const QString& text)
+{
+    QString t = text.trimmed().toLower();
+    double perUnit = 1;
+    for (const auto& [unit, mm] : {std::pair{"mils", 0.0254}, std::pair{"mil", 0.0254}, std::pair{"mm", 1.0}})
+        if (t.endsWith(QLatin1String(unit))) {
+            t.chop(qsizetype(qstrlen(unit)));
+            perUnit = mm;
+            break;
+        }
+    const std::optional<double> n = core::ParseNumber(t.trimmed());
+    if (!n || !(*n > 0) || !std::isfinite(*n))
+        return std::nullopt;
+    return *n * perUnit;
+}
+
+core::Result<graphics::PrintSize> ReadPrintSize(const QString& module, const QString& width, const QString& moduleName,
+                                                const QString& widthName)
+{
+    const bool byModule = !module.trimmed().isEmpty(), byWidth = !width.trimmed().isEmpty();
+    if (byModule && byWidth)
+        return core::Failure{core::kBadPrintSize, QStringLiteral("%1 and %2 can't both be given: a module width sets the "
+                                                               "barcode's width, and a width sets its module")
+                                                    .arg(moduleName, widthName)};
+    if (!byModule && !byWidth)
+        return graphics::PrintSize{};
+    const QString& given = byModule ? module : width;
+    const double low = byModule ? kMinModuleMm : kMinPrintWidthMm, high = byModule ? kMaxModuleMm : kMaxPrintWidthMm;
+    const std::optional<double> mm = ReadLengthMm(given);
+    if (!mm || *mm < low || *mm > high)
+        return core::Failure{core::kBadPrintSize, QStringLiteral("%1 needs a length from %2 to %3 mm (or in mils, such as "
+                                                               "\"13 mil\"), not \"%4\"")
+                                                    .arg(byModule ? moduleName : widthName)
+                                                    .arg(low)
+                                                    .arg(high)
+                                                    .arg(given)};
+    return byModule ? graphics::PrintSize::Module(*mm) : graphics::PrintSize::Width(*mm);
+}
+
+QString PrintSizeToSetting(const PrintSizeSetting& size)
+{
+    if (size.kind == graphics::PrintSize::Kind::Natural)
+        return QString();
+    const bool module = size.kind == graphics::PrintSize::Kind::Module;
+    return QStringLiteral("%1 %2 %3").arg(module ? QStringLiteral("module") : QStringLiteral("width"), size.value.trimmed(),
+                                          module && size.mils ? QStringLiteral("mil") : QStringLiteral("mm"));
+}
+
+PrintSizeSetting PrintSizeFromSetting(const QString& stored)
+{
+    const QStringList words = stored.simplified().split(QLatin1Char(' '));
+    PrintSizeSetting s;
+    if (words.size() != 3 || (words[2] != QLatin1String("mm") && words[2] != QLatin1String("mil")))
+        return s;
+    if (words[0] == QLatin1String("module"))
+        s.kind = graphics::PrintSize::Kind::Module;
+    else if (words[0] == QLatin1String("width"))
+        s.kind = graphics::PrintSize::Kind::Width;
+    else
+        return s;
+    s.value = words[1];
+    s.mils = s.kind == graphics::PrintSize::Kind::Module && words[2] == QLatin1String("mil");
+    return s;
+}
+
+graphics::PrintSize SizeOf(const PrintSizeSetting& size)
+{
+    const QString typed = size.value + (size.mils ? QStringLiteral(" mil") : QString());
+    const bool module = size.kind == graphics::PrintSize::Kind::Module;
+    if (size.kind == graphics::PrintSize::Kind::Natural)
+        return {};
+    const core::Result<graphics::PrintSize> read =
+        ReadPrintSize(module ? typed : QString(), module ? QString() : typed, QStringLiteral("Module"), QStringLiteral("Width"));
+    return read.failed() ? graphics::PrintSize{} : *read;
+}
+
 symbols::SymbolRequest StoredOptions::Request(const QString& text) const
 {
     symbols::SymbolRequest r = symbols::ReadSizeFields(selected.value_or(symbols::Symbology::Code39), text, text8, font, text9, textWithBars);
     r.library = library;
+    r.printSize = SizeOf(printSize);
     return r;
 }
 
@@ -114,6 +192,8 @@ StoredOptions ReadStoredOptions()
     o.rangeFrom = StoredOption(QStringLiteral("rangefrom"), o.rangeFrom);
     o.rangeTo = StoredOption(QStringLiteral("rangeto"), o.rangeTo);
     o.labelFile = StoredOption(QStringLiteral("labelfile"), QString());
+    o.printSize = PrintSizeFromSetting(StoredOption(QStringLiteral("printsize"), QString()));
+    o.copies = std::clamp(StoredInt16(StoredOption(QStringLiteral("copies"), QString())).value_or(1), 1, kMaxCopies);
     return o;
 }
 

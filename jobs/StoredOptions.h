@@ -30,6 +30,32 @@ std::optional<char> EccLevel(const QString& text);
 // anything else.
 std::optional<int> Pdf417Columns(const QString& text);
 
+// A length as typed: mm ("0.33", "0.33 mm") or mils, thousandths of an
+// inch, as label printers are spoken of ("13 mil"); in mm. None for
+// anything else, or for a length not above zero.
+std::optional<double> ReadLengthMm(const QString& text);
+inline constexpr double kMinModuleMm = 0.05, kMaxModuleMm = 25;
+inline constexpr double kMinPrintWidthMm = 1, kMaxPrintWidthMm = 2000;
+// The print size asked by a module width and by a width the symbol is
+// fitted to, each as typed (empty: not asked), under the names the user
+// knows them by (--module, --width): natural when neither is asked, else
+// why not (both asked, a value that is no length or out of range).
+core::Result<graphics::PrintSize> ReadPrintSize(const QString& module, const QString& width, const QString& moduleName,
+                                                const QString& widthName);
+// The stored "printsize": "module 0.33 mm", "module 13 mil" or
+// "width 50 mm", as the window's fields hold it; empty: as drawn.
+struct PrintSizeSetting {
+    graphics::PrintSize::Kind kind = graphics::PrintSize::Kind::Natural;
+    QString value; // as typed
+    bool mils = false;
+};
+QString PrintSizeToSetting(const PrintSizeSetting& size);
+PrintSizeSetting PrintSizeFromSetting(const QString& stored);
+// The size the setting asks; natural for one that is not a size.
+graphics::PrintSize SizeOf(const PrintSizeSetting& size);
+
+inline constexpr int kMaxCopies = 999;
+
 struct StoredOptions {
     // The option selected: the stored option states applied in the table's
     // order, each selected one deselecting the others. None when none is
@@ -66,6 +92,11 @@ struct StoredOptions {
     // The label file the window prints instead of its one barcode
     // ("labelfile"); empty: none.
     QString labelFile;
+
+    // The size printing and the files give a barcode ("printsize").
+    PrintSizeSetting printSize;
+    // How many times each label is printed ("copies").
+    int copies = 1;
 
     // What Generate draws for `text` with these options.
     symbols::SymbolRequest Request(const QString& text) const;

@@ -5,6 +5,7 @@
 #include "core/Result.h"
 #include "printing/PrintTarget.h"
 #include <QPointF>
+#include <optional>
 #include <vector>
 
 namespace printing {
@@ -14,7 +15,8 @@ namespace printing {
 std::vector<QPointF> CalibrationCrossesMm(const QSizeF& sheetMm);
 
 // Prints the page as one job on the printer (with its calibration, so
-// that a calibrated printer shows what is left to correct).
-core::Result<JobDone> PrintCalibrationPage(PrintTarget& printer);
+// that a calibrated printer shows what is left to correct), on its own
+// page or on a sheet of `paperMm`.
+core::Result<JobDone> PrintCalibrationPage(PrintTarget& printer, std::optional<QSizeF> paperMm = std::nullopt);
 
 } // namespace printing

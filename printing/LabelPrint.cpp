@@ -3,6 +3,7 @@
 #include "labels/LabelCheck.h"
 #include "printing/Printer.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace printing {
@@ -34,7 +35,7 @@ core::Failure LabelNotPrinted(const QString& name, const core::Failure& why)
     return failure;
 }
 
-core::Result<JobDone> PrintLaidOutLabel(PrintTarget& target, const labels::LaidOutLabel& label)
+core::Result<JobDone> PrintLaidOutLabel(PrintTarget& target, const labels::LaidOutLabel& label, int copies)
 {
     Printer printer(target);
     printer.SetScaleMode(PrinterScale::Millimeters);
@@ -47,8 +48,15 @@ core::Result<JobDone> PrintLaidOutLabel(PrintTarget& target, const labels::LaidO
                                             "on; nothing was printed.")
                                  .arg(Mm(label.sizeMm.width()), Mm(label.sizeMm.height()), Mm(width), Mm(height),
                                       target.Name())};
-    if (const core::Status placed = printer.PaintLabel(label, 0, 0); placed.failed())
-        return placed.failure();
+    for (int copy = 0; copy < std::max(copies, 1); ++copy) {
+        core::Status placed = copy == 0 ? core::Ok() : printer.NewPage();
+        if (placed.ok())
+            placed = printer.PaintLabel(label, 0, 0);
+        if (placed.failed()) {
+            printer.KillDoc();
+            return placed.failure();
+        }
+    }
     return printer.EndDoc();
 }
 

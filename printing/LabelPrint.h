@@ -33,6 +33,6 @@ core::Failure LabelNotPrinted(const QString& name, const core::Failure& why);
 // top-left corner at the printable area's corner: what became of the job,
 // or why nothing was printed (the printer failed, or the label is larger
 // than what the printer prints on).
-core::Result<JobDone> PrintLaidOutLabel(PrintTarget& printer, const labels::LaidOutLabel& label);
+core::Result<JobDone> PrintLaidOutLabel(PrintTarget& printer, const labels::LaidOutLabel& label, int copies = 1);
 
 } // namespace printing

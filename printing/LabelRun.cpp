@@ -5,11 +5,26 @@
 
 namespace printing {
 
+NextLabel EachLabelTimes(NextLabel next, int copies)
+{
+    if (copies <= 1)
+        return next;
+    return [next = std::move(next), copies, held = std::optional<SheetLabel>(), left = 0]() mutable {
+        if (left == 0) {
+            held = next();
+            left = copies;
+        }
+        --left;
+        return held;
+    };
+}
+
 RunReport PrintLabelRun(PrintTarget& printer, const RunPlacement& where, const NextLabel& next, const RunEvents& events)
 {
     RunReport report;
     if (where.sheets) {
-        core::Result<SheetsPrinted> sheets = PrintOnSheets(printer, *where.sheets, next, events.placed);
+        core::Result<SheetsPrinted> sheets =
+            PrintOnSheets(printer, *where.sheets, EachLabelTimes(next, where.copies), events.placed);
         if (sheets.failed()) {
             report.status = sheets.failure();
         } else if (sheets->printed > 0) {
@@ -50,8 +65,9 @@ RunReport PrintLabelRun(PrintTarget& printer, const RunPlacement& where, const N
         }
         const JobDone* sent = nullptr;
         if (send) {
-            core::Result<JobDone> done = laid ? PrintLaidOutLabel(printer, *laid)
-                                              : PrintDrawingAt(printer, label->barcode.drawing, where.leftCm, where.topCm);
+            core::Result<JobDone> done =
+                laid ? PrintLaidOutLabel(printer, *laid, where.copies)
+                     : PrintDrawingAt(printer, label->barcode.drawing, where.leftCm, where.topCm, where.copies);
             if (done.failed() && !(events.jobFailed && events.jobFailed(*label, done.failure())))
                 return stopped(done.failure());
             if (done.ok()) {

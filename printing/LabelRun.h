@@ -18,7 +18,13 @@ struct RunPlacement {
     std::optional<SheetPlacement> sheets; // none: one label per job
     double leftCm = 0;                    // one label per job: the barcode's offsets
     double topCm = 0;
+    // Each label this many times: pages of its own job, or cells one after
+    // the other on sheets.
+    int copies = 1;
 };
+
+// The labels of `next`, each given `copies` times in a row.
+NextLabel EachLabelTimes(NextLabel next, int copies);
 
 // What the caller hears as the run goes on (all may be empty).
 struct RunEvents {

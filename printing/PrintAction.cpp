@@ -4,6 +4,7 @@
 #include "core/Units.h"
 #include "printing/Printer.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace printing {
@@ -25,7 +26,7 @@ double OffsetCm(const QString& text)
 }
 
 core::Result<JobDone> PrintDrawingAt(PrintTarget& target, const graphics::Drawing& drawing, double leftCm,
-                                     double topCm)
+                                     double topCm, int copies)
 {
     Printer printer(target);
     printer.SetScaleMode(PrinterScale::Centimeters);
@@ -40,8 +41,15 @@ core::Result<JobDone> PrintDrawingAt(PrintTarget& target, const graphics::Drawin
     if (!std::isfinite(leftCm) || !std::isfinite(topCm) || leftCm >= pageWidth || topCm >= pageHeight ||
         leftCm + widthCm <= 0 || topCm + heightCm <= 0)
         return core::Failure{core::kPrintFailed, kOutsideThePage};
-    if (const core::Status placed = printer.PaintDrawing(drawing, leftCm, topCm); placed.failed())
-        return placed.failure();
+    for (int copy = 0; copy < std::max(copies, 1); ++copy) {
+        core::Status placed = copy == 0 ? core::Ok() : printer.NewPage();
+        if (placed.ok())
+            placed = printer.PaintDrawing(drawing, leftCm, topCm);
+        if (placed.failed()) {
+            printer.KillDoc();
+            return placed.failure();
+        }
+    }
     return printer.EndDoc();
 }
 

@@ -25,10 +25,11 @@ inline const QString kOutsideThePage =
     QStringLiteral("The barcode would be printed outside the page: check the Left and Top offsets (in cm).");
 
 // Prints the drawing at its natural size with its top-left corner at
-// (leftCm, topCm) of the printable area, as one job on the printer: what
-// became of the job, or why nothing was printed (the printer failed, or no
-// part of the drawing would land on the page).
+// (leftCm, topCm) of the printable area, as one job on the printer, on
+// `copies` pages of that job: what became of the job, or why nothing was
+// printed (the printer failed, or no part of the drawing would land on the
+// page).
 core::Result<JobDone> PrintDrawingAt(PrintTarget& printer, const graphics::Drawing& drawing, double leftCm,
-                                     double topCm);
+                                     double topCm, int copies = 1);
 
 } // namespace printing

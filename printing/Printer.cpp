@@ -58,6 +58,15 @@ double Printer::PaperTop() { return Begin().ok() ? page_->marginsMm.top() * unit
 QSizeF Printer::SheetMm() { return Begin().ok() ? page_->sheetMm : QSizeF(); }
 double Printer::TextHeight() { return Begin().ok() ? text_.lineMm * unitsPerMm() : 0; }
 
+void Printer::SetFontPoints(double points)
+{
+    font_.setPointSizeF(points);
+    if (page_)
+        text_ = target_.MeasureText(font_);
+}
+
+TextMeasures Printer::FontMeasures() { return Begin().ok() ? text_ : TextMeasures{}; }
+
 double Printer::CurrentX() const { return xMm_ * unitsPerMm(); }
 double Printer::CurrentY() const { return yMm_ * unitsPerMm(); }
 

@@ -48,6 +48,10 @@ public:
     QSizeF SheetMm();
     // The height of one line of text in the printer font, in scale units.
     double TextHeight();
+    // The printer font's size in points (10 unless set), and the measures
+    // of its lines and characters on the page (begins the document).
+    void SetFontPoints(double points);
+    TextMeasures FontMeasures();
 
     double CurrentX() const;
     double CurrentY() const;

@@ -173,4 +173,18 @@ core::Result<QString> Printers::PageSummary(const QString& name) const
     return QStringLiteral("%1, %2").arg(DescribePage(*page), DescribeMargins(*page));
 }
 
+std::optional<double> Printers::GridDpiOf(const QString& name) const
+{
+    if (name == kPdfPrinterName && !catalog->DeviceNames().contains(name))
+        return pdfGridDpi;
+    if (const std::unique_ptr<LabelPrinter> label = OpenLabelPrinter(name)) {
+        const core::Result<LabelPrinter::Label> l = label->LabelFor(std::nullopt);
+        return l.ok() && l->dpi > 0 ? std::optional<double>(l->dpi) : std::nullopt;
+    }
+    if (!ThroughCups(name))
+        return std::nullopt;
+    const core::Result<QueuePage> page = QueuePageOf(name);
+    return page.ok() && page->dpi > 0 ? std::optional<double>(page->dpi) : std::nullopt;
+}
+
 } // namespace printing

@@ -110,6 +110,9 @@ struct Printers {
     // ZPL"). Empty for a printer that does not say; why not, when it can't
     // be asked.
     core::Result<QString> PageSummary(const QString& name) const;
+    // The dots per inch a printer's shapes land on (the built-in printer's
+    // grid); none when it does not say or can't be asked.
+    std::optional<double> GridDpiOf(const QString& name) const;
 };
 
 } // namespace printing

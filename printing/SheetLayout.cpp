@@ -107,26 +107,28 @@ core::Status CheckLayout(const SheetLayout& l)
         return notAbove(QStringLiteral("the label's width and height"));
     if (l.columns < 1 || l.rows < 1)
         return notAbove(QStringLiteral("the number of columns and of rows"));
+    // In the unit the layout is entered in.
+    const auto length = [&l](double mm) { return Length(mm, l.inches) + (l.inches ? QStringLiteral(" in") : QStringLiteral(" mm")); };
     if (l.columns > 1 && l.pitchXMm < l.labelMm.width() - kTolerance)
         return Refused(core::kOverlap, l,
-                       QStringLiteral("the labels overlap: the pitch across (%1 mm) is less than a label's width (%2 mm)")
-                           .arg(Length(l.pitchXMm, false), Length(l.labelMm.width(), false)));
+                       QStringLiteral("the labels overlap: the pitch across (%1) is less than a label's width (%2)")
+                           .arg(length(l.pitchXMm), length(l.labelMm.width())));
     if (l.rows > 1 && l.pitchYMm < l.labelMm.height() - kTolerance)
         return Refused(core::kOverlap, l,
-                       QStringLiteral("the labels overlap: the pitch down (%1 mm) is less than a label's height (%2 mm)")
-                           .arg(Length(l.pitchYMm, false), Length(l.labelMm.height(), false)));
+                       QStringLiteral("the labels overlap: the pitch down (%1) is less than a label's height (%2)")
+                           .arg(length(l.pitchYMm), length(l.labelMm.height())));
     if (!(l.leftMm >= -kTolerance) || !(l.topMm >= -kTolerance))
         return Refused(core::kOffThePage, l, QStringLiteral("the margins must not be negative"));
     const QPointF last = l.CellCornerMm(l.LabelsPerSheet() - 1);
     const double right = last.x() + l.labelMm.width(), bottom = last.y() + l.labelMm.height();
     if (right > l.pageMm.width() + kTolerance)
         return Refused(core::kOffThePage, l,
-                       QStringLiteral("its last column ends %1 mm from the left edge, past the page's width of %2 mm")
-                           .arg(Length(right, false), Length(l.pageMm.width(), false)));
+                       QStringLiteral("its last column ends %1 from the left edge, past the page's width of %2")
+                           .arg(length(right), length(l.pageMm.width())));
     if (bottom > l.pageMm.height() + kTolerance)
         return Refused(core::kOffThePage, l,
-                       QStringLiteral("its last row ends %1 mm from the top edge, past the page's height of %2 mm")
-                           .arg(Length(bottom, false), Length(l.pageMm.height(), false)));
+                       QStringLiteral("its last row ends %1 from the top edge, past the page's height of %2")
+                           .arg(length(bottom), length(l.pageMm.height())));
     return core::Ok();
 }
 

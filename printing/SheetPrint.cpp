@@ -15,6 +15,27 @@ QString Cm(double cm) { return QString::number(std::round(cm * kMmPerCm * 10) / 
 
 } // namespace
 
+std::optional<double> LargestModuleMm(Printer& printer, const graphics::Drawing& drawing, QSizeF roomCm)
+{
+    if (roomCm.width() <= 0 || roomCm.height() <= 0)
+        return std::nullopt;
+    const double dpi = printer.GridDpi();
+    // The whole dots that fit on the printer's grid, then checked as the
+    // printer measures (a calibration scale may make a module larger).
+    const QSizeF roomDots = roomCm * kMmPerCm * dpi / labels::kMmPerInch;
+    graphics::Drawing probe = drawing;
+    for (int dots = graphics::LargestFittingModule(drawing, graphics::DeviceGrid(dpi, dpi), roomDots) + 1; dots >= 1; --dots) {
+        probe.printSize = graphics::PrintSize::Module(graphics::DotsToMm(dots, dpi));
+        if (printer.DrawingWidth(probe) <= roomCm.width() && printer.DrawingHeight(probe) <= roomCm.height())
+            return probe.printSize.mm;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+} // namespace
+
 core::Result<SheetsPrinted> PrintOnSheets(PrintTarget& target, const SheetPlacement& placement, const NextLabel& next,
                                           const LinePrinted& labelPrinted)
 {
@@ -60,14 +81,20 @@ core::Result<SheetsPrinted> PrintOnSheets(PrintTarget& target, const SheetPlacem
                                      QStringLiteral("There is no barcode to print for the label \"%1\": %2")
                                          .arg(label->text, label->barcode.status.failure().text)};
             const double w = printer.DrawingWidth(drawing), h = printer.DrawingHeight(drawing);
-            if (placement.leftCm < 0 || placement.topCm < 0 || placement.leftCm + w > labelW + kSlackCm ||
-                placement.topCm + h > labelH + kSlackCm)
+            const QSizeF room(labelW + kSlackCm - placement.leftCm, labelH + kSlackCm - placement.topCm);
+            if (placement.leftCm < 0 || placement.topCm < 0 || w > room.width() || h > room.height()) {
+                const std::optional<double> fits = LargestModuleMm(printer, drawing, room);
+                const QString smaller =
+                    fits ? QStringLiteral("A module of %1 mm fits: print at that module size, or make the offsets less.")
+                               .arg(QString::number(*fits, 'g', 4))
+                         : QStringLiteral("Make the offsets less: not even a module of one dot fits.");
                 return core::Failure{core::kPrintFailed,
                                      QStringLiteral("The barcode of \"%1\" does not fit its label: it is %2 × %3 mm, "
                                                     "and at the offsets %4 and %5 cm it runs past the %6 × %7 mm "
-                                                    "label. Make the barcode smaller or the offsets less.")
+                                                    "label. %8")
                                          .arg(label->text, Cm(w), Cm(h), QString::number(placement.leftCm),
-                                              QString::number(placement.topCm), Cm(labelW), Cm(labelH))};
+                                              QString::number(placement.topCm), Cm(labelW), Cm(labelH), smaller)};
+            }
         }
         const LabelCell cell = CellOfLabel(layout, placement.start, printed);
         core::Status placed = core::Ok();

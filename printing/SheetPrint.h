@@ -46,6 +46,12 @@ struct SheetsPrinted {
 core::Result<SheetsPrinted> PrintOnSheets(PrintTarget& printer, const SheetPlacement& placement, const NextLabel& next,
                                           const LinePrinted& labelPrinted = {});
 
+// The largest module, in mm, a whole number of the printer's dots, at
+// which the drawing is no larger than `room` (the printer's scale units,
+// cm on sheets); none when not even one dot fits.
+class Printer;
+std::optional<double> LargestModuleMm(Printer& printer, const graphics::Drawing& drawing, QSizeF room);
+
 // The labels of a Print with a sheet layout: the one barcode in the start
 // cell, or in every cell from there to the end of the sheet (`repeat`).
 NextLabel SameLabel(const SheetLabel& label, const SheetPlacement& placement, bool repeat);

@@ -80,7 +80,9 @@ Symbol GenerateSymbol(const SymbolRequest& request)
     const SurfaceGeometry g = GeometryOf(row.surface);
     graphics::Surface surface(g.left, g.top, g.width, g.height);
     const Generated drawn = DrawOn(row, request, surface);
-    return Symbol{surface.CurrentDrawing(), drawn.status, drawn.tag, drawn.surface != nullptr};
+    Symbol symbol{surface.CurrentDrawing(), drawn.status, drawn.tag, drawn.surface != nullptr};
+    symbol.drawing.printSize = request.printSize;
+    return symbol;
 }
 
 } // namespace symbols

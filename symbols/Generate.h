@@ -39,6 +39,7 @@ struct SymbolRequest {
     // The table the symbology is a row of: the built-in one, or a test's
     // that adds a row (it must outlive the request).
     SymbologyTable table = Symbologies();
+    graphics::PrintSize printSize; // on a printer or in a file: a module or a width in mm
 };
 
 // A request from the window's fields as their texts stand: Text8 is the

@@ -211,8 +211,9 @@ using O = OwnOption;
 constexpr char kRetailNote[] = "the retail layout; a typed check digit must be right";
 
 // In the order the store restores the options: when more than one stored
-// value is true, the last wins. The option buttons sit where the design put
-// them in "Bar Code Type" (Code 128-1's mostly below the frame's edge).
+// value is true, the last wins. The option buttons sit in "Bar Code Type"
+// two to a line, every one whole inside the frame (the More box has the
+// line under them).
 // Heights: the Code 39 surface's bars are 40 pixels a unit of the factor,
 // the pattern symbols' 10; a page holds about a thousand pixels (10
 // inches). A 2D code's module is 2 pixels a unit: at 10, 20 pixels (5 mm)
@@ -226,10 +227,10 @@ constexpr std::array kBuiltIn{
                  .option = {"Option2", "type2", "0", 120, 240, 975, 195}, .surface = P::Code39,
                  .maxHeightFactor = 25, .draw = Code39, .expectedScan = ReadCode39},
     SymbologyRow{.symbology = S::Code128_1, .name = "code128-1", .caption = "Code 128-1",
-                 .option = {"Option4", "type4", "0", 2280, 960, 1215, 195}, .surface = P::Pattern,
+                 .option = {"Option4", "type4", "0", 1200, 720, 1215, 195}, .surface = P::Pattern,
                  .maxHeightFactor = 100, .draw = Pattern, .expectedScan = ReadCode128_1, .pattern = Code128BPatternOf},
     SymbologyRow{.symbology = S::Code25, .name = "code25", .caption = "Code 2/5",
-                 .option = {"Option5", "type5", "0", 480, 720, 975, 195}, .surface = P::Pattern,
+                 .option = {"Option5", "type5", "0", 120, 720, 1035, 195}, .surface = P::Pattern,
                  .maxHeightFactor = 100, .draw = Code25, .expectedScan = ReadCode25, .pattern = Interleaved25PatternOf},
     // Codabar has no option button of its own: the More box offers it.
     SymbologyRow{.symbology = S::Codabar, .name = "codabar", .caption = "Codabar", .surface = P::Pattern,

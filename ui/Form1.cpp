@@ -125,9 +125,12 @@ Form1::Form1(WindowContext context, QWidget* parent)
     buildMenus();
     buildStatusLine();
     connectHandlers();
-    FitCaptions(centralWidget(), {Option4, LabelWidth}); // those two lie mostly outside their frames
+    FitCaptions(centralWidget(), {});
     MakeUnreachable(centralWidget());
     OrderTabsByPlace(centralWidget());
+    // The status line's links come after every control (reordering the
+    // spin boxes had drawn them in among the option buttons).
+    QWidget::setTabOrder(CommandPreview, JobLinks);
     // The design size is the controls' area; the menu bar and the status
     // line come on top of it.
     resize(TwipsToPx(kClientWidthTwips), height());
@@ -226,9 +229,14 @@ void Form1::buildControls()
     Command4 = Make<QPushButton>(Frame8, QStringLiteral("Print File"), 3600, 120, 1095, 255);
     Command9 = Make<QPushButton>(Frame8, QStringLiteral("Copy Bar Code to Clipboard"), 4800, 120, 2295, 255);
 
-    FrameOptions = Make<QGroupBox>(client, QStringLiteral("Options"), 120, 2640, 7215, 3735);
+    FrameOptions = Make<QGroupBox>(client, QStringLiteral("Options"), 120, 2640, 7215, 3735 + kRowsAddedTwips);
+    // The type frame and its neighbours are taller than designed, so the
+    // More box has a line of its own under the option buttons; the printed
+    // size has a frame of its own. What lies below them moves down.
+    constexpr double down = kTypeRowHeight - 975;
+    constexpr double belowSize = down + kPrintSizeRowTwips;
 
-    FrameType = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Type"), 120, 240, 2535, 975);
+    FrameType = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Type"), 120, 240, 2535, kTypeRowHeight);
     for (const symbols::SymbologyRow& row : symbologies_) {
         const symbols::OptionButton& b = row.option;
         if (!b.control)
@@ -247,11 +255,11 @@ void Form1::buildControls()
     Option8 = named("Option8");
     Option9 = named("Option9");
 
-    FrameTextOptions = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Text Options"), 2760, 240, 2295, 975);
+    FrameTextOptions = Make<QGroupBox>(FrameOptions, QStringLiteral("Bar Code Text Options"), 2760, 240, 2295, kTypeRowHeight);
     Check2 = Make<QCheckBox>(FrameTextOptions, QStringLiteral("Include Text in Bar Code"), 120, 360, 2055, 255);
     buildMoreBox();
 
-    FramePrinter = Make<QGroupBox>(FrameOptions, QStringLiteral("Printer Selection"), 5160, 240, 1935, 975);
+    FramePrinter = Make<QGroupBox>(FrameOptions, QStringLiteral("Printer Selection"), 5160, 240, 1935, kTypeRowHeight);
     Combo1 = new QComboBox(FramePrinter);
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
@@ -263,30 +271,34 @@ void Form1::buildControls()
     pageFont.setPointSizeF(pageFont.pointSizeF() * 0.85);
     PrinterPage->setFont(pageFont);
 
-    FrameLinePattern = Make<QGroupBox>(FrameOptions, QStringLiteral("Line Pattern"), 120, 1320, 6975, 615);
+    FrameLinePattern = Make<QGroupBox>(FrameOptions, QStringLiteral("Line Pattern"), 120, 1320 + down, 6975, 615);
     Text4 = Make<QLineEdit>(FrameLinePattern, QString(), 120, 240, 4455, 285);
     Check1 = Make<QCheckBox>(FrameLinePattern, QStringLiteral("Include Text in Barcode"), 4800, 240, 2055, 255);
 
-    FrameFilePath = Make<QGroupBox>(FrameOptions, QStringLiteral("File Path"), 120, 2040, 4335, 615);
-    Text5 = Make<QLineEdit>(FrameFilePath, QString(), 120, 240, 3015, 285);
-    Command5 = Make<QPushButton>(FrameFilePath, QStringLiteral("Browse"), 3240, 240, 975, 255);
+    // The file path gives up width so that the size frame holds its Width.
+    FrameFilePath = Make<QGroupBox>(FrameOptions, QStringLiteral("File Path"), 120, 2040 + down, 3615, 615);
+    Text5 = Make<QLineEdit>(FrameFilePath, QString(), 120, 240, 2295, 285);
+    Command5 = Make<QPushButton>(FrameFilePath, QStringLiteral("Browse"), 2520, 240, 975, 255);
 
-    FrameSize = Make<QGroupBox>(FrameOptions, QStringLiteral("BarCode Size"), 4560, 2040, 2535, 615);
-    LabelFontSize = Make<QLabel>(FrameSize, QStringLiteral("Font Size:"), 120, 240, 840, 255);
-    Text8 = Make<QLineEdit>(FrameSize, QStringLiteral("1.4"), 960, 240, 375, 285);
-    LabelHeight = Make<QLabel>(FrameSize, QStringLiteral("Height:"), 1440, 240, 600, 255);
-    Text3 = Make<QLineEdit>(FrameSize, QStringLiteral("8"), 2040, 240, 375, 285);
-    LabelWidth = Make<QLabel>(FrameSize, QStringLiteral("Width:"), 2640, 240, 480, 255);
-    Text9 = Make<QLineEdit>(FrameSize, QStringLiteral("800"), 3120, 240, 495, 285);
+    FrameSize = Make<QGroupBox>(FrameOptions, QStringLiteral("BarCode Size"), 3840, 2040 + down, 3255, 615);
+    LabelFontSize = Make<QLabel>(FrameSize, QStringLiteral("Font Size:"), 120, 240, 780, 255);
+    Text8 = Make<QLineEdit>(FrameSize, QStringLiteral("1.4"), 900, 240, 375, 285);
+    LabelHeight = Make<QLabel>(FrameSize, QStringLiteral("Height:"), 1350, 240, 540, 255);
+    Text3 = Make<QLineEdit>(FrameSize, QStringLiteral("8"), 1890, 240, 375, 285);
+    LabelWidth = Make<QLabel>(FrameSize, QStringLiteral("Width:"), 2340, 240, 480, 255);
+    Text9 = Make<QLineEdit>(FrameSize, QStringLiteral("800"), 2820, 240, 375, 285);
+    Text9->setToolTip(QStringLiteral("Code 128-1, Code 2/5 and Codabar: the drawing's width, 800 for its own"));
 
-    FrameIncrement = Make<QGroupBox>(FrameOptions, QStringLiteral("Increament Barcode"), 120, 2760, 3495, 615);
+    buildPrintSizeRow(2760 + down);
+
+    FrameIncrement = Make<QGroupBox>(FrameOptions, QStringLiteral("Increament Barcode"), 120, 2760 + belowSize, 3495, 615);
     Label8 = Make<QLabel>(FrameIncrement, QStringLiteral("From:"), 120, 240, 480, 255);
     LabelTo = Make<QLabel>(FrameIncrement, QStringLiteral("To:"), 1260, 240, 300, 255);
     Text21 = Make<QLineEdit>(FrameIncrement, QStringLiteral("100"), 600, 240, 615, 285);
     Text22 = Make<QLineEdit>(FrameIncrement, QStringLiteral("500"), 1560, 240, 615, 285);
     Command8 = Make<QPushButton>(FrameIncrement, QStringLiteral("Run It"), 2280, 240, 1095, 255);
 
-    FrameOffset = Make<QGroupBox>(client, QStringLiteral("Barcode OffSet"), 3840, 5400, 3375, 615);
+    FrameOffset = Make<QGroupBox>(client, QStringLiteral("Barcode OffSet"), 3840, 5400 + belowSize, 3375, 615);
     LabelLeft = Make<QLabel>(FrameOffset, QStringLiteral("Left:"), 120, 240, 360, 255);
     Text14 = Make<QLineEdit>(FrameOffset, QStringLiteral("1"), 480, 240, 735, 285);
     LabelTop = Make<QLabel>(FrameOffset, QStringLiteral("Top:"), 1320, 240, 480, 255);
@@ -302,16 +314,16 @@ void Form1::buildControls()
     acceptOnly(Text15, cm, QStringLiteral("Top takes a distance in cm, such as %1").arg(example));
 
     // The label layout, on one line under the increment and offset frames.
-    LabelLayout = Make<QLabel>(FrameOptions, QStringLiteral("Layout:"), 120, 3420, 600, 255);
+    LabelLayout = Make<QLabel>(FrameOptions, QStringLiteral("Layout:"), 120, 3420 + belowSize, 600, 255);
     ComboLayout = new QComboBox(FrameOptions);
-    Place(ComboLayout, 720, 3390, 2520, 315);
-    LabelStart = Make<QLabel>(FrameOptions, QStringLiteral("Start at:"), 3330, 3420, 660, 255);
+    Place(ComboLayout, 720, 3390 + belowSize, 2520, 315);
+    LabelStart = Make<QLabel>(FrameOptions, QStringLiteral("Start at:"), 3330, 3420 + belowSize, 660, 255);
     SpinStart = new QSpinBox(FrameOptions);
-    Place(SpinStart, 3990, 3390, 630, 315);
+    Place(SpinStart, 3990, 3390 + belowSize, 630, 315);
     SpinStart->setRange(1, 1);
-    CheckRepeat = Make<QCheckBox>(FrameOptions, QStringLiteral("Fill sheet"), 4710, 3420, 1260, 255);
+    CheckRepeat = Make<QCheckBox>(FrameOptions, QStringLiteral("Fill sheet"), 4710, 3420 + belowSize, 1260, 255);
     CheckRepeat->setToolTip(QStringLiteral("Print puts the barcode on every label from the start to the sheet's end"));
-    CommandPreview = Make<QPushButton>(FrameOptions, QStringLiteral("Print Preview"), 6000, 3390, 1095, 285);
+    CommandPreview = Make<QPushButton>(FrameOptions, QStringLiteral("Print Preview"), 6000, 3390 + belowSize, 1095, 285);
 
     Text2 = new QPlainTextEdit(client);
     Text2->setVisible(false);
@@ -324,9 +336,17 @@ void Form1::MakeUnreachable(QWidget* top)
     // the frame: a sliver of it must not take a click, nor Tab the focus,
     // since the user can't see what it is. The controls still work from
     // the program and the stored settings.
+    // Only the window's own controls, placed in a frame or the window: the
+    // parts inside a spin box or a combo box have no place of their own
+    // until they are first shown (a spin box's text field is 100 pixels
+    // wide then), and a text field made to ignore clicks leaves its spin
+    // box unable to take the focus from a click: the keys typed went on to
+    // whatever had the focus before.
     for (QWidget* w : top->findChildren<QWidget*>()) {
         const QWidget* parent = w->parentWidget();
-        if (!parent || parent->rect().contains(w->geometry().center()))
+        const bool placed = parent == top || qobject_cast<const QGroupBox*>(parent) || parent == Frame8 ||
+                            parent == DrawingArea->widget();
+        if (!parent || !placed || parent->rect().contains(w->geometry().center()))
             continue;
         w->setFocusPolicy(Qt::NoFocus);
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -399,6 +419,12 @@ void Form1::buildStatusLine()
     StopButton->setToolTip(QStringLiteral("Stop the run (Esc): a file's job is dropped, labels end after the current one"));
     StopButton->hide();
     statusBar()->setSizeGripEnabled(false);
+    // Its text is inset as the controls are, never against the window's
+    // edge; and it is as tall as the Stop button from the start, so that
+    // the button showing during a run does not take its height from the
+    // controls (their bottom row was cut off).
+    statusBar()->setContentsMargins(TwipsToPx(120), 0, TwipsToPx(120), 0);
+    statusBar()->setMinimumHeight(StopButton->sizeHint().height() + 4);
     // A line above it, so an empty status line does not read as a blank band.
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar { border-top: 1px solid palette(mid); }"));
     statusBar()->addWidget(JobStatus, 1);
@@ -594,6 +620,7 @@ void Form1::Form_Load()
     Combo1->lineEdit()->setCursorPosition(0);
 
     Text9->setText(stored.text9);
+    ShowWidthField();
 
     // The design-time text is selected, so the first key typed replaces it.
     Text1->setFocus();
@@ -627,6 +654,7 @@ void Form1::StartupOptions(const jobs::StoredOptions& stored)
     Text21->setText(stored.rangeFrom);
     Text22->setText(stored.rangeTo);
 
+    ShowStoredPrintSize(stored);
     FillLayoutList(stored.layout);
     SpinStart->setValue(stored.layoutStart);
     CheckRepeat->setChecked(stored.layoutRepeat);
@@ -691,7 +719,7 @@ void Form1::OptionClick()
 void Form1::buildMoreBox()
 {
     ComboMore = new ElidingComboBox(FrameType);
-    Place(ComboMore, 1440, 690, 1035, 255);
+    Place(ComboMore, 120, 990, 2295, 285);
     ComboMore->setObjectName(QStringLiteral("ComboMore"));
     ComboMore->addItem(QStringLiteral("More\u2026"));
     for (const symbols::SymbologyRow& row : symbologies_)
@@ -883,9 +911,18 @@ symbols::SymbolRequest Form1::ReadRequest() const
     r.library.qrEcc = ComboEcc->currentText().at(0).toLatin1();
     r.library.pdf417Columns = SpinColumns->value();
     r.library.rectangular = CheckRectangular->isChecked();
+    r.printSize = ReadPrintSize();
     return r;
 }
 
+
+void Form1::ShowWidthField()
+{
+    // Width stretches the pattern symbols only; the others have no use for it.
+    const bool pattern = SelectedRow().surface == symbols::SurfaceId::Pattern;
+    for (QWidget* w : {static_cast<QWidget*>(Text9), static_cast<QWidget*>(LabelWidth)})
+        w->setEnabled(pattern);
+}
 
 const graphics::Drawing& Form1::BarcodeToPrint() const
 {
@@ -934,6 +971,7 @@ void Form1::Command1_Click()
     lastGenerate_ = core::Ok();
     ++scanGeneration_; // a check still running is for a symbol no longer shown
     ScanStatus->clear();
+    ShowWidthField();
 
     const symbols::SymbolRequest request = ReadRequest();
     if (request.text.isEmpty())
@@ -973,6 +1011,7 @@ void Form1::Command1_Click()
 
     Picture2.Cls();
     Picture2.SetPictureFrom(surface);
+    ShowPrintDots(); // a width to fit depends on the symbol
     if (generated.status.ok()) // its reason is shown already
         CheckScan(request);
     // The surfaces overlap; the one just drawn is brought to the front.
@@ -1092,9 +1131,16 @@ void Form1::SaveAs_Click()
     QString filter = QStringLiteral("PNG picture (*.png)");
     QString suggested = files::SuggestedFileName(request.text) + QStringLiteral(".png");
     for (;;) {
-        const QString path = QFileDialog::getSaveFileName(
-            this, QStringLiteral("Save Bar Code As"), suggested,
-            QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"), &filter);
+        QFileDialog dialog(this, QStringLiteral("Save Bar Code As"), suggested,
+                           QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.selectNameFilter(filter);
+        // Qt's own dialog opens too narrow for its Size and Date columns.
+        dialog.resize(std::max(dialog.width(), TwipsToPx(11400)), std::max(dialog.height(), TwipsToPx(6900)));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return;
+        const QString path = dialog.selectedFiles().constFirst();
+        filter = dialog.selectedNameFilter();
         if (path.isEmpty())
             return;
         suggested = files::WithExtensionOf(path, filter);

@@ -160,6 +160,10 @@ public:
     // The barcode that Print and the clipboard take: Picture2's picture, or
     // for EAN the current drawing of its surface.
     const graphics::Drawing& BarcodeToPrint() const;
+    // The same, at the print size the window asks.
+    graphics::Drawing PrintedBarcode() const;
+    // The print size the window's fields ask; as drawn while they hold no size.
+    graphics::PrintSize ReadPrintSize() const;
     std::optional<QImage> PictureToCopy() const;
 
 protected:
@@ -357,6 +361,17 @@ private:
     QLabel* Label8 = nullptr; // "From:"
     QLabel* LabelTo = nullptr; // "To:"
 
+    // The size a barcode prints at, whatever the printer's dots: as drawn,
+    // a module width (mm or mils) or a width the barcode is fitted to; what
+    // the chosen printer makes of it; and how many times each label prints.
+    QGroupBox* FramePrintSize = nullptr;
+    QComboBox* ComboSizeKind = nullptr; // "As drawn", "Module", "Fit to width"
+    QLineEdit* TextPrintSize = nullptr;
+    QComboBox* ComboSizeUnit = nullptr; // "mm", "mils" (a module only)
+    QLabel* LabelPrintDots = nullptr;   // "= 2 dots, 0.25 mm at 203 dpi; least 0.125 mm"
+    QLabel* LabelCopies = nullptr;      // "Copies:"
+    QSpinBox* SpinCopies = nullptr;
+
     // The label layout printing uses: "One label per job" or a sheet of
     // labels, the sheet's first free label, whether Print fills the sheet,
     // and the preview of what the next print puts on paper.
@@ -419,6 +434,15 @@ private:
     void store(const QString& key, const QString& value);
     void setOption(QRadioButton* button, bool on);
     void buildMoreBox();
+    // The printed size's frame, its top at `top` twips in the options frame.
+    void buildPrintSizeRow(double top);
+    void PrintSize_Change();
+    void ShowStoredPrintSize(const jobs::StoredOptions& stored);
+    // Says what the chosen printer makes of the size asked.
+    void ShowPrintDots();
+    // Greys Width for the symbologies it means nothing to.
+    void ShowWidthField();
+    std::optional<double> printerDpi_; // the chosen printer's dots per inch, when it says
     void fitDrawingHeight(int drawnHeight);
     void elidePrinterPage();
     QString pageText_; // what PrinterPage says in full

@@ -11,7 +11,12 @@ namespace ui {
 
 // The main window's client area as designed.
 inline constexpr double kClientWidthTwips = 7425;
-inline constexpr double kClientHeightTwips = 6465;
+// The type frame's row, taller than designed (975) so the More box has a
+// line of its own, and the printed size's row under the size frame.
+inline constexpr double kTypeRowHeight = 1335;
+inline constexpr double kPrintSizeRowTwips = 720;
+inline constexpr double kRowsAddedTwips = kTypeRowHeight - 975 + kPrintSizeRowTwips;
+inline constexpr double kClientHeightTwips = 6465 + kRowsAddedTwips;
 // The drawing frame's height as designed; it grows for a taller symbol.
 inline constexpr double kFrame9HeightTwips = 1095;
 

@@ -145,6 +145,9 @@ void Form1::ShowCurrentPrinter()
     pageText_ = page.ok() ? *page : page.failure().text;
     PrinterPage->setToolTip(page.ok() ? QStringLiteral("%1: %2").arg(printer, *page) : page.failure().text);
     elidePrinterPage();
+    printerDpi_ = printers_.GridDpiOf(printer);
+    if (LabelPrintDots)
+        ShowPrintDots();
 }
 
 void Form1::elidePrinterPage()
@@ -266,13 +269,13 @@ void Form1::Command2_Click()
         return;
     const printing::RunPlacement where = PlacementNow();
     if (where.sheets) {
-        PrintRun(printing::SameLabel({Text1->text(), {BarcodeToPrint(), {}, {}}, {}}, *where.sheets,
+        PrintRun(printing::SameLabel({Text1->text(), {PrintedBarcode(), {}, {}}, {}}, *where.sheets,
                                      CheckRepeat->isChecked()));
         return;
     }
     const std::unique_ptr<printing::PrintTarget> target = printers_.Open(printer);
     const core::Result<printing::JobDone> done =
-        printing::PrintDrawingAt(*target, BarcodeToPrint(), where.leftCm, where.topCm);
+        printing::PrintDrawingAt(*target, PrintedBarcode(), where.leftCm, where.topCm, where.copies);
     ShowCurrentPrinter();
     if (done.failed()) {
         ShowJobStatus(QString());
@@ -516,7 +519,7 @@ void Form1::ShowStartPlace()
 printing::RunPlacement Form1::PlacementNow() const
 {
     const double left = printing::OffsetCm(Text14->text()), top = printing::OffsetCm(Text15->text());
-    printing::RunPlacement where{std::nullopt, left, top};
+    printing::RunPlacement where{std::nullopt, left, top, SpinCopies->value()};
     if (const std::optional<printing::SheetLayout> layout = ChosenLayout())
         where.sheets = printing::SheetPlacement{*layout, SpinStart->value(), left, top};
     return where;
@@ -614,7 +617,7 @@ core::Result<Form1::Pages> Form1::PreviewPages(PrintKind kind, double dpi)
             return lastGenerate_.failure();
         if (!Picture2.Picture())
             return core::Failure{core::kNoPicture, printing::kNothingToPrint};
-        const printing::SheetLabel label{Text1->text(), {BarcodeToPrint(), {}, {}}, {}};
+        const printing::SheetLabel label{Text1->text(), {PrintedBarcode(), {}, {}}, {}};
         labels = where.sheets ? printing::SameLabel(label, *where.sheets, CheckRepeat->isChecked())
                               : printing::NextLabel([label, once = true]() mutable {
                                     return std::exchange(once, false) ? std::optional(label) : std::nullopt;

@@ -286,8 +286,12 @@ void OrderTabsByPlace(QWidget* root)
     // The controls, each in the frame it is read in (a control among
     // frames is a frame of its own).
     QList<QWidget*> controls;
+    // A spin box or an editable combo box is one control: it is ordered
+    // by itself, not by the text field inside it that takes its focus. A
+    // combo box's list is a window of its own.
+    const auto inside = [](const QWidget* w) { return w->parentWidget() && w->parentWidget()->focusProxy() == w; };
     for (QWidget* w : root->findChildren<QWidget*>())
-        if ((w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QGroupBox*>(w) && !w->focusProxy())
+        if ((w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QGroupBox*>(w) && !inside(w) && w->window() == root->window())
             controls.append(w);
     QList<const QWidget*> frames;
     for (const QWidget* w : controls) {

@@ -2,6 +2,7 @@
 // what is wrong.
 #include "cli/CommandLine.h"
 #include "core/TextCodec.h"
+#include "jobs/StoredOptions.h"
 #include "tests/support/PrintTo.h"
 
 #include <gtest/gtest.h>
@@ -225,4 +226,53 @@ TEST(CommandLineParse, Errors_NameWhatIsWrong)
         EXPECT_EQ(cmd.kind, Command::Error);
         EXPECT_TRUE(cmd.error.contains(QString::fromUtf8(c.error))) << cmd.error.toStdString();
     }
+}
+
+TEST(CommandLineParse, ModuleOrWidth_ForExportPrintAndPrintRange)
+{
+    using graphics::PrintSize;
+    struct Case {
+        std::initializer_list<const char*> args;
+        std::optional<PrintSize> size; // none: refused
+        const char* error;             // a part of the message when refused
+    };
+    const Case cases[] = {
+        {{"export", "--type", "code128", "--text", "A", "--output", "a.pdf", "--module", "0.33"}, PrintSize::Module(0.33), ""},
+        {{"export", "--type", "code128", "--text", "A", "--output", "a.png", "--module", "13mil"}, PrintSize::Module(0.3302), ""},
+        {{"export", "--type", "qr", "--text", "A", "--output", "a.svg", "--width", "20"}, PrintSize::Width(20), ""},
+        {{"export", "--type", "code128", "--batch", "l", "--layout", "Avery 5160", "--output", "s.pdf", "--width", "50"}, PrintSize::Width(50), ""},
+        {{"print", "a.txt", "--module", "0.25 mm"}, PrintSize::Module(0.25), ""},
+        {{"print-range", "--from", "1", "--to", "3", "--width", "40"}, PrintSize::Width(40), ""},
+        {{"export", "--type", "code128", "--text", "A", "--output", "a.png"}, std::nullopt, nullptr},
+        {{"export", "--type", "code128", "--text", "A", "--output", "a.pdf", "--module", "0.3", "--width", "40"}, std::nullopt,
+         "--module and --width can't both be given"},
+        {{"export", "--type", "code128", "--text", "A", "--output", "a.png", "--module", "0.3", "--module-dots", "3"}, std::nullopt,
+         "--module-dots and --module can't both be given"},
+        {{"export", "--type", "code128", "--text", "A", "--output", "a.png", "--module", "0"}, std::nullopt, "--module needs a length from 0.05 to 25 mm"},
+        {{"export", "--type", "code128", "--text", "A", "--output", "a.png", "--module", "0.01"}, std::nullopt, "--module needs a length"},
+        {{"print", "a.txt", "--width", "wide"}, std::nullopt, "--width needs a length from 1 to 2000 mm (or in mils, such as \"13 mil\"), not \"wide\""},
+        {{"print-range", "--from", "1", "--to", "3", "--module", "0.3 in"}, std::nullopt, "--module needs a length"},
+        {{"print", "--label", "l.json", "--module", "0.3"}, std::nullopt, "the label file sizes its barcodes"},
+        {{"export", "--label", "l.json", "--output", "a.png", "--width", "30"}, std::nullopt, "export --label takes no --width"},
+    };
+    for (const Case& c : cases) {
+        const Command cmd = ParseCommandLine(Args(c.args));
+        SCOPED_TRACE(cmd.error.toStdString());
+        if (c.error && *c.error) {
+            EXPECT_EQ(cmd.kind, Command::Error);
+            EXPECT_TRUE(cmd.error.contains(QString::fromUtf8(c.error)));
+            continue;
+        }
+        ASSERT_NE(cmd.kind, Command::Error);
+        ASSERT_EQ(cmd.printSize.has_value(), c.size.has_value());
+        if (c.size) {
+            EXPECT_EQ(cmd.printSize->kind, c.size->kind);
+            EXPECT_NEAR(cmd.printSize->mm, c.size->mm, 1e-9);
+        }
+    }
+    // The window keeps its size as typed, and reads it back so.
+    for (const char* stored : {"module 0.33 mm", "module 13 mil", "width 50 mm", ""})
+        EXPECT_EQ(jobs::PrintSizeToSetting(jobs::PrintSizeFromSetting(QLatin1String(stored))), QLatin1String(stored));
+    EXPECT_NEAR(jobs::SizeOf(jobs::PrintSizeFromSetting(QStringLiteral("module 10 mil"))).mm, 0.254, 1e-9);
+    EXPECT_TRUE(jobs::SizeOf(jobs::PrintSizeFromSetting(QStringLiteral("module x mm"))).IsNatural()) << "a hand-edited store";
 }

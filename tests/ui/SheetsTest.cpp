@@ -96,6 +96,9 @@ TEST(SheetLayouts, LayoutsThatCantBePrinted_SayWhy)
         {[](auto& l) { l.columns = 6; }, core::kOffThePage, "past the page's width of 210 mm"},
         {[](auto& l) { l.topMm = 30; }, core::kOffThePage, "past the page's height of 297 mm"},
         {[](auto& l) { l.leftMm = -3; }, core::kOffThePage, "must not be negative"},
+        // A layout entered in inches is told in inches.
+        {[](auto& l) { l.pitchXMm = 25.4, l.inches = true; }, core::kOverlap, "the pitch across (1 in) is less than a label's width (1.5 in)"},
+        {[](auto& l) { l.pageMm.setWidth(127), l.inches = true; }, core::kOffThePage, "past the page's width of 5 in"},
     };
     for (const Case& c : cases) {
         printing::SheetLayout l = good;

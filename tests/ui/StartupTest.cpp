@@ -85,7 +85,13 @@ TEST(Startup, ARestartRestoresEveryKey)
         testsupport::Line(*f, "Text22")->setText("900");
         testsupport::Combo(*f, "Combo1")->setEditText("Office-Laser_2");
         f->Combo1_Validate();
+        testsupport::Combo(*f, "ComboSizeKind")->setCurrentIndex(1); // a module
+        testsupport::Line(*f, "TextPrintSize")->setText("13");
+        testsupport::Combo(*f, "ComboSizeUnit")->setCurrentIndex(1); // mils
+        testsupport::Spin(*f, "SpinCopies")->setValue(4);
     }
+    EXPECT_EQ(Stored("printsize"), "module 13 mil");
+    EXPECT_EQ(Stored("copies"), "4");
     auto f = Start();
     EXPECT_EQ(Selected(*f), testsupport::Radio(*f, "Option5"));
     EXPECT_EQ(testsupport::Line(*f, "Text4")->text(), "*");
@@ -100,6 +106,11 @@ TEST(Startup, ARestartRestoresEveryKey)
     EXPECT_EQ(testsupport::Line(*f, "Text21")->text(), "137");
     EXPECT_EQ(testsupport::Line(*f, "Text22")->text(), "900");
     EXPECT_EQ(testsupport::Combo(*f, "Combo1")->currentText(), "Office-Laser_2");
+    EXPECT_EQ(testsupport::Combo(*f, "ComboSizeKind")->currentIndex(), 1);
+    EXPECT_EQ(testsupport::Line(*f, "TextPrintSize")->text(), "13");
+    EXPECT_EQ(testsupport::Combo(*f, "ComboSizeUnit")->currentIndex(), 1);
+    EXPECT_EQ(testsupport::Spin(*f, "SpinCopies")->value(), 4);
+    EXPECT_EQ(f->ReadRequest().printSize, graphics::PrintSize::Module(13 * 0.0254));
 }
 
 TEST(Startup, ClickingAnOption_WritesAllSixTypeKeys)

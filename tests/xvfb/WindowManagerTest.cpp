@@ -96,8 +96,9 @@ TEST_F(WindowManagerTest, Sizes_AtStartAndAfterToggling_AreTheSameWithAndWithout
         const char* where = run == bare ? "without a window manager" : "under openbox";
         EXPECT_EQ(shown.atStart.width(), Px(7425)) << where;
         // Hiding takes away the settings area and no more: the controls above
-        // it end at 2640 twips instead of the design's 6465.
-        EXPECT_EQ(shown.atStart.height() - hidden.atStart.height(), Px(6465) - Px(2640)) << where;
+        // it end at 2640 twips instead of 7545 (the design's 6465, with the
+        // taller type row and the printed size's row).
+        EXPECT_EQ(shown.atStart.height() - hidden.atStart.height(), Px(7545) - Px(2640)) << where;
         EXPECT_EQ(shown.toggled, hidden.atStart) << where << ": hiding gives the size of a hidden start";
         EXPECT_EQ(hidden.toggled, shown.atStart) << where << ": showing gives the size of a shown start";
         for (const Sizes* s : {&shown, &hidden}) {
@@ -127,8 +128,8 @@ TEST_F(WindowManagerTest, ClosingOrExitDuringRunIt_EndsTheProgram_AndThePdfsStop
         const QString window = StartMainWindow(true);
         const int top = ControlsTop(window);
         ASSERT_GE(top, 0);
-        // "Run It": FrameOptions (120, 2640) + its frame (120, 2760) + the button (2280, 240, 1095 x 255).
-        Click(window, At(top, 120 + 120 + 2280 + 1095 / 2.0, 2640 + 2760 + 240 + 255 / 2.0));
+        // "Run It": FrameOptions (120, 2640) + its frame (120, 3840) + the button (2280, 240, 1095 x 255).
+        Click(window, At(top, 120 + 120 + 2280 + 1095 / 2.0, 2640 + 3840 + 240 + 255 / 2.0));
         ASSERT_TRUE(WaitFor([&] { return PdfCount() >= 1; }, 20000)) << way << ": no label was printed";
 
         const int atExit = PdfCount();
@@ -171,8 +172,8 @@ TEST_F(WindowManagerTest, StopDuringPrintFile_LeavesNoJob_AndThePrintButtonsCome
     EXPECT_EQ(PdfCount(), 0) << "the stopped job was dropped";
 
     // The buttons are back: the small file prints at once.
-    // "File Path" text box: FrameOptions (120, 2640) + its frame (120, 2040) + the box (120, 240, 3015 x 285).
-    Click(window, At(top, 120 + 120 + 120 + 3015 / 2.0, 2640 + 2040 + 240 + 285 / 2.0));
+    // "File Path" text box: FrameOptions (120, 2640) + its frame (120, 2400) + the box (120, 240, 2295 x 285).
+    Click(window, At(top, 120 + 120 + 120 + 2295 / 2.0, 2640 + 2400 + 240 + 285 / 2.0));
     Tool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+a")});
     Tool(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("5"), smallFile});
     Click(window, printFile);
