@@ -71,7 +71,7 @@ private:
     core::Result<labels::Label> MakeLabel() const;
     core::Status ChooseDestination(QSizeF labelMm);
     QString DryRunText(const jobs::MergeCheck& check) const;
-    int Print(const printing::NextLabel& labels);
+    core::Status Print(const printing::NextLabel& labels);
     core::Result<qint64> WritePngs(const printing::NextLabel& labels) const;
 
     const Command& c_;
@@ -221,30 +221,25 @@ core::Result<qint64> LabelsRun::WritePngs(const printing::NextLabel& labels) con
     return written;
 }
 
-int LabelsRun::Print(const printing::NextLabel& labels)
+core::Status LabelsRun::Print(const printing::NextLabel& labels)
 {
     if (to_.kind == Destination::Png) {
         const core::Result<qint64> written = WritePngs(labels);
-        if (written.failed()) {
-            run_.messages.MsgBox(written.failure().text);
-            return 1;
-        }
-        return 0;
+        return written.failed() ? core::Status(written.failure()) : core::Ok();
     }
     if (to_.kind == Destination::Pdf) {
         const core::Result<qint64> written = WriteSheetsPdf(c_.output, *to_.sheets, labels, run_.printers);
-        if (written.failed()) {
-            run_.messages.MsgBox(QStringLiteral("%1 Nothing was written to %2.").arg(written.failure().text, files::ShownPath(c_.output)));
-            return 1;
-        }
-        return 0;
+        if (written.failed())
+            return core::Failure{written.failure().code, QStringLiteral("%1 Nothing was written to %2.")
+                                                             .arg(written.failure().text, files::ShownPath(c_.output))};
+        return core::Ok();
     }
     printing::RunPlacement where{to_.sheets, 0, 0};
     const printing::RunReport report = printing::PrintLabelRun(*to_.printer, where, labels);
-    if (report.status.failed())
-        run_.messages.MsgBox(report.status.failure().text);
     const bool printed = jobs::FinishJobs(report.jobs, c_.wait ? std::optional<int>(c_.waitSeconds) : std::nullopt, run_);
-    return report.status.ok() && printed ? 0 : 1;
+    if (report.status.failed())
+        return report.status;
+    return printed ? core::Ok() : core::Status(core::Failure{core::kPrintFailed, {}}); // said already
 }
 
 int LabelsRun::Run()
@@ -279,9 +274,23 @@ int LabelsRun::Run()
     if (const core::Status chosen = ChooseDestination(labelMm); chosen.failed())
         return chosen.failure().text.isEmpty() ? 1 : Refused(chosen.failure().text);
 
-    const core::Result<jobs::MergeCheck> check = jobs::CheckMerge(plan_, to_.dpi);
-    if (check.failed())
-        return Refused(check.failure().text);
+    // A job sent whole at its end (sheets, a roll, a PDF) is checked as
+    // it is made, each label laid out once, and dropped when a record
+    // fails; PNG files and jobs of a label each are checked first.
+    const bool onePass = !c_.dryRun && to_.kind != Destination::Png && !to_.jobEach;
+    auto check = std::make_shared<jobs::MergeCheck>();
+    core::Status printed = core::Ok();
+    if (onePass) {
+        const core::Result<printing::NextLabel> labels = jobs::CheckingMergeLabels(plan_, to_.dpi, check, c_.skipBad);
+        if (labels.failed())
+            return Refused(labels.failure().text);
+        printed = Print(*labels);
+    } else {
+        core::Result<jobs::MergeCheck> checked = jobs::CheckMerge(plan_, to_.dpi);
+        if (checked.failed())
+            return Refused(checked.failure().text);
+        *check = std::move(*checked);
+    }
     if (check->bad > 0) {
         for (const QString& line : check->Lines()) // a line each, for a script to count
             run_.messages.MsgBox(line);
@@ -299,8 +308,14 @@ int LabelsRun::Run()
     if (check->labels == 0)
         return Refused(check->records == 0 ? QStringLiteral("%1 has no records to print.").arg(plan_.data->Name())
                                            : QStringLiteral("No record chosen asks for a label."));
-    const int printed = Print(jobs::MergeLabels(plan_, *check));
-    return printed == 0 && check->bad > 0 ? kSkippedRecords : printed;
+    if (!onePass)
+        printed = Print(jobs::MergeLabels(plan_, *check));
+    if (printed.failed()) {
+        if (!printed.failure().text.isEmpty())
+            run_.messages.MsgBox(printed.failure().text);
+        return 1;
+    }
+    return check->bad > 0 ? kSkippedRecords : 0;
 }
 
 } // namespace
