@@ -428,6 +428,21 @@ QString ReadWait(const Parsed& p, const QString& subcommand, Command& c)
     return {};
 }
 
+// --pdf-dpi and the label printer options of a run that prints.
+QString ReadPrinterOptions(const Parsed& p, Command& c)
+{
+    if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
+        const std::optional<int> n = WholeNumber(dpi, printing::kMinPdfDpi, printing::kMaxPdfDpi);
+        if (!n)
+            return QStringLiteral("--pdf-dpi needs a whole number from %1 to %2, not %3")
+                .arg(printing::kMinPdfDpi)
+                .arg(printing::kMaxPdfDpi)
+                .arg(Quoted(dpi));
+        c.pdfDpi = *n;
+    }
+    return ReadLabelOptions(p, c);
+}
+
 Command ParsePrintRange(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print-range"), args,
@@ -506,14 +521,7 @@ Command ParsePrint(const QStringList& args)
         return Failed(wrong);
     if (QString wrong = ReadWait(p, QStringLiteral("print"), c); !wrong.isEmpty())
         return Failed(wrong);
-    if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
-        const std::optional<int> n = WholeNumber(dpi, printing::kMinPdfDpi, printing::kMaxPdfDpi);
-        if (!n)
-            return Failed(QStringLiteral("--pdf-dpi needs a whole number from %1 to %2, not %3")
-                              .arg(printing::kMinPdfDpi).arg(printing::kMaxPdfDpi).arg(Quoted(dpi)));
-        c.pdfDpi = *n;
-    }
-    if (QString wrong = ReadLabelOptions(p, c); !wrong.isEmpty())
+    if (QString wrong = ReadPrinterOptions(p, c); !wrong.isEmpty())
         return Failed(wrong);
     return c;
 }
@@ -639,14 +647,7 @@ Command ParseLabels(const QStringList& args, symbols::SymbologyTable table)
     if (c.output.isEmpty()) {
         if (QString wrong = ReadWait(p, QStringLiteral("labels"), c); !wrong.isEmpty())
             return Failed(wrong);
-        if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
-            const std::optional<int> n = WholeNumber(dpi, printing::kMinPdfDpi, printing::kMaxPdfDpi);
-            if (!n)
-                return Failed(QStringLiteral("--pdf-dpi needs a whole number from %1 to %2, not %3")
-                                  .arg(printing::kMinPdfDpi).arg(printing::kMaxPdfDpi).arg(Quoted(dpi)));
-            c.pdfDpi = *n;
-        }
-        if (QString wrong = ReadLabelOptions(p, c); !wrong.isEmpty())
+        if (QString wrong = ReadPrinterOptions(p, c); !wrong.isEmpty())
             return Failed(wrong);
         return c;
     }

@@ -261,6 +261,15 @@ std::optional<labels::LaidOutLabel> CheckRecord(const MergePlan& plan, qint64 in
     return std::move(*laid);
 }
 
+// Where a run of labels is: its record, and the copies of it still to come.
+struct RunState {
+    qint64 index;
+    qint64 left = 0;
+    QStringList values;                                // the record's
+    std::shared_ptr<const labels::LaidOutLabel> laid; // its label, when laid out already
+    bool stopped = false;                              // the run ended with a stop
+};
+
 MergeCheck EmptyCheck(const MergePlan& plan, double dpi)
 {
     MergeCheck check;
@@ -296,14 +305,7 @@ core::Result<printing::NextLabel> CheckingMergeLabels(const MergePlan& plan, dou
     *check = EmptyCheck(plan, dpi);
     const auto [begin, last] = Chosen(plan);
     const qint64 end = last;
-    struct State {
-        qint64 index;
-        qint64 left = 0; // copies of the current record still to come
-        QStringList values;
-        std::shared_ptr<const labels::LaidOutLabel> laid;
-        bool stopped = false;
-    };
-    return printing::NextLabel([plan, check, end, skipBad, state = State{begin - 1, 0, {}, {}, false}]() mutable
+    return printing::NextLabel([plan, check, end, skipBad, state = RunState{begin - 1, 0, {}, {}, false}]() mutable
                                -> std::optional<printing::SheetLabel> {
         while (state.left == 0) {
             if (state.stopped)
@@ -350,12 +352,7 @@ printing::NextLabel MergeLabels(const MergePlan& plan, const MergeCheck& check)
     auto failed = std::make_shared<const std::vector<bool>>(check.failed);
     const auto [begin, last] = Chosen(plan);
     const qint64 end = last;
-    struct State {
-        qint64 index;
-        qint64 left = 0; // copies of the current record still to come
-        QStringList values;
-    };
-    return [plan, failed, end, state = State{begin - 1, 0, {}}]() mutable -> std::optional<printing::SheetLabel> {
+    return [plan, failed, end, state = RunState{begin - 1, 0, {}, {}, false}]() mutable -> std::optional<printing::SheetLabel> {
         while (state.left == 0) {
             if (++state.index >= end)
                 return std::nullopt;
