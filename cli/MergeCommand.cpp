@@ -298,7 +298,7 @@ int LabelsRun::Run()
                                 .arg(Count(check->bad), Plural(check->records, "record", "records"));
         if (!c_.skipBad && !c_.dryRun)
             return Refused(bad + QStringLiteral("; nothing else is printed either (--skip-bad prints the others)."));
-        if (!c_.dryRun)
+        if (!c_.dryRun && check->labels > 0)
             run_.messages.MsgBox(bad + QStringLiteral(": skipped; the others are printed."));
     }
     if (c_.dryRun) {
@@ -307,6 +307,7 @@ int LabelsRun::Run()
     }
     if (check->labels == 0)
         return Refused(check->records == 0 ? QStringLiteral("%1 has no records to print.").arg(plan_.data->Name())
+                       : check->good == 0  ? QStringLiteral("None of the records chosen can be printed.")
                                            : QStringLiteral("No record chosen asks for a label."));
     if (!onePass)
         printed = Print(jobs::MergeLabels(plan_, *check));
