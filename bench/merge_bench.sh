@@ -83,14 +83,15 @@ for kind in wall cpu; do
 done
 echo "rounds (wall): quorvane ${q[*]}; glabels ${g[*]}"
 
-walls=() peaks=()
+walls=() cpus=() peaks=()
 for ((r = 1; r <= rounds; r++)); do
   /usr/bin/time -v -o "$work/time.txt" "${quorvane[@]}" --data "$work/large.csv" > /dev/null 2> "$work/err" \
     || { cat "$work/err" >&2; exit 1; }
   rm -f "$work/out.pdf"
   walls+=("$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$work/time.txt" | awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; print s }')")
+  cpus+=("$(awk -F': ' '/(User|System) time \(seconds\)/ { s += $2 } END { print s }' "$work/time.txt")")
   peaks+=("$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")")
 done
-printf '%8s %10s %12s\n' records wall_s peak_rss_mb
-awk -v n="$large" -v w="$(median "${walls[@]}")" -v r="$(median "${peaks[@]}")" \
-  'BEGIN { printf "%8d %10.2f %12.1f\n", n, w, r / 1024 }'
+printf '%8s %10s %10s %12s\n' records wall_s cpu_s peak_rss_mb
+awk -v n="$large" -v w="$(median "${walls[@]}")" -v c="$(median "${cpus[@]}")" -v r="$(median "${peaks[@]}")" \
+  'BEGIN { printf "%8d %10.2f %10.2f %12.1f\n", n, w, c, r / 1024 }'
