@@ -2,6 +2,7 @@
 // problem listed with its line and field, the records read once, and the
 // print run giving the good records in order with their copies.
 #include "jobs/DataMerge.h"
+#include "printing/LabelPrint.h"
 #include "tests/support/PrintTo.h"
 
 #include <QFile>
@@ -194,5 +195,44 @@ TEST(DataMerge, RecordsChosen_AndTheDataReadOnce)
         ASSERT_TRUE(check.ok());
         EXPECT_EQ(check->records, row.printed.size());
         EXPECT_EQ(Printed(plan, *check), row.printed);
+    }
+}
+
+TEST(DataMerge, CheckedAsPrinted_ABadRecordStopsTheRun_OrIsSkipped)
+{
+    struct Row {
+        bool skipBad;
+        QStringList given; // the labels' places, then "stop: ..." for a stop
+    };
+    const Row rows[] = {
+        {false, {"items.csv:2", "items.csv:2", "stop: 2 of 5 records can't be printed."}},
+        {true, {"items.csv:2", "items.csv:2", "items.csv:4", "items.csv:4", "items.csv:6", "items.csv:6"}},
+    };
+    Merge m;
+    const auto data = m.Data("sku\n4006381333931\n12A\n5901234123457\nbad\n4006381333931\n");
+    jobs::MergeOptions options;
+    options.copies = 2;
+    const jobs::MergePlan plan = Plan(data, QStringLiteral("${sku}"), Symbology::RetailEan13, {}, options);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.skipBad ? "--skip-bad" : "without --skip-bad");
+        auto check = std::make_shared<jobs::MergeCheck>();
+        const core::Result<printing::NextLabel> next = jobs::CheckingMergeLabels(plan, 300, check, row.skipBad);
+        ASSERT_TRUE(next.ok());
+        QStringList given;
+        for (auto label = (*next)(); label; label = (*next)()) {
+            if (label->stop.failed()) {
+                given << QStringLiteral("stop: ") + label->stop.failure().text;
+                continue;
+            }
+            given << Short(label->text, *data);
+            // The printer takes the label as the check laid it out, at its grid only.
+            ASSERT_TRUE(label->parts && label->parts->laidOut);
+            EXPECT_EQ(printing::LayOutParts(*label->parts, 300)->parts[0].text, label->parts->laidOut->parts[0].text);
+            EXPECT_EQ(printing::LayOutParts(*label->parts, 203)->dpi, 203);
+        }
+        EXPECT_EQ(given, row.given);
+        EXPECT_EQ(check->bad, 2) << "every record is checked, after the first bad one too";
+        EXPECT_EQ(check->findings.size(), 2u);
+        EXPECT_EQ(check->labels, 6);
     }
 }
