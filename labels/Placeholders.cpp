@@ -65,21 +65,6 @@ std::optional<QString> WithCheckDigit(const QString& digits)
     return digits + QChar(u'0' + symbols::Gs1CheckDigit(values));
 }
 
-// "the fields are "sku", "name" and "price"", as an unknown field's
-// message ends.
-QString FieldList(std::span<const QString> names)
-{
-    if (names.empty())
-        return QStringLiteral("the record has no fields");
-    QStringList quoted;
-    for (const QString& n : names)
-        quoted << QLatin1Char('"') + n + QLatin1Char('"');
-    if (quoted.size() == 1)
-        return QStringLiteral("the only field is %1").arg(quoted.front());
-    const QString last = quoted.takeLast();
-    return QStringLiteral("the fields are %1 and %2").arg(quoted.join(QStringLiteral(", ")), last);
-}
-
 } // namespace
 
 core::Result<Template> Template::Parse(const QString& text)
@@ -258,6 +243,20 @@ std::vector<QString> Template::Fields() const
             names.push_back(p.text);
     return names;
 }
+
+QString FieldList(std::span<const QString> names)
+{
+    if (names.empty())
+        return QStringLiteral("the record has no fields");
+    QStringList quoted;
+    for (const QString& n : names)
+        quoted << QLatin1Char('"') + n + QLatin1Char('"');
+    if (quoted.size() == 1)
+        return QStringLiteral("the only field is %1").arg(quoted.front());
+    const QString last = quoted.takeLast();
+    return QStringLiteral("the fields are %1 and %2").arg(quoted.join(QStringLiteral(", ")), last);
+}
+
 
 core::Result<QString> FillText(const QString& text, const FillContext& context)
 {

@@ -81,6 +81,10 @@ private:
     bool plain_ = true;
 };
 
+// "the fields are \"sku\", \"name\" and \"price\"": how a message about a
+// field the record does not have lists the ones it has.
+QString FieldList(std::span<const QString> names);
+
 // Parses and fills in one step (a text filled once).
 core::Result<QString> FillText(const QString& text, const FillContext& context);
 
