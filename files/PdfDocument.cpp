@@ -426,7 +426,7 @@ private:
         double x = 0;
         for (qsizetype i = 0; i < indexes.size(); ++i) {
             Placed& p = placed[size_t(i)];
-            p.glyph = GlyphOf(face, indexes[i], QString(text[i]));
+            p.glyph = GlyphOf(face, indexes[i], QStringView(text).mid(i, 1));
             p.x = x;
             double a = p.glyph.width;
             if (face.kerns && i + 1 < indexes.size())
@@ -471,7 +471,7 @@ private:
         };
         std::vector<Shape> shapes;
         bool known = true; // every glyph is stored with its characters
-        for (const QGlyphRun& run : line.glyphRuns()) {
+        for (const QGlyphRun& run : LogicalRuns(layout, line, text)) {
             Face& face = FaceOfRaw(run.rawFont());
             const QList<quint32> indexes = run.glyphIndexes();
             const QList<QPointF> positions = run.positions();
@@ -491,9 +491,34 @@ private:
             const auto c = chars.find({s.face, s.index});
             const Glyph g = GlyphOf(*s.face, s.index, c == chars.end() ? QString() : c->second);
             spelled += CharsOf(g);
-            placed.push_back({g, s.at.x() * scale, (s.at.y() - baseline) * scale});
+            // A thousandth of a unit: glyphs on the baseline stay in one run.
+            placed.push_back({g, s.at.x() * scale, std::round((s.at.y() - baseline) * scale * 1000) / 1000});
         }
+        // Written from left to right, as readers expect right-to-left text
+        // and without moving back after each glyph.
+        if (RightToLeft(text))
+            std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.x < b.x; });
         WriteGlyphs(at, size, placed, spelled == text ? QString() : text);
+    }
+
+    // The glyph runs of the line in the order of the text: Qt gives them
+    // from left to right, so that the words of right-to-left text come
+    // last first; taken a word at a time they spell the text, as readers
+    // expect, and they place each word right to left themselves.
+    static bool RightToLeft(const QString& text)
+    {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return c.direction() == QChar::DirR || c.direction() == QChar::DirAL; });
+    }
+    static QList<QGlyphRun> LogicalRuns(const QTextLayout& layout, const QTextLine& line, const QString& text)
+    {
+        if (!RightToLeft(text))
+            return line.glyphRuns();
+        QList<QGlyphRun> runs;
+        QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
+        for (qsizetype from = 0, to = words.toNextBoundary(); to > from; from = to, to = words.toNextBoundary())
+            runs += layout.glyphRuns(int(from), int(to - from));
+        return runs;
     }
 
     // The characters each glyph of laid-out text stands for, cluster by
@@ -559,7 +584,7 @@ private:
             page_ += "/Span << /ActualText " + TextString(actual).toStdString() + " >> BDC\n";
         page_ += "BT\n";
         int font = -1;
-        double rise = 0;
+        double rise = 0, lineX = 0; // where the text matrix was last set, along the baseline
         bool inString = false;
         for (size_t i = 0; i < placed.size(); ++i) {
             const Placed& p = placed[i];
@@ -576,8 +601,15 @@ private:
                     Num(page_, -p.y);
                     page_ += " Ts ";
                 }
-                Matrix(page_, QTransform(1, 0, 0, -1, at.x() + p.x, at.y()) * transform_);
-                page_ += " Tm [";
+                // The first run sets the text matrix; the others move on from it.
+                if (i == 0) {
+                    Matrix(page_, QTransform(1, 0, 0, -1, at.x() + p.x, at.y()) * transform_);
+                    page_ += " Tm [";
+                } else {
+                    Num(page_, p.x - lineX);
+                    page_ += " 0 Td [";
+                }
+                lineX = p.x;
                 font = g.font;
                 rise = -p.y;
                 inString = false;
@@ -590,8 +622,9 @@ private:
             page_ += kHex[g.code & 15];
             if (i + 1 == placed.size() || placed[i + 1].glyph.font != font || -placed[i + 1].y != rise)
                 continue;
-            const double adjust = (g.width * scale - (placed[i + 1].x - p.x)) / size * kGlyphUnits;
-            if (std::abs(adjust) >= 0.01) {
+            // To a tenth: a ten-thousandth of the size, far below a dot.
+            const double adjust = std::round((g.width * scale - (placed[i + 1].x - p.x)) / size * kGlyphUnits * 10) / 10;
+            if (adjust != 0) {
                 page_ += '>';
                 inString = false;
                 Num(page_, adjust);
@@ -922,12 +955,12 @@ private:
     QString& CharsOf(const Glyph& g) { return fonts_[size_t(g.font)].chars[size_t(g.code - 1)]; }
     // The glyph as stored in the document, stored the first time; `chars`
     // are the characters it stands for, when known.
-    Glyph GlyphOf(Face& face, quint32 index, const QString& chars)
+    Glyph GlyphOf(Face& face, quint32 index, QStringView chars)
     {
         const auto found = face.glyphs.find(index);
         if (found != face.glyphs.end()) {
-            if (QString& known = CharsOf(found->second); known.isEmpty())
-                known = chars;
+            if (QString& known = CharsOf(found->second); known.isEmpty() && !chars.isEmpty())
+                known = chars.toString();
             return found->second;
         }
         // A face's glyphs fill its latest font; a full one starts another.
@@ -942,7 +975,7 @@ private:
         }
         Type3Font& f = fonts_[size_t(fi)];
         f.glyphs.push_back(index);
-        f.chars.push_back(chars);
+        f.chars.push_back(chars.toString());
         const double width =
             face.raw.advancesForGlyphIndexes(QList<quint32>{index}, QRawFont::UseDesignMetrics).value(0).x();
         const Glyph g{fi, int(f.glyphs.size()), width};
