@@ -91,6 +91,8 @@ TEST_F(CommandLineRun, EveryForm_ExitStatusOutputAndFiles)
             made.removeAll(f);
         made.sort();
         EXPECT_EQ(made, c.files);
+        for (const QString& f : made.filter(QStringLiteral(".pdf")))
+            testsupport::ExpectValidPdf(out(f));
     }
     const QImage png(out(QStringLiteral("a.png")));
     EXPECT_EQ(testsupport::DecodeOne(png, ZXing::BarcodeFormat::Code39).text, "QV-2026") << "the PNG as written";

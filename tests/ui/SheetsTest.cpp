@@ -122,6 +122,9 @@ TEST(SheetLayouts, SavedLayoutsAndCalibrations_ComeBack_AndBadOnesAreRefused)
     EXPECT_TRUE(jobs::SaveLayout(printing::BuiltInLayouts()[3]).failure().text.contains(QStringLiteral("built-in")));
     mine.columns = 9;
     EXPECT_EQ(jobs::SaveLayout(mine).failure().code, core::kOffThePage);
+    mine.columns = 1;
+    mine.pageMm = QSizeF(6000, 297); // as New Label Layout takes it in inches
+    EXPECT_TRUE(jobs::SaveLayout(mine).failure().text.contains(QStringLiteral("not one a PDF can hold")));
     EXPECT_TRUE(jobs::FindLayout(QStringLiteral("Nope")).failure().text.contains(QStringLiteral("One label per job, Avery L7651")));
     EXPECT_FALSE(jobs::FindLayout(QStringLiteral("One label per job")).value().has_value());
 
