@@ -35,6 +35,8 @@ constexpr double kMmPerInch = 25.4;
 constexpr int kGlyphUnits = 1000;
 // Glyphs drawn as pictures are drawn at this many pixels an em.
 constexpr int kPictureEm = 72;
+// Texts whose shaping is kept, to be written again as they are.
+constexpr qsizetype kShapedKept = 512;
 // A Type 3 font holds up to this many glyphs (one byte a code, 0 unused).
 constexpr int kCodesPerFont = 255;
 // What is written is handed to the device in pieces of about this size.
@@ -450,6 +452,23 @@ private:
     // and copy.
     void Shaped(const QPointF& at, const QFont& font, double size, const QString& text)
     {
+        // The same caption on every label of a run is shaped once.
+        const QString key = text + QChar(0) + font.key() + QChar(0) + QString::number(font.letterSpacing()) +
+                            QChar(0) + QString::number(font.wordSpacing()) + QChar(0) + QString::number(size);
+        auto found = shaped_.find(key);
+        if (found == shaped_.end()) {
+            if (shaped_.size() >= kShapedKept)
+                shaped_.clear();
+            found = shaped_.insert(key, Shape(font, size, text));
+        }
+        WriteGlyphs(at, size, found->placed, found->actual);
+    }
+    struct ShapedText {
+        std::vector<Placed> placed;
+        QString actual; // the text, when the glyphs in their order don't spell it
+    };
+    ShapedText Shape(const QFont& font, double size, const QString& text)
+    {
         QTextLayout layout(text, ShapingFont(font, size));
         QTextOption option;
         option.setWrapMode(QTextOption::NoWrap);
@@ -459,7 +478,7 @@ private:
         QTextLine line = layout.createLine();
         if (!line.isValid()) {
             layout.endLayout();
-            return;
+            return {};
         }
         line.setPosition(QPointF(0, 0));
         layout.endLayout();
@@ -498,7 +517,7 @@ private:
         // and without moving back after each glyph.
         if (RightToLeft(text))
             std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.x < b.x; });
-        WriteGlyphs(at, size, placed, spelled == text ? QString() : text);
+        return {std::move(placed), spelled == text ? QString() : text};
     }
 
     // The glyph runs of the line in the order of the text: Qt gives them
@@ -1143,6 +1162,7 @@ private:
     std::vector<std::pair<QFont, Face*>> recentFaces_;
     std::vector<std::pair<QRawFont, Face*>> recentRaw_;
     std::map<QString, QFont> shapingFonts_;
+    QHash<QString, ShapedText> shaped_; // by text, font and size
     std::vector<std::tuple<QFont, double, QFont>> recentShaping_;
     std::vector<Type3Font> fonts_;
     std::vector<ImageObject> images_;
