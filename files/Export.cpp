@@ -357,17 +357,38 @@ QByteArray ExportSvg(const Drawing& drawing, double unitsPerInch)
     return out.Take();
 }
 
+namespace {
+
+const graphics::DeviceGrid kExportGrid{double(kPdfResolution), kPdfGridDpi};
+
+// The quiet zones of an exported PDF in device units: whole grid dots, so
+// the symbol starts on one.
+QPointF ExportQuietZones(const Drawing& drawing)
+{
+    const double scale = kExportGrid.UnitsPerPixel(drawing), dot = kExportGrid.Dot();
+    return QPointF(std::ceil(graphics::QuietZonePixels(drawing) * scale / dot) * dot,
+                   std::ceil(graphics::QuietZoneRows(drawing) * scale / dot) * dot);
+}
+
+// The page of an exported PDF: the symbol with its quiet zones, in whole
+// points.
+QSizeF ExportPagePoints(const Drawing& drawing)
+{
+    const QPointF quiet = ExportQuietZones(drawing);
+    const QSizeF symbol = graphics::ReplayedSize(drawing, kExportGrid);
+    return QSizeF(std::ceil((symbol.width() + 2 * quiet.x()) * 72.0 / kPdfResolution),
+                  std::ceil((std::max(symbol.height(), 1.0) + 2 * quiet.y()) * 72.0 / kPdfResolution));
+}
+
+} // namespace
+
 bool WriteExportPdf(const Drawing& drawing, QIODevice& device)
 {
-    const graphics::DeviceGrid grid{double(kPdfResolution), kPdfGridDpi};
-    const double scale = grid.UnitsPerPixel(drawing);
-    // The quiet zone in whole grid dots, so the symbol starts on one.
-    const double quiet = std::ceil(graphics::QuietZonePixels(drawing) * scale / grid.Dot()) * grid.Dot();
-    const double quietRows = std::ceil(graphics::QuietZoneRows(drawing) * scale / grid.Dot()) * grid.Dot();
-    const QSizeF symbol = graphics::ReplayedSize(drawing, grid);
-    // Whole points: the page size a PDF states.
-    const double widthPt = std::ceil((symbol.width() + 2 * quiet) * 72.0 / kPdfResolution);
-    const double heightPt = std::ceil((std::max(symbol.height(), 1.0) + 2 * quietRows) * 72.0 / kPdfResolution);
+    const graphics::DeviceGrid& grid = kExportGrid;
+    const QPointF quietZones = ExportQuietZones(drawing);
+    const double quiet = quietZones.x(), quietRows = quietZones.y();
+    const QSizeF page = ExportPagePoints(drawing);
+    const double widthPt = page.width(), heightPt = page.height();
 
     PdfDocument pdf(
         &device,
@@ -413,6 +434,16 @@ core::Status WriteSteps(const Drawing& drawing, ExportFormat format, const FileF
         if (check)
             if (const core::Status scans = check(image); scans.failed())
                 return scans;
+    }
+    if (format == ExportFormat::Pdf) {
+        const QSizeF page = ExportPagePoints(drawing) / 72.0;
+        if (std::max(page.width(), page.height()) > core::kMaxPageInches)
+            return Fail(core::kTooLarge, QStringLiteral("The page for %1 would be %2 × %3 inches, and a PDF page is at most "
+                                                        "%4 inches a side; choose a smaller module, or SVG.")
+                                             .arg(Shown(path))
+                                             .arg(page.width(), 0, 'f', 1)
+                                             .arg(page.height(), 0, 'f', 1)
+                                             .arg(core::kMaxPageInches));
     }
     auto cannot = [&](const QString& reason) {
         return Fail(core::kCannotWrite, QStringLiteral("Cannot write %1: %2.").arg(Shown(path), reason));

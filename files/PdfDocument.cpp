@@ -1,5 +1,8 @@
 #include "files/PdfDocument.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QGlyphRun>
 #include <QHash>
 #include <QIODevice>
 #include <QPageLayout>
@@ -7,15 +10,20 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 #include <zlib.h>
+#include <map>
+#include <memory>
 
 namespace files {
 namespace {
@@ -25,6 +33,10 @@ constexpr double kMmPerInch = 25.4;
 // Glyph programs are drawn at this many units per em; a font matrix of
 // 1/1000 makes them one text-space unit per em.
 constexpr int kGlyphUnits = 1000;
+// Glyphs drawn as pictures are drawn at this many pixels an em.
+constexpr int kPictureEm = 72;
+// Texts whose shaping is kept, to be written again as they are.
+constexpr qsizetype kShapedKept = 512;
 // A Type 3 font holds up to this many glyphs (one byte a code, 0 unused).
 constexpr int kCodesPerFont = 255;
 // What is written is handed to the device in pieces of about this size.
@@ -105,6 +117,25 @@ QByteArray Deflated(std::string_view data)
     return out;
 }
 
+// What the engine writes itself: solid colours, lines with their dashes,
+// paths, clips, pictures and text, under any affine transform. For the
+// rest (gradients, patterns, see-through colours) QPainter draws a picture
+// and hands that over.
+constexpr QPaintEngine::PaintEngineFeatures kFeatures =
+    QPaintEngine::PrimitiveTransform | QPaintEngine::PixmapTransform | QPaintEngine::PainterPaths |
+    QPaintEngine::Antialiasing | QPaintEngine::PaintOutsidePaintEvent;
+
+// The page's size in points as the layout defines it: QPageLayout's own
+// rectangles in points are whole points, 0.3 mm off on a 100 mm label.
+QSizeF ExactPoints(const QPageLayout& layout)
+{
+    const QPageSize page = layout.pageSize();
+    const QSizeF size = page.definitionUnits() == QPageSize::Point
+                            ? page.definitionSize()
+                            : page.size(QPageSize::Millimeter) * (kPointsPerInch / kMmPerInch);
+    return layout.orientation() == QPageLayout::Landscape ? size.transposed() : size;
+}
+
 // True when the text draws as its characters' glyphs one after another,
 // with no shaping: scripts that join or reorder, combining marks and
 // characters outside the basic plane need Qt's shaping.
@@ -160,11 +191,8 @@ struct ImageObject {
 class PdfDocument::Engine : public QPaintEngine {
 public:
     Engine(QIODevice* out, const QPageLayout& layout, int resolution)
-        : QPaintEngine(QPaintEngine::AllFeatures & ~(QPaintEngine::PorterDuff | QPaintEngine::PerspectiveTransform |
-                                                    QPaintEngine::ObjectBoundingModeGradients |
-                                                    QPaintEngine::ConicalGradientFill)),
-          out_(out), resolution_(resolution), paintRect_(layout.paintRectPixels(resolution)),
-          pagePoints_(layout.fullRectPoints().size())
+        : QPaintEngine(kFeatures), out_(out), resolution_(resolution), paintRect_(layout.paintRectPixels(resolution)),
+          pagePoints_(ExactPoints(layout))
     {
     }
 
@@ -178,6 +206,9 @@ public:
         if (started_)
             return ok_;
         started_ = true;
+        // The document's identifier is a digest of what it holds and when
+        // it was made, so that two files of the same labels differ.
+        digest_.addData(QByteArray::number(QDateTime::currentMSecsSinceEpoch()));
         Write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
         catalog_ = Reserve();
         pagesTree_ = Reserve();
@@ -216,13 +247,42 @@ public:
             brush_ = state.brush();
         if (dirty & DirtyTransform)
             transform_ = state.transform();
+        if (dirty & DirtyClipEnabled)
+            clipOn_ = state.isClipEnabled();
+        // A clip comes in the painter's coordinates of the moment; it is
+        // kept in device units, as the page's content is.
+        if (dirty & (DirtyClipPath | DirtyClipRegion)) {
+            QPainterPath path;
+            if (dirty & DirtyClipPath)
+                path = state.clipPath();
+            else
+                path.addRegion(state.clipRegion());
+            SetClip(transform_.map(path), state.clipOperation());
+        }
+    }
+    void SetClip(const QPainterPath& path, Qt::ClipOperation operation)
+    {
+        switch (operation) {
+        case Qt::NoClip:
+            clip_ = QPainterPath();
+            clipOn_ = false;
+            break;
+        case Qt::ReplaceClip:
+            clip_ = path;
+            clipOn_ = true;
+            break;
+        case Qt::IntersectClip:
+            clip_ = clipOn_ ? clip_.intersected(path) : path;
+            clipOn_ = true;
+            break;
+        }
     }
 
     // ---- shapes
     void drawRects(const QRectF* rects, int count) override
     {
         const bool fill = Fills(), stroke = Strokes();
-        if (!(fill || stroke) || count <= 0)
+        if (!(fill || stroke) || count <= 0 || ClippedAway())
             return;
         const bool moved = BeginShape(fill, stroke);
         for (int i = 0; i < count; ++i) {
@@ -239,7 +299,7 @@ public:
 
     void drawLines(const QLineF* lines, int count) override
     {
-        if (!Strokes() || count <= 0)
+        if (!Strokes() || count <= 0 || ClippedAway())
             return;
         const bool moved = BeginShape(false, true);
         for (int i = 0; i < count; ++i) {
@@ -259,7 +319,7 @@ public:
     void drawPath(const QPainterPath& path) override
     {
         const bool fill = Fills(), stroke = Strokes();
-        if (!(fill || stroke) || path.isEmpty())
+        if (!(fill || stroke) || path.isEmpty() || ClippedAway())
             return;
         const bool moved = BeginShape(fill, stroke);
         WritePath(page_, path, false);
@@ -295,31 +355,16 @@ public:
 
     void drawImage(const QRectF& r, const QImage& image, const QRectF& sr, Qt::ImageConversionFlags) override
     {
-        if (image.isNull() || r.isEmpty())
+        if (image.isNull() || r.isEmpty() || ClippedAway())
             return;
-        QImage picture = sr.toAlignedRect() == image.rect() ? image : image.copy(sr.toAlignedRect());
-        if (picture.hasAlphaChannel()) { // on white paper
-            QImage onWhite(picture.size(), QImage::Format_RGB32);
-            onWhite.fill(Qt::white);
-            QPainter p(&onWhite);
-            p.drawImage(0, 0, picture);
-            picture = onWhite;
-        }
-        picture = picture.convertToFormat(QImage::Format_RGB888);
-        QByteArray pixels;
-        pixels.reserve(qsizetype(picture.width()) * picture.height() * 3);
-        for (int y = 0; y < picture.height(); ++y)
-            pixels.append(reinterpret_cast<const char*>(picture.constScanLine(y)), qsizetype(picture.width()) * 3);
+        const QImage picture = sr.toAlignedRect() == image.rect() ? image : image.copy(sr.toAlignedRect());
         ImageObject im;
-        im.object = Reserve();
+        im.object = WriteImage(picture);
         im.name = "/I" + std::to_string(images_.size() + 1);
-        StartObject(im.object);
-        WriteStream("/Type /XObject /Subtype /Image /Width " + QByteArray::number(picture.width()) + " /Height " +
-                        QByteArray::number(picture.height()) + " /ColorSpace /DeviceRGB /BitsPerComponent 8",
-                    std::string_view(pixels.constData(), size_t(pixels.size())));
         images_.push_back(im);
         // The picture's unit square onto the box, its first row at the top.
-        page_ += "q ";
+        if (!Open(false))
+            page_ += "q\n";
         Matrix(page_, QTransform(r.width(), 0, 0, -r.height(), r.left(), r.bottom()) * transform_);
         page_ += " cm " + im.name + " Do Q\n";
     }
@@ -335,64 +380,257 @@ public:
     {
         const QPen pen = std::exchange(pen_, painter.pen());
         const QTransform transform = std::exchange(transform_, painter.combinedTransform());
+        const bool clipOn = std::exchange(clipOn_, painter.hasClipping());
+        const QPainterPath clip = std::exchange(clip_, clipOn_ ? transform_.map(painter.clipPath()) : QPainterPath());
         Text(at, QFont(painter.font(), painter.device()), text);
         pen_ = pen;
         transform_ = transform;
+        clipOn_ = clipOn;
+        clip_ = clip;
     }
 
     void Text(const QPointF& at, const QFont& font, const QString& text)
     {
-        if (text.isEmpty() || pen_.style() == Qt::NoPen)
+        if (text.isEmpty() || pen_.style() == Qt::NoPen || ClippedAway())
             return;
-        Face& face = FaceOf(font);
-        const QList<quint32> indexes = DrawsUnshaped(text) ? face.raw.glyphIndexesForString(text) : QList<quint32>();
-        bool whole = indexes.size() == text.size();
-        for (qsizetype i = 0; whole && i < indexes.size(); ++i)
-            whole = indexes[i] != 0;
-        if (!whole) {
-            TextAsOutlines(at, font, text);
-            return;
-        }
         const double size = PixelSize(font);
+        if (DrawsUnshaped(text)) {
+            Face& face = FaceOf(font);
+            const QList<quint32> indexes = face.raw.glyphIndexesForString(text);
+            bool whole = indexes.size() == text.size();
+            for (qsizetype i = 0; whole && i < indexes.size(); ++i)
+                whole = indexes[i] != 0;
+            if (whole) {
+                WriteGlyphs(at, size, Unshaped(face, font, size, text, indexes), {});
+                return;
+            }
+        }
+        Shaped(at, font, size, text);
+    }
+
+private:
+    // A glyph of a line of text, where it goes: x along the baseline and y
+    // below it from the line's origin, in device units.
+    struct Placed {
+        Glyph glyph;
+        double x = 0, y = 0;
+    };
+
+    // The glyphs of text that needs no shaping, one a character, moved on
+    // by their advances with the font's kerning and spacing.
+    std::vector<Placed> Unshaped(Face& face, const QFont& font, double size, const QString& text,
+                                 const QList<quint32>& indexes)
+    {
         const double scale = size / kGlyphUnits;
-        std::vector<Glyph> glyphs(size_t(indexes.size()));
-        for (qsizetype i = 0; i < indexes.size(); ++i)
-            glyphs[size_t(i)] = GlyphOf(face, indexes[i], text[i]);
-        // Advances at the device size, with the font's kerning and spacing.
         const bool percent = font.letterSpacingType() == QFont::PercentageSpacing;
         const double spacing = font.letterSpacing();
-        std::vector<double> advances(glyphs.size());
-        for (size_t i = 0; i < glyphs.size(); ++i) {
-            double a = glyphs[i].width;
-            if (face.kerns && i + 1 < glyphs.size())
-                a += Kerning(face, indexes[qsizetype(i)], indexes[qsizetype(i + 1)]);
+        std::vector<Placed> placed(size_t(indexes.size()));
+        double x = 0;
+        for (qsizetype i = 0; i < indexes.size(); ++i) {
+            Placed& p = placed[size_t(i)];
+            p.glyph = GlyphOf(face, indexes[i], QStringView(text).mid(i, 1));
+            p.x = x;
+            double a = p.glyph.width;
+            if (face.kerns && i + 1 < indexes.size())
+                a += Kerning(face, indexes[i], indexes[i + 1]);
             a *= scale;
             if (percent && spacing != 0 && spacing != 100)
                 a *= spacing / 100;
             else if (!percent)
                 a += spacing;
-            if (text[qsizetype(i)] == QLatin1Char(' '))
+            if (text[i] == QLatin1Char(' '))
                 a += font.wordSpacing();
-            advances[i] = a;
+            x += a;
         }
+        return placed;
+    }
 
+    // Text as Qt shapes it: the glyphs of its font and, for characters that
+    // font lacks, of the fonts Qt falls back on, each where Qt puts it.
+    // Where the glyphs in their order don't spell the text (right-to-left
+    // text, marks drawn apart), the text itself goes with them, for search
+    // and copy.
+    void Shaped(const QPointF& at, const QFont& font, double size, const QString& text)
+    {
+        // The same caption on every label of a run is shaped once.
+        const QString key = text + QChar(0) + font.key() + QChar(0) + QString::number(font.letterSpacing()) +
+                            QChar(0) + QString::number(font.wordSpacing()) + QChar(0) + QString::number(size);
+        auto found = shaped_.find(key);
+        if (found == shaped_.end()) {
+            if (shaped_.size() >= kShapedKept)
+                shaped_.clear();
+            found = shaped_.insert(key, Shape(font, size, text));
+        }
+        WriteGlyphs(at, size, found->placed, found->actual);
+    }
+    struct ShapedText {
+        std::vector<Placed> placed;
+        QString actual; // the text, when the glyphs in their order don't spell it
+    };
+    ShapedText Shape(const QFont& font, double size, const QString& text)
+    {
+        QTextLayout layout(text, ShapingFont(font, size));
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        option.setTextDirection(Qt::LeftToRight);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) {
+            layout.endLayout();
+            return {};
+        }
+        line.setPosition(QPointF(0, 0));
+        layout.endLayout();
+        const double baseline = line.ascent(), scale = size / kGlyphUnits;
+        struct Shape {
+            Face* face;
+            quint32 index;
+            QPointF at;
+        };
+        std::vector<Shape> shapes;
+        bool known = true; // every glyph is stored with its characters
+        for (const QGlyphRun& run : LogicalRuns(layout, line, text)) {
+            Face& face = FaceOfRaw(run.rawFont());
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            for (qsizetype i = 0; i < indexes.size() && i < positions.size(); ++i) {
+                shapes.push_back({&face, indexes[i], positions[i]});
+                const auto found = face.glyphs.find(indexes[i]);
+                known = known && found != face.glyphs.end() && !CharsOf(found->second).isEmpty();
+            }
+        }
+        std::map<std::pair<const Face*, quint32>, QString> chars;
+        if (!known)
+            chars = ClusterChars(layout, text);
+        std::vector<Placed> placed;
+        placed.reserve(shapes.size());
+        QString spelled;
+        for (const Shape& s : shapes) {
+            const auto c = chars.find({s.face, s.index});
+            const Glyph g = GlyphOf(*s.face, s.index, c == chars.end() ? QString() : c->second);
+            spelled += CharsOf(g);
+            // A thousandth of a unit: glyphs on the baseline stay in one run.
+            placed.push_back({g, s.at.x() * scale, std::round((s.at.y() - baseline) * scale * 1000) / 1000});
+        }
+        // Written from left to right, as readers expect right-to-left text
+        // and without moving back after each glyph.
+        if (RightToLeft(text))
+            std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.x < b.x; });
+        return {std::move(placed), spelled == text ? QString() : text};
+    }
+
+    // The glyph runs of the line in the order of the text: Qt gives them
+    // from left to right, so that the words of right-to-left text come
+    // last first; taken a word at a time they spell the text, as readers
+    // expect, and they place each word right to left themselves.
+    static bool RightToLeft(const QString& text)
+    {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return c.direction() == QChar::DirR || c.direction() == QChar::DirAL; });
+    }
+    static QList<QGlyphRun> LogicalRuns(const QTextLayout& layout, const QTextLine& line, const QString& text)
+    {
+        if (!RightToLeft(text))
+            return line.glyphRuns();
+        QList<QGlyphRun> runs;
+        QTextBoundaryFinder words(QTextBoundaryFinder::Word, text);
+        for (qsizetype from = 0, to = words.toNextBoundary(); to > from; from = to, to = words.toNextBoundary())
+            runs += layout.glyphRuns(int(from), int(to - from));
+        return runs;
+    }
+
+    // The characters each glyph of laid-out text stands for, cluster by
+    // cluster: a glyph that is a character's own (in the font's table of
+    // characters) stands for it; the rest of the cluster's characters go
+    // to its first other glyph (a ligature, a joined form), and a glyph
+    // that serves the next cluster too stands for both.
+    std::map<std::pair<const Face*, quint32>, QString> ClusterChars(const QTextLayout& layout, const QString& text)
+    {
+        std::map<std::pair<const Face*, quint32>, QString> chars;
+        std::pair<const Face*, quint32> last{nullptr, 0}; // the previous cluster's ligature glyph
+        QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+        for (qsizetype from = 0, to = clusters.toNextBoundary(); to > from; from = to, to = clusters.toNextBoundary()) {
+            std::vector<QString> left;
+            for (qsizetype i = from; i < to; ++i) {
+                const bool pair = text[i].isHighSurrogate() && i + 1 < to;
+                left.push_back(text.mid(i, pair ? 2 : 1));
+                i += pair ? 1 : 0;
+            }
+            std::vector<std::pair<const Face*, quint32>> others;
+            for (const QGlyphRun& run : layout.glyphRuns(int(from), int(to - from))) {
+                const Face* face = &FaceOfRaw(run.rawFont());
+                for (quint32 index : run.glyphIndexes()) {
+                    const auto own = std::find_if(left.begin(), left.end(), [&](const QString& c) {
+                        return face->raw.glyphIndexesForString(c).value(0) == index;
+                    });
+                    if (own != left.end()) {
+                        chars.emplace(std::pair(face, index), *own);
+                        left.erase(own);
+                    } else
+                        others.emplace_back(face, index);
+                }
+            }
+            QString rest;
+            for (const QString& c : left)
+                rest += c;
+            if (others.empty() || rest.isEmpty()) {
+                last = {nullptr, 0};
+                continue;
+            }
+            if (others.front() == last)
+                chars[last] += rest;
+            else
+                chars.emplace(others.front(), rest);
+            last = others.front();
+        }
+        return chars;
+    }
+
+    // Placed glyphs as page content: each font's run starts where its first
+    // glyph goes; within a run, a glyph moves on by its own width, and where
+    // the next one goes elsewhere the array says by how much less, in
+    // thousandths of the size. A glyph above or below the baseline (a mark)
+    // is raised. `actual`, when given, is the text the glyphs stand for.
+    void WriteGlyphs(const QPointF& at, double size, const std::vector<Placed>& placed, const QString& actual)
+    {
+        if (placed.empty())
+            return;
+        const double scale = size / kGlyphUnits;
         SetFill(pen_.color());
+        const bool opened = Open(false);
+        if (!actual.isEmpty())
+            page_ += "/Span << /ActualText " + TextString(actual).toStdString() + " >> BDC\n";
         page_ += "BT\n";
-        int current = -1;
+        int font = -1;
+        double rise = 0, lineX = 0; // where the text matrix was last set, along the baseline
         bool inString = false;
-        double x = 0; // along the baseline, from the text's origin
-        for (size_t i = 0; i < glyphs.size(); ++i) {
-            const Glyph& g = glyphs[i];
-            if (g.font != current) {
-                // Each font's run starts where it belongs on the baseline.
-                if (current >= 0)
+        for (size_t i = 0; i < placed.size(); ++i) {
+            const Placed& p = placed[i];
+            const Glyph& g = p.glyph;
+            if (i == 0 || g.font != font || -p.y != rise) {
+                if (i > 0)
                     page_ += inString ? ">] TJ\n" : "] TJ\n";
-                page_ += fonts_[size_t(g.font)].name + ' ';
-                Num(page_, size);
-                page_ += " Tf ";
-                Matrix(page_, QTransform(1, 0, 0, -1, at.x() + x, at.y()) * transform_);
-                page_ += " Tm [";
-                current = g.font;
+                if (g.font != font) {
+                    page_ += fonts_[size_t(g.font)].name + ' ';
+                    Num(page_, size);
+                    page_ += " Tf ";
+                }
+                if (-p.y != rise) {
+                    Num(page_, -p.y);
+                    page_ += " Ts ";
+                }
+                // The first run sets the text matrix; the others move on from it.
+                if (i == 0) {
+                    Matrix(page_, QTransform(1, 0, 0, -1, at.x() + p.x, at.y()) * transform_);
+                    page_ += " Tm [";
+                } else {
+                    Num(page_, p.x - lineX);
+                    page_ += " 0 Td [";
+                }
+                lineX = p.x;
+                font = g.font;
+                rise = -p.y;
                 inString = false;
             }
             if (!inString)
@@ -401,24 +639,30 @@ public:
             static constexpr char kHex[] = "0123456789ABCDEF";
             page_ += kHex[g.code >> 4];
             page_ += kHex[g.code & 15];
-            // A glyph moves on by its own width; where kerning or spacing
-            // moves it on by another amount, the array says by how much
-            // less, in thousandths of the size.
-            const double adjust = (g.width * scale - advances[i]) / size * kGlyphUnits;
-            if (std::abs(adjust) >= 0.01) {
+            if (i + 1 == placed.size() || placed[i + 1].glyph.font != font || -placed[i + 1].y != rise)
+                continue;
+            // To a tenth: a ten-thousandth of the size, far below a dot.
+            const double adjust = std::round((g.width * scale - (placed[i + 1].x - p.x)) / size * kGlyphUnits * 10) / 10;
+            if (adjust != 0) {
                 page_ += '>';
                 inString = false;
                 Num(page_, adjust);
             }
-            x += advances[i];
         }
-        page_ += inString ? ">] TJ\nET\n" : "] TJ\nET\n";
+        page_ += inString ? ">] TJ\n" : "] TJ\n";
+        if (rise != 0)
+            page_ += "0 Ts\n";
+        page_ += "ET\n";
+        if (!actual.isEmpty())
+            page_ += "EMC\n";
+        if (opened)
+            page_ += "Q\n";
     }
 
-private:
     // ---- writing
     void Write(QByteArrayView bytes)
     {
+        digest_.addData(bytes);
         pending_ += bytes;
         if (pending_.size() >= kFlushBytes)
             Flush();
@@ -460,6 +704,34 @@ private:
         Write("\nendstream\nendobj\n");
     }
 
+    // A picture as an image object, what it lets show through (Qt's
+    // pictures of what it draws for the engine) as its soft mask.
+    int WriteImage(const QImage& image)
+    {
+        // Colours not multiplied by their alpha, as a soft mask takes them.
+        const QImage rgb = image.convertToFormat(QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB888);
+        const QByteArray size = " /Width " + QByteArray::number(image.width()) + " /Height " +
+                                QByteArray::number(image.height()) + " /BitsPerComponent 8";
+        std::string pixels, alpha;
+        pixels.reserve(size_t(image.width()) * size_t(image.height()) * 3);
+        for (int y = 0; y < rgb.height(); ++y)
+            pixels.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), size_t(rgb.width()) * 3);
+        QByteArray mask;
+        if (image.hasAlphaChannel()) {
+            const QImage a = image.convertToFormat(QImage::Format_Alpha8);
+            for (int y = 0; y < a.height(); ++y)
+                alpha.append(reinterpret_cast<const char*>(a.constScanLine(y)), size_t(a.width()));
+            const int object = Reserve();
+            StartObject(object);
+            WriteStream("/Type /XObject /Subtype /Image /ColorSpace /DeviceGray" + size, alpha);
+            mask = " /SMask " + Ref(object);
+        }
+        const int object = Reserve();
+        StartObject(object);
+        WriteStream("/Type /XObject /Subtype /Image /ColorSpace /DeviceRGB" + size + mask, pixels);
+        return object;
+    }
+
     // ---- pages
     void StartPage()
     {
@@ -468,6 +740,7 @@ private:
         lineWidth_ = 1;
         cap_ = 0;
         join_ = 0;
+        dash_ = kSolid;
         // Device units from the printable area's corner, y down, as the
         // painter draws; a PDF page is points from the bottom-left corner.
         const double s = kPointsPerInch / resolution_;
@@ -485,10 +758,10 @@ private:
         StartObject(contents);
         WriteStream({}, page_);
         const int page = Reserve();
-        WriteObject(page, "<< /Type /Page /Parent " + Ref(pagesTree_) + " /MediaBox [0 0 " +
-                              QByteArray::number(pagePoints_.width()) + ' ' +
-                              QByteArray::number(pagePoints_.height()) + "] /Resources " + Ref(resources_) +
-                              " /Contents " + Ref(contents) + " >>");
+        std::string box;
+        Nums(box, {pagePoints_.width(), pagePoints_.height()});
+        WriteObject(page, "<< /Type /Page /Parent " + Ref(pagesTree_) + " /MediaBox [0 0 " + QByteArray::fromStdString(box) +
+                              "] /Resources " + Ref(resources_) + " /Contents " + Ref(contents) + " >>");
         pages_.push_back(page);
         page_.clear();
     }
@@ -537,13 +810,47 @@ private:
                 page_ += std::to_string(join) + " j\n";
             cap_ = cap;
             join_ = join;
+            if (std::string dash = Dash(pen_); dash != dash_) {
+                page_ += dash;
+                dash_ = std::move(dash);
+            }
         }
-        if (transform_.isIdentity())
+        return Open(!transform_.isIdentity());
+    }
+    // Opens a saved state for what follows when it is clipped or moved by
+    // the transform; true when it did (a Q closes it).
+    bool Open(bool transformed)
+    {
+        if (!clipOn_ && !transformed)
             return false;
-        page_ += "q ";
-        Matrix(page_, transform_);
-        page_ += " cm\n";
+        page_ += "q\n";
+        if (clipOn_) {
+            WritePath(page_, clip_, false);
+            page_ += clip_.fillRule() == Qt::OddEvenFill ? "W* n\n" : "W n\n";
+        }
+        if (transformed) {
+            Matrix(page_, transform_);
+            page_ += " cm\n";
+        }
         return true;
+    }
+    // Nothing shows through a clip that is empty.
+    bool ClippedAway() const { return clipOn_ && clip_.isEmpty(); }
+    // The pen's dashes as the d operator sets them; Qt gives them in pen
+    // widths, a cosmetic pen's width counting as one unit.
+    static std::string Dash(const QPen& pen)
+    {
+        if (pen.style() == Qt::SolidLine || pen.style() == Qt::NoPen)
+            return kSolid;
+        const double unit = pen.widthF() > 0 ? pen.widthF() : 1;
+        std::string out = "[";
+        for (double v : pen.dashPattern()) {
+            Num(out, v * unit);
+            out += ' ';
+        }
+        out += "] ";
+        Num(out, pen.dashOffset() * unit);
+        return out + " d\n";
     }
     void EndShape(bool moved, bool fill, bool stroke, Qt::FillRule rule)
     {
@@ -583,30 +890,73 @@ private:
     {
         return font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * resolution_ / kPointsPerInch;
     }
+    // The font at kGlyphUnits pixels an em and unhinted, so that outlines
+    // and advances are in glyph units; spacing in pixels is scaled with it.
+    static QFont UnitFont(const QFont& font, double size)
+    {
+        QFont unit = font;
+        unit.setPixelSize(kGlyphUnits);
+        unit.setHintingPreference(QFont::PreferNoHinting);
+        const double k = size > 0 ? kGlyphUnits / size : 1;
+        if (font.letterSpacingType() == QFont::AbsoluteSpacing)
+            unit.setLetterSpacing(QFont::AbsoluteSpacing, font.letterSpacing() * k);
+        unit.setWordSpacing(font.wordSpacing() * k);
+        return unit;
+    }
+    // The unit font text is shaped with, kept: Qt keeps the fonts it falls
+    // back on with the font, and finds them again only while it lives.
+    QFont ShapingFont(const QFont& font, double size)
+    {
+        for (const auto& [seen, seenSize, unit] : recentShaping_)
+            if (seenSize == size && seen == font)
+                return unit;
+        if (recentShaping_.size() >= 4)
+            recentShaping_.erase(recentShaping_.begin());
+        const QFont unit = UnitFont(font, size);
+        const QString key = unit.key() + QLatin1Char('\n') + QString::number(unit.letterSpacing()) + QLatin1Char('\n') +
+                            QString::number(unit.wordSpacing());
+        const QFont kept = shapingFonts_.emplace(key, unit).first->second;
+        recentShaping_.emplace_back(font, size, kept);
+        return kept;
+    }
     Face& FaceOf(const QFont& font)
     {
         for (const auto& [seen, face] : recentFaces_)
             if (seen == font)
                 return *face;
-        QFont unit = font;
-        unit.setPixelSize(kGlyphUnits);
+        QFont unit = UnitFont(font, 0);
         unit.setLetterSpacing(QFont::PercentageSpacing, 100);
         unit.setWordSpacing(0);
-        unit.setHintingPreference(QFont::PreferNoHinting);
         const QString key = unit.key();
-        auto it = faces_.find(key);
-        if (it == faces_.end()) {
-            auto face = std::make_shared<Face>();
-            face->raw = QRawFont::fromFont(unit);
-            face->kerns = !face->raw.fontTable("kern").isEmpty();
-            it = faces_.insert(key, face);
-        }
+        Face*& face = faces_[key];
+        if (!face)
+            face = &FaceOfRaw(QRawFont::fromFont(unit));
         // A page has few fonts (the listing's, a caption's): the last few
         // are found without building a key.
         if (recentFaces_.size() >= 4)
             recentFaces_.erase(recentFaces_.begin());
-        recentFaces_.emplace_back(font, it->get());
-        return *it->get();
+        recentFaces_.emplace_back(font, face);
+        return *face;
+    }
+    // The face of a font Qt chose, at kGlyphUnits pixels: one for each font
+    // file and style, whichever way it was reached.
+    Face& FaceOfRaw(const QRawFont& raw)
+    {
+        for (const auto& [seen, face] : recentRaw_)
+            if (seen == raw)
+                return *face;
+        const QString key = raw.familyName() + QLatin1Char('\n') + raw.styleName() + QLatin1Char('\n') +
+                            QString::number(raw.weight()) + QLatin1Char('\n') + QString::number(int(raw.style()));
+        std::unique_ptr<Face>& face = rawFaces_[key];
+        if (!face) {
+            face = std::make_unique<Face>();
+            face->raw = raw;
+            face->kerns = !raw.fontTable("kern").isEmpty();
+        }
+        if (recentRaw_.size() >= 4)
+            recentRaw_.erase(recentRaw_.begin());
+        recentRaw_.emplace_back(raw, face.get());
+        return *face;
     }
     double Kerning(Face& face, quint32 left, quint32 right)
     {
@@ -620,11 +970,18 @@ private:
         face.kerning.emplace(pair, kern);
         return kern;
     }
-    Glyph GlyphOf(Face& face, quint32 index, QChar c)
+    // The characters a stored glyph stands for.
+    QString& CharsOf(const Glyph& g) { return fonts_[size_t(g.font)].chars[size_t(g.code - 1)]; }
+    // The glyph as stored in the document, stored the first time; `chars`
+    // are the characters it stands for, when known.
+    Glyph GlyphOf(Face& face, quint32 index, QStringView chars)
     {
         const auto found = face.glyphs.find(index);
-        if (found != face.glyphs.end())
+        if (found != face.glyphs.end()) {
+            if (QString& known = CharsOf(found->second); known.isEmpty() && !chars.isEmpty())
+                known = chars.toString();
             return found->second;
+        }
         // A face's glyphs fill its latest font; a full one starts another.
         int fi = face.latestFont;
         if (fi < 0 || fonts_[size_t(fi)].glyphs.size() >= kCodesPerFont) {
@@ -637,44 +994,71 @@ private:
         }
         Type3Font& f = fonts_[size_t(fi)];
         f.glyphs.push_back(index);
-        f.chars.push_back(QString(c));
+        f.chars.push_back(chars.toString());
         const double width =
             face.raw.advancesForGlyphIndexes(QList<quint32>{index}, QRawFont::UseDesignMetrics).value(0).x();
         const Glyph g{fi, int(f.glyphs.size()), width};
         face.glyphs.emplace(index, g);
         return g;
     }
-    void TextAsOutlines(const QPointF& at, const QFont& font, const QString& text)
+    // A glyph without an outline that still shows something (a colour
+    // emoji is a picture) as a picture, and the box it fills in glyph
+    // units; a null picture for a glyph that shows nothing.
+    static QImage GlyphPicture(const QRawFont& raw, quint32 index, QRectF* box)
     {
-        QPainterPath path;
-        path.addText(at, font, text);
-        const QBrush brush = brush_;
-        const QPen pen = pen_;
-        brush_ = pen_.color();
-        pen_ = Qt::NoPen;
-        drawPath(path);
-        brush_ = brush;
-        pen_ = pen;
+        QRawFont small = raw;
+        small.setPixelSize(kPictureEm);
+        const QRectF bounds = small.boundingRect(index);
+        if (bounds.isEmpty())
+            return {};
+        QImage picture(bounds.size().toSize().grownBy(QMargins(0, 0, 1, 1)), QImage::Format_ARGB32_Premultiplied);
+        picture.fill(Qt::transparent);
+        QGlyphRun run;
+        run.setRawFont(small);
+        run.setGlyphIndexes({index});
+        run.setPositions({-bounds.topLeft()});
+        QPainter painter(&picture);
+        painter.drawGlyphRun(QPointF(), run);
+        painter.end();
+        bool shows = false;
+        for (int y = 0; y < picture.height() && !shows; ++y)
+            for (int x = 0; x < picture.width() && !shows; ++x)
+                shows = qAlpha(picture.pixel(x, y)) != 0;
+        const double k = double(kGlyphUnits) / kPictureEm;
+        *box = QRectF(bounds.topLeft() * k, QSizeF(picture.size()) * k);
+        return shows ? picture : QImage();
     }
     void WriteFonts()
     {
         for (size_t fi = 0; fi < fonts_.size(); ++fi) {
             Type3Font& f = fonts_[fi];
             const Face& face = *f.face;
-            QByteArray procs = "<<", differences = "[1", unicode;
+            QByteArray procs = "<<", differences = "[1", pictures;
             std::string widths = "[";
             QRectF bounds;
+            std::vector<QByteArray> unicode; // "<code> <characters>" of the glyphs that have them
             for (size_t i = 0; i < f.glyphs.size(); ++i) {
                 const QPainterPath outline = face.raw.pathForGlyph(f.glyphs[i]);
-                const QRectF box = outline.boundingRect();
+                const double width = face.glyphs.at(f.glyphs[i]).width;
+                QRectF box = outline.boundingRect();
+                const QImage picture = outline.isEmpty() ? GlyphPicture(face.raw, f.glyphs[i], &box) : QImage();
                 bounds |= box;
                 std::string program;
-                const double width = face.glyphs.at(f.glyphs[i]).width;
-                Nums(program, {width, 0, box.left(), -box.bottom(), box.right(), -box.top()});
-                program += " d1\n";
-                WritePath(program, outline, true);
-                if (!outline.isEmpty())
-                    program += "f\n";
+                if (!picture.isNull()) {
+                    // A picture paints its own colours: the glyph says only its width.
+                    const QByteArray name = "/P" + QByteArray::number(qulonglong(i + 1));
+                    pictures += ' ' + name + ' ' + Ref(WriteImage(picture));
+                    Nums(program, {width, 0});
+                    program += " d0\nq ";
+                    Nums(program, {box.width(), 0, 0, box.height(), box.left(), -box.bottom()});
+                    program += " cm " + name.toStdString() + " Do Q\n";
+                } else {
+                    Nums(program, {width, 0, box.left(), -box.bottom(), box.right(), -box.top()});
+                    program += " d1\n";
+                    WritePath(program, outline, true);
+                    if (!outline.isEmpty())
+                        program += "f\n";
+                }
                 const int object = Reserve();
                 StartObject(object);
                 WriteStream({}, program);
@@ -683,33 +1067,40 @@ private:
                 Num(widths, width);
                 widths += ' ';
                 differences += ' ' + name;
-                // A CMap lists at most 100 characters a block.
-                if (i % 100 == 0) {
-                    const size_t count = std::min<size_t>(100, f.glyphs.size() - i);
-                    unicode += (i > 0 ? "endbfchar\n" : "") + QByteArray::number(qulonglong(count)) + " beginbfchar\n";
-                }
-                unicode += '<' + QByteArray::number(qulonglong(i + 1), 16).rightJustified(2, '0') + "> <";
+                if (f.chars[i].isEmpty())
+                    continue;
+                QByteArray entry = '<' + QByteArray::number(qulonglong(i + 1), 16).rightJustified(2, '0') + "> <";
                 for (QChar c : f.chars[i])
-                    unicode += QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
-                unicode += ">\n";
+                    entry += QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
+                unicode.push_back(entry + ">\n");
+            }
+            // A CMap lists at most 100 characters a block.
+            QByteArray blocks;
+            for (size_t i = 0; i < unicode.size(); i += 100) {
+                const size_t count = std::min<size_t>(100, unicode.size() - i);
+                blocks += QByteArray::number(qulonglong(count)) + " beginbfchar\n";
+                for (size_t j = i; j < i + count; ++j)
+                    blocks += unicode[j];
+                blocks += "endbfchar\n";
             }
             const int toUnicode = Reserve();
             StartObject(toUnicode);
             const QByteArray cmap = "/CIDInit /ProcSet findresource begin 12 dict begin begincmap\n"
                                     "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
                                     "/CMapName /Quorvane-UCS def /CMapType 2 def\n"
-                                    "1 begincodespacerange <00> <FF> endcodespacerange\n" + unicode +
-                                    "endbfchar\nendcmap CMapName currentdict /CMap defineresource pop end end\n";
+                                    "1 begincodespacerange <00> <FF> endcodespacerange\n" + blocks +
+                                    "endcmap CMapName currentdict /CMap defineresource pop end end\n";
             WriteStream({}, std::string_view(cmap.constData(), size_t(cmap.size())));
             std::string box;
             Nums(box, {std::floor(bounds.left()), std::floor(-bounds.bottom()), std::ceil(bounds.right()),
                        std::ceil(-bounds.top())});
+            const QByteArray resources = pictures.isEmpty() ? "<< >>" : "<< /XObject <<" + pictures + " >> >>";
             WriteObject(f.object, "<< /Type /Font /Subtype /Type3 /FontBBox [" + QByteArray::fromStdString(box) +
                                       "] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs " + procs +
                                       " >> /Encoding << /Type /Encoding /Differences " + differences +
                                       "] >> /FirstChar 1 /LastChar " + QByteArray::number(qulonglong(f.glyphs.size())) +
-                                      " /Widths " + QByteArray::fromStdString(widths) + "] /Resources << >> /ToUnicode " + Ref(toUnicode) +
-                                      " >>");
+                                      " /Widths " + QByteArray::fromStdString(widths) + "] /Resources " + resources +
+                                      " /ToUnicode " + Ref(toUnicode) + " >>");
         }
     }
     void WriteImagesResources()
@@ -732,22 +1123,25 @@ private:
         const int info = Reserve();
         WriteObject(info, "<< /Title " + TextString(title) + " /Creator " + TextString(creator) + " /Producer " +
                               TextString(QStringLiteral("Quorvane")) + " >>");
+        // A new file's two identifiers are the same.
+        const QByteArray id = '<' + digest_.result().toHex() + '>';
         const qint64 xref = Offset();
         QByteArray table = "xref\n0 " + QByteArray::number(qulonglong(offsets_.size() + 1)) +
                            "\n0000000000 65535 f \n";
         for (qint64 at : offsets_)
             table += QByteArray::number(std::max<qint64>(at, 0)).rightJustified(10, '0') + " 00000 n \n";
         Write(table + "trailer\n<< /Size " + QByteArray::number(qulonglong(offsets_.size() + 1)) + " /Root " +
-              Ref(catalog_) + " /Info " + Ref(info) + " >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n");
+              Ref(catalog_) + " /Info " + Ref(info) + " /ID [" + id + id + "] >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n");
     }
 
     QIODevice* out_;
     int resolution_;
     QRect paintRect_;
-    QSize pagePoints_;
+    QSizeF pagePoints_;
     bool started_ = false;
     bool ok_ = true; // false once the device refused what was written
     QByteArray pending_;
+    QCryptographicHash digest_{QCryptographicHash::Md5};
     qint64 offset_ = 0;
     std::vector<qint64> offsets_; // of objects 1, 2, ...
     int catalog_ = 0, pagesTree_ = 0, resources_ = 0;
@@ -759,8 +1153,17 @@ private:
     QColor fill_, stroke_;
     double lineWidth_ = 1;
     int cap_ = 0, join_ = 0;
-    QHash<QString, std::shared_ptr<Face>> faces_;
+    static inline const std::string kSolid = "[] 0 d\n";
+    std::string dash_ = kSolid;
+    QPainterPath clip_; // in device units
+    bool clipOn_ = false;
+    QHash<QString, Face*> faces_; // by the font's key
+    std::map<QString, std::unique_ptr<Face>> rawFaces_; // by family and style
     std::vector<std::pair<QFont, Face*>> recentFaces_;
+    std::vector<std::pair<QRawFont, Face*>> recentRaw_;
+    std::map<QString, QFont> shapingFonts_;
+    QHash<QString, ShapedText> shaped_; // by text, font and size
+    std::vector<std::tuple<QFont, double, QFont>> recentShaping_;
     std::vector<Type3Font> fonts_;
     std::vector<ImageObject> images_;
 };

@@ -5,11 +5,16 @@
 // without Qt's general PDF engine, whose per-glyph text and per-page
 // compression at zlib's default level cost more than drawing the labels.
 //
-// Text keeps the exact outlines of the font Qt chose; each glyph is stored
-// once per document (as a Type 3 font program) with its character, so the
-// text can be searched and copied. Text that needs shaping (joined
-// scripts, combining marks) or has characters the font lacks is drawn as
-// Qt shapes it, as outlines.
+// Text keeps the exact outlines of the fonts Qt chose; each glyph is stored
+// once per document (as a Type 3 font program) with the characters it
+// stands for, so the text can be searched and copied. Text that needs
+// shaping (joined scripts, combining marks, characters the font lacks) is
+// placed glyph by glyph as Qt shapes it, with the fonts Qt falls back on;
+// a glyph without an outline (a colour emoji) is stored as a picture.
+//
+// The engine draws solid colours, dashed lines, paths, clips, pictures
+// and text itself; for the rest (gradients, see-through colours) QPainter
+// hands it a picture of what it drew.
 #pragma once
 
 #include "graphics/Drawing.h"

@@ -12,8 +12,12 @@ namespace jobs {
 QString LayoutList()
 {
     QStringList lines;
-    for (const printing::SheetLayout& layout : AllLayouts())
-        lines << printing::DescribeLayout(layout);
+    // A saved layout that can't be printed (edited by hand) is listed
+    // with the reason.
+    for (const printing::SheetLayout& layout : AllLayouts()) {
+        const core::Status printable = printing::CheckLayout(layout);
+        lines << printing::DescribeLayout(layout) + (printable.ok() ? QString() : QLatin1Char('\t') + printable.failure().text);
+    }
     return lines.join(QLatin1Char('\n'));
 }
 

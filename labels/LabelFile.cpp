@@ -1,5 +1,6 @@
 #include "labels/LabelFile.h"
 
+#include "core/Units.h"
 #include "files/AtomicFile.h"
 #include "labels/Placeholders.h"
 #include "symbols/SymbologyTable.h"
@@ -490,7 +491,9 @@ core::Result<Label> LabelFromJson(const QByteArray& json, const QString& fileNam
         label.unit = LengthUnit::Inch;
     else if (unit != QLatin1String("mm"))
         r.Fail(QStringLiteral("unit"), QStringLiteral("%1 is no unit; a label is shown in \"mm\" or \"in\"").arg(Quoted(unit)));
-    label.sizeMm = QSizeF(r.Required("widthMm", 0, true, kMaxLabelMm, kMm), r.Required("heightMm", 0, true, kMaxLabelMm, kMm));
+    // A label is a page of a PDF.
+    label.sizeMm = QSizeF(r.Required("widthMm", core::kMinPageMm, false, kMaxLabelMm, kMm),
+                          r.Required("heightMm", core::kMinPageMm, false, kMaxLabelMm, kMm));
     const QJsonValue parts = top.value(QLatin1String("parts"));
     if (!parts.isUndefined() && !parts.isArray())
         r.Fail(QStringLiteral("parts"), QStringLiteral("%1 is not a list of parts in brackets").arg(Shown(parts)));

@@ -1,12 +1,15 @@
 #include "printing/SheetLayout.h"
 
+#include "core/Units.h"
+
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace printing {
 namespace {
 
-constexpr double kMmPerInch = 25.4;
+using core::kMmPerInch;
 // Half a tenth of a millimetre: what the published sizes are rounded to.
 constexpr double kTolerance = 0.05;
 
@@ -34,6 +37,8 @@ bool Same(double a, double b) { return std::abs(a - b) <= 0.5; }
 QString Length(double mm, bool inches)
 {
     const double v = inches ? mm / kMmPerInch : mm;
+    if (!(std::abs(v) < 1e9)) // a hand-edited size no page has, as it was given
+        return QString::number(v, 'g', 6);
     return QString::number(std::round(v * (inches ? 10000 : 100)) / (inches ? 10000 : 100), 'g', 8);
 }
 
@@ -103,6 +108,14 @@ core::Status CheckLayout(const SheetLayout& l)
     };
     if (!(l.pageMm.width() > 0) || !(l.pageMm.height() > 0))
         return notAbove(QStringLiteral("the page's width and height"));
+    const QSizeF page = l.pageMm;
+    if (std::max(page.width(), page.height()) > core::kMaxPageMm || std::min(page.width(), page.height()) < core::kMinPageMm)
+        return Refused(core::kOffThePage, l,
+                       QStringLiteral("its page of %1 is not one a PDF can hold: a page's sides are from %2 mm to %3 mm (%4 in)")
+                           .arg(Pair(page, false, QStringLiteral("mm")))
+                           .arg(core::kMinPageMm)
+                           .arg(core::kMaxPageMm)
+                           .arg(core::kMaxPageInches));
     if (!(l.labelMm.width() > 0) || !(l.labelMm.height() > 0))
         return notAbove(QStringLiteral("the label's width and height"));
     if (l.columns < 1 || l.rows < 1)

@@ -91,6 +91,8 @@ TEST_F(CommandLineRun, EveryForm_ExitStatusOutputAndFiles)
             made.removeAll(f);
         made.sort();
         EXPECT_EQ(made, c.files);
+        for (const QString& f : made.filter(QStringLiteral(".pdf")))
+            testsupport::ExpectValidPdf(out(f));
     }
     const QImage png(out(QStringLiteral("a.png")));
     EXPECT_EQ(testsupport::DecodeOne(png, ZXing::BarcodeFormat::Code39).text, "QV-2026") << "the PNG as written";
@@ -116,6 +118,28 @@ TEST_F(CommandLineRun, PrintFile_WithASheetLayoutStored_PutsEveryCodeOnALabel)
     ASSERT_EQ(sheets.size(), 2u) << "labels 20 and 21 of the first sheet, then the first of the next";
     EXPECT_EQ(testsupport::DecodeAll(sheets[0]).size(), 2u);
     EXPECT_EQ(testsupport::DecodeOne(sheets[1]).text, "QV-4");
+}
+
+// A saved layout edited by hand to a page no PDF holds is listed with its
+// size and why it can't be printed, and printing with it writes nothing.
+TEST_F(CommandLineRun, ALayoutEditedToAHugePage_IsListedWithTheReason_AndPrintsNothing)
+{
+    const testsupport::TempConfig config;
+    const auto layouts = [](const char* key, const QString& value) {
+        EXPECT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("layouts"), QString::fromLatin1(key), value).ok());
+    };
+    layouts("count", QStringLiteral("1"));
+    layouts("name1", QStringLiteral("Huge"));
+    layouts("value1", QStringLiteral("page=1e308x1e308;label=10x10;grid=1x1;pitch=10x10;margins=0,0;unit=mm"));
+    const testsupport::ProgramRun listed = quorvane({"layouts"});
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_TRUE(listed.out.contains(QStringLiteral("Huge\t1e+308 × 1e+308 mm"))) << listed.out.toStdString();
+    EXPECT_TRUE(listed.out.contains(QStringLiteral("can't be printed: its page of 1e+308 × 1e+308 mm is not one a PDF can hold")));
+    EXPECT_FALSE(listed.out.contains(QStringLiteral("inf")));
+    const testsupport::ProgramRun printed = quorvane({"print-range", "--from", "1", "--to", "2", "--layout", "Huge"});
+    EXPECT_EQ(printed.exitCode, 1);
+    EXPECT_TRUE(printed.err.contains(QStringLiteral("from 1.1 mm to 5080 mm (200 in)"))) << printed.err.toStdString();
+    EXPECT_TRUE(QDir(pdfDir).entryList(QDir::Files).isEmpty());
 }
 
 // --verify reads the PNG as it is written: every 2D code at the smallest

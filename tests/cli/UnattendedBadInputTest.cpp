@@ -270,14 +270,6 @@ QByteArray Utf16File(bool bigEndian)
 
 const QByteArray kCafeUtf8 = QStringLiteral("*A1\r\nCaf\u00e9 cr\u00e8me 5\u20ac\r\n").toUtf8();
 
-QString PdfText(const QString& pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // A shell command that writes a batch file into the FIFO "$0".
 QProcess* StartFifoWriter(const QString& fifo, const char* script)
 {
@@ -413,7 +405,7 @@ TEST_F(UnattendedBadInputTest, HostileInputs_ExitStatusMessageAndMemory)
         ASSERT_EQ(made.size(), c.pdfs);
         if (c.pdfs == 1) {
             const QString pdf = QDir(pdfDir).filePath(made[0]);
-            EXPECT_TRUE(PdfText(pdf).contains(QString::fromUtf8(c.printed))) << PdfText(pdf).left(300).toStdString();
+            EXPECT_TRUE(testsupport::PdfText(pdf).contains(QString::fromUtf8(c.printed))) << testsupport::PdfText(pdf).left(300).toStdString();
             if (*c.barcode) {
                 const auto pages = testsupport::RenderPdf(pdf, 300);
                 ASSERT_FALSE(pages.empty());

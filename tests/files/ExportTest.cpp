@@ -261,6 +261,7 @@ TEST(Export, Failures_NameTheFileAndLeaveNothingBehind)
         std::function<void(const QString& folder)> before;
         files::ExportOptions options;
         bool emptyDrawing;
+        int textLength = 2; // of the Code 128 B symbol drawn
     };
     const Case cases[] = {
         {"a folder that does not exist", "missing/code.png", core::kCannotWrite, [](const QString&) {}, {}, false},
@@ -271,6 +272,7 @@ TEST(Export, Failures_NameTheFileAndLeaveNothingBehind)
         {"a name without a format", "code.jpg", core::kBadName, [](const QString&) {}, {}, false},
         {"nothing drawn", "code.png", core::kNothingToDraw, [](const QString&) {}, {}, true},
         {"a picture beyond 32767 pixels", "code.png", core::kTooLarge, [](const QString&) {}, {300, 600}, false},
+        {"a PDF page past 200 inches", "code.pdf", core::kTooLarge, [](const QString&) {}, {}, false, 1900},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -278,7 +280,8 @@ TEST(Export, Failures_NameTheFileAndLeaveNothingBehind)
         c.before(dir.path());
         const QStringList before = Entries(dir.path());
         const QString path = dir.filePath(QString::fromLatin1(c.name));
-        const graphics::Drawing d = c.emptyDrawing ? graphics::Drawing() : DrawSymbol(ScanSymbology::Code39, "A1", false);
+        const graphics::Drawing d =
+            c.emptyDrawing ? graphics::Drawing() : DrawSymbol(ScanSymbology::Code128B, QString(c.textLength, QLatin1Char('A')), false);
         const core::Status f = files::ExportDrawing(d, path, c.options);
         ASSERT_TRUE(f.failed());
         EXPECT_EQ(f.failure().code, c.code);

@@ -5,10 +5,9 @@
 
 #include "labels/LabelLayout.h"
 #include "tests/support/Decode.h"
+#include "tests/support/Pages.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -99,28 +98,6 @@ inline void ExpectLabelWhereTheFilePlacesIt(const QImage& printed, const LabelOn
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(zxing, expected) << "zxing-cpp";
     EXPECT_EQ(zbar, codes) << "zbar, part by part";
-}
-
-// True when the PDF passes `qpdf --check`, or qpdf is not installed.
-inline bool QpdfChecks(const QString& pdf, QString* said = nullptr)
-{
-    if (QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty())
-        return true;
-    QProcess p;
-    p.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
-    p.waitForFinished(60000);
-    if (said)
-        *said = QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// The words pdftotext finds in the PDF, in its reading order.
-inline QString PdfText(const QString& pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 } // namespace testsupport

@@ -17,10 +17,33 @@ namespace testsupport {
 // ghostscript (the one behind CUPS).
 enum class Renderer { Poppler, Ghostscript };
 
+// Checks a PDF's structure with `qpdf --check` (scripts/deps installs
+// qpdf): warnings count as faults. Every PDF the tests read goes through
+// it, in the readers below, and the ones they only write call it.
+inline void ExpectValidPdf(const QString& pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
+    const bool ran = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
+    EXPECT_TRUE(ran && p.exitCode() == 0) << "qpdf --check " << pdf.toStdString() << ": " << p.errorString().toStdString()
+                                          << '\n' << (p.readAllStandardOutput() + p.readAllStandardError()).toStdString();
+}
+
+// The text `pdftotext` finds in the PDF, in its reading order.
+inline QString PdfText(const QString& pdf)
+{
+    ExpectValidPdf(pdf);
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 // The pages of a PDF rendered at the given resolution, grey; with poppler,
 // only the top `inches` of each page when that is given.
 inline std::vector<QImage> RenderPdf(const QString& pdf, int dpi, Renderer renderer = Renderer::Poppler, double inches = 0)
 {
+    ExpectValidPdf(pdf);
     QTemporaryDir out;
     QProcess p;
     QStringList crop;
@@ -48,6 +71,7 @@ inline std::vector<QImage> RenderPdf(const QString& pdf, int dpi, Renderer rende
 // The raster images a PDF holds (`pdfimages -list`), one line each.
 inline QStringList PdfImages(const QString& pdf)
 {
+    ExpectValidPdf(pdf);
     QProcess p;
     p.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
     p.waitForFinished(60000);

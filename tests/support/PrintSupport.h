@@ -85,8 +85,10 @@ public:
     }
     void Keep(const printing::JobDone& done)
     {
-        if (!done.pdfPath.isEmpty())
-            written.append(done.pdfPath);
+        if (done.pdfPath.isEmpty())
+            return;
+        written.append(done.pdfPath);
+        ExpectValidPdf(done.pdfPath);
     }
 
     QTemporaryDir pdfDir;

@@ -3,10 +3,12 @@
 // system printers.
 #pragma once
 
+#include "tests/support/Pages.h"
 #include "tests/support/Sanitizers.h"
 #include "services/Settings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -135,8 +137,18 @@ struct UnattendedRun {
         if (o.measurePeak && peak.open(QIODevice::ReadOnly)) // time says the exit status first when it is not 0
             r.peakKiB = QString::fromLatin1(peak.readAll()).trimmed().split(QLatin1Char('\n')).last().toLong();
         peak.remove();
+        // Every PDF the program wrote is one a reader takes.
+        const QDir written(pdfDir);
+        for (const QString& name : written.entryList({QStringLiteral("*.pdf")}, QDir::Files))
+            if (!checkedPdfs_.contains(name)) {
+                checkedPdfs_ << name;
+                ExpectValidPdf(written.filePath(name));
+            }
         return r;
     }
+
+private:
+    QStringList checkedPdfs_;
 };
 
 } // namespace testsupport
