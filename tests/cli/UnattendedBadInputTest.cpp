@@ -113,14 +113,17 @@ TEST_F(UnattendedBadInputTest, UnwritablePdfFolder_NamesTheFolderAndFails)
     EXPECT_TRUE(r.out.isEmpty());
 }
 
-TEST_F(UnattendedBadInputTest, PrinterNameOf10000Characters_FallsBackToTheDefaultPrinter)
+// A stored printer that is not there prints nowhere else: a script set up
+// for it learns so from the exit status.
+TEST_F(UnattendedBadInputTest, PrinterNameOf10000Characters_IsNamed_AndNothingPrintedElsewhere)
 {
     Select("type2");
     Store("c1opt", QString(10000, QLatin1Char('P')));
     const ProgramRun r = quorvane({writeFile(QStringLiteral("a.txt"), "*A1\r\n")});
     ASSERT_TRUE(r.finished);
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(PdfCount(), 1);
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("stored in the settings (c1opt) is not installed"))) << r.err.left(300).toStdString();
+    EXPECT_EQ(PdfCount(), 0);
 }
 
 TEST_F(UnattendedBadInputTest, DamagedSettingsStore_RunsWithTheDefaults)

@@ -35,8 +35,8 @@ TEST_F(UnattendedMessagesTest, EveryMessageSaysWhereItComesFrom)
         {"a font no page holds", {{"font", "5000"}}, "*A1\r\n", 1, {"font (Font Size) is 5000", "at most 400"}, false},
         {"EAN's height box is its font size", {{"type1", "False"}, {"type9", "True"}, {"text8", "900"}}, "*4006381333931\r\n", 1,
          {"text8 (Font Size) is 900"}, false},
-        {"the stored printer missing: said, and printed on the current one", {{"c1opt", "Label-Nowhere"}}, "*A1\r\n", 0,
-         {"\"Label-Nowhere\" stored in the settings (c1opt) is not installed", "Print to PDF file"}, true},
+        {"the stored printer missing: said, and nothing printed elsewhere", {{"c1opt", "Label-Nowhere"}}, "*A1\r\n", 1,
+         {"\"Label-Nowhere\" stored in the settings (c1opt) is not installed", "Nothing was printed"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
