@@ -301,6 +301,12 @@ const QStringList kLabelPrinterOptions{"--language", "--darkness", "--speed", "-
 // `export` to a file in a label printer's language: one label of --text,
 // one a line of --batch, or one a number of --from and --to; all of them
 // in the one file.
+// The value of --from or --to that can't be counted is named, not both.
+QString RangeProblem(const Command& c)
+{
+    return printing::RangeProblem(c.from, c.to, QStringLiteral("--from"), QStringLiteral("--to"));
+}
+
 Command ParseLanguageExport(const Parsed& p, Command c, files::LabelLanguage language)
 {
     const bool range = !Value(p, "--from").isEmpty() || !Value(p, "--to").isEmpty();
@@ -313,8 +319,8 @@ Command ParseLanguageExport(const Parsed& p, Command c, files::LabelLanguage lan
         c.to = Value(p, "--to");
         if (c.from.isEmpty() || c.to.isEmpty())
             return Failed(QStringLiteral("export needs --from N and --to N together"));
-        if (!printing::ReadRange(c.from, c.to))
-            return Failed(QStringLiteral("--from and --to need numbers, not %1 and %2").arg(Quoted(c.from), Quoted(c.to)));
+        if (const QString problem = RangeProblem(c); !problem.isEmpty())
+            return Failed(problem);
         c.prefix = Value(p, "--prefix");
     } else if (!Value(p, "--prefix").isEmpty()) {
         return Failed(QStringLiteral("--prefix applies to --from and --to only"));
@@ -481,9 +487,8 @@ Command ParsePrintRange(const QStringList& args)
     if (c.from.isEmpty() || c.to.isEmpty())
         return Failed(QStringLiteral("print-range needs --from N and --to N"));
     // The value that is no number is named, not both.
-    for (const auto& [name, value] : {std::pair{"--from", c.from}, std::pair{"--to", c.to}})
-        if (!core::IsNumeric(value))
-            return Failed(QStringLiteral("%1 needs a number, not %2").arg(QLatin1String(name), Quoted(value)));
+    if (const QString problem = RangeProblem(c); !problem.isEmpty())
+        return Failed(problem);
     c.prefix = Value(p, "--prefix");
     c.label = Value(p, "--label");
     c.verify = p.flags.contains(QStringLiteral("--verify"));

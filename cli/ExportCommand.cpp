@@ -160,8 +160,8 @@ int ExportLabels(const Command& command)
             return nothing(lines.failure().text);
         labels = *lines;
     } else if (!command.from.isEmpty()) {
-        if (const auto range = printing::ReadRange(command.from, command.to); range && !range->CanStep())
-            return nothing(printing::kRangeTooLarge);
+        if (const auto range = printing::ReadRange(command.from, command.to); range && !range->HasNext())
+            return nothing(printing::EmptyRange(*range, QStringLiteral("--from"), QStringLiteral("--to")));
         labels = jobs::RangeLabels(command.prefix, command.from, command.to, barcodeFor);
     } else {
         labels = [&, done = false]() mutable -> std::optional<printing::SheetLabel> {

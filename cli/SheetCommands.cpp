@@ -29,13 +29,30 @@ core::Result<int> StartOf(const Command& command, const printing::SheetLayout& l
     return command.start > 0 ? command.start : stored;
 }
 
+namespace {
+
+// --start is a place on a sheet: without a sheet layout it would be
+// ignored, and the labels printed where the user did not ask.
+QString StartWithoutSheets(const Command& command, const std::optional<printing::SheetLayout>& layout)
+{
+    if (layout || (command.start == 0 && command.startRow == 0))
+        return {};
+    return QStringLiteral("--start places the first label on a sheet, and no sheet layout is chosen (--layout, or the "
+                          "layout stored). Nothing was printed.");
+}
+
+} // namespace
+
 std::optional<QString> DryRunRange(const Command& command, const jobs::Unattended& run)
 {
     const jobs::StoredOptions stored = jobs::ReadStoredOptions();
-    const core::Result<std::optional<printing::SheetLayout>> layout =
-        jobs::FindLayout(command.layout.isEmpty() ? stored.layout : command.layout);
+    const core::Result<std::optional<printing::SheetLayout>> layout = jobs::LayoutToPrintOn(command.layout);
     if (layout.failed()) {
         run.messages.MsgBox(layout.failure().text);
+        return std::nullopt;
+    }
+    if (const QString ignored = StartWithoutSheets(command, *layout); !ignored.isEmpty()) {
+        run.messages.MsgBox(ignored);
         return std::nullopt;
     }
     const QString printerName = jobs::UnattendedPrinter(command.printer, run);
@@ -47,15 +64,17 @@ std::optional<QString> DryRunRange(const Command& command, const jobs::Unattende
         return std::nullopt;
     }
     const auto range = printing::ReadRange(command.from, command.to);
-    const double labels = range ? printing::LabelsLeft(range->from, range->to) : 0;
+    // Counted without a sign: the whole 64-bit range holds more labels than
+    // a signed number counts.
+    const quint64 labels = range && range->HasNext() ? quint64(range->to) - quint64(range->from) : 0;
     QString text = QStringLiteral("Printer: %1\n").arg(printerName);
     if (!page->isEmpty())
         text += QStringLiteral("Page: %1\n").arg(*page);
     if (labels > 0)
         text += QStringLiteral("Labels: %1, %2 to %3\n")
-                    .arg(core::FormatNumber(labels), printing::LabelText(command.prefix, command.from),
+                    .arg(QString::number(labels), printing::LabelText(command.prefix, command.from),
                          labels == 1 ? printing::LabelText(command.prefix, command.from)
-                                     : command.prefix + printing::NextFrom(range->from + labels - 2, command.from));
+                                     : command.prefix + printing::NextFrom(range->to - 2, command.from));
     else
         text += QStringLiteral("Labels: none (From is not below To)\n");
     if (*layout && labels > 0) {
@@ -64,7 +83,7 @@ std::optional<QString> DryRunRange(const Command& command, const jobs::Unattende
             run.messages.MsgBox(start.failure().text);
             return std::nullopt;
         }
-        const qint64 count = static_cast<qint64>(std::min(labels, 1e15));
+        const qint64 count = static_cast<qint64>(std::min<quint64>(labels, 1'000'000'000'000'000));
         const int sheets = printing::CellOfLabel(**layout, *start, count - 1).sheet + 1;
         text += QStringLiteral("Layout: %1, from label %2: %3 %4\n")
                     .arg((*layout)->name)
@@ -82,17 +101,15 @@ bool PrintRangeUnattended(const Command& command, const jobs::Unattended& run)
         run.messages.MsgBox(why + QStringLiteral(" Nothing was printed."));
         return false;
     };
-    const core::Result<std::optional<printing::SheetLayout>> layout =
-        jobs::FindLayout(command.layout.isEmpty() ? stored.layout : command.layout);
-    if (layout.failed())
-        return refused(layout.failure().text);
-    if (const auto range = printing::ReadRange(command.from, command.to); range && !range->CanStep()) {
-        run.messages.MsgBox(printing::kRangeTooLarge);
+    const core::Result<std::optional<printing::SheetLayout>> layout = jobs::LayoutToPrintOn(command.layout);
+    const QString unusable = layout.failed() ? layout.failure().text : StartWithoutSheets(command, *layout);
+    if (!unusable.isEmpty()) {
+        run.messages.MsgBox(unusable);
         return false;
     }
     // A run that prints nothing is no success a script should take for one.
     if (const auto range = printing::ReadRange(command.from, command.to); range && !range->HasNext())
-        return refused(QStringLiteral("There are no labels from %1 up to %2: --from must be below --to.").arg(command.from, command.to));
+        return refused(printing::EmptyRange(*range, QStringLiteral("--from"), QStringLiteral("--to")));
     // A label file's label, its ${n} the run's number, instead of the
     // barcode PREFIX+N.
     std::optional<printing::LabelParts> parts;

@@ -147,6 +147,14 @@ int main(int argc, char* argv[])
 
     services::StderrSink messages;
     services::InstallTerminationHandler(); // a stopped run drops its work and exits non-zero
+    // A printer not listed because its print server is down is not a
+    // name the user got wrong: the run says what is wrong instead.
+    if (const printing::Printers printers = StoredPrinters(command.pdfDpi);
+        !command.printer.isEmpty() && !printers.IsKnown(command.printer))
+        if (const QString down = printers.ServerProblem(); !down.isEmpty()) {
+            messages.MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2. Nothing was printed.").arg(command.printer, down));
+            return 1;
+        }
     if (const QString unknown = UnknownName(command, StoredPrinters(command.pdfDpi)); !unknown.isEmpty()) {
         services::WriteStderrLine(QStringLiteral("quorvane: %1\n%2").arg(unknown, cli::CommandLineUsage()));
         return 2;

@@ -48,18 +48,6 @@ printing::SheetLabel OneLabel(const printing::LabelParts& parts, const QString& 
     return label;
 }
 
-core::Result<qint64> RunNumber(double from)
-{
-    // Whole numbers a double holds exactly, as ${n} prints them.
-    constexpr double kLargest = 9007199254740992.0; // 2^53
-    if (std::floor(from) != from || std::abs(from) > kLargest)
-        return core::Failure{core::kNotDrawable,
-                             QStringLiteral("A label file's run counts in whole numbers: From is %1, and ${n} prints a whole "
-                                            "number.")
-                                 .arg(core::FormatNumber(from))};
-    return static_cast<qint64>(from);
-}
-
 printing::NextLabel RangeLabels(const printing::LabelParts& parts, const QString& name, const QString& from,
                                 const QString& to)
 {
@@ -67,11 +55,7 @@ printing::NextLabel RangeLabels(const printing::LabelParts& parts, const QString
     return [=]() mutable -> std::optional<printing::SheetLabel> {
         if (!range || !range->HasNext() || !range->CanStep())
             return std::nullopt;
-        const core::Result<qint64> n = RunNumber(range->from);
-        if (n.failed())
-            return printing::SheetLabel{{}, {}, n.failure()};
-        range->from += 1;
-        return OneLabel(parts, name, *n);
+        return OneLabel(parts, name, range->from++);
     };
 }
 

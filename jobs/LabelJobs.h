@@ -21,12 +21,9 @@ printing::SheetLabel OneLabel(const printing::LabelParts& parts, const QString& 
 
 // The labels for N from `from` up to, not including, `to` (as Run It
 // counts them), each with N in its ${n}. Nothing when From and To are not
-// numbers; a From that is not a whole number stops the labels.
+// whole numbers.
 printing::NextLabel RangeLabels(const printing::LabelParts& parts, const QString& name, const QString& from,
                                 const QString& to);
-
-// ${n} of a label of a run: From as a whole number, or why it is none.
-core::Result<qint64> RunNumber(double from);
 
 // `quorvane label --check FILE`: what the file holds, a line each, once it
 // is read, laid out for printers of 203 and 300 dpi (${n} as 1, today's

@@ -11,6 +11,7 @@
 #include "symbols/SymbologyTable.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QLocale>
 
 namespace jobs {
@@ -70,12 +71,14 @@ QString UnattendedPrinter(const QString& printerName, const Unattended& run)
         return printerName; // for this run; the stored choice stays
     }
     if (!stored.isEmpty() && !run.printers.IsKnown(stored)) {
-        // The jobs go to the default printer, as they always have; a script
-        // should still learn that they did not go where it was set up to.
-        run.messages.ShowNotice(QStringLiteral("The printer \"%1\" stored in the settings (c1opt) is not installed; "
-                                               "printing on \"%2\".")
-                                    .arg(stored, run.printers.Default()));
-        return run.printers.Default();
+        // Labels printed on another printer than a script was set up for
+        // are no success: --printer names another for this run.
+        QString why = run.printers.ServerProblem();
+        why = why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why);
+        run.messages.MsgBox(QStringLiteral("The printer \"%1\" stored in the settings (c1opt) is not installed%2. "
+                                           "Nothing was printed; --printer names another printer for this run.")
+                                .arg(stored, why));
+        return {};
     }
     return stored.isEmpty() ? run.printers.Default() : stored;
 }
@@ -190,8 +193,14 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const 
         run.messages.MsgBox(problem + QStringLiteral(" Nothing was printed."));
         return false;
     }
+    if (const auto layout = LayoutToPrintOn(); layout.failed()) {
+        run.messages.MsgBox(layout.failure().text);
+        return false;
+    }
     // The file printed becomes the File Path, as the window's box stores it.
-    if (const core::Status saved = StoreOption(QStringLiteral("file"), path); saved.failed())
+    // Stored whole: the window that reads it back runs in another folder.
+    const QString whole = printing::TrimBlanks(path).isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+    if (const core::Status saved = StoreOption(QStringLiteral("file"), whole); saved.failed())
         run.messages.ShowNotice(QStringLiteral("Your settings could not be saved: %1").arg(saved.failure().text));
 
     const QString printerName = UnattendedPrinter(how.printer, run);
@@ -212,6 +221,10 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const 
 
 std::optional<QString> DryRun(const QString& path, const QString& printerName, const Unattended& run)
 {
+    if (const auto layout = LayoutToPrintOn(); layout.failed()) {
+        run.messages.MsgBox(layout.failure().text);
+        return std::nullopt;
+    }
     const QString printer = UnattendedPrinter(printerName, run);
     if (printer.isEmpty())
         return std::nullopt;

@@ -57,7 +57,8 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const 
 
 // The printer an unattended run prints on: the one named (checked), else
 // the stored choice, else the default one. Empty, with the message shown,
-// when the name is no printer.
+// when the name is no printer, or the stored choice is one no longer
+// installed.
 QString UnattendedPrinter(const QString& printerName, const Unattended& run);
 
 // The end of a run's jobs: tells of every file the built-in printer wrote,

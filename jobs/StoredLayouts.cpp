@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
 
 namespace jobs {
@@ -18,19 +19,6 @@ constexpr int kMaxSavedLayouts = 200;
 
 QString Layouts(const QString& key) { return services::GetSetting(kOptionsApp, kLayoutsSection, key); }
 
-std::vector<printing::SheetLayout> SavedLayouts()
-{
-    std::vector<printing::SheetLayout> saved;
-    const int count = std::clamp(Layouts(QStringLiteral("count")).toInt(), 0, kMaxSavedLayouts);
-    for (int i = 1; i <= count; ++i) {
-        const QString name = Layouts(QStringLiteral("name%1").arg(i)).trimmed();
-        if (auto layout = printing::LayoutFromSetting(name, Layouts(QStringLiteral("value%1").arg(i)));
-            layout && !name.isEmpty())
-            saved.push_back(*layout);
-    }
-    return saved;
-}
-
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 // A built-in layout named without its maker: "L7160" for "Avery L7160".
@@ -38,6 +26,41 @@ bool NamedWithoutMaker(const printing::SheetLayout& layout, const QString& name)
 {
     const qsizetype blank = layout.name.indexOf(QLatin1Char(' '));
     return blank > 0 && SameName(layout.name.mid(blank + 1), name);
+}
+
+bool BuiltInName(const QString& name)
+{
+    const std::vector<printing::SheetLayout>& builtIn = printing::BuiltInLayouts();
+    return std::any_of(builtIn.begin(), builtIn.end(),
+                       [&](const printing::SheetLayout& l) { return SameName(l.name, name) || NamedWithoutMaker(l, name); });
+}
+
+// The saved layouts that can be read, and the entries that can't, by key.
+struct Saved {
+    std::vector<printing::SheetLayout> layouts;
+    QStringList unreadable; // "name2" ("L1"), as a message names them
+};
+
+Saved SavedLayouts()
+{
+    Saved saved;
+    const int count = std::clamp(Layouts(QStringLiteral("count")).toInt(), 0, kMaxSavedLayouts);
+    for (int i = 1; i <= count; ++i) {
+        QString name = Layouts(QStringLiteral("name%1").arg(i)).trimmed();
+        if (name.isEmpty())
+            continue;
+        std::optional<printing::SheetLayout> layout = printing::LayoutFromSetting(name, Layouts(QStringLiteral("value%1").arg(i)));
+        if (!layout) {
+            saved.unreadable << QStringLiteral("value%1 (\"%2\")").arg(i).arg(name);
+            continue;
+        }
+        // Saved by hand under a built-in layout's name, it would never be
+        // found: it is offered under its name marked as saved.
+        if (BuiltInName(name))
+            layout->name = name + QStringLiteral(" (saved)");
+        saved.layouts.push_back(*layout);
+    }
+    return saved;
 }
 
 // Settings keys are words; a printer's name may be a URI.
@@ -48,7 +71,7 @@ QString CalibrationKey(const QString& printer) { return QString::fromLatin1(QUrl
 std::vector<printing::SheetLayout> AllLayouts()
 {
     std::vector<printing::SheetLayout> all = printing::BuiltInLayouts();
-    for (printing::SheetLayout& layout : SavedLayouts())
+    for (printing::SheetLayout& layout : SavedLayouts().layouts)
         all.push_back(std::move(layout));
     return all;
 }
@@ -69,8 +92,25 @@ core::Result<std::optional<printing::SheetLayout>> FindLayout(const QString& nam
     QStringList names;
     for (const printing::SheetLayout& layout : all)
         names << layout.name;
-    return core::Failure{core::kUnknownLayout, QStringLiteral("There is no layout named \"%1\". The layouts are: %2, %3.")
-                                                   .arg(wanted, printing::kOneLabelPerJob, names.join(QStringLiteral(", ")))};
+    QString text = QStringLiteral("There is no layout named \"%1\". The layouts are: %2, %3.")
+                       .arg(wanted, printing::kOneLabelPerJob, names.join(QStringLiteral(", ")));
+    // An entry written by hand without quotes loses what follows its first
+    // ";" (the settings file takes it for a comment): say which can't be read.
+    if (const QStringList unreadable = SavedLayouts().unreadable; !unreadable.isEmpty())
+        text += QStringLiteral(" These saved layouts can't be read in [layouts]: %1; a value holding \";\" must be "
+                               "written in double quotes.")
+                    .arg(unreadable.join(QStringLiteral(", ")));
+    return core::Failure{core::kUnknownLayout, text};
+}
+
+core::Result<std::optional<printing::SheetLayout>> LayoutToPrintOn(const QString& named)
+{
+    core::Result<std::optional<printing::SheetLayout>> layout = FindLayout(named.isEmpty() ? ReadStoredOptions().layout : named);
+    if (layout.ok())
+        return layout;
+    core::Failure refused = layout.failure();
+    refused.text += QStringLiteral(" Nothing was printed.");
+    return refused;
 }
 
 std::optional<printing::SheetLayout> ChosenLayout(const QString& name)
@@ -84,12 +124,14 @@ core::Status SaveLayout(const printing::SheetLayout& layout)
     const QString name = layout.name.trimmed();
     if (name.isEmpty() || SameName(name, printing::kOneLabelPerJob))
         return refused(QStringLiteral("The layout needs a name of its own."));
+    if (std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
+        return refused(QStringLiteral("A layout's name can't hold a tab or a line break."));
     for (const printing::SheetLayout& builtIn : printing::BuiltInLayouts())
         if (SameName(builtIn.name, name) || NamedWithoutMaker(builtIn, name))
             return refused(QStringLiteral("\"%1\" is the name of a built-in layout; save yours under another name.").arg(name));
     if (core::Status bad = printing::CheckLayout(layout); bad.failed())
         return bad;
-    std::vector<printing::SheetLayout> saved = SavedLayouts();
+    std::vector<printing::SheetLayout> saved = SavedLayouts().layouts;
     const auto same = std::find_if(saved.begin(), saved.end(), [&](const auto& l) { return SameName(l.name, name); });
     if (same != saved.end())
         *same = layout;

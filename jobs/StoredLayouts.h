@@ -19,6 +19,10 @@ std::vector<printing::SheetLayout> AllLayouts();
 // does not count, and a built-in layout may be named without its maker
 // ("L7160").
 core::Result<std::optional<printing::SheetLayout>> FindLayout(const QString& name);
+// The layout a run prints on: the one `named`, else the stored one. A
+// name that names no layout (a saved layout removed since) stops every
+// form of printing, with this one failure.
+core::Result<std::optional<printing::SheetLayout>> LayoutToPrintOn(const QString& named = {});
 // The same, with a name that names no layout taken as "One label per job".
 std::optional<printing::SheetLayout> ChosenLayout(const QString& name);
 

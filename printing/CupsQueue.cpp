@@ -5,7 +5,12 @@
 #include <QRegularExpression>
 
 #ifdef QUORVANE_HAVE_CUPS
+#include <cerrno>
+#include <cstring>
 #include <cups/cups.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -158,6 +163,70 @@ namespace {
 // Every successful-ok-* status is below the redirections and errors.
 bool Failed(ipp_status_t status) { return status >= IPP_STATUS_REDIRECTION_OTHER_SITE; }
 
+// The server libcups talks to for queues named locally: its socket, or
+// host:port.
+QString LocalServer()
+{
+    const QString server = QString::fromUtf8(cupsServer());
+    return server.startsWith(QLatin1Char('/')) ? server : QStringLiteral("%1:%2").arg(server).arg(ippPort());
+}
+
+// Why a connection failed, from the errno of the attempt: a server that
+// is not listening refuses it.
+QString ConnectionError(int error)
+{
+    if (error == ECONNREFUSED)
+        return QStringLiteral("it refused the connection");
+    if (error == 0 || error == ETIMEDOUT)
+        return QStringLiteral("it does not answer");
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Why nothing at host:port (or at the socket a host starting with "/"
+// names) takes a connection: libcups reports the failure of a connect
+// with another error than the connect's own, so it is tried here once.
+QString WhyNoConnection(const char* host, int port)
+{
+    http_addrlist_t* list = httpAddrGetList(host, AF_UNSPEC, QByteArray::number(port).constData());
+    if (!list)
+        return QStringLiteral("its name is not known");
+    int error = ECONNREFUSED;
+    for (http_addrlist_t* a = list; a; a = a->next) {
+        const int fd = ::socket(httpAddrFamily(&a->addr), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) {
+            error = errno;
+            continue;
+        }
+        int e = ::connect(fd, &a->addr.addr, static_cast<socklen_t>(httpAddrLength(&a->addr))) == 0 ? 0 : errno;
+        if (e == EINPROGRESS) {
+            pollfd p{fd, POLLOUT, 0};
+            socklen_t len = sizeof e;
+            e = ::poll(&p, 1, 5000) <= 0 ? ETIMEDOUT : ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &e, &len) == 0 ? e : errno;
+        }
+        ::close(fd);
+        if (e == 0) {
+            error = 0;
+            break;
+        }
+        error = e;
+    }
+    httpAddrFreeList(list);
+    return ConnectionError(error);
+}
+
+// Connects to a server; why not, in words to follow "can't be reached: ".
+QString Connect(const char* host, int port, http_encryption_t encryption, http_t** http)
+{
+    *http = httpConnect2(host, port, nullptr, AF_UNSPEC, encryption, 1, 15000, nullptr);
+    return *http ? QString() : WhyNoConnection(host, port);
+}
+
+// The words for a job that can't be followed any more.
+QString StoppedAnswering(const QString& server, int id)
+{
+    return QStringLiteral("the print server at %1 stopped answering; job %2's state is unknown").arg(server).arg(id);
+}
+
 // A queue and the connection that reaches it: the local server's shared
 // connection for a queue named locally, an own connection for a URI.
 class Destination {
@@ -175,16 +244,23 @@ public:
                                 sizeof host, &port, resource, sizeof resource) < HTTP_URI_STATUS_OK)
                 return;
             const bool tls = std::string_view(scheme) == "ipps";
-            http_ = httpConnect2(host, port, nullptr, AF_UNSPEC, tls ? HTTP_ENCRYPTION_ALWAYS : HTTP_ENCRYPTION_IF_REQUESTED,
-                                 1, 15000, nullptr);
+            server_ = QStringLiteral("%1:%2").arg(QString::fromUtf8(host)).arg(port);
+            unreachable_ = Connect(host, port, tls ? HTTP_ENCRYPTION_ALWAYS : HTTP_ENCRYPTION_IF_REQUESTED, &http_);
             ownHttp_ = true;
             uri_ = name;
             resource_ = resource;
             reachable_ = http_ != nullptr;
         } else {
+            server_ = LocalServer();
             dest_ = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
-            if (!dest_)
+            if (!dest_) {
+                // No queue of that name, or no server to ask.
+                http_t* probe = nullptr;
+                unreachable_ = Connect(cupsServer(), ippPort(), cupsEncryption(), &probe);
+                if (probe)
+                    httpClose(probe);
                 return;
+            }
             const char* uri = cupsGetOption("printer-uri-supported", dest_->num_options, dest_->options);
             uri_ = uri ? QByteArray(uri) : "ipp://localhost/printers/" + name;
             resource_ = "/";
@@ -206,13 +282,19 @@ public:
     // Why the queue can't be used, or empty.
     QString Problem() const
     {
+        if (!unreachable_.isEmpty())
+            return QStringLiteral("the print server at %1 can't be reached: %2").arg(server_, unreachable_);
         if (!dest_)
             return IsQueueUri(queue_) ? QStringLiteral("%1 is not a printer URI CUPS can use").arg(queue_)
                                       : QStringLiteral("CUPS knows no queue named \"%1\"").arg(queue_);
         if (!reachable_)
-            return QStringLiteral("the print server of %1 can't be reached (%2)").arg(queue_, LastError());
+            return QStringLiteral("the print server of %1 can't be reached").arg(queue_);
         return {};
     }
+    // The server does not answer (the queue may still be there).
+    bool Unreachable() const { return !unreachable_.isEmpty(); }
+    // Where the queue lives: a socket or host:port.
+    const QString& Server() const { return server_; }
 
     cups_dest_t* dest() const { return dest_; }
     http_t* http() const { return http_; }
@@ -246,6 +328,8 @@ public:
 
 private:
     QString queue_;
+    QString server_;
+    QString unreachable_; // why the server can't be reached, or empty
     cups_dest_t* dest_ = nullptr;
     http_t* http_ = CUPS_HTTP_DEFAULT;
     bool ownHttp_ = false;
@@ -330,6 +414,15 @@ void ReadNotes(const Destination& d, CupsJob& job)
 } // namespace
 
 bool CupsBuilt() { return true; }
+
+QString CupsServerProblem()
+{
+    http_t* http = nullptr;
+    const QString why = Connect(cupsServer(), ippPort(), cupsEncryption(), &http);
+    if (http)
+        httpClose(http);
+    return why.isEmpty() ? QString() : QStringLiteral("the print server at %1 can't be reached: %2").arg(LocalServer(), why);
+}
 
 core::Result<QueuePage> QueuePageOf(const QString& queue)
 {
@@ -433,6 +526,12 @@ JobState PollJob(CupsJob& job)
 {
     Destination d(job.queue);
     JobState state;
+    // A server that stopped answering or a queue removed ends the following
+    // at once: a removed queue takes its jobs with it.
+    if (d.Unreachable())
+        return {JobPhase::Lost, false, StoppedAnswering(d.Server(), job.id)};
+    if (!d.dest() && !IsQueueUri(job.queue))
+        return {JobPhase::Lost, false, QStringLiteral("queue %1 was removed; job %2 is gone").arg(job.queue).arg(job.id)};
     if (!d.Problem().isEmpty()) {
         state.reason = d.Problem();
         return state;
@@ -441,6 +540,13 @@ JobState PollJob(CupsJob& job)
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.id);
     ipp_t* jobAnswer = d.Send(request);
     const bool found = jobAnswer != nullptr;
+    if (!found) {
+        const ipp_status_t status = cupsLastError();
+        if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL)
+            return {JobPhase::Lost, false, StoppedAnswering(d.Server(), job.id)};
+        if (status == IPP_STATUS_ERROR_NOT_FOUND)
+            return {JobPhase::Lost, false, QStringLiteral("job %1 is gone from queue %2").arg(job.id).arg(job.queue)};
+    }
     QStringList jobReasons;
     if (found) {
         state.phase = PhaseOfJobState(Integer(jobAnswer, "job-state", 0));
@@ -499,6 +605,8 @@ void ForgetJob(CupsJob& job)
 #else
 
 bool CupsBuilt() { return false; }
+
+QString CupsServerProblem() { return {}; }
 
 core::Result<QueuePage> QueuePageOf(const QString&) { return Unusable(kNoCups); }
 

@@ -20,6 +20,11 @@ namespace printing {
 // below fail or say nothing.
 bool CupsBuilt();
 
+// Why the print server that queues named locally live on can't be
+// reached ("the print server at localhost:631 can't be reached: it
+// refused the connection"), or empty when it answers.
+QString CupsServerProblem();
+
 // ipp://host[:port]/printers/NAME or ipps://...: a queue named by its URI.
 bool IsQueueUri(const QString& name);
 
@@ -60,7 +65,9 @@ struct CupsJob {
     QString note;         // the scheduler's last note ("Stopping job because ...")
 };
 
-enum class JobPhase { Queued, Printing, Stopped, Canceled, Aborted, Completed, Unknown };
+// Lost: the job can no longer be followed, because its queue was removed
+// or its print server stopped answering (the reason says which).
+enum class JobPhase { Queued, Printing, Stopped, Canceled, Aborted, Completed, Unknown, Lost };
 
 // Where a job stands, with the words for what holds it up or ended it.
 struct JobState {

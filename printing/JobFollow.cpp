@@ -27,6 +27,12 @@ QString JobStatusText(const CupsJob& job, const JobState& state)
         if (state.heldByPrinter && !state.reason.isEmpty())
             return with(QStringLiteral("Job %1 on %2 stopped").arg(id, job.queue));
         break;
+    case JobPhase::Lost: {
+        QString text = state.reason;
+        if (!text.isEmpty())
+            text[0] = text[0].toUpper();
+        return text;
+    }
     case JobPhase::Unknown:
         if (!state.reason.isEmpty())
             return QStringLiteral("Job %1 on %2: %3").arg(id, job.queue, state.reason);
@@ -37,7 +43,8 @@ QString JobStatusText(const CupsJob& job, const JobState& state)
 
 bool JobEnded(JobPhase phase)
 {
-    return phase == JobPhase::Completed || phase == JobPhase::Canceled || phase == JobPhase::Aborted;
+    return phase == JobPhase::Completed || phase == JobPhase::Canceled || phase == JobPhase::Aborted ||
+           phase == JobPhase::Lost;
 }
 
 core::Status WaitForJob(CupsJob& job, double seconds, const JobPoll& poll)

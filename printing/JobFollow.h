@@ -16,14 +16,16 @@ namespace printing {
 // owner", "Job 12 on NAME was aborted: REASON".
 QString JobStatusText(const CupsJob& job, const JobState& state);
 
-// The job has ended, printed or not: nothing more will become of it.
+// The job has ended, printed or not, or can't be followed any more (its
+// queue or its server went away): nothing more will be learnt of it.
 bool JobEnded(JobPhase phase);
 
 using JobPoll = std::function<JobState(CupsJob&)>;
 
 // Waits up to `seconds` for the job to print. Done when it printed;
 // else why not, in the status line's words: stopped, aborted or canceled
-// (at once), or still queued or printing when the time is up (a paused
+// (at once), its queue removed or its server gone (at once), or still
+// queued or printing when the time is up (a paused
 // printer says so). A stop request (services::TerminationRequested) ends
 // the wait as well. The job is left in the queue either way.
 core::Status WaitForJob(CupsJob& job, double seconds, const JobPoll& poll = PollJob);

@@ -1,6 +1,7 @@
 #include "printing/Printers.h"
 
 #include "printing/CupsPrinter.h"
+#include "printing/CupsQueue.h"
 #include "printing/PdfPrinter.h"
 #include "printing/QtPrinter.h"
 #include "printing/SocketPrinter.h"
@@ -86,6 +87,8 @@ bool Printers::IsKnown(const QString& name) const
 {
     return IsSocketUri(name) || (IsQueueUri(name) && CupsBuilt()) || Installed().contains(name);
 }
+
+QString Printers::ServerProblem() const { return catalog->ThroughCups() ? CupsServerProblem() : QString(); }
 
 bool Printers::ThroughCups(const QString& name) const
 {

@@ -84,6 +84,10 @@ struct Printers {
     // An installed printer's name, a queue's ipp:// or ipps:// URI, or a
     // network printer's socket:// address.
     bool IsKnown(const QString& name) const;
+    // Why the system's printers can't be listed now: their print server
+    // can't be reached (a printer not listed may still exist). Empty when
+    // it answers, or when the printers are not CUPS queues.
+    QString ServerProblem() const;
     // True when the named printer's jobs go to a CUPS queue through libcups.
     bool ThroughCups(const QString& name) const;
     // The calibration the named printer's jobs get (the built-in one has none).

@@ -11,10 +11,60 @@
 
 namespace printing {
 
+namespace {
+
+bool AllDigits(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+} // namespace
+
+std::optional<qint64> PlainWholeNumber(const QString& text)
+{
+    if (!AllDigits(text.startsWith(QLatin1Char('-')) ? QStringView(text).mid(1) : QStringView(text)))
+        return std::nullopt;
+    bool ok = false;
+    const qint64 n = text.toLongLong(&ok, 10);
+    return ok ? std::optional<qint64>(n) : std::nullopt;
+}
+
+QString RangeFieldProblem(const QString& field, const QString& text)
+{
+    if (PlainWholeNumber(text))
+        return {};
+    if (text.isEmpty())
+        return QStringLiteral("%1 is empty: a range needs a whole number there.").arg(field);
+    const QString digits = text.startsWith(QLatin1Char('-')) ? text.mid(1) : text;
+    if (AllDigits(digits))
+        return QStringLiteral("%1 is %2: too large a number to count; the largest is %3.")
+            .arg(field, text)
+            .arg(std::numeric_limits<qint64>::max());
+    return QStringLiteral("%1 is \"%2\": a range counts in whole numbers written in digits only (such as 7 or 0007), "
+                          "with no blanks, exponents or decimals.")
+        .arg(field, text);
+}
+
+QString RangeProblem(const QString& fromText, const QString& toText, const QString& fromField, const QString& toField)
+{
+    const QString from = RangeFieldProblem(fromField, fromText);
+    return from.isEmpty() ? RangeFieldProblem(toField, toText) : from;
+}
+
+QString EmptyRange(const RangeBounds& range, const QString& fromField, const QString& toField)
+{
+    if (range.HasNext())
+        return {};
+    return QStringLiteral("There are no labels from %1 up to %2: %3 must be below %4.")
+        .arg(range.from)
+        .arg(range.to)
+        .arg(fromField, toField);
+}
+
 std::optional<RangeBounds> ReadRange(const QString& fromText, const QString& toText)
 {
-    const auto from = core::ParseNumber(fromText);
-    const auto to = core::ParseNumber(toText);
+    const auto from = PlainWholeNumber(fromText);
+    const auto to = PlainWholeNumber(toText);
     if (!from || !to)
         return std::nullopt;
     return RangeBounds{*from, *to};
@@ -22,9 +72,9 @@ std::optional<RangeBounds> ReadRange(const QString& fromText, const QString& toT
 
 QString LabelText(const QString& prefix, const QString& fromText) { return prefix + fromText; }
 
-QString NextFrom(double from, const QString& typed)
+QString NextFrom(qint64 from, const QString& typed)
 {
-    const QString next = core::FormatNumber(from + 1);
+    const QString next = QString::number(from + 1);
     const QString digits = typed.trimmed();
     const bool padded = digits.size() > 1 && digits.startsWith(QLatin1Char('0')) &&
                         std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });

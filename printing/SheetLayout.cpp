@@ -182,7 +182,22 @@ QString PageName(const SheetLayout& layout)
 QString DescribeLayout(const SheetLayout& l)
 {
     const QString unit = l.inches ? QStringLiteral("in") : QStringLiteral("mm");
-    return QStringList{l.name,
+    // The fields are separated by tabs and the layouts by line breaks: a
+    // name holding either (a hand-edited one) is shown with them escaped.
+    QString name;
+    for (QChar c : l.name) {
+        if (c == QLatin1Char('\t'))
+            name += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\n'))
+            name += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\r'))
+            name += QStringLiteral("\\r");
+        else if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            name += QStringLiteral("\\u%1").arg(uint(c.unicode()), 4, 16, QLatin1Char('0'));
+        else
+            name += c;
+    }
+    return QStringList{name,
                        PageName(l),
                        QStringLiteral("%1 × %2").arg(l.columns).arg(l.rows),
                        QStringLiteral("label %1").arg(Pair(l.labelMm, l.inches, unit)),
@@ -207,10 +222,12 @@ std::optional<SheetLayout> LayoutFromSetting(const QString& name, const QString&
 {
     SheetLayout l;
     l.name = name;
-    int seen = 0;
+    QStringList seen; // a key given twice leaves one of the five out
     for (const QString& field : value.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const qsizetype eq = field.indexOf(QLatin1Char('='));
         const QString key = field.left(eq).trimmed(), v = eq < 0 ? QString() : field.mid(eq + 1);
+        if (seen.contains(key))
+            return std::nullopt;
         std::optional<QSizeF> size = SizeOf(v, key == QLatin1String("margins") ? QLatin1Char(',') : QLatin1Char('x'));
         if (key == QLatin1String("unit")) {
             l.inches = v.trimmed() == QLatin1String("in");
@@ -236,9 +253,9 @@ std::optional<SheetLayout> LayoutFromSetting(const QString& name, const QString&
             l.topMm = size->height();
         } else
             return std::nullopt;
-        ++seen;
+        seen << key;
     }
-    if (seen != 5)
+    if (seen.size() != 5)
         return std::nullopt;
     return l;
 }

@@ -18,7 +18,19 @@ static_assert(kAlphabet.size() == kPatterns.size());
 constexpr std::string_view kStartStop = "1122121"; // the character A
 constexpr char kGap = '1';
 
+constexpr std::string_view kStartStops = "ABCD";
+
 } // namespace
+
+CharacterFate CodabarFate(QChar c)
+{
+    if (c.unicode() >= 0x80)
+        return CharacterFate::Dropped;
+    const char code = static_cast<char>(c.unicode());
+    if (kStartStops.find(code) != std::string_view::npos)
+        return CharacterFate::Breaks;
+    return kAlphabet.find(code) != std::string_view::npos ? CharacterFate::Kept : CharacterFate::Dropped;
+}
 
 QString CodabarPattern(const QString& text)
 {

@@ -18,6 +18,8 @@ int Code128BValue(QChar c)
     return code >= kFirstCode && code <= kLastCode ? code - kFirstCode : -1;
 }
 
+CharacterFate Code128BFate(QChar c) { return Code128BValue(c) >= 0 ? CharacterFate::Kept : CharacterFate::Dropped; }
+
 QString Code128BPattern(const QString& text)
 {
     QString pattern;

@@ -2,6 +2,7 @@
 
 #include "core/Numeric.h"
 #include "symbols/Code128Encoding.h"
+#include "symbols/LeftOut.h"
 
 #include <algorithm>
 #include <cstring>
@@ -83,15 +84,17 @@ constexpr int kBottom = 1, kTop = 2;
 core::Status ValidateCode128(const Code128Params& params)
 {
     std::int32_t code = FieldCheck(params);
-    for (QChar c : params.Text) {
-        if (!IsCode128Character(c)) {
-            code = kBadCharacter;
-            break;
-        }
-    }
+    const HeldText bad = FirstNotEncoded(params.Text, IsCode128Character);
+    if (!bad.first.isEmpty())
+        code = kBadCharacter;
     if (code == kCode128Ok)
         return core::Ok();
-    return core::Failure{code, Code128ErrorMessage(code)};
+    // The message is the engine's, whatever the code; a character it does
+    // not take is named after it.
+    QString text = Code128ErrorMessage(code);
+    if (code == kBadCharacter)
+        text += QStringLiteral("(%1: it takes printable ASCII characters only)").arg(CantEncode(QStringLiteral("Code 128 B"), bad));
+    return core::Failure{code, text};
 }
 
 core::Result<Elements> EncodeCode128Record(const Code128Params& params)

@@ -14,8 +14,9 @@
 namespace symbols {
 
 // The first failing field check, then the character check, which overrides
-// it, as a failure with the engine's code and its one message; none when
-// the record may be drawn.
+// it, as a failure with the engine's code and its one message (followed by
+// the first character it does not take, and where); none when the record
+// may be drawn.
 core::Status ValidateCode128(const Code128Params& params);
 
 // What the record's text encodes as: the symbol's bars and spaces, bar

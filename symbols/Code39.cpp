@@ -52,6 +52,15 @@ Code39Symbol EncodeCode39(const QString& text)
     return symbol;
 }
 
+CharacterFate Code39Fate(QChar c)
+{
+    static const auto table = Code39Table();
+    const char16_t code = c.unicode();
+    if (code == 1 || code == 2 || c == QLatin1Char('*'))
+        return CharacterFate::Breaks;
+    return code <= 90 && !table[code].empty() ? CharacterFate::Kept : CharacterFate::Dropped;
+}
+
 namespace {
 
 // Steps shared by drawing and sizing; returns the module in pixels. An

@@ -5,6 +5,7 @@
 
 #include "graphics/Surface.h"
 #include "symbols/Element.h"
+#include "symbols/LeftOut.h"
 
 #include <QString>
 #include <array>
@@ -28,6 +29,12 @@ struct Code39Symbol {
     Elements elements;
 };
 Code39Symbol EncodeCode39(const QString& text);
+
+// What EncodeCode39 does with a character of the upper-cased text: the
+// table's characters are kept, those it lacks are left out, and "*" and the
+// codes 1 and 2 are drawn as the start and stop character.
+CharacterFate Code39Fate(QChar c);
+inline constexpr CharacterRule kCode39Characters{Code39Fate, true};
 
 // Lays the symbol out in the box: pixel scale, cleared, the module from the
 // box height, the box sized for the symbol. Returns the right edge of the

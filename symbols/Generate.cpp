@@ -3,6 +3,8 @@
 #include "core/Numeric.h"
 #include "symbols/SymbologyTable.h"
 
+#include <optional>
+
 namespace symbols {
 
 graphics::Surface& GenerateSurfaces::Of(SurfaceId id) const
@@ -31,12 +33,32 @@ SurfaceGeometry GeometryOf(SurfaceId id)
 
 namespace {
 
+// A drawer that leaves out what it can't encode still needs something to
+// encode, and a character drawn as a start or stop character inside the
+// symbol leaves bars that do not read: either is no symbol at all.
+std::optional<core::Failure> NothingHeld(const SymbologyRow& row, const QString& text)
+{
+    if (!row.leavesOut.fate)
+        return std::nullopt;
+    const HeldText held = HeldBy(text, row.leavesOut);
+    const QString cant = CantEncode(QLatin1String(row.caption), held);
+    if (held.breaks)
+        return core::Failure{core::kNotDrawable,
+                             cant + QStringLiteral(": it is drawn as a start or stop character, and the bars after it do not read")};
+    if (held.text.isEmpty())
+        return core::Failure{core::kNotDrawable,
+                             cant + QStringLiteral(", nor any other character of the text: the symbol would hold only its start and stop")};
+    return std::nullopt;
+}
+
 // The row's drawing step on its surface: a caption below the bars is never
 // cut off.
 Generated DrawOn(const SymbologyRow& row, const SymbolRequest& request, graphics::Surface& surface)
 {
     if (request.text.isEmpty())
         return {}; // an empty text draws nothing, and that is no failure
+    if (std::optional<core::Failure> nothing = NothingHeld(row, request.text))
+        return {nullptr, std::move(*nothing), {}};
     Generated g = row.draw(row, request, surface);
     if (g.surface)
         g.surface->GrowToHold();

@@ -4,6 +4,7 @@
 // themselves, and the look-ups in them, are in SymbologyTable.*.
 #pragma once
 
+#include "symbols/LeftOut.h"
 #include "symbols/LibraryCodes.h"
 #include "symbols/Symbology.h"
 
@@ -78,6 +79,10 @@ struct SymbologyRow {
     // The bar-pattern renderer's encoder of the symbology (see
     // BarPattern.h); none for a symbology the renderer does not draw.
     EncodedPattern (*pattern)(QString& text) = nullptr;
+    // The characters its drawer leaves out of the bars, or draws as start
+    // and stop characters; none for a drawer that encodes every character
+    // or refuses the text itself.
+    CharacterRule leavesOut = {};
     // How libzint encodes it and its modules are laid out; none (zint 0)
     // for a symbology the program encodes itself.
     LibraryCode library = {};

@@ -1,6 +1,7 @@
 #include "symbols/SymbologyTable.h"
 
 #include "symbols/Codabar.h"
+#include "symbols/Code128B.h"
 #include "symbols/Code128Generate.h"
 #include "symbols/Code39.h"
 #include "symbols/Ean.h"
@@ -117,8 +118,19 @@ ScanExpectation ReadCode128B(const SymbologyRow&, const QString& text)
     return {QStringLiteral("Code128"), out};
 }
 
-ScanExpectation ReadCode39(const SymbologyRow&, const QString& text) { return {QStringLiteral("Code39"), text.toUpper()}; }
-ScanExpectation ReadCode128_1(const SymbologyRow&, const QString& text) { return {QStringLiteral("Code128"), text}; }
+// A drawer that leaves out what it can't encode: the symbol holds the rest,
+// and the note names the first character left out.
+ScanExpectation ReadWhatIsLeft(const SymbologyRow& row, const QString& format, const QString& text)
+{
+    const HeldText held = HeldBy(text, row.leavesOut);
+    ScanExpectation e{format, held.text, {}, {}};
+    if (!held.first.isEmpty())
+        e.note = CantEncode(QLatin1String(row.caption), held);
+    return e;
+}
+
+ScanExpectation ReadCode39(const SymbologyRow& row, const QString& text) { return ReadWhatIsLeft(row, QStringLiteral("Code39"), text); }
+ScanExpectation ReadCode128_1(const SymbologyRow& row, const QString& text) { return ReadWhatIsLeft(row, QStringLiteral("Code128"), text); }
 bool OnlyOf(const QString& text, const QString& allowed)
 {
     return std::all_of(text.begin(), text.end(), [&](QChar c) { return allowed.contains(c); });
@@ -144,9 +156,9 @@ ScanExpectation ReadCode25(const SymbologyRow&, const QString& text)
     return e;
 }
 
-ScanExpectation ReadCodabar(const SymbologyRow&, const QString& text)
+ScanExpectation ReadCodabar(const SymbologyRow& row, const QString& text)
 {
-    ScanExpectation e{QStringLiteral("Codabar"), text.toUpper(), {}, {}};
+    ScanExpectation e = ReadWhatIsLeft(row, QStringLiteral("Codabar"), text);
     if (!e.text.isEmpty() && e.text.size() < kCodabarReaderMinimum && OnlyOf(e.text, kCodabarData))
         e.widthsPattern = CodabarPattern(e.text);
     return e;
@@ -225,17 +237,19 @@ constexpr std::array kBuiltIn{
                  .maxHeightFactor = 25, .draw = Code128B, .expectedScan = ReadCode128B},
     SymbologyRow{.symbology = S::Code39, .name = "code39", .caption = "Code 39",
                  .option = {"Option2", "type2", "0", 120, 240, 975, 195}, .surface = P::Code39,
-                 .maxHeightFactor = 25, .draw = Code39, .expectedScan = ReadCode39},
+                 .maxHeightFactor = 25, .draw = Code39, .expectedScan = ReadCode39,
+                 .leavesOut = kCode39Characters},
     SymbologyRow{.symbology = S::Code128_1, .name = "code128-1", .caption = "Code 128-1",
                  .option = {"Option4", "type4", "0", 1200, 720, 1215, 195}, .surface = P::Pattern,
-                 .maxHeightFactor = 100, .draw = Pattern, .expectedScan = ReadCode128_1, .pattern = Code128BPatternOf},
+                 .maxHeightFactor = 100, .draw = Pattern, .expectedScan = ReadCode128_1, .pattern = Code128BPatternOf,
+                 .leavesOut = kCode128BCharacters},
     SymbologyRow{.symbology = S::Code25, .name = "code25", .caption = "Code 2/5",
                  .option = {"Option5", "type5", "0", 120, 720, 1035, 195}, .surface = P::Pattern,
                  .maxHeightFactor = 100, .draw = Code25, .expectedScan = ReadCode25, .pattern = Interleaved25PatternOf},
     // Codabar has no option button of its own: the More box offers it.
     SymbologyRow{.symbology = S::Codabar, .name = "codabar", .caption = "Codabar", .surface = P::Pattern,
                  .maxHeightFactor = 100, .draw = Pattern, .expectedScan = ReadCodabar, .inMoreBox = true,
-                 .pattern = CodabarPatternOf},
+                 .pattern = CodabarPatternOf, .leavesOut = kCodabarCharacters},
     SymbologyRow{.symbology = S::UpcA, .name = "upca", .caption = "UPC",
                  .option = {"Option8", "type8", "0", 120, 480, 735, 195}, .surface = P::UpcA,
                  .draw = UpcA, .expectedScan = ReadUpcA},
@@ -348,7 +362,7 @@ QString HoldsOtherText(Symbology symbology, const QString& typed, SymbologyTable
     if (e.note.isEmpty())
         return {};
     return QStringLiteral("the %1 barcode of \"%2\" holds %3 (%4)")
-        .arg(QString::fromUtf8(RowOf(symbology, table).caption), typed, e.text, e.note);
+        .arg(QString::fromUtf8(RowOf(symbology, table).caption), ControlsShown(typed), e.text, e.note);
 }
 
 } // namespace symbols

@@ -273,6 +273,9 @@ private:
     // The offsets' and the picture's checks before a print, with the
     // message shown; true when they stop it.
     bool PrintRefused(bool hasPicture);
+    // The layout chosen is one no longer there (a stored name whose saved
+    // layout went): says so, as every form of printing does, and is true.
+    bool RefuseMissingLayout();
     // Saves the barcode shown as PNG, SVG or PDF, the file named in a dialog.
     void SaveAs_Click();
     void Stop_Click(); // ends the run in progress as a signal would

@@ -256,6 +256,8 @@ void Form1::FillPrinterList()
 
 void Form1::Command2_Click()
 {
+    if (RefuseMissingLayout())
+        return;
     if (labelParts_) {
         PrintLabelFile();
         return;
@@ -285,6 +287,15 @@ void Form1::Command2_Click()
     JobWent(*done, printer);
 }
 
+bool Form1::RefuseMissingLayout()
+{
+    const auto layout = jobs::LayoutToPrintOn(ComboLayout->currentText());
+    if (layout.ok())
+        return false;
+    messages_->MsgBox(layout.failure().text);
+    return true;
+}
+
 bool Form1::PrintRefused(bool hasPicture)
 {
     const core::Status refused = printing::CheckPrint(Text14->text(), Text15->text(), hasPicture);
@@ -303,6 +314,8 @@ void Form1::Command3_Click() { FileOpen_Click(); }
 
 bool Form1::Command4_Click()
 {
+    if (RefuseMissingLayout())
+        return false;
     if (printing::TrimBlanks(Text5->text()).isEmpty()) {
         messages_->MsgBox(printing::kSelectAFile);
         return false;
@@ -361,17 +374,24 @@ bool Form1::Command4_Click()
 
 namespace {
 
+// The window's names of the range's fields.
+const QString kFrom = QStringLiteral("From"), kTo = QStringLiteral("To");
+
+// The window's message for a range it can't count, and which field is why.
+QString NotCountable(const QString& from, const QString& to)
+{
+    return printing::kRangeNotNumeric + QStringLiteral(". ") + printing::RangeProblem(from, to, kFrom, kTo);
+}
+
 // Where Run It stands at its next label: the range, or what ends the run
 // there (nothing when it is done, a failure when it can't go on).
 std::variant<printing::RangeBounds, std::optional<printing::SheetLabel>> NextInRange(const QString& from, const QString& to)
 {
     const auto range = printing::ReadRange(from, to);
     if (!range)
-        return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeNotNumeric}};
+        return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, NotCountable(from, to)}};
     if (!range->HasNext())
         return std::optional<printing::SheetLabel>{};
-    if (!range->CanStep())
-        return printing::SheetLabel{{}, {}, core::Failure{core::kNotDrawable, printing::kRangeTooLarge}};
     return *range;
 }
 
@@ -391,14 +411,16 @@ printing::NextLabel Form1::RunItLabels(const QString& prefix, const symbols::Sym
 
 void Form1::Command8_Click()
 {
+    if (RefuseMissingLayout())
+        return;
     const printing::RunPlacement where = PlacementNow();
     const auto range = printing::ReadRange(Text21->text(), Text22->text());
     if (!range) {
-        messages_->MsgBox(printing::kRangeNotNumeric);
+        messages_->MsgBox(NotCountable(Text21->text(), Text22->text()));
         return;
     }
-    if (!range->CanStep()) {
-        messages_->MsgBox(printing::kRangeTooLarge);
+    if (const QString empty = printing::EmptyRange(*range, kFrom, kTo); !empty.isEmpty()) {
+        messages_->MsgBox(empty);
         return;
     }
     if (where.sheets && PrintRefused(true))
@@ -439,7 +461,7 @@ void Form1::Command8_Click()
         show(prefix);
         // From holds the first number not printed, as after a run of single labels.
         if (report.printed > 0)
-            Text21->setText(printing::NextFrom(range->from + static_cast<double>(report.printed) - 1, Text21->text()));
+            Text21->setText(printing::NextFrom(range->from + report.printed - 1, Text21->text()));
         done = report.printed;
     } else {
         printing::RunEvents events;
@@ -488,7 +510,14 @@ void Form1::FillLayoutList(const QString& select)
     for (int i = 0; i < ComboLayout->count(); ++i)
         ComboLayout->setItemData(i, ComboLayout->itemData(i), Qt::ToolTipRole);
     const std::optional<printing::SheetLayout> chosen = jobs::ChosenLayout(select);
-    const int at = chosen ? ComboLayout->findText(chosen->name) : 0;
+    int at = chosen ? ComboLayout->findText(chosen->name) : 0;
+    // A stored layout no longer there stays chosen, by its name: printing
+    // then says it is missing, rather than print one label per job.
+    if (!chosen && jobs::FindLayout(select).failed()) {
+        ComboLayout->addItem(select.trimmed(), QStringLiteral("There is no layout of this name any more."));
+        at = ComboLayout->count() - 1;
+        ComboLayout->setItemData(at, ComboLayout->itemData(at), Qt::ToolTipRole);
+    }
     ComboLayout->setCurrentIndex(std::max(at, 0));
     Layout_Change();
 }
@@ -501,7 +530,8 @@ void Form1::Layout_Change()
     SpinStart->setRange(1, layout ? layout->LabelsPerSheet() : 1);
     ShowStartPlace();
     ComboLayout->setToolTip(ComboLayout->currentData(Qt::ToolTipRole).toString());
-    store(QStringLiteral("layout"), layout ? layout->name : QString());
+    const bool missing = !layout && jobs::FindLayout(ComboLayout->currentText()).failed();
+    store(QStringLiteral("layout"), layout ? layout->name : missing ? ComboLayout->currentText() : QString());
 }
 
 void Form1::ShowStartPlace()
@@ -739,9 +769,7 @@ QString Form1::LabelName() const { return QFileInfo(labelFile_).fileName(); }
 
 qint64 Form1::PrintNumber() const
 {
-    const std::optional<double> from = core::ParseNumber(Text21->text());
-    const core::Result<qint64> n = from ? jobs::RunNumber(*from) : core::Result<qint64>(core::Failure{});
-    return n.ok() ? *n : 1;
+    return printing::PlainWholeNumber(Text21->text().trimmed()).value_or(1);
 }
 
 printing::NextLabel Form1::RunItLabelFile()
@@ -751,11 +779,7 @@ printing::NextLabel Form1::RunItLabelFile()
         const auto next = NextInRange(Text21->text(), Text22->text());
         if (const auto* end = std::get_if<std::optional<printing::SheetLabel>>(&next))
             return *end;
-        const printing::RangeBounds range = std::get<printing::RangeBounds>(next);
-        const core::Result<qint64> n = jobs::RunNumber(range.from);
-        if (n.failed())
-            return printing::SheetLabel{{}, {}, n.failure()};
-        return jobs::OneLabel(parts, name, *n);
+        return jobs::OneLabel(parts, name, std::get<printing::RangeBounds>(next).from);
     };
 }
 

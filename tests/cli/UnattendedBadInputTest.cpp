@@ -70,14 +70,15 @@ struct UnattendedBadInputTest : ::testing::Test, testsupport::UnattendedRun {
 TEST_F(UnattendedBadInputTest, BatchFiles_EndByThemselvesWithAnHonestExitStatus)
 {
     const BadBatchInput cases[] = {
-        {"binary", "type2", RandomBytes(64 * 1024, 7), false, "", 1,
-         "Code 39 leaves out what it can't encode without a message; the listing prints"},
+        {"binary", "type2", RandomBytes(64 * 1024, 7), false, "Code 39 can't encode", 1,
+         "Code 39 leaves out what it can't encode and names it; the listing prints"},
         {"binary-128", "type1", QByteArray("*A\x01" "B\r\n") + RandomBytes(16 * 1024, 9), true, "Unknow Error", 1,
          "Code 128 B refuses control characters with its message; the rest of the file still prints"},
         {"nul-and-high", "type1", QByteArray("*AB\0CD\r\n*\xe9t\xe9\r\n", 14), true, "Unknow Error", 1,
          "NUL and accented letters are outside Code 128 B: one message per line"},
-        {"nul-and-high-39", "type2", QByteArray("*AB\0CD\r\n*\xe9t\xe9\r\n", 14), false, "", 1,
-         "Code 39 skips them silently, as it skips every character it lacks"},
+        {"nul-and-high-39", "type2", QByteArray("*AB\0CD\r\n*\xe9t\xe9\r\n", 14), false,
+         "barcode of \"AB<U+0000>CD\" holds ABCD (Code 39 can't encode U+0000 (character 3))", 1,
+         "Code 39 leaves them out, as every character it lacks, and says what each line's barcode holds"},
         {"one-900KB-line", "type2", QByteArray("*") + QByteArray(900 * 1024, 'A'), true, "too long", 1,
          "a code far too long for one barcode is refused, not printed cut"},
         {"one-3MB-line", "type2", QByteArray("*") + QByteArray(3 * 1024 * 1024, 'A') + "\r\n*OK", true,
@@ -112,14 +113,17 @@ TEST_F(UnattendedBadInputTest, UnwritablePdfFolder_NamesTheFolderAndFails)
     EXPECT_TRUE(r.out.isEmpty());
 }
 
-TEST_F(UnattendedBadInputTest, PrinterNameOf10000Characters_FallsBackToTheDefaultPrinter)
+// A stored printer that is not there prints nowhere else: a script set up
+// for it learns so from the exit status.
+TEST_F(UnattendedBadInputTest, PrinterNameOf10000Characters_IsNamed_AndNothingPrintedElsewhere)
 {
     Select("type2");
     Store("c1opt", QString(10000, QLatin1Char('P')));
     const ProgramRun r = quorvane({writeFile(QStringLiteral("a.txt"), "*A1\r\n")});
     ASSERT_TRUE(r.finished);
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(PdfCount(), 1);
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("stored in the settings (c1opt) is not installed"))) << r.err.left(300).toStdString();
+    EXPECT_EQ(PdfCount(), 0);
 }
 
 TEST_F(UnattendedBadInputTest, DamagedSettingsStore_RunsWithTheDefaults)
@@ -638,8 +642,9 @@ TEST_F(UnattendedBadInputTest, ExportMessages_NameTheFile_AndEveryLineIsTried)
          300 * 1024, 1, {"There is not enough memory", big}, {"02.svg"}},
         {"a text the symbology can't encode", {"export", "--type", "upca", "--text", "123", "--output", upc}, 0, 1,
          {"nothing was written to " + upc}, {"02.svg"}},
-        {"a character the font can't shape: Qt's warnings stay quiet",
-         {"export", "--type", "code39", "--text", QStringLiteral("AB\u0710"), "--text-below", "--output", syriac}, 0, 0, {""},
+        {"a character the font can't shape: Qt's warnings stay quiet; the program says what the bars hold",
+         {"export", "--type", "code39", "--text", QStringLiteral("AB\u0710"), "--text-below", "--output", syriac}, 0, 0,
+         {QStringLiteral("quorvane: the Code 39 barcode of \"AB\u0710\" holds AB (Code 39 can't encode \"\u0710\" (character 3))\n")},
          {"02.svg", "syriac.png"}},
         {"a batch with a folder in one line's way",
          {"export", "--type", "code39", "--batch", lines, "--output", out + "/~~.svg"}, 0, 1,

@@ -36,6 +36,7 @@ TEST(JobFollow, StatusText_EveryState)
         {{JobPhase::Canceled, false, {}}, "Job 12 on Label was canceled"},
         {{JobPhase::Canceled, true, QStringLiteral("the printer is paused")}, "Job 12 on Label was canceled"},
         {{JobPhase::Aborted, false, QStringLiteral("filter failed")}, "Job 12 on Label was aborted: filter failed"},
+        {{JobPhase::Lost, false, QStringLiteral("queue Label was removed; job 12 is gone")}, "Queue Label was removed; job 12 is gone"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(printing::JobStatusText(kJob, c.state), QString::fromUtf8(c.text));
@@ -55,6 +56,9 @@ TEST(JobFollow, WaitForJob_EndsWithTheJobOrTheTime)
          {{JobPhase::Printing}, {JobPhase::Stopped, false, QStringLiteral("could not open the output file")}}, 3600,
          "Job 12 on Label stopped: could not open the output file; it stays in the queue."},
         {"canceled from outside", {{JobPhase::Queued}, {JobPhase::Canceled}}, 3600, "Job 12 on Label was canceled"},
+        {"a server gone ends the wait at once, and says nothing of a queue",
+         {{JobPhase::Queued}, {JobPhase::Lost, false, QStringLiteral("the print server at localhost:631 stopped answering; job 12's state is unknown")}},
+         3600, "The print server at localhost:631 stopped answering; job 12's state is unknown"},
         {"a paused printer is waited for until the time is up",
          {{JobPhase::Queued, true, QStringLiteral("the printer is paused")}}, 0.3,
          "Job 12 on Label stopped: the printer is paused; it stays in the queue."},

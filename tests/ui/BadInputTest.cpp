@@ -81,15 +81,15 @@ TEST_F(BadInputTest, NumericBoxes_NonNumericAndHugeValues)
         {"Text15", "x", "Option2", Action::Print, "The Barcode Offset must be a numeric value", false, "reset to 1"},
         {"Text21", "abc", "Option2", Action::Range, "From and To must be numbers", false, "nothing printed"},
         {"Text22", "", "Option2", Action::Range, "From and To must be numbers", false, "an empty To"},
-        {"Text21", "1e300", "Option2", Action::Range, "too large", false,
-         "adding one no longer changes From: the run would never end"},
+        {"Text21", "1e300", "Option2", Action::Range, "From is \"1e300\"", false, "not a plain whole number"},
+        {"Text21", "9223372036854775808", "Option2", Action::Range, "too large", false, "past 64 bits: no run that never ends"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.value) + ": " + r.why);
         messages.texts.clear();
         testsupport::Radio(form, r.option)->setChecked(true);
         testsupport::Line(form, "Text21")->setText(QStringLiteral("100"));
-        testsupport::Line(form, "Text22")->setText(std::string_view(r.box) == "Text21" ? QStringLiteral("1e301") : QStringLiteral("101"));
+        testsupport::Line(form, "Text22")->setText(std::string_view(r.box) == "Text21" ? QStringLiteral("9223372036854775807") : QStringLiteral("101"));
         testsupport::Line(form, "Text1")->setText(QStringLiteral("12345670"));
         testsupport::Line(form, r.box)->setText(QString::fromLatin1(r.value));
         const int before = jobs();

@@ -90,7 +90,10 @@ TEST(GenerateSymbol, Failures_ComeBackWithTheirNumberAndText_AndNothingIsShown)
         {Symbology::UpcA, QStringLiteral("123"), core::kNotDrawable, true, true, "the message is in the picture"},
         {Symbology::Ean, QString(21, QLatin1Char('1')), core::kNotDrawable, false, false, "over 20 characters"},
         {Symbology::Ean, QStringLiteral("1234A67"), 13, true, false, "a letter: type mismatch"},
-        {Symbology::Codabar, QStringLiteral("A1B"), 0, true, false, "no failure"},
+        {Symbology::Codabar, QStringLiteral("A1B"), core::kNotDrawable, false, false,
+         "A and B inside would be start and stop characters: no symbol"},
+        {Symbology::Codabar, QStringLiteral("1-2"), 0, true, false, "no failure"},
+        {Symbology::Code39, QStringLiteral("éè"), core::kNotDrawable, false, false, "nothing left but start and stop"},
     };
     for (const Case& c : cases) {
         symbols::SymbolRequest request;
@@ -128,7 +131,8 @@ TEST(GenerateSymbol, TheWindowTellsWhetherItScans_AndSavesWhatItShows)
         {"Option2", "QV-42", "scans"},
         // Four digits of Interleaved 2 of 5: too short for zxing-cpp, confirmed by the widths.
         {"Option5", "1234", "scans (its bar widths match; zxing-cpp does not read so short a symbol)"},
-        {"Option2", "A#B", "does not scan: it reads \"AB\", not \"A#B\""}, // Code 39 leaves # out
+        // Code 39 leaves # out: the line says what the symbol holds, and why.
+        {"Option2", "A#B", "scans as AB (Code 39 can't encode \"#\" (character 2))"},
     };
     for (const Case& c : cases) {
         testsupport::Radio(form, c.option)->setChecked(true);

@@ -50,38 +50,49 @@ TEST_F(RangeTest, LeadingZerosKeepTheirWidth_AndFromEndsAtTo)
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
-TEST_F(RangeTest, FractionalFrom_StepsByOne)
+// A range counts in whole numbers: a From of 1.5 is refused, naming From,
+// rather than counted in steps no serial number takes.
+TEST_F(RangeTest, FractionalFrom_IsRefusedNamingFrom)
 {
     testsupport::Line(form, "Text1")->setText(QString());
     testsupport::Line(form, "Text21")->setText(QStringLiteral("1.5"));
     testsupport::Line(form, "Text22")->setText(QStringLiteral("3"));
     form.Command8_Click();
-    EXPECT_EQ(printedLabels(), (QStringList{"1.5", "2.5"}));
-    EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QStringLiteral("3.5"));
+    EXPECT_TRUE(printedLabels().isEmpty());
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].contains(QStringLiteral("From is \"1.5\": a range counts in whole numbers"))) << messages.texts[0].toStdString();
 }
 
-TEST_F(RangeTest, FromNotBelowTo_PrintsNothing)
+TEST_F(RangeTest, FromNotBelowTo_PrintsNothing_AndSaysSo)
 {
     const std::pair<const char*, const char*> rows[] = {{"5", "5"}, {"6", "5"}};
-    for (const auto& [from, to] : rows) {
-        testsupport::Line(form, "Text21")->setText(QString::fromLatin1(from));
-        testsupport::Line(form, "Text22")->setText(QString::fromLatin1(to));
-        form.Command8_Click();
-        EXPECT_TRUE(sandbox.written.isEmpty()) << from << " to " << to;
-        EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QString::fromLatin1(from));
-    }
-    EXPECT_TRUE(messages.texts.isEmpty());
-}
-
-TEST_F(RangeTest, FromOrToNotNumeric_MessageAndNothingPrinted)
-{
-    const std::pair<const char*, const char*> rows[] = {{"abc", "5"}, {"1", ""}};
     for (const auto& [from, to] : rows) {
         messages.texts.clear();
         testsupport::Line(form, "Text21")->setText(QString::fromLatin1(from));
         testsupport::Line(form, "Text22")->setText(QString::fromLatin1(to));
         form.Command8_Click();
-        EXPECT_EQ(messages.texts, QStringList{QStringLiteral("From and To must be numbers")}) << from << " to " << to;
+        EXPECT_TRUE(sandbox.written.isEmpty()) << from << " to " << to;
+        EXPECT_EQ(testsupport::Line(form, "Text21")->text(), QString::fromLatin1(from));
+        EXPECT_EQ(messages.texts, QStringList{QStringLiteral("There are no labels from %1 up to %2: From must be below To.").arg(from, to)});
+    }
+}
+
+TEST_F(RangeTest, FromOrToNotNumeric_MessageNamesTheField_AndNothingPrinted)
+{
+    const struct {
+        const char* from;
+        const char* to;
+        const char* named;
+    } rows[] = {{"abc", "5", "From is \"abc\""}, {"1", "", "To is empty"}, {"1e3", "5000", "From is \"1e3\""},
+                {" 7", "9", "From is \" 7\""}, {"1", "99999999999999999999", "To is 99999999999999999999: too large"}};
+    for (const auto& r : rows) {
+        messages.texts.clear();
+        testsupport::Line(form, "Text21")->setText(QString::fromLatin1(r.from));
+        testsupport::Line(form, "Text22")->setText(QString::fromLatin1(r.to));
+        form.Command8_Click();
+        ASSERT_EQ(messages.texts.size(), 1) << r.from << " to " << r.to;
+        EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("From and To must be numbers. "))) << messages.texts[0].toStdString();
+        EXPECT_TRUE(messages.texts[0].contains(QString::fromLatin1(r.named))) << messages.texts[0].toStdString();
     }
     EXPECT_TRUE(sandbox.written.isEmpty());
 }
@@ -116,10 +127,13 @@ TEST(RangePause, WaitsUntilTheClockHasMovedOn)
 
 TEST(RangeNumbers, NextFromIsTheShortestPlainForm_WithTheWidthTyped)
 {
-    struct Row { double from; const char* typed; const char* next; };
-    const Row rows[] = {{7, "", "8"}, {1.5, "", "2.5"}, {99999, "", "100000"}, {-1, "", "0"},
+    struct Row { qint64 from; const char* typed; const char* next; };
+    const Row rows[] = {{7, "", "8"}, {99999, "", "100000"}, {-1, "", "0"},
                         {7, "007", "008"}, {99, "007", "100"}, {999, "007", "1000"}, {7, "7", "8"},
-                        {7, " 007 ", "008"}, {1.5, "01.5", "2.5"}, {-8, "-008", "-7"}};
+                        {7, " 007 ", "008"}, {-8, "-008", "-7"},
+                        {9007199254740992, "", "9007199254740993"}, // past 2^53, where a double stops counting
+                        {9223372036854775806, "", "9223372036854775807"},
+                        {41, "0000000000000000000041", "0000000000000000000042"}};
     for (const Row& r : rows)
         EXPECT_EQ(printing::NextFrom(r.from, QString::fromLatin1(r.typed)), QString::fromLatin1(r.next)) << r.typed;
 }

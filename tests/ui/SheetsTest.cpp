@@ -4,6 +4,7 @@
 #include "jobs/PrintJobs.h"
 #include "jobs/StoredLayouts.h"
 #include "jobs/StoredOptions.h"
+#include "services/Settings.h"
 #include "printing/CalibrationPage.h"
 #include "printing/SheetPrint.h"
 #include "tests/support/Decode.h"
@@ -19,6 +20,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <functional>
 
 namespace {
 
@@ -347,7 +349,9 @@ TEST_F(SheetsTest, LayoutStartAndFill_AreStored_AndBadStoredValuesFallBack)
         const char* shownLayout;
         int shownStart;
     };
-    for (const Case c : {Case{"Gone", "3", "One label per job", 1}, Case{"avery l7159", "abc", "Avery L7159", 1},
+    // A layout no longer there stays chosen by its name: printing then says
+    // it is missing (see MissingLayoutTest) instead of one label per job.
+    for (const Case c : {Case{"Gone", "3", "Gone", 1}, Case{"avery l7159", "abc", "Avery L7159", 1},
                          Case{"L7159", "99", "Avery L7159", 24}, Case{"L7159", "-4", "Avery L7159", 1}}) {
         ASSERT_TRUE(jobs::StoreOption(QStringLiteral("layout"), QString::fromLatin1(c.layout)).ok());
         ASSERT_TRUE(jobs::StoreOption(QStringLiteral("layoutstart"), QString::fromLatin1(c.start)).ok());
@@ -473,4 +477,39 @@ TEST_F(SheetsTest, PrintOnSheets_SendsNothing_WhenALabelFailsOrTheStartIsOffTheS
         const std::string said = r.failed() ? r.failure().text.toStdString() : "";
         EXPECT_TRUE(std::string_view(c.says).empty() ? said.empty() : said.find(c.says) != std::string::npos) << said;
     }
+}
+
+// A stored layout whose saved entry went stays chosen by its name, and
+// the window's Print and Run It say it is missing rather than print one
+// label per job.
+struct MissingLayoutTest : testsupport::PrintingTest {};
+
+TEST_F(MissingLayoutTest, AStoredLayoutNoLongerThere_PrintAndRunItSaySo_AndPrintNothing)
+{
+    ASSERT_TRUE(services::SaveSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QStringLiteral("layout"),
+                                      QStringLiteral("Shelf tags"))
+                    .ok());
+    ui::Form1 form{testsupport::PrintingWindow(*this)};
+    form.Form_Load();
+    EXPECT_EQ(testsupport::Combo(form, "ComboLayout")->currentText(), QStringLiteral("Shelf tags"));
+    testsupport::Line(form, "Text1")->setText(QStringLiteral("A1"));
+    form.Command1_Click();
+    testsupport::Line(form, "Text21")->setText(QStringLiteral("1"));
+    testsupport::Line(form, "Text22")->setText(QStringLiteral("3"));
+    const std::pair<const char*, std::function<void()>> clicks[] = {
+        {"Print", [&] { form.Command2_Click(); }},
+        {"Run It", [&] { form.Command8_Click(); }},
+    };
+    for (const auto& [name, click] : clicks) {
+        SCOPED_TRACE(name);
+        messages.texts.clear();
+        click();
+        ASSERT_EQ(messages.texts.size(), 1);
+        EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("There is no layout named \"Shelf tags\".")));
+        EXPECT_TRUE(messages.texts[0].endsWith(QStringLiteral("Nothing was printed.")));
+        EXPECT_TRUE(sandbox.written.isEmpty());
+    }
+    EXPECT_EQ(services::GetSetting(QStringLiteral("Quorvane"), QStringLiteral("options"), QStringLiteral("layout")),
+              QStringLiteral("Shelf tags"))
+        << "the stored choice is kept";
 }

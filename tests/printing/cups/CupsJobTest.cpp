@@ -20,6 +20,7 @@
 #include "ui/Form1.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -370,6 +371,73 @@ TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
             << testsupport::StatusLine(form).toStdString();
     }
     EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
+}
+
+// A queue removed or its server stopped while a run follows its job: the
+// run says what happened as soon as it happens, not when its wait is up.
+TEST(CupsJobs, AQueueRemovedOrTheServerStopped_WhileTheJobIsFollowed_IsSaidAtOnce)
+{
+    SKIP_WITHOUT_CUPSD();
+    const struct {
+        const char* why;
+        bool stopServer;
+        QString said; // %1: the job's number
+    } cases[] = {
+        {"the queue removed", false, QStringLiteral("Queue Slow was removed; job %1 is gone")},
+        {"the server stopped", true, QStringLiteral("stopped answering; job %1's state is unknown")},
+    };
+    constexpr int kWaitSeconds = 60;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        OwnCupsd cups;
+        ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+        AddLabelQueue(cups, QStringLiteral("Slow"), cups.Path(QStringLiteral("out/slow.zpl")));
+        ASSERT_TRUE(cups.Admin(QStringLiteral("cupsdisable"), {QStringLiteral("Slow")})); // the job waits in the queue
+        UnattendedCups run;
+        run.server = cups.Socket();
+        const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-701\r\n");
+        QString job;
+        const auto goAway = [&](QProcess&) {
+            testsupport::WaitUntil(
+                [&] {
+                    QString jobs;
+                    cups.Admin(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("Slow")}, &jobs);
+                    job = jobs.trimmed().section(QLatin1Char(' '), 0, 0); // "Slow-3"
+                    return !job.isEmpty();
+                },
+                20000, 50);
+            if (c.stopServer)
+                cups.Stop();
+            else
+                cups.Admin(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("Slow")});
+        };
+        QElapsedTimer took;
+        took.start();
+        const auto r = run.Print({listing, QStringLiteral("--printer"), QStringLiteral("Slow"), QStringLiteral("--wait"),
+                                  QString::number(kWaitSeconds)},
+                                 goAway);
+        const qint64 ms = took.elapsed();
+        ASSERT_FALSE(job.isEmpty()) << "the job never reached the queue: " << r.err.toStdString();
+        EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.said.arg(job.section(QLatin1Char('-'), -1)))) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains(QStringLiteral("stays in the queue"))) << r.err.toStdString();
+        EXPECT_LT(ms, kWaitSeconds * 1000 / 2) << "said when it happened, not when the wait ran out";
+    }
+}
+
+// A print server that refuses connections: the printer named can't be
+// reached, which is not the same as there being no printer of that name.
+TEST(CupsJobs, AServerThatRefusesConnections_IsSaidToRefuse)
+{
+    UnattendedCups run;
+    run.server = QStringLiteral("127.0.0.1:%1").arg(testsupport::FreeLoopbackPort());
+    const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-702\r\n");
+    const auto r = run.Print({listing, QStringLiteral("--printer"), QStringLiteral("Zebra")});
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("The printer \"Zebra\" can't be used: the print server at %1 can't be reached: "
+                                              "it refused the connection").arg(run.server)))
+        << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("There is no printer named"))) << r.err.toStdString();
 }
 
 // The symbologies libzint encodes, printed from the window on the label

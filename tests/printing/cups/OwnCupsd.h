@@ -104,12 +104,7 @@ public:
     }
     ~OwnCupsd()
     {
-        if (cupsd_.state() != QProcess::NotRunning) {
-            cupsd_.terminate(); // only the cupsd this test started, by its own process
-            if (!cupsd_.waitForFinished(10000))
-                cupsd_.kill();
-            cupsd_.waitForFinished(5000);
-        }
+        Stop();
         if (current_) {
             qputenv("CUPS_SERVER", previousServer_);
             cupsSetServer(nullptr);
@@ -118,6 +113,17 @@ public:
     OwnCupsd(const OwnCupsd&) = delete;
     OwnCupsd& operator=(const OwnCupsd&) = delete;
 
+    // Stops the scheduler (a server that goes away while it is used); the
+    // environment stays pointed at it until the end.
+    void Stop()
+    {
+        if (cupsd_.state() != QProcess::NotRunning) {
+            cupsd_.terminate(); // only the cupsd this test started, by its own process
+            if (!cupsd_.waitForFinished(10000))
+                cupsd_.kill();
+            cupsd_.waitForFinished(5000);
+        }
+    }
     // Started, and answering where the tests reach it.
     bool Running() const { return ready_ && cupsd_.state() == QProcess::Running; }
     QString Socket() const { return socket_; }
