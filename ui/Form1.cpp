@@ -376,7 +376,7 @@ void Form1::buildMenus()
     NoLabelFile->setEnabled(false);
     FileMenu->insertAction(Help1, OpenLabelFile);
     FileMenu->insertAction(Help1, NoLabelFile);
-    MergeData = new QAction(QStringLiteral("&Merge Data…"), this);
+    MergeData = new QAction(QStringLiteral("&Merge Data\u2026"), this);
     MergeData->setToolTip(QStringLiteral("Print the label once for every record of a CSV file or a spreadsheet"));
     NoMergeData = new QAction(QStringLiteral("No merge &data"), this);
     NoMergeData->setToolTip(QStringLiteral("Print one label again"));

@@ -360,9 +360,11 @@ QHBoxLayout* LabelEditor::WithFieldButton(QWidget* page, QLineEdit* edit, QToolB
         FieldMenu->setObjectName(QStringLiteral("FieldMenu"));
     }
     button = new QToolButton(page);
-    button->setText(QStringLiteral("${…}"));
+    button->setText(QStringLiteral("Field"));
     button->setMenu(FieldMenu);
     button->setPopupMode(QToolButton::InstantPopup);
+    // Room for the menu's arrow, which the style draws over the text.
+    button->setMinimumWidth(button->sizeHint().width() + button->fontMetrics().horizontalAdvance(QLatin1Char('M')));
     button->setToolTip(QStringLiteral("Inserts a field of the merge data at the cursor"));
     auto* row = new QHBoxLayout;
     row->addWidget(edit, 1);
@@ -374,12 +376,28 @@ void LabelEditor::SetFields(const QStringList& fields)
 {
     fields_ = fields;
     FieldMenu->clear();
-    for (const QString& field : fields)
-        FieldMenu->addAction(QStringLiteral("${%1}").arg(field), this, [this, field] { InsertField(field); });
+    static const QStringList builtIn = {QStringLiteral("n"), QStringLiteral("#"), QStringLiteral("date"),
+                                        QStringLiteral("serial"), QStringLiteral("$")};
+    for (const QString& field : fields) {
+        QAction* action = FieldMenu->addAction(QStringLiteral("${%1}").arg(field), this, [this, field] { InsertField(field); });
+        // A placeholder ends at the first "}" and its name at a ":", and the
+        // built-in names come before a field's: such a field can't be named.
+        if (field.isEmpty() || field.contains(QLatin1Char('}')) || field.contains(QLatin1Char(':')) ||
+            field.contains(QLatin1String("${")) || builtIn.contains(field)) {
+            action->setEnabled(false);
+            action->setToolTip(QStringLiteral("A placeholder can't name this field: rename its column"));
+        }
+    }
+    if (!fields.isEmpty()) {
+        // What every record has besides its fields.
+        FieldMenu->addSeparator();
+        FieldMenu->addAction(QStringLiteral("${#}  the record's number"), this, [this] { InsertField(QStringLiteral("#")); });
+        FieldMenu->addAction(QStringLiteral("${date}  today"), this, [this] { InsertField(QStringLiteral("date")); });
+    }
     // Without merge data there is nothing to insert; the buttons say how to get some.
     for (QToolButton* b : {BarcodeField, TextField}) {
         b->setEnabled(!fields.isEmpty());
-        b->setToolTip(fields.isEmpty() ? QStringLiteral("Fields of merge data go here: choose a data file with File > Merge Data…")
+        b->setToolTip(fields.isEmpty() ? QStringLiteral("Fields of merge data go here: choose a data file with File > Merge Data\u2026")
                                        : QStringLiteral("Inserts a field of the merge data at the cursor"));
     }
 }
@@ -394,8 +412,6 @@ void LabelEditor::InsertField(const QString& field)
                                                                       : nullptr;
     if (!edit)
         return;
-    // "$" is literal unless "{" follows; a field name with "}" in it could
-    // not be closed, and the menu offers the names as the file has them.
     edit->insert(QStringLiteral("${%1}").arg(field));
     edit->setFocus();
     const QString t = edit->text();
@@ -417,10 +433,10 @@ void LabelEditor::BuildRecordBar(QWidget* parent)
         b->setShortcut(key);
         return b;
     };
-    FirstRecord = step(QStringLiteral("|◀"), QStringLiteral("The first record"), QKeySequence(Qt::CTRL | Qt::Key_Home));
-    PreviousRecord = step(QStringLiteral("◀"), QStringLiteral("The previous record"), QKeySequence(Qt::CTRL | Qt::Key_PageUp));
-    NextRecord = step(QStringLiteral("▶"), QStringLiteral("The next record"), QKeySequence(Qt::CTRL | Qt::Key_PageDown));
-    LastRecord = step(QStringLiteral("▶|"), QStringLiteral("The last record"), QKeySequence(Qt::CTRL | Qt::Key_End));
+    FirstRecord = step(QStringLiteral("|\u25c0"), QStringLiteral("The first record"), QKeySequence(Qt::CTRL | Qt::Key_Home));
+    PreviousRecord = step(QStringLiteral("\u25c0"), QStringLiteral("The previous record"), QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    NextRecord = step(QStringLiteral("\u25b6"), QStringLiteral("The next record"), QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    LastRecord = step(QStringLiteral("\u25b6|"), QStringLiteral("The last record"), QKeySequence(Qt::CTRL | Qt::Key_End));
     RecordNumber = new QSpinBox(RecordBar);
     RecordNumber->setRange(1, 1);
     RecordNumber->setKeyboardTracking(false); // a number typed is gone to once it is complete
@@ -470,7 +486,12 @@ void LabelEditor::SetRecords(std::shared_ptr<const jobs::MergeData> data)
     Findings->clear();
     SetFields(data_ ? data_->FieldNames() : QStringList());
     RecordBar->setVisible(data_ != nullptr);
-    Findings->setVisible(data_ != nullptr);
+    Findings->hide(); // until there is something to list
+    Preview->setToolTip(QStringLiteral("The label as a printer of %1 dpi prints it, %2. Click a part to choose it; drag "
+                                       "it, or nudge it with the arrow keys (0.1 mm, with Shift 1 mm).")
+                            .arg(dpi_)
+                            .arg(data_ ? QStringLiteral("filled from the record shown under it")
+                                       : QStringLiteral("its placeholders as label 1 of a run today fills them")));
     if (data_) {
         const bool was = std::exchange(filling_, true);
         RecordNumber->setRange(1, static_cast<int>(std::clamp<qint64>(data_->Count(), 1, INT_MAX)));
@@ -505,8 +526,10 @@ void LabelEditor::ShowRecordState()
     NextRecord->setEnabled(shown > 0 && shown < count);
     LastRecord->setEnabled(shown > 0 && shown < count);
     filling_ = was;
+    // The file by its name only: the bar is narrow.
+    const QString place = QStringLiteral("%1:%2").arg(QFileInfo(data_->Name()).fileName()).arg(record_ < 0 ? 0 : data_->Line(record_));
     QString state = record_ < 0 ? QStringLiteral("of %1: the file has no records").arg(count)
-                                : QStringLiteral("of %1 (%2)").arg(QLocale(QLocale::English).toString(count), data_->At(record_));
+                                : QStringLiteral("of %1 (%2)").arg(QLocale(QLocale::English).toString(count), place);
     // Marked when its parts can't be laid out, or the last check failed it
     // (a barcode that does not read back, a copies field that is no number).
     const QStringList problems = ProblemList();
@@ -541,13 +564,23 @@ void LabelEditor::CheckRecords()
         // The label as a whole: no record would print.
         auto* item = new QListWidgetItem(style()->standardIcon(QStyle::SP_MessageBoxCritical), check.failure().text, Findings);
         item->setToolTip(check.failure().text);
+        Findings->show();
         ShowRecordState();
         return;
     }
     check_ = std::move(*check);
+    Findings->show();
+    const QLocale english(QLocale::English);
+    if (check_->bad > 0)
+        new QListWidgetItem(QStringLiteral("The labels of %1 of the %2 records can't be printed; double-click one to see it:")
+                                .arg(english.toString(check_->bad), english.toString(check_->records)),
+                            Findings);
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (const jobs::MergeFinding& finding : check_->findings) {
-        auto* item = new QListWidgetItem(warning, finding.failure.text, Findings);
+        // One line each in the list (a symbology's reason may break lines); whole in the tip.
+        QString line = finding.failure.text;
+        line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        auto* item = new QListWidgetItem(warning, line, Findings);
         item->setData(Qt::UserRole, finding.index);
         item->setToolTip(finding.failure.text);
     }
@@ -556,8 +589,7 @@ void LabelEditor::CheckRecords()
         new QListWidgetItem(lines.back(), Findings);
     if (check_->bad == 0)
         new QListWidgetItem(QStringLiteral("The labels of all %1 records can be printed (%2 labels).")
-                                .arg(QLocale(QLocale::English).toString(check_->records),
-                                     QLocale(QLocale::English).toString(check_->labels)),
+                                .arg(english.toString(check_->records), english.toString(check_->labels)),
                             Findings);
     ShowRecordState();
 }

@@ -790,8 +790,8 @@ core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target,
     if (!labelParts_)
         return core::Failure{core::kNotDrawable,
                              QStringLiteral("Merge data prints a label file's label, with the records' fields in its "
-                                            "${field} placeholders: open one with File > Open Label File…, or make "
-                                            "one with Options > Label… and save it.")};
+                                            "${field} placeholders: open one with File > Open Label File\u2026, or make "
+                                            "one with Options > Label\u2026 and save it.")};
     const core::Result<printing::JobPage> page =
         target.PageFor(where.sheets ? std::optional(where.sheets->layout.pageMm) : std::nullopt);
     if (page.failed())
@@ -801,7 +801,7 @@ core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target,
         services::Pump(pump_);
         return !services::TerminationRequested();
     };
-    Progress->setText(QStringLiteral("Reading %1…").arg(QFileInfo(merge_.path).fileName()));
+    Progress->setText(QStringLiteral("Reading %1\u2026").arg(QFileInfo(merge_.path).fileName()));
     core::Result<std::shared_ptr<const jobs::MergeData>> data = jobs::MergeData::Open(merge_.path, merge_.options, keepGoing);
     if (data.failed())
         return data.failure();
@@ -810,7 +810,7 @@ core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target,
     run.plan.data = *data;
     run.plan.options.today = QDate::currentDate();
     run.plan.options.verify = labelParts_->verify;
-    Progress->setText(QStringLiteral("Checking the labels…"));
+    Progress->setText(QStringLiteral("Checking the labels\u2026"));
     core::Result<jobs::MergeCheck> check = jobs::CheckMerge(run.plan, page->gridDpi, keepGoing);
     if (check.failed())
         return check.failure();
@@ -820,7 +820,7 @@ core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target,
         QStringList lines = run.check.Lines();
         lines.prepend(QStringLiteral("The labels of %1 of the %2 records of %3 can't be printed, and nothing was printed:")
                           .arg(english.toString(run.check.bad), english.toString(run.check.records), run.plan.data->Name()));
-        lines << QStringLiteral("Options > Label… lists them (Check All Records): double-click one to see its record.");
+        lines << QStringLiteral("Options > Label\u2026 lists them (Check All Records): double-click one to see its record.");
         core::Failure why{core::kNotDrawable, lines.join(QLatin1Char('\n'))};
         if (!run.check.findings.empty())
             why.where = run.check.findings.front().failure.where;

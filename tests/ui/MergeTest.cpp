@@ -164,8 +164,9 @@ TEST(MergeEditor, FieldsInsertAtTheCursor_PreviewStepsThroughTheRecords_ABadReco
     // The check lists exactly the bad record, by line and field; double-clicking it shows it.
     editor.FirstRecord->click();
     editor.CheckAll->click();
-    ASSERT_EQ(editor.Findings->count(), 1);
-    QListWidgetItem* finding = editor.Findings->item(0);
+    ASSERT_EQ(editor.Findings->count(), 2) << "what was found, and the one record";
+    EXPECT_TRUE(editor.Findings->item(0)->text().startsWith(QStringLiteral("The labels of 1 of the 4 records")));
+    QListWidgetItem* finding = editor.Findings->item(1);
     EXPECT_TRUE(finding->text().startsWith(csv + QStringLiteral(":4: sku: "))) << finding->text().toStdString();
     emit editor.Findings->itemDoubleClicked(finding);
     EXPECT_EQ(editor.RecordShown(), 3);
@@ -173,7 +174,7 @@ TEST(MergeEditor, FieldsInsertAtTheCursor_PreviewStepsThroughTheRecords_ABadReco
 
     // The fields are offered beside the part's text and go in at the cursor.
     editor.SelectPart(1);
-    ASSERT_EQ(editor.FieldMenu->actions().size(), 2);
+    ASSERT_EQ(editor.FieldMenu->actions().size(), 5) << "sku, name, a separator, the record's number and the date";
     EXPECT_TRUE(editor.TextField->isEnabled());
     editor.Text->setCursorPosition(0);
     editor.FieldMenu->actions().at(0)->trigger(); // ${sku}
@@ -182,6 +183,12 @@ TEST(MergeEditor, FieldsInsertAtTheCursor_PreviewStepsThroughTheRecords_ABadReco
     EXPECT_TRUE(editor.Findings->item(0)->text().contains(QStringLiteral("check again"))) << "the findings were of the old label";
     editor.Undo().undo();
     EXPECT_EQ(std::get<labels::TextPart>(editor.EditedLabel().parts[1].what).text, QStringLiteral("${name}"));
+
+    // Columns a placeholder can't name are shown, not offered.
+    editor.SetFields({QStringLiteral("price:eur"), QStringLiteral("a}b"), QStringLiteral("date"), QStringLiteral("lot")});
+    const QList<QAction*> offered = editor.FieldMenu->actions();
+    EXPECT_EQ((QList<bool>{offered[0]->isEnabled(), offered[1]->isEnabled(), offered[2]->isEnabled(), offered[3]->isEnabled()}),
+              (QList<bool>{false, false, false, true}));
 }
 
 namespace {
