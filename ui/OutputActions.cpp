@@ -797,12 +797,21 @@ core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target,
     if (page.failed())
         return page.failure();
     // Read once, now: the run prints what the file holds at this moment.
-    const auto keepGoing = [this](qint64) {
-        services::Pump(pump_);
+    // During a print the window's events go on (Stop works); a preview,
+    // which is no run, keeps the window as it is until its pages are made.
+    const QLocale english(QLocale::English);
+    const QString name = QFileInfo(merge_.path).fileName();
+    const auto keepGoing = [this](const QString& progress) {
+        Progress->setText(progress);
+        if (Running())
+            services::Pump(pump_);
         return !services::TerminationRequested();
     };
-    Progress->setText(QStringLiteral("Reading %1\u2026").arg(QFileInfo(merge_.path).fileName()));
-    core::Result<std::shared_ptr<const jobs::MergeData>> data = jobs::MergeData::Open(merge_.path, merge_.options, keepGoing);
+    Progress->setText(QStringLiteral("Reading %1\u2026").arg(name));
+    core::Result<std::shared_ptr<const jobs::MergeData>> data =
+        jobs::MergeData::Open(merge_.path, merge_.options, [&](qint64 read) {
+            return keepGoing(QStringLiteral("Reading %1: %2 records\u2026").arg(name, english.toString(read)));
+        });
     if (data.failed())
         return data.failure();
     MergeRun run;
@@ -810,13 +819,14 @@ core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target,
     run.plan.data = *data;
     run.plan.options.today = QDate::currentDate();
     run.plan.options.verify = labelParts_->verify;
-    Progress->setText(QStringLiteral("Checking the labels\u2026"));
-    core::Result<jobs::MergeCheck> check = jobs::CheckMerge(run.plan, page->gridDpi, keepGoing);
+    const qint64 records = run.plan.data->Count();
+    core::Result<jobs::MergeCheck> check = jobs::CheckMerge(run.plan, page->gridDpi, [&](qint64 checked) {
+        return keepGoing(QStringLiteral("Checking label %1 of %2\u2026").arg(english.toString(checked + 1), english.toString(records)));
+    });
     if (check.failed())
         return check.failure();
     run.check = std::move(*check);
     if (run.check.bad > 0) {
-        const QLocale english(QLocale::English);
         QStringList lines = run.check.Lines();
         lines.prepend(QStringLiteral("The labels of %1 of the %2 records of %3 can't be printed, and nothing was printed:")
                           .arg(english.toString(run.check.bad), english.toString(run.check.records), run.plan.data->Name()));

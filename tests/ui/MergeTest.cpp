@@ -287,6 +287,11 @@ TEST_F(MergePrint, BadRecordsPrintNothing_EachIsListedWithItsLineAndField)
     EXPECT_EQ(said.count(QStringLiteral("items.csv:")), 3) << said.toStdString();
     const core::Result<ui::Form1::Pages> preview = form.PreviewPages(ui::Form1::PrintKind::Print, 150);
     EXPECT_TRUE(preview.failed()) << "the preview shows why, not a part of the run";
+
+    form.NoLabelFile_Click();
+    form.Command2_Click();
+    EXPECT_TRUE(sandbox.written.isEmpty());
+    EXPECT_TRUE(messages.texts.back().contains(QStringLiteral("Open Label File"))) << "a merge needs a label with fields";
 }
 
 TEST_F(MergePrint, StopEndsAfterTheLabelInProgress_ProgressCountsTheLabels)
