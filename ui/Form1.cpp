@@ -15,6 +15,7 @@
 #include "symbols/SymbolFile.h"
 #include "ui/FileChooser.h"
 #include "ui/Layout.h"
+#include "ui/MergeDialog.h"
 #include "ui/PictureBoxWidget.h"
 #include "ui/WindowLayout.h"
 
@@ -661,8 +662,7 @@ void Form1::StartupOptions(const jobs::StoredOptions& stored)
     // A stored merge whose file can't be read now is dropped for this run
     // with the reason in the status line, and stays stored.
     if (!stored.merge.path.isEmpty()) {
-        core::Result<std::unique_ptr<files::DataSource>> source =
-            files::OpenDataSource(stored.merge.path, stored.merge.options);
+        core::Result<std::unique_ptr<files::DataSource>> source = OpenMergeFile(stored.merge);
         if (source.ok()) {
             merge_ = stored.merge;
             mergeFields_ = (*source)->FieldNames();

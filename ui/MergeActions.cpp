@@ -20,7 +20,7 @@ void Form1::MergeData_Click()
 
 bool Form1::UseMergeData(const jobs::MergeChoice& choice)
 {
-    core::Result<std::unique_ptr<files::DataSource>> source = files::OpenDataSource(choice.path, choice.options);
+    core::Result<std::unique_ptr<files::DataSource>> source = OpenMergeFile(choice);
     if (source.failed()) {
         messages_->MsgBox(source.failure().text);
         return false;

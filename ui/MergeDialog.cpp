@@ -47,6 +47,15 @@ bool IsSpreadsheet(const QString& path)
 
 } // namespace
 
+core::Result<std::unique_ptr<files::DataSource>> OpenMergeFile(const jobs::MergeChoice& choice)
+{
+    // Standard input can be read only once, and a window has none to read.
+    if (choice.path.trimmed() == QLatin1String("-"))
+        return core::Failure{core::kCannotRead, QStringLiteral("The window merges a data file; standard input is for the "
+                                                               "command line (quorvane labels --data -).")};
+    return files::OpenDataSource(choice.path, choice.options);
+}
+
 MergeDialog::MergeDialog(QWidget* parent, const jobs::MergeChoice& choice) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Merge Data"));
@@ -157,11 +166,7 @@ core::Status MergeDialog::Reload()
         Summary->setText(why.text);
         return core::Status(why);
     };
-    // Standard input can't be read twice: the window merges files only.
-    if (choice.path == QLatin1String("-"))
-        return fail(core::Failure{core::kCannotRead, QStringLiteral("The window merges a data file; standard input is "
-                                                                    "for the command line (quorvane labels --data -).")});
-    core::Result<std::unique_ptr<files::DataSource>> source = files::OpenDataSource(choice.path, choice.options);
+    core::Result<std::unique_ptr<files::DataSource>> source = OpenMergeFile(choice);
     if (source.failed())
         return fail(source.failure());
     const QStringList& fields = (*source)->FieldNames();

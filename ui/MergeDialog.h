@@ -8,6 +8,7 @@
 #include "jobs/StoredOptions.h"
 
 #include <QDialog>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -17,6 +18,10 @@ class QPushButton;
 class QTableWidget;
 
 namespace ui {
+
+// The merge's data file opened as the choice reads it, at its header. The
+// window merges files only: standard input ("-") is the command line's.
+core::Result<std::unique_ptr<files::DataSource>> OpenMergeFile(const jobs::MergeChoice& choice);
 
 class MergeDialog : public QDialog {
     Q_OBJECT

@@ -319,7 +319,8 @@ TEST_F(MergePrint, TheChoiceIsStoredAndRestored_AFileThatCantBeReadChangesNothin
     choice.options.encoding = files::TextEncoding::Cp1252;
     ASSERT_TRUE(form.UseMergeData(choice)) << messages.texts.join('|').toStdString();
     EXPECT_EQ(testsupport::Label(form, "MergeInUse")->text(), QStringLiteral("Data: items.tsv"));
-    EXPECT_FALSE(form.UseMergeData({dir.filePath(QStringLiteral("gone.csv")), {}}));
+    for (const QString& unusable : {dir.filePath(QStringLiteral("gone.csv")), QStringLiteral("-")})
+        EXPECT_FALSE(form.UseMergeData({unusable, {}})) << unusable.toStdString();
     EXPECT_EQ(form.Merge().path, tsv) << "a file that can't be read changes nothing";
 
     const jobs::MergeChoice stored = jobs::ReadStoredOptions().merge;
