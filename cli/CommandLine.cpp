@@ -12,6 +12,7 @@
 #include "printing/RangePrint.h"
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <map>
 #include <optional>
@@ -105,13 +106,14 @@ QString Quoted(const QString& s) { return QLatin1Char('"') + s + QLatin1Char('"'
 struct Parsed {
     QStringList positional;
     std::map<QString, QString> values;
+    std::map<QString, QStringList> lists; // the options that may be given more than once
     QStringList flags;
     bool help = false;
     QString error;
 };
 
 Parsed ReadOptions(const QString& subcommand, const QStringList& args, const QStringList& valueOptions,
-                   const QStringList& flagOptions)
+                   const QStringList& flagOptions, const QStringList& listOptions = {})
 {
     Parsed p;
     Options options(args);
@@ -127,12 +129,13 @@ Parsed ReadOptions(const QString& subcommand, const QStringList& args, const QSt
             p.help = true;
             continue;
         }
-        const bool takesValue = valueOptions.contains(arg);
+        const bool listed = listOptions.contains(arg);
+        const bool takesValue = listed || valueOptions.contains(arg);
         if (!takesValue && !flagOptions.contains(arg)) {
             p.error = QStringLiteral("unknown option %1 for %2").arg(arg, subcommand);
             break;
         }
-        if (p.values.count(arg) || p.flags.contains(arg)) {
+        if (!listed && (p.values.count(arg) || p.flags.contains(arg))) {
             p.error = QStringLiteral("%1 is given twice").arg(arg);
             break;
         }
@@ -145,6 +148,8 @@ Parsed ReadOptions(const QString& subcommand, const QStringList& args, const QSt
         const std::optional<QString> value = hasAttached ? std::optional<QString>(attached) : options.Value();
         if (!value || value->isEmpty())
             p.error = QStringLiteral("%1 needs a value").arg(arg);
+        else if (listed)
+            p.lists[arg] << *value;
         else
             p.values[arg] = *value;
     }
@@ -423,6 +428,21 @@ QString ReadWait(const Parsed& p, const QString& subcommand, Command& c)
     return {};
 }
 
+// --pdf-dpi and the label printer options of a run that prints.
+QString ReadPrinterOptions(const Parsed& p, Command& c)
+{
+    if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
+        const std::optional<int> n = WholeNumber(dpi, printing::kMinPdfDpi, printing::kMaxPdfDpi);
+        if (!n)
+            return QStringLiteral("--pdf-dpi needs a whole number from %1 to %2, not %3")
+                .arg(printing::kMinPdfDpi)
+                .arg(printing::kMaxPdfDpi)
+                .arg(Quoted(dpi));
+        c.pdfDpi = *n;
+    }
+    return ReadLabelOptions(p, c);
+}
+
 Command ParsePrintRange(const QStringList& args)
 {
     const Parsed p = ReadOptions(QStringLiteral("print-range"), args,
@@ -501,15 +521,163 @@ Command ParsePrint(const QStringList& args)
         return Failed(wrong);
     if (QString wrong = ReadWait(p, QStringLiteral("print"), c); !wrong.isEmpty())
         return Failed(wrong);
-    if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
-        const std::optional<int> n = WholeNumber(dpi, printing::kMinPdfDpi, printing::kMaxPdfDpi);
-        if (!n)
-            return Failed(QStringLiteral("--pdf-dpi needs a whole number from %1 to %2, not %3")
-                              .arg(printing::kMinPdfDpi).arg(printing::kMaxPdfDpi).arg(Quoted(dpi)));
-        c.pdfDpi = *n;
-    }
-    if (QString wrong = ReadLabelOptions(p, c); !wrong.isEmpty())
+    if (QString wrong = ReadPrinterOptions(p, c); !wrong.isEmpty())
         return Failed(wrong);
+    return c;
+}
+
+// --delimiter: one character, or "tab" (also written \t).
+std::optional<QChar> ReadDelimiter(const QString& given)
+{
+    if (given == QLatin1String("tab") || given == QLatin1String("\\t"))
+        return QChar(u'\t');
+    if (given.size() != 1 || given == QLatin1String("\"") || given == QLatin1String("\n") || given == QLatin1String("\r"))
+        return std::nullopt;
+    return given.front();
+}
+
+// Where `labels` reads its records from and how: --data, --delimiter,
+// --encoding, --sheet, --no-header.
+QString ReadDataOptions(const Parsed& p, Command& c)
+{
+    c.data = Value(p, "--data");
+    if (c.data.isEmpty())
+        return QStringLiteral("labels needs --data FILE (a CSV file, an .xlsx or .ods spreadsheet, or - for the standard "
+                              "input)");
+    c.dataOptions.header = !p.flags.contains(QStringLiteral("--no-header"));
+    c.dataOptions.sheet = Value(p, "--sheet");
+    if (const QString given = Value(p, "--delimiter"); !given.isEmpty()) {
+        const std::optional<QChar> delimiter = ReadDelimiter(given);
+        if (!delimiter)
+            return QStringLiteral("--delimiter needs one character (tab for a tab), not %1").arg(Quoted(given));
+        c.dataOptions.delimiter = *delimiter;
+    }
+    if (const QString given = Value(p, "--encoding"); !given.isEmpty()) {
+        const core::Result<files::TextEncoding> encoding = files::TextEncodingNamed(given);
+        if (encoding.failed())
+            return QStringLiteral("--encoding needs utf-8, utf-16, utf-16le, utf-16be or windows-1252, not %1").arg(Quoted(given));
+        c.dataOptions.encoding = *encoding;
+    }
+    return {};
+}
+
+// What `labels` makes of each record: --copies, --copies-field, --records,
+// --serial-start and --serial-step.
+QString ReadMergeOptions(const Parsed& p, Command& c)
+{
+    jobs::MergeOptions& merge = c.merge;
+    const QString copies = Value(p, "--copies");
+    merge.copiesField = Value(p, "--copies-field");
+    if (!copies.isEmpty() && !merge.copiesField.isEmpty())
+        return QStringLiteral("labels takes --copies or --copies-field, not both");
+    if (!copies.isEmpty()) {
+        const std::optional<int> n = WholeNumber(copies, 1, static_cast<int>(jobs::kMaxCopies));
+        if (!n)
+            return QStringLiteral("--copies needs a whole number from 1 to %1, not %2").arg(jobs::kMaxCopies).arg(Quoted(copies));
+        merge.copies = *n;
+    }
+    if (const QString records = Value(p, "--records"); !records.isEmpty()) {
+        const core::Result<std::pair<qint64, qint64>> range = jobs::ParseRecordRange(records);
+        if (range.failed())
+            return QStringLiteral("--records needs FIRST-LAST (5-20), FIRST- or -LAST, from 1, not %1").arg(Quoted(records));
+        std::tie(merge.first, merge.last) = *range;
+    }
+    for (const auto& [name, target] : {std::pair{"--serial-start", &merge.serialStart}, std::pair{"--serial-step", &merge.serialStep}}) {
+        const QString given = Value(p, name);
+        if (given.isEmpty())
+            continue;
+        bool ok = false;
+        const qint64 n = given.toLongLong(&ok);
+        if (!ok || std::abs(n) > 1'000'000'000'000'000LL)
+            return QStringLiteral("%1 needs a whole number, not %2").arg(QLatin1String(name), Quoted(given));
+        *target = n;
+    }
+    merge.verify = p.flags.contains(QStringLiteral("--verify"));
+    return {};
+}
+
+// `labels`: a label for every record of a data file.
+Command ParseLabels(const QStringList& args, symbols::SymbologyTable table)
+{
+    const Parsed p = ReadOptions(QStringLiteral("labels"), args,
+                                 QStringList{"--label", "--data", "--barcode", "--type", "--layout", "--start", "--printer",
+                                             "--output", "--copies", "--copies-field", "--records", "--serial-start",
+                                             "--serial-step", "--delimiter", "--encoding", "--sheet", "--wait", "--pdf-dpi"} +
+                                     kLabelPrinterOptions,
+                                 {"--no-header", "--skip-bad", "--dry-run", "--verify", "--no-wait"}, {"--text"});
+    if (const std::optional<Command> done = ErrorOrHelp(p, QStringLiteral("labels")))
+        return *done;
+    Command c;
+    c.kind = Command::Labels;
+    c.label = Value(p, "--label");
+    c.barcode = Value(p, "--barcode");
+    c.texts = p.lists.count(QStringLiteral("--text")) ? p.lists.at(QStringLiteral("--text")) : QStringList();
+    if (c.label.isEmpty() == c.barcode.isEmpty())
+        return Failed(c.label.isEmpty() ? QStringLiteral("labels needs --label LABEL.json, or --barcode TEXT for a label "
+                                                         "of a barcode and lines of --text")
+                                        : QStringLiteral("labels takes --label or --barcode, not both"));
+    if (!c.label.isEmpty())
+        for (const char* quick : {"--type", "--text"})
+            if (!Value(p, quick).isEmpty() || p.lists.count(QLatin1String(quick)))
+                return Failed(QStringLiteral("labels --label takes no %1: the label file says what its label holds")
+                                  .arg(QLatin1String(quick)));
+    if (!c.barcode.isEmpty()) {
+        const QString typeName = Value(p, "--type").toLower();
+        const std::optional<symbols::Symbology> type =
+            typeName.isEmpty() ? std::optional(symbols::Symbology::Code128) : symbols::SymbologyNamed(typeName, table);
+        if (!type)
+            return Failed(QStringLiteral("unknown type %1: use one of %2")
+                              .arg(Quoted(Value(p, "--type")), ExportTypeNames(table).join(QStringLiteral(", "))));
+        c.symbology = *type;
+    }
+    if (QString wrong = ReadDataOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
+    if (QString wrong = ReadMergeOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
+    c.verify = c.merge.verify;
+    c.skipBad = p.flags.contains(QStringLiteral("--skip-bad"));
+    c.dryRun = p.flags.contains(QStringLiteral("--dry-run"));
+    c.printer = Value(p, "--printer");
+    c.output = Value(p, "--output");
+    c.layout = Value(p, "--layout");
+    if (!c.printer.isEmpty() && !c.output.isEmpty())
+        return Failed(QStringLiteral("labels takes --printer or --output, not both"));
+    if (QString wrong = ReadSheetOptions(p, c); !wrong.isEmpty())
+        return Failed(wrong);
+    if (c.output.isEmpty()) {
+        if (QString wrong = ReadWait(p, QStringLiteral("labels"), c); !wrong.isEmpty())
+            return Failed(wrong);
+        if (QString wrong = ReadPrinterOptions(p, c); !wrong.isEmpty())
+            return Failed(wrong);
+        return c;
+    }
+    // Written to files: the printer's options mean nothing there.
+    for (const char* printerOnly : {"--wait", "--pdf-dpi", "--language", "--darkness", "--speed", "--media"})
+        if (!Value(p, printerOnly).isEmpty())
+            return Failed(QStringLiteral("%1 applies to printing, not to --output").arg(QLatin1String(printerOnly)));
+    if (p.flags.contains(QStringLiteral("--no-wait")))
+        return Failed(QStringLiteral("--no-wait applies to printing, not to --output"));
+    const std::optional<files::ExportFormat> format = files::ExportFormatOf(c.output);
+    if (format != files::ExportFormat::Pdf && format != files::ExportFormat::Png)
+        return Failed(QStringLiteral("--output %1 does not end in .pdf or .png").arg(Quoted(c.output)));
+    if (c.layout.isEmpty() && (c.start > 0 || c.startRow > 0))
+        return Failed(QStringLiteral("--start applies to sheets of labels only: give --layout NAME"));
+    if (format == files::ExportFormat::Png) {
+        if (!c.layout.isEmpty())
+            return Failed(QStringLiteral("--layout makes sheets, which --output FILE.pdf writes; a PNG is one label"));
+        if (files::CheckBatchPattern(c.output).failed())
+            return Failed(QStringLiteral("--output %1 needs ~ in the file name where the label's number goes "
+                                         "(~~~~ for 0001, 0002, ...)")
+                              .arg(Quoted(c.output)));
+    }
+    if (const QString dpi = Value(p, "--dpi"); !dpi.isEmpty()) {
+        if (format != files::ExportFormat::Png)
+            return Failed(QStringLiteral("--dpi applies to PNG files and label printers; a PDF is drawn as shapes"));
+        const std::optional<int> n = WholeNumber(dpi, kMinDpi, kMaxDpi);
+        if (!n)
+            return Failed(QStringLiteral("--dpi needs a whole number from %1 to %2, not %3").arg(kMinDpi).arg(kMaxDpi).arg(Quoted(dpi)));
+        c.dpi = *n;
+    }
     return c;
 }
 
@@ -574,6 +742,9 @@ Command ParseCommandLine(const QStringList& arguments, symbols::SymbologyTable t
     // "label" alone is still a file of that name to batch-print.
     if (first == QLatin1String("label") && arguments.size() > 1)
         return ParseLabel(arguments.mid(1));
+    // "labels" alone is still a file of that name to batch-print.
+    if (first == QLatin1String("labels") && arguments.size() > 1)
+        return ParseLabels(arguments.mid(1), table);
     if (first == QLatin1String("layouts")) {
         if (arguments.size() > 1)
             return Failed(QStringLiteral("layouts takes nothing after it"));
@@ -606,7 +777,7 @@ Command ParseCommandLine(const QStringList& arguments, symbols::SymbologyTable t
 QString CommandLineUsage()
 {
     return QStringLiteral("Usage: quorvane [FILE | print FILE | print-range --from N --to N | export --type TYPE --text TEXT "
-                          "--output FILE | layouts | --help | --version]; quorvane --help tells more.");
+                          "--output FILE | labels --label LABEL.json --data FILE | layouts | --help | --version]; quorvane --help tells more.");
 }
 
 QString CommandLineHelp(symbols::SymbologyTable table)
@@ -648,6 +819,11 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "                           save the label file's label as a PNG, SVG or PDF file\n"
                "  quorvane label --check LABEL.json\n"
                "                           check a label file and say what it holds\n"
+               "  quorvane labels (--label LABEL.json | --barcode TEXT [--type TYPE] [--text TEXT]...)\n"
+               "                 --data FILE|- [--layout NAME [--start N]]\n"
+               "                 [--printer NAME | --output FILE.pdf | --output 'DIR/~~~~.png']\n"
+               "                           a label for every record of a CSV file, a spreadsheet\n"
+               "                           or the standard input, all checked before any prints\n"
                "  quorvane layouts         list the label layouts, one a line\n"
                "  quorvane --help | --version\n"
                "\n"
@@ -683,6 +859,27 @@ QString CommandLineHelp(symbols::SymbologyTable table)
                "                    (1 for the first, counted row by row) or its place\n"
                "  --left CM, --top CM  (export) the barcode's place from its label's corner\n"
                "                    (1 cm when not given); print-range uses the window's\n"
+               "\n"
+               "Options of labels (and --layout, --start, --printer, --wait and the label\n"
+               "printer options as for print-range; --dpi: a PNG's resolution):\n"
+               "  --data FILE|-     the records: a CSV or TSV file, the first sheet of an\n"
+               "                    .xlsx or .ods file, or - for the standard input; its first\n"
+               "                    row names the fields, which the label's ${NAME} fill\n"
+               "  --delimiter C     the CSV file's delimiter (tab for a tab); found when not given\n"
+               "  --encoding NAME   utf-8, utf-16, utf-16le, utf-16be or windows-1252\n"
+               "  --sheet NAME      the spreadsheet's sheet of that name\n"
+               "  --no-header       the first row is a record; the fields are ${1}, ${2}, ...\n"
+               "  --barcode TEXT    a label of a barcode of TEXT (--type, code128 when not\n"
+               "                    given) with a line under it for each --text TEXT\n"
+               "  --copies N        N labels of every record\n"
+               "  --copies-field NAME  as many labels as the record's field NAME says (0: none)\n"
+               "  --records FIRST-LAST  only the records numbered so, from 1 (5-20, 5-, -20)\n"
+               "  --serial-start N, --serial-step N  ${serial}: N, then N plus the step, ...\n"
+               "  --output FILE     a PDF of the labels (on sheets with --layout, else a page\n"
+               "                    a label), or a PNG a label ('DIR/~~~~.png')\n"
+               "  --skip-bad        print the records that can be printed, list the others\n"
+               "                    and exit with 2; without it nothing prints when one fails\n"
+               "  --dry-run         check every record and say what would print\n"
                "\n"
                "Options of export:\n"
                "  --dpi N           resolution of a PNG file, %2 to %3 (300 when not given);\n"

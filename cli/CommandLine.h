@@ -23,6 +23,13 @@
 //   quorvane export --label LABEL.json --output FILE [--dpi N] [--verify]
 //   quorvane label --check LABEL.json
 //                  [LABEL PRINTER OPTIONS]
+//   quorvane labels (--label LABEL.json | --barcode TEXT [--type TYPE] [--text TEXT]...)
+//                  --data FILE|- [DATA OPTIONS] [--layout NAME --start N]
+//                  [--printer NAME|URI | --output FILE.pdf | --output 'DIR/~~~~.png']
+//                  [--copies N | --copies-field NAME] [--records FIRST-LAST]
+//                  [--serial-start N] [--serial-step N] [--skip-bad] [--dry-run]
+//                  [--verify] [--dpi N] [--wait SECONDS | --no-wait] [LABEL PRINTER OPTIONS]
+// DATA OPTIONS: --delimiter C, --encoding NAME, --sheet NAME, --no-header.
 //   quorvane layouts
 //
 // LABEL PRINTER OPTIONS, for this run over what is set for the printer:
@@ -39,6 +46,7 @@
 // "--" is written ./--name, or after "--".
 #pragma once
 
+#include "jobs/DataMerge.h"
 #include "jobs/StoredLayouts.h"
 #include "symbols/LibraryCodes.h"
 #include "symbols/Symbology.h"
@@ -50,7 +58,7 @@
 namespace cli {
 
 struct Command {
-    enum Kind { Window, Help, Version, Export, Print, PrintRange, Layouts, LabelCheck, Error };
+    enum Kind { Window, Help, Version, Export, Print, PrintRange, Layouts, LabelCheck, Labels, Error };
     Kind kind = Window;
 
     // Export: one barcode of `text`, or one per line of the file `batch`,
@@ -99,6 +107,18 @@ struct Command {
     // language is the file's; the size, when not given, the barcode's own
     // with its quiet zones).
     printing::LabelSetup labelSetup;
+
+    // Labels: a label for every record of the file `data` ("-": standard
+    // input), of the label file `label` or of the quick form: a barcode of
+    // `barcode` in `symbology` and a line of each of `texts`. Printed on
+    // `printer`, or written to `output` (a PDF, or a PNG a label). `dpi`
+    // is the PNGs' resolution.
+    QString data;
+    files::DataOptions dataOptions;
+    QString barcode;
+    QStringList texts;
+    jobs::MergeOptions merge;
+    bool skipBad = false; // print the good records, list the rest, exit 2
     // Error: what is wrong, in one line naming the argument.
     QString error;
 };

@@ -31,7 +31,12 @@ int CheckLabel(const Command& command)
         Tell(said.failure().text);
         return 1;
     }
-    const QByteArray bytes = core::ToLocalBytes(*said) + '\n';
+    return SayOnStdout(*said);
+}
+
+int SayOnStdout(const QString& text)
+{
+    const QByteArray bytes = core::ToLocalBytes(text) + '\n';
     const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) == static_cast<size_t>(bytes.size());
     return std::fflush(stdout) == 0 && written ? 0 : 1;
 }

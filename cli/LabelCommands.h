@@ -8,6 +8,10 @@
 
 namespace cli {
 
+// Writes the text and a line end to stdout: 0 when all of it got there (a
+// run whose answer did not get there did not do what was asked), else 1.
+int SayOnStdout(const QString& text);
+
 // `quorvane label --check LABEL.json`: what the file holds on stdout and
 // 0, or its one failure on stderr and 1.
 int CheckLabel(const Command& command);

@@ -21,18 +21,13 @@
 #include <QFileInfo>
 
 namespace cli {
-namespace {
 
-// The start position the command line asks for on the layout (by number
-// or by row and column), else `stored`.
 core::Result<int> StartOf(const Command& command, const printing::SheetLayout& layout, int stored)
 {
     if (command.startRow > 0)
         return printing::StartAtRowColumn(layout, command.startRow, command.startColumn);
     return command.start > 0 ? command.start : stored;
 }
-
-} // namespace
 
 std::optional<QString> DryRunRange(const Command& command, const jobs::Unattended& run)
 {
@@ -131,6 +126,38 @@ bool PrintRangeUnattended(const Command& command, const jobs::Unattended& run)
     return report.status.ok() && printed;
 }
 
+core::Result<qint64> WriteSheetsPdf(const QString& output, const printing::SheetPlacement& placement,
+                                    const printing::NextLabel& labels, const printing::Printers& printers)
+{
+    files::AtomicFile file;
+    const QString folder = QFileInfo(output).absolutePath();
+    files::AtomicFile::RemoveAbandoned(folder, QStringLiteral(".pdf.part"));
+    const auto cannotWrite = [&](const core::Failure& why) {
+        file.Discard();
+        return core::Failure{core::kCannotWrite, QStringLiteral("Cannot write %1: %2.").arg(files::ShownPath(output), why.text)};
+    };
+    if (const core::Status created = file.Create(folder, QStringLiteral(".pdf.part")); created.failed())
+        return cannotWrite(created.failure());
+    const std::unique_ptr<printing::PrintTarget> pdf = printers.OpenPdfTo(*file.Device());
+    const core::Result<printing::SheetsPrinted> printed = printing::PrintOnSheets(*pdf, placement, labels);
+    if (printed.failed()) {
+        file.Discard();
+        if (printed.failure().code == core::kStopped)
+            return core::Failure{core::kStopped, QStringLiteral("Stopped.")};
+        return printed.failure();
+    }
+    if (printed->printed == 0) {
+        file.Discard();
+        return qint64{0};
+    }
+    const auto hold = services::HoldOffStop();
+    if (const core::Status whole = file.Complete(); whole.failed())
+        return cannotWrite(whole.failure());
+    if (const core::Status named = file.ReplaceAs(output); named.failed())
+        return cannotWrite(named.failure());
+    return printed->printed;
+}
+
 int ExportSheets(const Command& command, services::MessageSink& messages, const printing::Printers& printers)
 {
     const QString shown = files::ShownPath(command.output);
@@ -156,31 +183,12 @@ int ExportSheets(const Command& command, services::MessageSink& messages, const 
         });
     if (labels.failed())
         return nothing(labels.failure().text);
-    files::AtomicFile file;
-    const QString folder = QFileInfo(command.output).absolutePath();
-    files::AtomicFile::RemoveAbandoned(folder, QStringLiteral(".pdf.part"));
-    const auto cannotWrite = [&](const core::Failure& why) {
-        file.Discard();
-        return nothing(QStringLiteral("Cannot write %1: %2.").arg(shown, why.text));
-    };
-    if (const core::Status created = file.Create(folder, QStringLiteral(".pdf.part")); created.failed())
-        return cannotWrite(created.failure());
-    const std::unique_ptr<printing::PrintTarget> pdf = printers.OpenPdfTo(*file.Device());
     const printing::SheetPlacement placement{**layout, *start, command.leftCm, command.topCm};
-    const core::Result<printing::SheetsPrinted> printed = printing::PrintOnSheets(*pdf, placement, *labels);
-    if (printed.failed()) {
-        file.Discard();
-        return nothing(printed.failure().code == core::kStopped ? QStringLiteral("Stopped.") : printed.failure().text);
-    }
-    if (printed->printed == 0) {
-        file.Discard();
+    const core::Result<qint64> printed = WriteSheetsPdf(command.output, placement, *labels, printers);
+    if (printed.failed())
+        return nothing(printed.failure().text);
+    if (*printed == 0)
         return nothing(QStringLiteral("The file %1 has no lines.").arg(files::ShownPath(command.batch)));
-    }
-    const auto hold = services::HoldOffStop();
-    if (const core::Status whole = file.Complete(); whole.failed())
-        return cannotWrite(whole.failure());
-    if (const core::Status named = file.ReplaceAs(command.output); named.failed())
-        return cannotWrite(named.failure());
     return 0;
 }
 

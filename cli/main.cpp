@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/ExportCommand.h"
 #include "cli/LabelCommands.h"
+#include "cli/MergeCommand.h"
 #include "cli/SheetCommands.h"
 #include "core/TextCodec.h"
 #include "jobs/PrintJobs.h"
@@ -41,15 +42,6 @@ void TellPdfWritten(const QString& path, services::MessageSink& messages, bool& 
         messages.MsgBox(QStringLiteral("The PDF file %1 was written, but its path could not be written to the standard output: %2")
                             .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     }
-}
-
-// Help, the version and the layouts go to stdout: a run whose answer did
-// not get there did not do what was asked.
-int SayOnStdout(const QString& text)
-{
-    const QByteArray bytes = core::ToLocalBytes(text) + '\n';
-    const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) == static_cast<size_t>(bytes.size());
-    return std::fflush(stdout) == 0 && written ? 0 : 1;
 }
 
 // A script reads stderr for what went wrong, told by the program itself
@@ -112,8 +104,8 @@ int main(int argc, char* argv[])
         args << core::FromLocalBytes(argv[i]);
     const cli::Command command = cli::ParseCommandLine(args);
     switch (command.kind) {
-    case cli::Command::Help: return SayOnStdout(cli::CommandLineHelp());
-    case cli::Command::Version: return SayOnStdout(cli::VersionText());
+    case cli::Command::Help: return cli::SayOnStdout(cli::CommandLineHelp());
+    case cli::Command::Version: return cli::SayOnStdout(cli::VersionText());
     case cli::Command::Error:
         services::WriteStderrLine(QStringLiteral("quorvane: %1\n%2").arg(command.error, cli::CommandLineUsage()));
         return 2;
@@ -122,6 +114,7 @@ int main(int argc, char* argv[])
     case cli::Command::Print:
     case cli::Command::PrintRange:
     case cli::Command::LabelCheck:
+    case cli::Command::Labels:
     case cli::Command::Layouts: break;
     }
     const bool unattended = command.kind != cli::Command::Window;
@@ -159,7 +152,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     if (command.kind == cli::Command::Layouts)
-        return SayOnStdout(jobs::LayoutList());
+        return cli::SayOnStdout(jobs::LayoutList());
     if (command.kind == cli::Command::LabelCheck)
         return cli::CheckLabel(command);
     if (command.kind == cli::Command::Export && !command.label.isEmpty())
@@ -182,13 +175,17 @@ int main(int argc, char* argv[])
     bool pathsTold = true;
     const jobs::Unattended run{StoredPrinters(command.pdfDpi, command.labelSetup), messages,
                                [&](const QString& path) { TellPdfWritten(path, messages, pathsTold); }};
+    if (command.kind == cli::Command::Labels) {
+        const int status = cli::RunLabels(command, run);
+        return status == 0 && !pathsTold ? 1 : status;
+    }
     if (command.dryRun && command.kind == cli::Command::PrintRange) {
         const std::optional<QString> said = cli::DryRunRange(command, run);
-        return said ? SayOnStdout(*said) : 1;
+        return said ? cli::SayOnStdout(*said) : 1;
     }
     if (command.dryRun) {
         const std::optional<QString> said = jobs::DryRun(command.file.trimmed(), command.printer, run);
-        return said ? SayOnStdout(*said) : 1;
+        return said ? cli::SayOnStdout(*said) : 1;
     }
     if (command.kind == cli::Command::PrintRange)
         return cli::PrintRangeUnattended(command, run) && pathsTold ? 0 : 1;

@@ -224,47 +224,116 @@ core::Result<labels::LaidOutLabel> LayOutRecord(const MergePlan& plan, qint64 in
     return laid;
 }
 
-core::Result<MergeCheck> CheckMerge(const MergePlan& plan, double dpi, const std::function<bool(qint64)>& keepGoing)
+namespace {
+
+// Checks record `index` into `check`: its copies, and its label laid out
+// at the check's dpi (read back with verify). The label when the record
+// gives one; none for a bad record or one of 0 copies.
+std::optional<labels::LaidOutLabel> CheckRecord(const MergePlan& plan, qint64 index, const QStringList& values,
+                                                MergeCheck& check, qint64& copies)
 {
-    if (const core::Status fields = CheckFields(plan); fields.failed())
-        return fields.failure();
-    MergeCheck check;
-    check.dpi = dpi;
-    check.failed.assign(static_cast<size_t>(plan.data->Count()), false);
-    const auto [begin, end] = Chosen(plan);
-    check.records = end - begin;
-    const auto found = [&](qint64 index, core::Failure why) {
+    const auto found = [&](core::Failure why) {
         ++check.bad;
         check.failed[static_cast<size_t>(index)] = true;
         if (check.findings.size() < kListedFindings)
             check.findings.push_back(MergeFinding{index, std::move(why)});
     };
+    core::Failure why;
+    copies = CopiesIn(plan, index, values, &why);
+    if (copies < 0) {
+        found(std::move(why));
+        return std::nullopt;
+    }
+    if (copies == 0) { // skipped: nothing of it prints, so nothing of it can fail
+        ++check.good;
+        return std::nullopt;
+    }
+    core::Result<labels::LaidOutLabel> laid = labels::LayOutLabel(*plan.label, FillFor(plan, index, values), check.dpi);
+    core::Status status = laid.failed()          ? core::Status(laid.failure())
+                          : plan.options.verify ? labels::ScanLabel(*laid, plan.label->label)
+                                                : core::Ok();
+    if (status.failed()) {
+        found(RecordFailure(plan, index, status.failure()));
+        return std::nullopt;
+    }
+    ++check.good;
+    check.labels += copies;
+    return std::move(*laid);
+}
+
+// Where a run of labels is: its record, and the copies of it still to come.
+struct RunState {
+    qint64 index;
+    qint64 left = 0;
+    QStringList values;                                // the record's
+    std::shared_ptr<const labels::LaidOutLabel> laid; // its label, when laid out already
+    bool stopped = false;                              // the run ended with a stop
+};
+
+MergeCheck EmptyCheck(const MergePlan& plan, double dpi)
+{
+    MergeCheck check;
+    check.dpi = dpi;
+    check.failed.assign(static_cast<size_t>(plan.data->Count()), false);
+    const auto [begin, end] = Chosen(plan);
+    check.records = end - begin;
+    return check;
+}
+
+} // namespace
+
+core::Result<MergeCheck> CheckMerge(const MergePlan& plan, double dpi, const std::function<bool(qint64)>& keepGoing)
+{
+    if (const core::Status fields = CheckFields(plan); fields.failed())
+        return fields.failure();
+    MergeCheck check = EmptyCheck(plan, dpi);
+    const auto [begin, end] = Chosen(plan);
     for (qint64 index = begin; index < end; ++index) {
         if (keepGoing && (index - begin) % kCheckTick == 0 && !keepGoing(index - begin))
             return Stopped(QStringLiteral("checking the labels of %1").arg(plan.data->Name()));
-        const QStringList values = plan.data->Values(index);
-        core::Failure why;
-        const qint64 copies = CopiesIn(plan, index, values, &why);
-        if (copies < 0) {
-            found(index, std::move(why));
-            continue;
-        }
-        if (copies == 0) { // skipped: nothing of it prints, so nothing of it can fail
-            ++check.good;
-            continue;
-        }
-        core::Result<labels::LaidOutLabel> laid = labels::LayOutLabel(*plan.label, FillFor(plan, index, values), dpi);
-        core::Status status = laid.failed() ? core::Status(laid.failure())
-                              : plan.options.verify ? labels::ScanLabel(*laid, plan.label->label)
-                                                    : core::Ok();
-        if (status.failed()) {
-            found(index, RecordFailure(plan, index, status.failure()));
-            continue;
-        }
-        ++check.good;
-        check.labels += copies;
+        qint64 copies = 0;
+        CheckRecord(plan, index, plan.data->Values(index), check, copies);
     }
     return check;
+}
+
+core::Result<printing::NextLabel> CheckingMergeLabels(const MergePlan& plan, double dpi,
+                                                      const std::shared_ptr<MergeCheck>& check, bool skipBad)
+{
+    if (const core::Status fields = CheckFields(plan); fields.failed())
+        return fields.failure();
+    *check = EmptyCheck(plan, dpi);
+    const auto [begin, last] = Chosen(plan);
+    const qint64 end = last;
+    return printing::NextLabel([plan, check, end, skipBad, state = RunState{begin - 1, 0, {}, {}, false}]() mutable
+                               -> std::optional<printing::SheetLabel> {
+        while (state.left == 0) {
+            if (state.stopped)
+                return std::nullopt;
+            if (++state.index >= end) {
+                if (check->bad == 0 || skipBad)
+                    return std::nullopt;
+                state.stopped = true;
+                return printing::SheetLabel{
+                    {}, {},
+                    core::Failure{core::kNotDrawable, QStringLiteral("%1 of %2 records can't be printed.")
+                                                          .arg(QLocale::c().toString(check->bad), QLocale::c().toString(check->records))}};
+            }
+            state.values = plan.data->Values(state.index);
+            qint64 copies = 0;
+            std::optional<labels::LaidOutLabel> laid = CheckRecord(plan, state.index, state.values, *check, copies);
+            // Once a record fails without skipBad nothing is to print:
+            // the rest are only checked.
+            if (!laid || (check->bad > 0 && !skipBad))
+                continue;
+            state.laid = std::make_shared<const labels::LaidOutLabel>(std::move(*laid));
+            state.left = copies;
+        }
+        --state.left;
+        printing::SheetLabel label{plan.data->At(state.index), {}, core::Ok()};
+        label.parts = printing::LabelParts{plan.label, FillFor(plan, state.index, state.values), false, state.laid};
+        return label;
+    });
 }
 
 QStringList MergeCheck::Lines() const
@@ -283,12 +352,7 @@ printing::NextLabel MergeLabels(const MergePlan& plan, const MergeCheck& check)
     auto failed = std::make_shared<const std::vector<bool>>(check.failed);
     const auto [begin, last] = Chosen(plan);
     const qint64 end = last;
-    struct State {
-        qint64 index;
-        qint64 left = 0; // copies of the current record still to come
-        QStringList values;
-    };
-    return [plan, failed, end, state = State{begin - 1, 0, {}}]() mutable -> std::optional<printing::SheetLabel> {
+    return [plan, failed, end, state = RunState{begin - 1, 0, {}, {}, false}]() mutable -> std::optional<printing::SheetLabel> {
         while (state.left == 0) {
             if (++state.index >= end)
                 return std::nullopt;
@@ -303,7 +367,7 @@ printing::NextLabel MergeLabels(const MergePlan& plan, const MergeCheck& check)
         }
         --state.left;
         printing::SheetLabel label{plan.data->At(state.index), {}, core::Ok()};
-        label.parts = printing::LabelParts{plan.label, FillFor(plan, state.index, state.values), false};
+        label.parts = printing::LabelParts{plan.label, FillFor(plan, state.index, state.values), false, {}};
         return label;
     };
 }

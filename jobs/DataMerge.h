@@ -12,6 +12,8 @@
 //   plan  = MergePlan{label, data, options}
 //   check = CheckMerge(plan, dpi)               findings, counts, bad records
 //   PrintLabelRun(printer, where, MergeLabels(plan, *check))
+// or, for a job sent whole at its end, check and print in one pass:
+//   PrintLabelRun(printer, where, CheckingMergeLabels(plan, dpi, check, skipBad))
 #pragma once
 
 #include "core/Result.h"
@@ -148,6 +150,17 @@ core::Result<labels::LaidOutLabel> LayOutRecord(const MergePlan& plan, qint64 in
 // record's place ("items.csv:17"); its fields stay valid until the next
 // call.
 printing::NextLabel MergeLabels(const MergePlan& plan, const MergeCheck& check);
+
+// The labels of the records chosen, each laid out once, for a run whose
+// job is sent only when it ends (a job of sheets or of a roll, a PDF): the
+// check is made as the labels are given, filled into `check`, and a run
+// with a bad record ends with a label that stops it (SheetLabel::stop:
+// "N of M records can't be printed."), so that its job is dropped; after
+// the first bad record the rest are only checked. With `skipBad` the bad
+// records give no labels and the run ends as usual. Fails as CheckMerge
+// does when the plan can't be checked at all.
+core::Result<printing::NextLabel> CheckingMergeLabels(const MergePlan& plan, double dpi,
+                                                      const std::shared_ptr<MergeCheck>& check, bool skipBad);
 
 // The label of `quorvane labels --barcode TEXT --type TYPE --text TEXT...`:
 // the barcode across the top of a label of `sizeMm`, 3 mm from its edges,

@@ -211,9 +211,9 @@ core::Result<LaidOutPart> LayOutBarcode(const BarcodePart& b, const QString& tex
         symbols::Symbol symbol = symbols::GenerateSymbol(request);
         if (symbol.status.failed())
             return fail(core::kPartNotDrawn, QStringLiteral("text"),
-                        QStringLiteral("no %1 barcode of \"%2\": %3").arg(caption, text.left(60), symbol.status.failure().text));
+                        QStringLiteral("\"%2\" can't be drawn as %1: %3").arg(caption, text.left(60), symbol.status.failure().text));
         if (symbol.drawing.IsEmpty())
-            return fail(core::kPartNotDrawn, QStringLiteral("text"), QStringLiteral("no %1 barcode of \"%2\"").arg(caption, text.left(60)));
+            return fail(core::kPartNotDrawn, QStringLiteral("text"), QStringLiteral("\"%2\" can't be drawn as %1").arg(caption, text.left(60)));
         d = std::move(symbol.drawing).Cropped();
         const double modules = d.size.width() / d.module;
         if (b.moduleMm) {

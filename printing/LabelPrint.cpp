@@ -19,6 +19,8 @@ core::Result<labels::LaidOutLabel> LayOutParts(const LabelParts& parts, double d
 {
     if (!parts.label)
         return core::Failure{core::kNothingToDraw, QStringLiteral("The label has no parts.")};
+    if (parts.laidOut && parts.laidOut->dpi == dpi)
+        return *parts.laidOut;
     core::Result<labels::LaidOutLabel> laid = labels::LayOutLabel(*parts.label, parts.fill, dpi);
     if (laid.failed() || !parts.verify)
         return laid;

@@ -20,6 +20,10 @@ struct LabelParts {
     // Every barcode part is read back before the label prints; one that
     // does not scan stops the label (and the run).
     bool verify = false;
+    // The label already laid out (and checked) for a device of its dpi,
+    // when the run did that before it printed: used as it is on a printer
+    // of that grid, so no label is laid out twice.
+    std::shared_ptr<const labels::LaidOutLabel> laidOut = {};
 };
 
 // The label for a printer whose dots are `dpi`; why not, naming the part.

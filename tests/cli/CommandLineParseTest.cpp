@@ -57,6 +57,20 @@ TEST(CommandLineParse, TheFormsThatRunSomething)
     EXPECT_EQ(label.label, "shelf.json");
     EXPECT_EQ(label.layout, "L7160");
     EXPECT_EQ(label.startRow, 2);
+    const Command merge = ParseCommandLine(Args({"labels", "--barcode", "${sku}", "--text", "${name}", "--text", "Lot ${lot}",
+                                                 "--data", "-", "--delimiter", "tab", "--encoding", "windows-1252", "--no-header",
+                                                 "--records", "5-20", "--copies-field", "qty", "--serial-start", "-3", "--skip-bad"}));
+    EXPECT_EQ(merge.kind, Command::Labels) << merge.error.toStdString();
+    EXPECT_EQ(merge.texts, QStringList({"${name}", "Lot ${lot}"})) << "--text may be given more than once, in order";
+    EXPECT_EQ(merge.symbology, symbols::Symbology::Code128);
+    EXPECT_EQ(merge.dataOptions.delimiter, QChar(u'\t'));
+    EXPECT_EQ(merge.dataOptions.encoding, files::TextEncoding::Cp1252);
+    EXPECT_FALSE(merge.dataOptions.header);
+    EXPECT_EQ(std::pair(merge.merge.first, merge.merge.last), std::pair(qint64{5}, qint64{20}));
+    EXPECT_EQ(merge.merge.copiesField, "qty");
+    EXPECT_EQ(merge.merge.serialStart, -3);
+    EXPECT_TRUE(merge.skipBad);
+    EXPECT_EQ(ParseCommandLine(Args({"labels"})).kind, Command::Print) << "\"labels\" alone is still a file to print";
     const Command check = ParseCommandLine(Args({"label", "--check", "shelf.json"}));
     EXPECT_EQ(check.kind, Command::LabelCheck) << check.error.toStdString();
     EXPECT_EQ(check.label, "shelf.json");
@@ -218,6 +232,24 @@ TEST(CommandLineParse, Errors_NameWhatIsWrong)
         {{"print-range", "--from", "1", "--to", "5", "--speed", "0"}, "The speed \"0\" can't be used"},
         {{"print", "a", "--media", "2x1"}, "\"2x1\" is not a label size"},
         {{"print", "a", "--dpi", "50"}, "The resolution \"50\" can't be used"},
+        {{"labels", "--data", "i.csv"}, "labels needs --label LABEL.json, or --barcode TEXT"},
+        {{"labels", "--label", "l.json", "--barcode", "${sku}", "--data", "i.csv"}, "labels takes --label or --barcode, not both"},
+        {{"labels", "--label", "l.json", "--text", "${name}", "--data", "i.csv"}, "labels --label takes no --text"},
+        {{"labels", "--barcode", "${sku}"}, "labels needs --data FILE"},
+        {{"labels", "--barcode", "${sku}", "--type", "maxicode", "--data", "i.csv"}, "unknown type \"maxicode\""},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--copies", "2", "--copies-field", "qty"}, "--copies or --copies-field, not both"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--copies", "0"}, "--copies needs a whole number from 1 to 100000"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--records", "20-5"}, "--records needs FIRST-LAST (5-20), FIRST- or -LAST, from 1, not \"20-5\""},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--serial-step", "1.5"}, "--serial-step needs a whole number"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--delimiter", ";;"}, "--delimiter needs one character"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--encoding", "latin9"}, "--encoding needs utf-8, utf-16"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--printer", "P", "--output", "a.pdf"}, "--printer or --output, not both"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--output", "a.svg"}, "--output \"a.svg\" does not end in .pdf or .png"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--output", "a.png"}, "needs ~ in the file name where the label's number goes"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--output", "a.pdf", "--start", "3"}, "--start applies to sheets of labels only"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--output", "a.pdf", "--media", "2x1in"}, "--media applies to printing, not to --output"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--output", "a.pdf", "--dpi", "300"}, "--dpi applies to PNG files and label printers"},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--data", "j.csv"}, "--data is given twice"},
     };
     for (const Case& c : cases) {
         const Command cmd = ParseCommandLine(Args(c.args));

@@ -233,7 +233,7 @@ TEST(LabelLayout, PartsThatCantBeLaidOut_NameThePartAndWhy)
         const char* why;
     };
     const Row rows[] = {
-        {{{5, 5}, barcode(S::RetailEan13, "12", 0.33)}, core::kPartNotDrawn, {"Part 1 (barcode), record 3", "no EAN-13 barcode of \"12\""}, "the symbology's reason"},
+        {{{5, 5}, barcode(S::RetailEan13, "12", 0.33)}, core::kPartNotDrawn, {"Part 1 (barcode), record 3", "\"12\" can't be drawn as EAN-13"}, "the symbology's reason"},
         {{{5, 5}, barcode(S::Code128, "${lot}", 0.33)}, core::kBadPlaceholder, {"no field \"lot\"", "the only field is \"sku\""}, "a field the record lacks"},
         {{{50, 5}, barcode(S::Code128, "ABCDEFGHIJKLMNOP", 1)}, core::kOutsideLabel, {"past the label's width of 100.0 mm"}, "a module too wide for the room left"},
         {{{5, 5}, lowCaption}, core::kOutsideLabel, {"height of 2.0 mm leaves no room for its bars"}, "all caption"},

@@ -10,130 +10,19 @@
 #include "printing/LabelPrinter.h"
 #include "printing/Printers.h"
 #include "tests/printing/cups/OwnCupsd.h"
+#include "tests/printing/cups/RawPort.h"
 #include "tests/support/LabelLanguages.h"
 #include "tests/support/TargetCases.h"
 #include "tests/support/UnattendedRun.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QLocale>
-#include <QStandardPaths>
-#include <arpa/inet.h>
-#include <atomic>
-#include <mutex>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 
-namespace {
-
+using testsupport::AddQueue;
 using testsupport::OwnCupsd;
-
-#define SKIP_WITHOUT_CUPSD()                                                                                          \
-    if (geteuid() != 0 ||                                                                                             \
-        QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty()) \
-    GTEST_SKIP() << "cupsd needs root and the cups package (scripts/deps)"
-
-bool AddQueue(const OwnCupsd& cups, const QString& name, const QString& device, const QString& model, QString* said)
-{
-    return cups.Admin(QStringLiteral("lpadmin"),
-                      {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), device, QStringLiteral("-m"), model},
-                      said);
-}
-
-// A label printer's raw port on the loopback: takes one connection after
-// another on a thread of its own and keeps what they bring.
-class RawPort {
-public:
-    RawPort()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&a), len) != 0 ||
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0 || ::listen(fd_, 4) != 0)
-            return;
-        port_ = ntohs(a.sin_port);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~RawPort()
-    {
-        done_ = true;
-        if (thread_.joinable())
-            thread_.join();
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int Port() const { return port_; }
-    // The connections that have ended: jobs whole.
-    int Jobs() const { return jobs_; }
-    // What came since the last call.
-    QByteArray Take()
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        return std::exchange(received_, QByteArray());
-    }
-
-private:
-    bool Await(int fd)
-    {
-        while (!done_) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 50) > 0)
-                return true;
-        }
-        return false;
-    }
-    void Serve()
-    {
-        char buffer[65536];
-        while (Await(fd_)) {
-            const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-            for (ssize_t n; c >= 0 && Await(c) && (n = ::recv(c, buffer, sizeof buffer, 0)) > 0;) {
-                const std::lock_guard<std::mutex> lock(mutex_);
-                received_.append(buffer, n);
-            }
-            if (c >= 0) {
-                ::close(c); // the job is whole: the printer closes its side
-                ++jobs_;
-            }
-        }
-    }
-
-    int fd_ = -1, port_ = 0;
-    std::atomic<bool> done_{false};
-    std::atomic<int> jobs_{0};
-    std::thread thread_;
-    std::mutex mutex_;
-    QByteArray received_;
-};
-
-std::vector<QImage> Pages(const QByteArray& zpl)
-{
-    const auto labels = testsupport::ReadZplLabels(zpl);
-    EXPECT_TRUE(labels.ok()) << labels.failure().text.toStdString() << "\n" << zpl.left(200).toStdString();
-    std::vector<QImage> pages;
-    if (labels.ok())
-        for (const testsupport::ReadLabel& l : *labels)
-            pages.push_back(testsupport::WithQuietZone(l.picture));
-    return pages;
-}
-
-// Every barcode text on the pages (of the stored symbology, whichever).
-QStringList Texts(const std::vector<QImage>& pages)
-{
-    QStringList texts;
-    for (const QImage& page : pages)
-        for (const testsupport::Decoded& d : testsupport::DecodeAll(page))
-            texts << QString::fromStdString(d.text);
-    texts.sort();
-    return texts;
-}
-
-} // namespace
+using testsupport::Pages;
+using testsupport::RawPort;
+using testsupport::Texts;
 
 TEST(CupsLabels, RawQueueToARawPort_GetsZpl_AndPassesWhatEveryTargetDoes)
 {
