@@ -608,9 +608,9 @@ QString ReadMergeOptions(const Parsed& p, Command& c)
     if (!copies.isEmpty() && !merge.copiesField.isEmpty())
         return QStringLiteral("labels takes --copies or --copies-field, not both");
     if (!copies.isEmpty()) {
-        const std::optional<int> n = WholeNumber(copies, 1, static_cast<int>(jobs::kMaxCopies));
+        const std::optional<int> n = WholeNumber(copies, 1, static_cast<int>(jobs::kMaxRecordCopies));
         if (!n)
-            return QStringLiteral("--copies needs a whole number from 1 to %1, not %2").arg(jobs::kMaxCopies).arg(Quoted(copies));
+            return QStringLiteral("--copies needs a whole number from 1 to %1, not %2").arg(jobs::kMaxRecordCopies).arg(Quoted(copies));
         merge.copies = *n;
     }
     if (const QString records = Value(p, "--records"); !records.isEmpty()) {

@@ -86,13 +86,13 @@ qint64 CopiesIn(const MergePlan& plan, qint64 index, const QStringList& values, 
     const QString value = field >= 0 && field < values.size() ? values[field].trimmed() : QString();
     bool ok = false;
     const qint64 copies = value.toLongLong(&ok);
-    if (ok && copies >= 0 && copies <= kMaxCopies)
+    if (ok && copies >= 0 && copies <= kMaxRecordCopies)
         return copies;
     const MergeData& data = *plan.data;
     *why = core::Failure{core::kBadPlaceholder,
                          QStringLiteral("%1: %2: \"%3\" is no number of copies (a whole number from 0 to %4).")
                              .arg(data.At(index), plan.options.copiesField, values.value(field).left(60))
-                             .arg(kMaxCopies),
+                             .arg(kMaxRecordCopies),
                          false, core::Place{data.Path(), data.Line(index), {}, data.Number(index), plan.options.copiesField}};
     return -1;
 }

@@ -85,7 +85,7 @@ struct MergeOptions {
 };
 
 // The most labels one record may ask for: more is taken for a wrong column.
-inline constexpr qint64 kMaxCopies = 100000;
+inline constexpr qint64 kMaxRecordCopies = 100000;
 
 // "5-20", "5-" (to the end), "-20" (from the first) or "7": the records
 // chosen, as MergeOptions' first and last; why not, naming the text.

@@ -137,6 +137,29 @@ graphics::PrintSize SizeOf(const PrintSizeSetting& size)
     return read.failed() ? graphics::PrintSize{} : *read;
 }
 
+QString EncodingName(files::TextEncoding encoding)
+{
+    switch (encoding) {
+    case files::TextEncoding::Detect: return {};
+    case files::TextEncoding::Utf8: return QStringLiteral("utf-8");
+    case files::TextEncoding::Utf16: return QStringLiteral("utf-16");
+    case files::TextEncoding::Utf16LE: return QStringLiteral("utf-16le");
+    case files::TextEncoding::Utf16BE: return QStringLiteral("utf-16be");
+    case files::TextEncoding::Cp1252: return QStringLiteral("windows-1252");
+    }
+    return {};
+}
+
+std::vector<std::pair<QString, QString>> MergeChoiceValues(const MergeChoice& choice)
+{
+    const files::DataOptions& o = choice.options;
+    return {{QStringLiteral("mergefile"), choice.path},
+            {QStringLiteral("mergedelimiter"), o.delimiter.isNull() ? QString() : QString(o.delimiter)},
+            {QStringLiteral("mergeencoding"), EncodingName(o.encoding)},
+            {QStringLiteral("mergesheet"), o.sheet},
+            {QStringLiteral("mergeheader"), o.header ? QStringLiteral("True") : QStringLiteral("False")}};
+}
+
 symbols::SymbolRequest StoredOptions::Request(const QString& text) const
 {
     symbols::SymbolRequest r = symbols::ReadSizeFields(selected.value_or(symbols::Symbology::Code39), text, text8, font, text9, textWithBars);
@@ -194,6 +217,15 @@ StoredOptions ReadStoredOptions()
     o.labelFile = StoredOption(QStringLiteral("labelfile"), QString());
     o.printSize = PrintSizeFromSetting(StoredOption(QStringLiteral("printsize"), QString()));
     o.copies = std::clamp(StoredInt16(StoredOption(QStringLiteral("copies"), QString())).value_or(1), 1, kMaxCopies);
+    o.merge.path = StoredOption(QStringLiteral("mergefile"), QString());
+    const QString delimiter = StoredOption(QStringLiteral("mergedelimiter"), QString());
+    if (delimiter.size() == 1)
+        o.merge.options.delimiter = delimiter.front();
+    const QString encoding = StoredOption(QStringLiteral("mergeencoding"), QString());
+    if (!encoding.isEmpty())
+        o.merge.options.encoding = files::TextEncodingNamed(encoding).value_or(files::TextEncoding::Detect);
+    o.merge.options.sheet = StoredOption(QStringLiteral("mergesheet"), QString());
+    o.merge.options.header = StoredBool(StoredOption(QStringLiteral("mergeheader"), QString())).value_or(true);
     return o;
 }
 

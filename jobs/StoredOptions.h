@@ -3,10 +3,13 @@
 // knows the keys and the values a store without them gives.
 #pragma once
 
+#include "files/DataSource.h"
 #include "symbols/Generate.h"
 
 #include <QString>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace jobs {
 
@@ -56,6 +59,19 @@ graphics::PrintSize SizeOf(const PrintSizeSetting& size);
 
 inline constexpr int kMaxCopies = 999;
 
+// The data file whose records become labels, one each, and how it is read.
+struct MergeChoice {
+    QString path; // empty: no merge
+    files::DataOptions options;
+};
+
+// The merge choice as it is stored: each key with its value ("mergefile",
+// "mergedelimiter", "mergeencoding", "mergesheet", "mergeheader").
+std::vector<std::pair<QString, QString>> MergeChoiceValues(const MergeChoice& choice);
+
+// An encoding by the name TextEncodingNamed takes; empty for Detect.
+QString EncodingName(files::TextEncoding encoding);
+
 struct StoredOptions {
     // The option selected: the stored option states applied in the table's
     // order, each selected one deselecting the others. None when none is
@@ -92,6 +108,10 @@ struct StoredOptions {
     // The label file the window prints instead of its one barcode
     // ("labelfile"); empty: none.
     QString labelFile;
+    // The data file Print, Print Preview and the sheet layouts print a label
+    // of for every record, and how it is read (MergeChoiceValues' keys); a
+    // stored value that is not one reads as its default.
+    MergeChoice merge;
 
     // The size printing and the files give a barcode ("printsize").
     PrintSizeSetting printSize;

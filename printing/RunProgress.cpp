@@ -4,6 +4,7 @@
 #include "files/BatchFile.h"
 
 #include <QDir>
+#include <QLocale>
 #include <cmath>
 
 namespace printing {
@@ -36,6 +37,13 @@ QString RangeStopped(qint64 printed, double labels)
     if (printed == 0)
         return QStringLiteral("Stopped before the first of %1 labels was printed.").arg(core::FormatNumber(labels));
     return Of(QStringLiteral("Stopped after label"), printed, core::FormatNumber(labels)) + QLatin1Char('.');
+}
+
+QString MergeProgress(qint64 label, qint64 labels)
+{
+    // Grouped as people write large counts, whatever the system's language.
+    const QLocale english(QLocale::English);
+    return QStringLiteral("Printing label %1 of %2").arg(english.toString(label), english.toString(labels));
 }
 
 double LabelsLeft(double from, double to) { return from < to ? std::ceil(to - from) : 0; }

@@ -16,6 +16,8 @@ QString ListingStopped(qint64 printed, qint64 lines);
 // "Printing label N of M".
 QString LabelProgress(qint64 label, double labels);
 QString RangeStopped(qint64 printed, double labels);
+// "Printing label 37 of 1,204": the labels of a merge, counted before it prints.
+QString MergeProgress(qint64 label, qint64 labels);
 
 // How many labels a range still prints from From up to (not including) To.
 double LabelsLeft(double from, double to);

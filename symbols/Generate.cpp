@@ -77,7 +77,7 @@ SymbolRequest ReadSizeFields(Symbology symbology, const QString& text, const QSt
                              const QString& text9, bool withText, SymbologyTable table)
 {
     SymbolRequest r{symbology, text, core::ParseNumber(text8), core::ParseNumber(text3), std::nullopt,
-                    core::ParseNumber(text9), withText, {}, table};
+                    core::ParseNumber(text9), withText, {}, table, {}};
     if (RowOf(symbology, table).sizeBoxesSwapped) {
         r.fontSize = r.heightFactor;
         r.barLength = core::ParseNumber(text3);

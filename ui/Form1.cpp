@@ -15,6 +15,7 @@
 #include "symbols/SymbolFile.h"
 #include "ui/FileChooser.h"
 #include "ui/Layout.h"
+#include "ui/MergeDialog.h"
 #include "ui/PictureBoxWidget.h"
 #include "ui/WindowLayout.h"
 
@@ -162,7 +163,8 @@ void Form1::nameControls()
         {PrintFileTemp, "PrintFileTemp"}, {BarCodetoClipboard, "BarCodetoClipboard"}, {Settings, "Settings"},
         {PdfResolution, "PdfResolution"}, {PrintPreview, "PrintPreview"}, {NewLayout, "NewLayout"},
         {Calibrate, "Calibrate"}, {PrinterSetup, "PrinterSetup"}, {Help2, "Help2"}, {Manual, "Manual"}, {About, "About"},
-        {OpenLabelFile, "OpenLabelFile"}, {NoLabelFile, "NoLabelFile"}, {LabelFileInUse, "LabelFileInUse"}
+        {OpenLabelFile, "OpenLabelFile"}, {NoLabelFile, "NoLabelFile"}, {LabelFileInUse, "LabelFileInUse"},
+        {MergeData, "MergeData"}, {NoMergeData, "NoMergeData"}, {MergeInUse, "MergeInUse"}
     };
     for (const auto& [control, name] : controls)
         control->setObjectName(QLatin1String(name));
@@ -395,6 +397,13 @@ void Form1::buildMenus()
     NoLabelFile->setEnabled(false);
     FileMenu->insertAction(Help1, OpenLabelFile);
     FileMenu->insertAction(Help1, NoLabelFile);
+    MergeData = new QAction(QStringLiteral("&Merge Data\u2026"), this);
+    MergeData->setToolTip(QStringLiteral("Print the label once for every record of a CSV file or a spreadsheet"));
+    NoMergeData = new QAction(QStringLiteral("No merge &data"), this);
+    NoMergeData->setToolTip(QStringLiteral("Print one label again"));
+    NoMergeData->setEnabled(false);
+    FileMenu->insertAction(Help1, MergeData);
+    FileMenu->insertAction(Help1, NoMergeData);
 
     Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = Help->addAction(QStringLiteral("&Help"));
@@ -433,6 +442,10 @@ void Form1::buildStatusLine()
     LabelFileInUse->setTextFormat(Qt::PlainText);
     LabelFileInUse->hide();
     statusBar()->addPermanentWidget(LabelFileInUse);
+    MergeInUse = new QLabel(statusBar());
+    MergeInUse->setTextFormat(Qt::PlainText);
+    MergeInUse->hide();
+    statusBar()->addPermanentWidget(MergeInUse);
     statusBar()->addPermanentWidget(Progress);
     statusBar()->addPermanentWidget(StopButton);
     connect(JobLinks, &QLabel::linkActivated, this, [this](const QString& link) {
@@ -552,6 +565,8 @@ void Form1::connectHandlers()
     connect(PrintPreview, &QAction::triggered, this, [this] { PrintPreview_Click(); });
     connect(OpenLabelFile, &QAction::triggered, this, [this] { OpenLabelFile_Click(); });
     connect(NoLabelFile, &QAction::triggered, this, [this] { NoLabelFile_Click(); });
+    connect(MergeData, &QAction::triggered, this, [this] { MergeData_Click(); });
+    connect(NoMergeData, &QAction::triggered, this, [this] { NoMergeData_Click(); });
     connect(CommandPreview, &QPushButton::clicked, this, [this] { PrintPreview_Click(); });
     connect(ComboLayout, &QComboBox::currentIndexChanged, this, [this] { Layout_Change(); });
     connect(SpinStart, &QSpinBox::valueChanged, this,
@@ -671,6 +686,18 @@ void Form1::StartupOptions(const jobs::StoredOptions& stored)
             ShowJobStatus(QStringLiteral("The label file can't be used; the barcode prints. %1").arg(parts.failure().text));
         }
         ShowLabelFile();
+    }
+    // A stored merge whose file can't be read now is dropped for this run
+    // with the reason in the status line, and stays stored.
+    if (!stored.merge.path.isEmpty()) {
+        core::Result<std::unique_ptr<files::DataSource>> source = OpenMergeFile(stored.merge);
+        if (source.ok()) {
+            merge_ = stored.merge;
+            mergeFields_ = (*source)->FieldNames();
+        } else {
+            ShowJobStatus(QStringLiteral("The merge data can't be used; one label prints. %1").arg(source.failure().text));
+        }
+        ShowMerge();
     }
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "graphics/PictureBox.h"
+#include "jobs/DataMerge.h"
+#include "jobs/StoredOptions.h"
 #include "printing/CupsQueue.h"
 #include "printing/LabelRun.h"
 #include "printing/Printers.h"
@@ -35,9 +37,6 @@ class QScrollArea;
 class QSpinBox;
 class QTimer;
 
-namespace jobs {
-struct StoredOptions;
-}
 namespace symbols {
 struct ScanResult;
 }
@@ -131,6 +130,18 @@ public:
     // The label file in use; empty: none.
     const QString& LabelFile() const { return labelFile_; }
     bool SaveBarcode(const graphics::Drawing& drawing, const QString& path);
+
+    // Merge data: "Merge Data…" picks a data file; Print, Print Preview and
+    // the sheet layouts then print the label once for every record of it.
+    // UseMergeData takes a file as it reads with the options, stores the
+    // choice and says in the status line which file is in use (false, with
+    // the message shown, for a file that can't be read: the choice stays as
+    // it was). "No merge data" prints one label again.
+    void MergeData_Click();
+    bool UseMergeData(const jobs::MergeChoice& choice);
+    void NoMergeData_Click();
+    // The merge in use; its path is empty when there is none.
+    const jobs::MergeChoice& Merge() const { return merge_; }
 
     // A batch or range run is printing (its handler is on the stack).
     bool Running() const { return runs_ > 0; }
@@ -270,6 +281,19 @@ private:
     void PrintLabelFile();
     // Says in the status line which label file is in use, or none.
     void ShowLabelFile();
+    void ShowMerge();
+    // A merge about to print on `target` at `where`: its data read afresh,
+    // once, and the label of every record checked for the printer's dots.
+    // Why nothing prints: no label file, data that can't be read, or the
+    // records that can't be printed, every one listed (the first 50).
+    struct MergeRun {
+        jobs::MergePlan plan;
+        jobs::MergeCheck check;
+    };
+    core::Result<MergeRun> PrepareMerge(printing::PrintTarget& target, const printing::RunPlacement& where);
+    // Print with merge data: a label for every record, on the layout's
+    // sheets or each in a job of its own; the progress counts the labels.
+    void PrintMerge();
     // The offsets' and the picture's checks before a print, with the
     // message shown; true when they stop it.
     bool PrintRefused(bool hasPicture);
@@ -392,6 +416,7 @@ private:
     QLabel* JobStatus = nullptr;
     QLabel* JobLinks = nullptr;
     QLabel* LabelFileInUse = nullptr; // "Label: NAME" while a label file prints instead of the barcode
+    QLabel* MergeInUse = nullptr;     // "Data: NAME" while a label prints for every record of a data file
     QLabel* Progress = nullptr;
     QPushButton* StopButton = nullptr;
 
@@ -414,6 +439,8 @@ private:
     QAction* PrintPreview = nullptr;  // "Print Preview..."
     QAction* OpenLabelFile = nullptr; // "Open Label File...": a label file prints instead of the barcode
     QAction* NoLabelFile = nullptr;   // "No label file": the one barcode prints again
+    QAction* MergeData = nullptr;     // "Merge Data…": a label for every record of a data file
+    QAction* NoMergeData = nullptr;   // "No merge data": one label prints again
     QAction* NewLayout = nullptr;     // "New Label Layout...": a sheet entered by hand
     QAction* Calibrate = nullptr;     // "Printer Calibration...": the chosen printer's shift and scale
     QAction* EditLabel = nullptr;     // "Label…": the label editor
@@ -480,6 +507,9 @@ private:
     // The label file in use and its label, loaded once; none: the one barcode prints.
     QString labelFile_;
     std::optional<printing::LabelParts> labelParts_;
+    // The merge in use (no path: none) and the fields its file had when it was chosen.
+    jobs::MergeChoice merge_;
+    QStringList mergeFields_;
 };
 
 } // namespace ui

@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
@@ -28,6 +30,7 @@
 #include <QToolButton>
 #include <QUndoStack>
 #include <QVBoxLayout>
+#include <climits>
 #include <cmath>
 #include <utility>
 
@@ -84,15 +87,6 @@ QString ListText(const Part& part, int number)
 }
 
 bool TwoD(symbols::Symbology s) { return symbols::RowOf(s).library.twoD; }
-
-// What the preview fills placeholders with: label 1 of a run, today.
-labels::FillContext PreviewContext()
-{
-    labels::FillContext context;
-    context.run = 1;
-    context.today = QDate::currentDate();
-    return context;
-}
 
 } // namespace
 
@@ -155,6 +149,7 @@ LabelEditor::LabelEditor(labels::Label label, QString path, services::MessageSin
     };
     BuildControls();
     ConnectControls();
+    SetFields({});
     selected_ = label_.parts.empty() ? -1 : 0;
     ShowUnit();
     Refresh();
@@ -251,7 +246,14 @@ void LabelEditor::BuildControls()
 
     auto* splitter = new QSplitter(this);
     splitter->setChildrenCollapsible(false);
-    Preview = new LabelPreview(splitter);
+    auto* previewSide = new QWidget(splitter);
+    auto* previewColumn = new QVBoxLayout(previewSide);
+    previewColumn->setContentsMargins(0, 0, 0, 0);
+    Preview = new LabelPreview(previewSide);
+    previewColumn->addWidget(Preview, 1);
+    BuildRecordBar(previewSide);
+    previewColumn->addWidget(RecordBar);
+    previewColumn->addWidget(Findings);
     Preview->setToolTip(QStringLiteral("The label as a printer of %1 dpi prints it. Click a part to choose it; drag "
                                        "it, or nudge it with the arrow keys (0.1 mm, with Shift 1 mm). Placeholders "
                                        "show what label 1 of a run today holds.")
@@ -329,7 +331,7 @@ void LabelEditor::BuildControls()
     for (QDoubleSpinBox* box : {EndX, EndY})
         box->setProperty("lowMm", -labels::kMaxLabelMm);
 
-    splitter->addWidget(Preview);
+    splitter->addWidget(previewSide);
     splitter->addWidget(side);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
@@ -349,6 +351,262 @@ void LabelEditor::BuildControls()
     connect(buttons, &QDialogButtonBox::rejected, this, &LabelEditor::reject);
     top->addWidget(buttons);
     resize(1040, 700);
+}
+
+QHBoxLayout* LabelEditor::WithFieldButton(QWidget* page, QLineEdit* edit, QToolButton*& button)
+{
+    if (!FieldMenu) {
+        FieldMenu = new QMenu(this);
+        FieldMenu->setObjectName(QStringLiteral("FieldMenu"));
+    }
+    button = new QToolButton(page);
+    button->setText(QStringLiteral("Field"));
+    button->setMenu(FieldMenu);
+    button->setPopupMode(QToolButton::InstantPopup);
+    // Room for the menu's arrow, which the style draws over the text.
+    button->setMinimumWidth(button->sizeHint().width() + button->fontMetrics().horizontalAdvance(QLatin1Char('M')));
+    button->setToolTip(QStringLiteral("Inserts a field of the merge data at the cursor"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(edit, 1);
+    row->addWidget(button);
+    return row;
+}
+
+void LabelEditor::SetFields(const QStringList& fields)
+{
+    fields_ = fields;
+    FieldMenu->clear();
+    static const QStringList builtIn = {QStringLiteral("n"), QStringLiteral("#"), QStringLiteral("date"),
+                                        QStringLiteral("serial"), QStringLiteral("$")};
+    for (const QString& field : fields) {
+        QAction* action = FieldMenu->addAction(QStringLiteral("${%1}").arg(field), this, [this, field] { InsertField(field); });
+        // A placeholder ends at the first "}" and its name at a ":", and the
+        // built-in names come before a field's: such a field can't be named.
+        if (field.isEmpty() || field.contains(QLatin1Char('}')) || field.contains(QLatin1Char(':')) ||
+            field.contains(QLatin1String("${")) || builtIn.contains(field)) {
+            action->setEnabled(false);
+            action->setToolTip(QStringLiteral("A placeholder can't name this field: rename its column"));
+        }
+    }
+    if (!fields.isEmpty()) {
+        // What every record has besides its fields.
+        FieldMenu->addSeparator();
+        FieldMenu->addAction(QStringLiteral("${#}  the record's number"), this, [this] { InsertField(QStringLiteral("#")); });
+        FieldMenu->addAction(QStringLiteral("${date}  today"), this, [this] { InsertField(QStringLiteral("date")); });
+    }
+    // Without merge data there is nothing to insert; the buttons say how to get some.
+    for (QToolButton* b : {BarcodeField, TextField}) {
+        b->setEnabled(!fields.isEmpty());
+        b->setToolTip(fields.isEmpty() ? QStringLiteral("Fields of merge data go here: choose a data file with File > Merge Data\u2026")
+                                       : QStringLiteral("Inserts a field of the merge data at the cursor"));
+    }
+}
+
+void LabelEditor::InsertField(const QString& field)
+{
+    if (selected_ < 0)
+        return;
+    const Part& part = label_.parts[static_cast<size_t>(selected_)];
+    QLineEdit* edit = std::holds_alternative<BarcodePart>(part.what) ? BarcodeText
+                      : std::holds_alternative<TextPart>(part.what)  ? Text
+                                                                      : nullptr;
+    if (!edit)
+        return;
+    edit->insert(QStringLiteral("${%1}").arg(field));
+    edit->setFocus();
+    const QString t = edit->text();
+    if (edit == BarcodeText)
+        ChangePart(QStringLiteral("Insert field"), {}, [t](Part& p) { std::get<BarcodePart>(p.what).text = t; });
+    else
+        ChangePart(QStringLiteral("Insert field"), {}, [t](Part& p) { std::get<TextPart>(p.what).text = t; });
+}
+
+void LabelEditor::BuildRecordBar(QWidget* parent)
+{
+    RecordBar = new QWidget(parent);
+    auto* bar = new QHBoxLayout(RecordBar);
+    bar->setContentsMargins(0, 0, 0, 0);
+    const auto step = [&](const QString& text, const QString& tip, QKeySequence key) {
+        auto* b = new QToolButton(RecordBar);
+        b->setText(text);
+        b->setToolTip(QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
+        b->setShortcut(key);
+        return b;
+    };
+    FirstRecord = step(QStringLiteral("|\u25c0"), QStringLiteral("The first record"), QKeySequence(Qt::CTRL | Qt::Key_Home));
+    PreviousRecord = step(QStringLiteral("\u25c0"), QStringLiteral("The previous record"), QKeySequence(Qt::CTRL | Qt::Key_PageUp));
+    NextRecord = step(QStringLiteral("\u25b6"), QStringLiteral("The next record"), QKeySequence(Qt::CTRL | Qt::Key_PageDown));
+    LastRecord = step(QStringLiteral("\u25b6|"), QStringLiteral("The last record"), QKeySequence(Qt::CTRL | Qt::Key_End));
+    RecordNumber = new QSpinBox(RecordBar);
+    RecordNumber->setRange(1, 1);
+    RecordNumber->setKeyboardTracking(false); // a number typed is gone to once it is complete
+    RecordNumber->setToolTip(QStringLiteral("The record the preview shows; type a number to go to it"));
+    RecordState = new QLabel(RecordBar);
+    RecordState->setTextFormat(Qt::PlainText);
+    RecordState->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    bar->addWidget(new QLabel(QStringLiteral("Record:"), RecordBar));
+    bar->addWidget(FirstRecord);
+    bar->addWidget(PreviousRecord);
+    bar->addWidget(RecordNumber);
+    bar->addWidget(NextRecord);
+    bar->addWidget(LastRecord);
+    bar->addWidget(RecordState, 1);
+    CheckAll = new QPushButton(QStringLiteral("Check All Records"), RecordBar);
+    CheckAll->setAutoDefault(false);
+    CheckAll->setToolTip(QStringLiteral("Lays out the label of every record as a print would, and lists each record "
+                                        "that can't be printed"));
+    bar->addWidget(CheckAll);
+    RecordBar->hide();
+    Findings = new QListWidget(parent);
+    Findings->setToolTip(QStringLiteral("The records whose label can't be printed, by line and field; double-click one "
+                                        "to see it"));
+    Findings->setMaximumHeight(6 * Findings->fontMetrics().lineSpacing());
+    Findings->hide();
+    connect(CheckAll, &QPushButton::clicked, this, [this] { CheckRecords(); });
+    connect(Findings, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        if (const QVariant index = item->data(Qt::UserRole); index.isValid())
+            ShowRecord(index.toLongLong() + 1);
+    });
+    connect(FirstRecord, &QToolButton::clicked, this, [this] { ShowRecord(1); });
+    connect(PreviousRecord, &QToolButton::clicked, this, [this] { ShowRecord(RecordShown() - 1); });
+    connect(NextRecord, &QToolButton::clicked, this, [this] { ShowRecord(RecordShown() + 1); });
+    connect(LastRecord, &QToolButton::clicked, this, [this] { ShowRecord(data_ ? data_->Count() : 0); });
+    connect(RecordNumber, &QSpinBox::valueChanged, this, [this](int n) {
+        if (!filling_)
+            ShowRecord(n);
+    });
+}
+
+void LabelEditor::SetRecords(std::shared_ptr<const jobs::MergeData> data)
+{
+    data_ = std::move(data);
+    record_ = -1;
+    recordValues_.clear();
+    check_.reset();
+    Findings->clear();
+    SetFields(data_ ? data_->FieldNames() : QStringList());
+    RecordBar->setVisible(data_ != nullptr);
+    Findings->hide(); // until there is something to list
+    Preview->setToolTip(QStringLiteral("The label as a printer of %1 dpi prints it, %2. Click a part to choose it; drag "
+                                       "it, or nudge it with the arrow keys (0.1 mm, with Shift 1 mm).")
+                            .arg(dpi_)
+                            .arg(data_ ? QStringLiteral("filled from the record shown under it")
+                                       : QStringLiteral("its placeholders as label 1 of a run today fills them")));
+    if (data_) {
+        const bool was = std::exchange(filling_, true);
+        RecordNumber->setRange(1, static_cast<int>(std::clamp<qint64>(data_->Count(), 1, INT_MAX)));
+        filling_ = was;
+        if (data_->Count() > 0) {
+            ShowRecord(1);
+            return;
+        }
+    }
+    Refresh();
+}
+
+void LabelEditor::ShowRecord(qint64 number)
+{
+    if (!data_ || data_->Count() < 1)
+        return;
+    record_ = std::clamp<qint64>(number, 1, data_->Count()) - 1;
+    recordValues_ = data_->Values(record_);
+    Refresh();
+}
+
+void LabelEditor::ShowRecordState()
+{
+    if (!data_)
+        return;
+    const bool was = std::exchange(filling_, true);
+    const qint64 shown = RecordShown();
+    const qint64 count = data_->Count();
+    RecordNumber->setValue(static_cast<int>(std::max<qint64>(shown, 1)));
+    FirstRecord->setEnabled(shown > 1);
+    PreviousRecord->setEnabled(shown > 1);
+    NextRecord->setEnabled(shown > 0 && shown < count);
+    LastRecord->setEnabled(shown > 0 && shown < count);
+    filling_ = was;
+    // The file by its name only: the bar is narrow.
+    const QString place = QStringLiteral("%1:%2").arg(QFileInfo(data_->Name()).fileName()).arg(record_ < 0 ? 0 : data_->Line(record_));
+    QString state = record_ < 0 ? QStringLiteral("of %1: the file has no records").arg(count)
+                                : QStringLiteral("of %1 (%2)").arg(QLocale(QLocale::English).toString(count), place);
+    // Marked when its parts can't be laid out, or the last check failed it
+    // (a barcode that does not read back, a copies field that is no number).
+    const QStringList problems = ProblemList();
+    const bool fails = !problems.isEmpty() || (check_ && check_->IsBad(record_));
+    if (fails)
+        state += QStringLiteral(": its label can't be printed");
+    RecordState->setText(state);
+    QStringList why = problems;
+    if (check_ && problems.isEmpty())
+        for (const jobs::MergeFinding& finding : check_->findings)
+            if (finding.index == record_)
+                why << finding.failure.text;
+    RecordState->setToolTip(why.join(QLatin1Char('\n')));
+    RecordState->setStyleSheet(fails ? QStringLiteral("color: #b00020; font-weight: bold;") : QString());
+    RecordState->setProperty("fails", fails);
+}
+
+void LabelEditor::CheckRecords()
+{
+    if (!data_)
+        return;
+    Findings->clear();
+    check_.reset();
+    core::Result<labels::PreparedLabel> prepared = labels::PrepareLabel(label_);
+    jobs::MergePlan plan;
+    if (prepared.ok())
+        plan.label = std::make_shared<const labels::PreparedLabel>(std::move(*prepared));
+    plan.data = data_;
+    plan.options.today = QDate::currentDate();
+    core::Result<jobs::MergeCheck> check = prepared.ok() ? jobs::CheckMerge(plan, dpi_) : prepared.failure();
+    if (check.failed()) {
+        // The label as a whole: no record would print.
+        auto* item = new QListWidgetItem(style()->standardIcon(QStyle::SP_MessageBoxCritical), check.failure().text, Findings);
+        item->setToolTip(check.failure().text);
+        Findings->show();
+        ShowRecordState();
+        return;
+    }
+    check_ = std::move(*check);
+    Findings->show();
+    const QLocale english(QLocale::English);
+    if (check_->bad > 0)
+        new QListWidgetItem(QStringLiteral("The labels of %1 of the %2 records can't be printed; double-click one to see it:")
+                                .arg(english.toString(check_->bad), english.toString(check_->records)),
+                            Findings);
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (const jobs::MergeFinding& finding : check_->findings) {
+        // One line each in the list (a symbology's reason may break lines); whole in the tip.
+        QString line = finding.failure.text;
+        line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        auto* item = new QListWidgetItem(warning, line, Findings);
+        item->setData(Qt::UserRole, finding.index);
+        item->setToolTip(finding.failure.text);
+    }
+    const QStringList lines = check_->Lines();
+    if (lines.size() > static_cast<qsizetype>(check_->findings.size()))
+        new QListWidgetItem(lines.back(), Findings);
+    if (check_->bad == 0)
+        new QListWidgetItem(QStringLiteral("The labels of all %1 records can be printed (%2 labels).")
+                                .arg(english.toString(check_->records), english.toString(check_->labels)),
+                            Findings);
+    ShowRecordState();
+}
+
+labels::FillContext LabelEditor::PreviewContext() const
+{
+    labels::FillContext context;
+    context.today = QDate::currentDate();
+    context.run = 1;
+    if (record_ >= 0) {
+        // As a merge numbers its labels: the record's number in ${#} and ${n}.
+        context.record = data_->Number(record_);
+        context.run = context.record;
+        context.fieldNames = std::span<const QString>(fields_.constData(), static_cast<size_t>(fields_.size()));
+        context.fieldValues = std::span<const QString>(recordValues_.constData(), static_cast<size_t>(recordValues_.size()));
+    }
+    return context;
 }
 
 QWidget* LabelEditor::BuildBarcodePage()
@@ -387,7 +645,7 @@ QWidget* LabelEditor::BuildBarcodePage()
     Columns->setSpecialValueText(QStringLiteral("Auto"));
     Rectangular = new QCheckBox(QStringLiteral("Rectangular"), page);
     form->addRow(QStringLiteral("Symbology:"), Symbology);
-    form->addRow(QStringLiteral("Text:"), BarcodeText);
+    form->addRow(QStringLiteral("Text:"), WithFieldButton(page, BarcodeText, BarcodeField));
     form->addRow(QStringLiteral("Size by:"), sizeRow);
     form->addRow(HasHeight, BarcodeHeight);
     form->addRow(Caption, CaptionSize);
@@ -422,7 +680,7 @@ QWidget* LabelEditor::BuildTextPage()
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(TextSize, 1);
     sizeRow->addWidget(Bold);
-    form->addRow(QStringLiteral("Text:"), Text);
+    form->addRow(QStringLiteral("Text:"), WithFieldButton(page, Text, TextField));
     form->addRow(QStringLiteral("Font:"), Font);
     form->addRow(QStringLiteral("Size:"), sizeRow);
     form->addRow(QStringLiteral("Alignment:"), Alignment);
@@ -720,7 +978,17 @@ void LabelEditor::SetState(const labels::Label& label, int selected)
 {
     label_ = label;
     selected_ = std::clamp(selected, -1, static_cast<int>(label_.parts.size()) - 1);
+    ForgetCheck();
     Refresh();
+}
+
+void LabelEditor::ForgetCheck()
+{
+    if (Findings->count() == 0)
+        return;
+    check_.reset();
+    Findings->clear();
+    new QListWidgetItem(QStringLiteral("The label changed since the last check: check again."), Findings);
 }
 
 void LabelEditor::SelectPart(int index)
@@ -821,6 +1089,7 @@ void LabelEditor::Refresh()
     ShowList();
     ShowProperties();
     ShowTitle();
+    ShowRecordState();
 }
 
 QStringList LabelEditor::ProblemList() const
@@ -1016,6 +1285,7 @@ core::Status LabelEditor::OpenFile(const QString& path)
     undo_->clear();
     label_ = std::move(loaded.value());
     path_ = path;
+    ForgetCheck();
     selected_ = label_.parts.empty() ? -1 : 0;
     ShowUnit();
     Refresh();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "jobs/DataMerge.h"
 #include "labels/Label.h"
 #include "labels/LabelLayout.h"
 #include "services/Messages.h"
@@ -15,12 +16,16 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QHBoxLayout;
+class QMenu;
+class QToolButton;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -68,11 +73,33 @@ public:
     // Why each part that can't be drawn can't, one line each, as the dialog
     // shows it; empty when every part can be drawn.
     QString Problems() const;
+    // Each part as the preview shows it laid out (its text filled), or why it can't be.
+    const std::vector<core::Result<labels::LaidOutPart>>& LaidOut() const { return laidOut_; }
 
     // Asks whether the changes not saved are saved (Save), dropped (Discard)
     // or kept open (Cancel) before the editor closes or opens another file.
     // A message box by default; a test answers for itself.
     std::function<QMessageBox::StandardButton()> AskUnsaved;
+
+    // The fields of the merge data, offered beside a barcode's or a text's
+    // text (FieldMenu); none: there is no merge data.
+    void SetFields(const QStringList& fields);
+    // Inserts "${field}" at the cursor of the chosen part's text.
+    void InsertField(const QString& field);
+
+    // Merge data: its fields are offered (SetFields), and the preview fills
+    // the label from one record at a time, stepped through with the record
+    // bar; a record whose label can't be made is marked, with why. None:
+    // the preview shows label 1 of a run, and the bar is hidden.
+    void SetRecords(std::shared_ptr<const jobs::MergeData> data);
+    // Shows record `number` (from 1; clamped to the records there are).
+    void ShowRecord(qint64 number);
+    // The record the preview shows, from 1; 0 without merge data.
+    qint64 RecordShown() const { return record_ + 1; }
+    // Checks the label of every record as a print would (CheckMerge, at
+    // the preview's resolution) and lists what it finds in Findings; the
+    // label itself failing (a field the data lacks) is the one finding.
+    void CheckRecords();
 
     // Closes, asking first about changes not saved.
     void reject() override;
@@ -83,6 +110,15 @@ public:
     QPushButton *AddBarcode = nullptr, *AddText = nullptr, *AddLine = nullptr, *AddBox = nullptr;
     QPushButton *Remove = nullptr, *MoveUp = nullptr, *MoveDown = nullptr;
     QLabel* ProblemText = nullptr; // the parts that can't be drawn, and why
+    // The record bar, under the preview while there is merge data.
+    QWidget* RecordBar = nullptr;
+    QToolButton *FirstRecord = nullptr, *PreviousRecord = nullptr, *NextRecord = nullptr, *LastRecord = nullptr;
+    QSpinBox* RecordNumber = nullptr; // the record shown; typing a number goes to it
+    QLabel* RecordState = nullptr;    // "of 1,204, items.csv:17", and whether its label can be made
+    QPushButton* CheckAll = nullptr;  // "Check All Records"
+    // The check's findings, each naming the record's line and the field;
+    // double-clicking one shows its record.
+    QListWidget* Findings = nullptr;
     // The label
     QDoubleSpinBox *LabelWidth = nullptr, *LabelHeight = nullptr;
     QComboBox* Unit = nullptr; // mm, in
@@ -92,6 +128,7 @@ public:
     // A barcode
     QComboBox* Symbology = nullptr;
     QLineEdit* BarcodeText = nullptr;
+    QToolButton* BarcodeField = nullptr; // opens FieldMenu
     QComboBox* SizeBy = nullptr; // "Module", "Width"
     QDoubleSpinBox* BarcodeSize = nullptr;
     QCheckBox* HasHeight = nullptr;
@@ -103,6 +140,8 @@ public:
     QCheckBox* Rectangular = nullptr;
     // A text
     QLineEdit* Text = nullptr;
+    QToolButton* TextField = nullptr;
+    QMenu* FieldMenu = nullptr; // a ${field} for each field of the merge data
     QComboBox* Font = nullptr;
     QDoubleSpinBox* TextSize = nullptr;
     QCheckBox* Bold = nullptr;
@@ -123,6 +162,8 @@ private:
     QWidget* BuildTextPage();
     QWidget* BuildLinePage();
     QWidget* BuildBoxPage();
+    // The text box with the button that opens the menu of fields.
+    QHBoxLayout* WithFieldButton(QWidget* page, QLineEdit* edit, QToolButton*& button);
     void ConnectControls();
 
     // Puts a change on the undo stack and makes it: `change` edits a copy
@@ -143,6 +184,14 @@ private:
     void MoveSelectedBy(QPointF offsetMm, const QString& what, const QString& mergeKey);
     void DragTo(QPointF offsetMm);
     void EndDrag(QPointF offsetMm);
+
+    // What the preview fills placeholders with: the record shown, or label 1
+    // of a run without merge data; today.
+    labels::FillContext PreviewContext() const;
+    void BuildRecordBar(QWidget* parent);
+    void ShowRecordState();
+    // The label changed: the findings of the last check no longer hold.
+    void ForgetCheck();
 
     // Lays out every part again and shows the label, the list and the chosen part's properties.
     void Refresh();
@@ -177,6 +226,12 @@ private:
     std::optional<labels::Label> dragFrom_;
     std::vector<QDoubleSpinBox*> lengths_; // every box that holds a length, in the label's unit
     labels::LengthUnit unitShown_ = labels::LengthUnit::Mm; // the unit they show it in
+    QStringList fields_; // the merge data's
+    std::shared_ptr<const jobs::MergeData> data_;
+    qint64 record_ = -1;       // the index of the record shown; -1: none
+    QStringList recordValues_; // its values, which the preview's fill points into
+    // The last check, until the label changes.
+    std::optional<jobs::MergeCheck> check_;
 };
 
 } // namespace ui

@@ -28,6 +28,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -258,6 +259,10 @@ void Form1::Command2_Click()
 {
     if (RefuseMissingLayout())
         return;
+    if (!merge_.path.isEmpty()) {
+        PrintMerge();
+        return;
+    }
     if (labelParts_) {
         PrintLabelFile();
         return;
@@ -636,7 +641,15 @@ core::Result<Form1::Pages> Form1::PreviewPages(PrintKind kind, double dpi)
             pages.images.push_back(page);
     };
     printing::NextLabel labels;
-    if (kind == PrintKind::Print && labelParts_) {
+    if (kind == PrintKind::Print && !merge_.path.isEmpty()) {
+        const core::Result<MergeRun> run = PrepareMerge(preview, where);
+        Progress->clear();
+        if (run.failed())
+            return run.failure();
+        const printing::NextLabel all = jobs::MergeLabels(run->plan, run->check);
+        // A merge of single labels shows its first jobs.
+        labels = where.sheets ? all : [all, left = kMaxPreviewJobs]() mutable { return left-- > 0 ? all() : std::nullopt; };
+    } else if (kind == PrintKind::Print && labelParts_) {
         const printing::SheetLabel label = jobs::OneLabel(LabelNow(), LabelName(), PrintNumber());
         labels = where.sheets ? printing::SameLabel(label, *where.sheets, CheckRepeat->isChecked())
                               : printing::NextLabel([label, once = true]() mutable {
@@ -698,8 +711,9 @@ void Form1::PrintPreview_Click()
         pages.images = std::move(drawn->images);
         pages.printableMm = drawn->printableMm;
         pages.layout = ChosenLayout();
-        if (!pages.layout && kind == static_cast<int>(PrintKind::RunIt) &&
-            static_cast<int>(pages.images.size()) == kMaxPreviewJobs)
+        const bool manyJobs = kind == static_cast<int>(PrintKind::RunIt) ||
+                              (kind == static_cast<int>(PrintKind::Print) && !merge_.path.isEmpty());
+        if (!pages.layout && manyJobs && static_cast<int>(pages.images.size()) == kMaxPreviewJobs)
             pages.note = QStringLiteral("the first %1 labels, one job each").arg(kMaxPreviewJobs);
         return pages;
     };
@@ -796,6 +810,104 @@ void Form1::PrintLabelFile()
     }));
 }
 
+// ------------------------------------------------------------- merge data
+
+core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target, const printing::RunPlacement& where)
+{
+    if (!labelParts_)
+        return core::Failure{core::kNotDrawable,
+                             QStringLiteral("Merge data prints a label file's label, with the records' fields in its "
+                                            "${field} placeholders: open one with File > Open Label File\u2026, or make "
+                                            "one with Options > Label\u2026 and save it.")};
+    const core::Result<printing::JobPage> page =
+        target.PageFor(where.sheets ? std::optional(where.sheets->layout.pageMm) : std::nullopt);
+    if (page.failed())
+        return page.failure();
+    // Read once, now: the run prints what the file holds at this moment.
+    // During a print the window's events go on (Stop works); a preview,
+    // which is no run, keeps the window as it is until its pages are made.
+    const QLocale english(QLocale::English);
+    const QString name = QFileInfo(merge_.path).fileName();
+    const auto keepGoing = [this](const QString& progress) {
+        Progress->setText(progress);
+        if (Running())
+            services::Pump(pump_);
+        return !services::TerminationRequested();
+    };
+    Progress->setText(QStringLiteral("Reading %1\u2026").arg(name));
+    core::Result<std::shared_ptr<const jobs::MergeData>> data =
+        jobs::MergeData::Open(merge_.path, merge_.options, [&](qint64 read) {
+            return keepGoing(QStringLiteral("Reading %1: %2 records\u2026").arg(name, english.toString(read)));
+        });
+    if (data.failed())
+        return data.failure();
+    MergeRun run;
+    run.plan.label = labelParts_->label;
+    run.plan.data = *data;
+    run.plan.options.today = QDate::currentDate();
+    run.plan.options.verify = labelParts_->verify;
+    const qint64 records = run.plan.data->Count();
+    core::Result<jobs::MergeCheck> check = jobs::CheckMerge(run.plan, page->gridDpi, [&](qint64 checked) {
+        return keepGoing(QStringLiteral("Checking label %1 of %2\u2026").arg(english.toString(checked + 1), english.toString(records)));
+    });
+    if (check.failed())
+        return check.failure();
+    run.check = std::move(*check);
+    if (run.check.bad > 0) {
+        QStringList lines = run.check.Lines();
+        lines.prepend(QStringLiteral("The labels of %1 of the %2 records of %3 can't be printed, and nothing was printed:")
+                          .arg(english.toString(run.check.bad), english.toString(run.check.records), run.plan.data->Name()));
+        lines << QStringLiteral("Options > Label\u2026 lists them (Check All Records): double-click one to see its record.");
+        core::Failure why{core::kNotDrawable, lines.join(QLatin1Char('\n'))};
+        if (!run.check.findings.empty())
+            why.where = run.check.findings.front().failure.where;
+        return why;
+    }
+    return run;
+}
+
+void Form1::PrintMerge()
+{
+    if (PrintRefused(true))
+        return;
+    PrintingBusy busy(*this);
+    const printing::RunPlacement where = PlacementNow();
+    const std::unique_ptr<printing::PrintTarget> target = printers_.Open(ChosenPrinter());
+    const core::Result<MergeRun> run = PrepareMerge(*target, where);
+    if (run.failed()) {
+        Progress->clear();
+        ShowJobStatus(run.failure().code == core::kStopped ? QStringLiteral("Stopped: nothing was printed.")
+                                                           : QStringLiteral("Nothing was printed: see the message."));
+        if (run.failure().code != core::kStopped)
+            messages_->MsgBox(run.failure().text);
+        return;
+    }
+    const qint64 total = run->check.labels;
+    qint64 done = 0;
+    printing::RunEvents events;
+    events.placed = [&](qint64 n) {
+        Progress->setText(printing::MergeProgress(std::min(n + 1, total), total));
+        services::Pump(pump_);
+    };
+    events.starting = [&](const printing::SheetLabel&) {
+        Progress->setText(printing::MergeProgress(done + 1, total));
+        services::Pump(pump_);
+        return true;
+    };
+    events.finished = [&](const printing::SheetLabel&, const printing::JobDone*) { ++done; };
+    const printing::RunReport report = PrintRun(jobs::MergeLabels(run->plan, run->check), events);
+    const QLocale english(QLocale::English);
+    const qint64 printed = where.sheets ? report.printed : done;
+    if (report.status.ok())
+        Progress->setText(QStringLiteral("Printed %1 of %2 labels").arg(english.toString(printed), english.toString(total)));
+    else if (report.status.failure().code == core::kStopped)
+        Progress->setText(where.sheets ? QStringLiteral("Stopped: nothing was printed.")
+                                       : QStringLiteral("Stopped after label %1 of %2").arg(english.toString(printed),
+                                                                                             english.toString(total)));
+    else
+        Progress->clear();
+}
+
 void Form1::NewLayout_Click()
 {
     LayoutDialog dialog(this, *messages_);
@@ -817,9 +929,22 @@ void Form1::Calibrate_Click()
 
 void Form1::OpenLabelEditor()
 {
+    // The label file in use, when there is one; else a label of the window's barcode.
     const symbols::SymbolRequest request = ReadRequest();
-    LabelEditor editor(StarterLabel(request.symbology, request.text, request.withText), QString(), *messages_, this);
+    LabelEditor editor(labelParts_ ? labelParts_->label->label : StarterLabel(request.symbology, request.text, request.withText),
+                       labelParts_ ? labelFile_ : QString(), *messages_, this);
+    if (!merge_.path.isEmpty()) {
+        core::Result<std::shared_ptr<const jobs::MergeData>> data = jobs::MergeData::Open(merge_.path, merge_.options);
+        if (data.ok())
+            editor.SetRecords(*data);
+        else
+            messages_->MsgBox(data.failure().text);
+    }
     editor.exec();
+    // A label saved in the editor is the one that prints from now on, as
+    // the editor last saved it.
+    if (!editor.FilePath().isEmpty())
+        UseLabelFile(editor.FilePath());
 }
 
 void Form1::PrinterSetup_Click()

@@ -51,18 +51,18 @@ TEST(JobFollow, WaitForJob_EndsWithTheJobOrTheTime)
         const char* failure; // empty: printed
     };
     const Case cases[] = {
-        {"printed after a while", {{JobPhase::Queued}, {JobPhase::Printing}, {JobPhase::Completed}}, 30, ""},
+        {"printed after a while", {{JobPhase::Queued, false, {}}, {JobPhase::Printing, false, {}}, {JobPhase::Completed, false, {}}}, 30, ""},
         {"a stopped job fails at once, long before the wait ends",
-         {{JobPhase::Printing}, {JobPhase::Stopped, false, QStringLiteral("could not open the output file")}}, 3600,
+         {{JobPhase::Printing, false, {}}, {JobPhase::Stopped, false, QStringLiteral("could not open the output file")}}, 3600,
          "Job 12 on Label stopped: could not open the output file; it stays in the queue."},
-        {"canceled from outside", {{JobPhase::Queued}, {JobPhase::Canceled}}, 3600, "Job 12 on Label was canceled"},
+        {"canceled from outside", {{JobPhase::Queued, false, {}}, {JobPhase::Canceled, false, {}}}, 3600, "Job 12 on Label was canceled"},
         {"a server gone ends the wait at once, and says nothing of a queue",
-         {{JobPhase::Queued}, {JobPhase::Lost, false, QStringLiteral("the print server at localhost:631 stopped answering; job 12's state is unknown")}},
+         {{JobPhase::Queued, false, {}}, {JobPhase::Lost, false, QStringLiteral("the print server at localhost:631 stopped answering; job 12's state is unknown")}},
          3600, "The print server at localhost:631 stopped answering; job 12's state is unknown"},
         {"a paused printer is waited for until the time is up",
          {{JobPhase::Queued, true, QStringLiteral("the printer is paused")}}, 0.3,
          "Job 12 on Label stopped: the printer is paused; it stays in the queue."},
-        {"still printing when the time is up", {{JobPhase::Printing}}, 0,
+        {"still printing when the time is up", {{JobPhase::Printing, false, {}}}, 0,
          "Job 12 on Label has not printed after 0 s; it stays in the queue."},
     };
     for (const Case& c : cases) {
@@ -77,7 +77,7 @@ TEST(JobFollow, WaitForJob_EndsWithTheJobOrTheTime)
     // A run stopped by a signal stops waiting at once.
     services::RequestStop();
     printing::CupsJob job = kJob;
-    const auto stopped = printing::WaitForJob(job, 3600, [](printing::CupsJob&) { return JobState{JobPhase::Printing}; });
+    const auto stopped = printing::WaitForJob(job, 3600, [](printing::CupsJob&) { return JobState{JobPhase::Printing, false, {}}; });
     services::ClearStopRequest();
     ASSERT_TRUE(stopped.failed());
     EXPECT_EQ(stopped.failure().text, "Stopped waiting for job 12 on Label; it stays in the queue.");

@@ -94,7 +94,7 @@ TEST(Code128GenerateArea, BarsOrAWiderCaption_AndPicture1HoldsIt)
         for (int n = 1; n <= 60; ++n) {
             // Picture1 as the Code 128 B step of Generate sizes it, by the
             // Code 39 drawing of the text, then the engine's drawing on it.
-            const symbols::SymbolRequest r{symbols::Symbology::Code128B, Printable(n), 1.4, 8, {}, {}, caption, {}};
+            const symbols::SymbolRequest r{symbols::Symbology::Code128B, Printable(n), 1.4, 8, {}, {}, caption, {}, symbols::Symbologies(), {}};
             const auto g = symbols::kCode39SurfaceGeometry;
             graphics::Surface picture1(g.left, g.top, g.width, g.height);
             symbols::SizeCode39Surface(picture1, r.heightFactor, r.fontSize);
