@@ -68,7 +68,7 @@ offers() {
     bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _quorvane; printf "%s\n" "${COMPREPLY[@]}"' \
         _ "$root/share/bash-completion/completions/quorvane" "$@"
 }
-offered=$({ offers quorvane -; offers quorvane export -; offers quorvane print -; offers quorvane print-range -; offers quorvane label -; } | sort -u)
+offered=$({ offers quorvane -; offers quorvane export -; offers quorvane print -; offers quorvane print-range -; offers quorvane label -; offers quorvane labels -; } | sort -u)
 [ "$offered" = "$options" ] || fail "the completion offers the options"$'\n'"$offered"$'\n'"not"$'\n'"$options"
 for typed in "--type " "--type=" "--type=co"; do
     read -r -a words <<<"quorvane export ${typed/=/ = }"
