@@ -35,15 +35,14 @@ QString TextOf(QWidget* w)
 // Rejects the modal dialog the window opens, from the loop it runs.
 void RejectNextDialog()
 {
-    auto reject = std::make_shared<std::function<void()>>();
-    *reject = [reject] {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
             dialog->reject();
-            return;
+            poll->deleteLater();
         }
-        QTimer::singleShot(10, *reject);
-    };
-    QTimer::singleShot(0, *reject);
+    });
+    poll->start(10);
 }
 
 } // namespace
