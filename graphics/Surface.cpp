@@ -307,8 +307,17 @@ const Surface::FontMeasures& Surface::measures() const
     if (known.size() >= 32)
         known.clear();
     const QFontMetricsF fm(font_, &MetricsProbe());
-    known.push_back({size, fm, fm.height(), fm.ascent()});
+    known.push_back({size, fm, fm.height(), fm.ascent(), {}, 0});
     return known.back();
+}
+
+double Surface::FontMeasures::Advance(const QString& text) const
+{
+    if (text != lastText) {
+        lastAdvance = metrics.horizontalAdvance(text);
+        lastText = text;
+    }
+    return lastAdvance;
 }
 
 void Surface::SetFontSize(double points)
@@ -319,7 +328,7 @@ void Surface::SetFontSize(double points)
 
 double Surface::TextWidth(const QString& text) const
 {
-    const double px = measures().metrics.horizontalAdvance(text);
+    const double px = measures().Advance(text);
     return PixelsPerUnitX() > 0 ? px / PixelsPerUnitX() : 0;
 }
 
@@ -343,7 +352,7 @@ void Surface::Print(const QString& text)
         t->pixelSize = core::PointsToPixels(font_.pointSizeF());
         t->text = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
         // One character (EAN prints its digits one by one) needs no shaping.
-        t->advance = t->text.size() == 1 ? fm.metrics.horizontalAdvance(t->text[0]) : fm.metrics.horizontalAdvance(t->text);
+        t->advance = t->text.size() == 1 ? fm.metrics.horizontalAdvance(t->text[0]) : fm.Advance(t->text);
         op.baseline = QPointF(x, y + fm.ascent);
         op.text = std::move(t);
         DrawTextPixels(op);

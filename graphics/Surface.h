@@ -137,6 +137,11 @@ protected:
         double size;
         QFontMetricsF metrics;
         double height, ascent;
+        // The last text measured at this size and its advance: a caption
+        // is measured to place it and again as it is printed.
+        mutable QString lastText;
+        mutable double lastAdvance = 0;
+        double Advance(const QString& text) const;
     };
     const FontMeasures& measures() const;
 

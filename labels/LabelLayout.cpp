@@ -283,9 +283,12 @@ core::Result<LaidOutPart> LayOutText(const TextPart& t, const QString& text, con
     const int box = t.boxWidthMm ? Dot(part.atMm.x() + *t.boxWidthMm, dpi) - left : 0;
     double points = t.points;
     const QImage probe = Probe(dpi);
+    // The metrics of the last size tried, which is the size the text is set at.
+    std::optional<QFontMetricsF> fm;
     auto advanceAt = [&](double size) {
         font.setPointSizeF(size);
-        return QFontMetricsF(font, &probe).horizontalAdvance(text);
+        fm.emplace(font, &probe);
+        return fm->horizontalAdvance(text);
     };
     double advance = advanceAt(points);
     // A text scales with its size nearly in proportion; hinting can leave
@@ -302,11 +305,9 @@ core::Result<LaidOutPart> LayOutText(const TextPart& t, const QString& text, con
                         .arg(text.left(60), Mm(box, dpi))
                         .arg(points)
                         .arg(Mm(advance, dpi)));
-    font.setPointSizeF(points);
-    const QFontMetricsF fm(font, &probe);
     const int width = box > 0 ? box : static_cast<int>(std::ceil(advance));
     LaidOutPart laid;
-    laid.drawing = DotDrawing(QSize(width, static_cast<int>(std::ceil(fm.ascent() + fm.descent()))), dpi);
+    laid.drawing = DotDrawing(QSize(width, static_cast<int>(std::ceil(fm->ascent() + fm->descent()))), dpi);
     laid.box = QRect(QPoint(left, top), laid.drawing.size);
     laid.text = text;
     laid.points = points;
@@ -320,7 +321,7 @@ core::Result<LaidOutPart> LayOutText(const TextPart& t, const QString& text, con
     DrawOp op;
     op.kind = DrawOp::Kind::Text;
     const double free = width - advance;
-    op.baseline = QPointF(t.align == Align::Centre ? free / 2 : t.align == Align::Right ? free : 0, fm.ascent());
+    op.baseline = QPointF(t.align == Align::Centre ? free / 2 : t.align == Align::Right ? free : 0, fm->ascent());
     op.text = std::move(drawn);
     laid.drawing.AddText(op);
     return laid;
