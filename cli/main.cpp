@@ -23,6 +23,7 @@
 #include <QIcon>
 #include <QStringList>
 #include <cerrno>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -131,7 +132,10 @@ int main(int argc, char* argv[])
     // command line: they are file names like any other there.
     static int qtArgc = 1;
     static char* qtArgv[] = {argv[0], nullptr};
-    QApplication app(qtArgc, qtArgv);
+    // The window needs widgets; an unattended run paints only into files
+    // and print jobs, and starts sooner without them.
+    const std::unique_ptr<QGuiApplication> app = unattended ? std::make_unique<QGuiApplication>(qtArgc, qtArgv)
+                                                            : std::make_unique<QApplication>(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     // The menu entry is quorvane.desktop: Wayland shells find it (and its
     // icon) by this name, X11 ones by the window's class, which Qt takes
