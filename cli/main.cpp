@@ -23,6 +23,7 @@
 #include <QIcon>
 #include <QStringList>
 #include <cerrno>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -84,6 +85,8 @@ QString UnknownName(const cli::Command& command, const printing::Printers& print
         if (const auto layout = jobs::FindLayout(command.layout); layout.failed())
             return layout.failure().text;
     // The grid of the built-in printer's PDFs means nothing to another printer.
+    if (command.pdfDpi <= 0)
+        return {};
     QString printer = command.printer.isEmpty() ? jobs::ReadStoredOptions().printer : command.printer;
     if (!printers.IsKnown(printer))
         printer = printers.Default(); // where the jobs go
@@ -129,7 +132,10 @@ int main(int argc, char* argv[])
     // command line: they are file names like any other there.
     static int qtArgc = 1;
     static char* qtArgv[] = {argv[0], nullptr};
-    QApplication app(qtArgc, qtArgv);
+    // The window needs widgets; an unattended run paints only into files
+    // and print jobs, and starts sooner without them.
+    const std::unique_ptr<QGuiApplication> app = unattended ? std::make_unique<QGuiApplication>(qtArgc, qtArgv)
+                                                            : std::make_unique<QApplication>(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     // The menu entry is quorvane.desktop: Wayland shells find it (and its
     // icon) by this name, X11 ones by the window's class, which Qt takes
@@ -149,13 +155,13 @@ int main(int argc, char* argv[])
     services::InstallTerminationHandler(); // a stopped run drops its work and exits non-zero
     // A printer not listed because its print server is down is not a
     // name the user got wrong: the run says what is wrong instead.
-    if (const printing::Printers printers = StoredPrinters(command.pdfDpi);
-        !command.printer.isEmpty() && !printers.IsKnown(command.printer))
+    const printing::Printers printers = StoredPrinters(command.pdfDpi, command.labelSetup);
+    if (!command.printer.isEmpty() && !printers.IsKnown(command.printer))
         if (const QString down = printers.ServerProblem(); !down.isEmpty()) {
             messages.MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2. Nothing was printed.").arg(command.printer, down));
             return 1;
         }
-    if (const QString unknown = UnknownName(command, StoredPrinters(command.pdfDpi)); !unknown.isEmpty()) {
+    if (const QString unknown = UnknownName(command, printers); !unknown.isEmpty()) {
         services::WriteStderrLine(QStringLiteral("quorvane: %1\n%2").arg(unknown, cli::CommandLineUsage()));
         return 2;
     }
@@ -181,7 +187,7 @@ int main(int argc, char* argv[])
         messages.ShowNotice(QStringLiteral("The settings can't be read: %1.").arg(problem));
     // The built-in PDF printer tells where each job went.
     bool pathsTold = true;
-    const jobs::Unattended run{StoredPrinters(command.pdfDpi, command.labelSetup), messages,
+    const jobs::Unattended run{printers, messages,
                                [&](const QString& path) { TellPdfWritten(path, messages, pathsTold); }};
     if (command.kind == cli::Command::Labels) {
         const int status = cli::RunLabels(command, run);

@@ -230,7 +230,7 @@ namespace {
 // at the check's dpi (read back with verify). The label when the record
 // gives one; none for a bad record or one of 0 copies.
 std::optional<labels::LaidOutLabel> CheckRecord(const MergePlan& plan, qint64 index, const QStringList& values,
-                                                MergeCheck& check, qint64& copies)
+                                                MergeCheck& check, qint64& copies, labels::LayoutMemo& memo)
 {
     const auto found = [&](core::Failure why) {
         ++check.bad;
@@ -248,7 +248,7 @@ std::optional<labels::LaidOutLabel> CheckRecord(const MergePlan& plan, qint64 in
         ++check.good;
         return std::nullopt;
     }
-    core::Result<labels::LaidOutLabel> laid = labels::LayOutLabel(*plan.label, FillFor(plan, index, values), check.dpi);
+    core::Result<labels::LaidOutLabel> laid = labels::LayOutLabel(*plan.label, FillFor(plan, index, values), check.dpi, &memo);
     core::Status status = laid.failed()          ? core::Status(laid.failure())
                           : plan.options.verify ? labels::ScanLabel(*laid, plan.label->label)
                                                 : core::Ok();
@@ -287,12 +287,13 @@ core::Result<MergeCheck> CheckMerge(const MergePlan& plan, double dpi, const std
     if (const core::Status fields = CheckFields(plan); fields.failed())
         return fields.failure();
     MergeCheck check = EmptyCheck(plan, dpi);
+    labels::LayoutMemo memo;
     const auto [begin, end] = Chosen(plan);
     for (qint64 index = begin; index < end; ++index) {
         if (keepGoing && (index - begin) % kCheckTick == 0 && !keepGoing(index - begin))
             return Stopped(QStringLiteral("checking the labels of %1").arg(plan.data->Name()));
         qint64 copies = 0;
-        CheckRecord(plan, index, plan.data->Values(index), check, copies);
+        CheckRecord(plan, index, plan.data->Values(index), check, copies, memo);
     }
     return check;
 }
@@ -305,8 +306,8 @@ core::Result<printing::NextLabel> CheckingMergeLabels(const MergePlan& plan, dou
     *check = EmptyCheck(plan, dpi);
     const auto [begin, last] = Chosen(plan);
     const qint64 end = last;
-    return printing::NextLabel([plan, check, end, skipBad, state = RunState{begin - 1, 0, {}, {}, false}]() mutable
-                               -> std::optional<printing::SheetLabel> {
+    return printing::NextLabel([plan, check, end, skipBad, state = RunState{begin - 1, 0, {}, {}, false},
+                                memo = labels::LayoutMemo{}]() mutable -> std::optional<printing::SheetLabel> {
         while (state.left == 0) {
             if (state.stopped)
                 return std::nullopt;
@@ -321,7 +322,7 @@ core::Result<printing::NextLabel> CheckingMergeLabels(const MergePlan& plan, dou
             }
             state.values = plan.data->Values(state.index);
             qint64 copies = 0;
-            std::optional<labels::LaidOutLabel> laid = CheckRecord(plan, state.index, state.values, *check, copies);
+            std::optional<labels::LaidOutLabel> laid = CheckRecord(plan, state.index, state.values, *check, copies, memo);
             // Once a record fails without skipBad nothing is to print:
             // the rest are only checked.
             if (!laid || (check->bad > 0 && !skipBad))

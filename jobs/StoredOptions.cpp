@@ -171,6 +171,8 @@ symbols::SymbolRequest StoredOptions::Request(const QString& text) const
 StoredOptions ReadStoredOptions()
 {
     StoredOptions o;
+    const services::SettingsSection stored = services::ReadSettingsSection(kOptionsApp, kOptionsSection);
+    const auto option = [&stored](const QString& key, const QString& def) { return stored.Get(key, def); };
     // From the window's own state before anything is restored...
     for (const symbols::SymbologyRow& row : symbols::Symbologies())
         if (row.option.control && *StoredBool(QString::fromLatin1(row.option.defaultValue)))
@@ -181,51 +183,51 @@ StoredOptions ReadStoredOptions()
         if (!b.control)
             continue;
         const QString def = QString::fromLatin1(b.defaultValue);
-        if (StoredBool(StoredOption(QString::fromLatin1(b.key), def)).value_or(*StoredBool(def)))
+        if (StoredBool(option(QString::fromLatin1(b.key), def)).value_or(*StoredBool(def)))
             o.selected = row.symbology;
         else if (o.selected == row.symbology)
             o.selected.reset();
     }
     // A symbology of the "More:" box, when one is picked, is selected
     // instead: the option buttons' keys then all say False.
-    const QString more = StoredOption(QStringLiteral("moretype"), QString());
+    const QString more = option(QStringLiteral("moretype"), QString());
     if (const std::optional<symbols::Symbology> picked = symbols::SymbologyNamed(more); picked && symbols::RowOf(*picked).inMoreBox)
         o.selected = picked;
-    o.library.qrEcc = EccLevel(StoredOption(QStringLiteral("qrecc"), QStringLiteral("M"))).value_or('M');
-    o.library.pdf417Columns = Pdf417Columns(StoredOption(QStringLiteral("pdf417columns"), QStringLiteral("0"))).value_or(0);
-    o.library.rectangular = StoredInt16(StoredOption(QStringLiteral("dmrectangular"), QStringLiteral("0"))).value_or(0) == 1;
-    o.showSettings = StoredOption(QStringLiteral("show"), QString()) != QLatin1String("0");
-    o.linePattern = StoredOption(QStringLiteral("line"), QString());
-    o.file = StoredOption(QStringLiteral("file"), QString());
-    o.text8 = StoredOption(QStringLiteral("text8"), o.text8);
-    o.font = StoredOption(QStringLiteral("font"), o.font);
-    o.keepPattern = StoredInt16(StoredOption(QStringLiteral("check1"), QStringLiteral("0"))).value_or(0) == 1;
-    o.textWithBars = StoredInt16(StoredOption(QStringLiteral("check2"), QStringLiteral("0"))).value_or(0) == 1;
-    o.left = StoredOption(QStringLiteral("barcodeoffset14"), o.left);
-    o.top = StoredOption(QStringLiteral("barcodeoffset15"), o.top);
-    o.printer = StoredOption(QStringLiteral("c1opt"), QString());
-    o.text9 = StoredOption(QStringLiteral("text9"), o.text9);
+    o.library.qrEcc = EccLevel(option(QStringLiteral("qrecc"), QStringLiteral("M"))).value_or('M');
+    o.library.pdf417Columns = Pdf417Columns(option(QStringLiteral("pdf417columns"), QStringLiteral("0"))).value_or(0);
+    o.library.rectangular = StoredInt16(option(QStringLiteral("dmrectangular"), QStringLiteral("0"))).value_or(0) == 1;
+    o.showSettings = option(QStringLiteral("show"), QString()) != QLatin1String("0");
+    o.linePattern = option(QStringLiteral("line"), QString());
+    o.file = option(QStringLiteral("file"), QString());
+    o.text8 = option(QStringLiteral("text8"), o.text8);
+    o.font = option(QStringLiteral("font"), o.font);
+    o.keepPattern = StoredInt16(option(QStringLiteral("check1"), QStringLiteral("0"))).value_or(0) == 1;
+    o.textWithBars = StoredInt16(option(QStringLiteral("check2"), QStringLiteral("0"))).value_or(0) == 1;
+    o.left = option(QStringLiteral("barcodeoffset14"), o.left);
+    o.top = option(QStringLiteral("barcodeoffset15"), o.top);
+    o.printer = option(QStringLiteral("c1opt"), QString());
+    o.text9 = option(QStringLiteral("text9"), o.text9);
     // A value out of range (a hand-edited store) leaves the default grid.
-    const int dpi = StoredInt16(StoredOption(QStringLiteral("pdfdpi"), QString())).value_or(o.pdfDpi);
+    const int dpi = StoredInt16(option(QStringLiteral("pdfdpi"), QString())).value_or(o.pdfDpi);
     if (dpi >= printing::kMinPdfDpi && dpi <= printing::kMaxPdfDpi)
         o.pdfDpi = dpi;
-    o.layout = StoredOption(QStringLiteral("layout"), QString());
-    o.layoutStart = std::max(1, StoredInt16(StoredOption(QStringLiteral("layoutstart"), QString())).value_or(1));
-    o.layoutRepeat = StoredBool(StoredOption(QStringLiteral("layoutrepeat"), QString())).value_or(false);
-    o.rangeFrom = StoredOption(QStringLiteral("rangefrom"), o.rangeFrom);
-    o.rangeTo = StoredOption(QStringLiteral("rangeto"), o.rangeTo);
-    o.labelFile = StoredOption(QStringLiteral("labelfile"), QString());
-    o.printSize = PrintSizeFromSetting(StoredOption(QStringLiteral("printsize"), QString()));
-    o.copies = std::clamp(StoredInt16(StoredOption(QStringLiteral("copies"), QString())).value_or(1), 1, kMaxCopies);
-    o.merge.path = StoredOption(QStringLiteral("mergefile"), QString());
-    const QString delimiter = StoredOption(QStringLiteral("mergedelimiter"), QString());
+    o.layout = option(QStringLiteral("layout"), QString());
+    o.layoutStart = std::max(1, StoredInt16(option(QStringLiteral("layoutstart"), QString())).value_or(1));
+    o.layoutRepeat = StoredBool(option(QStringLiteral("layoutrepeat"), QString())).value_or(false);
+    o.rangeFrom = option(QStringLiteral("rangefrom"), o.rangeFrom);
+    o.rangeTo = option(QStringLiteral("rangeto"), o.rangeTo);
+    o.labelFile = option(QStringLiteral("labelfile"), QString());
+    o.printSize = PrintSizeFromSetting(option(QStringLiteral("printsize"), QString()));
+    o.copies = std::clamp(StoredInt16(option(QStringLiteral("copies"), QString())).value_or(1), 1, kMaxCopies);
+    o.merge.path = option(QStringLiteral("mergefile"), QString());
+    const QString delimiter = option(QStringLiteral("mergedelimiter"), QString());
     if (delimiter.size() == 1)
         o.merge.options.delimiter = delimiter.front();
-    const QString encoding = StoredOption(QStringLiteral("mergeencoding"), QString());
+    const QString encoding = option(QStringLiteral("mergeencoding"), QString());
     if (!encoding.isEmpty())
         o.merge.options.encoding = files::TextEncodingNamed(encoding).value_or(files::TextEncoding::Detect);
-    o.merge.options.sheet = StoredOption(QStringLiteral("mergesheet"), QString());
-    o.merge.options.header = StoredBool(StoredOption(QStringLiteral("mergeheader"), QString())).value_or(true);
+    o.merge.options.sheet = option(QStringLiteral("mergesheet"), QString());
+    o.merge.options.header = StoredBool(option(QStringLiteral("mergeheader"), QString())).value_or(true);
     return o;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Units.h"
 #include "symbols/Generate.h"
+#include "symbols/LibraryGenerate.h"
 #include "symbols/SymbologyTable.h"
 
 #include <QFontMetricsF>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace labels {
 namespace {
@@ -187,8 +189,36 @@ std::optional<TextUnder> TextUnderBars(const Drawing& d)
     return under;
 }
 
+// Whether the captions of `d` (drawn at pixel size `pixels`) lie within
+// its bars and would still at pixel size `ownPixels`: the symbol's width
+// is then its bars', whatever the caption's size. Text scales with its
+// size nearly in proportion; the margin covers what hinting adds.
+bool CaptionsWithinBars(const Drawing& d, double pixels, double ownPixels)
+{
+    int left = std::numeric_limits<int>::max(), right = std::numeric_limits<int>::min();
+    for (const DrawOp& op : d.Ops())
+        if (op.kind == DrawOp::Kind::Fill || op.kind == DrawOp::Kind::Image) {
+            left = std::min(left, op.box.left());
+            right = std::max(right, op.box.left() + op.box.width());
+        }
+    if (left >= right || pixels <= 0)
+        return false;
+    for (const DrawOp& op : d.Ops()) {
+        if (op.kind != DrawOp::Kind::Text)
+            continue;
+        const double advance = std::max(op.text->advance, 0.0);
+        const double own = advance * ownPixels / pixels * 1.1 + 2;
+        const double start = op.baseline.x(), centre = start + advance / 2;
+        const bool fromLeft = std::abs(start - left) < 1;
+        const double ownStart = fromLeft ? start : centre - own / 2;
+        if (start < left || start + advance > right || ownStart < left || ownStart + own > right)
+            return false;
+    }
+    return true;
+}
+
 core::Result<LaidOutPart> LayOutBarcode(const BarcodePart& b, const QString& text, const Part& part, double dpi,
-                                        const PartFailure& fail)
+                                        const PartFailure& fail, std::optional<LayoutMemo::CaptionFit>* memo)
 {
     const QString caption = QLatin1String(symbols::RowOf(b.symbology).caption);
     if (text.isEmpty())
@@ -201,13 +231,12 @@ core::Result<LaidOutPart> LayOutBarcode(const BarcodePart& b, const QString& tex
     const int left = Dot(part.atMm.x(), dpi), top = Dot(part.atMm.y(), dpi);
     const double captionDots = b.captionPoints * dpi / 72;
 
-    // Drawn at the symbology's own sizes, and again with the font size
-    // that makes its text the size asked once its module is in dots (where
-    // the symbology takes the font size: its own spacing then fits the
-    // text); what is left over is scaled below.
+    // The symbol drawn with its caption at `fontSize` points, cropped, and
+    // the dots its module gets.
     Drawing d;
     int dots = 0;
-    for (int pass = 0; pass < 2; ++pass) {
+    const auto draw = [&](symbols::SizeField fontSize) -> core::Status {
+        request.fontSize = fontSize;
         symbols::Symbol symbol = symbols::GenerateSymbol(request);
         if (symbol.status.failed())
             return fail(core::kPartNotDrawn, QStringLiteral("text"),
@@ -230,12 +259,51 @@ core::Result<LaidOutPart> LayOutBarcode(const BarcodePart& b, const QString& tex
                                 .arg(modules)
                                 .arg(Mm(modules, dpi), Mm(width, dpi)));
         }
+        return core::Ok();
+    };
+
+    // A run's earlier record found the font size: one drawing at it is kept
+    // when the two drawings below would make exactly it. They would when
+    // the drawing at the symbology's own size had the same module, dots
+    // and caption size, which holds for the symbols drawn from a library's
+    // modules (their bars and caption size don't depend on the text) when
+    // the captions lie within the bars at both sizes.
+    const bool modules = symbols::RowOf(b.symbology).draw == symbols::GenerateLibraryCode;
+    std::optional<LayoutMemo::CaptionFit> fit = memo && modules ? *memo : std::nullopt;
+    if (fit && (fit->symbology != b.symbology || fit->captionDots != captionDots))
+        fit.reset();
+    bool drawn = false;
+    if (fit && draw(fit->ownSize ? symbols::SymbolRequest{}.fontSize : fit->fontSize).ok()) {
         const std::optional<TextUnder> under = TextUnderBars(d);
-        if (!under || pass == 1 || std::abs(under->pixelSize * dots / d.module - captionDots) < 0.01 * captionDots)
-            break;
-        // A font of `fontSize` points is fontSize * 96 / 72 pixels, and a
-        // pixel becomes dots / module dots.
-        request.fontSize = captionDots * d.module / dots * 72 / core::kSurfaceDpi;
+        drawn = under && d.module == fit->module && dots == fit->dots &&
+                (fit->ownSize ? under->pixelSize == fit->ownPixelSize
+                              : under->pixelSize == fit->fitPixelSize &&
+                                    CaptionsWithinBars(d, under->pixelSize, fit->ownPixelSize));
+    }
+    // Drawn at the symbology's own sizes, and again with the font size
+    // that makes its text the size asked once its module is in dots (where
+    // the symbology takes the font size: its own spacing then fits the
+    // text); what is left over is scaled below.
+    if (!drawn) {
+        if (core::Status first = draw(symbols::SymbolRequest{}.fontSize); first.failed())
+            return first.failure();
+        const std::optional<TextUnder> under = TextUnderBars(d);
+        if (under && std::abs(under->pixelSize * dots / d.module - captionDots) >= 0.01 * captionDots) {
+            // A font of `fontSize` points is fontSize * 96 / 72 pixels, and a
+            // pixel becomes dots / module dots.
+            LayoutMemo::CaptionFit found{b.symbology, captionDots, captionDots * d.module / dots * 72 / core::kSurfaceDpi,
+                                         false, d.module, dots, under->pixelSize, 0};
+            if (core::Status second = draw(found.fontSize); second.failed())
+                return second.failure();
+            const std::optional<TextUnder> set = TextUnderBars(d);
+            if (memo && modules && set && d.module == found.module && dots == found.dots &&
+                CaptionsWithinBars(d, set->pixelSize, found.ownPixelSize)) {
+                found.fitPixelSize = set->pixelSize;
+                *memo = found;
+            }
+        } else if (memo && modules && under) {
+            *memo = LayoutMemo::CaptionFit{b.symbology, captionDots, 0, true, d.module, dots, under->pixelSize, under->pixelSize};
+        }
     }
     const bool twoD = d.quietAbove;
     if (twoD && b.heightMm)
@@ -431,7 +499,7 @@ QSize LabelDots(const Label& label, double dpi)
 // Part `i` of the label, its text (parsed, or none for a line or a box)
 // filled from the context.
 core::Result<LaidOutPart> LayOutOne(const Label& label, size_t i, const Template* parsed, const FillContext& context,
-                                    double dpi)
+                                    double dpi, LayoutMemo* memo = nullptr)
 {
     const Part& part = label.parts[i];
     const PartFailure fail{part, static_cast<int>(i + 1), context};
@@ -444,7 +512,7 @@ core::Result<LaidOutPart> LayOutOne(const Label& label, size_t i, const Template
     }
     core::Result<LaidOutPart> laid = [&]() -> core::Result<LaidOutPart> {
         if (const auto* b = std::get_if<BarcodePart>(&part.what))
-            return LayOutBarcode(*b, text, part, dpi, fail);
+            return LayOutBarcode(*b, text, part, dpi, fail, memo ? &memo->barcodes[i] : nullptr);
         if (const auto* t = std::get_if<TextPart>(&part.what))
             return LayOutText(*t, text, part, dpi, fail);
         if (const auto* l = std::get_if<LinePart>(&part.what))
@@ -461,9 +529,12 @@ core::Result<LaidOutPart> LayOutOne(const Label& label, size_t i, const Template
 
 } // namespace
 
-core::Result<LaidOutLabel> LayOutLabel(const PreparedLabel& prepared, const FillContext& context, double dpi)
+core::Result<LaidOutLabel> LayOutLabel(const PreparedLabel& prepared, const FillContext& context, double dpi,
+                                       LayoutMemo* memo)
 {
     const Label& label = prepared.label;
+    if (memo && (memo->dpi != dpi || memo->barcodes.size() != label.parts.size()))
+        *memo = LayoutMemo{dpi, std::vector<std::optional<LayoutMemo::CaptionFit>>(label.parts.size())};
     LaidOutLabel out;
     out.dpi = dpi;
     out.sizeMm = label.sizeMm;
@@ -471,7 +542,7 @@ core::Result<LaidOutLabel> LayOutLabel(const PreparedLabel& prepared, const Fill
     out.parts.reserve(label.parts.size());
     for (size_t i = 0; i < label.parts.size(); ++i) {
         const Template* parsed = i < prepared.texts.size() && prepared.texts[i] ? &*prepared.texts[i] : nullptr;
-        core::Result<LaidOutPart> laid = LayOutOne(label, i, parsed, context, dpi);
+        core::Result<LaidOutPart> laid = LayOutOne(label, i, parsed, context, dpi, memo);
         if (laid.failed())
             return laid.failure();
         out.parts.push_back(std::move(laid.value()));

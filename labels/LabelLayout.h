@@ -11,6 +11,7 @@
 #include "graphics/Drawing.h"
 #include "labels/Label.h"
 #include "labels/Placeholders.h"
+#include "symbols/Symbology.h"
 
 #include <QPoint>
 #include <QRect>
@@ -53,13 +54,35 @@ struct LaidOutLabel {
     std::vector<LaidOutPart> parts;
 };
 
+// Kept by a run of labels from one LayOutLabel call to the next (the same
+// label, the same dpi): for each barcode part with a caption, the font
+// size its caption was found to need and what that size was computed from.
+// The next record's barcode is then drawn once at that size instead of
+// twice, and kept only when it is provably the drawing the two would make;
+// a label laid out with the memo is the same label laid out without it.
+struct LayoutMemo {
+    struct CaptionFit {
+        symbols::Symbology symbology{};
+        double captionDots = 0;   // the caption's size asked, in dots
+        double fontSize = 0;      // the font size asked of the symbology
+        bool ownSize = false;     // the symbology's own size was right as it was
+        double module = 0;        // the symbol's module in its own pixels ...
+        int dots = 0;             // ... and in dots, at its own caption size
+        double ownPixelSize = 0;  // the caption's em height at its own size ...
+        double fitPixelSize = 0;  // ... and at fontSize
+    };
+    double dpi = 0;
+    std::vector<std::optional<CaptionFit>> barcodes; // by part index
+};
+
 // The label's parts for a device of `dpi` dots per inch, filled with the
 // context's values. Fails, naming the part (and the record, when there are
 // fields), when a text can't be filled, a barcode can't be drawn (the
 // symbology's reason), a text does not fit its box even at its minimum
 // size, a height leaves no room for a barcode's bars, or a part runs past
 // the label's edge.
-core::Result<LaidOutLabel> LayOutLabel(const PreparedLabel& label, const FillContext& context, double dpi);
+core::Result<LaidOutLabel> LayOutLabel(const PreparedLabel& label, const FillContext& context, double dpi,
+                                       LayoutMemo* memo = nullptr);
 core::Result<LaidOutLabel> LayOutLabel(const Label& label, const FillContext& context, double dpi);
 
 // Part `index` of the label laid out alone, exactly as LayOutLabel lays it

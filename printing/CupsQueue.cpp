@@ -5,9 +5,10 @@
 #include <QRegularExpression>
 
 #ifdef QUORVANE_HAVE_CUPS
+#include "printing/CupsLibrary.h"
+
 #include <cerrno>
 #include <cstring>
-#include <cups/cups.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -158,6 +159,8 @@ QString ReasonText(const QString& note, const QStringList& printerReasons, const
 
 #ifdef QUORVANE_HAVE_CUPS
 
+using cups::Cups;
+
 namespace {
 
 // Every successful-ok-* status is below the redirections and errors.
@@ -167,8 +170,8 @@ bool Failed(ipp_status_t status) { return status >= IPP_STATUS_REDIRECTION_OTHER
 // host:port.
 QString LocalServer()
 {
-    const QString server = QString::fromUtf8(cupsServer());
-    return server.startsWith(QLatin1Char('/')) ? server : QStringLiteral("%1:%2").arg(server).arg(ippPort());
+    const QString server = QString::fromUtf8(Cups().cupsServer());
+    return server.startsWith(QLatin1Char('/')) ? server : QStringLiteral("%1:%2").arg(server).arg(Cups().ippPort());
 }
 
 // Why a connection failed, from the errno of the attempt: a server that
@@ -187,17 +190,17 @@ QString ConnectionError(int error)
 // with another error than the connect's own, so it is tried here once.
 QString WhyNoConnection(const char* host, int port)
 {
-    http_addrlist_t* list = httpAddrGetList(host, AF_UNSPEC, QByteArray::number(port).constData());
+    http_addrlist_t* list = Cups().httpAddrGetList(host, AF_UNSPEC, QByteArray::number(port).constData());
     if (!list)
         return QStringLiteral("its name is not known");
     int error = ECONNREFUSED;
     for (http_addrlist_t* a = list; a; a = a->next) {
-        const int fd = ::socket(httpAddrFamily(&a->addr), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const int fd = ::socket(Cups().httpAddrFamily(&a->addr), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (fd < 0) {
             error = errno;
             continue;
         }
-        int e = ::connect(fd, &a->addr.addr, static_cast<socklen_t>(httpAddrLength(&a->addr))) == 0 ? 0 : errno;
+        int e = ::connect(fd, &a->addr.addr, static_cast<socklen_t>(Cups().httpAddrLength(&a->addr))) == 0 ? 0 : errno;
         if (e == EINPROGRESS) {
             pollfd p{fd, POLLOUT, 0};
             socklen_t len = sizeof e;
@@ -210,14 +213,14 @@ QString WhyNoConnection(const char* host, int port)
         }
         error = e;
     }
-    httpAddrFreeList(list);
+    Cups().httpAddrFreeList(list);
     return ConnectionError(error);
 }
 
 // Connects to a server; why not, in words to follow "can't be reached: ".
 QString Connect(const char* host, int port, http_encryption_t encryption, http_t** http)
 {
-    *http = httpConnect2(host, port, nullptr, AF_UNSPEC, encryption, 1, 15000, nullptr);
+    *http = Cups().httpConnect2(host, port, nullptr, AF_UNSPEC, encryption, 1, 15000, nullptr);
     return *http ? QString() : WhyNoConnection(host, port);
 }
 
@@ -233,14 +236,19 @@ class Destination {
 public:
     explicit Destination(const QString& queue) : queue_(queue)
     {
+        if (!Cups().problem.isEmpty()) {
+            server_ = QStringLiteral("of this machine");
+            unreachable_ = Cups().problem;
+            return;
+        }
         const QByteArray name = queue.toUtf8();
         if (IsQueueUri(queue)) {
-            dest_ = cupsGetDestWithURI(nullptr, name.constData());
+            dest_ = Cups().cupsGetDestWithURI(nullptr, name.constData());
             if (!dest_)
                 return;
             char scheme[32], user[256], host[256], resource[1024];
             int port = 0;
-            if (httpSeparateURI(HTTP_URI_CODING_ALL, name.constData(), scheme, sizeof scheme, user, sizeof user, host,
+            if (Cups().httpSeparateURI(HTTP_URI_CODING_ALL, name.constData(), scheme, sizeof scheme, user, sizeof user, host,
                                 sizeof host, &port, resource, sizeof resource) < HTTP_URI_STATUS_OK)
                 return;
             const bool tls = std::string_view(scheme) == "ipps";
@@ -252,16 +260,16 @@ public:
             reachable_ = http_ != nullptr;
         } else {
             server_ = LocalServer();
-            dest_ = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+            dest_ = Cups().cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
             if (!dest_) {
                 // No queue of that name, or no server to ask.
                 http_t* probe = nullptr;
-                unreachable_ = Connect(cupsServer(), ippPort(), cupsEncryption(), &probe);
+                unreachable_ = Connect(Cups().cupsServer(), Cups().ippPort(), Cups().cupsEncryption(), &probe);
                 if (probe)
-                    httpClose(probe);
+                    Cups().httpClose(probe);
                 return;
             }
-            const char* uri = cupsGetOption("printer-uri-supported", dest_->num_options, dest_->options);
+            const char* uri = Cups().cupsGetOption("printer-uri-supported", dest_->num_options, dest_->options);
             uri_ = uri ? QByteArray(uri) : "ipp://localhost/printers/" + name;
             resource_ = "/";
             reachable_ = true;
@@ -270,11 +278,11 @@ public:
     ~Destination()
     {
         if (info_)
-            cupsFreeDestInfo(info_);
+            Cups().cupsFreeDestInfo(info_);
         if (ownHttp_ && http_)
-            httpClose(http_);
+            Cups().httpClose(http_);
         if (dest_)
-            cupsFreeDests(1, dest_);
+            Cups().cupsFreeDests(1, dest_);
     }
     Destination(const Destination&) = delete;
     Destination& operator=(const Destination&) = delete;
@@ -301,30 +309,30 @@ public:
     cups_dinfo_t* info()
     {
         if (!info_)
-            info_ = cupsCopyDestInfo(http_, dest_);
+            info_ = Cups().cupsCopyDestInfo(http_, dest_);
         return info_;
     }
 
     // An IPP request about this queue, with the operation's usual attributes.
     ipp_t* Request(ipp_op_t op) const
     {
-        ipp_t* request = ippNewRequest(op);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri_.constData());
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+        ipp_t* request = Cups().ippNewRequest(op);
+        Cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri_.constData());
+        Cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, Cups().cupsUser());
         return request;
     }
     // Sends the request; the answer or nothing (freed by the caller).
     ipp_t* Send(ipp_t* request) const
     {
-        ipp_t* answer = cupsDoRequest(http_, request, resource_.constData());
-        if (answer && Failed(ippGetStatusCode(answer))) {
-            ippDelete(answer);
+        ipp_t* answer = Cups().cupsDoRequest(http_, request, resource_.constData());
+        if (answer && Failed(Cups().ippGetStatusCode(answer))) {
+            Cups().ippDelete(answer);
             return nullptr;
         }
         return answer;
     }
 
-    static QString LastError() { return QString::fromUtf8(cupsLastErrorString()); }
+    static QString LastError() { return QString::fromUtf8(Cups().cupsLastErrorString()); }
 
 private:
     QString queue_;
@@ -341,17 +349,17 @@ private:
 QStringList Strings(ipp_t* answer, const char* name)
 {
     QStringList values;
-    if (ipp_attribute_t* a = ippFindAttribute(answer, name, IPP_TAG_ZERO))
-        for (int i = 0; i < ippGetCount(a); ++i)
-            if (const char* s = ippGetString(a, i, nullptr))
+    if (ipp_attribute_t* a = Cups().ippFindAttribute(answer, name, IPP_TAG_ZERO))
+        for (int i = 0; i < Cups().ippGetCount(a); ++i)
+            if (const char* s = Cups().ippGetString(a, i, nullptr))
                 values << QString::fromUtf8(s);
     return values;
 }
 
 int Integer(ipp_t* answer, const char* name, int def)
 {
-    ipp_attribute_t* a = ippFindAttribute(answer, name, IPP_TAG_ZERO);
-    return a && (ippGetValueTag(a) == IPP_TAG_INTEGER || ippGetValueTag(a) == IPP_TAG_ENUM) ? ippGetInteger(a, 0) : def;
+    ipp_attribute_t* a = Cups().ippFindAttribute(answer, name, IPP_TAG_ZERO);
+    return a && (Cups().ippGetValueTag(a) == IPP_TAG_INTEGER || Cups().ippGetValueTag(a) == IPP_TAG_ENUM) ? Cups().ippGetInteger(a, 0) : def;
 }
 
 // The media-col-default collection's size and margins, in millimetres.
@@ -360,10 +368,10 @@ int Integer(ipp_t* answer, const char* name, int def)
 // lists) instead of the queue's 4 × 5 in default.
 std::optional<QueuePage> PageOfMediaCol(ipp_t* answer)
 {
-    ipp_attribute_t* col = ippFindAttribute(answer, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
-    ipp_t* media = col ? ippGetCollection(col, 0) : nullptr;
-    ipp_attribute_t* sizeAttr = media ? ippFindAttribute(media, "media-size", IPP_TAG_BEGIN_COLLECTION) : nullptr;
-    ipp_t* size = sizeAttr ? ippGetCollection(sizeAttr, 0) : nullptr;
+    ipp_attribute_t* col = Cups().ippFindAttribute(answer, "media-col-default", IPP_TAG_BEGIN_COLLECTION);
+    ipp_t* media = col ? Cups().ippGetCollection(col, 0) : nullptr;
+    ipp_attribute_t* sizeAttr = media ? Cups().ippFindAttribute(media, "media-size", IPP_TAG_BEGIN_COLLECTION) : nullptr;
+    ipp_t* size = sizeAttr ? Cups().ippGetCollection(sizeAttr, 0) : nullptr;
     const int x = size ? Integer(size, "x-dimension", 0) : 0, y = size ? Integer(size, "y-dimension", 0) : 0;
     if (x <= 0 || y <= 0)
         return std::nullopt;
@@ -377,12 +385,12 @@ std::optional<QueuePage> PageOfMediaCol(ipp_t* answer)
 
 int DotsPerInch(ipp_t* answer)
 {
-    ipp_attribute_t* res = ippFindAttribute(answer, "printer-resolution-default", IPP_TAG_RESOLUTION);
+    ipp_attribute_t* res = Cups().ippFindAttribute(answer, "printer-resolution-default", IPP_TAG_RESOLUTION);
     if (!res)
         return 0;
     int y = 0;
     ipp_res_t units = IPP_RES_PER_INCH;
-    const int x = ippGetResolution(res, 0, &y, &units);
+    const int x = Cups().ippGetResolution(res, 0, &y, &units);
     const int perInch = units == IPP_RES_PER_CM ? static_cast<int>(std::lround(x * 2.54)) : x;
     return perInch >= 72 && perInch <= 9600 ? perInch : 0;
 }
@@ -393,22 +401,22 @@ void ReadNotes(const Destination& d, CupsJob& job)
     if (job.subscription <= 0)
         return;
     ipp_t* request = d.Request(IPP_OP_GET_NOTIFICATIONS);
-    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-ids", job.subscription);
-    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-sequence-numbers", job.lastNote + 1);
+    Cups().ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-ids", job.subscription);
+    Cups().ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-sequence-numbers", job.lastNote + 1);
     ipp_t* answer = d.Send(request);
     if (!answer)
         return;
-    for (ipp_attribute_t* a = ippFirstAttribute(answer); a; a = ippNextAttribute(answer)) {
-        const char* name = ippGetName(a);
+    for (ipp_attribute_t* a = Cups().ippFirstAttribute(answer); a; a = Cups().ippNextAttribute(answer)) {
+        const char* name = Cups().ippGetName(a);
         if (!name)
             continue;
         if (std::string_view(name) == "notify-sequence-number")
-            job.lastNote = std::max(job.lastNote, ippGetInteger(a, 0));
+            job.lastNote = std::max(job.lastNote, Cups().ippGetInteger(a, 0));
         else if (std::string_view(name) == "notify-text")
-            if (const char* text = ippGetString(a, 0, nullptr); text && *text)
+            if (const char* text = Cups().ippGetString(a, 0, nullptr); text && *text)
                 job.note = QString::fromUtf8(text);
     }
-    ippDelete(answer);
+    Cups().ippDelete(answer);
 }
 
 } // namespace
@@ -417,10 +425,12 @@ bool CupsBuilt() { return true; }
 
 QString CupsServerProblem()
 {
+    if (!Cups().problem.isEmpty())
+        return QStringLiteral("no print server can be reached: %1").arg(Cups().problem);
     http_t* http = nullptr;
-    const QString why = Connect(cupsServer(), ippPort(), cupsEncryption(), &http);
+    const QString why = Connect(Cups().cupsServer(), Cups().ippPort(), Cups().cupsEncryption(), &http);
     if (http)
-        httpClose(http);
+        Cups().httpClose(http);
     return why.isEmpty() ? QString() : QStringLiteral("the print server at %1 can't be reached: %2").arg(LocalServer(), why);
 }
 
@@ -431,7 +441,7 @@ core::Result<QueuePage> QueuePageOf(const QString& queue)
         return Unusable(problem);
     ipp_t* request = d.Request(IPP_OP_GET_PRINTER_ATTRIBUTES);
     static const char* const wanted[] = {"media-col-default", "media-default", "printer-resolution-default"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    Cups().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
     ipp_t* answer = d.Send(request);
     if (!answer)
         return Unusable(QStringLiteral("%1 does not answer: %2").arg(queue, Destination::LastError()));
@@ -440,12 +450,12 @@ core::Result<QueuePage> QueuePageOf(const QString& queue)
         // Only the media's name: its size from CUPS' table of names, and
         // margins the queue does not tell.
         const QStringList names = Strings(answer, "media-default");
-        if (pwg_media_t* pwg = names.isEmpty() ? nullptr : pwgMediaForPWG(names.front().toUtf8().constData()))
+        if (pwg_media_t* pwg = names.isEmpty() ? nullptr : Cups().pwgMediaForPWG(names.front().toUtf8().constData()))
             page = QueuePage{QSizeF(pwg->width / 100.0, pwg->length / 100.0), {}, 0};
     }
     if (page)
         page->dpi = DotsPerInch(answer);
-    ippDelete(answer);
+    Cups().ippDelete(answer);
     if (!page)
         return Unusable(QStringLiteral("%1 names no default media").arg(queue));
     return *page;
@@ -459,7 +469,7 @@ core::Result<QueueFormats> QueueFormatsOf(const QString& queue)
     ipp_t* request = d.Request(IPP_OP_GET_PRINTER_ATTRIBUTES);
     static const char* const wanted[] = {"document-format-supported", "printer-make-and-model", "media-default",
                                          "media-col-default"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 4, nullptr, wanted);
+    Cups().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 4, nullptr, wanted);
     ipp_t* answer = d.Send(request);
     if (!answer)
         return Unusable(QStringLiteral("%1 does not answer: %2").arg(queue, Destination::LastError()));
@@ -470,9 +480,9 @@ core::Result<QueueFormats> QueueFormatsOf(const QString& queue)
     // model. Either way a queue without a driver names no media: every
     // driver has some.
     formats.raw = Strings(answer, "printer-make-and-model").value(0).contains(QLatin1String("Raw Printer"), Qt::CaseInsensitive) ||
-                  (!ippFindAttribute(answer, "media-default", IPP_TAG_ZERO) &&
-                   !ippFindAttribute(answer, "media-col-default", IPP_TAG_ZERO));
-    ippDelete(answer);
+                  (!Cups().ippFindAttribute(answer, "media-default", IPP_TAG_ZERO) &&
+                   !Cups().ippFindAttribute(answer, "media-col-default", IPP_TAG_ZERO));
+    Cups().ippDelete(answer);
     return formats;
 }
 
@@ -488,34 +498,34 @@ core::Result<CupsJob> SubmitDocument(const QString& queue, const QString& title,
     const QByteArray name = title.toUtf8();
     CupsJob job;
     job.queue = queue;
-    if (Failed(cupsCreateDestJob(d.http(), d.dest(), info, &job.id, name.constData(), 0, nullptr)) ||
+    if (Failed(Cups().cupsCreateDestJob(d.http(), d.dest(), info, &job.id, name.constData(), 0, nullptr)) ||
         job.id <= 0)
         return Unusable(QStringLiteral("%1 did not take the job: %2").arg(queue, Destination::LastError()));
     // The scheduler tells why it stops a job only in its notes about the
     // job: subscribe before the document goes, so none is missed.
     ipp_t* subscribe = d.Request(IPP_OP_CREATE_JOB_SUBSCRIPTIONS);
-    ippAddInteger(subscribe, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-job-id", job.id);
-    ippAddString(subscribe, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-pull-method", nullptr, "ippget");
+    Cups().ippAddInteger(subscribe, IPP_TAG_SUBSCRIPTION, IPP_TAG_INTEGER, "notify-job-id", job.id);
+    Cups().ippAddString(subscribe, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-pull-method", nullptr, "ippget");
     static const char* const events[] = {"job-state-changed", "job-stopped", "job-completed"};
-    ippAddStrings(subscribe, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-events", 3, nullptr, events);
+    Cups().ippAddStrings(subscribe, IPP_TAG_SUBSCRIPTION, IPP_TAG_KEYWORD, "notify-events", 3, nullptr, events);
     if (ipp_t* answer = d.Send(subscribe)) {
         job.subscription = Integer(answer, "notify-subscription-id", 0);
-        ippDelete(answer);
+        Cups().ippDelete(answer);
     }
 
-    bool sent = cupsStartDestDocument(d.http(), d.dest(), info, job.id, name.constData(), format, 0, nullptr, 1) ==
+    bool sent = Cups().cupsStartDestDocument(d.http(), d.dest(), info, job.id, name.constData(), format, 0, nullptr, 1) ==
                 HTTP_STATUS_CONTINUE;
     QByteArray chunk(64 * 1024, Qt::Uninitialized);
     document.seek(0);
     for (qint64 n; sent && (n = document.read(chunk.data(), chunk.size())) > 0;)
-        sent = cupsWriteRequestData(d.http(), chunk.constData(), static_cast<size_t>(n)) == HTTP_STATUS_CONTINUE;
+        sent = Cups().cupsWriteRequestData(d.http(), chunk.constData(), static_cast<size_t>(n)) == HTTP_STATUS_CONTINUE;
     // Finishing reads the answer even after a failed write, so the
     // connection is left ready for the next request.
-    const bool finished = !Failed(cupsFinishDestDocument(d.http(), d.dest(), info));
+    const bool finished = !Failed(Cups().cupsFinishDestDocument(d.http(), d.dest(), info));
     if (!sent || !finished) {
         const core::Failure failed =
             Unusable(QStringLiteral("the document could not be sent to %1: %2").arg(queue, Destination::LastError()));
-        cupsCancelDestJob(d.http(), d.dest(), job.id);
+        Cups().cupsCancelDestJob(d.http(), d.dest(), job.id);
         ForgetJob(job);
         return failed;
     }
@@ -537,11 +547,11 @@ JobState PollJob(CupsJob& job)
         return state;
     }
     ipp_t* request = d.Request(IPP_OP_GET_JOB_ATTRIBUTES);
-    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.id);
+    Cups().ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job.id);
     ipp_t* jobAnswer = d.Send(request);
     const bool found = jobAnswer != nullptr;
     if (!found) {
-        const ipp_status_t status = cupsLastError();
+        const ipp_status_t status = Cups().cupsLastError();
         if (status == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE || status == IPP_STATUS_ERROR_INTERNAL)
             return {JobPhase::Lost, false, StoppedAnswering(d.Server(), job.id)};
         if (status == IPP_STATUS_ERROR_NOT_FOUND)
@@ -551,7 +561,7 @@ JobState PollJob(CupsJob& job)
     if (found) {
         state.phase = PhaseOfJobState(Integer(jobAnswer, "job-state", 0));
         jobReasons = Strings(jobAnswer, "job-state-reasons");
-        ippDelete(jobAnswer);
+        Cups().ippDelete(jobAnswer);
     }
     ipp_t* printer = d.Send(d.Request(IPP_OP_GET_PRINTER_ATTRIBUTES));
     QStringList printerReasons;
@@ -564,7 +574,7 @@ JobState PollJob(CupsJob& job)
         const bool error = std::any_of(printerReasons.begin(), printerReasons.end(),
                                        [](const QString& r) { return r.endsWith(QLatin1String("-error")); });
         state.heldByPrinter = Integer(printer, "printer-state", 3) == IPP_PSTATE_STOPPED || error;
-        ippDelete(printer);
+        Cups().ippDelete(printer);
     }
     ReadNotes(d, job);
     const bool waiting = state.phase == JobPhase::Queued || state.phase == JobPhase::Printing;
@@ -583,7 +593,7 @@ core::Status CancelJob(const CupsJob& job)
     Destination d(job.queue);
     if (const QString problem = d.Problem(); !problem.isEmpty())
         return Unusable(problem);
-    if (Failed(cupsCancelDestJob(d.http(), d.dest(), job.id)))
+    if (Failed(Cups().cupsCancelDestJob(d.http(), d.dest(), job.id)))
         return Unusable(Destination::LastError());
     return core::Ok();
 }
@@ -595,9 +605,9 @@ void ForgetJob(CupsJob& job)
     Destination d(job.queue);
     if (d.Problem().isEmpty()) {
         ipp_t* request = d.Request(IPP_OP_CANCEL_SUBSCRIPTION);
-        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-id", job.subscription);
+        Cups().ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "notify-subscription-id", job.subscription);
         if (ipp_t* answer = d.Send(request))
-            ippDelete(answer);
+            Cups().ippDelete(answer);
     }
     job.subscription = 0;
 }

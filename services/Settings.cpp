@@ -98,16 +98,20 @@ QString FileProblem(const QString& path)
     const int fd = ::open(bytes.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) // unreadable: replacing it would lose what it holds
         return QStringLiteral("it can't be read (%1)").arg(SystemReason(errno));
-    QByteArray data(kMaxSettingsBytes + 1, Qt::Uninitialized);
-    qint64 got = 0;
+    // Read in pieces, counting bytes and lines: the settings of a window
+    // are read many times, and a buffer of the largest size each time
+    // would cost more than the small file itself.
+    char piece[16384];
+    qint64 got = 0, lines = 0;
     struct stat opened;
     if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode)) {
-        for (ssize_t n; got < data.size() && (n = ::read(fd, data.data() + got, static_cast<size_t>(data.size() - got))) != 0;) {
+        for (ssize_t n; got <= kMaxSettingsBytes && (n = ::read(fd, piece, sizeof piece)) != 0;) {
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
                 break;
             got += n;
+            lines += QByteArrayView(piece, n).count('\n');
         }
     } else {
         got = -1;
@@ -117,7 +121,7 @@ QString FileProblem(const QString& path)
         return QStringLiteral("it is not a regular file but a FIFO, a device or a socket");
     if (got > kMaxSettingsBytes)
         return QStringLiteral("it is larger than 1 MiB");
-    if (QByteArrayView(data.constData(), got).count('\n') >= kMaxSettingsLines)
+    if (lines >= kMaxSettingsLines)
         return QStringLiteral("it has more than %1 lines").arg(kMaxSettingsLines);
     return {};
 }
@@ -251,21 +255,42 @@ QString SettingsFileProblem(const QString& application)
 
 QString GetSetting(const QString& application, const QString& section, const QString& key, const QString& defaultValue)
 {
+    return ReadSettingsSection(application, section).Get(key, defaultValue);
+}
+
+QString SettingsSection::Get(const QString& key, const QString& defaultValue) const
+{
+    const auto found = values_.constFind(key.toCaseFolded());
+    return found != values_.cend() && *found ? **found : defaultValue;
+}
+
+SettingsSection ReadSettingsSection(const QString& application, const QString& section)
+{
+    SettingsSection read;
     if (!SettingsProblem().isEmpty())
-        return defaultValue;
+        return read;
 #ifndef Q_OS_WIN
     if (!FileProblem(IniPath(application)).isEmpty() || QtPath(application).isEmpty())
-        return defaultValue;
+        return read;
 #endif
     QSettings s = Open(application);
     // An unreadable or corrupt store reads as empty: every key its default.
     if (s.status() == QSettings::AccessError)
-        return defaultValue;
-    const Entry e = Find(s, Norm(section), Norm(key));
-    if (!e.found)
-        return defaultValue;
-    const QVariant v = s.value(e.section + QLatin1Char('/') + e.key);
-    return v.isValid() ? Held(Text(v)) : defaultValue;
+        return read;
+    // Of several spellings of a name, the first in the store's order counts:
+    // the first section that has the key, and its first spelling there.
+    for (const QString& group : Spellings(s.childGroups(), Norm(section))) {
+        s.beginGroup(group);
+        for (const QString& k : s.childKeys()) {
+            const QString folded = k.toCaseFolded();
+            if (read.values_.contains(folded))
+                continue;
+            const QVariant v = s.value(k);
+            read.values_.insert(folded, v.isValid() ? std::optional<QString>(Held(Text(v))) : std::nullopt);
+        }
+        s.endGroup();
+    }
+    return read;
 }
 
 core::Status SaveSetting(const QString& application, const QString& section, const QString& key, const QString& value)

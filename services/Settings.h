@@ -1,6 +1,7 @@
 // The per-user settings store: (application, section, key) -> text.
 // Names are compared without regard to letter case. Nothing is cached:
-// every read goes to the store and every write is on disk when it returns.
+// every read goes to the store (a SettingsSection is one read, kept by its
+// caller) and every write is on disk when it returns.
 //
 // On Linux each application is an INI file in the user's configuration
 // folder ($XDG_CONFIG_HOME, else ~/.config): quorvane/<application>.ini.
@@ -20,7 +21,10 @@
 
 #include "core/Result.h"
 
+#include <QHash>
 #include <QString>
+
+#include <optional>
 
 namespace services {
 
@@ -33,6 +37,21 @@ inline constexpr qsizetype kMaxSettingValue = 32767;
 
 QString GetSetting(const QString& application, const QString& section, const QString& key,
                    const QString& defaultValue = QString());
+
+// One section of an application's entries as they were when read: one read
+// of the store for many keys, each answered as GetSetting answers it.
+class SettingsSection {
+public:
+    QString Get(const QString& key, const QString& defaultValue = QString()) const;
+
+private:
+    friend SettingsSection ReadSettingsSection(const QString& application, const QString& section);
+    // By case-folded key; an entry whose value can't be read is held empty
+    // and reads as the default, as GetSetting reads it.
+    QHash<QString, std::optional<QString>> values_;
+};
+
+SettingsSection ReadSettingsSection(const QString& application, const QString& section);
 
 // Why the store could not be written, when it could not.
 core::Status SaveSetting(const QString& application, const QString& section, const QString& key,

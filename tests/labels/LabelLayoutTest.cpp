@@ -5,6 +5,8 @@
 #include "files/PdfDocument.h"
 #include "labels/LabelLayout.h"
 #include "tests/labels/SampleLabel.h"
+#include "symbols/SymbologyTable.h"
+#include "tests/support/Golden.h"
 #include "tests/support/Decode.h"
 #include "tests/support/Pages.h"
 
@@ -153,6 +155,62 @@ TEST(LabelLayout, BarcodeSizesInMm_KeptOnWholeDots)
             }
             const QImage page = Paint(*laid);
             EXPECT_EQ(testsupport::DecodeOne(page).text, "LOT-2026-0042");
+        }
+    }
+}
+
+// A run keeps what one record's barcode found for the next; each label must
+// still be exactly the label laid out alone, whatever the texts' lengths
+// (the module changing between records, a caption wider than its bars).
+TEST(LabelLayout, ARunsMemo_LaysOutEveryRecordAsAlone)
+{
+    struct Row {
+        symbols::Symbology symbology;
+        std::optional<double> moduleMm, widthMm;
+        double points;
+        std::vector<const char*> texts;
+    };
+    // Twenty letters and forty digits make bars of one width; the digits'
+    // caption is the wider, wider than its bars at the symbology's size.
+    const std::vector<const char*> skus = {"SKU000001", "SKU000002", "SKU1", "12345678901234567890", "SKU000003",
+                                           "A-much-longer-stock-keeping-unit-42", "SKU000004", "SKU000005",
+                                           "ABCDEFGHIJKLMNOPQRST", "1234567890123456789012345678901234567890"};
+    const Row rows[] = {
+        {symbols::Symbology::Code128, {}, 40, 9, skus},
+        {symbols::Symbology::Code128, 0.25, {}, 6, skus},
+        {symbols::Symbology::Code128, {}, 60, 14, skus},
+        {symbols::Symbology::Code128, {}, 133, 6, skus},
+        {symbols::Symbology::Gs1_128, {}, 50, 8, {"(01)09501101530003", "(01)09501101530010", "(10)ABC123", "(01)09501101530003"}},
+        {symbols::Symbology::RetailEan13, {}, 40, 9, {"590123412345", "400638133393", "590123412345"}},
+    };
+    for (const double dpi : {203.0, 300.0}) {
+        for (const Row& row : rows) {
+            LayoutMemo memo;
+            for (const char* text : row.texts) {
+                SCOPED_TRACE(testing::Message() << symbols::RowOf(row.symbology).name << " " << text << " at " << dpi);
+                BarcodePart b;
+                b.symbology = row.symbology;
+                b.text = QString::fromLatin1(text);
+                b.moduleMm = row.moduleMm;
+                b.widthMm = row.widthMm;
+                b.caption = true;
+                b.captionPoints = row.points;
+                const core::Result<PreparedLabel> label = PrepareLabel(OneBarcodeLabel(b, QSizeF(140, 40), {2, 2}));
+                ASSERT_TRUE(label.ok());
+                const core::Result<LaidOutLabel> alone = LayOutLabel(*label, {}, dpi);
+                const core::Result<LaidOutLabel> inRun = LayOutLabel(*label, {}, dpi, &memo);
+                ASSERT_EQ(alone.ok(), inRun.ok());
+                if (!alone.ok()) {
+                    EXPECT_EQ(alone.failure().text, inRun.failure().text);
+                    continue;
+                }
+                EXPECT_EQ(inRun->parts[0].box, alone->parts[0].box);
+                EXPECT_EQ(testsupport::SerializeDrawing(inRun->parts[0].drawing),
+                          testsupport::SerializeDrawing(alone->parts[0].drawing));
+            }
+            if (row.symbology == symbols::Symbology::Code128) {
+                EXPECT_TRUE(memo.barcodes.at(0).has_value()) << "a run of Code 128 keeps its caption's size";
+            }
         }
     }
 }

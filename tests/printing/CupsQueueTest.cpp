@@ -3,6 +3,7 @@
 #include "printing/CupsQueue.h"
 #include "tests/support/PrintTo.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using printing::QueuePage;
@@ -55,4 +56,20 @@ TEST(CupsQueue, ReasonText_InTheWordsOfCups)
         EXPECT_EQ(printing::ReasonText(QString::fromUtf8(c.note), c.printerReasons, QString::fromUtf8(c.printerMessage), c.jobReasons),
                   QString::fromUtf8(c.reason))
             << c.note;
+}
+
+// libcups and the libraries it brings are loaded when a print server is
+// first asked, not when the program starts: writing files never needs them.
+TEST(CupsQueue, LibcupsOpenedWhenAServerIsFirstAsked)
+{
+    const auto loaded = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libcups.so");
+    };
+    ASSERT_FALSE(loaded()) << "a program linked with printing starts without libcups";
+    if (!printing::CupsBuilt())
+        GTEST_SKIP() << "built without CUPS";
+    qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
+    EXPECT_TRUE(printing::CupsServerProblem().contains(QLatin1String("/nonexistent/cups.sock")));
+    EXPECT_TRUE(loaded());
 }
