@@ -105,7 +105,7 @@ core::Status LabelsRun::ChooseLayout()
 core::Result<labels::Label> LabelsRun::MakeLabel() const
 {
     if (!c_.label.isEmpty()) {
-        const core::Result<printing::LabelParts> parts = jobs::LoadLabelParts(c_.label, QDate::currentDate());
+        const core::Result<printing::LabelParts> parts = LoadCommandLabel(c_);
         if (parts.failed())
             return parts.failure();
         return parts->label->label;

@@ -1,6 +1,7 @@
 #include "cli/SheetCommands.h"
 
 #include "cli/ExportCommand.h"
+#include "cli/LabelCommands.h"
 #include "core/Numeric.h"
 #include "files/AtomicFile.h"
 #include "jobs/LabelJobs.h"
@@ -17,7 +18,6 @@
 #include "services/Messages.h"
 #include "services/Termination.h"
 
-#include <QDate>
 #include <QFileInfo>
 
 namespace cli {
@@ -102,7 +102,7 @@ bool PrintRangeUnattended(const Command& command, const jobs::Unattended& run)
     // barcode PREFIX+N.
     std::optional<printing::LabelParts> parts;
     if (!command.label.isEmpty()) {
-        core::Result<printing::LabelParts> loaded = jobs::LoadLabelParts(command.label, QDate::currentDate(), command.verify);
+        core::Result<printing::LabelParts> loaded = LoadCommandLabel(command);
         if (loaded.failed())
             return refused(loaded.failure().text);
         parts = std::move(*loaded);
@@ -180,14 +180,8 @@ int ExportSheets(const Command& command, services::MessageSink& messages, const 
     const core::Result<int> start = StartOf(command, **layout, 1);
     if (start.failed())
         return nothing(start.failure().text);
-    const core::Result<printing::NextLabel> labels =
-        jobs::FileLabels(command.batch, QString(), false, [&command](const QString& code) {
-            core::Result<symbols::SymbolFile> file =
-                symbols::DrawForFile(ExportRequest(command, code), command.verify, command.strict);
-            if (file.failed())
-                return printing::Barcode{{}, file.failure(), {}};
-            return printing::Barcode{std::move(file->drawing), {}, file->note};
-        });
+    const core::Result<printing::NextLabel> labels = jobs::FileLabels(
+        command.batch, QString(), false, [&command](const QString& code) { return ExportBarcode(command, code); });
     if (labels.failed())
         return nothing(labels.failure().text);
     const printing::SheetPlacement placement{**layout, *start, command.leftCm, command.topCm};
