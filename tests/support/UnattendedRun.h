@@ -34,6 +34,7 @@ struct RunOptions {
     std::function<void(QProcess&)> whileRunning; // gets the started process (to signal it)
     QString workingDirectory;                    // empty: the test's own
     long addressSpaceKiB = 0;                    // ulimit -v for the run (not under AddressSanitizer, which needs more)
+    qint64 fileBlocks = 0;                       // ulimit -f: a write past this many 512-byte blocks fails, as on a full disk
     QList<std::pair<QString, QByteArray>> env;   // variables set to these bytes
 };
 
@@ -113,6 +114,12 @@ struct UnattendedRun {
         }
         if (o.addressSpaceKiB > 0 && !kUnderAsan) {
             args = QStringList{QStringLiteral("-c"), QStringLiteral("ulimit -v %1 && exec \"$@\"").arg(o.addressSpaceKiB),
+                               QStringLiteral("sh"), program} + args;
+            program = QStringLiteral("/bin/sh");
+        }
+        if (o.fileBlocks > 0) {
+            // SIGXFSZ ignored: the write fails with an error, as it does on a full disk.
+            args = QStringList{QStringLiteral("-c"), QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$@\"").arg(o.fileBlocks),
                                QStringLiteral("sh"), program} + args;
             program = QStringLiteral("/bin/sh");
         }
