@@ -42,6 +42,9 @@ struct UnattendedRun {
     QTemporaryDir work;
     QTemporaryDir pdfs;
     QString pdfDir = pdfs.path();
+    // The CUPS server the program talks to (a socket, or HOST:PORT); empty:
+    // none, so no system printers.
+    QString cupsServer;
 
     static void Store(const char* key, const QString& value)
     {
@@ -72,7 +75,8 @@ struct UnattendedRun {
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QUORVANE_PDF_DIR"), pdfDir);
-        env.insert(QStringLiteral("CUPS_SERVER"), work.filePath(QStringLiteral("no-cupsd.sock"))); // no system printers
+        env.insert(QStringLiteral("CUPS_SERVER"),
+                   cupsServer.isEmpty() ? work.filePath(QStringLiteral("no-cupsd.sock")) : cupsServer);
         env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the program must choose a headless run itself
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
