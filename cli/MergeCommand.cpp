@@ -142,7 +142,7 @@ core::Status LabelsRun::ChooseDestination(QSizeF labelMm)
             page.failed() && page.failure().code == core::kWrongSheets) {
             const core::Result<printing::JobPage> own = to_.printer->PageFor(std::nullopt);
             if (own.failed())
-                return jobs::UnusablePrinter(to_.printerName, own.failure());
+                return printing::UnusablePrinter(to_.printerName, own.failure());
             to_.sheets = Roll(own->sheetMm);
         }
     } else {
@@ -151,7 +151,7 @@ core::Status LabelsRun::ChooseDestination(QSizeF labelMm)
     const core::Result<printing::JobPage> page =
         to_.printer->PageFor(to_.sheets ? std::optional(to_.sheets->layout.pageMm) : std::nullopt);
     if (page.failed())
-        return jobs::UnusablePrinter(to_.printerName, page.failure());
+        return printing::UnusablePrinter(to_.printerName, page.failure());
     to_.dpi = page->gridDpi;
     return core::Ok();
 }

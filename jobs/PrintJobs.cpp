@@ -219,11 +219,6 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const 
     return printed && asAsked;
 }
 
-core::Failure UnusablePrinter(const QString& name, const core::Failure& why)
-{
-    return core::Failure{core::kPrintFailed, QStringLiteral("The printer \"%1\" can't be used: %2").arg(name, why.text)};
-}
-
 std::optional<DryRunPrinter> DryRunPrinterLines(const QString& printerName, const Unattended& run)
 {
     DryRunPrinter printer{UnattendedPrinter(printerName, run), {}};
@@ -231,7 +226,7 @@ std::optional<DryRunPrinter> DryRunPrinterLines(const QString& printerName, cons
         return std::nullopt;
     const core::Result<QString> page = run.printers.PageSummary(printer.name);
     if (page.failed()) {
-        run.messages.MsgBox(UnusablePrinter(printer.name, page.failure()).text);
+        run.messages.MsgBox(printing::UnusablePrinter(printer.name, page.failure()).text);
         return std::nullopt;
     }
     printer.lines = QStringLiteral("Printer: %1\n").arg(printer.name);
@@ -271,7 +266,7 @@ std::optional<QString> DryRun(const QString& path, const QString& printerName, c
         const core::Result<printing::LabelPrinter::Label> l =
             label->LabelFor(sheet ? std::optional<QSizeF>(sheet->pageMm) : std::nullopt);
         if (l.failed()) {
-            run.messages.MsgBox(UnusablePrinter(printer, l.failure()).text);
+            run.messages.MsgBox(printing::UnusablePrinter(printer, l.failure()).text);
             return std::nullopt;
         }
         const QSize dots = l->Dots();

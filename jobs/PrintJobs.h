@@ -68,10 +68,6 @@ QString UnattendedPrinter(const QString& printerName, const Unattended& run);
 // following them is dropped either way.
 bool FinishJobs(const std::vector<printing::JobDone>& jobs, std::optional<int> waitSeconds, const Unattended& run);
 
-// The words every run uses for a printer it can't print on: "The printer
-// "NAME" can't be used: " and the reason.
-core::Failure UnusablePrinter(const QString& name, const core::Failure& why);
-
 // What a dry run says first: the printer it would print on (the one named,
 // checked, else the stored choice) and the page that printer has.
 struct DryRunPrinter {
