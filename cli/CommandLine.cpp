@@ -162,6 +162,25 @@ QString Value(const Parsed& p, const char* name)
     return it == p.values.end() ? QString() : it->second;
 }
 
+// The option `name`, when given, as a whole number from `low` to `high`
+// into `target`; what is wrong with it, or empty.
+template <typename Number>
+QString ReadWholeNumber(const Parsed& p, const char* name, int low, int high, Number& target)
+{
+    const QString given = Value(p, name);
+    if (given.isEmpty())
+        return {};
+    const std::optional<int> n = WholeNumber(given, low, high);
+    if (!n)
+        return QStringLiteral("%1 needs a whole number from %2 to %3, not %4")
+            .arg(QLatin1String(name))
+            .arg(low)
+            .arg(high)
+            .arg(Quoted(given));
+    target = *n;
+    return {};
+}
+
 // What a subcommand's options already decide: a wrong option, or --help;
 // for a subcommand that takes no plain argument (`noArgumentsFor` names
 // it), one given.
@@ -272,14 +291,10 @@ Command ParseLabelExport(const Parsed& p, Command c)
     const std::optional<files::ExportFormat> format = files::ExportFormatOf(c.output);
     if (!format)
         return Failed(QStringLiteral("--output %1 does not end in .png, .svg or .pdf").arg(Quoted(c.output)));
-    if (const QString dpi = Value(p, "--dpi"); !dpi.isEmpty()) {
-        if (*format != files::ExportFormat::Png)
-            return Failed(QStringLiteral("--dpi applies to PNG files only; SVG and PDF are drawn as shapes"));
-        const std::optional<int> n = WholeNumber(dpi, kMinDpi, kMaxDpi);
-        if (!n)
-            return Failed(QStringLiteral("--dpi needs a whole number from %1 to %2, not %3").arg(kMinDpi).arg(kMaxDpi).arg(Quoted(dpi)));
-        c.dpi = *n;
-    }
+    if (!Value(p, "--dpi").isEmpty() && *format != files::ExportFormat::Png)
+        return Failed(QStringLiteral("--dpi applies to PNG files only; SVG and PDF are drawn as shapes"));
+    if (const QString wrong = ReadWholeNumber(p, "--dpi", kMinDpi, kMaxDpi, c.dpi); !wrong.isEmpty())
+        return Failed(wrong);
     return c;
 }
 
@@ -329,15 +344,8 @@ Command ParseLanguageExport(const Parsed& p, Command c, files::LabelLanguage lan
         if (!Value(p, sheetOnly).isEmpty())
             return Failed(QStringLiteral("%1 applies to sheets of labels only, not to a label printer's file")
                               .arg(QLatin1String(sheetOnly)));
-    if (const QString given = Value(p, "--module-dots"); !given.isEmpty()) {
-        const std::optional<int> n = WholeNumber(given, kMinModuleDots, kMaxModuleDots);
-        if (!n)
-            return Failed(QStringLiteral("--module-dots needs a whole number from %1 to %2, not %3")
-                              .arg(kMinModuleDots)
-                              .arg(kMaxModuleDots)
-                              .arg(Quoted(given)));
-        c.moduleDots = *n;
-    }
+    if (const QString wrong = ReadWholeNumber(p, "--module-dots", kMinModuleDots, kMaxModuleDots, c.moduleDots); !wrong.isEmpty())
+        return Failed(wrong);
     if (QString wrong = ReadLabelOptions(p, c); !wrong.isEmpty())
         return Failed(wrong);
     c.labelSetup.language = language;
@@ -407,15 +415,10 @@ Command ParseExport(const QStringList& args, symbols::SymbologyTable table)
     // A sheet of labels is a PDF too: --dpi and --module-dots are refused there by name.
     for (const auto& [name, low, high, target] :
          {std::tuple{"--dpi", kMinDpi, kMaxDpi, &c.dpi}, std::tuple{"--module-dots", kMinModuleDots, kMaxModuleDots, &c.moduleDots}}) {
-        const QString given = Value(p, name);
-        if (given.isEmpty())
-            continue;
-        if (*format != files::ExportFormat::Png)
+        if (!Value(p, name).isEmpty() && *format != files::ExportFormat::Png)
             return Failed(QStringLiteral("%1 applies to PNG files only; SVG and PDF are drawn as shapes").arg(QLatin1String(name)));
-        const std::optional<int> n = WholeNumber(given, low, high);
-        if (!n)
-            return Failed(QStringLiteral("%1 needs a whole number from %2 to %3, not %4").arg(QLatin1String(name)).arg(low).arg(high).arg(Quoted(given)));
-        *target = *n;
+        if (const QString wrong = ReadWholeNumber(p, name, low, high, *target); !wrong.isEmpty())
+            return Failed(wrong);
     }
     // Readers find a 2D code's modules from two pixels up (zxing-cpp reads
     // no Data Matrix of one-pixel modules).
@@ -460,15 +463,9 @@ QString ReadWait(const Parsed& p, const QString& subcommand, Command& c)
 // --pdf-dpi and the label printer options of a run that prints.
 QString ReadPrinterOptions(const Parsed& p, Command& c)
 {
-    if (const QString dpi = Value(p, "--pdf-dpi"); !dpi.isEmpty()) {
-        const std::optional<int> n = WholeNumber(dpi, printing::kMinPdfDpi, printing::kMaxPdfDpi);
-        if (!n)
-            return QStringLiteral("--pdf-dpi needs a whole number from %1 to %2, not %3")
-                .arg(printing::kMinPdfDpi)
-                .arg(printing::kMaxPdfDpi)
-                .arg(Quoted(dpi));
-        c.pdfDpi = *n;
-    }
+    if (const QString wrong = ReadWholeNumber(p, "--pdf-dpi", printing::kMinPdfDpi, printing::kMaxPdfDpi, c.pdfDpi);
+        !wrong.isEmpty())
+        return wrong;
     return ReadLabelOptions(p, c);
 }
 
@@ -607,12 +604,9 @@ QString ReadMergeOptions(const Parsed& p, Command& c)
     merge.copiesField = Value(p, "--copies-field");
     if (!copies.isEmpty() && !merge.copiesField.isEmpty())
         return QStringLiteral("labels takes --copies or --copies-field, not both");
-    if (!copies.isEmpty()) {
-        const std::optional<int> n = WholeNumber(copies, 1, static_cast<int>(jobs::kMaxRecordCopies));
-        if (!n)
-            return QStringLiteral("--copies needs a whole number from 1 to %1, not %2").arg(jobs::kMaxRecordCopies).arg(Quoted(copies));
-        merge.copies = *n;
-    }
+    if (const QString wrong = ReadWholeNumber(p, "--copies", 1, static_cast<int>(jobs::kMaxRecordCopies), merge.copies);
+        !wrong.isEmpty())
+        return wrong;
     if (const QString records = Value(p, "--records"); !records.isEmpty()) {
         const core::Result<std::pair<qint64, qint64>> range = jobs::ParseRecordRange(records);
         if (range.failed())
@@ -707,14 +701,10 @@ Command ParseLabels(const QStringList& args, symbols::SymbologyTable table)
                                          "(~~~~ for 0001, 0002, ...)")
                               .arg(Quoted(c.output)));
     }
-    if (const QString dpi = Value(p, "--dpi"); !dpi.isEmpty()) {
-        if (format != files::ExportFormat::Png)
-            return Failed(QStringLiteral("--dpi applies to PNG files and label printers; a PDF is drawn as shapes"));
-        const std::optional<int> n = WholeNumber(dpi, kMinDpi, kMaxDpi);
-        if (!n)
-            return Failed(QStringLiteral("--dpi needs a whole number from %1 to %2, not %3").arg(kMinDpi).arg(kMaxDpi).arg(Quoted(dpi)));
-        c.dpi = *n;
-    }
+    if (!Value(p, "--dpi").isEmpty() && format != files::ExportFormat::Png)
+        return Failed(QStringLiteral("--dpi applies to PNG files and label printers; a PDF is drawn as shapes"));
+    if (const QString wrong = ReadWholeNumber(p, "--dpi", kMinDpi, kMaxDpi, c.dpi); !wrong.isEmpty())
+        return Failed(wrong);
     return c;
 }
 

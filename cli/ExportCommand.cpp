@@ -47,6 +47,14 @@ symbols::SymbolRequest ExportRequest(const Command& command, const QString& text
     return r;
 }
 
+printing::Barcode ExportBarcode(const Command& command, const QString& code)
+{
+    core::Result<symbols::SymbolFile> drawn = symbols::DrawForFile(ExportRequest(command, code), command.verify, command.strict);
+    if (drawn.failed())
+        return printing::Barcode{{}, drawn.failure(), {}};
+    return printing::Barcode{std::move(drawn->drawing), {}, drawn->note};
+}
+
 // With --verify, the picture a PNG is about to hold is read as written:
 // a reader must find the text at that size, not only in the drawing.
 // `after` ends its message.
@@ -147,12 +155,7 @@ int ExportLabels(const Command& command)
         Tell(QStringLiteral("%1 Nothing was written to %2.").arg(why, shown));
         return 1;
     };
-    const auto barcodeFor = [&command](const QString& code) {
-        core::Result<symbols::SymbolFile> drawn = symbols::DrawForFile(ExportRequest(command, code), command.verify, command.strict);
-        if (drawn.failed())
-            return printing::Barcode{{}, drawn.failure(), {}};
-        return printing::Barcode{std::move(drawn->drawing), {}, drawn->note};
-    };
+    const auto barcodeFor = [&command](const QString& code) { return ExportBarcode(command, code); };
     printing::NextLabel labels;
     if (!command.batch.isEmpty()) {
         core::Result<printing::NextLabel> lines = jobs::FileLabels(command.batch, QString(), false, barcodeFor);

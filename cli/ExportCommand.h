@@ -4,6 +4,7 @@
 
 #include "cli/CommandLine.h"
 #include "files/Export.h"
+#include "printing/BatchPrint.h"
 #include "symbols/Generate.h"
 #include "symbols/SymbolFile.h"
 
@@ -13,6 +14,12 @@ namespace cli {
 // (Text9 "800"), the design's height and font size, the text below when
 // asked, and the symbology's own option as given.
 symbols::SymbolRequest ExportRequest(const Command& command, const QString& text);
+
+// The barcode a label of an export (a label language's file, a PDF of
+// sheets) gets for `code`: drawn with ExportRequest, read back with
+// --verify, refused with --strict when it would hold another text; what
+// went wrong is the barcode's status.
+printing::Barcode ExportBarcode(const Command& command, const QString& code);
 
 // Carries out `quorvane export ...`: writes the file (or one per line),
 // tells every problem on stderr, and returns the exit status: 0 when every

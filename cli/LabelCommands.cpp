@@ -24,6 +24,11 @@ void Tell(const QString& text) { services::WriteStderrLine(QStringLiteral("quorv
 
 } // namespace
 
+core::Result<printing::LabelParts> LoadCommandLabel(const Command& command)
+{
+    return jobs::LoadLabelParts(command.label, QDate::currentDate(), command.verify);
+}
+
 int CheckLabel(const Command& command)
 {
     const core::Result<QString> said = jobs::CheckLabelFile(command.label, QDate::currentDate());
@@ -48,7 +53,7 @@ int ExportLabel(const Command& command)
         Tell(QStringLiteral("%1 Nothing was written to %2.").arg(why, output));
         return 1;
     };
-    const core::Result<printing::LabelParts> parts = jobs::LoadLabelParts(command.label, QDate::currentDate(), command.verify);
+    const core::Result<printing::LabelParts> parts = LoadCommandLabel(command);
     if (parts.failed())
         return nothing(parts.failure().text);
     printing::LabelParts one = *parts;

@@ -5,12 +5,18 @@
 
 #include "cli/CommandLine.h"
 #include "jobs/PrintJobs.h"
+#include "printing/LabelPrint.h"
 
 namespace cli {
 
 // Writes the text and a line end to stdout: 0 when all of it got there (a
 // run whose answer did not get there did not do what was asked), else 1.
 int SayOnStdout(const QString& text);
+
+// The label file of --label, its dates today's and its barcodes read back
+// with --verify: what every command that prints or writes a label file's
+// labels starts from.
+core::Result<printing::LabelParts> LoadCommandLabel(const Command& command);
 
 // `quorvane label --check LABEL.json`: what the file holds on stdout and
 // 0, or its one failure on stderr and 1.

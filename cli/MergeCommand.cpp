@@ -105,7 +105,7 @@ core::Status LabelsRun::ChooseLayout()
 core::Result<labels::Label> LabelsRun::MakeLabel() const
 {
     if (!c_.label.isEmpty()) {
-        const core::Result<printing::LabelParts> parts = jobs::LoadLabelParts(c_.label, QDate::currentDate());
+        const core::Result<printing::LabelParts> parts = LoadCommandLabel(c_);
         if (parts.failed())
             return parts.failure();
         return parts->label->label;
@@ -116,9 +116,6 @@ core::Result<labels::Label> LabelsRun::MakeLabel() const
 
 core::Status LabelsRun::ChooseDestination(QSizeF labelMm)
 {
-    const auto unusable = [](const QString& name, const core::Failure& why) {
-        return core::Failure{core::kPrintFailed, QStringLiteral("The printer \"%1\" can't be used: %2").arg(name, why.text)};
-    };
     const std::optional<files::ExportFormat> format = files::ExportFormatOf(c_.output);
     if (!c_.output.isEmpty() && format == files::ExportFormat::Png) {
         to_.kind = Destination::Png;
@@ -145,7 +142,7 @@ core::Status LabelsRun::ChooseDestination(QSizeF labelMm)
             page.failed() && page.failure().code == core::kWrongSheets) {
             const core::Result<printing::JobPage> own = to_.printer->PageFor(std::nullopt);
             if (own.failed())
-                return unusable(to_.printerName, own.failure());
+                return printing::UnusablePrinter(to_.printerName, own.failure());
             to_.sheets = Roll(own->sheetMm);
         }
     } else {
@@ -154,7 +151,7 @@ core::Status LabelsRun::ChooseDestination(QSizeF labelMm)
     const core::Result<printing::JobPage> page =
         to_.printer->PageFor(to_.sheets ? std::optional(to_.sheets->layout.pageMm) : std::nullopt);
     if (page.failed())
-        return unusable(to_.printerName, page.failure());
+        return printing::UnusablePrinter(to_.printerName, page.failure());
     to_.dpi = page->gridDpi;
     return core::Ok();
 }
@@ -185,8 +182,7 @@ QString LabelsRun::DryRunText(const jobs::MergeCheck& check) const
     }
     }
     if (check.labels > 0 && layout_) {
-        const int sheets = printing::CellOfLabel(*layout_, start_, check.labels - 1).sheet + 1;
-        lines << QStringLiteral("Layout: %1, from label %2: %3").arg(layout_->name).arg(start_).arg(Plural(sheets, "sheet", "sheets"));
+        lines << jobs::DryRunLayoutLine(*layout_, start_, check.labels);
     } else if (to_.jobEach) {
         lines << QStringLiteral("One label per job: %1").arg(Plural(check.labels, "job", "jobs"));
     } else if (to_.sheets) {

@@ -1,6 +1,7 @@
 #include "cli/SheetCommands.h"
 
 #include "cli/ExportCommand.h"
+#include "cli/LabelCommands.h"
 #include "core/Numeric.h"
 #include "files/AtomicFile.h"
 #include "jobs/LabelJobs.h"
@@ -17,7 +18,6 @@
 #include "services/Messages.h"
 #include "services/Termination.h"
 
-#include <QDate>
 #include <QFileInfo>
 
 namespace cli {
@@ -55,21 +55,14 @@ std::optional<QString> DryRunRange(const Command& command, const jobs::Unattende
         run.messages.MsgBox(ignored);
         return std::nullopt;
     }
-    const QString printerName = jobs::UnattendedPrinter(command.printer, run);
-    if (printerName.isEmpty())
+    const std::optional<jobs::DryRunPrinter> printer = jobs::DryRunPrinterLines(command.printer, run);
+    if (!printer)
         return std::nullopt;
-    const core::Result<QString> page = run.printers.PageSummary(printerName);
-    if (page.failed()) {
-        run.messages.MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2").arg(printerName, page.failure().text));
-        return std::nullopt;
-    }
     const auto range = printing::ReadRange(command.from, command.to);
     // Counted without a sign: the whole 64-bit range holds more labels than
     // a signed number counts.
     const quint64 labels = range && range->HasNext() ? quint64(range->to) - quint64(range->from) : 0;
-    QString text = QStringLiteral("Printer: %1\n").arg(printerName);
-    if (!page->isEmpty())
-        text += QStringLiteral("Page: %1\n").arg(*page);
+    QString text = printer->lines;
     if (labels > 0)
         text += QStringLiteral("Labels: %1, %2 to %3\n")
                     .arg(QString::number(labels), printing::LabelText(command.prefix, command.from),
@@ -84,12 +77,7 @@ std::optional<QString> DryRunRange(const Command& command, const jobs::Unattende
             return std::nullopt;
         }
         const qint64 count = static_cast<qint64>(std::min<quint64>(labels, 1'000'000'000'000'000));
-        const int sheets = printing::CellOfLabel(**layout, *start, count - 1).sheet + 1;
-        text += QStringLiteral("Layout: %1, from label %2: %3 %4\n")
-                    .arg((*layout)->name)
-                    .arg(*start)
-                    .arg(sheets)
-                    .arg(sheets == 1 ? QStringLiteral("sheet") : QStringLiteral("sheets"));
+        text += jobs::DryRunLayoutLine(**layout, *start, count) + QLatin1Char('\n');
     }
     return text + QStringLiteral("Nothing was printed (--dry-run).");
 }
@@ -114,7 +102,7 @@ bool PrintRangeUnattended(const Command& command, const jobs::Unattended& run)
     // barcode PREFIX+N.
     std::optional<printing::LabelParts> parts;
     if (!command.label.isEmpty()) {
-        core::Result<printing::LabelParts> loaded = jobs::LoadLabelParts(command.label, QDate::currentDate(), command.verify);
+        core::Result<printing::LabelParts> loaded = LoadCommandLabel(command);
         if (loaded.failed())
             return refused(loaded.failure().text);
         parts = std::move(*loaded);
@@ -192,14 +180,8 @@ int ExportSheets(const Command& command, services::MessageSink& messages, const 
     const core::Result<int> start = StartOf(command, **layout, 1);
     if (start.failed())
         return nothing(start.failure().text);
-    const core::Result<printing::NextLabel> labels =
-        jobs::FileLabels(command.batch, QString(), false, [&command](const QString& code) {
-            core::Result<symbols::SymbolFile> file =
-                symbols::DrawForFile(ExportRequest(command, code), command.verify, command.strict);
-            if (file.failed())
-                return printing::Barcode{{}, file.failure(), {}};
-            return printing::Barcode{std::move(file->drawing), {}, file->note};
-        });
+    const core::Result<printing::NextLabel> labels = jobs::FileLabels(
+        command.batch, QString(), false, [&command](const QString& code) { return ExportBarcode(command, code); });
     if (labels.failed())
         return nothing(labels.failure().text);
     const printing::SheetPlacement placement{**layout, *start, command.leftCm, command.topCm};

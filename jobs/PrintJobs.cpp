@@ -219,23 +219,43 @@ bool PrintFileUnattended(const QString& path, const UnattendedPrint& how, const 
     return printed && asAsked;
 }
 
+std::optional<DryRunPrinter> DryRunPrinterLines(const QString& printerName, const Unattended& run)
+{
+    DryRunPrinter printer{UnattendedPrinter(printerName, run), {}};
+    if (printer.name.isEmpty())
+        return std::nullopt;
+    const core::Result<QString> page = run.printers.PageSummary(printer.name);
+    if (page.failed()) {
+        run.messages.MsgBox(printing::UnusablePrinter(printer.name, page.failure()).text);
+        return std::nullopt;
+    }
+    printer.lines = QStringLiteral("Printer: %1\n").arg(printer.name);
+    if (!page->isEmpty())
+        printer.lines += QStringLiteral("Page: %1\n").arg(*page);
+    return printer;
+}
+
+QString DryRunLayoutLine(const printing::SheetLayout& layout, int start, qint64 labels)
+{
+    const int sheets = labels <= 0 ? 0 : printing::CellOfLabel(layout, start, labels - 1).sheet + 1;
+    return QStringLiteral("Layout: %1, from label %2: %3 %4")
+        .arg(layout.name)
+        .arg(start)
+        .arg(sheets)
+        .arg(sheets == 1 ? QStringLiteral("sheet") : QStringLiteral("sheets"));
+}
+
 std::optional<QString> DryRun(const QString& path, const QString& printerName, const Unattended& run)
 {
     if (const auto layout = LayoutToPrintOn(); layout.failed()) {
         run.messages.MsgBox(layout.failure().text);
         return std::nullopt;
     }
-    const QString printer = UnattendedPrinter(printerName, run);
-    if (printer.isEmpty())
+    const std::optional<DryRunPrinter> printerLines = DryRunPrinterLines(printerName, run);
+    if (!printerLines)
         return std::nullopt;
-    const core::Result<QString> page = run.printers.PageSummary(printer);
-    if (page.failed()) {
-        run.messages.MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2").arg(printer, page.failure().text));
-        return std::nullopt;
-    }
-    QString text = QStringLiteral("Printer: %1\n").arg(printer);
-    if (!page->isEmpty())
-        text += QStringLiteral("Page: %1\n").arg(*page);
+    const QString& printer = printerLines->name;
+    QString text = printerLines->lines;
     // A label printer: its language, and its label in dots and where that
     // size came from.
     const std::unique_ptr<printing::LabelPrinter> label = run.printers.OpenLabelPrinter(printer);
@@ -246,7 +266,7 @@ std::optional<QString> DryRun(const QString& path, const QString& printerName, c
         const core::Result<printing::LabelPrinter::Label> l =
             label->LabelFor(sheet ? std::optional<QSizeF>(sheet->pageMm) : std::nullopt);
         if (l.failed()) {
-            run.messages.MsgBox(QStringLiteral("The printer \"%1\" can't be used: %2").arg(printer, l.failure().text));
+            run.messages.MsgBox(printing::UnusablePrinter(printer, l.failure()).text);
             return std::nullopt;
         }
         const QSize dots = l->Dots();
@@ -287,14 +307,8 @@ std::optional<QString> DryRun(const QString& path, const QString& printerName, c
                         .arg(Count(made->labels), Count(made->bytes), files::LabelLanguageTitle(label->Language()),
                              Count(made->labels > 0 ? made->bytes / made->labels : 0));
         }
-        if (const std::optional<printing::SheetLayout> sheet = ChosenLayout(stored.layout)) {
-            const int sheets = codes == 0 ? 0 : printing::CellOfLabel(*sheet, stored.layoutStart, codes - 1).sheet + 1;
-            text += QStringLiteral("Layout: %1, from label %2: %3 %4\n")
-                        .arg(sheet->name)
-                        .arg(stored.layoutStart)
-                        .arg(sheets)
-                        .arg(sheets == 1 ? QStringLiteral("sheet") : QStringLiteral("sheets"));
-        }
+        if (const std::optional<printing::SheetLayout> sheet = ChosenLayout(stored.layout))
+            text += DryRunLayoutLine(*sheet, stored.layoutStart, codes) + QLatin1Char('\n');
     }
     return text + QStringLiteral("Nothing was printed (--dry-run).");
 }

@@ -6,6 +6,7 @@
 
 #include "printing/BatchPrint.h"
 #include "printing/Printers.h"
+#include "printing/SheetLayout.h"
 #include "services/Messages.h"
 #include "symbols/Generate.h"
 
@@ -66,6 +67,21 @@ QString UnattendedPrinter(const QString& printerName, const Unattended& run);
 // False, with the reason shown, for one that did not. What CUPS keeps for
 // following them is dropped either way.
 bool FinishJobs(const std::vector<printing::JobDone>& jobs, std::optional<int> waitSeconds, const Unattended& run);
+
+// What a dry run says first: the printer it would print on (the one named,
+// checked, else the stored choice) and the page that printer has.
+struct DryRunPrinter {
+    QString name;
+    QString lines; // "Printer: NAME", then "Page: ..." where the printer tells its page; each ends a line
+};
+
+// The printer a dry run names. Nothing, with the message shown, when there
+// is no such printer or it can't be used.
+std::optional<DryRunPrinter> DryRunPrinterLines(const QString& printerName, const Unattended& run);
+
+// The line of a dry run on sheets (without its line end): the layout, the
+// label it starts at and the sheets `labels` labels take from there.
+QString DryRunLayoutLine(const printing::SheetLayout& layout, int start, qint64 labels);
 
 // `quorvane print [FILE] --dry-run`: what would be printed where, as
 // lines for stdout (the printer, its page and printable area, the file's

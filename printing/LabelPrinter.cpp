@@ -1,6 +1,7 @@
 #include "printing/LabelPrinter.h"
 
 #include "printing/CupsPrinter.h"
+#include "printing/PictureJob.h"
 #include "printing/SocketPrinter.h"
 
 #include <QBuffer>
@@ -34,39 +35,29 @@ using SendLabels = std::function<core::Result<JobDone>(const QByteArray& stream)
 // A job's labels: each page painted on a white picture of the label's
 // dots, and written in the printer's language when the next page begins
 // or the job ends; the stream goes out whole at the end.
-class LabelJob : public JobDevice {
+class LabelJob : public PictureJob {
 public:
     LabelJob(files::LabelLanguage language, const files::LabelSettings& settings, SendLabels send)
-        : language_(language), settings_(settings), send_(std::move(send))
+        : PictureJob(QSize(settings.width, settings.height), settings.dpi), language_(language), settings_(settings),
+          send_(std::move(send))
     {
-        newPicture();
     }
 
-    QPaintDevice* Device() override { return &picture_; }
-    double Dpi() const override { return settings_.dpi; }
     QPointF SheetCorner() const override { return {}; }
-    QSizeF PrintableSize() const override { return QSizeF(picture_.size()); }
+    QSizeF PrintableSize() const override { return QSizeF(settings_.width, settings_.height); }
 
-    core::Status NextPage(QPainter& painter) override
+private:
+    core::Status TakePage(QImage page) override
     {
-        const QFont font = painter.font();
-        const QPen pen = painter.pen();
-        painter.end();
-        if (const core::Status written = writeLabel(); written.failed())
-            return written;
-        newPicture();
-        painter.begin(&picture_);
-        painter.setFont(font);
-        painter.setPen(pen);
+        const core::Status appended = files::AppendLabel(stream_, language_, page, settings_);
+        if (appended.failed())
+            return Refused(AsReason(appended.failure().text));
+        ++labels_;
         return core::Ok();
     }
 
-    core::Result<JobDone> Finish(QPainter& painter) override
+    core::Result<JobDone> Send() override
     {
-        if (painter.isActive())
-            painter.end();
-        if (const core::Status written = writeLabel(); written.failed())
-            return written.failure();
         core::Result<JobDone> done = send_(stream_);
         if (done.ok()) {
             done->labels = labels_;
@@ -75,30 +66,9 @@ public:
         return done;
     }
 
-private:
-    void newPicture()
-    {
-        picture_ = QImage(settings_.width, settings_.height, QImage::Format_RGB32);
-        const int dotsPerMeter = static_cast<int>(std::lround(settings_.dpi / kMmPerInch * 1000));
-        picture_.setDotsPerMeterX(dotsPerMeter);
-        picture_.setDotsPerMeterY(dotsPerMeter);
-        picture_.fill(Qt::white);
-    }
-
-    core::Status writeLabel()
-    {
-        const core::Status appended =
-            files::AppendLabel(stream_, language_, picture_.convertToFormat(QImage::Format_Grayscale8), settings_);
-        if (appended.failed())
-            return Refused(AsReason(appended.failure().text));
-        ++labels_;
-        return core::Ok();
-    }
-
     files::LabelLanguage language_;
     files::LabelSettings settings_;
     SendLabels send_;
-    QImage picture_;
     QByteArray stream_;
     qint64 labels_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "printing/LabelRun.h"
 
 #include "printing/PrintAction.h"
+#include "printing/Printers.h"
 #include "services/Termination.h"
 
 namespace printing {
@@ -54,8 +55,7 @@ RunReport PrintLabelRun(PrintTarget& printer, const RunPlacement& where, const N
             if (!dpi) { // asked once: a CUPS queue is asked over the wire
                 const core::Result<JobPage> page = printer.PageFor(std::nullopt);
                 if (page.failed())
-                    return stopped({core::kPrintFailed, QStringLiteral("The printer \"%1\" can't be used: %2")
-                                                            .arg(printer.Name(), page.failure().text)});
+                    return stopped(UnusablePrinter(printer.Name(), page.failure()));
                 dpi = page->gridDpi;
             }
             core::Result<labels::LaidOutLabel> parts = LayOutParts(*label->parts, *dpi);

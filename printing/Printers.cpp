@@ -38,6 +38,11 @@ public:
 
 } // namespace
 
+core::Failure UnusablePrinter(const QString& name, const core::Failure& why)
+{
+    return core::Failure{core::kPrintFailed, QStringLiteral("The printer \"%1\" can't be used: %2").arg(name, why.text)};
+}
+
 const PrinterCatalog& SystemPrinters()
 {
     static const SystemCatalog catalog;

@@ -34,6 +34,10 @@ inline constexpr double kPdfMarginMm = 6.35;
 // 203-dpi label printer).
 inline constexpr int kMinPdfDpi = 72, kMaxPdfDpi = 2400;
 
+// The words every run uses for a printer it can't print on: "The printer
+// "NAME" can't be used: " and the reason.
+core::Failure UnusablePrinter(const QString& name, const core::Failure& why);
+
 // Where the system's printers come from: Qt's list (CUPS, the Windows
 // spooler) unless a test brings its own.
 class PrinterCatalog {

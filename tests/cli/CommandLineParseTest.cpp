@@ -258,6 +258,12 @@ TEST(CommandLineParse, Errors_NameWhatIsWrong)
         {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--output", "a.pdf", "--media", "2x1in"}, "--media applies to printing, not to --output"},
         {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--output", "a.pdf", "--dpi", "300"}, "--dpi applies to PNG files and label printers"},
         {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--data", "j.csv"}, "--data is given twice"},
+        // Whole numbers of the commands the rows above do not reach.
+        {{"export", "--label", "l.json", "--output", "a.png", "--dpi", "5"}, "--dpi needs a whole number from 10 to 4800, not \"5\""},
+        {{"export", "--type", "code39", "--text", "A", "--output", "a.zpl", "--module-dots", "0"},
+         "--module-dots needs a whole number from 1 to 100, not \"0\""},
+        {{"labels", "--barcode", "${sku}", "--data", "i.csv", "--output", "~.png", "--dpi", "3OO"},
+         "--dpi needs a whole number from 10 to 4800, not \"3OO\""},
     };
     for (const Case& c : cases) {
         const Command cmd = ParseCommandLine(Args(c.args));

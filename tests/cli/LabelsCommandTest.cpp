@@ -110,7 +110,6 @@ TEST_F(LabelsCommand, AFewHundredRecordsOnSheets_EveryCellItsRecordInOrder_WithC
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
     const QString pdf = work.filePath(QStringLiteral("sheets.pdf"));
-    testsupport::ExpectValidPdf(pdf);
 
     std::vector<int> expected; // the record of each label, in order
     for (int i = 1; i <= 300; ++i)

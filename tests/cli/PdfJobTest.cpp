@@ -29,20 +29,10 @@ struct PdfJobTest : ::testing::Test, testsupport::UnattendedRun {
     // disk that fills up: a write past the limit fails with an error.
     testsupport::ProgramRun withFileLimit(const QString& path, qint64 blocks)
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QUORVANE_PDF_DIR"), pdfDir);
-        env.insert(QStringLiteral("CUPS_SERVER"), work.filePath(QStringLiteral("no-cupsd.sock")));
-        env.remove(QStringLiteral("DISPLAY"));
-        QProcess p;
-        p.setProcessEnvironment(env);
-        const QString exe = QStringLiteral(QUORVANE_EXE);
-        p.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$0\" \"$1\"").arg(blocks), exe, path});
-        testsupport::ProgramRun r;
-        r.finished = p.waitForFinished(60000);
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-        r.err = QString::fromLocal8Bit(p.readAllStandardError());
-        return r;
+        testsupport::RunOptions o;
+        o.args = QStringList{path};
+        o.fileBlocks = blocks;
+        return run(o);
     }
 };
 

@@ -49,7 +49,6 @@ TEST(LabelPrint, BuiltInPdfAt300Dpi_CodesReadTextInOrderPartsWhereTheFilePlacesT
     ASSERT_TRUE(report.status.ok()) << report.status.failure().text.toStdString();
     ASSERT_EQ(report.jobs.size(), 1u);
     const QString file = report.jobs[0].pdfPath;
-    testsupport::ExpectValidPdf(file);
 
     const QString text = testsupport::PdfText(file);
     qsizetype at = -1;

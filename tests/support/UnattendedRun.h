@@ -34,6 +34,7 @@ struct RunOptions {
     std::function<void(QProcess&)> whileRunning; // gets the started process (to signal it)
     QString workingDirectory;                    // empty: the test's own
     long addressSpaceKiB = 0;                    // ulimit -v for the run (not under AddressSanitizer, which needs more)
+    qint64 fileBlocks = 0;                       // ulimit -f: a write past this many 512-byte blocks fails, as on a full disk
     QList<std::pair<QString, QByteArray>> env;   // variables set to these bytes
 };
 
@@ -41,6 +42,9 @@ struct UnattendedRun {
     QTemporaryDir work;
     QTemporaryDir pdfs;
     QString pdfDir = pdfs.path();
+    // The CUPS server the program talks to (a socket, or HOST:PORT); empty:
+    // none, so no system printers.
+    QString cupsServer;
 
     static void Store(const char* key, const QString& value)
     {
@@ -71,7 +75,8 @@ struct UnattendedRun {
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QUORVANE_PDF_DIR"), pdfDir);
-        env.insert(QStringLiteral("CUPS_SERVER"), work.filePath(QStringLiteral("no-cupsd.sock"))); // no system printers
+        env.insert(QStringLiteral("CUPS_SERVER"),
+                   cupsServer.isEmpty() ? work.filePath(QStringLiteral("no-cupsd.sock")) : cupsServer);
         env.remove(QStringLiteral("QT_QPA_PLATFORM")); // the program must choose a headless run itself
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -113,6 +118,12 @@ struct UnattendedRun {
         }
         if (o.addressSpaceKiB > 0 && !kUnderAsan) {
             args = QStringList{QStringLiteral("-c"), QStringLiteral("ulimit -v %1 && exec \"$@\"").arg(o.addressSpaceKiB),
+                               QStringLiteral("sh"), program} + args;
+            program = QStringLiteral("/bin/sh");
+        }
+        if (o.fileBlocks > 0) {
+            // SIGXFSZ ignored: the write fails with an error, as it does on a full disk.
+            args = QStringList{QStringLiteral("-c"), QStringLiteral("ulimit -f %1; trap '' XFSZ; exec \"$@\"").arg(o.fileBlocks),
                                QStringLiteral("sh"), program} + args;
             program = QStringLiteral("/bin/sh");
         }

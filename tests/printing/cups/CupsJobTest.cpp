@@ -24,7 +24,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStandardPaths>
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -36,27 +35,6 @@ using testsupport::OwnCupsd;
 
 // 4 × 5 inch labels at 203 dpi, the model's default media.
 constexpr int kLabelWidth = 812, kLabelHeight = 1015;
-
-bool CanRunCupsd()
-{
-    return geteuid() == 0 &&
-           !QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty();
-}
-
-#define SKIP_WITHOUT_CUPSD()                                                                                          \
-    if (!CanRunCupsd())                                                                                               \
-    GTEST_SKIP() << "cupsd needs root and the cups package (scripts/deps)"
-
-// A queue of the ZPL Label Printer model whose printer is a file.
-void AddLabelQueue(const OwnCupsd& cups, const QString& name, const QString& file)
-{
-    QString out;
-    ASSERT_TRUE(cups.Admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
-                                                       QStringLiteral("file:") + file, QStringLiteral("-m"),
-                                                       QStringLiteral("drv:///sample.drv/zebra.ppd")},
-                           &out))
-        << out.toStdString();
-}
 
 QByteArray ReadAll(const QString& path)
 {
@@ -176,17 +154,28 @@ private:
     std::thread thread_;
 };
 
+// Unattended runs of `quorvane print` (or another command) on the CUPS
+// server `server`.
 struct UnattendedCups : testsupport::UnattendedRun {
-    QString server;
+    explicit UnattendedCups(const QString& server) { cupsServer = server; }
     testsupport::ProgramRun Print(const QStringList& args, const std::function<void(QProcess&)>& whileRunning = {},
                                   const QString& command = QStringLiteral("print"))
     {
-        testsupport::RunOptions o;
-        o.args = QStringList{command} + args;
-        o.env = {{QStringLiteral("CUPS_SERVER"), server.toLocal8Bit()}};
-        o.whileRunning = whileRunning;
-        o.timeoutMs = 60000;
-        return run(o);
+        return quorvane(QStringList{command} + args, 60000, whileRunning);
+    }
+};
+
+// A scheduler of the test's own with the label queue "Zebra", whose
+// printer is the file `zpl`.
+struct ZebraQueue {
+    OwnCupsd cups;
+    const QString zpl = cups.Path(QStringLiteral("out/label.zpl"));
+
+    // Started, and the queue added; else why not.
+    testing::AssertionResult Ready() const
+    {
+        const testing::AssertionResult started = cups.Started();
+        return started ? cups.AddZplFileQueue(QStringLiteral("Zebra"), zpl) : started;
     }
 };
 
@@ -195,23 +184,20 @@ struct UnattendedCups : testsupport::UnattendedRun {
 TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
 {
     SKIP_WITHOUT_CUPSD();
-    OwnCupsd cups;
-    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
-    const QString zpl = cups.Path(QStringLiteral("out/label.zpl"));
-    AddLabelQueue(cups, QStringLiteral("Zebra"), zpl);
+    const ZebraQueue zebra;
+    ASSERT_TRUE(zebra.Ready());
 
     // Unattended: a listing whose every line is a code.
-    UnattendedCups run;
-    run.server = cups.Socket();
+    UnattendedCups run(zebra.cups.Socket());
     const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-101\r\nQV-102\r\n");
     const auto dry = run.Print({QStringLiteral("--dry-run"), QStringLiteral("--printer"), QStringLiteral("Zebra")});
     EXPECT_EQ(dry.exitCode, 0) << dry.err.toStdString();
     EXPECT_TRUE(dry.out.contains(QStringLiteral("4 × 5 in label, 203 dpi, printable to the edges"))) << dry.out.toStdString();
     const auto printed = run.Print({listing, QStringLiteral("--printer"), QStringLiteral("Zebra"), QStringLiteral("--wait"),
                                     QStringLiteral("30")});
-    EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString() << cups.ErrorLog().toStdString();
+    EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString() << zebra.cups.ErrorLog().toStdString();
     EXPECT_TRUE(printed.err.isEmpty()) << printed.err.toStdString();
-    ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-101"), QStringLiteral("QV-102")});
+    ExpectLabels(ReadAll(zebra.zpl), {QStringLiteral("QV-101"), QStringLiteral("QV-102")});
     // Sheets of A4 labels are not what the label printer has: nothing goes out.
     const auto sheets = run.Print({QStringLiteral("--from"), QStringLiteral("1"), QStringLiteral("--to"), QStringLiteral("3"),
                                    QStringLiteral("--layout"), QStringLiteral("L7160"), QStringLiteral("--printer"),
@@ -220,7 +206,7 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
     EXPECT_EQ(sheets.exitCode, 1);
     EXPECT_TRUE(sheets.err.contains(QStringLiteral("it prints on 4 × 5 in label, 203 dpi, not on the 210 × 297 mm sheets")))
         << sheets.err.toStdString();
-    ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-101"), QStringLiteral("QV-102")});
+    ExpectLabels(ReadAll(zebra.zpl), {QStringLiteral("QV-101"), QStringLiteral("QV-102")});
 
     // The window: one Print, then a Run It of three labels, each its own job.
     WindowOnQueue window(QStringLiteral("Zebra"));
@@ -230,9 +216,9 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
     testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-201"));
     form.Command2_Click();
     ASSERT_TRUE(testsupport::StatusSays(form, QStringLiteral("Printed on Zebra (job "))) << testsupport::StatusLine(form).toStdString();
-    ExpectLabels(ReadAll(zpl), {QStringLiteral("QV-201")}, 1);
+    ExpectLabels(ReadAll(zebra.zpl), {QStringLiteral("QV-201")}, 1);
 
-    JobCapture capture(zpl);
+    JobCapture capture(zebra.zpl);
     testsupport::Line(form, "Text1")->setText(QStringLiteral("QV-"));
     testsupport::Line(form, "Text21")->setText(QStringLiteral("301"));
     testsupport::Line(form, "Text22")->setText(QStringLiteral("304"));
@@ -240,7 +226,7 @@ TEST(CupsJobs, LabelQueue_BatchPrintAndRunIt_GiveWholeLabelsThatScan)
     window.WaitForJobs();
     const QList<QByteArray> jobs = capture.Stop();
     EXPECT_TRUE(window.messages.texts.isEmpty()) << window.messages.texts.join('|').toStdString();
-    ASSERT_EQ(jobs.size(), 3) << cups.ErrorLog().toStdString();
+    ASSERT_EQ(jobs.size(), 3) << zebra.cups.ErrorLog().toStdString();
     for (int i = 0; i < 3; ++i)
         ExpectLabels(jobs[i], {QStringLiteral("QV-%1").arg(301 + i)}, 1);
 }
@@ -250,19 +236,16 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
     SKIP_WITHOUT_CUPSD();
     // The print server holds the label queue and listens on loopback.
     OwnCupsd server(testsupport::FreeLoopbackPort(), false);
-    ASSERT_TRUE(server.Running()) << server.ErrorLog().toStdString();
+    ASSERT_TRUE(server.Started());
     const QString zpl = server.Path(QStringLiteral("out/label.zpl"));
-    AddLabelQueue(server, QStringLiteral("Label"), zpl);
+    ASSERT_TRUE(server.AddZplFileQueue(QStringLiteral("Label"), zpl));
     const QString uri = QStringLiteral("ipp://127.0.0.1:%1/printers/Label").arg(server.Port());
 
     // The local server forwards a queue to it, as an IPP Everywhere queue.
     OwnCupsd local;
-    ASSERT_TRUE(local.Running()) << local.ErrorLog().toStdString();
+    ASSERT_TRUE(local.Started());
+    ASSERT_TRUE(local.AddQueue(QStringLiteral("Forward"), uri, {QStringLiteral("-m"), QStringLiteral("everywhere")}));
     QString out;
-    ASSERT_TRUE(local.Admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("Forward"), QStringLiteral("-E"),
-                                                        QStringLiteral("-v"), uri, QStringLiteral("-m"), QStringLiteral("everywhere")},
-                            &out))
-        << out.toStdString();
     // CUPS names the made driver's default "4x5" but the size itself
     // "4x5.Borderless", and the queue then names no default media: the
     // label size is set as its default, as an administrator would. CUPS
@@ -278,8 +261,7 @@ TEST(CupsJobs, TwoServers_ForwardingQueueAndQueueUri_PrintAtTheSecond)
     const core::Result<printing::QueuePage> forward = printing::QueuePageOf(QStringLiteral("Forward"));
     ASSERT_TRUE(forward.ok()) << forward.failure().text.toStdString();
 
-    UnattendedCups run;
-    run.server = local.Socket();
+    UnattendedCups run(local.Socket());
     const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-401\r\n");
     for (const QString& printer : {QStringLiteral("Forward"), uri}) {
         SCOPED_TRACE(printer.toStdString());
@@ -308,13 +290,12 @@ TEST(CupsJobs, JobsThatDoNotPrint_FailWithTheReasonOfCups)
 {
     SKIP_WITHOUT_CUPSD();
     OwnCupsd cups;
-    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
-    AddLabelQueue(cups, QStringLiteral("NoFile"), QStringLiteral("/nonexistent-folder/label.zpl"));
-    AddLabelQueue(cups, QStringLiteral("Paused"), cups.Path(QStringLiteral("out/paused.zpl")));
+    ASSERT_TRUE(cups.Started());
+    ASSERT_TRUE(cups.AddZplFileQueue(QStringLiteral("NoFile"), QStringLiteral("/nonexistent-folder/label.zpl")));
+    ASSERT_TRUE(cups.AddZplFileQueue(QStringLiteral("Paused"), cups.Path(QStringLiteral("out/paused.zpl"))));
     ASSERT_TRUE(cups.Admin(QStringLiteral("cupsdisable"), {QStringLiteral("Paused")}));
 
-    UnattendedCups run;
-    run.server = cups.Socket();
+    UnattendedCups run(cups.Socket());
     const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-501\r\n");
     // Cancels the run's job from outside once the queue holds it (the
     // first case, while the queue holds no other).
@@ -390,11 +371,10 @@ TEST(CupsJobs, AQueueRemovedOrTheServerStopped_WhileTheJobIsFollowed_IsSaidAtOnc
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
         OwnCupsd cups;
-        ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
-        AddLabelQueue(cups, QStringLiteral("Slow"), cups.Path(QStringLiteral("out/slow.zpl")));
+        ASSERT_TRUE(cups.Started());
+        ASSERT_TRUE(cups.AddZplFileQueue(QStringLiteral("Slow"), cups.Path(QStringLiteral("out/slow.zpl"))));
         ASSERT_TRUE(cups.Admin(QStringLiteral("cupsdisable"), {QStringLiteral("Slow")})); // the job waits in the queue
-        UnattendedCups run;
-        run.server = cups.Socket();
+        UnattendedCups run(cups.Socket());
         const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-701\r\n");
         QString job;
         const auto goAway = [&](QProcess&) {
@@ -429,13 +409,12 @@ TEST(CupsJobs, AQueueRemovedOrTheServerStopped_WhileTheJobIsFollowed_IsSaidAtOnc
 // reached, which is not the same as there being no printer of that name.
 TEST(CupsJobs, AServerThatRefusesConnections_IsSaidToRefuse)
 {
-    UnattendedCups run;
-    run.server = QStringLiteral("127.0.0.1:%1").arg(testsupport::FreeLoopbackPort());
+    UnattendedCups run(QStringLiteral("127.0.0.1:%1").arg(testsupport::FreeLoopbackPort()));
     const QString listing = run.writeFile(QStringLiteral("codes.txt"), "QV-702\r\n");
     const auto r = run.Print({listing, QStringLiteral("--printer"), QStringLiteral("Zebra")});
     EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("The printer \"Zebra\" can't be used: the print server at %1 can't be reached: "
-                                              "it refused the connection").arg(run.server)))
+                                              "it refused the connection").arg(run.cupsServer)))
         << r.err.toStdString();
     EXPECT_FALSE(r.err.contains(QStringLiteral("There is no printer named"))) << r.err.toStdString();
 }
@@ -446,10 +425,8 @@ TEST(CupsJobs, AServerThatRefusesConnections_IsSaidToRefuse)
 TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
 {
     SKIP_WITHOUT_CUPSD();
-    OwnCupsd cups;
-    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
-    const QString zpl = cups.Path(QStringLiteral("out/label.zpl"));
-    AddLabelQueue(cups, QStringLiteral("Zebra"), zpl);
+    const ZebraQueue zebra;
+    ASSERT_TRUE(zebra.Ready());
     WindowOnQueue window(QStringLiteral("Zebra"));
     ui::Form1& form = window.form;
     const std::pair<symbols::Symbology, const char*> cases[] = {
@@ -465,11 +442,11 @@ TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
         testsupport::Combo(form, "ComboMore")->setCurrentIndex(index);
         emit testsupport::Combo(form, "ComboMore")->activated(index);
         testsupport::Line(form, "Text1")->setText(QString::fromUtf8(text));
-        const QByteArray before = ReadAll(zpl);
+        const QByteArray before = ReadAll(zebra.zpl);
         form.Command2_Click();
-        window.WaitForJobs([&] { return ReadAll(zpl) != before; });
-        const std::vector<QImage> labels = testsupport::ZplGraphics(ReadAll(zpl));
-        ASSERT_EQ(labels.size(), 1u) << cups.ErrorLog().toStdString();
+        window.WaitForJobs([&] { return ReadAll(zebra.zpl) != before; });
+        const std::vector<QImage> labels = testsupport::ZplGraphics(ReadAll(zebra.zpl));
+        ASSERT_EQ(labels.size(), 1u) << zebra.cups.ErrorLog().toStdString();
         EXPECT_EQ(labels[0].size(), QSize(kLabelWidth, kLabelHeight));
         const symbols::ScanExpectation e = symbols::ExpectedScan(symbology, QString::fromUtf8(text));
         const QImage symbol = testsupport::AroundInk(labels[0]);
@@ -488,18 +465,15 @@ TEST(CupsJobs, LabelQueue_EveryLibrarySymbology_ScansFromTheLabel)
 TEST(CupsJobs, LabelQueue_LabelOfSeveralParts_EveryPartWhereTheFilePlacesIt)
 {
     SKIP_WITHOUT_CUPSD();
-    OwnCupsd cups;
-    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
-    const QString zpl = cups.Path(QStringLiteral("out/label.zpl"));
-    AddLabelQueue(cups, QStringLiteral("Zebra"), zpl);
-    UnattendedCups run;
-    run.server = cups.Socket();
+    const ZebraQueue zebra;
+    ASSERT_TRUE(zebra.Ready());
+    UnattendedCups run(zebra.cups.Socket());
     const QString file = run.work.filePath(QStringLiteral("shelf.json"));
     ASSERT_TRUE(labels::SaveLabel(testsupport::SampleLabel(), file).ok());
     const auto printed = run.Print({QStringLiteral("--label"), file, QStringLiteral("--printer"), QStringLiteral("Zebra"),
                                     QStringLiteral("--wait"), QStringLiteral("30"), QStringLiteral("--verify")});
-    ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString() << cups.ErrorLog().toStdString();
-    const std::vector<QImage> images = testsupport::ZplGraphics(ReadAll(zpl));
+    ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString() << zebra.cups.ErrorLog().toStdString();
+    const std::vector<QImage> images = testsupport::ZplGraphics(ReadAll(zebra.zpl));
     ASSERT_EQ(images.size(), 1u);
     EXPECT_EQ(images[0].size(), QSize(kLabelWidth, kLabelHeight)) << "on the queue's own media";
 

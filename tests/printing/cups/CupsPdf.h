@@ -2,9 +2,10 @@
 // turn at that folder, and its driver at a label printer's resolution.
 #pragma once
 
+#include "tests/printing/cups/OwnCupsd.h"
+
 #include <QDirIterator>
 #include <QFile>
-#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -18,8 +19,7 @@
 #define REQUIRE_CUPS_PDF()                                                                                                  \
     if (geteuid() != 0)                                                                                                     \
         GTEST_SKIP() << "cupsd and the cups-pdf backend need root";                                                         \
-    if (QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty() || \
-        !QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))                                                   \
+    if (!testsupport::CupsdInstalled() || !QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))                 \
     GTEST_FAIL() << "cups and printer-driver-cups-pdf must be installed (scripts/deps)"
 
 namespace testsupport::cupspdf {

@@ -24,7 +24,6 @@
 namespace {
 
 using testsupport::OwnCupsd;
-using testsupport::RunTool;
 using namespace testsupport::cupspdf;
 
 const QString kQueue = QStringLiteral("Quorvane-Lab_Queue"); // mixed case, a hyphen and an underscore
@@ -37,7 +36,7 @@ TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
 
     const MachineWideTurn turn;
     OwnCupsd cups;
-    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    ASSERT_TRUE(cups.Started());
     QTemporaryDir drivers;
     // An office printer's driver (300 dpi) and a label printer's (203 dpi).
     struct Queue {
@@ -45,13 +44,8 @@ TEST(CupsPrinting, QueuesListedByName_PrintAtTheirOwnResolutionAndTheirPdfsScan)
         int dpi;
     };
     const Queue queues[] = {{kQueue, 300}, {QStringLiteral("Label203"), 203}};
-    for (const Queue& q : queues) {
-        QString out;
-        ASSERT_TRUE(RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), q.name, QStringLiteral("-E"), QStringLiteral("-v"),
-                                                        QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), DriverAt(drivers, q.dpi)},
-                            &out))
-            << out.toStdString();
-    }
+    for (const Queue& q : queues)
+        ASSERT_TRUE(cups.AddQueue(q.name, QStringLiteral("cups-pdf:/"), {QStringLiteral("-P"), DriverAt(drivers, q.dpi)}));
 
     testsupport::TempConfig config;
     services::RecordingSink messages;

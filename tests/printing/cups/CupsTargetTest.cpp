@@ -20,16 +20,12 @@ TEST(CupsTarget, OfficeQueue_PassesWhatEveryTargetDoes)
 
     const MachineWideTurn turn;
     testsupport::OwnCupsd cups;
-    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    ASSERT_TRUE(cups.Started());
     constexpr int kDpi = 300;
     QTemporaryDir drivers;
-    QString out;
-    ASSERT_TRUE(cups.Admin(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("Office"), QStringLiteral("-E"),
-                                                       QStringLiteral("-v"), QStringLiteral("cups-pdf:/"), QStringLiteral("-P"),
-                                                       DriverAt(drivers, kDpi), QStringLiteral("-o"),
-                                                       QStringLiteral("media-default=iso_a4_210x297mm")},
-                           &out))
-        << out.toStdString();
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("Office"), QStringLiteral("cups-pdf:/"),
+                              {QStringLiteral("-P"), DriverAt(drivers, kDpi), QStringLiteral("-o"),
+                               QStringLiteral("media-default=iso_a4_210x297mm")}));
 
     // cups-pdf names its files by the job's title and writes over an older
     // file of that name: a job's file is the one written since the test
@@ -38,11 +34,7 @@ TEST(CupsTarget, OfficeQueue_PassesWhatEveryTargetDoes)
     const QDateTime began = QDateTime::currentDateTime().addSecs(-1);
     testsupport::TargetUnderTest t{std::make_unique<printing::CupsPrinter>(QStringLiteral("Office"), printing::Calibration{}),
                                    [&](const printing::JobDone& done) -> std::vector<QImage> {
-                                       EXPECT_TRUE(done.cupsJob.has_value()) << "no job was sent to CUPS";
-                                       if (!done.cupsJob)
-                                           return {};
-                                       printing::CupsJob job = *done.cupsJob;
-                                       const core::Status printed = printing::WaitForJob(job, 90);
+                                       const core::Status printed = testsupport::JobPrinted(done, 90);
                                        EXPECT_TRUE(printed.ok()) << printed.failure().text.toStdString() << "\n"
                                                                  << cups.ErrorLog().toStdString();
                                        QStringList made;

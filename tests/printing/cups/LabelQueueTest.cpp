@@ -18,7 +18,6 @@
 
 #include <QLocale>
 
-using testsupport::AddQueue;
 using testsupport::OwnCupsd;
 using testsupport::Pages;
 using testsupport::RawPort;
@@ -28,13 +27,10 @@ TEST(CupsLabels, RawQueueToARawPort_GetsZpl_AndPassesWhatEveryTargetDoes)
 {
     SKIP_WITHOUT_CUPSD();
     OwnCupsd cups;
-    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    ASSERT_TRUE(cups.Started());
     RawPort printer;
     ASSERT_NE(printer.Port(), 0);
-    QString said;
-    ASSERT_TRUE(AddQueue(cups, QStringLiteral("Raw"), QStringLiteral("socket://127.0.0.1:%1").arg(printer.Port()),
-                         QStringLiteral("raw"), &said))
-        << said.toStdString();
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("Raw"), printer.Uri(), {QStringLiteral("-m"), QStringLiteral("raw")}));
 
     const printing::Printers printers;
     std::unique_ptr<printing::LabelPrinter> label = printers.OpenLabelPrinter(QStringLiteral("Raw"));
@@ -47,12 +43,7 @@ TEST(CupsLabels, RawQueueToARawPort_GetsZpl_AndPassesWhatEveryTargetDoes)
     EXPECT_EQ(*page, QStringLiteral("4 × 6 in label, 203 dpi, printable to the edges, in ZPL"));
 
     testsupport::TargetUnderTest t{std::move(label), [&](const printing::JobDone& done) -> std::vector<QImage> {
-                                       EXPECT_TRUE(done.cupsJob.has_value()) << "no job was sent to CUPS";
-                                       if (!done.cupsJob)
-                                           return {};
-                                       printing::CupsJob job = *done.cupsJob;
-                                       const core::Status printed = printing::WaitForJob(job, 60);
-                                       printing::ForgetJob(job);
+                                       const core::Status printed = testsupport::JobPrinted(done, 60);
                                        EXPECT_TRUE(printed.ok()) << printed.failure().text.toStdString() << "\n"
                                                                  << cups.ErrorLog().toStdString();
                                        return Pages(printer.Take());
@@ -65,39 +56,32 @@ TEST(CupsLabels, RawQueueForwardingOverIpp_PrintsFromTheCommandLine_WithTheSizeG
     SKIP_WITHOUT_CUPSD();
     const int port = testsupport::FreeLoopbackPort();
     OwnCupsd server(port, false);
-    ASSERT_TRUE(server.Running()) << server.ErrorLog().toStdString();
+    ASSERT_TRUE(server.Started());
     // The second server's queue is CUPS' own ZPL label driver, on a label
     // printer's raw port: a raw job passes its driver unchanged.
     RawPort printer;
     ASSERT_NE(printer.Port(), 0);
-    QString said;
-    ASSERT_TRUE(AddQueue(server, QStringLiteral("Zpl"), QStringLiteral("socket://127.0.0.1:%1").arg(printer.Port()),
-                         QStringLiteral("drv:///sample.drv/zebra.ppd"), &said))
-        << said.toStdString();
+    ASSERT_TRUE(server.AddQueue(QStringLiteral("Zpl"), printer.Uri(),
+                                {QStringLiteral("-m"), QStringLiteral("drv:///sample.drv/zebra.ppd")}));
     OwnCupsd cups;
-    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
-    ASSERT_TRUE(AddQueue(cups, QStringLiteral("Forward"), QStringLiteral("ipp://127.0.0.1:%1/printers/Zpl").arg(port),
-                         QStringLiteral("raw"), &said))
-        << said.toStdString();
+    ASSERT_TRUE(cups.Started());
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("Forward"), QStringLiteral("ipp://127.0.0.1:%1/printers/Zpl").arg(port),
+                              {QStringLiteral("-m"), QStringLiteral("raw")}));
 
     testsupport::UnattendedRun run;
+    run.cupsServer = cups.Socket();
     run.Store("line", QStringLiteral("*"));
     const QString lines = run.writeFile(QStringLiteral("lines.txt"), "Parcel\r\n*FWD-1\r\n*FWD-2\r\n");
-    const auto quorvane = [&](const QStringList& args) {
-        testsupport::RunOptions o;
-        o.args = args;
-        o.env = {{QStringLiteral("CUPS_SERVER"), cups.Socket().toLocal8Bit()}};
-        return run.run(o);
-    };
     const QStringList onForward{QStringLiteral("--printer"), QStringLiteral("Forward"), QStringLiteral("--media"),
                                 QStringLiteral("3x2in"), QStringLiteral("--darkness"), QStringLiteral("20")};
 
-    const testsupport::ProgramRun dry = quorvane(QStringList{QStringLiteral("print"), lines, QStringLiteral("--dry-run")} + onForward);
+    const testsupport::ProgramRun dry =
+        run.quorvane(QStringList{QStringLiteral("print"), lines, QStringLiteral("--dry-run")} + onForward);
     ASSERT_EQ(dry.exitCode, 0) << dry.err.toStdString();
     for (const char* line : {"Language: ZPL\n", "Label: 3x2in, 609 × 406 dots at 203 dpi, from the size set for this printer\n"})
         EXPECT_TRUE(dry.out.contains(QString::fromUtf8(line))) << line << " in:\n" << dry.out.toStdString();
 
-    const testsupport::ProgramRun printed = quorvane(QStringList{QStringLiteral("print"), lines} + onForward);
+    const testsupport::ProgramRun printed = run.quorvane(QStringList{QStringLiteral("print"), lines} + onForward);
     ASSERT_EQ(printed.exitCode, 0) << printed.err.toStdString() << cups.ErrorLog().toStdString();
     EXPECT_FALSE(printed.err.contains(QStringLiteral("names no default media")));
     // The first server's job is done when the second has it; that one

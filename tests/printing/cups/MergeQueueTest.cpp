@@ -51,15 +51,13 @@ TEST(CupsLabels, Merge_RecordsToAZplQueue_OneJobOfTheirLabelsInOrderWithCopies)
 {
     SKIP_WITHOUT_CUPSD();
     testsupport::OwnCupsd cups;
-    ASSERT_TRUE(cups.Running()) << cups.ErrorLog().toStdString();
+    ASSERT_TRUE(cups.Started());
     testsupport::RawPort printer;
     ASSERT_NE(printer.Port(), 0);
-    QString said;
-    ASSERT_TRUE(testsupport::AddQueue(cups, QStringLiteral("Zebra"), QStringLiteral("socket://127.0.0.1:%1").arg(printer.Port()),
-                                      QStringLiteral("raw"), &said))
-        << said.toStdString();
+    ASSERT_TRUE(cups.AddQueue(QStringLiteral("Zebra"), printer.Uri(), {QStringLiteral("-m"), QStringLiteral("raw")}));
 
     testsupport::UnattendedRun run;
+    run.cupsServer = cups.Socket();
     QByteArray csv = "sku,name,qty\n";
     std::vector<int> expected; // the record of each label
     for (int i = 1; i <= 200; ++i) {
@@ -71,7 +69,6 @@ TEST(CupsLabels, Merge_RecordsToAZplQueue_OneJobOfTheirLabelsInOrderWithCopies)
     testsupport::RunOptions o;
     o.args = QStringList{"labels", "--barcode", "${sku}", "--text", "${name}", "--data", data, "--copies-field", "qty",
                          "--printer", "Zebra", "--media", "2x1in", "--layout", "One label per job", "--no-wait"};
-    o.env = {{QStringLiteral("CUPS_SERVER"), cups.Socket().toLocal8Bit()}};
     o.timeoutMs = 120000;
     const testsupport::ProgramRun r = run.run(o);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString() << cups.ErrorLog().toStdString();

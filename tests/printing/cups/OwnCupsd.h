@@ -5,19 +5,33 @@
 // through CUPS_SERVER for as long as it runs.
 #pragma once
 
+#include "printing/JobFollow.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cups/cups.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace testsupport {
+
+inline bool CupsdInstalled()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")})
+                .isEmpty();
+}
+
+// A test of its own CUPS server skips where it can't start one.
+#define SKIP_WITHOUT_CUPSD()                                                                                          \
+    if (geteuid() != 0 || !testsupport::CupsdInstalled())                                                            \
+    GTEST_SKIP() << "cupsd needs root and the cups package (scripts/deps)"
 
 inline bool RunTool(const QString& program, const QStringList& args, QString* output = nullptr,
                     const QString& server = QString())
@@ -34,6 +48,18 @@ inline bool RunTool(const QString& program, const QStringList& args, QString* ou
     if (output)
         *output = QString::fromLocal8Bit(p.readAllStandardOutput() + p.readAllStandardError());
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// The CUPS job a print target sent, followed until it has printed (up to
+// `seconds`), then dropped: why it did not print, or that none was sent.
+inline core::Status JobPrinted(const printing::JobDone& done, double seconds)
+{
+    if (!done.cupsJob)
+        return core::Failure{core::kPrintFailed, QStringLiteral("no job was sent to CUPS")};
+    printing::CupsJob job = *done.cupsJob;
+    const core::Status printed = printing::WaitForJob(job, seconds);
+    printing::ForgetJob(job);
+    return printed;
 }
 
 // A loopback port nobody listens on now.
@@ -126,6 +152,13 @@ public:
     }
     // Started, and answering where the tests reach it.
     bool Running() const { return ready_ && cupsd_.state() == QProcess::Running; }
+    // Running, or what the scheduler's log says.
+    testing::AssertionResult Started() const
+    {
+        if (Running())
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "cupsd is not running: " << ErrorLog().toStdString();
+    }
     QString Socket() const { return socket_; }
     int Port() const { return port_; }
     // A file in the scheduler's own folder (where label queues print to).
@@ -139,6 +172,24 @@ public:
     bool Admin(const QString& tool, const QStringList& args, QString* output = nullptr) const
     {
         return RunTool(tool, args, output, socket_);
+    }
+
+    // Adds the queue `name`, enabled, printing to `device`; `driver` is
+    // lpadmin's words for its driver (-m MODEL or -P PPD, any -o options).
+    // A failure says what lpadmin said.
+    testing::AssertionResult AddQueue(const QString& name, const QString& device, const QStringList& driver) const
+    {
+        QString said;
+        if (Admin(QStringLiteral("lpadmin"),
+                  QStringList{QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), device} + driver, &said))
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "lpadmin -p " << name.toStdString() << ": " << said.toStdString();
+    }
+    // A queue of CUPS' own ZPL Label Printer model whose printer is the file `file`.
+    testing::AssertionResult AddZplFileQueue(const QString& name, const QString& file) const
+    {
+        return AddQueue(name, QStringLiteral("file:") + file,
+                        {QStringLiteral("-m"), QStringLiteral("drv:///sample.drv/zebra.ppd")});
     }
 
 private:

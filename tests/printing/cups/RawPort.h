@@ -6,7 +6,6 @@
 #include "tests/support/Decode.h"
 #include "tests/support/LabelLanguages.h"
 
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <arpa/inet.h>
 #include <atomic>
@@ -18,19 +17,6 @@
 #include <unistd.h>
 
 namespace testsupport {
-
-// A test of its own CUPS server skips where it can't start one.
-#define SKIP_WITHOUT_CUPSD()                                                                                          \
-    if (geteuid() != 0 ||                                                                                             \
-        QStandardPaths::findExecutable(QStringLiteral("cupsd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")}).isEmpty()) \
-    GTEST_SKIP() << "cupsd needs root and the cups package (scripts/deps)"
-
-inline bool AddQueue(const OwnCupsd& cups, const QString& name, const QString& device, const QString& model, QString* said)
-{
-    return cups.Admin(QStringLiteral("lpadmin"),
-                      {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"), device, QStringLiteral("-m"), model},
-                      said);
-}
 
 // A label printer's raw port on the loopback: takes one connection after
 // another on a thread of its own and keeps what they bring.
@@ -58,6 +44,8 @@ public:
             ::close(fd_);
     }
     int Port() const { return port_; }
+    // The device URI of a queue that prints here.
+    QString Uri() const { return QStringLiteral("socket://127.0.0.1:%1").arg(port_); }
     // The connections that have ended: jobs whole.
     int Jobs() const { return jobs_; }
     // What came since the last call.

@@ -19,24 +19,35 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 using testsupport::OwnLprint;
 
 namespace {
 
-#define SKIP_WITHOUT_LPRINT()                                                                                         \
-    if (const QString missing = OwnLprint::Missing(); !missing.isEmpty())                                            \
-    GTEST_SKIP() << missing.toStdString()
+// Every test: an LPrint of its own with the 4 in, 203 dpi ZPL printer
+// "Label"; skipped where LPrint can't run.
+class LprintPeer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const QString missing = OwnLprint::Missing(); !missing.isEmpty())
+            GTEST_SKIP() << missing.toStdString();
+        own_.emplace();
+        ASSERT_TRUE(own_->Running()) << own_->Log().toStdString();
+        QString said;
+        ASSERT_TRUE(own_->AddPrinter(QStringLiteral("Label"), QStringLiteral("zpl_4inch-203dpi-dt"), &said)) << said.toStdString();
+    }
+    OwnLprint& lprint() { return *own_; }
+
+private:
+    std::optional<OwnLprint> own_;
+};
 
 } // namespace
 
-TEST(LprintPeer, ZplLabel_PassesThroughUnchanged_AndPrintsThePictureDotForDot)
+TEST_F(LprintPeer, ZplLabel_PassesThroughUnchanged_AndPrintsThePictureDotForDot)
 {
-    SKIP_WITHOUT_LPRINT();
-    OwnLprint lprint;
-    ASSERT_TRUE(lprint.Running()) << lprint.Log().toStdString();
-    QString said;
-    ASSERT_TRUE(lprint.AddPrinter(QStringLiteral("Label"), QStringLiteral("zpl_4inch-203dpi-dt"), &said)) << said.toStdString();
 
     const symbols::SymbolRequest request = symbols::ReadSizeFields(symbols::Symbology::Code128B, QStringLiteral("QV-LPRINT-1"),
                                                                    QStringLiteral("1.4"), QStringLiteral("8"),
@@ -46,7 +57,7 @@ TEST(LprintPeer, ZplLabel_PassesThroughUnchanged_AndPrintsThePictureDotForDot)
     // resolution. Asking first also has LPrint read its printer's status
     // now: asked while a job starts, LPrint 1.1 can start that job twice
     // and abort it.
-    const core::Result<printing::QueuePage> page = printing::QueuePageOf(lprint.Uri(QStringLiteral("Label")));
+    const core::Result<printing::QueuePage> page = printing::QueuePageOf(lprint().Uri(QStringLiteral("Label")));
     ASSERT_TRUE(page.ok()) << page.failure().text.toStdString();
     ASSERT_EQ(page->dpi, 203);
     files::LabelSettings settings;
@@ -59,14 +70,14 @@ TEST(LprintPeer, ZplLabel_PassesThroughUnchanged_AndPrintsThePictureDotForDot)
     QByteArray bytes = *zpl;
     QBuffer label(&bytes);
     ASSERT_TRUE(label.open(QIODevice::ReadOnly));
-    core::Result<printing::CupsJob> job = printing::SubmitDocument(lprint.Uri(QStringLiteral("Label")), QStringLiteral("quorvane-zpl"),
-                                                                   label, "application/vnd.zebra-zpl");
+    core::Result<printing::CupsJob> job = printing::SubmitDocument(
+        lprint().Uri(QStringLiteral("Label")), QStringLiteral("quorvane-zpl"), label, "application/vnd.zebra-zpl");
     ASSERT_TRUE(job.ok()) << job.failure().text.toStdString();
     const core::Status waited = printing::WaitForJob(*job, 60);
-    ASSERT_TRUE(waited.ok()) << waited.failure().text.toStdString() << "\n" << lprint.Log().toStdString();
+    ASSERT_TRUE(waited.ok()) << waited.failure().text.toStdString() << "\n" << lprint().Log().toStdString();
     printing::ForgetJob(*job);
 
-    QFile printed(lprint.JobFile(QStringLiteral("quorvane-zpl")));
+    QFile printed(lprint().JobFile(QStringLiteral("quorvane-zpl")));
     ASSERT_TRUE(printed.open(QIODevice::ReadOnly)) << printed.fileName().toStdString();
     const QByteArray printedBytes = printed.readAll();
     EXPECT_TRUE(printedBytes == *zpl) << "LPrint changed the label: " << printedBytes.left(200).toStdString();
@@ -82,13 +93,8 @@ TEST(LprintPeer, ZplLabel_PassesThroughUnchanged_AndPrintsThePictureDotForDot)
     EXPECT_EQ(testsupport::ZbarReadOne(framed), "QV-LPRINT-1");
 }
 
-TEST(LprintPeer, PdfJob_IsAbortedByLprint_AndFollowedToAFailure)
+TEST_F(LprintPeer, PdfJob_IsAbortedByLprint_AndFollowedToAFailure)
 {
-    SKIP_WITHOUT_LPRINT();
-    OwnLprint lprint;
-    ASSERT_TRUE(lprint.Running()) << lprint.Log().toStdString();
-    QString said;
-    ASSERT_TRUE(lprint.AddPrinter(QStringLiteral("Label"), QStringLiteral("zpl_4inch-203dpi-dt"), &said)) << said.toStdString();
 
     // A one-page PDF, sent as the program sends its CUPS jobs.
     QByteArray pdf("%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
@@ -96,7 +102,7 @@ TEST(LprintPeer, PdfJob_IsAbortedByLprint_AndFollowedToAFailure)
     QBuffer buffer(&pdf);
     ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
     core::Result<printing::CupsJob> job =
-        printing::SubmitDocument(lprint.Uri(QStringLiteral("Label")), QStringLiteral("quorvane-pdf"), buffer, "application/pdf");
+        printing::SubmitDocument(lprint().Uri(QStringLiteral("Label")), QStringLiteral("quorvane-pdf"), buffer, "application/pdf");
     ASSERT_TRUE(job.ok()) << job.failure().text.toStdString();
 
     const core::Status waited = printing::WaitForJob(*job, 60);
@@ -104,20 +110,15 @@ TEST(LprintPeer, PdfJob_IsAbortedByLprint_AndFollowedToAFailure)
     EXPECT_EQ(printing::PollJob(*job).phase, printing::JobPhase::Aborted);
     EXPECT_TRUE(waited.failure().text.contains(QStringLiteral("aborted"))) << waited.failure().text.toStdString();
     // LPrint opens the job's file before it finds it can't print the PDF: it stays empty.
-    EXPECT_EQ(QFileInfo(lprint.JobFile(QStringLiteral("quorvane-pdf"))).size(), 0);
+    EXPECT_EQ(QFileInfo(lprint().JobFile(QStringLiteral("quorvane-pdf"))).size(), 0);
     printing::ForgetJob(*job);
 }
 
-TEST(LprintPeer, LabelPrinter_SendsZplAsLprintTakesIt_AndPassesWhatEveryTargetDoes)
+TEST_F(LprintPeer, LabelPrinter_SendsZplAsLprintTakesIt_AndPassesWhatEveryTargetDoes)
 {
-    SKIP_WITHOUT_LPRINT();
-    OwnLprint lprint;
-    ASSERT_TRUE(lprint.Running()) << lprint.Log().toStdString();
-    QString said;
-    ASSERT_TRUE(lprint.AddPrinter(QStringLiteral("Label"), QStringLiteral("zpl_4inch-203dpi-dt"), &said)) << said.toStdString();
 
     const printing::Printers printers;
-    std::unique_ptr<printing::LabelPrinter> label = printers.OpenLabelPrinter(lprint.Uri(QStringLiteral("Label")));
+    std::unique_ptr<printing::LabelPrinter> label = printers.OpenLabelPrinter(lprint().Uri(QStringLiteral("Label")));
     ASSERT_NE(label, nullptr) << "LPrint lists application/vnd.zebra-zpl among its formats";
     const core::Result<printing::LabelPrinter::Label> size = label->LabelFor(std::nullopt);
     ASSERT_TRUE(size.ok()) << size.failure().text.toStdString();
@@ -126,18 +127,13 @@ TEST(LprintPeer, LabelPrinter_SendsZplAsLprintTakesIt_AndPassesWhatEveryTargetDo
 
     // Each job is written to a file of its own, named by the job's title
     // ("Quorvane-N"); LPrint's own status queries go to printer.prn.
-    const QDir out = QFileInfo(lprint.JobFile(QStringLiteral("x"))).dir();
+    const QDir out = QFileInfo(lprint().JobFile(QStringLiteral("x"))).dir();
     QStringList seen;
     testsupport::TargetUnderTest t{std::move(label),
                                    [&](const printing::JobDone& done) -> std::vector<QImage> {
-                                       EXPECT_TRUE(done.cupsJob.has_value());
-                                       if (!done.cupsJob)
-                                           return {};
-                                       printing::CupsJob job = *done.cupsJob;
-                                       const core::Status printed = printing::WaitForJob(job, 60);
-                                       printing::ForgetJob(job);
+                                       const core::Status printed = testsupport::JobPrinted(done, 60);
                                        EXPECT_TRUE(printed.ok()) << printed.failure().text.toStdString() << "\n"
-                                                                 << lprint.Log().toStdString();
+                                                                 << lprint().Log().toStdString();
                                        QStringList made = out.entryList({QStringLiteral("Quorvane-*.prn")}, QDir::Files);
                                        for (const QString& old : seen)
                                            made.removeAll(old);
