@@ -37,9 +37,9 @@ struct Destination {
     enum Kind { Printer, Pdf, Png } kind = Printer;
     QString printerName; // Printer
     std::unique_ptr<printing::PrintTarget> printer;
-    // Sheets of a layout, or (none) a roll: one label a page of one job,
-    // the page the label's. On an office printer "One label per job"
-    // prints each label as a job of its own.
+    // Sheets of a layout, or a roll: one label a page of one job, the page
+    // the label's. None: PNG files, or on an office printer "One label per
+    // job", each label a job of its own.
     std::optional<printing::SheetPlacement> sheets;
     bool jobEach = false;
     double dpi = 0; // what the labels are laid out for
@@ -273,7 +273,7 @@ int LabelsRun::Run()
     // A job sent whole at its end (sheets, a roll, a PDF) is checked as
     // it is made, each label laid out once, and dropped when a record
     // fails; PNG files and jobs of a label each are checked first.
-    const bool onePass = !c_.dryRun && to_.kind != Destination::Png && !to_.jobEach;
+    const bool onePass = !c_.dryRun && jobs::CheckAsMade(to_.sheets);
     auto check = std::make_shared<jobs::MergeCheck>();
     core::Status printed = core::Ok();
     if (onePass) {

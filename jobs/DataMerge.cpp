@@ -299,19 +299,25 @@ core::Result<MergeCheck> CheckMerge(const MergePlan& plan, double dpi, const std
 }
 
 core::Result<printing::NextLabel> CheckingMergeLabels(const MergePlan& plan, double dpi,
-                                                      const std::shared_ptr<MergeCheck>& check, bool skipBad)
+                                                      const std::shared_ptr<MergeCheck>& check, bool skipBad,
+                                                      const std::function<bool(qint64)>& keepGoing)
 {
     if (const core::Status fields = CheckFields(plan); fields.failed())
         return fields.failure();
     *check = EmptyCheck(plan, dpi);
-    const auto [begin, last] = Chosen(plan);
-    const qint64 end = last;
-    return printing::NextLabel([plan, check, end, skipBad, state = RunState{begin - 1, 0, {}, {}, false},
+    const auto [first, last] = Chosen(plan);
+    const qint64 begin = first, end = last;
+    return printing::NextLabel([plan, check, begin, end, skipBad, keepGoing, state = RunState{begin - 1, 0, {}, {}, false},
                                 memo = labels::LayoutMemo{}]() mutable -> std::optional<printing::SheetLabel> {
         while (state.left == 0) {
             if (state.stopped)
                 return std::nullopt;
-            if (++state.index >= end) {
+            if (++state.index < end && keepGoing && (state.index - begin) % kCheckTick == 0 &&
+                !keepGoing(state.index - begin)) {
+                state.stopped = true;
+                return printing::SheetLabel{{}, {}, Stopped(QStringLiteral("checking the labels of %1").arg(plan.data->Name()))};
+            }
+            if (state.index >= end) {
                 if (check->bad == 0 || skipBad)
                     return std::nullopt;
                 state.stopped = true;
@@ -335,6 +341,18 @@ core::Result<printing::NextLabel> CheckingMergeLabels(const MergePlan& plan, dou
         label.parts = printing::LabelParts{plan.label, FillFor(plan, state.index, state.values), false, state.laid};
         return label;
     });
+}
+
+qint64 LabelsAsked(const MergePlan& plan)
+{
+    const auto [begin, end] = Chosen(plan);
+    if (plan.options.copiesField.isEmpty())
+        return (end - begin) * plan.options.copies;
+    qint64 labels = 0;
+    core::Failure unread;
+    for (qint64 index = begin; index < end; ++index)
+        labels += std::max<qint64>(CopiesIn(plan, index, plan.data->Values(index), &unread), 0);
+    return labels;
 }
 
 QStringList MergeCheck::Lines() const

@@ -12,7 +12,8 @@
 //   plan  = MergePlan{label, data, options}
 //   check = CheckMerge(plan, dpi)               findings, counts, bad records
 //   PrintLabelRun(printer, where, MergeLabels(plan, *check))
-// or, for a job sent whole at its end, check and print in one pass:
+// or, for a job sent whole at its end (CheckAsMade), check and print in
+// one pass:
 //   PrintLabelRun(printer, where, CheckingMergeLabels(plan, dpi, check, skipBad))
 #pragma once
 
@@ -29,6 +30,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace jobs {
@@ -157,10 +159,26 @@ printing::NextLabel MergeLabels(const MergePlan& plan, const MergeCheck& check);
 // with a bad record ends with a label that stops it (SheetLabel::stop:
 // "N of M records can't be printed."), so that its job is dropped; after
 // the first bad record the rest are only checked. With `skipBad` the bad
-// records give no labels and the run ends as usual. Fails as CheckMerge
-// does when the plan can't be checked at all.
+// records give no labels and the run ends as usual. `keepGoing` is asked
+// as CheckMerge asks it; when it says no, the run ends with a label that
+// stops it (kStopped). Fails as CheckMerge does when the plan can't be
+// checked at all.
 core::Result<printing::NextLabel> CheckingMergeLabels(const MergePlan& plan, double dpi,
-                                                      const std::shared_ptr<MergeCheck>& check, bool skipBad);
+                                                      const std::shared_ptr<MergeCheck>& check, bool skipBad,
+                                                      const std::function<bool(qint64 checked)>& keepGoing = {});
+
+// Whether a merge printed on `sheets` (on sheets or a roll, sent as one
+// job; none: a job for each label, or a file for each) is checked as its
+// labels are made (CheckingMergeLabels), each laid out once: a job sent
+// whole at its end can still be dropped when a record fails. Labels sent
+// one by one can't be taken back, so all of them are checked before the
+// first (CheckMerge, then MergeLabels).
+inline bool CheckAsMade(const std::optional<printing::SheetPlacement>& sheets) { return sheets.has_value(); }
+
+// The labels the records chosen ask for, copies counted (a record whose
+// copies can't be read: none), without laying any out: what a run checked
+// as it is made counts its progress against.
+qint64 LabelsAsked(const MergePlan& plan);
 
 // The label of `quorvane labels --barcode TEXT --type TYPE --text TEXT...`:
 // the barcode across the top of a label of `sizeMm`, 3 mm from its edges,

@@ -283,12 +283,18 @@ private:
     void ShowLabelFile();
     void ShowMerge();
     // A merge about to print on `target` at `where`: its data read afresh,
-    // once, and the label of every record checked for the printer's dots.
-    // Why nothing prints: no label file, data that can't be read, or the
-    // records that can't be printed, every one listed (the first 50).
+    // once, and its labels, checked for the printer's dots. A job sent
+    // whole at its end is checked as its labels are made, each laid out
+    // once, and a bad record ends it with the records that can't be
+    // printed as its stop, so that nothing prints; labels sent one by one
+    // are all checked here first. Why nothing prints: no label file, data
+    // that can't be read, or the records that can't be printed, every one
+    // listed (the first 50).
     struct MergeRun {
         jobs::MergePlan plan;
-        jobs::MergeCheck check;
+        std::shared_ptr<jobs::MergeCheck> check; // a job sent whole: filled as its labels are made
+        printing::NextLabel labels;
+        qint64 total = 0; // the labels the records ask for
     };
     core::Result<MergeRun> PrepareMerge(printing::PrintTarget& target, const printing::RunPlacement& where);
     // Print with merge data: a label for every record, on the layout's

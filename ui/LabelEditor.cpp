@@ -194,16 +194,27 @@ QPushButton* Button(QWidget* parent, const QString& text, const QString& tip)
 
 } // namespace
 
+QDoubleSpinBox* LabelEditor::NewLength(QWidget* parent, double lowMm)
+{
+    auto* box = new QDoubleSpinBox(parent);
+    box->setProperty("lowMm", lowMm);
+    lengths_.push_back(box);
+    return box;
+}
+
+QHBoxLayout* LabelEditor::NewLengthPair(QWidget* parent, QDoubleSpinBox*& first, QDoubleSpinBox*& second, double lowMm)
+{
+    first = NewLength(parent, lowMm);
+    second = NewLength(parent, lowMm);
+    auto* row = new QHBoxLayout;
+    row->addWidget(first, 1);
+    row->addWidget(new QLabel(QStringLiteral("\u00d7"), parent));
+    row->addWidget(second, 1);
+    return row;
+}
+
 void LabelEditor::BuildControls()
 {
-    // A length box: the least length it takes in mm (see ShowUnit).
-    const auto length = [this](QWidget* parent, double lowMm) {
-        auto* box = new QDoubleSpinBox(parent);
-        box->setProperty("lowMm", lowMm);
-        lengths_.push_back(box);
-        return box;
-    };
-
     auto* top = new QVBoxLayout(this);
     auto* tools = new QHBoxLayout;
     const auto tool = [&](QAction* action) {
@@ -264,14 +275,9 @@ void LabelEditor::BuildControls()
 
     auto* labelGroup = new QGroupBox(QStringLiteral("Label"), side);
     auto* labelForm = Form(labelGroup);
-    LabelWidth = length(labelGroup, 1);
-    LabelHeight = length(labelGroup, 1);
+    QHBoxLayout* size = NewLengthPair(labelGroup, LabelWidth, LabelHeight, 1);
     Unit = new QComboBox(labelGroup);
     Unit->addItems({QStringLiteral("mm"), QStringLiteral("in")});
-    auto* size = new QHBoxLayout;
-    size->addWidget(LabelWidth, 1);
-    size->addWidget(new QLabel(QStringLiteral("\u00d7"), labelGroup));
-    size->addWidget(LabelHeight, 1);
     labelForm->addRow(QStringLiteral("Size:"), size);
     labelForm->addRow(QStringLiteral("Unit:"), Unit);
     column->addWidget(labelGroup);
@@ -305,14 +311,9 @@ void LabelEditor::BuildControls()
     partGroup->setObjectName(QStringLiteral("PartGroup"));
     auto* partBox = new QVBoxLayout(partGroup);
     auto* place = Form(nullptr);
-    PartX = length(partGroup, -labels::kMaxLabelMm);
-    PartY = length(partGroup, -labels::kMaxLabelMm);
+    QHBoxLayout* at = NewLengthPair(partGroup, PartX, PartY, -labels::kMaxLabelMm);
     PartX->setToolTip(QStringLiteral("From the label's left edge to the part's left edge (a line's start)"));
     PartY->setToolTip(QStringLiteral("From the label's top edge to the part's top edge (a line's start)"));
-    auto* at = new QHBoxLayout;
-    at->addWidget(PartX, 1);
-    at->addWidget(new QLabel(QStringLiteral("\u00d7"), partGroup));
-    at->addWidget(PartY, 1);
     place->addRow(QStringLiteral("Left, top:"), at);
     partBox->addLayout(place);
     Properties = new QStackedWidget(partGroup);
@@ -326,10 +327,6 @@ void LabelEditor::BuildControls()
     Properties->addWidget(BuildBoxPage());
     partBox->addWidget(Properties);
     column->addWidget(partGroup);
-
-    // A line may end anywhere a part may start; every other length is above zero.
-    for (QDoubleSpinBox* box : {EndX, EndY})
-        box->setProperty("lowMm", -labels::kMaxLabelMm);
 
     splitter->addWidget(previewSide);
     splitter->addWidget(side);
@@ -626,15 +623,13 @@ QWidget* LabelEditor::BuildBarcodePage()
     SizeBy->addItems({QStringLiteral("Module"), QStringLiteral("Width")});
     SizeBy->setToolTip(QStringLiteral("Module: the narrow bar's width. Width: the width the barcode is stretched to. "
                                       "Either way each module is whole printer dots."));
-    BarcodeSize = new QDoubleSpinBox(page);
-    lengths_.push_back(BarcodeSize);
+    BarcodeSize = NewLength(page);
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(SizeBy);
     sizeRow->addWidget(BarcodeSize, 1);
     HasHeight = new QCheckBox(QStringLiteral("Height:"), page);
     HasHeight->setToolTip(QStringLiteral("The whole height, caption included; unticked: the symbology's own proportion"));
-    BarcodeHeight = new QDoubleSpinBox(page);
-    lengths_.push_back(BarcodeHeight);
+    BarcodeHeight = NewLength(page);
     Caption = new QCheckBox(QStringLiteral("Caption:"), page);
     Caption->setToolTip(QStringLiteral("The text under the bars"));
     CaptionSize = Points(page);
@@ -674,8 +669,7 @@ QWidget* LabelEditor::BuildTextPage()
     HasBox = new QCheckBox(QStringLiteral("Box width:"), page);
     HasBox->setToolTip(QStringLiteral("A text wider than its box is set smaller, down to the minimum size; below that "
                                       "it is refused, never cut"));
-    BoxWidth = new QDoubleSpinBox(page);
-    lengths_.push_back(BoxWidth);
+    BoxWidth = NewLength(page);
     MinimumSize = Points(page);
     auto* sizeRow = new QHBoxLayout;
     sizeRow->addWidget(TextSize, 1);
@@ -694,15 +688,9 @@ QWidget* LabelEditor::BuildLinePage()
     auto* page = new QWidget(Properties);
     auto* form = Form(page);
     form->setContentsMargins(0, 0, 0, 0);
-    EndX = new QDoubleSpinBox(page);
-    EndY = new QDoubleSpinBox(page);
-    LineStroke = new QDoubleSpinBox(page);
-    for (QDoubleSpinBox* box : {EndX, EndY, LineStroke})
-        lengths_.push_back(box);
-    auto* end = new QHBoxLayout;
-    end->addWidget(EndX, 1);
-    end->addWidget(new QLabel(QStringLiteral("\u00d7"), page));
-    end->addWidget(EndY, 1);
+    // A line may end anywhere a part may start.
+    QHBoxLayout* end = NewLengthPair(page, EndX, EndY, -labels::kMaxLabelMm);
+    LineStroke = NewLength(page);
     form->addRow(QStringLiteral("End:"), end);
     form->addRow(QStringLiteral("Stroke:"), LineStroke);
     return page;
@@ -713,15 +701,8 @@ QWidget* LabelEditor::BuildBoxPage()
     auto* page = new QWidget(Properties);
     auto* form = Form(page);
     form->setContentsMargins(0, 0, 0, 0);
-    FrameWidth = new QDoubleSpinBox(page);
-    FrameHeight = new QDoubleSpinBox(page);
-    FrameStroke = new QDoubleSpinBox(page);
-    for (QDoubleSpinBox* box : {FrameWidth, FrameHeight, FrameStroke})
-        lengths_.push_back(box);
-    auto* size = new QHBoxLayout;
-    size->addWidget(FrameWidth, 1);
-    size->addWidget(new QLabel(QStringLiteral("\u00d7"), page));
-    size->addWidget(FrameHeight, 1);
+    QHBoxLayout* size = NewLengthPair(page, FrameWidth, FrameHeight);
+    FrameStroke = NewLength(page);
     form->addRow(QStringLiteral("Size:"), size);
     form->addRow(QStringLiteral("Stroke:"), FrameStroke);
     return page;
@@ -1168,8 +1149,7 @@ void LabelEditor::ShowUnit()
         box->setDecimals(inches ? 3 : 2);
         box->setSingleStep(inches ? 0.01 : 0.1);
         box->setSuffix(inches ? QStringLiteral(" in") : QStringLiteral(" mm"));
-        const double low = box->property("lowMm").isValid() ? box->property("lowMm").toDouble() : 0.01;
-        box->setRange(Shown(low), Shown(labels::kMaxLabelMm));
+        box->setRange(Shown(box->property("lowMm").toDouble()), Shown(labels::kMaxLabelMm));
     }
     Unit->setCurrentIndex(inches ? 1 : 0);
     unitShown_ = label_.unit;

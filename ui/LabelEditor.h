@@ -202,6 +202,14 @@ private:
     void ShowUnit();
     QStringList ProblemList() const;
 
+    // A new box for a length in the label's unit, from `lowMm` up (see
+    // ShowUnit); and two of them side by side, "first × second", as the
+    // field of a form's row.
+    QDoubleSpinBox* NewLength(QWidget* parent, double lowMm = kLeastLengthMm);
+    QHBoxLayout* NewLengthPair(QWidget* parent, QDoubleSpinBox*& first, QDoubleSpinBox*& second,
+                               double lowMm = kLeastLengthMm);
+    static constexpr double kLeastLengthMm = 0.01; // a size or a stroke: above zero
+
     // Lengths in the unit shown, and back to mm.
     double Shown(double mm) const;
     double Mm(double shown) const;

@@ -646,7 +646,7 @@ core::Result<Form1::Pages> Form1::PreviewPages(PrintKind kind, double dpi)
         Progress->clear();
         if (run.failed())
             return run.failure();
-        const printing::NextLabel all = jobs::MergeLabels(run->plan, run->check);
+        const printing::NextLabel all = run->labels;
         // A merge of single labels shows its first jobs.
         labels = where.sheets ? all : [all, left = kMaxPreviewJobs]() mutable { return left-- > 0 ? all() : std::nullopt; };
     } else if (kind == PrintKind::Print && labelParts_) {
@@ -812,6 +812,26 @@ void Form1::PrintLabelFile()
 
 // ------------------------------------------------------------- merge data
 
+namespace {
+
+// Why a merge printed nothing: the records of `check` that can't be
+// printed, the first kListedFindings by line and field, and where the
+// window lists them all.
+core::Failure MergeFindings(const jobs::MergeCheck& check, const jobs::MergeData& data)
+{
+    const QLocale english(QLocale::English);
+    QStringList lines = check.Lines();
+    lines.prepend(QStringLiteral("The labels of %1 of the %2 records of %3 can't be printed, and nothing was printed:")
+                      .arg(english.toString(check.bad), english.toString(check.records), data.Name()));
+    lines << QStringLiteral("Options > Label\u2026 lists them (Check All Records): double-click one to see its record.");
+    core::Failure why{core::kNotDrawable, lines.join(QLatin1Char('\n'))};
+    if (!check.findings.empty())
+        why.where = check.findings.front().failure.where;
+    return why;
+}
+
+} // namespace
+
 core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target, const printing::RunPlacement& where)
 {
     if (!labelParts_)
@@ -829,7 +849,8 @@ core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target,
     const QLocale english(QLocale::English);
     const QString name = QFileInfo(merge_.path).fileName();
     const auto keepGoing = [this](const QString& progress) {
-        Progress->setText(progress);
+        if (!progress.isEmpty())
+            Progress->setText(progress);
         if (Running())
             services::Pump(pump_);
         return !services::TerminationRequested();
@@ -846,23 +867,38 @@ core::Result<Form1::MergeRun> Form1::PrepareMerge(printing::PrintTarget& target,
     run.plan.data = *data;
     run.plan.options.today = QDate::currentDate();
     run.plan.options.verify = labelParts_->verify;
+    run.check = std::make_shared<jobs::MergeCheck>();
     const qint64 records = run.plan.data->Count();
-    core::Result<jobs::MergeCheck> check = jobs::CheckMerge(run.plan, page->gridDpi, [&](qint64 checked) {
-        return keepGoing(QStringLiteral("Checking label %1 of %2\u2026").arg(english.toString(checked + 1), english.toString(records)));
-    });
+    const auto checking = [english, records](qint64 checked) {
+        return QStringLiteral("Checking label %1 of %2\u2026").arg(english.toString(checked + 1), english.toString(records));
+    };
+    if (jobs::CheckAsMade(where.sheets)) {
+        // The progress counts the labels placed; once a record failed and
+        // nothing more is placed, the records checked.
+        core::Result<printing::NextLabel> made = jobs::CheckingMergeLabels(
+            run.plan, page->gridDpi, run.check, false, [this, keepGoing, checking, check = run.check](qint64 checked) {
+                return keepGoing(check->bad > 0 && Running() ? checking(checked) : QString());
+            });
+        if (made.failed())
+            return made.failure();
+        run.total = jobs::LabelsAsked(run.plan);
+        run.labels = [made = *made, check = run.check, data = run.plan.data]() {
+            std::optional<printing::SheetLabel> label = made();
+            if (label && label->stop.failed() && label->stop.failure().code != core::kStopped && check->bad > 0)
+                label->stop = MergeFindings(*check, *data);
+            return label;
+        };
+        return run;
+    }
+    core::Result<jobs::MergeCheck> check =
+        jobs::CheckMerge(run.plan, page->gridDpi, [&](qint64 checked) { return keepGoing(checking(checked)); });
     if (check.failed())
         return check.failure();
-    run.check = std::move(*check);
-    if (run.check.bad > 0) {
-        QStringList lines = run.check.Lines();
-        lines.prepend(QStringLiteral("The labels of %1 of the %2 records of %3 can't be printed, and nothing was printed:")
-                          .arg(english.toString(run.check.bad), english.toString(run.check.records), run.plan.data->Name()));
-        lines << QStringLiteral("Options > Label\u2026 lists them (Check All Records): double-click one to see its record.");
-        core::Failure why{core::kNotDrawable, lines.join(QLatin1Char('\n'))};
-        if (!run.check.findings.empty())
-            why.where = run.check.findings.front().failure.where;
-        return why;
-    }
+    if (check->bad > 0)
+        return MergeFindings(*check, *run.plan.data);
+    *run.check = std::move(*check);
+    run.total = run.check->labels;
+    run.labels = jobs::MergeLabels(run.plan, *run.check);
     return run;
 }
 
@@ -874,15 +910,18 @@ void Form1::PrintMerge()
     const printing::RunPlacement where = PlacementNow();
     const std::unique_ptr<printing::PrintTarget> target = printers_.Open(ChosenPrinter());
     const core::Result<MergeRun> run = PrepareMerge(*target, where);
-    if (run.failed()) {
+    const auto nothingPrinted = [this](const core::Failure& why) {
         Progress->clear();
-        ShowJobStatus(run.failure().code == core::kStopped ? QStringLiteral("Stopped: nothing was printed.")
-                                                           : QStringLiteral("Nothing was printed: see the message."));
+        ShowJobStatus(why.code == core::kStopped ? QStringLiteral("Stopped: nothing was printed.")
+                                                 : QStringLiteral("Nothing was printed: see the message."));
+    };
+    if (run.failed()) {
+        nothingPrinted(run.failure());
         if (run.failure().code != core::kStopped)
             messages_->MsgBox(run.failure().text);
         return;
     }
-    const qint64 total = run->check.labels;
+    const qint64 total = run->total;
     qint64 done = 0;
     printing::RunEvents events;
     events.placed = [&](qint64 n) {
@@ -895,7 +934,9 @@ void Form1::PrintMerge()
         return true;
     };
     events.finished = [&](const printing::SheetLabel&, const printing::JobDone*) { ++done; };
-    const printing::RunReport report = PrintRun(jobs::MergeLabels(run->plan, run->check), events);
+    if (total > 0) // a job sent whole lays its first label out as the run starts
+        Progress->setText(printing::MergeProgress(1, total));
+    const printing::RunReport report = PrintRun(run->labels, events);
     const QLocale english(QLocale::English);
     const qint64 printed = where.sheets ? report.printed : done;
     if (report.status.ok())
@@ -904,6 +945,8 @@ void Form1::PrintMerge()
         Progress->setText(where.sheets ? QStringLiteral("Stopped: nothing was printed.")
                                        : QStringLiteral("Stopped after label %1 of %2").arg(english.toString(printed),
                                                                                              english.toString(total)));
+    else if (run->check->bad > 0) // the job was dropped, and the message lists why
+        nothingPrinted(report.status.failure());
     else
         Progress->clear();
 }

@@ -72,24 +72,25 @@ TEST(DataMerge, Check_ListsEveryBadRecordWithItsLineAndField_AndPrintsTheGoodOne
         QString copiesField;
         QStringList findings; // each finding's text starts so
         QStringList printed;
+        qint64 asked; // before the check: the copies of every record whose copies can be read
     };
     const Row rows[] = {
         {"an EAN-13 of a text that has a letter, on line 3",
          "sku,name\n4006381333931,Pen\n12A,Bad\n", "${sku}", Symbology::RetailEan13, {"${name}"}, {},
-         {"items.csv:3: sku: \"12A\" can't be drawn as EAN-13: "}, {"items.csv:2 4006381333931"}},
+         {"items.csv:3: sku: \"12A\" can't be drawn as EAN-13: "}, {"items.csv:2 4006381333931"}, 2},
         {"a record of several lines: its line is where it starts",
          "sku,name\n\"4\n5\",x\n4006381333931,y\n", "${sku}", Symbology::RetailEan13, {}, {},
-         {"items.csv:2: sku: \"4\n5\" can't be drawn as EAN-13"}, {"items.csv:4 4006381333931"}},
+         {"items.csv:2: sku: \"4\n5\" can't be drawn as EAN-13"}, {"items.csv:4 4006381333931"}, 2},
         {"copies from a field: 0 skips the record, a word and a negative count are the record's faults",
          "sku,qty\nA,2\nB,0\nC,x\nD,-1\nE,1\n", "${sku}", Symbology::Code128, {}, QStringLiteral("qty"),
          {"items.csv:4: qty: \"x\" is no number of copies", "items.csv:5: qty: \"-1\" is no number of copies"},
-         {"items.csv:2 A", "items.csv:2 A", "items.csv:6 E"}},
+         {"items.csv:2 A", "items.csv:2 A", "items.csv:6 E"}, 3},
         {"a name too long for the label even at its smallest size",
          "sku,name\nA,short\nB," + QByteArray(200, 'W') + "\n", "${sku}", Symbology::Code128, {"${name}"}, {},
-         {"items.csv:3: name: the text \"WWW"}, {"items.csv:2 A"}},
+         {"items.csv:3: name: the text \"WWW"}, {"items.csv:2 A"}, 2},
         {"a check digit of a field, and a serial",
          "gtin\n400638133393\n", "${gtin:check}", Symbology::RetailEan13, {"No. ${serial:%04d}"}, {},
-         {}, {"items.csv:2 4006381333931"}},
+         {}, {"items.csv:2 4006381333931"}, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
@@ -97,6 +98,7 @@ TEST(DataMerge, Check_ListsEveryBadRecordWithItsLineAndField_AndPrintsTheGoodOne
         jobs::MergeOptions options;
         options.copiesField = row.copiesField;
         const jobs::MergePlan plan = Plan(m.Data(row.csv), row.barcode, row.type, row.texts, options);
+        EXPECT_EQ(jobs::LabelsAsked(plan), row.asked);
         const core::Result<jobs::MergeCheck> check = jobs::CheckMerge(plan, 203);
         ASSERT_TRUE(check.ok()) << check.failure().text.toStdString();
         QStringList lines = check->Lines();
@@ -202,11 +204,13 @@ TEST(DataMerge, CheckedAsPrinted_ABadRecordStopsTheRun_OrIsSkipped)
 {
     struct Row {
         bool skipBad;
+        bool keepGoing; // what the run hears when it asks before the first record
         QStringList given; // the labels' places, then "stop: ..." for a stop
     };
     const Row rows[] = {
-        {false, {"items.csv:2", "items.csv:2", "stop: 2 of 5 records can't be printed."}},
-        {true, {"items.csv:2", "items.csv:2", "items.csv:4", "items.csv:4", "items.csv:6", "items.csv:6"}},
+        {false, true, {"items.csv:2", "items.csv:2", "stop: 2 of 5 records can't be printed."}},
+        {true, true, {"items.csv:2", "items.csv:2", "items.csv:4", "items.csv:4", "items.csv:6", "items.csv:6"}},
+        {true, false, {"stop: Stopped while checking the labels of items.csv."}},
     };
     Merge m;
     const auto data = m.Data("sku\n4006381333931\n12A\n5901234123457\nbad\n4006381333931\n");
@@ -214,14 +218,16 @@ TEST(DataMerge, CheckedAsPrinted_ABadRecordStopsTheRun_OrIsSkipped)
     options.copies = 2;
     const jobs::MergePlan plan = Plan(data, QStringLiteral("${sku}"), Symbology::RetailEan13, {}, options);
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.skipBad ? "--skip-bad" : "without --skip-bad");
+        SCOPED_TRACE(testing::Message() << (row.skipBad ? "--skip-bad" : "without --skip-bad") << ", keep going "
+                                        << row.keepGoing);
         auto check = std::make_shared<jobs::MergeCheck>();
-        const core::Result<printing::NextLabel> next = jobs::CheckingMergeLabels(plan, 300, check, row.skipBad);
+        const core::Result<printing::NextLabel> next =
+            jobs::CheckingMergeLabels(plan, 300, check, row.skipBad, [&](qint64) { return row.keepGoing; });
         ASSERT_TRUE(next.ok());
         QStringList given;
         for (auto label = (*next)(); label; label = (*next)()) {
             if (label->stop.failed()) {
-                given << QStringLiteral("stop: ") + label->stop.failure().text;
+                given << QStringLiteral("stop: ") + Short(label->stop.failure().text, *data);
                 continue;
             }
             given << Short(label->text, *data);
@@ -231,6 +237,10 @@ TEST(DataMerge, CheckedAsPrinted_ABadRecordStopsTheRun_OrIsSkipped)
             EXPECT_EQ(printing::LayOutParts(*label->parts, 203)->dpi, 203);
         }
         EXPECT_EQ(given, row.given);
+        if (!row.keepGoing) {
+            EXPECT_EQ(check->good + check->bad, 0) << "stopped before the first record";
+            continue;
+        }
         EXPECT_EQ(check->bad, 2) << "every record is checked, after the first bad one too";
         EXPECT_EQ(check->findings.size(), 2u);
         EXPECT_EQ(check->labels, 6);

@@ -209,7 +209,27 @@ struct MergePrint : testsupport::PrintingTest {
     }
 
     // Records S-1 ... S-n named "Item k"; `bad` records get a sku Code 128 B can't encode.
-    void UseRecords(int n, std::initializer_list<int> bad = {})
+    void ChooseLayout(const char* layout, int start = 1)
+    {
+        testsupport::Combo(form, "ComboLayout")->setCurrentIndex(0);
+        if (*layout)
+            testsupport::Combo(form, "ComboLayout")->setCurrentText(QLatin1String(layout));
+        testsupport::Spin(form, "SpinStart")->setValue(start);
+    }
+
+    // Each new text of the progress line from now on.
+    QStringList progress;
+    void FollowProgress()
+    {
+        progress.clear();
+        pump = [this] {
+            const QString now = testsupport::Label(form, "Progress")->text();
+            if (progress.isEmpty() || progress.back() != now)
+                progress << now;
+        };
+    }
+
+    void UseRecords(int n, const std::vector<int>& bad = {})
     {
         QByteArray csv = "sku,name\n";
         for (int k = 1; k <= n; ++k)
@@ -234,16 +254,19 @@ TEST_F(MergePrint, EveryRecordPrintsInOrder_OneLabelPerJobAndOnSheetsFromTheStar
     struct Case {
         const char* layout; // empty: one label per job
         int start;
+        // Jobs of a label each are all checked before the first goes out;
+        // a job sent whole is checked as its labels are made, each laid out once.
+        bool checkedFirst;
     };
-    for (const Case c : {Case{"", 1}, Case{"Avery L7159", 3}}) {
+    for (const Case c : {Case{"", 1, true}, Case{"Avery L7159", 3, false}}) {
         SCOPED_TRACE(c.layout);
-        testsupport::Combo(form, "ComboLayout")->setCurrentIndex(0);
-        if (*c.layout)
-            testsupport::Combo(form, "ComboLayout")->setCurrentText(QLatin1String(c.layout));
-        testsupport::Spin(form, "SpinStart")->setValue(c.start);
+        ChooseLayout(c.layout, c.start);
         UseRecords(5);
         const qsizetype before = sandbox.written.size();
+        FollowProgress();
         form.Command2_Click();
+        EXPECT_EQ(progress.contains(QStringLiteral("Checking label 1 of 5\u2026")), c.checkedFirst) << progress.join('|').toStdString();
+        EXPECT_TRUE(progress.contains(QStringLiteral("Printing label 5 of 5"))) << progress.join('|').toStdString();
         ASSERT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
         const QStringList written = sandbox.written.mid(before);
         std::vector<std::string> read;
@@ -277,16 +300,49 @@ TEST_F(MergePrint, EveryRecordPrintsInOrder_OneLabelPerJobAndOnSheetsFromTheStar
 
 TEST_F(MergePrint, BadRecordsPrintNothing_EachIsListedWithItsLineAndField)
 {
-    UseRecords(8, {2, 5, 7});
-    form.Command2_Click();
-    EXPECT_TRUE(sandbox.written.isEmpty());
-    ASSERT_EQ(messages.texts.size(), 1);
-    const QString said = messages.texts.front();
-    for (const int line : {3, 6, 8})
-        EXPECT_TRUE(said.contains(QStringLiteral("/items.csv:%1: sku: ").arg(line))) << line << ": " << said.toStdString();
-    EXPECT_EQ(said.count(QStringLiteral("items.csv:")), 3) << said.toStdString();
-    const core::Result<ui::Form1::Pages> preview = form.PreviewPages(ui::Form1::PrintKind::Print, 150);
-    EXPECT_TRUE(preview.failed()) << "the preview shows why, not a part of the run";
+    std::vector<int> most; // records 4 to 58 of 60
+    for (int k = 4; k <= 58; ++k)
+        most.push_back(k);
+    struct Case {
+        const char* layout; // empty: one label per job
+        int records;
+        std::vector<int> bad;
+        const char* more; // the line for the records not listed; empty: all are
+        // A job sent whole goes on placing labels until a record fails,
+        // then drops them all.
+        bool placedBefore;
+    };
+    const Case cases[] = {
+        {"", 8, {2, 5, 7}, "", false},
+        {"Avery L7159", 8, {2, 5, 7}, "", true},
+        {"Avery L7159", 60, most, "... and 5 more records that can't be printed.", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.layout << ", " << c.bad.size() << " of " << c.records);
+        ChooseLayout(c.layout);
+        UseRecords(c.records, c.bad);
+        messages.texts.clear();
+        FollowProgress();
+        form.Command2_Click();
+        EXPECT_TRUE(sandbox.written.isEmpty());
+        EXPECT_EQ(progress.contains(QStringLiteral("Printing label 2 of %1").arg(c.records)), c.placedBefore)
+            << progress.join('|').toStdString();
+        EXPECT_EQ(testsupport::Label(form, "JobStatus")->toolTip(), QStringLiteral("Nothing was printed: see the message."));
+        ASSERT_EQ(messages.texts.size(), 1) << messages.texts.join('|').toStdString();
+        const QString said = messages.texts.front();
+        EXPECT_TRUE(said.startsWith(QStringLiteral("The labels of %1 of the %2 records of ")
+                                        .arg(c.bad.size())
+                                        .arg(c.records)))
+            << said.toStdString();
+        const size_t listed = std::min<size_t>(c.bad.size(), jobs::kListedFindings);
+        for (size_t i = 0; i < listed; ++i)
+            EXPECT_TRUE(said.contains(QStringLiteral("/items.csv:%1: sku: ").arg(c.bad[i] + 1))) << c.bad[i] << ": " << said.toStdString();
+        EXPECT_EQ(static_cast<size_t>(said.count(QStringLiteral("items.csv:"))), listed) << said.toStdString();
+        EXPECT_TRUE(said.contains(QLatin1String(c.more))) << said.toStdString();
+        const core::Result<ui::Form1::Pages> preview = form.PreviewPages(ui::Form1::PrintKind::Print, 150);
+        ASSERT_TRUE(preview.failed()) << "the preview shows why, not a part of the run";
+        EXPECT_EQ(preview.failure().text, said);
+    }
 
     form.NoLabelFile_Click();
     form.Command2_Click();
@@ -296,19 +352,38 @@ TEST_F(MergePrint, BadRecordsPrintNothing_EachIsListedWithItsLineAndField)
 
 TEST_F(MergePrint, StopEndsAfterTheLabelInProgress_ProgressCountsTheLabels)
 {
-    UseRecords(1204);
-    QStringList progress;
-    pump = [&] {
-        const QString now = testsupport::Label(form, "Progress")->text();
-        if (progress.isEmpty() || progress.back() != now)
-            progress << now;
-        if (now == QStringLiteral("Printing label 3 of 1,204"))
-            testsupport::Button(form, "StopButton")->click();
+    struct Case {
+        const char* layout; // empty: one label per job
+        std::vector<int> bad;
+        const char* stopAt; // Stop is clicked when the progress says so
+        qsizetype written;
+        const char* after;
     };
-    form.Command2_Click();
-    EXPECT_EQ(sandbox.written.size(), 3);
-    EXPECT_TRUE(progress.contains(QStringLiteral("Printing label 1 of 1,204"))) << progress.join('|').toStdString();
-    EXPECT_EQ(testsupport::Label(form, "Progress")->text(), QStringLiteral("Stopped after label 3 of 1,204"));
+    const Case cases[] = {
+        {"", {}, "Printing label 3 of 1,204", 3, "Stopped after label 3 of 1,204"},
+        {"Avery L7159", {}, "Printing label 3 of 1,204", 0, "Stopped: nothing was printed."}, // a job sent whole is dropped
+        // After a bad record the rest are only checked, and Stop still stops.
+        {"Avery L7159", {2}, "Checking label 201 of 1,204\u2026", 0, "Stopped: nothing was printed."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stopAt);
+        ChooseLayout(c.layout);
+        UseRecords(1204, c.bad);
+        const qsizetype before = sandbox.written.size();
+        FollowProgress();
+        const auto follow = pump;
+        pump = [&] {
+            follow();
+            if (progress.back() == QString::fromUtf8(c.stopAt))
+                testsupport::Button(form, "StopButton")->click();
+        };
+        form.Command2_Click();
+        EXPECT_EQ(sandbox.written.size() - before, c.written);
+        EXPECT_TRUE(progress.contains(QStringLiteral("Printing label 1 of 1,204"))) << progress.join('|').toStdString();
+        EXPECT_FALSE(progress.contains(QStringLiteral("Printing label 5 of 1,204"))) << progress.join('|').toStdString();
+        EXPECT_EQ(testsupport::Label(form, "Progress")->text(), QLatin1String(c.after));
+        EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+    }
 }
 
 TEST_F(MergePrint, TheChoiceIsStoredAndRestored_AFileThatCantBeReadChangesNothing)
