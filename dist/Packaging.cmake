@@ -29,8 +29,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Texts are drawn in the DejaVu faces by name, so a barcode's text measures
-# the same on every machine.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-dejavu-core)
+# the same on every machine. libcups is opened when a queue is first used,
+# not linked, so dpkg-shlibdeps can't find it: it is named here.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libcups2")
 # Not libraries: "Open" and "Show folder" of a saved PDF go through the
 # desktop's default programs (xdg-open); printers other than the built-in
 # PDF printer come from CUPS.

@@ -51,7 +51,7 @@ deb=$(echo "$tmp"/package/quorvane_*.deb)
 [ -f "$deb" ] || fail "cpack wrote no package"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libzxing; do
+for library in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libzxing libcups2; do
     grep -q "$library" <<<"$depends" || fail "Depends names no $library: $depends"
 done
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sed 's|^\./usr/||' | sort >"$tmp/files"
