@@ -1,5 +1,7 @@
 #include "files/MonoPng.h"
 
+#include "files/Deflater.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -90,42 +92,6 @@ void StoredRow(const Pixel* row, int width, uchar* out)
     }
 }
 
-// The zlib stream of the rows, made by one compressor per thread that is
-// reset rather than made anew: a fresh one allocates a few hundred
-// kilobytes, and a batch of small files spent most of its time faulting
-// that memory in. Run-length matching suits the rows: after the "Up"
-// filter they are runs of zeros.
-class Compressor {
-public:
-    Compressor() { ok_ = deflateInit2(&z_, 6, Z_DEFLATED, 15, 8, Z_RLE) == Z_OK; }
-    ~Compressor()
-    {
-        if (ok_)
-            deflateEnd(&z_);
-    }
-    Compressor(const Compressor&) = delete;
-    Compressor& operator=(const Compressor&) = delete;
-
-    bool Compress(const std::vector<uchar>& in, QByteArray& out)
-    {
-        if (!ok_ || deflateReset(&z_) != Z_OK)
-            return false;
-        out.resize(static_cast<qsizetype>(deflateBound(&z_, static_cast<uLong>(in.size()))));
-        z_.next_in = const_cast<Bytef*>(in.data());
-        z_.avail_in = static_cast<uInt>(in.size());
-        z_.next_out = reinterpret_cast<Bytef*>(out.data());
-        z_.avail_out = static_cast<uInt>(out.size());
-        if (deflate(&z_, Z_FINISH) != Z_STREAM_END)
-            return false;
-        out.resize(static_cast<qsizetype>(z_.total_out));
-        return true;
-    }
-
-private:
-    z_stream z_{};
-    bool ok_ = false;
-};
-
 } // namespace
 
 QByteArray MonoPng(const QImage& picture, int dotsPerMeter)
@@ -170,10 +136,11 @@ QByteArray MonoPng(const QImage& picture, int dotsPerMeter)
     Put32(physical, static_cast<std::uint32_t>(dotsPerMeter));
     physical.append(char(1)); // per metre
     Chunk(png, "pHYs", physical);
-    // qCompress gives a zlib stream after four bytes of length.
-    thread_local Compressor compressor;
+    // One compressor a thread, reset for each file. Run-length matching
+    // suits the rows: after the "Up" filter they are runs of zeros.
+    thread_local Deflater deflater(6, Z_RLE);
     QByteArray packed;
-    if (!compressor.Compress(rows, packed))
+    if (!deflater.Deflate(QByteArrayView(reinterpret_cast<const char*>(rows.data()), static_cast<qsizetype>(rows.size())), packed))
         return {};
     Chunk(png, "IDAT", packed);
     Chunk(png, "IEND", QByteArray());

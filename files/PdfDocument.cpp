@@ -1,5 +1,7 @@
 #include "files/PdfDocument.h"
 
+#include "files/Deflater.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QGlyphRun>
@@ -104,18 +106,6 @@ QByteArray TextString(const QString& text)
     return hex + '>';
 }
 
-QByteArray Deflated(std::string_view data)
-{
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    QByteArray out(static_cast<qsizetype>(size), Qt::Uninitialized);
-    // The fastest level: pages of labels are repetitive enough that it
-    // packs them nearly as well as the default at a third of the time.
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-                  static_cast<uLong>(data.size()), 1) != Z_OK)
-        return {};
-    out.truncate(static_cast<qsizetype>(size));
-    return out;
-}
 
 // What the engine writes itself: solid colours, lines with their dashes,
 // paths, clips, pictures and text, under any affine transform. For the
@@ -695,7 +685,11 @@ private:
     // A stream, packed when that makes it smaller.
     void WriteStream(const QByteArray& dictionary, std::string_view data)
     {
-        const QByteArray packed = Deflated(data);
+        // The fastest level: pages of labels are repetitive enough that it
+        // packs them nearly as well as the default at a third of the time.
+        QByteArray packed;
+        if (!deflater_.Deflate(QByteArrayView(data.data(), qsizetype(data.size())), packed))
+            packed.clear();
         const bool usePacked = !packed.isEmpty() && packed.size() < qsizetype(data.size());
         const QByteArrayView body = usePacked ? QByteArrayView(packed) : QByteArrayView(data.data(), qsizetype(data.size()));
         Write("<< " + dictionary + (usePacked ? " /Filter /FlateDecode" : "") + " /Length " +
@@ -1144,6 +1138,7 @@ private:
     QCryptographicHash digest_{QCryptographicHash::Md5};
     qint64 offset_ = 0;
     std::vector<qint64> offsets_; // of objects 1, 2, ...
+    Deflater deflater_{1, Z_DEFAULT_STRATEGY}; // every stream's, reset for each
     int catalog_ = 0, pagesTree_ = 0, resources_ = 0;
     std::vector<int> pages_;
     std::string page_;
