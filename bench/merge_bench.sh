@@ -18,7 +18,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 bin="${QUORVANE_BIN:-$here/../build/default/cli/quorvane}"
 n="${1:-1000}"
 large="${2:-100000}"
-rounds=3
+rounds=${ROUNDS:-3}
 command -v glabels-3-batch >/dev/null || { echo "needs the Debian package glabels" >&2; exit 2; }
 
 work="$(mktemp -d /dev/shm/quorvane-merge.XXXXXX)"
@@ -60,12 +60,16 @@ XML
 quorvane=(env XDG_CONFIG_HOME="$work/config" QUORVANE_PDF_DIR="$work/pdf" CUPS_SERVER="$work/no-cupsd.sock" "$bin"
           labels --barcode '${sku}' --text '${name}' --layout L7160 --output "$work/out.pdf")
 # Seconds of wall time and of CPU time (user and system) of one run of the
-# command, "WALL CPU"; its PDF is removed after. On a machine shared with
-# other work the CPU time is the steadier of the two.
+# command, "WALL CPU"; its PDF is removed after. The wall time is taken by
+# the shell to the microsecond (/usr/bin/time gives hundredths, too coarse
+# for a run of some 50 ms); the CPU time is /usr/bin/time's. On a machine
+# shared with other work the CPU time is the steadier of the two.
 wall() {
-  /usr/bin/time -f '%e %U %S' -o "$work/t" "$@" > /dev/null 2> "$work/err" || { cat "$work/err" >&2; exit 1; }
+  local start=$EPOCHREALTIME
+  /usr/bin/time -f '%U %S' -o "$work/t" "$@" > /dev/null 2> "$work/err" || { cat "$work/err" >&2; exit 1; }
+  local end=$EPOCHREALTIME
   rm -f "$work/out.pdf"
-  awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$work/t"
+  awk -v s="$start" -v e="$end" '{ printf "%.4f %.2f\n", e - s, $1 + $2 }' "$work/t"
 }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
@@ -79,7 +83,7 @@ done
 printf '%8s %6s %12s %12s %8s\n' records time quorvane_s glabels_s ratio
 for kind in wall cpu; do
   if [ $kind = wall ]; then qm=$(median "${q[@]}") gm=$(median "${g[@]}"); else qm=$(median "${qc[@]}") gm=$(median "${gc[@]}"); fi
-  awk -v n="$n" -v k=$kind -v q="$qm" -v g="$gm" 'BEGIN { printf "%8d %6s %12.3f %12.2f %8.4f\n", n, k, q, g, q / g }'
+  awk -v n="$n" -v k=$kind -v q="$qm" -v g="$gm" 'BEGIN { printf "%8d %6s %12.4f %12.4f %8.4f\n", n, k, q, g, q / g }'
 done
 echo "rounds (wall): quorvane ${q[*]}; glabels ${g[*]}"
 
