@@ -11,11 +11,6 @@
 
 namespace jobs {
 
-QString StoredOption(const QString& key, const QString& def)
-{
-    return services::GetSetting(kOptionsApp, kOptionsSection, key, def);
-}
-
 core::Status StoreOption(const QString& key, const QString& value)
 {
     return services::SaveSetting(kOptionsApp, kOptionsSection, key, value);

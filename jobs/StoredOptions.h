@@ -16,8 +16,6 @@ namespace jobs {
 inline const QString kOptionsApp = QStringLiteral("Quorvane");
 inline const QString kOptionsSection = QStringLiteral("options");
 
-// The stored value of a key of the window's options, or `def`.
-QString StoredOption(const QString& key, const QString& def);
 // Stores a value; why not, when the store could not be written.
 core::Status StoreOption(const QString& key, const QString& value);
 

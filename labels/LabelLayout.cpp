@@ -273,12 +273,11 @@ core::Result<LaidOutPart> LayOutBarcode(const BarcodePart& b, const QString& tex
     if (fit && (fit->symbology != b.symbology || fit->captionDots != captionDots))
         fit.reset();
     bool drawn = false;
-    if (fit && draw(fit->ownSize ? symbols::SymbolRequest{}.fontSize : fit->fontSize).ok()) {
+    if (fit && draw(fit->fontSize).ok()) {
+        const bool ownSize = fit->fontSize == symbols::SymbolRequest{}.fontSize;
         const std::optional<TextUnder> under = TextUnderBars(d);
-        drawn = under && d.module == fit->module && dots == fit->dots &&
-                (fit->ownSize ? under->pixelSize == fit->ownPixelSize
-                              : under->pixelSize == fit->fitPixelSize &&
-                                    CaptionsWithinBars(d, under->pixelSize, fit->ownPixelSize));
+        drawn = under && d.module == fit->module && dots == fit->dots && under->pixelSize == fit->fitPixelSize &&
+                (ownSize || CaptionsWithinBars(d, under->pixelSize, fit->ownPixelSize));
     }
     // Drawn at the symbology's own sizes, and again with the font size
     // that makes its text the size asked once its module is in dots (where
@@ -292,7 +291,7 @@ core::Result<LaidOutPart> LayOutBarcode(const BarcodePart& b, const QString& tex
             // A font of `fontSize` points is fontSize * 96 / 72 pixels, and a
             // pixel becomes dots / module dots.
             LayoutMemo::CaptionFit found{b.symbology, captionDots, captionDots * d.module / dots * 72 / core::kSurfaceDpi,
-                                         false, d.module, dots, under->pixelSize, 0};
+                                         d.module, dots, under->pixelSize, 0};
             if (core::Status second = draw(found.fontSize); second.failed())
                 return second.failure();
             const std::optional<TextUnder> set = TextUnderBars(d);
@@ -302,7 +301,8 @@ core::Result<LaidOutPart> LayOutBarcode(const BarcodePart& b, const QString& tex
                 *memo = found;
             }
         } else if (memo && modules && under) {
-            *memo = LayoutMemo::CaptionFit{b.symbology, captionDots, 0, true, d.module, dots, under->pixelSize, under->pixelSize};
+            *memo = LayoutMemo::CaptionFit{b.symbology, captionDots, symbols::SymbolRequest{}.fontSize, d.module, dots,
+                                           under->pixelSize, under->pixelSize};
         }
     }
     const bool twoD = d.quietAbove;

@@ -64,12 +64,13 @@ struct LayoutMemo {
     struct CaptionFit {
         symbols::Symbology symbology{};
         double captionDots = 0;   // the caption's size asked, in dots
-        double fontSize = 0;      // the font size asked of the symbology
-        bool ownSize = false;     // the symbology's own size was right as it was
+        // The font size the caption was drawn at: the symbology's own when
+        // that was right as it was.
+        std::optional<double> fontSize;
         double module = 0;        // the symbol's module in its own pixels ...
         int dots = 0;             // ... and in dots, at its own caption size
         double ownPixelSize = 0;  // the caption's em height at its own size ...
-        double fitPixelSize = 0;  // ... and at fontSize
+        double fitPixelSize = 0;  // ... and at fontSize (the same when that is its own)
     };
     double dpi = 0;
     std::vector<std::optional<CaptionFit>> barcodes; // by part index
